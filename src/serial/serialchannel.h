@@ -1,0 +1,32 @@
+#pragma once
+// The one serial port of the program. Reads and writes are blocking and short:
+// a read waits at most the read time-out, a write at most its write time-out.
+
+#include <QByteArray>
+#include <QString>
+#include <cstdint>
+#include <optional>
+
+struct PortSettings {
+    QString portName;   // as the user typed it ("COM1", "/dev/ttyUSB0", …)
+    QString baudText;   // e.g. "19200"; the line is always 8 data bits, no parity, 1 stop bit
+};
+
+namespace ModemLine {
+constexpr std::uint32_t CTS = 0x10;
+constexpr std::uint32_t DSR = 0x20;
+constexpr std::uint32_t RI = 0x40;
+constexpr std::uint32_t DCD = 0x80;   // RLSD
+}
+
+class SerialChannel {
+public:
+    virtual ~SerialChannel() = default;
+    virtual void open(const PortSettings &settings) = 0;   // throws RixError when the port cannot be opened
+    virtual void write(const QByteArray &bytes) = 0;       // throws SerialError
+    virtual std::optional<char> readChar() = 0;            // empty after the 20 ms read time-out; throws SerialError
+    virtual std::uint32_t modemStatus() = 0;               // ModemLine bits; 0 when the port cannot report them
+    virtual void close() = 0;
+    virtual void closeAll() = 0;                           // closes the channel if it is open
+    virtual bool isOpen() const = 0;
+};

@@ -1,0 +1,23 @@
+#pragma once
+// Everything on the line is single bytes in the Windows-1252 code page.
+
+#include <QByteArray>
+#include <QString>
+#include <optional>
+
+namespace cp1252 {
+
+// Bytes to text. The five bytes the code page leaves undefined (0x81, 0x8D, 0x8F, 0x90,
+// 0x9D) map to the C1 control of the same value, so every byte survives a round trip.
+QString decode(const QByteArray &bytes);
+QChar decodeByte(unsigned char byte);
+
+// Text to bytes; empty when a character has no Windows-1252 byte.
+std::optional<QByteArray> encode(const QString &text);
+bool canEncode(QChar c);
+
+// Text for painting a received line: control bytes become the visible control pictures
+// (U+2400 + code, U+2421 for DEL), so a stray CR or ESC can neither break the line nor vanish.
+QString decodeForDisplay(const QByteArray &bytes);
+
+} // namespace cp1252

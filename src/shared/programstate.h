@@ -1,0 +1,31 @@
+#pragma once
+// The program-wide values. One instance lives in the application object and is handed
+// to every handler; each test builds a fresh one, so there is no hidden global state.
+
+#include <QByteArray>
+#include <QString>
+#include <array>
+#include <cstdint>
+
+struct ProgramState {
+    // The three settings; only a connect copies the combo boxes' texts into them.
+    QString PortName = QStringLiteral("COM1");
+    QString BaudText = QStringLiteral("19200");
+    QString AddressDigit = QStringLiteral("S");
+
+    std::int32_t FrameAdjust = 0;
+
+    // 1 after a command button sent, 0 after the send button; the receive path reads it.
+    std::int16_t ButtonCommandFlag = 0;
+    // Where in the last burst the unit's answer begins (counted from 1).
+    std::int16_t DisplayStart = 0;
+
+    // Line level at which each lamp lights, "1" or "0"; index 1..4 is DCD, RI, DSR, CTS.
+    std::array<QString, 5> IndicatorLevel{QString(), QStringLiteral("1"), QStringLiteral("1"),
+                                           QStringLiteral("1"), QStringLiteral("1")};
+
+    QByteArray ReceivedText;
+
+    // Set once the program has been told to end; no handler runs after it.
+    bool ending = false;
+};

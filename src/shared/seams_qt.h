@@ -1,0 +1,29 @@
+#pragma once
+// The real seams: a pause that keeps the window painting, a QMessageBox, the end of the event loop.
+
+#include "shared/seams.h"
+
+class QWidget;
+
+class EventLoopPause : public Pause {
+public:
+    void pause(int ms) override;
+};
+
+class QtMessageBox : public MessageBox {
+public:
+    explicit QtMessageBox(QWidget *parent = nullptr) : parent_(parent) {}
+    void setParent(QWidget *parent) { parent_ = parent; }
+    void show(const QString &text) override;
+
+private:
+    QWidget *parent_;
+};
+
+class QtProgramEnd : public ProgramEnd {
+public:
+    void end() override;
+};
+
+// The program's texts break lines with a lone CR; Qt's labels and boxes break only at LF.
+QString displayLines(const QString &text);
