@@ -1,7 +1,20 @@
+#include "app/application.h"
+
 #include <QApplication>
+#include <iostream>
+#include <memory>
 
 int main(int argc, char **argv)
 {
-    QApplication app(argc, argv);
-    return 0;
+    QApplication qtApp(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("RIX-TERM"));
+    QApplication::setApplicationVersion(QStringLiteral(PROJECT_VERSION));
+
+    std::unique_ptr<Application> app;
+    if (const int failed = startOrReport([&] {
+            app = std::make_unique<Application>();
+            app->start();
+        }, std::cerr))
+        return failed;
+    return QApplication::exec();
 }

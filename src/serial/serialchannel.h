@@ -25,7 +25,7 @@ public:
     virtual void open(const PortSettings &settings) = 0;   // throws RixError when the port cannot be opened
     virtual void write(const QByteArray &bytes) = 0;       // throws SerialError
     virtual std::optional<char> readChar() = 0;            // empty after the 20 ms read time-out; throws SerialError
-    virtual std::uint32_t modemStatus() = 0;               // ModemLine bits; 0 when the port cannot report them
+    virtual std::optional<std::uint32_t> modemStatus() = 0;  // ModemLine bits; empty when the port has no modem lines
     virtual void close() = 0;
     virtual void closeAll() = 0;                           // closes the channel if it is open
     virtual bool isOpen() const = 0;

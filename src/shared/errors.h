@@ -10,6 +10,7 @@ constexpr int Unknown = 1000;        // a failure without a number of its own
 constexpr int WriteTimeout = 1001;   // the port did not take the bytes within the write time-out
 constexpr int PortLost = 1002;       // the port reported a read, resource or write error without an OS number
 constexpr int NotOpen = 1003;        // a read or write on a channel that is not open
+constexpr int OutOfMemory = 1004;    // memory ran out
 }
 
 class RixError : public std::runtime_error {

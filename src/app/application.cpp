@@ -1,0 +1,39 @@
+#include "app/application.h"
+
+#include "app/eventtable.h"
+#include "app/startup.h"
+#include "ui/lineview.h"
+
+#include <ostream>
+
+Application::Application()
+    : box_(&window_), program_{window_, state_, channel_, pause_, box_, end_}
+{
+    LineView::installAccessibility();
+    connectEventTable(program_, filter_);
+}
+
+void Application::start()
+{
+    // The frame is unknown until the window manager has framed the window; 0 then keeps
+    // the inner area at its designed 5280 twips, which is what the height rule amounts to.
+    const double frameTwips = 0.0;
+    const double twipsPerPixel = 1440.0 / window_.logicalDpiY();
+    state_.FrameAdjust = frameAdjustFor(frameTwips);
+    window_.resize(window_.width(), innerHeightPixels(frameTwips, twipsPerPixel));
+    InitProgram(window_, state_);
+    window_.show();
+}
+
+int startOrReport(const std::function<void()> &startup, std::ostream &err)
+{
+    try {
+        startup();
+        return 0;
+    } catch (const std::exception &e) {
+        err << "rix-term: Start fehlgeschlagen: " << e.what() << '\n';
+    } catch (...) {
+        err << "rix-term: Start fehlgeschlagen\n";
+    }
+    return 1;
+}

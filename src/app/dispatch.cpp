@@ -1,0 +1,52 @@
+#include "app/dispatch.h"
+
+#include "serial/serialchannel.h"
+#include "shared/errors.h"
+#include "shared/program.h"
+#include "shared/programstate.h"
+#include "shared/seams.h"
+#include "ui/mainwindow.h"
+
+#include <new>
+
+QString fatalErrorMessage(int number)
+{
+    return QStringLiteral("Es ist ein Fehler aufgetreten: ") + QString::number(number)
+           + QStringLiteral("\rDas Programm muß beendet werden.");
+}
+
+void FatalErrorReport(Program &p, int number)
+{
+    // The box runs its own event loop: no tick may poll a failing port meanwhile, and no
+    // other handler may start.
+    p.w.tmr1.stop();
+    p.state.ending = true;
+    p.box.show(fatalErrorMessage(number));
+    p.channel.closeAll();
+    endProgram(p);
+}
+
+void dispatch(Program &p, Handler handler)
+{
+    if (p.state.ending)
+        return;
+    int number = 0;
+    try {
+        handler(p);
+        return;
+    } catch (const ProgramEnding &) {
+        return;   // the handler has shown its own final message
+    } catch (const RixError &e) {
+        number = e.number();
+    } catch (const std::bad_alloc &) {
+        number = ErrorNumber::OutOfMemory;
+    } catch (...) {
+        number = ErrorNumber::Unknown;
+    }
+    // Reported outside the catch block, so the report itself may fail without nesting.
+    try {
+        FatalErrorReport(p, number);
+    } catch (...) {
+        endProgram(p);
+    }
+}

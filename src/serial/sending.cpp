@@ -1,0 +1,42 @@
+#include "serial/sending.h"
+
+#include "serial/serialchannel.h"
+#include "shared/cp1252.h"
+#include "shared/errors.h"
+#include "shared/program.h"
+#include "shared/programstate.h"
+#include "shared/seams.h"
+#include "ui/mainwindow.h"
+
+namespace {
+constexpr int kCommandPauseMs = 165;
+constexpr int kSendButtonPauseMs = 275;
+
+void writeCommandLine(Program &p)
+{
+    // ed1 accepts only Windows-1252 characters; a text that still cannot be encoded is a
+    // fault of the program, never a reason to put other bytes on the line.
+    const auto bytes = cp1252::encode(p.w.ed1->text());
+    if (!bytes)
+        throw RixError(ErrorNumber::Unknown, "command line holds a character without a Windows-1252 byte");
+    if (!bytes->isEmpty())
+        p.channel.write(*bytes);
+}
+} // namespace
+
+void SendCommandLine(Program &p)
+{
+    p.w.tmr1.stop();
+    writeCommandLine(p);
+    p.pause.pause(kCommandPauseMs);
+    p.w.tmr1.start();
+}
+
+void cmdSendentx_MouseDown(Program &p)
+{
+    p.w.tmr1.stop();
+    writeCommandLine(p);
+    p.state.ButtonCommandFlag = 0;
+    p.pause.pause(kSendButtonPauseMs);
+    p.w.tmr1.start();
+}

@@ -1,0 +1,21 @@
+#pragma once
+// What every handler works on: the window, the program state and the seams.
+
+class MainWindow;
+class SerialChannel;
+class Pause;
+class MessageBox;
+class ProgramEnd;
+struct ProgramState;
+
+struct Program {
+    MainWindow &w;
+    ProgramState &state;
+    SerialChannel &channel;
+    Pause &pause;
+    MessageBox &box;
+    ProgramEnd &end;
+};
+
+// Asks the main loop to end and lets no further handler run.
+void endProgram(Program &p);

@@ -1,0 +1,11 @@
+#include "ui/cp1252validator.h"
+
+#include "shared/cp1252.h"
+
+QValidator::State Cp1252Validator::validate(QString &input, int &) const
+{
+    for (QChar c : input)
+        if (!cp1252::canEncode(c))
+            return Invalid;
+    return Acceptable;
+}

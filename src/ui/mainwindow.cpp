@@ -1,0 +1,13 @@
+#include "ui/mainwindow.h"
+
+#include "ui/cp1252validator.h"
+
+MainWindow::MainWindow(QWidget *parent) : QWidget(parent)
+{
+    setupUi(this);
+    tmr1.setObjectName(QStringLiteral("tmr1"));
+    tmr1.setTimerType(Qt::PreciseTimer);
+    tmr1.setInterval(kPollIntervalMs);
+    // What is typed is what goes on the line: only characters with a Windows-1252 byte.
+    ed1->setValidator(new Cp1252Validator(ed1));
+}

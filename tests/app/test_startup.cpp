@@ -1,0 +1,149 @@
+#include "app/application.h"
+#include "app/startup.h"
+#include "support/harness.h"
+#include "ui/parametertexts.h"
+
+#include <QTimer>
+#include <gtest/gtest.h>
+#include <sstream>
+
+TEST(HeightRule, WindowFollowsTheMeasuredTitleBar)
+{
+    EXPECT_EQ(windowHeightTwips(frameAdjustFor(405.0)), 5685);
+    EXPECT_EQ(windowHeightTwips(frameAdjustFor(510.0)), 5685 + 105);
+    EXPECT_EQ(windowHeightTwips(frameAdjustFor(400.4)), 5685 - 5);
+    // Whatever the frame, the inner area stays 5280 twips: 352 pixels at 15 twips each.
+    EXPECT_EQ(innerHeightPixels(405.0, 15.0), 352);
+    EXPECT_EQ(innerHeightPixels(0.0, 15.0), 352);
+    EXPECT_EQ(innerHeightPixels(510.0, 15.0), 352);
+}
+
+TEST(StartUp, SettingsStartAtTheirBuiltInValuesWhateverTheBoxesShow)
+{
+    Harness h;
+    h.w.cbCOM->setEditText("COM7");
+    h.w.cbbaud->setEditText("4800");
+    h.w.cbAdr->setCurrentIndex(0);
+    EXPECT_EQ(h.state.PortName, "COM1");
+    EXPECT_EQ(h.state.BaudText, "19200");
+    EXPECT_EQ(h.state.AddressDigit, "S");
+    EXPECT_EQ(h.state.ButtonCommandFlag, 0);
+    EXPECT_EQ(h.state.DisplayStart, 0);
+    for (int i = 1; i <= 4; ++i)
+        EXPECT_EQ(h.state.IndicatorLevel[std::size_t(i)], "1");
+}
+
+TEST(StartUp, ComboBoxesHoldTheirListsAndStartTexts)
+{
+    Harness h;
+    ASSERT_EQ(h.w.cbCOM->count(), 10);
+    for (int n = 1; n <= 10; ++n)
+        EXPECT_EQ(h.w.cbCOM->itemText(n - 1), QStringLiteral("COM%1").arg(n));
+    EXPECT_EQ(h.w.cbCOM->currentText(), "COM1");
+    EXPECT_EQ(h.w.cbCOM->currentIndex(), -1);
+
+    ASSERT_EQ(h.w.cbbaud->count(), 2);
+    EXPECT_EQ(h.w.cbbaud->itemText(0), "4800");
+    EXPECT_EQ(h.w.cbbaud->itemText(1), "19200");
+    EXPECT_EQ(h.w.cbbaud->currentText(), "19200");
+    EXPECT_EQ(h.w.cbbaud->currentIndex(), -1);
+
+    const QString addresses = "FEDCBA0987654321S";
+    ASSERT_EQ(h.w.cbAdr->count(), 17);
+    for (int i = 0; i < 17; ++i)
+        EXPECT_EQ(h.w.cbAdr->itemText(i), addresses.mid(i, 1));
+    EXPECT_EQ(h.w.cbAdr->currentIndex(), 16);
+    EXPECT_EQ(h.w.cbAdr->currentText(), "S");
+    EXPECT_FALSE(h.w.cbAdr->isEditable());
+}
+
+TEST(StartUp, ParameterCaptionsAreByteExact)
+{
+    Harness h;
+    const std::array<CaptionLabel *, 7> labels = {h.w.lblF0, h.w.lblF1, h.w.lblF2, h.w.lblF3,
+                                                  h.w.lblF4, h.w.lblF5, h.w.lblF6};
+    const std::array<int, 7> lengths = {75, 71, 83, 83, 96, 89, 86};
+    const std::array<const char *, 7> values = {"(F011)", "(0A00)", "(1212)", "(0E28)", "(0E0E)", "(64C8)", "(1010)"};
+    const std::array<int, 7> blanks = {38, 13, 13, 43, 29, 17, 4};
+    for (std::size_t n = 0; n < 7; ++n) {
+        const QString caption = labels[n]->caption();
+        EXPECT_EQ(caption.size(), lengths[n]) << "lblF" << n;
+        EXPECT_EQ(caption.count(QLatin1Char('\r')), 1) << "lblF" << n;
+        EXPECT_FALSE(caption.contains(QLatin1Char('\n')));
+        EXPECT_FALSE(caption.endsWith(QLatin1Char('\r')));
+        const int value = int(caption.indexOf(QLatin1String(values[n])));
+        ASSERT_GT(value, 0) << "lblF" << n;
+        EXPECT_EQ(caption.indexOf(QLatin1Char('\r')), value + 6) << "lblF" << n;
+        // The run of blanks that stands before the value.
+        int run = 0;
+        while (caption.at(value - 1 - run) == QLatin1Char(' '))
+            ++run;
+        EXPECT_EQ(run, blanks[n]) << "lblF" << n;
+        // Shown as two lines.
+        EXPECT_EQ(labels[n]->text().count(QLatin1Char('\n')), 1);
+    }
+    EXPECT_EQ(h.w.lblF0->caption(), "RIX-Adresse" + QString(38, ' ') + "(F011)\r1. Stelle (0 ... F)");
+    EXPECT_EQ(h.w.lblF3->caption().section('\r', 1), "3.,4. Stelle  [N*5ms] ");
+    EXPECT_TRUE(h.w.lblF1->caption().startsWith(QString::fromUtf8("Min. AW-Tonl\u00e4nge aller T\u00f6ne")));
+    EXPECT_TRUE(h.w.lblF5->caption().endsWith(QString::fromUtf8("min. L\u00e4nge Ruf I, II [N*5ms]")));
+    EXPECT_EQ(h.w.lblF6->caption().section('\r', 1), "1.St. 0=4800(RIX)/1=VK7000, 2.St.Q=(1/0)");
+    // Each German letter is a single Windows-1252 byte.
+    EXPECT_EQ(h.w.lblF1->caption().toLatin1().size(), 71);
+}
+
+TEST(StartUp, ParameterButtonsCarryTheirReadCommandsAsToolTips)
+{
+    Harness h;
+    const std::array<QPushButton *, 7> buttons = {h.w.cmdF0, h.w.cmdF1, h.w.cmdF2, h.w.cmdF3,
+                                                  h.w.cmdF4, h.w.cmdF5, h.w.cmdF6};
+    for (int n = 0; n < 7; ++n)
+        EXPECT_EQ(buttons[std::size_t(n)]->toolTip(), QStringLiteral("$RSRF%1").arg(n));
+}
+
+TEST(StartUp, WindowStartsDisconnectedWithEveryControlNamed)
+{
+    Harness h;
+    EXPECT_TRUE(h.w.cmdEIN->isEnabled());
+    EXPECT_FALSE(h.w.cmdAUS->isEnabled());
+    for (QWidget *c : {(QWidget *)h.w.cmdSendentx, (QWidget *)h.w.cmdVersion, (QWidget *)h.w.cmdF0,
+                       (QWidget *)h.w.cmdF6, (QWidget *)h.w.cmdTR1, (QWidget *)h.w.cmdTR2,
+                       (QWidget *)h.w.cmdFMS, (QWidget *)h.w.cmd5Ton})
+        EXPECT_FALSE(c->isEnabled()) << c->objectName().toStdString();
+    EXPECT_TRUE(h.w.cbAdr->isEnabled());
+    EXPECT_TRUE(h.w.cbCOM->isEnabled());
+    EXPECT_TRUE(h.w.cbbaud->isEnabled());
+    EXPECT_FALSE(h.w.tmr1.isActive());
+    EXPECT_EQ(h.w.tmr1.interval(), MainWindow::kPollIntervalMs);
+    EXPECT_EQ(h.w.tmr1.timerType(), Qt::PreciseTimer);
+
+    const QStringList names = {
+        "frm1", "fr2", "fr3", "fr4", "ed1", "cmdSendentx", "tb1", "cbCOM", "cbbaud", "fr1", "lb2", "lbrx",
+        "cmdF0", "lblF0", "lblF1", "cmdF1", "lblF2", "lblF3", "lblF4", "lblF6", "cmdF2", "cmdF3", "cmdF4",
+        "cmdF5", "cmdF6", "lblF5", "cmdVersion", "lbl1", "cbAdr", "lblAdr", "cmdschreiben", "cmdTR1", "cmdTR2",
+        "cmd5Ton", "cmdFMS", "lbl2", "lblRX1", "lblrx9", "lblrx8", "lblrx6", "lbl3", "cmdEIN", "cmdAUS", "cmdEnde"};
+    ASSERT_EQ(names.size() + 1, 45);   // and tmr1
+    for (const QString &name : names) {
+        QWidget *c = name == "frm1" ? &h.w : h.w.findChild<QWidget *>(name);
+        ASSERT_NE(c, nullptr) << name.toStdString();
+        EXPECT_EQ(c->accessibleDescription(), name);
+        if (qobject_cast<QPushButton *>(c)) {
+            EXPECT_FALSE(c->accessibleName().isEmpty()) << name.toStdString();
+            EXPECT_EQ(c->focusPolicy(), Qt::NoFocus) << name.toStdString();
+        }
+    }
+    for (QWidget *lamp : {h.w.lblRX1, h.w.lblrx9, h.w.lblrx6, h.w.lblrx8})
+        EXPECT_FALSE(lamp->accessibleName().isEmpty());
+    for (QWidget *read : {(QWidget *)h.w.lbl1, (QWidget *)h.w.lblF0, (QWidget *)h.w.lb2, (QWidget *)h.w.lbrx})
+        EXPECT_TRUE(read->accessibleName().isEmpty());
+    EXPECT_EQ(h.w.tmr1.objectName(), "tmr1");
+}
+
+TEST(StartUp, AFailingStartIsReportedOnStandardErrorWithNonZeroExit)
+{
+    std::ostringstream err;
+    EXPECT_EQ(startOrReport([] { throw std::runtime_error("no display"); }, err), 1);
+    EXPECT_NE(err.str().find("no display"), std::string::npos);
+    std::ostringstream quiet;
+    EXPECT_EQ(startOrReport([] {}, quiet), 0);
+    EXPECT_TRUE(quiet.str().empty());
+}

@@ -1,0 +1,81 @@
+#include "support/fakes.h"
+
+void FakeSerialChannel::open(const PortSettings &settings)
+{
+    opens.push_back(settings);
+    timeline_.add("open:" + settings.portName.toStdString() + ":" + settings.baudText.toStdString());
+    if (failOpen)
+        throw RixError(2, "no such port");
+    open_ = true;
+}
+
+void FakeSerialChannel::write(const QByteArray &bytes)
+{
+    if (failWriteWith)
+        throw SerialError(*failWriteWith, "write failed");
+    writes.push_back(bytes);
+    timeline_.add("write:" + bytes.toStdString());
+}
+
+std::optional<char> FakeSerialChannel::readChar()
+{
+    ++reads;
+    if (failReadWith)
+        throw SerialError(*failReadWith, "read failed");
+    if (incoming_.empty())
+        return std::nullopt;
+    const auto c = incoming_.front();
+    incoming_.pop_front();
+    return c;
+}
+
+void FakeSerialChannel::close()
+{
+    ++closes;
+    open_ = false;
+    timeline_.add("close");
+}
+
+void FakeSerialChannel::closeAll()
+{
+    if (open_)
+        ++closes;
+    open_ = false;
+    timeline_.add("closeAll");
+}
+
+void FakeSerialChannel::receive(const QByteArray &bytes)
+{
+    receiveWithoutGap(bytes);
+    incoming_.push_back(std::nullopt);
+}
+
+void FakeSerialChannel::receiveWithoutGap(const QByteArray &bytes)
+{
+    for (char c : bytes)
+        incoming_.push_back(c);
+}
+
+QByteArray FakeSerialChannel::written() const
+{
+    QByteArray all;
+    for (const auto &w : writes)
+        all += w;
+    return all;
+}
+
+void RecordingPause::pause(int ms)
+{
+    pauses.push_back(ms);
+    if (pollTimer_.isActive())
+        ++pausesWithPollingOn;
+    timeline_.add("pause:" + std::to_string(ms));
+}
+
+void RecordingMessageBox::show(const QString &text)
+{
+    texts.push_back(text);
+    if (pollTimer_.isActive())
+        ++shownWithPollingOn;
+    timeline_.add("box");
+}

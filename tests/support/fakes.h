@@ -1,0 +1,90 @@
+#pragma once
+// Test doubles for the seams. They share one timeline, so a test can check the order of
+// writes, pauses, message boxes and the program's end, and the poll timer's state at each.
+
+#include "serial/serialchannel.h"
+#include "shared/errors.h"
+#include "shared/seams.h"
+
+#include <QString>
+#include <QTimer>
+#include <deque>
+#include <optional>
+#include <string>
+#include <vector>
+
+struct Timeline {
+    std::vector<std::string> events;
+    void add(const std::string &e) { events.push_back(e); }
+};
+
+class FakeSerialChannel : public SerialChannel {
+public:
+    explicit FakeSerialChannel(Timeline &timeline) : timeline_(timeline) {}
+
+    void open(const PortSettings &settings) override;
+    void write(const QByteArray &bytes) override;
+    std::optional<char> readChar() override;
+    std::optional<std::uint32_t> modemStatus() override { ++statusReads; return status; }
+    void close() override;
+    void closeAll() override;
+    bool isOpen() const override { return open_; }
+
+    // What the unit "sends": bytes followed by a quiet gap (an empty read).
+    void receive(const QByteArray &bytes);
+    // Bytes with no gap after them.
+    void receiveWithoutGap(const QByteArray &bytes);
+    std::size_t pendingReads() const { return incoming_.size(); }
+
+    // All bytes written, in order.
+    QByteArray written() const;
+
+    std::vector<QByteArray> writes;
+    std::vector<PortSettings> opens;
+    int closes = 0;
+    int statusReads = 0;
+    int reads = 0;
+    std::optional<std::uint32_t> status = 0u;
+    bool failOpen = false;
+    std::optional<int> failWriteWith;   // throws SerialError with this number
+    std::optional<int> failReadWith;
+
+private:
+    Timeline &timeline_;
+    std::deque<std::optional<char>> incoming_;
+    bool open_ = false;
+};
+
+class RecordingPause : public Pause {
+public:
+    RecordingPause(Timeline &timeline, const QTimer &pollTimer) : timeline_(timeline), pollTimer_(pollTimer) {}
+    void pause(int ms) override;
+    std::vector<int> pauses;
+    int pausesWithPollingOn = 0;   // the poll timer must be off during every pause
+
+private:
+    Timeline &timeline_;
+    const QTimer &pollTimer_;
+};
+
+class RecordingMessageBox : public MessageBox {
+public:
+    RecordingMessageBox(Timeline &timeline, const QTimer &pollTimer) : timeline_(timeline), pollTimer_(pollTimer) {}
+    void show(const QString &text) override;
+    std::vector<QString> texts;
+    int shownWithPollingOn = 0;
+
+private:
+    Timeline &timeline_;
+    const QTimer &pollTimer_;
+};
+
+class RecordingProgramEnd : public ProgramEnd {
+public:
+    explicit RecordingProgramEnd(Timeline &timeline) : timeline_(timeline) {}
+    void end() override { ++ends; timeline_.add("end"); }
+    int ends = 0;
+
+private:
+    Timeline &timeline_;
+};
