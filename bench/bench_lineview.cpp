@@ -1,0 +1,133 @@
+// Cost of appending to a LineView that already holds many lines, and its memory per line.
+// Each timed iteration is 1,000 appends, each followed by making the newest line current, then
+// one pass of the event loop so the repaint is included: the time per iteration is the cost
+// of 1,000 appends. It must not grow with the lines already in the view.
+
+#include "ui/lineview.h"
+
+#include <QApplication>
+#include <QByteArray>
+#include <QFile>
+
+#include <benchmark/benchmark.h>
+
+#include <array>
+#include <cstdio>
+
+namespace {
+
+constexpr int kLineLength = 20;
+constexpr int kBatch = 1000;
+
+// A 20-character line that differs from its neighbours, as received lines do.
+class LineMaker {
+public:
+    const QByteArray &next()
+    {
+        std::snprintf(buffer_.data(), buffer_.size(), "SRF0 %015d", counter_++);
+        return line_;
+    }
+
+private:
+    std::array<char, kLineLength + 1> buffer_{};
+    QByteArray line_ = QByteArray::fromRawData(buffer_.data(), kLineLength);
+    int counter_ = 0;
+};
+
+// A field of /proc/self/status in KiB, or -1.
+long statusKiB(const char *field)
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    const QByteArray prefix = QByteArray(field) + ':';
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith(prefix))
+            return line.mid(prefix.size()).trimmed().split(' ').value(0).toLong();
+    return -1;
+}
+
+void fill(LineView &view, LineMaker &lines, int count)
+{
+    for (int i = 0; i < count; ++i)
+        view.addLine(lines.next());
+    view.setCurrentLine(view.count() - 1);
+    QCoreApplication::processEvents();
+}
+
+void BM_AppendThousandAndMakeCurrent(benchmark::State &state)
+{
+    LineView view;
+    view.resize(600, 300);
+    view.show();
+    LineMaker lines;
+    fill(view, lines, int(state.range(0)));
+
+    for (auto _ : state) {
+        for (int i = 0; i < kBatch; ++i) {
+            view.addLine(lines.next());
+            view.setCurrentLine(view.count() - 1);
+        }
+        QCoreApplication::processEvents();
+    }
+    state.counters["lines_at_end"] = view.count();
+}
+
+// Fixed iterations keep the view near its starting size while it is measured.
+BENCHMARK(BM_AppendThousandAndMakeCurrent)
+    ->Arg(10'000)
+    ->Arg(100'000)
+    ->Arg(1'000'000)
+    ->Iterations(50)
+    ->Repetitions(3)
+    ->ReportAggregatesOnly(false)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+// Run first, in a fresh process, so the peak is this view's and not a benchmark's.
+void reportMemory()
+{
+    constexpr int kLines = 1'000'000;
+    LineView view;
+    view.resize(600, 300);
+    view.show();
+    QCoreApplication::processEvents();
+    const long before = statusKiB("VmHWM");
+
+    LineMaker lines;
+    for (int i = 0; i < kLines; ++i) {
+        view.addLine(lines.next());
+        view.setCurrentLine(view.count() - 1);
+        if (i % kBatch == kBatch - 1)
+            QCoreApplication::processEvents();
+    }
+    const long after = statusKiB("VmHWM");
+    const double textMiB = double(kLines) * kLineLength / (1024.0 * 1024.0);
+    const double grownMiB = double(after - before) / 1024.0;
+    const double budgetMiB = (2.0 * kLines * kLineLength + 16.0 * kLines) / (1024.0 * 1024.0);
+    std::printf("Memory, %d lines of %d characters (text %.1f MiB):\n", kLines, kLineLength, textMiB);
+    std::printf("  VmHWM before filling %.1f MiB, after %.1f MiB, grown %.1f MiB"
+                " = %.2f x text = %.1f bytes per line\n",
+                before / 1024.0, after / 1024.0, grownMiB, grownMiB / textMiB,
+                double(after - before) * 1024.0 / kLines);
+    std::printf("  budget (2 x text + 16 bytes per line) %.1f MiB: %s\n\n", budgetMiB,
+                grownMiB <= budgetMiB ? "held" : "EXCEEDED");
+    std::fflush(stdout);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    reportMemory();
+
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,100 @@
+#pragma once
+// The two line lists of the window (the command-line log and the unit's answers). They grow
+// for the whole run and are never cleared, so appending a line and making it current must
+// cost the same at the millionth line as at the first: the lines are kept as Windows-1252
+// bytes in one growing buffer with an offset table, and only the visible rows are painted.
+
+#include <QAbstractScrollArea>
+#include <QByteArray>
+#include <QString>
+
+#include <vector>
+
+class QAction;
+
+class LineView : public QAbstractScrollArea {
+    Q_OBJECT
+public:
+    explicit LineView(QWidget *parent = nullptr);
+    ~LineView() override;
+
+    // Registers the accessibility factory that presents a LineView as a list of its lines.
+    // The constructor calls it too; Qt keeps a factory only once, so calling it again is harmless.
+    static void installAccessibility();
+
+    // Appends a line at the end. Amortised constant time: nothing is laid out again and at
+    // most one repaint of the viewport is scheduled.
+    void addLine(const QByteArray &bytes);
+    int count() const;
+
+    // The stored bytes exactly as added, and the text as shown (control bytes as visible
+    // symbols). Both are empty for an index out of range.
+    QByteArray lineBytes(int index) const;
+    QString lineText(int index) const;
+    int longestLineLength() const;
+
+    // Makes a line current, selects it alone and scrolls it into view. An index out of range
+    // changes nothing.
+    void setCurrentLine(int index);
+    int currentLine() const; // -1 when none
+
+    // Selection: one contiguous range of lines.
+    bool hasSelection() const;
+    bool isSelected(int index) const;
+    int selectionFirst() const; // -1 when nothing is selected
+    int selectionLast() const;  // -1 when nothing is selected
+    void selectAll();
+    // The selected lines' shown text, joined with "\n".
+    QString selectedText() const;
+    // Puts selectedText() on the clipboard; with nothing selected the clipboard is left alone.
+    void copySelection();
+    // The "Kopieren" entry of the context menu.
+    QAction *copyAction() const;
+
+    // Geometry in viewport coordinates: every row has the same height.
+    int rowHeight() const;
+    int lineAt(const QPoint &viewportPos) const; // -1 when no line is there
+    QRect lineRect(int index) const;
+    int fullyVisibleRows() const;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+    void scrollContentsBy(int dx, int dy) override;
+
+private:
+    const char *lineData(int index) const;
+    int lineLength(int index) const;
+    void updateMetrics();
+    void updatePageStep();
+    void updateVerticalRange();
+    void updateHorizontalRange();
+    void ensureVisible(int index);
+    void selectSingle(int index);
+    void extendSelectionTo(int index);
+    void currentChanged();
+
+    // Line i is text_[ends_[i-1] .. ends_[i]) (with ends_[-1] taken as 0).
+    std::vector<char> text_;
+    std::vector<quint64> ends_;
+    int longest_ = 0;
+
+    int current_ = -1;
+    int anchor_ = -1;
+    int selFirst_ = -1;
+    int selLast_ = -1;
+
+    int rowHeight_ = 1;
+    int charWidth_ = 1;
+    int ascent_ = 0;
+
+    QAction *copyAction_ = nullptr;
+};

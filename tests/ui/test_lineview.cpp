@@ -1,0 +1,373 @@
+#include "ui/lineview.h"
+#include "ui/lineviewaccessible.h"
+
+#include "shared/cp1252.h"
+
+#include <QAccessible>
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QImage>
+#include <QMenu>
+#include <QScrollBar>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+
+namespace {
+
+std::unique_ptr<LineView> shownView(int width = 320, int height = 200)
+{
+    auto view = std::make_unique<LineView>();
+    view->resize(width, height);
+    view->show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(view.get()));
+    return view;
+}
+
+QByteArray numbered(int i)
+{
+    return QByteArray("Zeile ") + QByteArray::number(i);
+}
+
+void addNumbered(LineView &view, int n)
+{
+    for (int i = 0; i < n; ++i)
+        view.addLine(numbered(i));
+}
+
+QPoint centreOf(const LineView &view, int index)
+{
+    return view.lineRect(index).center();
+}
+
+QString joinedLines(const LineView &view, int first, int last)
+{
+    QStringList lines;
+    for (int i = first; i <= last; ++i)
+        lines << view.lineText(i);
+    return lines.join(QLatin1Char('\n'));
+}
+
+} // namespace
+
+TEST(LineView, NewestLineIsCurrentAndVisibleAfterEveryAppend)
+{
+    auto view = shownView();
+    const int rows = view->viewport()->height() / view->rowHeight();
+    ASSERT_GT(rows, 2);
+    EXPECT_EQ(view->currentLine(), -1);
+
+    for (int i = 0; i < 300; ++i) {
+        view->addLine(numbered(i));
+        view->setCurrentLine(view->count() - 1);
+        ASSERT_EQ(view->count(), i + 1);
+        ASSERT_EQ(view->currentLine(), i);
+        ASSERT_EQ(view->verticalScrollBar()->value(), std::max(0, i + 1 - rows)) << "after line " << i;
+        const QRect row = view->lineRect(i);
+        ASSERT_TRUE(view->viewport()->rect().contains(row)) << "line " << i << " is outside the viewport";
+        ASSERT_EQ(view->lineAt(row.center()), i);
+    }
+    EXPECT_EQ(view->verticalScrollBar()->maximum(), 300 - rows);
+
+    // Going back up scrolls the other way; an index out of range changes nothing.
+    view->setCurrentLine(0);
+    EXPECT_EQ(view->verticalScrollBar()->value(), 0);
+    EXPECT_EQ(view->selectedText(), QStringLiteral("Zeile 0"));
+    view->setCurrentLine(150);
+    EXPECT_TRUE(view->viewport()->rect().contains(view->lineRect(150)));
+    view->setCurrentLine(300);
+    view->setCurrentLine(-1);
+    EXPECT_EQ(view->currentLine(), 150);
+}
+
+TEST(LineView, StoresEveryByteAndShowsControlsAsSymbols)
+{
+    LineView view;
+    QByteArray all;
+    for (int b = 0; b < 256; ++b)
+        all.append(char(b));
+    view.addLine(all);
+    view.addLine(QByteArray());
+    view.addLine(QByteArray("A\0B\r\n", 5));
+    ASSERT_EQ(view.count(), 3);
+
+    EXPECT_EQ(view.lineBytes(0), all);
+    EXPECT_EQ(view.lineBytes(1), QByteArray());
+    EXPECT_EQ(view.lineBytes(2), QByteArray("A\0B\r\n", 5));
+    EXPECT_EQ(view.lineBytes(3), QByteArray());
+    EXPECT_EQ(view.longestLineLength(), 256);
+
+    const QString shown = view.lineText(0);
+    ASSERT_EQ(shown.size(), 256);
+    EXPECT_EQ(shown, cp1252::decodeForDisplay(all));
+    EXPECT_EQ(shown.at(0x00), QChar(0x2400));
+    EXPECT_EQ(shown.at(0x0D), QChar(0x240D));
+    EXPECT_EQ(shown.at(0x1B), QChar(0x241B));
+    EXPECT_EQ(shown.at(0x7F), QChar(0x2421));
+    EXPECT_EQ(shown.at(0x41), QLatin1Char('A'));
+    EXPECT_EQ(shown.at(0x80), QChar(0x20AC));
+    EXPECT_EQ(shown.at(0xE4), QChar(0x00E4));
+    for (QChar c : shown)
+        EXPECT_FALSE(c.unicode() < 0x20 || c.unicode() == 0x7F) << "invisible control " << c.unicode();
+
+    EXPECT_EQ(view.lineText(2), QString::fromUtf8("A\u2400B\u240D\u240A"));
+    EXPECT_EQ(view.lineText(1), QString());
+}
+
+TEST(LineView, MouseClicksSelectAndShiftClickExtendsFromTheAnchor)
+{
+    auto view = shownView();
+    addNumbered(*view, 8);
+    QWidget *viewport = view->viewport();
+
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, centreOf(*view, 2));
+    EXPECT_EQ(view->currentLine(), 2);
+    EXPECT_EQ(view->selectedText(), QStringLiteral("Zeile 2"));
+
+    QTest::mouseClick(viewport, Qt::LeftButton, Qt::ShiftModifier, centreOf(*view, 5));
+    EXPECT_EQ(view->currentLine(), 5);
+    EXPECT_EQ(view->selectionFirst(), 2);
+    EXPECT_EQ(view->selectionLast(), 5);
+    EXPECT_EQ(view->selectedText(), joinedLines(*view, 2, 5));
+
+    // The anchor stays where the plain click was.
+    QTest::mouseClick(viewport, Qt::LeftButton, Qt::ShiftModifier, centreOf(*view, 0));
+    EXPECT_EQ(view->selectedText(), QStringLiteral("Zeile 0\nZeile 1\nZeile 2"));
+    EXPECT_TRUE(view->isSelected(1));
+    EXPECT_FALSE(view->isSelected(3));
+
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, centreOf(*view, 7));
+    EXPECT_EQ(view->selectedText(), QStringLiteral("Zeile 7"));
+    EXPECT_FALSE(view->isSelected(0));
+
+    // Below the last line there is nothing to select.
+    const QPoint below(10, view->lineRect(7).bottom() + 2 * view->rowHeight());
+    ASSERT_LT(below.y(), viewport->height());
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, below);
+    EXPECT_EQ(view->currentLine(), 7);
+    EXPECT_EQ(view->selectedText(), QStringLiteral("Zeile 7"));
+}
+
+TEST(LineView, KeysMoveTheCurrentLineAndShiftExtends)
+{
+    auto view = shownView();
+    addNumbered(*view, 50);
+    view->setFocus();
+    const int page = view->fullyVisibleRows();
+
+    QTest::keyClick(view.get(), Qt::Key_Down); // no current line yet: starts at the top
+    EXPECT_EQ(view->currentLine(), 1);
+    QTest::keyClick(view.get(), Qt::Key_Up);
+    QTest::keyClick(view.get(), Qt::Key_Up);
+    EXPECT_EQ(view->currentLine(), 0);
+    QTest::keyClick(view.get(), Qt::Key_Down, Qt::ShiftModifier);
+    QTest::keyClick(view.get(), Qt::Key_Down, Qt::ShiftModifier);
+    EXPECT_EQ(view->selectedText(), QStringLiteral("Zeile 0\nZeile 1\nZeile 2"));
+    QTest::keyClick(view.get(), Qt::Key_PageDown);
+    EXPECT_EQ(view->currentLine(), 2 + page);
+    EXPECT_EQ(view->selectedText(), view->lineText(2 + page));
+    QTest::keyClick(view.get(), Qt::Key_End);
+    EXPECT_EQ(view->currentLine(), 49);
+    EXPECT_TRUE(view->viewport()->rect().contains(view->lineRect(49)));
+    QTest::keyClick(view.get(), Qt::Key_PageUp);
+    EXPECT_EQ(view->currentLine(), 49 - page);
+    QTest::keyClick(view.get(), Qt::Key_Home);
+    EXPECT_EQ(view->currentLine(), 0);
+    EXPECT_EQ(view->verticalScrollBar()->value(), 0);
+}
+
+TEST(LineView, CtrlASelectsAllAndCtrlCCopiesTheShownText)
+{
+    auto view = shownView();
+    view->addLine("SRF0F011");
+    view->addLine(QByteArray("a\rb\x1b", 4));
+    view->addLine("\xE4\x80");
+    view->setFocus();
+    QClipboard *clipboard = QGuiApplication::clipboard();
+
+    // Nothing selected: the clipboard keeps what it had.
+    clipboard->setText(QStringLiteral("vorher"));
+    EXPECT_FALSE(view->hasSelection());
+    QTest::keyClick(view.get(), Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(clipboard->text(), QStringLiteral("vorher"));
+
+    QTest::keyClick(view.get(), Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(view->selectionFirst(), 0);
+    EXPECT_EQ(view->selectionLast(), 2);
+    QTest::keyClick(view.get(), Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(clipboard->text(), QString::fromUtf8("SRF0F011\na\u240Db\u241B\n\u00E4\u20AC"));
+
+    view->setCurrentLine(0);
+    view->copySelection();
+    EXPECT_EQ(clipboard->text(), QStringLiteral("SRF0F011"));
+}
+
+TEST(LineView, ContextMenuOffersKopierenWhichCopiesTheLineUnderTheMouse)
+{
+    auto view = shownView();
+    addNumbered(*view, 6);
+    view->setCurrentLine(1);
+    QGuiApplication::clipboard()->setText(QStringLiteral("vorher"));
+
+    QStringList entries;
+    bool menuSeen = false;
+    int attempts = 0;
+    std::function<void()> useMenu = [&] {
+        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        if (!menu) {
+            if (++attempts < 200)
+                QTimer::singleShot(10, useMenu);
+            return;
+        }
+        menuSeen = true;
+        for (QAction *action : menu->actions()) {
+            entries << action->text();
+            if (action->text() == QStringLiteral("Kopieren"))
+                action->trigger();
+        }
+        menu->close();
+    };
+    QTimer::singleShot(0, useMenu);
+
+    // Through the window, so the platform's right-button press brings the context menu as it
+    // does for the user.
+    const QPoint at = view->viewport()->mapTo(view.get(), centreOf(*view, 4));
+    QTest::mouseClick(view->windowHandle(), Qt::RightButton, {}, at);
+    QTRY_VERIFY_WITH_TIMEOUT(menuSeen || attempts >= 200, 5000);
+
+    ASSERT_TRUE(menuSeen);
+    EXPECT_EQ(entries, QStringList{QStringLiteral("Kopieren")});
+    EXPECT_EQ(view->currentLine(), 4);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("Zeile 4"));
+    ASSERT_NE(view->copyAction(), nullptr);
+    EXPECT_EQ(view->copyAction()->text(), QStringLiteral("Kopieren"));
+}
+
+TEST(LineView, AccessibleInterfaceIsAListOfItemsNamedByTheirText)
+{
+    auto view = shownView();
+    addNumbered(*view, 5);
+
+    QAccessibleInterface *list = QAccessible::queryAccessibleInterface(view.get());
+    ASSERT_NE(list, nullptr);
+    ASSERT_NE(dynamic_cast<LineViewAccessible *>(list), nullptr);
+    EXPECT_EQ(list->role(), QAccessible::List);
+    EXPECT_EQ(list->text(QAccessible::Name), QString());
+    EXPECT_EQ(list->childCount(), 5);
+    for (int i = 0; i < 5; ++i) {
+        QAccessibleInterface *item = list->child(i);
+        ASSERT_NE(item, nullptr);
+        EXPECT_EQ(item->role(), QAccessible::ListItem);
+        EXPECT_EQ(item->text(QAccessible::Name), QStringLiteral("Zeile %1").arg(i));
+        EXPECT_EQ(item->parent(), list);
+        EXPECT_EQ(list->indexOfChild(item), i);
+        EXPECT_EQ(list->child(i), item) << "the same item is handed out again";
+    }
+    EXPECT_EQ(list->child(5), nullptr);
+    EXPECT_EQ(list->child(-1), nullptr);
+
+    view->addLine("SRF1 0A00");
+    view->addLine(QByteArray("E1\r", 3));
+    view->setCurrentLine(6);
+    EXPECT_EQ(list->childCount(), 7);
+    EXPECT_EQ(list->child(6)->text(QAccessible::Name), QString::fromUtf8("E1\u240D"));
+    EXPECT_EQ(list->child(5)->text(QAccessible::Name), QStringLiteral("SRF1 0A00"));
+    EXPECT_EQ(list->child(2)->text(QAccessible::Name), QStringLiteral("Zeile 2"));
+    EXPECT_TRUE(list->child(6)->state().selected);
+    EXPECT_FALSE(list->child(2)->state().selected);
+
+    // The item under a point on the screen is the line painted there.
+    const QRect row = list->child(3)->rect();
+    ASSERT_FALSE(row.isEmpty());
+    QAccessibleInterface *hit = list->childAt(row.center().x(), row.center().y());
+    ASSERT_NE(hit, nullptr);
+    EXPECT_EQ(hit->text(QAccessible::Name), QStringLiteral("Zeile 3"));
+}
+
+TEST(LineView, AccessibleItemsAreMadeOnDemandAndKeptBounded)
+{
+    LineView view;
+    const int lines = LineViewAccessible::kMaxCachedItems + 500;
+    addNumbered(view, lines);
+    auto *list = dynamic_cast<LineViewAccessible *>(QAccessible::queryAccessibleInterface(&view));
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->cachedItemCount(), 0);
+    EXPECT_EQ(list->childCount(), lines);
+
+    for (int i = 0; i < lines; ++i)
+        ASSERT_EQ(list->child(i)->text(QAccessible::Name), QStringLiteral("Zeile %1").arg(i));
+    EXPECT_EQ(list->cachedItemCount(), LineViewAccessible::kMaxCachedItems);
+
+    // A dropped item is simply made again.
+    QAccessibleInterface *first = list->child(0);
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(first->text(QAccessible::Name), QStringLiteral("Zeile 0"));
+    EXPECT_EQ(list->indexOfChild(first), 0);
+    EXPECT_LE(list->cachedItemCount(), LineViewAccessible::kMaxCachedItems);
+}
+
+TEST(LineView, PaintsTheCurrentLineHighlightedAndOthersPlain)
+{
+    auto view = shownView();
+    addNumbered(*view, 4);
+    view->setCurrentLine(1);
+
+    const QImage image = view->viewport()->grab().toImage();
+    const qreal ratio = image.devicePixelRatio();
+    const auto pixelAt = [&](int x, int y) { return image.pixelColor(int(x * ratio), int(y * ratio)); };
+    const QPalette palette = view->palette();
+    const int x = view->viewport()->width() - 3; // right of the text
+    // Whether the offscreen window counts as active is up to the platform.
+    const QColor current = pixelAt(x, view->lineRect(1).center().y());
+    EXPECT_TRUE(current == palette.color(QPalette::Active, QPalette::Highlight)
+                || current == palette.color(QPalette::Inactive, QPalette::Highlight))
+        << current.name().toStdString();
+    EXPECT_NE(current, palette.color(QPalette::Base));
+    EXPECT_EQ(pixelAt(x, view->lineRect(0).center().y()), palette.color(QPalette::Base));
+    EXPECT_EQ(pixelAt(x, view->lineRect(2).center().y()), palette.color(QPalette::Base));
+}
+
+TEST(LineView, HorizontalRangeFollowsTheLongestLine)
+{
+    auto view = shownView();
+    view->addLine("kurz");
+    EXPECT_EQ(view->horizontalScrollBar()->maximum(), 0);
+    view->addLine(QByteArray(65536, 'x'));
+    const int longRange = view->horizontalScrollBar()->maximum();
+    EXPECT_GT(longRange, 65536 * view->fontMetrics().horizontalAdvance(QLatin1Char('M')) - 2 * view->width());
+    view->addLine("wieder kurz");
+    EXPECT_EQ(view->horizontalScrollBar()->maximum(), longRange);
+    EXPECT_EQ(view->longestLineLength(), 65536);
+
+    // Scrolled to the end of the long line, painting cuts it to the visible columns.
+    view->setCurrentLine(1);
+    view->horizontalScrollBar()->setValue(longRange);
+    const QImage image = view->viewport()->grab().toImage();
+    EXPECT_FALSE(image.isNull());
+}
+
+TEST(LineView, HundredThousandAppendsKeepTheNewestLineCurrent)
+{
+    auto view = shownView();
+    constexpr int kLines = 100000;
+    for (int i = 0; i < kLines; ++i) {
+        view->addLine(numbered(i));
+        view->setCurrentLine(view->count() - 1);
+        if (i % 10000 == 0)
+            QCoreApplication::processEvents();
+    }
+    QCoreApplication::processEvents();
+    ASSERT_EQ(view->count(), kLines);
+    EXPECT_EQ(view->currentLine(), kLines - 1);
+    EXPECT_EQ(view->lineBytes(0), QByteArray("Zeile 0"));
+    EXPECT_EQ(view->lineBytes(54321), QByteArray("Zeile 54321"));
+    EXPECT_EQ(view->lineBytes(kLines - 1), numbered(kLines - 1));
+    EXPECT_EQ(view->verticalScrollBar()->maximum(), kLines - view->fullyVisibleRows());
+    EXPECT_EQ(view->verticalScrollBar()->value(), view->verticalScrollBar()->maximum());
+    EXPECT_TRUE(view->viewport()->rect().contains(view->lineRect(kLines - 1)));
+}
