@@ -9,6 +9,7 @@
 #include <limits>
 
 #ifndef Q_OS_WIN
+#include <poll.h>
 #include <sys/file.h>
 #endif
 
@@ -29,6 +30,18 @@ int errorNumber(const QSerialPort &port, int fallback)
 {
     const int e = errnoOf(port.errorString());
     return e != 0 ? e : fallback;
+}
+
+// The number for a lost port. After a hang-up the read returns end-of-file and Qt reports
+// whatever errno was left over from an earlier call, so that text is not trusted then.
+int lossNumber(const QSerialPort &port)
+{
+#ifndef Q_OS_WIN
+    pollfd p{int(port.handle()), POLLIN, 0};
+    if (p.fd >= 0 && ::poll(&p, 1, 0) > 0 && (p.revents & POLLHUP))
+        return ErrorNumber::PortLost;
+#endif
+    return errorNumber(port, ErrorNumber::PortLost);
 }
 
 bool meansPortLost(QSerialPort::SerialPortError error)
@@ -236,8 +249,10 @@ void QtSerialChannel::onErrorOccurred(QSerialPort::SerialPortError error)
 {
     if (!meansPortLost(error) || !port_.isOpen())
         return;
-    const int number = errorNumber(port_, ErrorNumber::PortLost);
-    lost_ = SerialError(number, describe("Verbindung zu %1 verloren", port_.portName(), port_.errorString()));
+    const int number = lossNumber(port_);
+    const QString detail = number == ErrorNumber::PortLost ? QStringLiteral("Gegenstelle getrennt")
+                                                           : port_.errorString();
+    lost_ = SerialError(number, describe("Verbindung zu %1 verloren", port_.portName(), detail));
     closePort();
 }
 
