@@ -68,6 +68,7 @@ QtSerialChannel::QtSerialChannel(QObject *parent)
 
 QtSerialChannel::~QtSerialChannel()
 {
+    disconnect(&port_, nullptr, this, nullptr);
     closePort();
 }
 
@@ -76,17 +77,18 @@ void QtSerialChannel::open(const PortSettings &settings)
     closeAll();
     lost_.reset();
 
-    const QString name = systemPortName(settings.portName.trimmed());
+    const QString name = systemPortName(settings.portName);
     if (name.isEmpty())
         throw RixError(ErrorNumber::Unknown, "Kein Port angegeben");
 
     bool ok = false;
-    const uint baud = settings.baudText.trimmed().toUInt(&ok);
+    const uint baud = settings.baudText.toUInt(&ok);
     // A baud text that is not a positive whole number is no error: the line keeps the
     // rate of the last valid connect.
     if (ok && baud > 0 && baud <= uint(std::numeric_limits<qint32>::max()))
         baudRate_ = qint32(baud);
 
+    deviceName_ = name;
     port_.setPortName(name);
     port_.setBaudRate(baudRate_);
     port_.setDataBits(QSerialPort::Data8);
@@ -181,7 +183,7 @@ void QtSerialChannel::write(const QByteArray &bytes)
         const QString detail = port_.errorString();
         port_.clear(QSerialPort::Output);
         port_.clearError();
-        throw SerialError(number, describe("Schreiben auf %1 fehlgeschlagen", port_.portName(), detail));
+        throw SerialError(number, describe("Schreiben auf %1 fehlgeschlagen", deviceName_, detail));
     }
     while (port_.bytesToWrite() > 0) {
         const qint64 left = deadline.remainingTime();
@@ -199,7 +201,7 @@ void QtSerialChannel::write(const QByteArray &bytes)
         port_.clear(QSerialPort::Output);
         port_.clearError();
         throw SerialError(ErrorNumber::WriteTimeout,
-                          describe("Schreiben auf %1 fehlgeschlagen", port_.portName(),
+                          describe("Schreiben auf %1 fehlgeschlagen", deviceName_,
                                    QStringLiteral("Zeitüberschreitung")));
     }
     port_.clearError();
@@ -252,7 +254,7 @@ void QtSerialChannel::onErrorOccurred(QSerialPort::SerialPortError error)
     const int number = lossNumber(port_);
     const QString detail = number == ErrorNumber::PortLost ? QStringLiteral("Gegenstelle getrennt")
                                                            : port_.errorString();
-    lost_ = SerialError(number, describe("Verbindung zu %1 verloren", port_.portName(), detail));
+    lost_ = SerialError(number, describe("Verbindung zu %1 verloren", deviceName_, detail));
     closePort();
 }
 

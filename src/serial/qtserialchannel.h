@@ -36,6 +36,7 @@ private:
     void closePort();
 
     QSerialPort port_;
+    QString deviceName_;                 // the device as opened, for messages
     qint32 baudRate_;
     int lockedHandle_ = -1;              // the handle holding our flock, -1 when none
     std::optional<SerialError> lost_;    // why the port was closed under us, until reported
