@@ -1,0 +1,43 @@
+#pragma once
+// The real serial port: QSerialPort used blocking on the GUI thread.
+
+#include "serial/serialchannel.h"
+#include "shared/errors.h"
+
+#include <QObject>
+#include <QSerialPort>
+#include <optional>
+
+class QtSerialChannel : public QObject, public SerialChannel {
+    Q_OBJECT
+public:
+    static constexpr int ReadTimeoutMs = 20;
+    static constexpr int WriteTimeoutBaseMs = 20;      // the write time-out is the base …
+    static constexpr int WriteTimeoutPerByteMs = 20;   // … plus this much for every byte
+
+    explicit QtSerialChannel(QObject *parent = nullptr);
+    ~QtSerialChannel() override;
+
+    void open(const PortSettings &settings) override;
+    void write(const QByteArray &bytes) override;
+    std::optional<char> readChar() override;
+    std::optional<std::uint32_t> modemStatus() override;   // empty when the port has no modem lines
+    void close() override;
+    void closeAll() override;
+    bool isOpen() const override;
+
+    // The rate the line runs at (or will run at on the next open when the baud text is
+    // not a number): the one of the last valid connect, QSerialPort's default before any.
+    qint32 baudRate() const { return baudRate_; }
+
+private:
+    void onErrorOccurred(QSerialPort::SerialPortError error);
+    void throwIfUnusable();
+    void closePort();
+
+    QSerialPort port_;
+    QString deviceName_;                 // the device as opened, for messages
+    qint32 baudRate_;
+    int lockedHandle_ = -1;              // the handle holding our flock, -1 when none
+    std::optional<SerialError> lost_;    // why the port was closed under us, until reported
+};

@@ -1,0 +1,388 @@
+// QtSerialChannel against a real pseudo-terminal: the test holds the master end.
+#include "serial/qtserialchannel.h"
+#include "support/pty.h"
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <ctime>
+#include <fcntl.h>
+#include <memory>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+using testsupport::Pty;
+
+QByteArray everyByteValue()
+{
+    QByteArray all;
+    for (int b = 0; b < 256; ++b)
+        all.append(char(b));
+    return all;
+}
+
+// Reads `count` characters through the channel, giving up at the deadline.
+QByteArray readChars(QtSerialChannel &channel, int count, int timeoutMs = 5000)
+{
+    const QDeadlineTimer deadline(timeoutMs);
+    QByteArray got;
+    while (got.size() < count && !deadline.hasExpired()) {
+        if (const auto c = channel.readChar())
+            got.append(*c);
+    }
+    return got;
+}
+
+speed_t lineSpeed(int fd)
+{
+    termios tio{};
+    EXPECT_EQ(::tcgetattr(fd, &tio), 0);
+    return ::cfgetospeed(&tio);
+}
+
+double threadCpuMs()
+{
+    timespec ts{};
+    ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return double(ts.tv_sec) * 1000.0 + double(ts.tv_nsec) / 1e6;
+}
+
+void runEventLoopFor(int ms)
+{
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+class QtSerialChannelOnPty : public ::testing::Test {
+protected:
+    void openChannel(const QString &baud = QStringLiteral("19200"))
+    {
+        channel.open(PortSettings{pty.slavePath(), baud});
+        ASSERT_TRUE(channel.isOpen());
+    }
+
+    Pty pty;
+    QtSerialChannel channel;
+};
+
+// --- bytes on the line ---------------------------------------------------------------
+
+TEST_F(QtSerialChannelOnPty, EveryByteValueGoesOutExactlyAndNothingElse)
+{
+    openChannel();
+    const QByteArray all = everyByteValue();
+    channel.write(all);
+    EXPECT_EQ(pty.read(all.size()), all);
+    channel.write(QByteArray("$RARF3"));
+    EXPECT_EQ(pty.read(6), QByteArray("$RARF3"));
+    EXPECT_TRUE(pty.readFor(50).isEmpty());
+}
+
+TEST_F(QtSerialChannelOnPty, EveryByteValueComesInExactlyAndInOrder)
+{
+    openChannel();
+    const QByteArray all = everyByteValue();
+    ASSERT_TRUE(pty.write(all));
+    EXPECT_EQ(readChars(channel, all.size()), all);
+    EXPECT_FALSE(channel.readChar().has_value());
+}
+
+TEST_F(QtSerialChannelOnPty, EmptyWriteSendsNothing)
+{
+    openChannel();
+    EXPECT_NO_THROW(channel.write(QByteArray()));
+    EXPECT_TRUE(pty.readFor(50).isEmpty());
+    EXPECT_TRUE(channel.isOpen());
+}
+
+TEST_F(QtSerialChannelOnPty, LongBurstArrivesCompleteThroughSingleCharacterReads)
+{
+    openChannel();
+    QByteArray burst;
+    for (int i = 0; i < 100000; ++i)
+        burst.append(char((i * 7 + i / 256) & 0xFF));
+    bool sent = false;
+    std::thread writer([&] { sent = pty.write(burst, 20000); });
+    const QByteArray got = readChars(channel, burst.size(), 20000);
+    writer.join();
+    EXPECT_TRUE(sent);
+    EXPECT_EQ(got.size(), burst.size());
+    EXPECT_TRUE(got == burst);
+}
+
+// --- the read time-out -----------------------------------------------------------------
+
+TEST_F(QtSerialChannelOnPty, ReadWithNothingWaitingTakesTheReadTimeout)
+{
+    openChannel();
+    for (int i = 0; i < 3; ++i) {
+        QElapsedTimer clock;
+        clock.start();
+        EXPECT_FALSE(channel.readChar().has_value());
+        const qint64 ms = clock.elapsed();
+        EXPECT_GE(ms, 15);
+        EXPECT_LT(ms, 1000);
+    }
+    EXPECT_TRUE(channel.isOpen());
+}
+
+TEST_F(QtSerialChannelOnPty, CharacterAlreadyWaitingIsReturnedAtOnce)
+{
+    openChannel();
+    const QByteArray text("0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz!");
+    ASSERT_TRUE(pty.write(text));
+    // The first read may wait for the bytes to reach the port …
+    const auto first = readChars(channel, 1);
+    ASSERT_EQ(first, text.left(1));
+    // … the rest are already waiting: a read that waited its 20 ms each time would need
+    // more than a second for them.
+    QElapsedTimer clock;
+    clock.start();
+    QByteArray rest;
+    for (int i = 1; i < text.size(); ++i) {
+        const auto c = channel.readChar();
+        ASSERT_TRUE(c.has_value()) << "character " << i;
+        rest.append(*c);
+    }
+    EXPECT_EQ(rest, text.mid(1));
+    EXPECT_LT(clock.elapsed(), 300);
+}
+
+TEST_F(QtSerialChannelOnPty, CharacterArrivingDuringTheWaitIsReturned)
+{
+    openChannel();
+    std::thread late([&] {
+        ::usleep(5000);   // the pty needs real time for the wait to begin first
+        pty.write(QByteArray("Q"));
+    });
+    std::optional<char> c;
+    const QDeadlineTimer deadline(5000);
+    while (!c && !deadline.hasExpired())
+        c = channel.readChar();
+    late.join();
+    ASSERT_TRUE(c.has_value());
+    EXPECT_EQ(*c, 'Q');
+}
+
+// --- opening ---------------------------------------------------------------------------
+
+TEST(QtSerialChannelOpen, MissingOrEmptyPortIsRefused)
+{
+    QtSerialChannel channel;
+    try {
+        channel.open(PortSettings{QStringLiteral("/dev/rix-term-no-such-port"), QStringLiteral("19200")});
+        ADD_FAILURE() << "a missing port was opened";
+    } catch (const RixError &e) {
+        EXPECT_EQ(e.number(), ENOENT) << e.what();
+    }
+    EXPECT_FALSE(channel.isOpen());
+    EXPECT_THROW(channel.open(PortSettings{QString(), QStringLiteral("19200")}), RixError);
+    EXPECT_FALSE(channel.isOpen());
+}
+
+TEST_F(QtSerialChannelOnPty, SecondOpenerOfTheSamePortIsRefused)
+{
+    openChannel();
+    QtSerialChannel second;
+    EXPECT_THROW(second.open(PortSettings{pty.slavePath(), QStringLiteral("19200")}), RixError);
+    EXPECT_FALSE(second.isOpen());
+    // The refusal leaves the first opener working.
+    channel.write(QByteArray("ok"));
+    EXPECT_EQ(pty.read(2), QByteArray("ok"));
+}
+
+TEST_F(QtSerialChannelOnPty, SecondOpenerUnderAnotherNameIsRefusedUntilTheFirstCloses)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString link = dir.filePath(QStringLiteral("rix-port"));
+    ASSERT_TRUE(QFile::link(pty.slavePath(), link));
+
+    openChannel();
+    // Lift the kernel's exclusive mode so only our own lock on the device can refuse
+    // (it would not stop root anyway).
+    ASSERT_EQ(::ioctl(pty.slaveFd(), TIOCNXCL), 0);
+    QtSerialChannel second;
+    try {
+        second.open(PortSettings{link, QStringLiteral("19200")});
+        ADD_FAILURE() << "the port was opened twice";
+    } catch (const RixError &e) {
+        EXPECT_EQ(e.number(), EWOULDBLOCK) << e.what();
+    }
+    EXPECT_FALSE(second.isOpen());
+
+    channel.close();
+    second.open(PortSettings{link, QStringLiteral("19200")});
+    EXPECT_TRUE(second.isOpen());
+    second.write(QByteArray("via link"));
+    EXPECT_EQ(pty.read(8), QByteArray("via link"));
+}
+
+TEST_F(QtSerialChannelOnPty, BaudTextThatIsNoNumberKeepsTheLastValidRate)
+{
+    QtSerialChannel fresh;
+    EXPECT_EQ(fresh.baudRate(), 9600);
+    // Before any valid connect the line runs at QSerialPort's default.
+    EXPECT_NO_THROW(channel.open(PortSettings{pty.slavePath(), QStringLiteral("abc")}));
+    EXPECT_TRUE(channel.isOpen());
+    EXPECT_EQ(lineSpeed(pty.slaveFd()), speed_t(B9600));
+    channel.close();
+
+    openChannel(QStringLiteral("4800"));
+    EXPECT_EQ(lineSpeed(pty.slaveFd()), speed_t(B4800));
+    channel.close();
+
+    for (const char *notANumber : {"abc", "", "0", "-19200", "19200x", "12.5"}) {
+        EXPECT_NO_THROW(channel.open(PortSettings{pty.slavePath(), QString::fromLatin1(notANumber)}))
+            << notANumber;
+        EXPECT_TRUE(channel.isOpen());
+        EXPECT_EQ(channel.baudRate(), 4800) << notANumber;
+        EXPECT_EQ(lineSpeed(pty.slaveFd()), speed_t(B4800)) << notANumber;
+        channel.close();
+    }
+
+    openChannel(QStringLiteral("19200"));
+    EXPECT_EQ(lineSpeed(pty.slaveFd()), speed_t(B19200));
+    channel.write(QByteArray("still works"));
+    EXPECT_EQ(pty.read(11), QByteArray("still works"));
+}
+
+TEST_F(QtSerialChannelOnPty, ReopenAfterCloseWorksAndClosedChannelRefusesIo)
+{
+    openChannel();
+    channel.close();
+    EXPECT_FALSE(channel.isOpen());
+    EXPECT_NO_THROW(channel.closeAll());
+    EXPECT_THROW(channel.readChar(), SerialError);
+    EXPECT_THROW(channel.write(QByteArray("x")), SerialError);
+    EXPECT_FALSE(channel.modemStatus().has_value());
+
+    openChannel();
+    channel.write(QByteArray("again"));
+    EXPECT_EQ(pty.read(5), QByteArray("again"));
+    ASSERT_TRUE(pty.write(QByteArray("back")));
+    EXPECT_EQ(readChars(channel, 4), QByteArray("back"));
+    channel.closeAll();
+    EXPECT_FALSE(channel.isOpen());
+}
+
+// --- modem lines and failures ----------------------------------------------------------
+
+TEST_F(QtSerialChannelOnPty, ModemStatusOfAPseudoTerminalIsZeroAndHarmless)
+{
+    openChannel();
+    for (int i = 0; i < 3; ++i)
+        EXPECT_FALSE(channel.modemStatus().has_value());
+    EXPECT_TRUE(channel.isOpen());
+    EXPECT_FALSE(channel.readChar().has_value());
+    channel.write(QByteArray("lamps"));
+    EXPECT_EQ(pty.read(5), QByteArray("lamps"));
+}
+
+TEST_F(QtSerialChannelOnPty, WriteThatTheLineDoesNotTakeInTimeFails)
+{
+    openChannel();
+    // Fill the line towards the master (which does not read) through the helper's handle.
+    const int fd = pty.slaveFd();
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
+    const QByteArray filler(1024, 'f');
+    for (int i = 0; i < 100000 && ::write(fd, filler.constData(), size_t(filler.size())) > 0; ++i) {
+    }
+    ASSERT_EQ(errno, EAGAIN);
+
+    QElapsedTimer clock;
+    clock.start();
+    try {
+        channel.write(QByteArray("xy"));
+        ADD_FAILURE() << "write into a full line succeeded";
+    } catch (const SerialError &e) {
+        EXPECT_EQ(e.number(), ErrorNumber::WriteTimeout) << e.what();
+    }
+    EXPECT_GE(clock.elapsed(), 40);
+    EXPECT_LT(clock.elapsed(), 2000);
+    // The refused bytes must not go out later, neither when the line drains nor when the
+    // event loop gives the port a chance to write.
+    QByteArray later;
+    for (int i = 0; i < 4; ++i) {
+        later += pty.readFor(50);
+        runEventLoopFor(50);
+    }
+    later += pty.readFor(50);
+    EXPECT_FALSE(later.contains('x'));
+    EXPECT_TRUE(channel.isOpen());
+}
+
+TEST_F(QtSerialChannelOnPty, HangUpDuringReadIsReportedOnceAndClosesThePort)
+{
+    openChannel();
+    pty.closeMaster();
+    int lost = 0;
+    int number = 0;
+    const QDeadlineTimer deadline(5000);
+    while (lost == 0 && !deadline.hasExpired()) {
+        try {
+            channel.readChar();
+        } catch (const SerialError &e) {
+            ++lost;
+            number = e.number();
+        }
+    }
+    ASSERT_EQ(lost, 1);
+    // A hang-up has no system error number of its own.
+    EXPECT_EQ(number, ErrorNumber::PortLost);
+    EXPECT_FALSE(channel.isOpen());
+    // Later calls find the port closed; they do not repeat the loss.
+    try {
+        channel.readChar();
+        ADD_FAILURE() << "read on a lost port succeeded";
+    } catch (const SerialError &e) {
+        EXPECT_EQ(e.number(), ErrorNumber::NotOpen);
+    }
+}
+
+TEST_F(QtSerialChannelOnPty, HangUpWhileTheEventLoopRunsDoesNotFlood)
+{
+    openChannel();
+    pty.closeMaster();
+    // Qt's read notifier sees the hang-up first; a port left open would make it spin.
+    const double cpuBefore = threadCpuMs();
+    runEventLoopFor(300);
+    const double cpuUsed = threadCpuMs() - cpuBefore;
+    EXPECT_FALSE(channel.isOpen());
+    EXPECT_LT(cpuUsed, 150.0);
+
+    int lost = 0;
+    int number = 0;
+    for (int i = 0; i < 2; ++i) {
+        try {
+            channel.write(QByteArray("x"));
+        } catch (const SerialError &e) {
+            if (e.number() != ErrorNumber::NotOpen) {
+                ++lost;
+                number = e.number();
+            }
+        }
+    }
+    EXPECT_EQ(lost, 1);
+    EXPECT_EQ(number, ErrorNumber::PortLost);
+
+    // A new connect starts clean.
+    Pty other;
+    channel.open(PortSettings{other.slavePath(), QStringLiteral("19200")});
+    channel.write(QByteArray("new"));
+    EXPECT_EQ(other.read(3), QByteArray("new"));
+}
+
+} // namespace
