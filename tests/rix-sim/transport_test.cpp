@@ -116,6 +116,7 @@ TEST(TransportAnswers, ForeignAddressIsLoggedButNotAnswered)
     ASSERT_TRUE(waitForCount(sim.log(), Kind::Received, 1));
     terminal.write("$RFE1");
     EXPECT_EQ(terminal.readExactly(5, generous), "FE1\r\n");
+    ASSERT_TRUE(waitForCount(sim.log(), Kind::Sent, 1));
     EXPECT_EQ(sim.log().joined(Kind::Sent), "FE1\r\n");
 }
 
@@ -155,7 +156,7 @@ TEST(TransportTiming, AnswerDelayHoldsTheAnswerBack)
 
 TEST(TransportTiming, SplitAnswerHasAGapInTheMiddle)
 {
-    rixsim::BackgroundSimulator sim(withSplit(60ms));
+    rixsim::BackgroundSimulator sim(withSplit(100ms));
     TerminalSide terminal(sim.path());
     terminal.write("$RSRF0");
     const auto chunks = terminal.readChunks(10, generous);
@@ -167,11 +168,12 @@ TEST(TransportTiming, SplitAnswerHasAGapInTheMiddle)
     EXPECT_EQ(chunks.front().bytes, "SRF0F");
     EXPECT_GT(chunks.back().time - chunks.front().time, 20ms) << "the receiver must see a pause > 20 ms";
 
+    ASSERT_TRUE(waitForCount(sim.log(), Kind::Sent, 2));
     const auto sentEvents = eventsOf(sim.log(), Kind::Sent);
     ASSERT_EQ(sentEvents.size(), 2U);
     EXPECT_EQ(sentEvents[0].bytes, "SRF0F");
     EXPECT_EQ(sentEvents[1].bytes, "011\r\n");
-    EXPECT_GE(sentEvents[1].time - sentEvents[0].time, 60ms);
+    EXPECT_GE(sentEvents[1].time - sentEvents[0].time, 100ms);
 }
 
 TEST(TransportTiming, UnsolicitedTextIsWaitingWhenTheTerminalOpens)

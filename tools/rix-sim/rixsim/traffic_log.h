@@ -26,7 +26,9 @@ struct TrafficEvent {
 };
 
 // Thread-safe, append-only. The run loop appends; tests read snapshots or wait
-// for a condition from another thread.
+// for a condition from another thread. A Sent event is appended just after its
+// write returns, so a reader on the line can hold the bytes a moment before
+// the event is here: wait for it with waitFor() rather than reading snapshot().
 class TrafficLog {
 public:
     using Predicate = std::function<bool(const std::vector<TrafficEvent> &)>;
