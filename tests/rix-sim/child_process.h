@@ -1,0 +1,37 @@
+#pragma once
+
+#include <chrono>
+#include <optional>
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+namespace rixsim::testing {
+
+// A program run as a child with its stdout and stderr on pipes, as a test
+// harness or the end-to-end tests start rix-sim.
+class ChildProcess {
+public:
+    ChildProcess(const std::string &program, const std::vector<std::string> &arguments);
+    ~ChildProcess(); // kills the child if it still runs
+    ChildProcess(const ChildProcess &) = delete;
+    ChildProcess &operator=(const ChildProcess &) = delete;
+
+    // The first line on stdout, without its newline; empty on timeout or EOF.
+    std::string readStdoutLine(std::chrono::milliseconds timeout);
+    void signal(int number);
+    // The exit code once the child has exited normally within the timeout;
+    // empty on a timeout or a death by signal.
+    std::optional<int> waitForExit(std::chrono::milliseconds timeout);
+    // Everything the child wrote to stderr (reads to EOF: call after exit).
+    std::string readAllStderr();
+    std::string readAllStdout();
+
+private:
+    pid_t pid_ = -1;
+    int stdout_ = -1;
+    int stderr_ = -1;
+    bool reaped_ = false;
+};
+
+} // namespace rixsim::testing

@@ -1,0 +1,110 @@
+#include "rixsim/program_options.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using Action = rixsim::ParsedArguments::Action;
+using std::chrono::milliseconds;
+
+rixsim::ParsedArguments parse(std::vector<std::string> arguments)
+{
+    return rixsim::parseArguments(arguments);
+}
+
+TEST(ProgramOptions, NoArgumentsRunsWithDefaults)
+{
+    const auto parsed = parse({});
+    ASSERT_EQ(parsed.action, Action::Run);
+    EXPECT_FALSE(parsed.options.echo);
+    EXPECT_EQ(parsed.options.answerDelay, milliseconds(0));
+    EXPECT_EQ(parsed.options.splitGap, milliseconds(0));
+    EXPECT_EQ(parsed.options.flood, milliseconds(0));
+    EXPECT_FALSE(parsed.options.hangupAfter.has_value());
+    EXPECT_FALSE(parsed.options.device.has_value());
+    EXPECT_FALSE(parsed.options.link.has_value());
+    EXPECT_EQ(parsed.options.baud, 19200);
+    EXPECT_EQ(parsed.options.sendAtStart, "");
+}
+
+TEST(ProgramOptions, EveryOptionReachesItsField)
+{
+    const auto parsed = parse({"--echo", "--delay", "50", "--split-ms=40", "--send", "HI\\r\\n", "--flood", "1.5",
+                               "--hangup-after", "0.25", "--device", "/dev/ttyUSB0", "--baud", "4800", "--link",
+                               "/tmp/rix0"});
+    ASSERT_EQ(parsed.action, Action::Run) << parsed.error;
+    const auto &o = parsed.options;
+    EXPECT_TRUE(o.echo);
+    EXPECT_EQ(o.answerDelay, milliseconds(50));
+    EXPECT_EQ(o.splitGap, milliseconds(40));
+    EXPECT_EQ(o.sendAtStart, "HI\r\n");
+    EXPECT_EQ(o.flood, milliseconds(1500));
+    EXPECT_EQ(o.hangupAfter, milliseconds(250));
+    EXPECT_EQ(o.device, "/dev/ttyUSB0");
+    EXPECT_EQ(o.baud, 4800);
+    EXPECT_EQ(o.link, "/tmp/rix0");
+
+    const auto t = rixsim::transportOptionsFor(o);
+    EXPECT_EQ(t.answerDelay, milliseconds(50));
+    EXPECT_EQ(t.splitGap, milliseconds(40));
+    EXPECT_EQ(t.sendAtStart, "HI\r\n");
+    EXPECT_EQ(t.flood, milliseconds(1500));
+    EXPECT_EQ(t.hangupAfter, milliseconds(250));
+    EXPECT_EQ(t.quietGap, milliseconds(10));
+}
+
+TEST(ProgramOptions, WholeSecondsAndFractions)
+{
+    EXPECT_EQ(parse({"--flood", "3"}).options.flood, milliseconds(3000));
+    EXPECT_EQ(parse({"--flood", "0.05"}).options.flood, milliseconds(50));
+    EXPECT_EQ(parse({"--hangup-after", "0"}).options.hangupAfter, milliseconds(0));
+}
+
+TEST(ProgramOptions, HelpAndVersion)
+{
+    EXPECT_EQ(parse({"--help"}).action, Action::Help);
+    EXPECT_EQ(parse({"--version"}).action, Action::Version);
+    EXPECT_EQ(parse({"--version", "--help"}).action, Action::Help);
+    EXPECT_EQ(rixsim::programVersion, "rix-sim 1.0.0");
+    const std::string usage = rixsim::usageText();
+    for (const char *option : {"--echo", "--delay", "--split-ms", "--send", "--flood", "--hangup-after", "--device",
+                               "--baud", "--link", "--help", "--version"})
+        EXPECT_NE(usage.find(option), std::string::npos) << option;
+}
+
+TEST(ProgramOptions, BadCommandLinesAreErrorsWithOneLine)
+{
+    const std::vector<std::vector<std::string>> bad = {
+        {"--bogus"},          {"-x"},           {"file"},
+        {"--delay"},          {"--delay", "-5"}, {"--delay", "5ms"},
+        {"--delay", ""},      {"--delay", "1.5"}, {"--split-ms", "x"},
+        {"--flood", "abc"},   {"--flood", "1."}, {"--flood", ".5"},
+        {"--flood", "-1"},    {"--flood", "0.0001"}, {"--hangup-after", "1e3"},
+        {"--delay", "99999999999999999999"}, {"--baud", "0"}, {"--baud", "fast"},
+        {"--send", "bad\\q"}, {"--send", "\\x4"}, {"--send", "tail\\"},
+        {"--device", ""},     {"--link="},      {"--echo=yes"},
+    };
+    for (const auto &arguments : bad) {
+        const auto parsed = parse(arguments);
+        EXPECT_EQ(parsed.action, Action::Error) << arguments.front() << (arguments.size() > 1 ? " " + arguments[1] : "");
+        EXPECT_FALSE(parsed.error.empty());
+        EXPECT_EQ(parsed.error.find('\n'), std::string::npos);
+    }
+}
+
+TEST(ProgramOptions, ErrorNamesTheOffendingArgument)
+{
+    EXPECT_NE(parse({"--bogus"}).error.find("--bogus"), std::string::npos);
+    EXPECT_NE(parse({"--delay", "x7"}).error.find("x7"), std::string::npos);
+    EXPECT_NE(parse({"--flood"}).error.find("--flood"), std::string::npos);
+}
+
+TEST(ProgramOptions, EscapesInSendText)
+{
+    EXPECT_EQ(rixsim::resolveEscapes("A\\x00B\\x7f\\\\\\t"), std::string("A\0B\x7F\\\t", 6));
+    EXPECT_EQ(rixsim::resolveEscapes("plain $RSRF0"), "plain $RSRF0");
+    EXPECT_FALSE(rixsim::resolveEscapes("\\xZZ").has_value());
+    EXPECT_FALSE(rixsim::resolveEscapes("\\").has_value());
+}
+
+} // namespace

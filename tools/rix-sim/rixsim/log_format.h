@@ -1,0 +1,16 @@
+#pragma once
+
+#include "rixsim/traffic_log.h"
+
+#include <chrono>
+#include <string>
+
+namespace rixsim {
+
+// One log line for standard error, with the local wall-clock time:
+//   "12:00:01.234 <- $RSRF0"          (a command received)
+//   "12:00:01.245 -> SRF0F011\r\n"    (bytes sent, escaped)
+//   "12:00:02.000 -- hung up"         (a note)
+std::string formatLogLine(const TrafficEvent &event, std::chrono::system_clock::time_point wallTime);
+
+} // namespace rixsim

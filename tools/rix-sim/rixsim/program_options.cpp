@@ -1,0 +1,204 @@
+#include "rixsim/program_options.h"
+
+#include <cmath>
+#include <functional>
+#include <map>
+
+namespace rixsim {
+namespace {
+
+using std::chrono::milliseconds;
+
+// Long enough for any test or demo, short enough that no arithmetic overflows.
+constexpr long long maxMilliseconds = 24LL * 3600 * 1000;
+
+std::optional<milliseconds> parseMilliseconds(const std::string &text)
+{
+    if (text.empty() || text.size() > 9)
+        return std::nullopt;
+    long long value = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        value = value * 10 + (c - '0');
+    }
+    if (value > maxMilliseconds)
+        return std::nullopt;
+    return milliseconds(value);
+}
+
+std::optional<milliseconds> parseSeconds(const std::string &text)
+{
+    const std::size_t dot = text.find('.');
+    const std::string whole = text.substr(0, dot);
+    const std::string fraction = dot == std::string::npos ? std::string() : text.substr(dot + 1);
+    if (whole.empty() || whole.size() > 6 || (dot != std::string::npos && fraction.empty()) || fraction.size() > 3)
+        return std::nullopt;
+    const auto digitsOnly = [](const std::string &s) {
+        return s.find_first_not_of("0123456789") == std::string::npos;
+    };
+    if (!digitsOnly(whole) || !digitsOnly(fraction))
+        return std::nullopt;
+    long long ms = std::stoll(whole) * 1000;
+    if (!fraction.empty())
+        ms += std::stoll(fraction + std::string(3 - fraction.size(), '0'));
+    if (ms > maxMilliseconds)
+        return std::nullopt;
+    return milliseconds(ms);
+}
+
+int hexValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+} // namespace
+
+std::optional<std::string> resolveEscapes(std::string_view text)
+{
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\\') {
+            out += text[i];
+            continue;
+        }
+        if (++i == text.size())
+            return std::nullopt;
+        switch (text[i]) {
+        case 'r': out += '\r'; break;
+        case 'n': out += '\n'; break;
+        case 't': out += '\t'; break;
+        case '\\': out += '\\'; break;
+        case 'x': {
+            if (i + 2 >= text.size())
+                return std::nullopt;
+            const int high = hexValue(text[i + 1]);
+            const int low = hexValue(text[i + 2]);
+            if (high < 0 || low < 0)
+                return std::nullopt;
+            out += static_cast<char>(high * 16 + low);
+            i += 2;
+            break;
+        }
+        default: return std::nullopt;
+        }
+    }
+    return out;
+}
+
+std::string usageText()
+{
+    return "Usage: rix-sim [OPTION]...\n"
+           "Simulates a RIX unit on a new pseudo-terminal (or a serial port) and prints\n"
+           "the path to open as the first line of output. Commands and answers are\n"
+           "logged to standard error. Ends on SIGINT or SIGTERM.\n"
+           "\n"
+           "  --echo                send each answered command back before its answer\n"
+           "                        (the unit's 4800-baud mode)\n"
+           "  --delay MS            wait MS milliseconds before answering\n"
+           "  --split-ms MS         send the first half of an answer, pause MS ms, then the rest\n"
+           "  --send TEXT           send TEXT once at start, unasked (\\r \\n \\t \\\\ \\xHH allowed)\n"
+           "  --flood SECONDS       send numbered lines without a pause for SECONDS\n"
+           "  --hangup-after SECONDS  close the line after SECONDS (an unplugged adapter) and exit\n"
+           "  --device PATH         use the serial port PATH instead of a pseudo-terminal\n"
+           "  --baud RATE           rate for --device (default 19200), always 8N1\n"
+           "  --link PATH           make PATH a symbolic link to the line while running\n"
+           "  --help                show this text and exit\n"
+           "  --version             show the version and exit\n"
+           "\n"
+           "SECONDS may have a fraction (0.5). Exit status: 0 when stopped or hung up,\n"
+           "1 when the line could not be opened or was lost, 2 for a bad command line.\n";
+}
+
+ParsedArguments parseArguments(const std::vector<std::string> &arguments)
+{
+    ParsedArguments result;
+    ProgramOptions &o = result.options;
+    const auto fail = [&result](std::string message) {
+        result.action = ParsedArguments::Action::Error;
+        result.error = std::move(message);
+        return result;
+    };
+
+    using Setter = std::function<bool(const std::string &)>;
+    const auto ms = [](milliseconds &target) {
+        return Setter([&target](const std::string &v) {
+            const auto value = parseMilliseconds(v);
+            return value ? (target = *value, true) : false;
+        });
+    };
+    const auto seconds = [](auto &target) {
+        return Setter([&target](const std::string &v) {
+            const auto value = parseSeconds(v);
+            return value ? (target = *value, true) : false;
+        });
+    };
+    const std::map<std::string, Setter> valued = {
+        {"--delay", ms(o.answerDelay)},
+        {"--split-ms", ms(o.splitGap)},
+        {"--flood", seconds(o.flood)},
+        {"--hangup-after", seconds(o.hangupAfter)},
+        {"--send", [&o](const std::string &v) {
+             auto text = resolveEscapes(v);
+             return text ? (o.sendAtStart = std::move(*text), true) : false;
+         }},
+        {"--device", [&o](const std::string &v) { return !v.empty() && (o.device = v, true); }},
+        {"--link", [&o](const std::string &v) { return !v.empty() && (o.link = v, true); }},
+        {"--baud", [&o](const std::string &v) {
+             const auto value = parseMilliseconds(v); // the same whole-number rule
+             if (!value || value->count() == 0 || value->count() > 4000000)
+                 return false;
+             o.baud = static_cast<int>(value->count());
+             return true;
+         }},
+    };
+
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string &argument = arguments[i];
+        if (argument == "--help")
+            result.action = ParsedArguments::Action::Help;
+        else if (argument == "--version" && result.action != ParsedArguments::Action::Help)
+            result.action = ParsedArguments::Action::Version;
+        if (argument == "--help" || argument == "--version")
+            continue;
+        if (argument == "--echo") {
+            o.echo = true;
+            continue;
+        }
+        const std::size_t equals = argument.find('=');
+        const std::string name = argument.substr(0, equals);
+        const auto option = valued.find(name);
+        if (option == valued.end())
+            return fail("unknown option: " + argument);
+        std::string value;
+        if (equals != std::string::npos) {
+            value = argument.substr(equals + 1);
+        } else if (i + 1 < arguments.size()) {
+            value = arguments[++i];
+        } else {
+            return fail("option " + name + " needs a value");
+        }
+        if (!option->second(value))
+            return fail("bad value for " + name + ": '" + value + "'");
+    }
+    return result;
+}
+
+TransportOptions transportOptionsFor(const ProgramOptions &options)
+{
+    TransportOptions t;
+    t.answerDelay = options.answerDelay;
+    t.splitGap = options.splitGap;
+    t.sendAtStart = options.sendAtStart;
+    t.flood = options.flood;
+    t.hangupAfter = options.hangupAfter;
+    return t;
+}
+
+} // namespace rixsim

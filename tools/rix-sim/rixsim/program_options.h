@@ -1,0 +1,49 @@
+#pragma once
+
+#include "rixsim/transport.h"
+
+#include <chrono>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace rixsim {
+
+constexpr std::string_view programVersion = "rix-sim 1.0.0";
+
+// What the rix-sim command line asks for.
+struct ProgramOptions {
+    bool echo = false;
+    std::chrono::milliseconds answerDelay{0};
+    std::chrono::milliseconds splitGap{0};
+    std::string sendAtStart; // escapes already resolved
+    std::chrono::milliseconds flood{0};
+    std::optional<std::chrono::milliseconds> hangupAfter;
+    std::optional<std::string> device;
+    int baud = 19200;
+    std::optional<std::string> link;
+};
+
+struct ParsedArguments {
+    enum class Action { Run, Help, Version, Error };
+    Action action = Action::Run;
+    ProgramOptions options;
+    std::string error; // one line, for Action::Error
+};
+
+// Parses the arguments after the program name. Options take their value as
+// the next argument or after "=" ("--delay 50", "--delay=50"). Times in ms
+// are whole numbers, times in seconds may have a fraction ("0.5").
+ParsedArguments parseArguments(const std::vector<std::string> &arguments);
+
+// The --help text.
+std::string usageText();
+
+// "\r", "\n", "\t", "\\" and "\xHH" in a --send text become their bytes; an
+// escape that is not one of these is an error (empty result).
+std::optional<std::string> resolveEscapes(std::string_view text);
+
+TransportOptions transportOptionsFor(const ProgramOptions &options);
+
+} // namespace rixsim

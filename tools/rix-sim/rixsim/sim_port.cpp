@@ -1,0 +1,149 @@
+#include "rixsim/sim_port.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <fcntl.h>
+#include <stdexcept>
+#include <system_error>
+#include <termios.h>
+#include <unistd.h>
+#include <utility>
+
+namespace rixsim {
+namespace {
+
+[[noreturn]] void throwErrno(const std::string &what)
+{
+    throw std::system_error(errno, std::generic_category(), what);
+}
+
+void closeQuietly(int &fd)
+{
+    if (fd >= 0)
+        ::close(fd);
+    fd = -1;
+}
+
+speed_t speedFor(int baud)
+{
+    switch (baud) {
+    case 1200: return B1200;
+    case 2400: return B2400;
+    case 4800: return B4800;
+    case 9600: return B9600;
+    case 19200: return B19200;
+    case 38400: return B38400;
+    case 57600: return B57600;
+    case 115200: return B115200;
+    case 230400: return B230400;
+    default: throw std::invalid_argument("unsupported baud rate: " + std::to_string(baud));
+    }
+}
+
+} // namespace
+
+void makeRaw(int fd)
+{
+    termios tio{};
+    if (::tcgetattr(fd, &tio) != 0)
+        throwErrno("tcgetattr");
+    ::cfmakeraw(&tio);
+    tio.c_cflag |= CLOCAL | CREAD;
+    tio.c_cflag &= ~static_cast<tcflag_t>(CSTOPB | PARENB | CRTSCTS);
+    tio.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY);
+    tio.c_cc[VMIN] = 1;
+    tio.c_cc[VTIME] = 0;
+    if (::tcsetattr(fd, TCSANOW, &tio) != 0)
+        throwErrno("tcsetattr");
+}
+
+SimPort SimPort::openPseudoTerminal()
+{
+    int master = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (master < 0)
+        throwErrno("posix_openpt");
+    int slave = -1;
+    try {
+        if (::grantpt(master) != 0)
+            throwErrno("grantpt");
+        if (::unlockpt(master) != 0)
+            throwErrno("unlockpt");
+        char name[128];
+        if (::ptsname_r(master, name, sizeof name) != 0)
+            throwErrno("ptsname_r");
+        slave = ::open(name, O_RDWR | O_NOCTTY | O_CLOEXEC);
+        if (slave < 0)
+            throwErrno(std::string("open ") + name);
+        makeRaw(slave);
+        return SimPort(master, slave, name, true);
+    } catch (...) {
+        closeQuietly(slave);
+        closeQuietly(master);
+        throw;
+    }
+}
+
+SimPort SimPort::openDevice(const std::string &path, int baud)
+{
+    const speed_t speed = speedFor(baud);
+    int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        throwErrno("open " + path);
+    try {
+        makeRaw(fd);
+        termios tio{};
+        if (::tcgetattr(fd, &tio) != 0)
+            throwErrno("tcgetattr " + path);
+        tio.c_cflag = (tio.c_cflag & ~static_cast<tcflag_t>(CSIZE)) | CS8;
+        if (::cfsetispeed(&tio, speed) != 0 || ::cfsetospeed(&tio, speed) != 0)
+            throwErrno("cfsetspeed " + path);
+        if (::tcsetattr(fd, TCSANOW, &tio) != 0)
+            throwErrno("tcsetattr " + path);
+        ::tcflush(fd, TCIOFLUSH);
+        return SimPort(fd, -1, path, false);
+    } catch (...) {
+        closeQuietly(fd);
+        throw;
+    }
+}
+
+SimPort::SimPort(int lineFd, int keptSlaveFd, std::string path, bool pseudo)
+    : lineFd_(lineFd)
+    , keptSlaveFd_(keptSlaveFd)
+    , path_(std::move(path))
+    , pseudo_(pseudo)
+{
+}
+
+SimPort::SimPort(SimPort &&other) noexcept
+    : lineFd_(std::exchange(other.lineFd_, -1))
+    , keptSlaveFd_(std::exchange(other.keptSlaveFd_, -1))
+    , path_(std::move(other.path_))
+    , pseudo_(other.pseudo_)
+{
+}
+
+SimPort &SimPort::operator=(SimPort &&other) noexcept
+{
+    if (this != &other) {
+        close();
+        lineFd_ = std::exchange(other.lineFd_, -1);
+        keptSlaveFd_ = std::exchange(other.keptSlaveFd_, -1);
+        path_ = std::move(other.path_);
+        pseudo_ = other.pseudo_;
+    }
+    return *this;
+}
+
+SimPort::~SimPort()
+{
+    close();
+}
+
+void SimPort::close()
+{
+    closeQuietly(lineFd_);
+    closeQuietly(keptSlaveFd_);
+}
+
+} // namespace rixsim

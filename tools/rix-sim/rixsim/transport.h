@@ -1,0 +1,89 @@
+#pragma once
+
+#include "rixsim/sim_port.h"
+#include "rixsim/traffic_log.h"
+#include "rixsim/unit.h"
+
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <string>
+
+namespace rixsim {
+
+struct TransportOptions {
+    // A command is the bytes received before this much silence.
+    std::chrono::milliseconds quietGap{10};
+    // Time from the end of a command to the first byte of its answer.
+    std::chrono::milliseconds answerDelay{0};
+    // When non-zero, an answer is written in two halves (the first
+    // size()/2 bytes, then the rest) with at least this pause between them.
+    std::chrono::milliseconds splitGap{0};
+    // Unsolicited bytes written once when run() starts.
+    std::string sendAtStart;
+    // When non-zero, numbered flood lines (see flood.h) are written without a
+    // pause from the start of run() for this long; the last chunk of whole
+    // lines is still completed after the time is up. Answers are written
+    // between chunks, never inside a flood line.
+    std::chrono::milliseconds flood{0};
+    // When set, the port is closed this long after run() starts (an unplugged
+    // adapter) and run() returns RunEnd::HungUp.
+    std::optional<std::chrono::milliseconds> hangupAfter;
+    // Called on the run-loop thread for each event, after it is in the log.
+    std::function<void(const TrafficEvent &)> onEvent;
+};
+
+enum class RunEnd {
+    Stopped,  // stop() was called
+    HungUp,   // hangupAfter passed and the port was closed
+    LineLost, // the line failed (a real port vanished); see lineError()
+};
+
+// Drives one unit over one port: frames commands by the quiet gap, answers
+// through the unit, and performs the test options. Everything happens in
+// run(), on whichever thread calls it; stop() and the accessors are safe from
+// any thread.
+class Transport {
+public:
+    Transport(SimPort port, Unit unit = Unit{}, TransportOptions options = {});
+    ~Transport();
+    Transport(const Transport &) = delete;
+    Transport &operator=(const Transport &) = delete;
+
+    // The path a terminal program opens; stays valid after a hang-up.
+    const std::string &path() const { return path_; }
+
+    // Runs until stop(), the hang-up time or a line failure. Call it once.
+    RunEnd run();
+
+    // Makes run() return soon (it wakes at once). Only an atomic store and a
+    // write(2), so it is safe from a signal handler as well; calling it
+    // before run() makes run() return at once.
+    void stop() noexcept;
+
+    const TrafficLog &log() const { return log_; }
+    // A copy of the unit as it is now (its stored parameters).
+    Unit unit() const;
+    // The errno of the failure that ended run() with LineLost, else 0.
+    int lineError() const { return lineError_.load(); }
+
+private:
+    class Loop;
+
+    void record(TrafficEvent::Kind kind, std::string bytes,
+                std::optional<std::chrono::steady_clock::time_point> at = std::nullopt);
+
+    SimPort port_;
+    std::string path_;
+    mutable std::mutex unitMutex_;
+    Unit unit_;
+    TransportOptions options_;
+    TrafficLog log_;
+    std::atomic<bool> stopRequested_{false};
+    std::atomic<int> lineError_{0};
+    int wakeFd_ = -1;
+};
+
+} // namespace rixsim

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <array>
+#include <string>
+#include <string_view>
+
+namespace rixsim {
+
+// The behaviour of one simulated RIX unit: a whole command in, the bytes the
+// unit sends back out. No I/O and no clock here, so every rule can be tested
+// directly; the transport decides what "a whole command" is.
+//
+// Rules:
+//  - A command is "$R" + address + letters. The unit answers only when the
+//    address is "S" (everyone) or its own digit, the first character of its
+//    F0 value ("F" at start). Address characters are compared exactly.
+//  - Known letters: "RF0".."RF6" (read), "PF0".."PF6" + four hex digits
+//    (write, stored upper-cased), "V", "E1", "E2", "EA", "tP" + five decimal
+//    digits, "m" + ten decimal digits, "Q".
+//  - Answer: address as received + letters (+ value for reads), then CR LF.
+//    A write answers "PFn" + the value as stored (upper-cased): "$RSPF30e30"
+//    is answered "SPF30E30\r\n".
+//  - A write to F0..F6 whose value is not exactly four hex digits is answered
+//    address + "PFn" + "?" (e.g. "SPF3?\r\n") and changes nothing.
+//  - Anything else (unknown letters, malformed tP/m, foreign address, bytes
+//    around the command such as a trailing CR) gets no answer at all.
+//  - Echo mode (the unit's 4800-baud mode): an answered command is sent back
+//    first, in front of the answer. A command the unit ignores is not echoed
+//    either, so a unit never talks on a line that is not addressed to it.
+class Unit {
+public:
+    static constexpr int parameterCount = 7;
+    static constexpr std::string_view versionText = "rix-sim 1.0";
+
+    explicit Unit(bool echo = false);
+
+    // The bytes to send back for one whole command; empty means no answer.
+    std::string respond(std::string_view command);
+
+    // The stored value of F<index> (0..6), four upper-case hex digits.
+    const std::string &parameter(int index) const;
+    // The unit's own address character (first character of F0).
+    char addressDigit() const;
+
+    bool echo() const { return echo_; }
+    void setEcho(bool on) { echo_ = on; }
+
+private:
+    std::string answerFor(char address, std::string_view letters);
+
+    std::array<std::string, parameterCount> parameters_;
+    bool echo_;
+};
+
+} // namespace rixsim
