@@ -1,5 +1,7 @@
 #include "support/fakes.h"
 
+#include "shared/seams_qt.h"
+
 void FakeSerialChannel::open(const PortSettings &settings)
 {
     opens.push_back(settings);
@@ -70,6 +72,10 @@ void RecordingPause::pause(int ms)
     if (pollTimer_.isActive())
         ++pausesWithPollingOn;
     timeline_.add("pause:" + std::to_string(ms));
+    if (realWait) {
+        EventLoopPause().pause(ms);
+        timeline_.add("pause over");
+    }
 }
 
 void RecordingMessageBox::show(const QString &text)

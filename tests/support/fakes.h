@@ -60,6 +60,7 @@ public:
     RecordingPause(Timeline &timeline, const QTimer &pollTimer) : timeline_(timeline), pollTimer_(pollTimer) {}
     void pause(int ms) override;
     std::vector<int> pauses;
+    bool realWait = false;   // also hold for real, with the program's own pause
     int pausesWithPollingOn = 0;   // the poll timer must be off during every pause
 
 private:
