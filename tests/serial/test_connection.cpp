@@ -103,3 +103,13 @@ TEST(Connection, APortThatCannotBeOpenedEndsWithItsOwnMessage)
     EXPECT_EQ(h.channel.reads, 0);
     EXPECT_EQ(h.box.texts.size(), 1u);
 }
+
+TEST(Connection, ARightButtonClickConnectsToo)
+{
+    Harness h;
+    h.w.cbCOM->setEditText("COM2");
+    h.click(h.w.cmdEIN, Qt::RightButton);
+    EXPECT_EQ(h.state.PortName, "COM2");
+    expectConnectedSet(h, true);
+    EXPECT_EQ(h.w.lbl1->text(), "(S) COM2:19200,n,8,1");
+}
