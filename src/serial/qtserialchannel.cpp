@@ -142,6 +142,23 @@ void QtSerialChannel::throwIfUnusable()
         throw SerialError(ErrorNumber::NotOpen, "Der Port ist nicht geöffnet");
 }
 
+void QtSerialChannel::waitUntil(const QDeadlineTimer &deadline, const std::function<bool()> &done,
+                                const std::function<void(int)> &wait)
+{
+    // QSerialPort's waits may return early without progress; keep waiting until the deadline.
+    while (!done()) {
+        const qint64 left = deadline.remainingTime();
+        if (left <= 0)
+            return;
+        wait(int(left));
+        throwIfUnusable();
+        if (meansPortLost(port_.error())) {
+            onErrorOccurred(port_.error());
+            throwIfUnusable();
+        }
+    }
+}
+
 std::optional<char> QtSerialChannel::readChar()
 {
     throwIfUnusable();
@@ -150,18 +167,8 @@ std::optional<char> QtSerialChannel::readChar()
     if (port_.bytesAvailable() > 0 && port_.getChar(&c))
         return c;
 
-    const QDeadlineTimer deadline(ReadTimeoutMs);
-    while (port_.bytesAvailable() == 0) {
-        const qint64 left = deadline.remainingTime();
-        if (left <= 0)
-            break;
-        port_.waitForReadyRead(int(left));
-        throwIfUnusable();
-        if (meansPortLost(port_.error())) {
-            onErrorOccurred(port_.error());
-            throwIfUnusable();
-        }
-    }
+    waitUntil(QDeadlineTimer(ReadTimeoutMs), [this] { return port_.bytesAvailable() > 0; },
+              [this](int ms) { port_.waitForReadyRead(ms); });
     // An empty wait leaves TimeoutError behind; it only means "no character".
     port_.clearError();
     if (port_.bytesAvailable() > 0 && port_.getChar(&c))
@@ -185,17 +192,8 @@ void QtSerialChannel::write(const QByteArray &bytes)
         port_.clearError();
         throw SerialError(number, describe("Schreiben auf %1 fehlgeschlagen", deviceName_, detail));
     }
-    while (port_.bytesToWrite() > 0) {
-        const qint64 left = deadline.remainingTime();
-        if (left <= 0)
-            break;
-        port_.waitForBytesWritten(int(left));
-        throwIfUnusable();
-        if (meansPortLost(port_.error())) {
-            onErrorOccurred(port_.error());
-            throwIfUnusable();
-        }
-    }
+    waitUntil(deadline, [this] { return port_.bytesToWrite() == 0; },
+              [this](int ms) { port_.waitForBytesWritten(ms); });
     if (port_.bytesToWrite() > 0) {
         // The rest must not trickle out later, after the failure has been reported.
         port_.clear(QSerialPort::Output);

@@ -4,8 +4,10 @@
 #include "serial/serialchannel.h"
 #include "shared/errors.h"
 
+#include <QDeadlineTimer>
 #include <QObject>
 #include <QSerialPort>
+#include <functional>
 #include <optional>
 
 class QtSerialChannel : public QObject, public SerialChannel {
@@ -33,6 +35,10 @@ public:
 private:
     void onErrorOccurred(QSerialPort::SerialPortError error);
     void throwIfUnusable();
+    // Calls `wait` with the time left until `done` holds or the deadline passes; throws
+    // when the port is lost meanwhile.
+    void waitUntil(const QDeadlineTimer &deadline, const std::function<bool()> &done,
+                   const std::function<void(int)> &wait);
     void closePort();
 
     QSerialPort port_;
