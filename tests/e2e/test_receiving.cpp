@@ -20,13 +20,25 @@ std::string withoutLineEnds(std::string text)
     return text;
 }
 
-std::string allLines(const LineView &list)
-{
-    std::string all;
-    for (const QByteArray &line : linesOf(list))
-        all.append(line.constData(), std::size_t(line.size()));
-    return all;
-}
+// The lines of a list joined without their line ends, taken as they come: a flood gives
+// megabytes, too many to join again at every check.
+class JoinedLines {
+public:
+    explicit JoinedLines(const LineView &list) : list_(list) {}
+    const std::string &update()
+    {
+        for (; taken_ < list_.count(); ++taken_) {
+            const QByteArray line = list_.lineBytes(taken_);
+            text_ += withoutLineEnds(std::string(line.constData(), std::size_t(line.size())));
+        }
+        return text_;
+    }
+
+private:
+    const LineView &list_;
+    int taken_ = 0;
+    std::string text_;
+};
 
 // The number of lines the flood wrote, from its closing note; 0 while it runs.
 std::uint64_t floodLinesWritten(const rixsim::TrafficLog &log)
@@ -66,7 +78,7 @@ TEST_F(ReceivingFromTheUnit, AnswerSplitByAGapGivesTwoLines)
 TEST_F(ReceivingFromTheUnit, FloodIsCutIntoLinesWithoutLosingAByte)
 {
     rixsim::TransportOptions options;
-    options.flood = 1500ms;
+    options.flood = 1000ms;
     startUnit(options);
     connectProgram();
 
@@ -89,11 +101,12 @@ TEST_F(ReceivingFromTheUnit, FloodIsCutIntoLinesWithoutLosingAByte)
     expected = withoutLineEnds(expected);
 
     LineView *lbrx = program.w.lbrx;
-    ASSERT_TRUE(waitUntil([&] { return withoutLineEnds(allLines(*lbrx)).size() >= expected.size(); }, 20s))
-        << "shown " << withoutLineEnds(allLines(*lbrx)).size() << " of " << expected.size() << " bytes";
+    JoinedLines joined(*lbrx);
+    ASSERT_TRUE(waitUntil([&] { return joined.update().size() >= expected.size(); }, 20s))
+        << "shown " << joined.update().size() << " of " << expected.size() << " bytes";
     probe.stop();
 
-    const std::string shown = withoutLineEnds(allLines(*lbrx));
+    const std::string &shown = joined.update();
     const auto mismatch = std::mismatch(shown.begin(), shown.end(), expected.begin(), expected.end());
     EXPECT_TRUE(shown == expected) << "first difference at byte " << (mismatch.first - shown.begin()) << " of "
                                    << expected.size();
