@@ -1,0 +1,38 @@
+# Installs the build into a fresh prefix and checks that a desktop gets what it needs:
+# both programs, the menu entry and its icon.
+#   cmake -DBUILD_DIR=... -DPREFIX=... -P install_check.cmake
+file(REMOVE_RECURSE "${PREFIX}")
+execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${PREFIX}"
+                RESULT_VARIABLE result OUTPUT_QUIET)
+if(NOT result EQUAL 0)
+  message(FATAL_ERROR "cmake --install failed: ${result}")
+endif()
+
+foreach(program rix-term rix-sim)
+  if(NOT EXISTS "${PREFIX}/bin/${program}" OR IS_DIRECTORY "${PREFIX}/bin/${program}")
+    message(FATAL_ERROR "bin/${program} was not installed")
+  endif()
+endforeach()
+
+set(icon "${PREFIX}/share/icons/hicolor/scalable/apps/rix-term.svg")
+if(NOT EXISTS "${icon}")
+  message(FATAL_ERROR "the icon was not installed")
+endif()
+file(READ "${icon}" svg)
+if(NOT svg MATCHES "<svg ")
+  message(FATAL_ERROR "the icon is not an SVG image")
+endif()
+
+set(entry "${PREFIX}/share/applications/rix-term.desktop")
+if(NOT EXISTS "${entry}")
+  message(FATAL_ERROR "the desktop entry was not installed")
+endif()
+file(STRINGS "${entry}" lines)
+foreach(expected "[Desktop Entry]" "Type=Application" "Name=RIX-TERM" "Exec=rix-term" "Icon=rix-term"
+                 "Categories=Utility;")
+  list(FIND lines "${expected}" found)
+  if(found EQUAL -1)
+    message(FATAL_ERROR "the desktop entry lacks the line '${expected}'")
+  endif()
+endforeach()
+file(REMOVE_RECURSE "${PREFIX}")

@@ -1,0 +1,70 @@
+#include "liveprogram.h"
+
+#include "app/eventtable.h"
+#include "app/startup.h"
+#include "ui/lineview.h"
+
+#include <QTest>
+#include <QWindow>
+
+LiveProgram::LiveProgram()
+{
+    LineView::installAccessibility();
+    connectEventTable(p, filter);
+    InitProgram(w, state);
+    w.show();
+    w.activateWindow();
+    [[maybe_unused]] const bool exposed = QTest::qWaitForWindowExposed(&w);
+}
+
+namespace {
+QPoint centreInWindow(QWidget *control, QWidget *window)
+{
+    return control->mapTo(window, control->rect().center());
+}
+} // namespace
+
+void LiveProgram::press(QWidget *control, Qt::MouseButton button)
+{
+    QTest::mousePress(w.windowHandle(), button, {}, centreInWindow(control, &w));
+}
+
+void LiveProgram::release(QWidget *control, Qt::MouseButton button)
+{
+    QTest::mouseRelease(w.windowHandle(), button, {}, centreInWindow(control, &w));
+}
+
+void LiveProgram::click(QWidget *control, Qt::MouseButton button)
+{
+    press(control, button);
+    release(control, button);
+}
+
+void LiveProgram::connectTo(const QString &port, const QString &baud, const QString &digit)
+{
+    w.cbCOM->setEditText(port);
+    w.cbbaud->setEditText(baud);
+    w.cbAdr->setCurrentIndex(w.cbAdr->findText(digit));
+    click(w.cmdEIN);
+}
+
+void LiveProgram::typeCommandLine(const QString &text)
+{
+    click(w.ed1);
+    w.ed1->selectAll();
+    QTest::keyClick(w.ed1, Qt::Key_Delete);
+    QTest::keyClicks(w.ed1, text);
+}
+
+bool LiveProgram::connected() const
+{
+    return channel.isOpen() && !w.cmdEIN->isEnabled() && w.tmr1.isActive();
+}
+
+std::vector<QByteArray> linesOf(const LineView &list)
+{
+    std::vector<QByteArray> lines;
+    for (int i = 0; i < list.count(); ++i)
+        lines.push_back(list.lineBytes(i));
+    return lines;
+}

@@ -1,0 +1,51 @@
+#pragma once
+// The whole program as it runs for a user: the real window, event table, serial port and
+// pause, on a simulated unit's pseudo-terminal. Only the message box and the end of the
+// program are recorded instead of shown and done, so no modal box blocks the test and the
+// test process does not quit.
+
+#include "serial/qtserialchannel.h"
+#include "shared/program.h"
+#include "shared/programstate.h"
+#include "shared/seams_qt.h"
+#include "support/fakes.h"
+#include "ui/mainwindow.h"
+#include "ui/mousefilter.h"
+
+#include <QByteArray>
+#include <QString>
+#include <vector>
+
+class LineView;
+
+struct LiveProgram {
+    // Builds, fills and shows the window as the program's start-up does.
+    LiveProgram();
+
+    // A user's mouse through the window's QWindow, at the control's centre. Each call
+    // returns once the handlers it triggers have run (pauses included).
+    void press(QWidget *control, Qt::MouseButton button = Qt::LeftButton);
+    void release(QWidget *control, Qt::MouseButton button = Qt::LeftButton);
+    void click(QWidget *control, Qt::MouseButton button = Qt::LeftButton);
+
+    // Types the port path, chooses baud rate and address digit, clicks cmdEIN.
+    void connectTo(const QString &port, const QString &baud = QStringLiteral("19200"),
+                   const QString &digit = QStringLiteral("S"));
+    // Replaces the command line's text by typing, as a user would.
+    void typeCommandLine(const QString &text);
+
+    bool connected() const;
+
+    Timeline timeline;
+    ProgramState state;
+    MainWindow w;
+    QtSerialChannel channel;
+    EventLoopPause pause;
+    RecordingMessageBox box{timeline, w.tmr1};
+    RecordingProgramEnd end{timeline};
+    Program p{w, state, channel, pause, box, end};
+    MouseFilter filter;
+};
+
+// Every line of a list as stored (Windows-1252 bytes).
+std::vector<QByteArray> linesOf(const LineView &list);

@@ -1,0 +1,30 @@
+#include "liveunit.h"
+
+#include "ui/lineview.h"
+
+void LiveUnit::startUnit(rixsim::TransportOptions options, bool echo)
+{
+    sim = std::make_unique<rixsim::BackgroundSimulator>(std::move(options), rixsim::Unit(echo));
+}
+
+QString LiveUnit::unitPath() const
+{
+    return QString::fromStdString(sim->path());
+}
+
+void LiveUnit::connectProgram(const QString &baud, const QString &digit)
+{
+    program.connectTo(unitPath(), baud, digit);
+    ASSERT_TRUE(program.box.texts.empty()) << program.box.texts.front().toStdString();
+    ASSERT_TRUE(program.connected());
+}
+
+bool LiveUnit::unitReceived(std::size_t count)
+{
+    return e2e::waitUntil([&] { return received().size() >= count; });
+}
+
+bool LiveUnit::listHas(const LineView *list, int count)
+{
+    return e2e::waitUntil([&] { return list->count() >= count; });
+}

@@ -1,0 +1,31 @@
+#pragma once
+// The fixture of the end-to-end tests: a simulated unit on its own pseudo-terminal and
+// the live program that talks to it.
+
+#include "liveprogram.h"
+#include "simtraffic.h"
+#include "waiting.h"
+
+#include "rixsim/background_simulator.h"
+
+#include <gtest/gtest.h>
+#include <memory>
+
+class LiveUnit : public ::testing::Test {
+protected:
+    // Starts the unit; its options (a flood, a hang-up) run from this moment.
+    void startUnit(rixsim::TransportOptions options = {}, bool echo = false);
+    QString unitPath() const;
+    // Connects the program to the unit; fails the test when the window is not connected.
+    void connectProgram(const QString &baud = QStringLiteral("19200"), const QString &digit = QStringLiteral("S"));
+
+    std::vector<std::string> received() const { return e2e::commandsReceived(sim->log()); }
+    // Waits until the unit has received at least `count` commands.
+    bool unitReceived(std::size_t count);
+    // Waits until a list has at least `count` lines.
+    bool listHas(const LineView *list, int count);
+
+    // Declared first, so the program closes its port before the unit goes away.
+    std::unique_ptr<rixsim::BackgroundSimulator> sim;
+    LiveProgram program;
+};

@@ -1,0 +1,42 @@
+#include "simtraffic.h"
+
+#include "rixsim/escape.h"
+
+namespace e2e {
+
+std::vector<TrafficEvent> eventsOf(const rixsim::TrafficLog &log, TrafficEvent::Kind kind)
+{
+    std::vector<TrafficEvent> picked;
+    for (auto &event : log.snapshot())
+        if (event.kind == kind)
+            picked.push_back(std::move(event));
+    return picked;
+}
+
+std::vector<std::string> commandsReceived(const rixsim::TrafficLog &log)
+{
+    std::vector<std::string> commands;
+    for (auto &event : eventsOf(log, TrafficEvent::Kind::Received))
+        commands.push_back(std::move(event.bytes));
+    return commands;
+}
+
+std::size_t answersSent(const rixsim::TrafficLog &log)
+{
+    return eventsOf(log, TrafficEvent::Kind::Sent).size();
+}
+
+bool hasNote(const rixsim::TrafficLog &log, const std::string &text)
+{
+    for (const auto &event : eventsOf(log, TrafficEvent::Kind::Note))
+        if (event.bytes.find(text) != std::string::npos)
+            return true;
+    return false;
+}
+
+std::string printable(const std::string &bytes)
+{
+    return rixsim::escapeBytes(bytes);
+}
+
+} // namespace e2e
