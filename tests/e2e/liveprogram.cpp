@@ -2,6 +2,7 @@
 
 #include "app/eventtable.h"
 #include "app/startup.h"
+#include "support/userinput.h"
 #include "ui/lineview.h"
 
 #include <QTest>
@@ -17,21 +18,14 @@ LiveProgram::LiveProgram()
     [[maybe_unused]] const bool exposed = QTest::qWaitForWindowExposed(&w);
 }
 
-namespace {
-QPoint centreInWindow(QWidget *control, QWidget *window)
-{
-    return control->mapTo(window, control->rect().center());
-}
-} // namespace
-
 void LiveProgram::press(QWidget *control, Qt::MouseButton button)
 {
-    QTest::mousePress(w.windowHandle(), button, {}, centreInWindow(control, &w));
+    userinput::press(w, control, button);
 }
 
 void LiveProgram::release(QWidget *control, Qt::MouseButton button)
 {
-    QTest::mouseRelease(w.windowHandle(), button, {}, centreInWindow(control, &w));
+    userinput::release(w, control, button);
 }
 
 void LiveProgram::click(QWidget *control, Qt::MouseButton button)
@@ -42,9 +36,7 @@ void LiveProgram::click(QWidget *control, Qt::MouseButton button)
 
 void LiveProgram::connectTo(const QString &port, const QString &baud, const QString &digit)
 {
-    w.cbCOM->setEditText(port);
-    w.cbbaud->setEditText(baud);
-    w.cbAdr->setCurrentIndex(w.cbAdr->findText(digit));
+    userinput::chooseConnection(w, port, baud, digit);
     click(w.cmdEIN);
 }
 

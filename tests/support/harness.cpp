@@ -1,5 +1,7 @@
 #include "support/harness.h"
 
+#include "support/userinput.h"
+
 #include <QWindow>
 
 Harness::Harness()
@@ -17,23 +19,16 @@ void Harness::showWindow()
     [[maybe_unused]] const bool exposed = QTest::qWaitForWindowExposed(&w);
 }
 
-namespace {
-QPoint centreInWindow(QWidget *control, QWidget *window)
-{
-    return control->mapTo(window, control->rect().center());
-}
-} // namespace
-
 void Harness::press(QWidget *control, Qt::MouseButton button)
 {
     showWindow();
-    QTest::mousePress(w.windowHandle(), button, {}, centreInWindow(control, &w));
+    userinput::press(w, control, button);
 }
 
 void Harness::release(QWidget *control, Qt::MouseButton button)
 {
     showWindow();
-    QTest::mouseRelease(w.windowHandle(), button, {}, centreInWindow(control, &w));
+    userinput::release(w, control, button);
 }
 
 void Harness::click(QWidget *control, Qt::MouseButton button)
@@ -44,9 +39,7 @@ void Harness::click(QWidget *control, Qt::MouseButton button)
 
 void Harness::connectWith(const QString &port, const QString &baud, const QString &digit)
 {
-    w.cbCOM->setEditText(port);
-    w.cbbaud->setEditText(baud);
-    w.cbAdr->setCurrentIndex(w.cbAdr->findText(digit));
+    userinput::chooseConnection(w, port, baud, digit);
     click(w.cmdEIN);
 }
 

@@ -1,0 +1,34 @@
+#include "support/userinput.h"
+
+#include "ui/mainwindow.h"
+
+#include <QTest>
+#include <QWindow>
+
+namespace {
+QPoint centreInWindow(QWidget *control, QWidget *window)
+{
+    return control->mapTo(window, control->rect().center());
+}
+} // namespace
+
+namespace userinput {
+
+void press(MainWindow &w, QWidget *control, Qt::MouseButton button)
+{
+    QTest::mousePress(w.windowHandle(), button, {}, centreInWindow(control, &w));
+}
+
+void release(MainWindow &w, QWidget *control, Qt::MouseButton button)
+{
+    QTest::mouseRelease(w.windowHandle(), button, {}, centreInWindow(control, &w));
+}
+
+void chooseConnection(MainWindow &w, const QString &port, const QString &baud, const QString &digit)
+{
+    w.cbCOM->setEditText(port);
+    w.cbbaud->setEditText(baud);
+    w.cbAdr->setCurrentIndex(w.cbAdr->findText(digit));
+}
+
+} // namespace userinput

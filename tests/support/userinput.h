@@ -1,0 +1,16 @@
+#pragma once
+// A user's mouse and choices, sent through the window's QWindow the way Qt routes real
+// input (QTest on the widget itself would skip the application-wide mouse filter).
+
+#include <QString>
+#include <Qt>
+
+class MainWindow;
+class QWidget;
+
+namespace userinput {
+void press(MainWindow &w, QWidget *control, Qt::MouseButton button = Qt::LeftButton);
+void release(MainWindow &w, QWidget *control, Qt::MouseButton button = Qt::LeftButton);
+// Types the port, chooses baud rate and address digit in the connection boxes.
+void chooseConnection(MainWindow &w, const QString &port, const QString &baud, const QString &digit);
+} // namespace userinput
