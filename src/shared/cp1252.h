@@ -17,7 +17,8 @@ std::optional<QByteArray> encode(const QString &text);
 bool canEncode(QChar c);
 
 // Text for painting a received line: control bytes become the visible control pictures
-// (U+2400 + code, U+2421 for DEL), so a stray CR or ESC can neither break the line nor vanish.
+// (U+2400 + code, U+2421 for DEL), so a stray CR or ESC can neither break the line nor vanish;
+// the five undefined bytes show as U+FFFD.
 QString decodeForDisplay(const QByteArray &bytes);
 
 } // namespace cp1252

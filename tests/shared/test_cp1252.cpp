@@ -31,3 +31,13 @@ TEST(Cp1252, ControlBytesAreShownAsVisibleSymbols)
               QString::fromUtf8("\u240DA\u241B\u2421"));
     EXPECT_EQ(cp1252::decodeForDisplay(QByteArray("\0", 1)), QString::fromUtf8("\u2400"));
 }
+
+TEST(Cp1252, NoByteIsInvisibleWhenShown)
+{
+    for (int b = 0; b < 256; ++b) {
+        const QChar shown = cp1252::decodeForDisplay(QByteArray(1, char(b))).at(0);
+        EXPECT_NE(shown.category(), QChar::Other_Control) << "byte " << b;
+        EXPECT_NE(shown.category(), QChar::Separator_Line) << "byte " << b;
+    }
+    EXPECT_EQ(cp1252::decodeForDisplay(QByteArray("\x81\x9D")), QString::fromUtf8("\uFFFD\uFFFD"));
+}
