@@ -51,8 +51,10 @@ QString decodeForDisplay(const QByteArray &bytes)
             *out++ = QChar(char16_t(0x2400 + byte));
         else if (byte == 0x7F)
             *out++ = QChar(char16_t(0x2421));
+        else if (const QChar c = decodeByte(byte); c.unicode() >= 0x80 && c.unicode() <= 0x9F)
+            *out++ = QChar(char16_t(0xFFFD));   // the five undefined bytes: C1 controls have no picture
         else
-            *out++ = decodeByte(byte);
+            *out++ = c;
     }
     return text;
 }

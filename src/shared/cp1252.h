@@ -18,6 +18,7 @@ bool canEncode(QChar c);
 
 // Text for painting a received line: control bytes become the visible control pictures
 // (U+2400 + code, U+2421 for DEL), so a stray CR or ESC can neither break the line nor vanish.
+// The five undefined bytes, which decode() keeps as invisible C1 controls, show as U+FFFD.
 QString decodeForDisplay(const QByteArray &bytes);
 
 } // namespace cp1252
