@@ -80,7 +80,7 @@ int main(int argc, char **argv)
     if (const double ns = medianOf(collector, "BM_ProcessBurstAnswer"); ns >= 0)
         bench::printFigure("Burst: processBurst, one answer", bench::fixed(ns, 0, "ns"), "-", bench::Verdict::None);
     if (const double us = medianOf(collector, "BM_ProcessBurstCut"); us >= 0)
-        bench::printFigure("Burst: processBurst, 64 KiB burst", bench::fixed(us, 1, "us"), "-", bench::Verdict::None);
+        bench::printFigure("Burst: processBurst, 64 KiB burst", bench::fixed(us * 1000.0, 0, "ns"), "-", bench::Verdict::None);
     benchmark::Shutdown();
     return 0;
 }

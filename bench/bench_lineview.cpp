@@ -124,7 +124,9 @@ void reportAppendCost(const bench::MedianCollector &collector)
         const double ms = msAt(lines);
         if (ms < 0)
             continue;
-        const std::string name = "Line view: 1,000 appends at " + std::to_string(lines / 1000) + "k lines";
+        const std::string name = "Line view: 1,000 appends at "
+                                 + (lines >= 1'000'000 ? std::to_string(lines / 1'000'000) + "M" : std::to_string(lines / 1000) + "k")
+                                 + " lines";
         if (lines == 10'000)
             bench::printFigure(name, bench::fixed(ms, 2, "ms"), "flat (reference)", bench::Verdict::None);
         else
