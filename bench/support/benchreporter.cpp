@@ -1,6 +1,13 @@
 #include "support/benchreporter.h"
 
+#include <unistd.h>
+
 namespace bench {
+
+MedianCollector::MedianCollector()
+    : ConsoleReporter(isatty(STDOUT_FILENO) ? OO_Defaults : OO_Tabular)
+{
+}
 
 void MedianCollector::ReportRuns(const std::vector<Run> &runs)
 {

@@ -12,6 +12,8 @@ namespace bench {
 
 class MedianCollector : public benchmark::ConsoleReporter {
 public:
+    // Colours only on a terminal: bench/run reads the output from a pipe.
+    MedianCollector();
     void ReportRuns(const std::vector<Run> &runs) override;
     // Median real time per iteration, in the benchmark's own time unit, by run name
     // ("BM_Name/10000"); absent when the benchmark did not run.
