@@ -3,15 +3,18 @@
 // one pass of the event loop so the repaint is included: the time per iteration is the cost
 // of 1,000 appends. It must not grow with the lines already in the view.
 
+#include "support/benchreporter.h"
+#include "support/figures.h"
+#include "support/process.h"
 #include "ui/lineview.h"
 
 #include <QApplication>
 #include <QByteArray>
-#include <QFile>
 
 #include <benchmark/benchmark.h>
 
 #include <array>
+#include <string>
 #include <cstdio>
 
 namespace {
@@ -33,19 +36,6 @@ private:
     QByteArray line_ = QByteArray::fromRawData(buffer_.data(), kLineLength);
     int counter_ = 0;
 };
-
-// A field of /proc/self/status in KiB, or -1.
-long statusKiB(const char *field)
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    const QByteArray prefix = QByteArray(field) + ':';
-    for (const QByteArray &line : status.readAll().split('\n'))
-        if (line.startsWith(prefix))
-            return line.mid(prefix.size()).trimmed().split(' ').value(0).toLong();
-    return -1;
-}
 
 void fill(LineView &view, LineMaker &lines, int count)
 {
@@ -92,7 +82,7 @@ void reportMemory()
     view.resize(600, 300);
     view.show();
     QCoreApplication::processEvents();
-    const long before = statusKiB("VmHWM");
+    const long before = bench::statusKiB("VmHWM");
 
     LineMaker lines;
     for (int i = 0; i < kLines; ++i) {
@@ -101,7 +91,7 @@ void reportMemory()
         if (i % kBatch == kBatch - 1)
             QCoreApplication::processEvents();
     }
-    const long after = statusKiB("VmHWM");
+    const long after = bench::statusKiB("VmHWM");
     const double textMiB = double(kLines) * kLineLength / (1024.0 * 1024.0);
     const double grownMiB = double(after - before) / 1024.0;
     const double budgetMiB = (2.0 * kLines * kLineLength + 16.0 * kLines) / (1024.0 * 1024.0);
@@ -113,6 +103,36 @@ void reportMemory()
     std::printf("  budget (2 x text + 16 bytes per line) %.1f MiB: %s\n\n", budgetMiB,
                 grownMiB <= budgetMiB ? "held" : "EXCEEDED");
     std::fflush(stdout);
+    bench::printFigure("Line view: memory grown by 1M lines of 20 bytes",
+                       bench::fixed(grownMiB, 1, "MiB") + " (" + bench::fixed(grownMiB / textMiB, 2, "x text") + ")",
+                       "<= " + bench::fixed(budgetMiB, 1, "MiB") + " (2 x text + 16 B/line)",
+                       bench::within(grownMiB, budgetMiB));
+}
+
+// The append cost must be flat: at 1M lines no more than twice what it is at 10k lines.
+void reportAppendCost(const bench::MedianCollector &collector)
+{
+    const auto msAt = [&collector](int lines) {
+        const std::string prefix = "BM_AppendThousandAndMakeCurrent/" + std::to_string(lines) + "/";
+        for (const auto &[name, ms] : collector.medians())
+            if (name.rfind(prefix, 0) == 0)
+                return ms;
+        return -1.0;
+    };
+    const double base = msAt(10'000);
+    for (const int lines : {10'000, 100'000, 1'000'000}) {
+        const double ms = msAt(lines);
+        if (ms < 0)
+            continue;
+        const std::string name = "Line view: 1,000 appends at "
+                                 + (lines >= 1'000'000 ? std::to_string(lines / 1'000'000) + "M" : std::to_string(lines / 1000) + "k")
+                                 + " lines";
+        if (lines == 10'000)
+            bench::printFigure(name, bench::fixed(ms, 2, "ms"), "flat (reference)", bench::Verdict::None);
+        else
+            bench::printFigure(name, bench::fixed(ms, 2, "ms"), "<= 2 x 10k figure (" + bench::fixed(2 * base, 2, "ms") + ")",
+                               bench::within(ms, 2 * base));
+    }
 }
 
 } // namespace
@@ -127,7 +147,9 @@ int main(int argc, char **argv)
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;
-    benchmark::RunSpecifiedBenchmarks();
+    bench::MedianCollector collector;
+    benchmark::RunSpecifiedBenchmarks(&collector);
+    reportAppendCost(collector);
     benchmark::Shutdown();
     return 0;
 }

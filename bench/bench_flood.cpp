@@ -1,0 +1,177 @@
+// A unit that sends without a pause: 100,000 lines of 63 bytes (6.3 MB) written into a
+// pseudo-terminal's master end as fast as it takes them, while the program is connected to
+// the slave end. Measured: the time from the first byte written until every byte is in
+// lbrx (checked in order), the longest gap between two ticks of a 10 ms probe timer
+// (an upper bound of the longest time the event loop was blocked) and the 95th percentile
+// of the probe's lateness.
+
+#include "support/connectedapp.h"
+#include "support/figures.h"
+#include "support/process.h"
+#include "support/stats.h"
+#include "support/pty.h"
+
+#include <QApplication>
+#include <QTimer>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <thread>
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+constexpr int kLines = 100'000;
+constexpr int kLineLength = 63;
+constexpr int kProbeMs = 10;
+
+QByteArray floodStream()
+{
+    QByteArray stream;
+    stream.reserve(kLines * kLineLength);
+    const QByteArray payload("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");   // 52 bytes
+    for (int i = 0; i < kLines; ++i)
+        stream += QByteArray::number(i).rightJustified(8, '0') + ' ' + payload + "\r\n";
+    return stream;
+}
+
+// Runs on the GUI thread during the measurement, so it is kept cheap.
+QByteArray withoutLineEnds(const QByteArray &bytes)
+{
+    QByteArray kept(bytes.size(), Qt::Uninitialized);
+    const auto end = std::remove_copy_if(bytes.begin(), bytes.end(), kept.begin(),
+                                         [](char c) { return c == '\r' || c == '\n'; });
+    kept.truncate(end - kept.begin());
+    return kept;
+}
+
+double msBetween(Clock::time_point from, Clock::time_point to)
+{
+    return std::chrono::duration<double, std::milli>(to - from).count();
+}
+
+struct Round {
+    bool ok = false;
+    bool intact = false;
+    double totalMs = 0;
+    double longestGapMs = 0;
+    double p95LatenessMs = 0;
+};
+
+Round runRound()
+{
+    testsupport::Pty pty;
+    bench::ConnectedApp app;
+    MainWindow &w = app.window();
+    if (!app.connectTo(pty.slavePath())) {
+        std::fprintf(stderr, "bench_flood: could not connect to %s\n", qPrintable(pty.slavePath()));
+        return {};
+    }
+    bench::runFor(200ms);
+
+    const QByteArray stream = floodStream();
+    const QByteArray expected = withoutLineEnds(stream);
+
+    // Collects what reached lbrx, line by line as it arrives, so the check stays cheap.
+    int linesSeen = 0;
+    QByteArray shown;
+    shown.reserve(expected.size());
+    const auto takeNewLines = [&] {
+        for (; linesSeen < w.lbrx->count(); ++linesSeen)
+            shown += withoutLineEnds(w.lbrx->lineBytes(linesSeen));
+        return shown.size() >= expected.size();
+    };
+
+    std::vector<Clock::time_point> probeTicks;
+    QTimer probe;
+    probe.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&probe, &QTimer::timeout, [&] { probeTicks.push_back(Clock::now()); });
+
+    const double cpuBefore = bench::processCpuMs();
+    std::atomic<bool> written{false};
+    Clock::time_point writtenAt{};
+    const Clock::time_point start = Clock::now();
+    probe.start(kProbeMs);
+    probeTicks.push_back(start);
+    std::thread writer([&] {
+        written = pty.write(stream, 60'000);
+        writtenAt = Clock::now();
+    });
+    Clock::time_point doneAt{};
+    const bool complete = bench::runUntil([&] {
+        if (!takeNewLines())
+            return false;
+        doneAt = Clock::now();
+        return true;
+    }, 60s, 2);
+    probe.stop();
+    writer.join();
+    const double cpuMs = bench::processCpuMs() - cpuBefore;
+
+    if (!written || !complete) {
+        std::fprintf(stderr, "bench_flood: written %d, complete %d, %lld of %lld bytes shown\n", int(written.load()),
+                     int(complete), (long long)shown.size(), (long long)expected.size());
+        return {};
+    }
+    Round round;
+    round.ok = true;
+    round.intact = shown == expected;
+    std::vector<double> lateness;
+    std::vector<double> gaps;
+    for (std::size_t i = 1; i < probeTicks.size(); ++i) {
+        const double gap = msBetween(probeTicks[i - 1], probeTicks[i]);
+        gaps.push_back(gap);
+        lateness.push_back(std::max(0.0, gap - kProbeMs));
+    }
+    round.totalMs = msBetween(start, doneAt);
+    round.longestGapMs = bench::maximum(gaps);
+    round.p95LatenessMs = bench::percentile(lateness, 0.95);
+    std::fprintf(stderr,
+                 "flood: %.0f ms, %d lines in lbrx, %d in lb2; writer done after %.0f ms; %zu probe ticks, "
+                 "longest gap %.1f ms; CPU %.0f ms; bytes %s\n",
+                 round.totalMs, w.lbrx->count(), w.lb2->count(), msBetween(start, writtenAt), probeTicks.size(),
+                 round.longestGapMs, cpuMs, round.intact ? "intact and in order" : "DIFFER");
+    return round;
+}
+
+} // namespace
+
+// Three rounds, each with a fresh program and pseudo-terminal: the median time and
+// lateness, and the longest gap of all rounds.
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication qtApp(argc, argv);
+
+    constexpr int kRounds = 3;
+    std::vector<double> totals;
+    std::vector<double> gaps;
+    std::vector<double> p95s;
+    bool intact = true;
+    for (int i = 0; i < kRounds; ++i) {
+        const Round round = runRound();
+        if (!round.ok)
+            return 1;
+        intact = intact && round.intact;
+        totals.push_back(round.totalMs);
+        gaps.push_back(round.longestGapMs);
+        p95s.push_back(round.p95LatenessMs);
+    }
+    const double total = bench::median(totals);
+    const double gap = bench::maximum(gaps);
+    const double p95 = bench::median(p95s);
+    bench::printFigure("Flood 6.3 MB: until every byte is in lbrx (median of 3)", bench::fixed(total, 0, "ms"),
+                       "<= 1000 ms", intact ? bench::within(total, 1000.0) : bench::Verdict::Missed);
+    bench::printFigure("Flood: longest probe gap, worst of 3 (event loop blocked)", bench::fixed(gap, 1, "ms"),
+                       "<= 100 ms", bench::within(gap, 100.0));
+    bench::printFigure("Flood: 10 ms probe lateness, 95th percentile (median of 3)", bench::fixed(p95, 1, "ms"),
+                       "<= 60 ms", bench::within(p95, 60.0));
+    bench::printFigure("Flood: bytes in lbrx, in order", intact ? "all" : "LOST OR REORDERED", "all",
+                       intact ? bench::Verdict::Ok : bench::Verdict::Missed);
+    return intact ? 0 : 1;
+}

@@ -1,0 +1,113 @@
+// From the unit's last answer byte to the answer's line in lbrx. The program sends "$RSRF0"
+// on cmdF0 and then holds for its 165 ms pause with the poll timer off; the budget is about
+// an answer that comes while the timer runs. So the simulator delays each answer by a random
+// 180-260 ms after the command, which spreads the answers evenly over the tick cycle
+// (50 ms interval + 20 ms read wait). The line is noticed by a 1 ms timer; the answer's
+// time is the simulator's own record of when the last byte went to the line.
+//
+// A second, shorter series lets the simulator answer at once, as a real unit does: that
+// answer lands inside the pause, and the figure shows what the pause costs.
+
+#include "support/connectedapp.h"
+#include "support/figures.h"
+#include "support/stats.h"
+
+#include "rixsim/background_simulator.h"
+
+#include <QApplication>
+
+#include <chrono>
+#include <cstdio>
+#include <random>
+#include <thread>
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+std::size_t sentCount(const std::vector<rixsim::TrafficEvent> &events)
+{
+    std::size_t n = 0;
+    for (const auto &e : events)
+        n += e.kind == rixsim::TrafficEvent::Kind::Sent ? 1 : 0;
+    return n;
+}
+
+// Latencies in ms of `exchanges` presses of cmdF0; empty on a failure (reported on stderr).
+std::vector<double> measure(rixsim::BackgroundSimulator &sim, int exchanges)
+{
+    bench::ConnectedApp app;
+    MainWindow &w = app.window();
+    if (!app.connectTo(QString::fromStdString(sim.path()))) {
+        std::fprintf(stderr, "bench_latency: could not connect to %s\n", sim.path().c_str());
+        return {};
+    }
+    std::vector<double> latencies;
+    for (int i = 0; i < exchanges; ++i) {
+        const int before = w.lbrx->count();
+        const std::size_t sentBefore = sentCount(sim.log().snapshot());
+        app.click(w.cmdF0);
+        Clock::time_point seen{};
+        const bool shown = bench::runUntil([&] {
+            if (w.lbrx->count() == before)
+                return false;
+            seen = Clock::now();
+            return true;
+        }, 3s);
+        const bool logged = sim.log().waitFor([&](const auto &events) { return sentCount(events) > sentBefore; }, 3s);
+        if (!shown || !logged || w.lbrx->lineBytes(before) != "F011") {
+            std::fprintf(stderr, "bench_latency: exchange %d failed (shown %d, logged %d, line '%s')\n", i, shown,
+                         logged, w.lbrx->lineBytes(before).constData());
+            return {};
+        }
+        Clock::time_point sent{};
+        for (const auto &e : sim.log().snapshot())
+            if (e.kind == rixsim::TrafficEvent::Kind::Sent)
+                sent = e.time;
+        latencies.push_back(std::chrono::duration<double, std::milli>(seen - sent).count());
+    }
+    return latencies;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication qtApp(argc, argv);
+
+    {
+        rixsim::TransportOptions options;
+        std::mt19937 random(20240601);
+        std::uniform_int_distribution<int> delayMs(180, 260);
+        // Runs on the simulator's thread before it queues the answer, so it delays the answer.
+        options.onEvent = [&](const rixsim::TrafficEvent &e) {
+            if (e.kind == rixsim::TrafficEvent::Kind::Received)
+                std::this_thread::sleep_for(std::chrono::milliseconds(delayMs(random)));
+        };
+        rixsim::BackgroundSimulator sim(options);
+        const std::vector<double> ms = measure(sim, 200);
+        if (ms.empty())
+            return 1;
+        const double median = bench::median(ms);
+        const double p95 = bench::percentile(ms, 0.95);
+        bench::printFigure("Answer latency while polling, median of 200", bench::fixed(median, 1, "ms"),
+                           "<= 80 ms", bench::within(median, 80.0));
+        bench::printFigure("Answer latency while polling, 95th percentile", bench::fixed(p95, 1, "ms"),
+                           "<= 80 ms", bench::within(p95, 80.0));
+        bench::printFigure("Answer latency while polling, maximum", bench::fixed(bench::maximum(ms), 1, "ms"),
+                           "-", bench::Verdict::None);
+    }
+    {
+        rixsim::BackgroundSimulator sim;
+        const std::vector<double> ms = measure(sim, 50);
+        if (ms.empty())
+            return 1;
+        bench::printFigure("Answer latency, unit answers at once (inside the 165 ms pause), median of 50",
+                           bench::fixed(bench::median(ms), 1, "ms"), "- (pause + 50 + 20 by design)",
+                           bench::Verdict::None);
+    }
+    return 0;
+}

@@ -1,0 +1,13 @@
+#pragma once
+// What the kernel says about this process: resident memory and CPU time used.
+
+namespace bench {
+
+// A field of /proc/self/status in KiB ("VmRSS", "VmHWM"), or -1.
+long statusKiB(const char *field);
+// User plus system CPU time of the whole process so far, in milliseconds.
+double processCpuMs();
+// The monotonic clock in nanoseconds, the clock a parent hands its child as the start time.
+long long monotonicNs();
+
+} // namespace bench

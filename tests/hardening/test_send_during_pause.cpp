@@ -1,0 +1,54 @@
+// A unit that answers while the program is still in its command's pause: the poll timer is
+// off then, so the bytes wait in the port and the first tick after the pause shows them.
+#include "hardening/ptyprogram.h"
+#include "support/pty.h"
+
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <thread>
+
+using namespace std::chrono_literals;
+using testsupport::Pty;
+
+TEST(HostileTiming, BytesSentDuringTheCommandPauseAreShownByTheFirstTickAfterIt)
+{
+    Pty pty;
+    PtyProgram prog;
+    prog.connectWith(pty.slavePath(), "19200");
+    ASSERT_TRUE(prog.connected());
+
+    // The unit answers the moment the command's last byte has arrived.
+    std::atomic<bool> answered{false};
+    QByteArray command;
+    std::thread unit([&] {
+        command = pty.read(6, 5000);
+        answered = pty.write("SRF0F011\r\n");
+    });
+
+    int lbrxAtPauseEnd = -1;
+    bool answeredAtPauseEnd = false;
+    prog.pause.atEnd = [&] {
+        lbrxAtPauseEnd = prog.w.lbrx->count();
+        answeredAtPauseEnd = answered;
+    };
+    // Records what each tick left in lbrx; connected after the event table, so it runs after the tick.
+    std::vector<int> lbrxAfterTick;
+    QObject::connect(&prog.w.tmr1, &QTimer::timeout, [&] { lbrxAfterTick.push_back(prog.w.lbrx->count()); });
+
+    prog.press(prog.w.cmdF0);   // writes the command and holds for its pause
+    unit.join();
+    EXPECT_EQ(command, "$RSRF0") << "exactly the command's bytes";
+    ASSERT_TRUE(answeredAtPauseEnd) << "the unit's bytes came during the pause";
+    EXPECT_EQ(lbrxAtPauseEnd, 0) << "nothing is read while the pause holds the handler";
+    EXPECT_EQ(std::count(prog.timeline.events.begin(), prog.timeline.events.end(), "pause:165"), 1);
+    prog.release(prog.w.cmdF0);
+
+    ASSERT_TRUE(runEventsUntil([&] { return !lbrxAfterTick.empty(); }, 5s));
+    ASSERT_GE(lbrxAfterTick.front(), 1) << "the first tick after the pause shows the answer";
+    EXPECT_EQ(prog.w.lbrx->lineBytes(0), "F011");
+    EXPECT_EQ(prog.w.lb2->lineBytes(0), "$RSRF0");
+    EXPECT_TRUE(prog.box.texts.empty());
+}
