@@ -21,10 +21,10 @@ void LiveUnit::connectProgram(const QString &baud, const QString &digit)
 
 bool LiveUnit::unitReceived(std::size_t count)
 {
-    return e2e::waitUntil([&] { return received().size() >= count; });
+    return testsupport::waitUntil([&] { return received().size() >= count; });
 }
 
 bool LiveUnit::listHas(const LineView *list, int count)
 {
-    return e2e::waitUntil([&] { return list->count() >= count; });
+    return testsupport::waitUntil([&] { return list->count() >= count; });
 }

@@ -2,9 +2,9 @@
 // The fixture of the end-to-end tests: a simulated unit on its own pseudo-terminal and
 // the live program that talks to it.
 
-#include "liveprogram.h"
+#include "support/liveprogram.h"
 #include "simtraffic.h"
-#include "waiting.h"
+#include "support/waiting.h"
 
 #include "rixsim/background_simulator.h"
 

@@ -6,6 +6,7 @@
 #include <cstdio>
 
 using namespace e2e;
+using namespace testsupport;
 using Commands = std::vector<std::string>;
 
 class CommandsOnTheLine : public LiveUnit {};

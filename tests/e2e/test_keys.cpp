@@ -5,6 +5,7 @@
 #include <cstdio>
 
 using namespace e2e;
+using namespace testsupport;
 using Commands = std::vector<std::string>;
 
 namespace {

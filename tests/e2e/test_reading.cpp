@@ -7,6 +7,7 @@
 #include <cstdio>
 
 using namespace e2e;
+using namespace testsupport;
 using Lines = std::vector<QByteArray>;
 using Commands = std::vector<std::string>;
 

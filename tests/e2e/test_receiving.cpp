@@ -10,6 +10,7 @@
 #include <string>
 
 using namespace e2e;
+using namespace testsupport;
 using Lines = std::vector<QByteArray>;
 using namespace std::chrono_literals;
 

@@ -2,7 +2,8 @@
 // 275 ms pause: the request waits until the pause is over, the disconnect finishes (the
 // port is closed) and only then does the window close. Nothing is destroyed under the
 // running handler.
-#include "hardening/ptyprogram.h"
+#include "support/liveprogram.h"
+#include "support/waiting.h"
 #include "support/pty.h"
 
 #include <algorithm>
@@ -36,8 +37,8 @@ private:
 TEST(HostileTiming, TheWindowClosedDuringTheDisconnectPauseClosesAfterThePauseAndThePortIsClosed)
 {
     Pty pty;
-    PtyProgram prog;
-    prog.connectWith(pty.slavePath(), "19200");
+    LiveProgram prog;
+    prog.connectTo(pty.slavePath(), "19200");
     ASSERT_TRUE(prog.connected());
     CloseRecorder recorder(prog.timeline);
     prog.w.installEventFilter(&recorder);
@@ -62,7 +63,7 @@ TEST(HostileTiming, TheWindowClosedDuringTheDisconnectPauseClosesAfterThePauseAn
     EXPECT_FALSE(prog.channel.isOpen()) << "the disconnect finished";
     EXPECT_TRUE(prog.w.cmdEIN->isEnabled());
 
-    ASSERT_TRUE(runEventsUntil([&] { return !prog.w.isVisible(); }, 5s)) << "the close takes effect afterwards";
+    ASSERT_TRUE(testsupport::waitUntil([&] { return !prog.w.isVisible(); }, 5s)) << "the close takes effect afterwards";
 
     const auto &events = prog.timeline.events;
     const auto at = [&](const char *name) { return std::find(events.begin(), events.end(), name) - events.begin(); };

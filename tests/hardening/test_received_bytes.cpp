@@ -1,7 +1,8 @@
 // What the unit may send: any byte value, and bursts that never end. Every byte must reach
 // lbrx exactly and in order (only the CR/LF after a burst's first byte are dropped), the
 // shown text must have a visible symbol for every control byte, and nothing may crash.
-#include "hardening/ptyprogram.h"
+#include "support/liveprogram.h"
+#include "support/waiting.h"
 #include "receive/polling.h"
 #include "support/harness.h"
 #include "support/pty.h"
@@ -74,15 +75,15 @@ TEST(HostileBytes, EveryByteValueAsTheFirstByteOfABurstIsKeptAndShownVisibly)
 TEST(HostileBytes, EveryByteValueThroughTheRealPortArrivesExactlyAndIsShownVisibly)
 {
     Pty pty;
-    PtyProgram prog;
-    prog.connectWith(pty.slavePath(), "19200");
+    LiveProgram prog;
+    prog.connectTo(pty.slavePath(), "19200");
     ASSERT_TRUE(prog.connected());
     prog.w.ed1->clear();
 
     const QByteArray all = everyByteValue();
     ASSERT_TRUE(pty.write(all));
     const QByteArray expected = asStored(all);
-    ASSERT_TRUE(runEventsUntil([&] { return prog.receivedBytes().size() >= expected.size(); }, 10s))
+    ASSERT_TRUE(testsupport::waitUntil([&] { return prog.receivedBytes().size() >= expected.size(); }, 10s))
         << "got " << prog.receivedBytes().size() << " of " << expected.size() << " bytes";
     // One write of 256 bytes comes as one burst; XON, XOFF, ^C, CR and DEL are data on this line.
     ASSERT_EQ(prog.w.lbrx->count(), 1);
@@ -91,7 +92,7 @@ TEST(HostileBytes, EveryByteValueThroughTheRealPortArrivesExactlyAndIsShownVisib
 
     // Still working: the unit's next answer comes through as well.
     ASSERT_TRUE(pty.write("SRF0F011\r\n"));
-    ASSERT_TRUE(runEventsUntil([&] { return prog.w.lbrx->count() == 2; }, 10s));
+    ASSERT_TRUE(testsupport::waitUntil([&] { return prog.w.lbrx->count() == 2; }, 10s));
     EXPECT_EQ(prog.w.lbrx->lineBytes(1), "SRF0F011");
     EXPECT_TRUE(prog.box.texts.empty());
     EXPECT_EQ(prog.end.ends, 0);
@@ -100,8 +101,8 @@ TEST(HostileBytes, EveryByteValueThroughTheRealPortArrivesExactlyAndIsShownVisib
 TEST(HostileBytes, AMegabyteWithoutLineEndsIsCutIntoLinesWithEveryByteInOrder)
 {
     Pty pty;
-    PtyProgram prog;
-    prog.connectWith(pty.slavePath(), "19200");
+    LiveProgram prog;
+    prog.connectTo(pty.slavePath(), "19200");
     ASSERT_TRUE(prog.connected());
     prog.w.ed1->clear();
 
@@ -115,7 +116,7 @@ TEST(HostileBytes, AMegabyteWithoutLineEndsIsCutIntoLinesWithEveryByteInOrder)
     }
     bool written = false;
     std::thread unit([&] { written = pty.write(megabyte, 60'000); });
-    const bool arrived = runEventsUntil([&] { return prog.receivedBytes().size() >= megabyte.size(); }, 60s);
+    const bool arrived = testsupport::waitUntil([&] { return prog.receivedBytes().size() >= megabyte.size(); }, 60s);
     unit.join();
     ASSERT_TRUE(written);
     ASSERT_TRUE(arrived) << "got " << prog.receivedBytes().size() << " of " << megabyte.size() << " bytes";
@@ -127,6 +128,6 @@ TEST(HostileBytes, AMegabyteWithoutLineEndsIsCutIntoLinesWithEveryByteInOrder)
     EXPECT_EQ(prog.w.lb2->count(), prog.w.lbrx->count()) << "one command-line entry per burst";
     EXPECT_EQ(prog.w.lbrx->currentLine(), prog.w.lbrx->count() - 1);
     // Once the flood is over, the timer is back at its normal interval.
-    ASSERT_TRUE(runEventsUntil([&] { return prog.w.tmr1.interval() == MainWindow::kPollIntervalMs; }, 5s));
+    ASSERT_TRUE(testsupport::waitUntil([&] { return prog.w.tmr1.interval() == MainWindow::kPollIntervalMs; }, 5s));
     EXPECT_TRUE(prog.box.texts.empty());
 }

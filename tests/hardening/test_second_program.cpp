@@ -1,6 +1,7 @@
 // Two RIX-TERMs on one port: the second is refused with the open-failure message and ends,
 // and the first keeps its port and keeps working.
-#include "hardening/ptyprogram.h"
+#include "support/liveprogram.h"
+#include "support/waiting.h"
 #include "serial/connection.h"
 #include "support/pty.h"
 
@@ -12,12 +13,12 @@ using testsupport::Pty;
 TEST(HostileSettings, ASecondProgramOnTheSamePortIsRefusedWhileTheFirstKeepsWorking)
 {
     Pty pty;
-    PtyProgram first;
-    first.connectWith(pty.slavePath(), "19200");
+    LiveProgram first;
+    first.connectTo(pty.slavePath(), "19200");
     ASSERT_TRUE(first.connected());
 
-    PtyProgram second;
-    second.connectWith(pty.slavePath(), "19200");
+    LiveProgram second;
+    second.connectTo(pty.slavePath(), "19200");
     ASSERT_EQ(second.box.texts.size(), 1u);
     EXPECT_EQ(second.box.texts[0], openFailureMessage(pty.slavePath()));
     EXPECT_EQ(second.end.ends, 1);
@@ -29,15 +30,15 @@ TEST(HostileSettings, ASecondProgramOnTheSamePortIsRefusedWhileTheFirstKeepsWork
     first.click(first.w.cmdF0);
     EXPECT_EQ(pty.read(6), "$RSRF0");
     ASSERT_TRUE(pty.write("SRF0F011\r\n"));
-    ASSERT_TRUE(runEventsUntil([&] { return first.w.lbrx->count() == 1; }, 10s));
+    ASSERT_TRUE(testsupport::waitUntil([&] { return first.w.lbrx->count() == 1; }, 10s));
     EXPECT_EQ(first.w.lbrx->lineBytes(0), "F011");
     EXPECT_TRUE(first.box.texts.empty());
     EXPECT_EQ(first.end.ends, 0);
 
     // A third attempt, after the second gave up, is refused just the same: the refusal did
     // not release the first program's hold on the port.
-    PtyProgram third;
-    third.connectWith(pty.slavePath(), "19200");
+    LiveProgram third;
+    third.connectTo(pty.slavePath(), "19200");
     EXPECT_EQ(third.box.texts.size(), 1u);
     EXPECT_EQ(third.end.ends, 1);
     EXPECT_TRUE(first.channel.isOpen());

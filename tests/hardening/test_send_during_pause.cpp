@@ -1,6 +1,7 @@
 // A unit that answers while the program is still in its command's pause: the poll timer is
 // off then, so the bytes wait in the port and the first tick after the pause shows them.
-#include "hardening/ptyprogram.h"
+#include "support/liveprogram.h"
+#include "support/waiting.h"
 #include "support/pty.h"
 
 #include <QTimer>
@@ -16,8 +17,8 @@ using testsupport::Pty;
 TEST(HostileTiming, BytesSentDuringTheCommandPauseAreShownByTheFirstTickAfterIt)
 {
     Pty pty;
-    PtyProgram prog;
-    prog.connectWith(pty.slavePath(), "19200");
+    LiveProgram prog;
+    prog.connectTo(pty.slavePath(), "19200");
     ASSERT_TRUE(prog.connected());
 
     // The unit answers the moment the command's last byte has arrived.
@@ -46,7 +47,7 @@ TEST(HostileTiming, BytesSentDuringTheCommandPauseAreShownByTheFirstTickAfterIt)
     EXPECT_EQ(std::count(prog.timeline.events.begin(), prog.timeline.events.end(), "pause:165"), 1);
     prog.release(prog.w.cmdF0);
 
-    ASSERT_TRUE(runEventsUntil([&] { return !lbrxAfterTick.empty(); }, 5s));
+    ASSERT_TRUE(testsupport::waitUntil([&] { return !lbrxAfterTick.empty(); }, 5s));
     ASSERT_GE(lbrxAfterTick.front(), 1) << "the first tick after the pause shows the answer";
     EXPECT_EQ(prog.w.lbrx->lineBytes(0), "F011");
     EXPECT_EQ(prog.w.lb2->lineBytes(0), "$RSRF0");

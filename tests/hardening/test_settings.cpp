@@ -1,6 +1,7 @@
 // Settings a technician can type into the editable combo boxes: a baud rate that is not a
 // number or is 0, no port name at all, a port name far longer than any device name.
-#include "hardening/ptyprogram.h"
+#include "support/liveprogram.h"
+#include "support/waiting.h"
 #include "serial/connection.h"
 #include "support/pty.h"
 
@@ -23,7 +24,7 @@ speed_t lineSpeed(int fd)
 }
 
 // The open failure: the port's own message, then the end, and nothing running afterwards.
-void expectOpenFailureFor(PtyProgram &prog, const QString &portName)
+void expectOpenFailureFor(LiveProgram &prog, const QString &portName)
 {
     ASSERT_EQ(prog.box.texts.size(), 1u);
     EXPECT_EQ(prog.box.texts[0], openFailureMessage(portName));
@@ -58,8 +59,8 @@ class BaudTextThatIsNoRate : public ::testing::TestWithParam<const char *> {};
 TEST_P(BaudTextThatIsNoRate, ConnectsWithoutAMessageAndTheLineWorks)
 {
     Pty pty;
-    PtyProgram prog;
-    prog.connectWith(pty.slavePath(), QString::fromLatin1(GetParam()));
+    LiveProgram prog;
+    prog.connectTo(pty.slavePath(), QString::fromLatin1(GetParam()));
 
     EXPECT_TRUE(prog.box.texts.empty());
     EXPECT_EQ(prog.end.ends, 0);
@@ -72,7 +73,7 @@ TEST_P(BaudTextThatIsNoRate, ConnectsWithoutAMessageAndTheLineWorks)
     prog.click(prog.w.cmdF0);
     EXPECT_EQ(pty.read(6), "$RSRF0");
     ASSERT_TRUE(pty.write("SRF0F011\r\n"));
-    ASSERT_TRUE(runEventsUntil([&] { return prog.w.lbrx->count() == 1; }, 10s));
+    ASSERT_TRUE(testsupport::waitUntil([&] { return prog.w.lbrx->count() == 1; }, 10s));
     EXPECT_EQ(prog.w.lbrx->lineBytes(0), "F011");
     EXPECT_TRUE(prog.box.texts.empty());
 }
@@ -81,8 +82,8 @@ INSTANTIATE_TEST_SUITE_P(HostileSettings, BaudTextThatIsNoRate, ::testing::Value
 
 TEST(HostileSettings, AnEmptyPortNameEndsWithTheOpenFailureMessageWithAnEmptySecondLine)
 {
-    PtyProgram prog;
-    prog.connectWith(QString(), "19200");
+    LiveProgram prog;
+    prog.connectTo(QString(), "19200");
     expectOpenFailureFor(prog, QString());
 }
 
@@ -90,10 +91,10 @@ class OverlongPortName : public ::testing::TestWithParam<QString> {};
 
 TEST_P(OverlongPortName, EndsWithTheOpenFailureMessage)
 {
-    PtyProgram prog;
+    LiveProgram prog;
     const QString name = GetParam();
     ASSERT_GE(name.size(), 300);
-    prog.connectWith(name, "19200");
+    prog.connectTo(name, "19200");
     expectOpenFailureFor(prog, name);
 }
 

@@ -5,7 +5,7 @@
 #include <chrono>
 #include <functional>
 
-namespace e2e {
+namespace testsupport {
 
 using Clock = std::chrono::steady_clock;
 
@@ -25,4 +25,4 @@ double millisecondsBetween(Clock::time_point from, Clock::time_point to);
 // CPU time this process has used so far, in milliseconds.
 double processCpuMs();
 
-} // namespace e2e
+} // namespace testsupport

@@ -1,4 +1,4 @@
-#include "liveprogram.h"
+#include "support/liveprogram.h"
 
 #include "app/eventtable.h"
 #include "app/startup.h"
@@ -7,6 +7,15 @@
 
 #include <QTest>
 #include <QWindow>
+
+void TimedPause::pause(int ms)
+{
+    timeline_.add("pause:" + std::to_string(ms));
+    real_.pause(ms);
+    timeline_.add("pause-end");
+    if (atEnd)
+        atEnd();
+}
 
 LiveProgram::LiveProgram()
 {
@@ -51,6 +60,14 @@ void LiveProgram::typeCommandLine(const QString &text)
 bool LiveProgram::connected() const
 {
     return channel.isOpen() && !w.cmdEIN->isEnabled() && w.tmr1.isActive();
+}
+
+QByteArray LiveProgram::receivedBytes() const
+{
+    QByteArray all;
+    for (int i = 0; i < w.lbrx->count(); ++i)
+        all += w.lbrx->lineBytes(i);
+    return all;
 }
 
 std::vector<QByteArray> linesOf(const LineView &list)

@@ -1,4 +1,4 @@
-#include "waiting.h"
+#include "support/waiting.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -6,7 +6,7 @@
 
 #include <ctime>
 
-namespace e2e {
+namespace testsupport {
 
 bool waitUntil(const std::function<bool()> &condition, std::chrono::milliseconds deadline)
 {
@@ -37,4 +37,4 @@ double processCpuMs()
     return double(ts.tv_sec) * 1000.0 + double(ts.tv_nsec) / 1e6;
 }
 
-} // namespace e2e
+} // namespace testsupport

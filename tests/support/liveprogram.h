@@ -14,9 +14,23 @@
 
 #include <QByteArray>
 #include <QString>
+#include <functional>
 #include <vector>
 
 class LineView;
+
+// The program's own pause, with its start ("pause:N") and end ("pause-end") in the timeline.
+class TimedPause : public Pause {
+public:
+    explicit TimedPause(Timeline &timeline) : timeline_(timeline) {}
+    void pause(int ms) override;
+    // Runs when a pause has ended, before the handler continues.
+    std::function<void()> atEnd;
+
+private:
+    Timeline &timeline_;
+    EventLoopPause real_;
+};
 
 struct LiveProgram {
     // Builds, fills and shows the window as the program's start-up does.
@@ -35,12 +49,14 @@ struct LiveProgram {
     void typeCommandLine(const QString &text);
 
     bool connected() const;
+    // All of lbrx's stored bytes, joined in order.
+    QByteArray receivedBytes() const;
 
     Timeline timeline;
     ProgramState state;
     MainWindow w;
     QtSerialChannel channel;
-    EventLoopPause pause;
+    TimedPause pause{timeline};
     RecordingMessageBox box{timeline, w.tmr1};
     RecordingProgramEnd end{timeline};
     Program p{w, state, channel, pause, box, end};
