@@ -25,8 +25,9 @@ TEST(Lamps, EachLampShowsItsLineForAllSixteenCombinations)
         for (const Lamp &l : lamps) {
             const bool on = status & l.bit;
             EXPECT_EQ(lit(l.label), on) << l.label->objectName().toStdString() << " status " << status;
-            if (!on)
+            if (!on) {
                 EXPECT_TRUE(systemColoured(l.label));
+            }
         }
     }
 }
