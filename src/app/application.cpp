@@ -20,7 +20,8 @@ void Application::start()
     const double frameTwips = 0.0;
     const double twipsPerPixel = 1440.0 / window_.logicalDpiY();
     state_.FrameAdjust = frameAdjustFor(frameTwips);
-    window_.resize(window_.width(), innerHeightPixels(frameTwips, twipsPerPixel));
+    // The controls sit at fixed places, so the window keeps the size the layout gives it.
+    window_.setFixedSize(window_.width(), innerHeightPixels(frameTwips, twipsPerPixel));
     InitProgram(window_, state_);
     window_.show();
 }
