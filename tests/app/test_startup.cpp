@@ -147,3 +147,17 @@ TEST(StartUp, AFailingStartIsReportedOnStandardErrorWithNonZeroExit)
     EXPECT_EQ(startOrReport([] {}, quiet), 0);
     EXPECT_TRUE(quiet.str().empty());
 }
+
+TEST(StartUp, TheProgramShowsItsFilledWindowAtTheDesignedHeight)
+{
+    Application app;
+    app.start();
+    MainWindow &w = app.window();
+    EXPECT_TRUE(w.isVisible());
+    // 5280 twips inside the frame: 352 pixels at 96 dots per inch.
+    EXPECT_EQ(w.height(), innerHeightPixels(0.0, 1440.0 / w.logicalDpiY()));
+    EXPECT_EQ(w.cbbaud->currentText(), "19200");
+    EXPECT_EQ(w.lblF6->caption().size(), 86);
+    EXPECT_FALSE(w.tmr1.isActive());
+    w.close();
+}
