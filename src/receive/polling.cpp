@@ -8,7 +8,6 @@
 #include "shared/programstate.h"
 #include "ui/mainwindow.h"
 
-
 namespace {
 // Reads one burst: until the first empty read, or until a limit cuts it. Returns whether
 // it was cut, i.e. whether more is waiting.
