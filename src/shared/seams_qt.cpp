@@ -1,5 +1,7 @@
 #include "shared/seams_qt.h"
 
+#include "shared/displaylines.h"
+
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QEventLoop>
@@ -20,13 +22,6 @@ void EventLoopPause::pause(int ms)
         timer.start(int(deadline.remainingTime()));
         loop.exec(QEventLoop::ExcludeUserInputEvents);
     }
-}
-
-QString displayLines(const QString &text)
-{
-    QString shown = text;
-    shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    return shown;
 }
 
 void QtMessageBox::show(const QString &text)

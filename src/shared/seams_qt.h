@@ -24,6 +24,3 @@ class QtProgramEnd : public ProgramEnd {
 public:
     void end() override;
 };
-
-// The program's texts break lines with a lone CR; Qt's labels and boxes break only at LF.
-QString displayLines(const QString &text);

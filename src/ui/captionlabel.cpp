@@ -1,9 +1,9 @@
 #include "ui/captionlabel.h"
 
+#include "shared/displaylines.h"
+
 void CaptionLabel::setCaption(const QString &caption)
 {
     caption_ = caption;
-    QString shown = caption;
-    shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    setText(shown);
+    setText(displayLines(caption));
 }
