@@ -2,14 +2,12 @@
 
 #include "app/eventtable.h"
 #include "app/startup.h"
-#include "ui/lineview.h"
 
 #include <ostream>
 
 Application::Application()
     : box_(&window_), program_{window_, state_, channel_, pause_, box_, end_}
 {
-    LineView::installAccessibility();
     connectEventTable(program_, filter_);
 }
 

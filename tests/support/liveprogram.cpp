@@ -19,7 +19,6 @@ void TimedPause::pause(int ms)
 
 LiveProgram::LiveProgram()
 {
-    LineView::installAccessibility();
     connectEventTable(p, filter);
     InitProgram(w, state);
     w.show();
