@@ -1,11 +1,8 @@
 #include "app/dispatch.h"
 
-#include "serial/serialchannel.h"
 #include "shared/errors.h"
 #include "shared/program.h"
 #include "shared/programstate.h"
-#include "shared/seams.h"
-#include "ui/mainwindow.h"
 
 #include <new>
 
@@ -17,13 +14,7 @@ QString fatalErrorMessage(int number)
 
 void FatalErrorReport(Program &p, int number)
 {
-    // The box runs its own event loop: no tick may poll a failing port meanwhile, and no
-    // other handler may start.
-    p.w.tmr1.stop();
-    p.state.ending = true;
-    p.box.show(fatalErrorMessage(number));
-    p.channel.closeAll();
-    endProgram(p);
+    endWithMessage(p, fatalErrorMessage(number));
 }
 
 void dispatch(Program &p, Handler handler)

@@ -62,11 +62,7 @@ void OpenPort(Program &p)
     } catch (const std::exception &) {
         // The port's own message, then the end: nothing else may run, not even the rest of
         // the connect handler, so leave by an exception the dispatch knows.
-        p.w.tmr1.stop();
-        p.state.ending = true;
-        p.box.show(openFailureMessage(p.state.PortName));
-        p.channel.closeAll();
-        endProgram(p);
+        endWithMessage(p, openFailureMessage(p.state.PortName));
         throw ProgramEnding();
     }
 }

@@ -1,6 +1,8 @@
 #pragma once
 // What every handler works on: the window, the program state and the seams.
 
+#include <QString>
+
 class MainWindow;
 class SerialChannel;
 class Pause;
@@ -19,3 +21,7 @@ struct Program {
 
 // Asks the main loop to end and lets no further handler run.
 void endProgram(Program &p);
+
+// The program's last word: polling stopped and every handler barred first (the box runs
+// its own event loop), then the box, every channel closed, the end.
+void endWithMessage(Program &p, const QString &text);
