@@ -100,8 +100,9 @@ TEST(Polling, AnEndlessBurstIsCutWithoutLosingOrReorderingBytes)
     while (h.channel.pendingReads() > 0 && ticks < 100) {
         h.tick();
         ++ticks;
-        if (h.channel.pendingReads() > 0)
+        if (h.channel.pendingReads() > 0) {
             EXPECT_EQ(h.w.tmr1.interval(), 0) << "the rest follows at once";
+        }
     }
     EXPECT_GE(h.w.lbrx->count(), 3);
     QByteArray shown;
