@@ -6,7 +6,7 @@
 #include <ostream>
 
 Application::Application()
-    : box_(&window_), program_{window_, state_, channel_, pause_, box_, end_}
+    : box_(&window_), program_{window_, state_, channel_, pause_, box_, end_, burst_}
 {
     connectEventTable(program_, filter_);
 }

@@ -2,6 +2,7 @@
 // The running program: owns the window, the program state, the serial port and the seams,
 // and wires them together.
 
+#include "receive/burstreader.h"
 #include "serial/qtserialchannel.h"
 #include "shared/program.h"
 #include "shared/programstate.h"
@@ -26,6 +27,7 @@ private:
     EventLoopPause pause_;
     QtMessageBox box_;
     QtProgramEnd end_;
+    BurstReader burst_;
     Program program_;
     MouseFilter filter_;
 };

@@ -1,5 +1,7 @@
 #include "app/dispatch.h"
 
+#include "receive/burstreader.h"
+#include "receive/polling.h"
 #include "shared/errors.h"
 #include "shared/program.h"
 #include "shared/programstate.h"
@@ -17,12 +19,18 @@ void FatalErrorReport(Program &p, int number)
     endWithMessage(p, fatalErrorMessage(number));
 }
 
-void dispatch(Program &p, Handler handler)
+namespace {
+void guarded(Program &p, Handler handler, bool afterBurst)
 {
     if (p.state.ending)
         return;
     int number = 0;
     try {
+        if (afterBurst) {
+            finishBurstForInput(p);
+            if (p.state.ending)
+                return;
+        }
         handler(p);
         return;
     } catch (const ProgramEnding &) {
@@ -34,10 +42,23 @@ void dispatch(Program &p, Handler handler)
     } catch (...) {
         number = ErrorNumber::Unknown;
     }
+    // A burst cut short by the failure is not read on.
+    p.burst.close(false);
     // Reported outside the catch block, so the report itself may fail without nesting.
     try {
         FatalErrorReport(p, number);
     } catch (...) {
         endProgram(p);
     }
+}
+} // namespace
+
+void dispatch(Program &p, Handler handler)
+{
+    guarded(p, handler, true);
+}
+
+void dispatchReceive(Program &p, Handler handler)
+{
+    guarded(p, handler, false);
 }

@@ -7,7 +7,12 @@
 struct Program;
 using Handler = void (*)(Program &);
 
+// A user's action, and every handler but the receive path's own: a burst that is still
+// being read is read to its end first (at most about a second), as the window was busy
+// with it when the action came.
 void dispatch(Program &p, Handler handler);
+// The receive path's own events: the poll timer, bytes arrived, the quiet time over.
+void dispatchReceive(Program &p, Handler handler);
 
 QString fatalErrorMessage(int number);
 void FatalErrorReport(Program &p, int number);

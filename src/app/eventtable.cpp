@@ -5,9 +5,11 @@
 #include "commands/keysandtestcalls.h"
 #include "commands/parameterbuttons.h"
 #include "commands/writeandaddress.h"
+#include "receive/burstreader.h"
 #include "receive/lamps.h"
 #include "receive/polling.h"
 #include "serial/connection.h"
+#include "serial/serialchannel.h"
 #include "serial/sending.h"
 #include "shared/program.h"
 #include "ui/mainwindow.h"
@@ -61,5 +63,8 @@ void connectEventTable(Program &p, MouseFilter &f)
     f.onMouseDown(w.lblrx6, run(lblrx6_MouseDown));
     f.onMouseDown(w.lblrx8, run(lblrx8_MouseDown));
     f.onMouseDown(w.lblrx9, run(lblrx9_MouseDown));
-    QObject::connect(&w.tmr1, &QTimer::timeout, &w, run(tmr1_Timer));
+    const auto receive = [&p](Handler handler) { return [&p, handler] { dispatchReceive(p, handler); }; };
+    QObject::connect(&w.tmr1, &QTimer::timeout, &w, receive(tmr1_Timer));
+    QObject::connect(&p.burst.quietTimer, &QTimer::timeout, &w, receive(burst_Quiet));
+    p.channel.onBytesArrived(receive(burst_BytesArrived));
 }

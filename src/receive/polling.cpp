@@ -1,6 +1,7 @@
 #include "receive/polling.h"
 
 #include "receive/burst.h"
+#include "receive/burstreader.h"
 #include "receive/lamps.h"
 #include "serial/serialchannel.h"
 #include "shared/cp1252.h"
@@ -9,31 +10,67 @@
 #include "ui/mainwindow.h"
 
 namespace {
-// Reads one burst: until the first empty read, or until a limit cuts it. Returns whether
-// it was cut, i.e. whether more is waiting.
-bool readBurst(SerialChannel &channel, char first, QByteArray &burst)
-{
-    burst.clear();
-    burst.append(first);
-    const auto deadline = std::chrono::steady_clock::now() + kBurstTimeLimit;
-    int bytesRead = 1;
-    while (bytesRead < kBurstByteLimit) {
-        // Checked at every byte: a unit may trickle bytes just under the quiet time.
-        if (std::chrono::steady_clock::now() >= deadline)
-            return true;
-        const auto c = channel.readChar();
-        if (!c)
-            return false;
-        ++bytesRead;
-        appendToBurst(burst, *c);
-    }
-    return true;
-}
-
 void appendAndShow(LineView *list, const QByteArray &line)
 {
     list->addLine(line);
     list->setCurrentLine(list->count() - 1);
+}
+
+// Shows what has been read of the burst: one line in lb2, and one in lbrx unless the
+// answer part is blank. The rules that skip the echoed command apply at the start of a
+// text; a continuation is shown whole, from its first byte.
+void showPiece(Program &p)
+{
+    MainWindow &w = p.w;
+    const QByteArray &received = p.state.ReceivedText;
+    if (received.isEmpty())
+        return;
+    const QString commandLine = w.ed1->text();
+    std::optional<QByteArray> answer;
+    if (p.burst.continues()) {
+        p.state.DisplayStart = 1;
+        answer = received;
+    } else {
+        const BurstLines lines = processBurst(received, commandLine, p.state.BaudText, p.state.ButtonCommandFlag);
+        p.state.DisplayStart = lines.displayStart;
+        answer = lines.answer;
+    }
+    appendAndShow(w.lb2, cp1252::encode(commandLine).value_or(commandLine.toLatin1()));
+    if (answer)
+        appendAndShow(w.lbrx, *answer);
+}
+
+void finishTick(Program &p)
+{
+    ShowModemStatus(p);
+    p.w.tmr1.start();
+}
+
+void closeBurst(Program &p, bool split)
+{
+    showPiece(p);
+    p.burst.close(split);
+    finishTick(p);
+}
+
+// Adds bytes under the reading rule; a text that reaches the byte limit without a pause
+// is shown piece by piece, so memory stays bounded and nothing is dropped.
+void addBytes(Program &p, const QByteArray &bytes)
+{
+    QByteArray &burst = p.state.ReceivedText;
+    for (const char c : bytes) {
+        // Only the very first byte of a text is kept when it is a CR or LF.
+        if (c != '\r' && c != '\n')
+            burst.append(c);
+        else if (burst.isEmpty() && !p.burst.continues())
+            burst.append(c);
+        if (burst.size() >= kBurstByteLimit) {
+            showPiece(p);
+            p.burst.pieceShown();
+            burst.clear();
+        }
+    }
+    p.burst.bytesAdded();
 }
 } // namespace
 
@@ -44,21 +81,53 @@ void tmr1_Timer(Program &p)
 
 void PollReceive(Program &p)
 {
-    MainWindow &w = p.w;
-    w.tmr1.stop();
-    bool cut = false;
-    if (const auto first = p.channel.readChar()) {
-        cut = readBurst(p.channel, *first, p.state.ReceivedText);
-        const QString commandLine = w.ed1->text();
-        const BurstLines lines =
-            processBurst(p.state.ReceivedText, commandLine, p.state.BaudText, p.state.ButtonCommandFlag);
-        p.state.DisplayStart = lines.displayStart;
-        appendAndShow(w.lb2, cp1252::encode(commandLine).value_or(commandLine.toLatin1()));
-        if (lines.answer)
-            appendAndShow(w.lbrx, *lines.answer);
+    p.w.tmr1.stop();
+    const QByteArray waiting = p.channel.takeAvailable();
+    if (waiting.isEmpty()) {
+        p.burst.lineQuiet();
+        finishTick(p);
+        return;
     }
-    ShowModemStatus(p);
-    // Interval 0 after a cut: the rest follows as soon as the window has had its turn.
-    w.tmr1.setInterval(cut ? 0 : MainWindow::kPollIntervalMs);
-    w.tmr1.start();
+    // The poll timer stays off until the burst is shown: it is the guard that keeps
+    // reading and writing apart.
+    p.state.ReceivedText.clear();
+    p.burst.open();
+    addBytes(p, waiting);
+}
+
+void burst_BytesArrived(Program &p)
+{
+    if (!p.burst.isOpen())
+        return;
+    const QByteArray bytes = p.channel.takeAvailable();
+    if (!bytes.isEmpty())
+        addBytes(p, bytes);
+}
+
+void burst_Quiet(Program &p)
+{
+    if (!p.burst.isOpen())
+        return;
+    // Bytes the notifier has not reported yet still belong to this burst.
+    const QByteArray late = p.channel.takeAvailable();
+    if (!late.isEmpty()) {
+        addBytes(p, late);
+        return;
+    }
+    closeBurst(p, false);
+}
+
+void finishBurstForInput(Program &p)
+{
+    if (!p.burst.isOpen())
+        return;
+    p.burst.waitForClose(BurstReader::kInputWaitMs);
+    if (!p.burst.isOpen() || p.state.ending)
+        return;
+    // The unit is still sending: show what has come so far and let the user act; the rest
+    // follows as a continuation.
+    const QByteArray late = p.channel.takeAvailable();
+    if (!late.isEmpty())
+        addBytes(p, late);
+    closeBurst(p, true);
 }

@@ -1,15 +1,18 @@
 #pragma once
-// The poll timer's tick: reads what the unit sent as one burst and shows it.
-
-#include <chrono>
+// Receiving: the poll timer's tick opens a burst when bytes are waiting, the bytes that
+// follow are added as they arrive, and the burst is shown once the line has been quiet.
 
 struct Program;
 
-// A unit that sends without a pause would otherwise hold the window for ever: a burst is
-// cut after this long or this many bytes, and the rest is read by the next tick, which
-// then comes at once.
-constexpr std::chrono::milliseconds kBurstTimeLimit{50};
+// A text that never pauses is shown in pieces of this many bytes; none is dropped.
 constexpr int kBurstByteLimit = 64 * 1024;
 
 void tmr1_Timer(Program &p);
 void PollReceive(Program &p);
+// New bytes arrived on the port: added to the open burst; otherwise the next tick takes them.
+void burst_BytesArrived(Program &p);
+// The quiet time after the burst's last byte is over: the burst is shown.
+void burst_Quiet(Program &p);
+// Before a user's action: lets an open burst end by itself, waiting at most
+// BurstReader::kInputWaitMs, and splits it there if the unit is still sending.
+void finishBurstForInput(Program &p);

@@ -64,6 +64,10 @@ QtSerialChannel::QtSerialChannel(QObject *parent)
     // A hang-up makes Qt's read notifier report ReadError over and over, also inside the
     // event loop of a modal message box; closing at the first report silences it.
     connect(&port_, &QSerialPort::errorOccurred, this, &QtSerialChannel::onErrorOccurred);
+    connect(&port_, &QSerialPort::readyRead, this, [this] {
+        if (!taking_ && arrived_)
+            arrived_();
+    });
 }
 
 QtSerialChannel::~QtSerialChannel()
@@ -159,21 +163,33 @@ void QtSerialChannel::waitUntil(const QDeadlineTimer &deadline, const std::funct
     }
 }
 
-std::optional<char> QtSerialChannel::readChar()
+QByteArray QtSerialChannel::takeAvailable()
 {
     throwIfUnusable();
-    char c = 0;
-    // QSerialPort reads the system buffer in bulk; bytes already there cost no system call.
-    if (port_.bytesAvailable() > 0 && port_.getChar(&c))
-        return c;
-
-    waitUntil(QDeadlineTimer(ReadTimeoutMs), [this] { return port_.bytesAvailable() > 0; },
-              [this](int ms) { port_.waitForReadyRead(ms); });
-    // An empty wait leaves TimeoutError behind; it only means "no character".
+#ifndef Q_OS_WIN
+    // Bytes the system already holds but Qt's notifier has not fetched yet arrived just as
+    // early as those in Qt's buffer: fetch them now, without waiting.
+    pollfd p{int(port_.handle()), POLLIN, 0};
+    if (::poll(&p, 1, 0) > 0 && (p.revents & (POLLIN | POLLHUP | POLLERR))) {
+        taking_ = true;
+        port_.waitForReadyRead(0);
+        taking_ = false;
+        throwIfUnusable();
+        if (meansPortLost(port_.error())) {
+            onErrorOccurred(port_.error());
+            throwIfUnusable();
+        }
+    }
+#endif
+    const QByteArray bytes = port_.readAll();
+    // A wait that found nothing leaves TimeoutError behind; it only means "nothing yet".
     port_.clearError();
-    if (port_.bytesAvailable() > 0 && port_.getChar(&c))
-        return c;
-    return std::nullopt;
+    return bytes;
+}
+
+void QtSerialChannel::onBytesArrived(std::function<void()> handler)
+{
+    arrived_ = std::move(handler);
 }
 
 void QtSerialChannel::write(const QByteArray &bytes)

@@ -1,5 +1,6 @@
 #pragma once
-// The real serial port: QSerialPort used blocking on the GUI thread.
+// The real serial port: QSerialPort on the GUI thread. Reading takes what Qt has buffered
+// from its read notifier; only writes wait, at most their write time-out.
 
 #include "serial/serialchannel.h"
 #include "shared/errors.h"
@@ -13,7 +14,6 @@
 class QtSerialChannel : public QObject, public SerialChannel {
     Q_OBJECT
 public:
-    static constexpr int ReadTimeoutMs = 20;
     static constexpr int WriteTimeoutBaseMs = 20;      // the write time-out is the base …
     static constexpr int WriteTimeoutPerByteMs = 20;   // … plus this much for every byte
 
@@ -22,7 +22,8 @@ public:
 
     void open(const PortSettings &settings) override;
     void write(const QByteArray &bytes) override;
-    std::optional<char> readChar() override;
+    QByteArray takeAvailable() override;
+    void onBytesArrived(std::function<void()> handler) override;
     std::optional<std::uint32_t> modemStatus() override;   // empty when the port has no modem lines
     void close() override;
     void closeAll() override;
@@ -46,4 +47,6 @@ private:
     qint32 baudRate_;
     int lockedHandle_ = -1;              // the handle holding our flock, -1 when none
     std::optional<SerialError> lost_;    // why the port was closed under us, until reported
+    std::function<void()> arrived_;
+    bool taking_ = false;                // inside takeAvailable(): no arrival callback then
 };

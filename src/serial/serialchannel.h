@@ -1,10 +1,11 @@
 #pragma once
-// The one serial port of the program. Reads and writes are blocking and short:
-// a read waits at most the read time-out, a write at most its write time-out.
+// The one serial port of the program. Reading never waits: it takes what has arrived.
+// A write waits at most its write time-out.
 
 #include <QByteArray>
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 struct PortSettings {
@@ -24,7 +25,10 @@ public:
     virtual ~SerialChannel() = default;
     virtual void open(const PortSettings &settings) = 0;   // throws RixError when the port cannot be opened
     virtual void write(const QByteArray &bytes) = 0;       // throws SerialError
-    virtual std::optional<char> readChar() = 0;            // empty after the 20 ms read time-out; throws SerialError
+    virtual QByteArray takeAvailable() = 0;                // what has arrived; empty if nothing; throws SerialError
+    // `handler` runs from the event loop whenever new bytes have arrived; it may call
+    // takeAvailable().
+    virtual void onBytesArrived(std::function<void()> handler) = 0;
     virtual std::optional<std::uint32_t> modemStatus() = 0;  // ModemLine bits; empty when the port has no modem lines
     virtual void close() = 0;
     virtual void closeAll() = 0;                           // closes the channel if it is open

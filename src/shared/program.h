@@ -8,6 +8,7 @@ class SerialChannel;
 class Pause;
 class MessageBox;
 class ProgramEnd;
+class BurstReader;
 struct ProgramState;
 
 struct Program {
@@ -17,6 +18,7 @@ struct Program {
     Pause &pause;
     MessageBox &box;
     ProgramEnd &end;
+    BurstReader &burst;
 };
 
 // Asks the main loop to end and lets no further handler run.

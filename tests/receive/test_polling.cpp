@@ -87,32 +87,51 @@ TEST(Polling, LeadingLineEndIsKeptAsReceived)
     EXPECT_EQ(lastLine(h.w.lbrx), "\rOK");
 }
 
-TEST(Polling, AnEndlessBurstIsCutWithoutLosingOrReorderingBytes)
+TEST(Polling, ATextWithoutPauseIsShownInPiecesOfTheByteLimitWithEveryByte)
 {
     Harness h;
     h.connectWith("COM1", "19200", "S");
+    h.w.ed1->setText("typed");
     QByteArray stream;
-    for (int i = 0; stream.size() < 3 * kBurstByteLimit; ++i)
+    for (int i = 0; stream.size() < 200 * 1024; ++i)
         stream += QByteArray::number(i).rightJustified(7, '0') + "\r\n";
     h.channel.receive(stream);
+    h.tick();
 
-    int ticks = 0;
-    while (h.channel.pendingReads() > 0 && ticks < 100) {
-        h.tick();
-        ++ticks;
-        if (h.channel.pendingReads() > 0) {
-            EXPECT_EQ(h.w.tmr1.interval(), 0) << "the rest follows at once";
-        }
-    }
-    EXPECT_GE(h.w.lbrx->count(), 3);
-    QByteArray shown;
-    for (int i = 0; i < h.w.lbrx->count(); ++i)
-        shown += h.w.lbrx->lineBytes(i);
     QByteArray expected = stream;
     expected.replace("\r", "").replace("\n", "");
-    shown.replace("\r", "").replace("\n", "");
+    const int pieces = int((expected.size() + kBurstByteLimit - 1) / kBurstByteLimit);
+    ASSERT_EQ(h.w.lbrx->count(), pieces);
+    QByteArray shown;
+    for (int i = 0; i < pieces; ++i) {
+        EXPECT_EQ(h.w.lbrx->lineBytes(i).size(), std::min<qsizetype>(kBurstByteLimit, expected.size() - i * kBurstByteLimit));
+        shown += h.w.lbrx->lineBytes(i);
+    }
     EXPECT_EQ(shown, expected);
-    EXPECT_EQ(h.w.tmr1.interval(), MainWindow::kPollIntervalMs);
+    EXPECT_EQ(h.w.lb2->count(), pieces) << "each piece logs the command line beside it";
+    EXPECT_TRUE(h.w.tmr1.isActive());
+}
+
+TEST(Polling, AContinuationIsShownFromItsFirstByteAtAnyRate)
+{
+    // At 4800 after a button, the first piece loses the echoed command and the repeated
+    // address; the pieces after it belong to the same text and lose nothing.
+    Harness h;
+    h.connectWith("COM1", "4800", "S");
+    h.click(h.w.cmdF0);   // ed1 "$RSRF0", flag 1
+    const QByteArray head = "$RSRF0SRF0";
+    QByteArray text(kBurstByteLimit + 10, 'x');
+    text.replace(0, head.size(), head);
+    text[kBurstByteLimit] = 'C';
+    h.channel.receive(text);
+    h.tick();
+    ASSERT_EQ(h.w.lbrx->count(), 2);
+    EXPECT_EQ(h.w.lbrx->lineBytes(0), text.mid(10, kBurstByteLimit - 10));
+    EXPECT_EQ(h.w.lbrx->lineBytes(1), text.mid(kBurstByteLimit));
+    // The next text is a new one: the skip rules apply again.
+    h.channel.receive("$RSRF0SRF0F011\r\n");
+    h.tick();
+    EXPECT_EQ(h.w.lbrx->lineBytes(h.w.lbrx->count() - 1), "F011");
 }
 
 TEST(Polling, AFailedReadEndsInTheFatalErrorReport)

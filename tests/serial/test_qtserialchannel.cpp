@@ -2,6 +2,7 @@
 #include "serial/qtserialchannel.h"
 #include "support/pty.h"
 
+#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QElapsedTimer>
@@ -32,14 +33,15 @@ QByteArray everyByteValue()
     return all;
 }
 
-// Reads `count` characters through the channel, giving up at the deadline.
+// Takes `count` bytes through the channel while the event loop runs, giving up at the deadline.
 QByteArray readChars(QtSerialChannel &channel, int count, int timeoutMs = 5000)
 {
     const QDeadlineTimer deadline(timeoutMs);
     QByteArray got;
     while (got.size() < count && !deadline.hasExpired()) {
-        if (const auto c = channel.readChar())
-            got.append(*c);
+        got += channel.takeAvailable();
+        if (got.size() < count)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
     }
     return got;
 }
@@ -96,7 +98,7 @@ TEST_F(QtSerialChannelOnPty, EveryByteValueComesInExactlyAndInOrder)
     const QByteArray all = everyByteValue();
     ASSERT_TRUE(pty.write(all));
     EXPECT_EQ(readChars(channel, all.size()), all);
-    EXPECT_FALSE(channel.readChar().has_value());
+    EXPECT_TRUE(channel.takeAvailable().isEmpty());
 }
 
 TEST_F(QtSerialChannelOnPty, EmptyWriteSendsNothing)
@@ -107,7 +109,7 @@ TEST_F(QtSerialChannelOnPty, EmptyWriteSendsNothing)
     EXPECT_TRUE(channel.isOpen());
 }
 
-TEST_F(QtSerialChannelOnPty, LongBurstArrivesCompleteThroughSingleCharacterReads)
+TEST_F(QtSerialChannelOnPty, LongBurstArrivesComplete)
 {
     openChannel();
     QByteArray burst;
@@ -122,58 +124,45 @@ TEST_F(QtSerialChannelOnPty, LongBurstArrivesCompleteThroughSingleCharacterReads
     EXPECT_TRUE(got == burst);
 }
 
-// --- the read time-out -----------------------------------------------------------------
+// --- taking what has arrived -----------------------------------------------------------
 
-TEST_F(QtSerialChannelOnPty, ReadWithNothingWaitingTakesTheReadTimeout)
+TEST_F(QtSerialChannelOnPty, TakingWithNothingWaitingReturnsAtOnce)
 {
     openChannel();
-    for (int i = 0; i < 3; ++i) {
-        QElapsedTimer clock;
-        clock.start();
-        EXPECT_FALSE(channel.readChar().has_value());
-        const qint64 ms = clock.elapsed();
-        EXPECT_GE(ms, 15);
-        EXPECT_LT(ms, 1000);
-    }
+    QElapsedTimer clock;
+    clock.start();
+    for (int i = 0; i < 100; ++i)
+        EXPECT_TRUE(channel.takeAvailable().isEmpty());
+    // A take that waited even 1 ms each time would need 100 ms.
+    EXPECT_LT(clock.elapsed(), 50);
     EXPECT_TRUE(channel.isOpen());
 }
 
-TEST_F(QtSerialChannelOnPty, CharacterAlreadyWaitingIsReturnedAtOnce)
+TEST_F(QtSerialChannelOnPty, BytesWaitingInTheSystemAreTakenWithoutTheEventLoop)
 {
     openChannel();
     const QByteArray text("0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz!");
     ASSERT_TRUE(pty.write(text));
-    // The first read may wait for the bytes to reach the port …
-    const auto first = readChars(channel, 1);
-    ASSERT_EQ(first, text.left(1));
-    // … the rest are already waiting: a read that waited its 20 ms each time would need
-    // more than a second for them.
-    QElapsedTimer clock;
-    clock.start();
-    QByteArray rest;
-    for (int i = 1; i < text.size(); ++i) {
-        const auto c = channel.readChar();
-        ASSERT_TRUE(c.has_value()) << "character " << i;
-        rest.append(*c);
-    }
-    EXPECT_EQ(rest, text.mid(1));
-    EXPECT_LT(clock.elapsed(), 300);
+    ::usleep(20000);   // the bytes reach the port; no event loop runs to fetch them
+    EXPECT_EQ(channel.takeAvailable(), text);
+    EXPECT_TRUE(channel.takeAvailable().isEmpty());
 }
 
-TEST_F(QtSerialChannelOnPty, CharacterArrivingDuringTheWaitIsReturned)
+TEST_F(QtSerialChannelOnPty, ArrivalIsReportedFromTheEventLoop)
 {
     openChannel();
-    std::thread late([&] {
-        ::usleep(5000);   // the pty needs real time for the wait to begin first
-        pty.write(QByteArray("Q"));
+    int arrivals = 0;
+    QByteArray got;
+    channel.onBytesArrived([&] {
+        ++arrivals;
+        got += channel.takeAvailable();
     });
-    std::optional<char> c;
+    ASSERT_TRUE(pty.write(QByteArray("Q")));
     const QDeadlineTimer deadline(5000);
-    while (!c && !deadline.hasExpired())
-        c = channel.readChar();
-    late.join();
-    ASSERT_TRUE(c.has_value());
-    EXPECT_EQ(*c, 'Q');
+    while (got.isEmpty() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+    EXPECT_GE(arrivals, 1);
+    EXPECT_EQ(got, QByteArray("Q"));
 }
 
 // --- opening ---------------------------------------------------------------------------
@@ -265,7 +254,7 @@ TEST_F(QtSerialChannelOnPty, ReopenAfterCloseWorksAndClosedChannelRefusesIo)
     channel.close();
     EXPECT_FALSE(channel.isOpen());
     EXPECT_NO_THROW(channel.closeAll());
-    EXPECT_THROW(channel.readChar(), SerialError);
+    EXPECT_THROW(channel.takeAvailable(), SerialError);
     EXPECT_THROW(channel.write(QByteArray("x")), SerialError);
     EXPECT_FALSE(channel.modemStatus().has_value());
 
@@ -286,7 +275,7 @@ TEST_F(QtSerialChannelOnPty, ModemStatusOfAPseudoTerminalIsZeroAndHarmless)
     for (int i = 0; i < 3; ++i)
         EXPECT_FALSE(channel.modemStatus().has_value());
     EXPECT_TRUE(channel.isOpen());
-    EXPECT_FALSE(channel.readChar().has_value());
+    EXPECT_TRUE(channel.takeAvailable().isEmpty());
     channel.write(QByteArray("lamps"));
     EXPECT_EQ(pty.read(5), QByteArray("lamps"));
 }
@@ -333,7 +322,7 @@ TEST_F(QtSerialChannelOnPty, HangUpDuringReadIsReportedOnceAndClosesThePort)
     const QDeadlineTimer deadline(5000);
     while (lost == 0 && !deadline.hasExpired()) {
         try {
-            channel.readChar();
+            channel.takeAvailable();
         } catch (const SerialError &e) {
             ++lost;
             number = e.number();
@@ -345,7 +334,7 @@ TEST_F(QtSerialChannelOnPty, HangUpDuringReadIsReportedOnceAndClosesThePort)
     EXPECT_FALSE(channel.isOpen());
     // Later calls find the port closed; they do not repeat the loss.
     try {
-        channel.readChar();
+        channel.takeAvailable();
         ADD_FAILURE() << "read on a lost port succeeded";
     } catch (const SerialError &e) {
         EXPECT_EQ(e.number(), ErrorNumber::NotOpen);

@@ -19,16 +19,21 @@ void FakeSerialChannel::write(const QByteArray &bytes)
     timeline_.add("write:" + bytes.toStdString());
 }
 
-std::optional<char> FakeSerialChannel::readChar()
+QByteArray FakeSerialChannel::takeAvailable()
 {
     ++reads;
     if (failReadWith)
         throw SerialError(*failReadWith, "read failed");
-    if (incoming_.empty())
-        return std::nullopt;
-    const auto c = incoming_.front();
-    incoming_.pop_front();
-    return c;
+    QByteArray bytes;
+    if (!incoming_.empty() && !incoming_.front()) {
+        incoming_.pop_front();   // the quiet gap: nothing this time
+        return bytes;
+    }
+    while (!incoming_.empty() && incoming_.front()) {
+        bytes.append(*incoming_.front());
+        incoming_.pop_front();
+    }
+    return bytes;
 }
 
 void FakeSerialChannel::close()

@@ -9,6 +9,7 @@
 #include <QString>
 #include <QTimer>
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -24,16 +25,20 @@ public:
 
     void open(const PortSettings &settings) override;
     void write(const QByteArray &bytes) override;
-    std::optional<char> readChar() override;
+    QByteArray takeAvailable() override;
+    void onBytesArrived(std::function<void()> handler) override { arrived_ = std::move(handler); }
     std::optional<std::uint32_t> modemStatus() override { ++statusReads; return status; }
     void close() override;
     void closeAll() override;
     bool isOpen() const override { return open_; }
 
-    // What the unit "sends": bytes followed by a quiet gap (an empty read).
+    // What the unit "sends": bytes followed by a quiet gap. takeAvailable() hands out the
+    // bytes up to the next gap; at a gap it returns nothing once, as the quiet line does.
     void receive(const QByteArray &bytes);
     // Bytes with no gap after them.
     void receiveWithoutGap(const QByteArray &bytes);
+    // Tells the program that bytes have arrived, as the port's notifier does.
+    void notifyArrival() { if (arrived_) arrived_(); }
     std::size_t pendingReads() const { return incoming_.size(); }
 
     // All bytes written, in order.
@@ -52,6 +57,7 @@ public:
 private:
     Timeline &timeline_;
     std::deque<std::optional<char>> incoming_;
+    std::function<void()> arrived_;
     bool open_ = false;
 };
 

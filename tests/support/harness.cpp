@@ -2,6 +2,8 @@
 
 #include "support/userinput.h"
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QWindow>
 
 Harness::Harness()
@@ -47,4 +49,7 @@ void Harness::tick()
 {
     // The timer's own signal, so the tick goes through the event table like a real one.
     QMetaObject::invokeMethod(&w.tmr1, "timeout", Qt::DirectConnection);
+    QDeadlineTimer limit(5000);
+    while (burst.isOpen() && !limit.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
 }

@@ -3,6 +3,7 @@
 
 #include "app/eventtable.h"
 #include "app/startup.h"
+#include "receive/burstreader.h"
 #include "shared/program.h"
 #include "shared/programstate.h"
 #include "support/fakes.h"
@@ -22,7 +23,8 @@ struct Harness {
     void click(QWidget *control, Qt::MouseButton button = Qt::LeftButton);
     // Chooses port, baud and address and clicks cmdEIN.
     void connectWith(const QString &port, const QString &baud, const QString &digit);
-    // Runs one tick of the poll timer as the timer would.
+    // Runs one tick of the poll timer as the timer would, and lets a burst it opens run
+    // to its end (the quiet time after its last byte).
     void tick();
 
     Timeline timeline;
@@ -32,6 +34,7 @@ struct Harness {
     RecordingPause pause{timeline, w.tmr1};
     RecordingMessageBox box{timeline, w.tmr1};
     RecordingProgramEnd end{timeline};
-    Program p{w, state, channel, pause, box, end};
+    BurstReader burst;
+    Program p{w, state, channel, pause, box, end, burst};
     MouseFilter filter;
 };

@@ -4,6 +4,7 @@
 // program are recorded instead of shown and done, so no modal box blocks the test and the
 // test process does not quit.
 
+#include "receive/burstreader.h"
 #include "serial/qtserialchannel.h"
 #include "shared/program.h"
 #include "shared/programstate.h"
@@ -59,7 +60,8 @@ struct LiveProgram {
     TimedPause pause{timeline};
     RecordingMessageBox box{timeline, w.tmr1};
     RecordingProgramEnd end{timeline};
-    Program p{w, state, channel, pause, box, end};
+    BurstReader burst;
+    Program p{w, state, channel, pause, box, end, burst};
     MouseFilter filter;
 };
 
