@@ -2,7 +2,9 @@
 
 #include "receive/burstreader.h"
 #include "receive/polling.h"
+#include "serial/connection.h"
 #include "shared/errors.h"
+#include "shared/logging.h"
 #include "shared/program.h"
 #include "shared/programstate.h"
 
@@ -20,6 +22,17 @@ void FatalErrorReport(Program &p, int number)
 }
 
 namespace {
+// Runs `report` for a failure; the report itself may fail, and then the program just ends.
+template <typename Report>
+void report(Program &p, Report &&r)
+{
+    try {
+        r();
+    } catch (...) {
+        endProgram(p, 1);
+    }
+}
+
 void guarded(Program &p, Handler handler, bool afterBurst)
 {
     if (p.state.ending)
@@ -33,23 +46,35 @@ void guarded(Program &p, Handler handler, bool afterBurst)
         }
         handler(p);
         return;
-    } catch (const ProgramEnding &) {
-        return;   // the handler has shown its own final message
+    } catch (const PortLostError &e) {
+        qCWarning(lcSerial).noquote() << "port lost, error" << e.number() << ":" << e.what();
+        const PortLostError lost = e;
+        closeBurstWithoutPort(p);
+        report(p, [&] { ReportLostPort(p, lost); });
+        return;
+    } catch (const PortOpenError &e) {
+        qCWarning(lcSerial).noquote() << "port not opened, error" << e.number() << ":" << e.what();
+        const PortOpenError refused = e;
+        closeBurstWithoutPort(p);
+        report(p, [&] { ReportOpenFailure(p, refused); });
+        return;
     } catch (const RixError &e) {
+        qCCritical(lcApp).noquote() << "error" << e.number() << ":" << e.what();
         number = e.number();
     } catch (const std::bad_alloc &) {
+        qCCritical(lcApp) << "out of memory";
         number = ErrorNumber::OutOfMemory;
+    } catch (const std::exception &e) {
+        qCCritical(lcApp).noquote() << "unexpected failure:" << e.what();
+        number = ErrorNumber::Unknown;
     } catch (...) {
+        qCCritical(lcApp) << "unexpected failure";
         number = ErrorNumber::Unknown;
     }
-    // A burst cut short by the failure is not read on.
+    // A burst cut short by the failure is not read on. Reported outside the catch block,
+    // so the report itself may fail without nesting.
     p.burst.close(false);
-    // Reported outside the catch block, so the report itself may fail without nesting.
-    try {
-        FatalErrorReport(p, number);
-    } catch (...) {
-        endProgram(p);
-    }
+    report(p, [&] { FatalErrorReport(p, number); });
 }
 } // namespace
 

@@ -117,6 +117,13 @@ void burst_Quiet(Program &p)
     closeBurst(p, false);
 }
 
+void closeBurstWithoutPort(Program &p)
+{
+    if (p.burst.isOpen())
+        showPiece(p);
+    p.burst.close(false);
+}
+
 void finishBurstForInput(Program &p)
 {
     if (!p.burst.isOpen())

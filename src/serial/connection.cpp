@@ -2,6 +2,7 @@
 
 #include "serial/serialchannel.h"
 #include "shared/errors.h"
+#include "shared/logging.h"
 #include "shared/program.h"
 #include "shared/programstate.h"
 #include "shared/seams.h"
@@ -25,6 +26,17 @@ std::array<QPushButton *, 13> commandButtonsInDisconnectOrder(MainWindow &w)
 }
 } // namespace
 
+QString lostPortMessage(const QString &portName, int number)
+{
+    return QStringLiteral("Die Verbindung zu ") + portName + QStringLiteral(" ist unterbrochen (Fehler ")
+           + QString::number(number) + QStringLiteral(").");
+}
+
+QString waitingForPortMessage(const QString &portName)
+{
+    return QStringLiteral("Warte auf ") + portName + QStringLiteral(" \u2026");
+}
+
 QString openFailureMessage(const QString &portName)
 {
     return QStringLiteral("Serielle Schnittstelle\r") + portName
@@ -41,30 +53,67 @@ void cmdEIN_MouseDown(Program &p)
                     + QLatin1Char(':') + p.state.BaudText + QStringLiteral(",n,8,1"));
 }
 
+namespace {
+void disableSettings(MainWindow &w)
+{
+    w.cbAdr->setEnabled(false);
+    w.cbCOM->setEnabled(false);
+    w.cbbaud->setEnabled(false);
+}
+
+void pollAndEnableCommands(Program &p)
+{
+    p.w.tmr1.start();
+    for (QPushButton *button : commandButtonsInConnectOrder(p.w))
+        button->setEnabled(true);
+}
+} // namespace
+
 void cmdEIN_MouseUp(Program &p)
 {
     MainWindow &w = p.w;
     w.cmdEIN->setEnabled(false);
     w.cmdAUS->setEnabled(true);
     OpenPort(p);
-    w.tmr1.start();
-    for (QPushButton *button : commandButtonsInConnectOrder(w))
-        button->setEnabled(true);
+    pollAndEnableCommands(p);
 }
 
 void OpenPort(Program &p)
 {
-    try {
-        p.channel.open(PortSettings{p.state.PortName, p.state.BaudText});
-        p.w.cbAdr->setEnabled(false);
-        p.w.cbCOM->setEnabled(false);
-        p.w.cbbaud->setEnabled(false);
-    } catch (const std::exception &) {
-        // The port's own message, then the end: nothing else may run, not even the rest of
-        // the connect handler, so leave by an exception the dispatch knows.
-        endWithMessage(p, openFailureMessage(p.state.PortName));
-        throw ProgramEnding();
-    }
+    p.channel.open(PortSettings{p.state.PortName, p.state.BaudText});
+    disableSettings(p.w);
+}
+
+void ReportOpenFailure(Program &p, const PortOpenError &error)
+{
+    endWithMessage(p, openFailureMessage(p.state.PortName), QString::fromStdString(error.what()));
+}
+
+void ReportLostPort(Program &p, const PortLostError &error)
+{
+    cmdAUS_MouseDown(p);
+    p.channel.close();
+    const QString details = QString::fromStdString(error.what());
+    if (!p.box.askToWaitForPort(lostPortMessage(p.state.PortName, error.number()), details))
+        return;
+    const PortSettings settings{p.state.PortName, p.state.BaudText};
+    const bool back = p.box.waitForPort(waitingForPortMessage(p.state.PortName), [&p, &settings] {
+        try {
+            p.channel.open(settings);
+            return true;
+        } catch (const std::exception &e) {
+            qCDebug(lcSerial) << "still waiting for" << settings.portName << ":" << e.what();
+            return false;
+        }
+    });
+    if (!back || p.state.ending)
+        return;
+    // Connected as the connect button does it, with the settings of the last connect.
+    MainWindow &w = p.w;
+    w.cmdEIN->setEnabled(false);
+    w.cmdAUS->setEnabled(true);
+    disableSettings(w);
+    pollAndEnableCommands(p);
 }
 
 void cmdAUS_MouseDown(Program &p)

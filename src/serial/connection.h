@@ -5,15 +5,24 @@
 #include <QString>
 
 struct Program;
+class PortLostError;
+class PortOpenError;
 
 void cmdEIN_MouseDown(Program &p);   // takes the three choices, shows the summary
 void cmdEIN_MouseUp(Program &p);     // connected set, opens the port, polling on
 void cmdAUS_MouseDown(Program &p);   // disconnected set, polling off; touches neither port nor unit
 void cmdAUS_MouseUp(Program &p);     // "$RSQ", pause, close
 
-// Opens the port of PortName at BaudText. A port that cannot be opened ends the program
-// with its own message; this function then does not return normally.
+// Opens the port of PortName at BaudText; throws PortOpenError when it cannot.
 void OpenPort(Program &p);
+
+// A port that could not be opened: its own message, the system's reason as details, the end.
+void ReportOpenFailure(Program &p, const PortOpenError &error);
+// A port lost while connected: the disconnected state as after "Trennen", nothing written,
+// both lists kept; the box offers to wait for the port and connect again by itself.
+void ReportLostPort(Program &p, const PortLostError &error);
 
 // Texts that the tests and the window share.
 QString openFailureMessage(const QString &portName);
+QString lostPortMessage(const QString &portName, int number);
+QString waitingForPortMessage(const QString &portName);

@@ -1,6 +1,8 @@
 #include "serial/qtserialchannel.h"
 
+#include "serial/openfailure.h"
 #include "serial/portname.h"
+#include "shared/logging.h"
 
 #include <QDeadlineTimer>
 
@@ -15,33 +17,17 @@
 
 namespace {
 
-// QSerialPort keeps only the text of the system error; find the errno whose text it is.
-// Qt builds the text with qt_error_string(errno), so the same function finds it again.
-int errnoOf(const QString &errorString)
-{
-    for (int e = 1; e < 256; ++e) {
-        if (qt_error_string(e) == errorString)
-            return e;
-    }
-    return 0;
-}
-
-int errorNumber(const QSerialPort &port, int fallback)
-{
-    const int e = errnoOf(port.errorString());
-    return e != 0 ? e : fallback;
-}
-
-// The number for a lost port. After a hang-up the read returns end-of-file and Qt reports
-// whatever errno was left over from an earlier call, so that text is not trusted then.
-int lossNumber(const QSerialPort &port)
+// The number for a lost port: errno of the call that failed, which Qt reports at once, so
+// it is still set when the signal arrives. After a hang-up the read returns end-of-file
+// and errno is left over from an earlier call, so a hang-up has the program's own number.
+int lossNumber(const QSerialPort &port, int errnoAtReport)
 {
 #ifndef Q_OS_WIN
     pollfd p{int(port.handle()), POLLIN, 0};
     if (p.fd >= 0 && ::poll(&p, 1, 0) > 0 && (p.revents & POLLHUP))
         return ErrorNumber::PortLost;
 #endif
-    return errorNumber(port, ErrorNumber::PortLost);
+    return errnoAtReport > 0 ? errnoAtReport : ErrorNumber::PortLost;
 }
 
 bool meansPortLost(QSerialPort::SerialPortError error)
@@ -64,10 +50,12 @@ QtSerialChannel::QtSerialChannel(QObject *parent)
     // A hang-up makes Qt's read notifier report ReadError over and over, also inside the
     // event loop of a modal message box; closing at the first report silences it.
     connect(&port_, &QSerialPort::errorOccurred, this, &QtSerialChannel::onErrorOccurred);
+    // Queued: the handler may report a lost port and open the port again, which must not
+    // happen inside QSerialPort's own notification.
     connect(&port_, &QSerialPort::readyRead, this, [this] {
-        if (!taking_ && arrived_)
+        if (arrived_)
             arrived_();
-    });
+    }, Qt::QueuedConnection);
 }
 
 QtSerialChannel::~QtSerialChannel()
@@ -83,7 +71,7 @@ void QtSerialChannel::open(const PortSettings &settings)
 
     const QString name = systemPortName(settings.portName);
     if (name.isEmpty())
-        throw RixError(ErrorNumber::Unknown, "Kein Port angegeben");
+        throw PortOpenError(ENOENT, "Kein Port angegeben.");
 
     bool ok = false;
     const uint baud = settings.baudText.toUInt(&ok);
@@ -101,10 +89,9 @@ void QtSerialChannel::open(const PortSettings &settings)
     port_.setFlowControl(QSerialPort::NoFlowControl);
 
     if (!port_.open(QIODevice::ReadWrite)) {
-        const int number = errorNumber(port_, ErrorNumber::Unknown);
-        const QString detail = port_.errorString();
+        const OpenFailure why = explainOpenFailure(name, port_.error(), port_.errorString());
         port_.clearError();
-        throw RixError(number, describe("Der Port %1 kann nicht geöffnet werden", name, detail));
+        throw PortOpenError(why.number, why.reason.toStdString());
     }
 
 #ifndef Q_OS_WIN
@@ -112,11 +99,10 @@ void QtSerialChannel::open(const PortSettings &settings)
     // mode does not stop root; a lock on the open device itself catches both.
     const int handle = int(port_.handle());
     if (::flock(handle, LOCK_EX | LOCK_NB) != 0) {
-        const int number = errno;
+        const OpenFailure why = explainLockFailure(name, errno);
         port_.close();
         port_.clearError();
-        throw RixError(number, describe("Der Port %1 wird schon benutzt", name,
-                                        QString::fromLocal8Bit(std::strerror(number))));
+        throw PortOpenError(why.number, why.reason.toStdString());
     }
     lockedHandle_ = handle;
 #endif
@@ -128,9 +114,9 @@ void QtSerialChannel::open(const PortSettings &settings)
         port_.clearError();
     if (!port_.isOpen()) {
         // closed by onErrorOccurred: the device vanished between open and the first ioctl
-        const SerialError error = lost_.value_or(SerialError(ErrorNumber::PortLost, name.toStdString()));
+        const PortLostError error = lost_.value_or(PortLostError(ErrorNumber::PortLost, name.toStdString()));
         lost_.reset();
-        throw RixError(error.number(), error.what());
+        throw PortOpenError(error.number(), error.what());
     }
     port_.clearError();
 }
@@ -138,7 +124,7 @@ void QtSerialChannel::open(const PortSettings &settings)
 void QtSerialChannel::throwIfUnusable()
 {
     if (lost_) {
-        const SerialError error = *lost_;
+        const PortLostError error = *lost_;
         lost_.reset();
         throw error;
     }
@@ -166,25 +152,9 @@ void QtSerialChannel::waitUntil(const QDeadlineTimer &deadline, const std::funct
 QByteArray QtSerialChannel::takeAvailable()
 {
     throwIfUnusable();
-#ifndef Q_OS_WIN
-    // Bytes the system already holds but Qt's notifier has not fetched yet arrived just as
-    // early as those in Qt's buffer: fetch them now, without waiting.
-    pollfd p{int(port_.handle()), POLLIN, 0};
-    if (::poll(&p, 1, 0) > 0 && (p.revents & (POLLIN | POLLHUP | POLLERR))) {
-        taking_ = true;
-        port_.waitForReadyRead(0);
-        taking_ = false;
-        throwIfUnusable();
-        if (meansPortLost(port_.error())) {
-            onErrorOccurred(port_.error());
-            throwIfUnusable();
-        }
-    }
-#endif
-    const QByteArray bytes = port_.readAll();
-    // A wait that found nothing leaves TimeoutError behind; it only means "nothing yet".
-    port_.clearError();
-    return bytes;
+    // Only what Qt's read notifier has fetched: reading the device besides it would leave
+    // the notifier to find it empty, which Qt takes for a read error.
+    return port_.readAll();
 }
 
 void QtSerialChannel::onBytesArrived(std::function<void()> handler)
@@ -202,11 +172,10 @@ void QtSerialChannel::write(const QByteArray &bytes)
     const qint64 taken = port_.write(bytes);
     throwIfUnusable();
     if (taken != bytes.size()) {
-        const int number = errorNumber(port_, ErrorNumber::PortLost);
         const QString detail = port_.errorString();
         port_.clear(QSerialPort::Output);
         port_.clearError();
-        throw SerialError(number, describe("Schreiben auf %1 fehlgeschlagen", deviceName_, detail));
+        throw PortLostError(ErrorNumber::PortLost, describe("Schreiben auf %1 fehlgeschlagen", deviceName_, detail));
     }
     waitUntil(deadline, [this] { return port_.bytesToWrite() == 0; },
               [this](int ms) { port_.waitForBytesWritten(ms); });
@@ -263,12 +232,15 @@ bool QtSerialChannel::isOpen() const
 
 void QtSerialChannel::onErrorOccurred(QSerialPort::SerialPortError error)
 {
+    const int errnoAtReport = errno;
     if (!meansPortLost(error) || !port_.isOpen())
         return;
-    const int number = lossNumber(port_);
-    const QString detail = number == ErrorNumber::PortLost ? QStringLiteral("Gegenstelle getrennt")
-                                                           : port_.errorString();
-    lost_ = SerialError(number, describe("Verbindung zu %1 verloren", deviceName_, detail));
+    const int number = lossNumber(port_, errnoAtReport);
+    const QString detail = number == ErrorNumber::PortLost
+                               ? QStringLiteral("Die Gegenstelle hat aufgelegt, oder der Adapter wurde entfernt.")
+                               : port_.errorString();
+    lost_ = PortLostError(number, describe("Verbindung zu %1 verloren", deviceName_, detail));
+    qCDebug(lcSerial).noquote() << "port closed after" << error << ":" << lost_->what();
     closePort();
 }
 

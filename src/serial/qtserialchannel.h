@@ -46,7 +46,6 @@ private:
     QString deviceName_;                 // the device as opened, for messages
     qint32 baudRate_;
     int lockedHandle_ = -1;              // the handle holding our flock, -1 when none
-    std::optional<SerialError> lost_;    // why the port was closed under us, until reported
+    std::optional<PortLostError> lost_;    // why the port was closed under us, until reported
     std::function<void()> arrived_;
-    bool taking_ = false;                // inside takeAvailable(): no arrival callback then
 };

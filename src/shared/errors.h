@@ -8,7 +8,7 @@
 namespace ErrorNumber {
 constexpr int Unknown = 1000;        // a failure without a number of its own
 constexpr int WriteTimeout = 1001;   // the port did not take the bytes within the write time-out
-constexpr int PortLost = 1002;       // the port reported a read, resource or write error without an OS number
+constexpr int PortLost = 1002;       // the port reported a read, resource or write error without an OS number, or a hang-up
 constexpr int NotOpen = 1003;        // a read or write on a channel that is not open
 constexpr int OutOfMemory = 1004;    // memory ran out
 }
@@ -28,9 +28,16 @@ public:
     using RixError::RixError;
 };
 
-// Thrown after the program has shown its own final message and asked to end: unwinds
-// the running handler without a second report.
-class ProgramEnding : public std::exception {
+// The port was lost while connected: a read, resource or write error, or the other end hung
+// up (an unplugged adapter). The program stays, disconnected, with everything it has shown.
+class PortLostError : public SerialError {
 public:
-    const char *what() const noexcept override { return "program ending"; }
+    using SerialError::SerialError;
+};
+
+// The port could not be opened. `what()` is the system's reason, for the details of the
+// box and the log; the box's own text does not change with it.
+class PortOpenError : public RixError {
+public:
+    using RixError::RixError;
 };

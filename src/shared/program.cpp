@@ -5,17 +5,17 @@
 #include "shared/seams.h"
 #include "ui/mainwindow.h"
 
-void endProgram(Program &p)
+void endProgram(Program &p, int exitCode)
 {
     p.state.ending = true;
-    p.end.end();
+    p.end.end(exitCode);
 }
 
-void endWithMessage(Program &p, const QString &text)
+void endWithMessage(Program &p, const QString &text, const QString &details)
 {
     p.w.tmr1.stop();
     p.state.ending = true;
-    p.box.show(text);
+    p.box.show(text, details);
     p.channel.closeAll();
-    endProgram(p);
+    endProgram(p, 1);
 }

@@ -3,6 +3,7 @@
 // implementation (seams_qt.cpp) and a recording one for the tests.
 
 #include <QString>
+#include <functional>
 
 class Pause {
 public:
@@ -16,13 +17,20 @@ class MessageBox {
 public:
     virtual ~MessageBox() = default;
     // A modal box with the default title and an OK button; `text` separates its lines
-    // with a lone carriage return, as the program's texts do.
-    virtual void show(const QString &text) = 0;
+    // with a lone carriage return, as the program's texts do. `details`, when not empty,
+    // is offered behind the box's "Details" button.
+    virtual void show(const QString &text, const QString &details = QString()) = 0;
+    // The box after a lost port, with "OK" (the default) and "Warten und neu verbinden";
+    // true when the user chose to wait.
+    virtual bool askToWaitForPort(const QString &text, const QString &details) = 0;
+    // A box with "Abbrechen" that calls `tryOpen` every half second until it returns true
+    // (then the box closes and this returns true) or the user cancels (false).
+    virtual bool waitForPort(const QString &text, const std::function<bool()> &tryOpen) = 0;
 };
 
 class ProgramEnd {
 public:
     virtual ~ProgramEnd() = default;
-    // Ends the main loop; the program ends once the running handler has returned.
-    virtual void end() = 0;
+    // Ends the main loop with `exitCode`; the program ends once the running handler has returned.
+    virtual void end(int exitCode) = 0;
 };

@@ -6,6 +6,7 @@
 #include <QDeadlineTimer>
 #include <QEventLoop>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTimer>
 
 void EventLoopPause::pause(int ms)
@@ -24,15 +25,48 @@ void EventLoopPause::pause(int ms)
     }
 }
 
-void QtMessageBox::show(const QString &text)
+void QtMessageBox::show(const QString &text, const QString &details)
 {
     // Default title (the application's name), OK only, no icon.
     QMessageBox box(QMessageBox::NoIcon, QCoreApplication::applicationName(), displayLines(text),
                     QMessageBox::Ok, parent_);
+    if (!details.isEmpty())
+        box.setDetailedText(details);
     box.exec();
 }
 
-void QtProgramEnd::end()
+bool QtMessageBox::askToWaitForPort(const QString &text, const QString &details)
 {
-    QCoreApplication::exit(0);
+    QMessageBox box(QMessageBox::Warning, QCoreApplication::applicationName(), text, QMessageBox::NoButton, parent_);
+    if (!details.isEmpty())
+        box.setDetailedText(details);
+    QPushButton *ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+    QPushButton *wait = box.addButton(QStringLiteral("Warten und neu verbinden"), QMessageBox::ActionRole);
+    box.setDefaultButton(ok);
+    box.setEscapeButton(ok);
+    box.exec();
+    return box.clickedButton() == wait;
+}
+
+bool QtMessageBox::waitForPort(const QString &text, const std::function<bool()> &tryOpen)
+{
+    QMessageBox box(QMessageBox::NoIcon, QCoreApplication::applicationName(), text, QMessageBox::NoButton, parent_);
+    box.addButton(QStringLiteral("Abbrechen"), QMessageBox::RejectRole);
+    bool opened = false;
+    QTimer retry;
+    QObject::connect(&retry, &QTimer::timeout, &box, [&] {
+        if (tryOpen()) {
+            opened = true;
+            retry.stop();
+            box.done(QMessageBox::Ok);
+        }
+    });
+    retry.start(500);
+    box.exec();
+    return opened;
+}
+
+void QtProgramEnd::end(int exitCode)
+{
+    QCoreApplication::exit(exitCode);
 }

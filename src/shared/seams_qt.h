@@ -14,7 +14,9 @@ class QtMessageBox : public MessageBox {
 public:
     explicit QtMessageBox(QWidget *parent = nullptr) : parent_(parent) {}
     void setParent(QWidget *parent) { parent_ = parent; }
-    void show(const QString &text) override;
+    void show(const QString &text, const QString &details = QString()) override;
+    bool askToWaitForPort(const QString &text, const QString &details) override;
+    bool waitForPort(const QString &text, const std::function<bool()> &tryOpen) override;
 
 private:
     QWidget *parent_;
@@ -22,5 +24,5 @@ private:
 
 class QtProgramEnd : public ProgramEnd {
 public:
-    void end() override;
+    void end(int exitCode) override;
 };

@@ -23,6 +23,7 @@ TEST(FatalErrorReport, ShowsTheNumberThenClosesThePortAndEnds)
     EXPECT_EQ(h.box.shownWithPollingOn, 0);
     EXPECT_FALSE(h.channel.isOpen());
     EXPECT_EQ(h.end.ends, 1);
+    EXPECT_EQ(h.end.exitCode, 1) << "a fatal error is a failure for whoever started the program";
     // box first, then the port closed, then the end
     const auto &ev = h.timeline.events;
     const auto box = std::find(ev.begin(), ev.end(), "box");

@@ -29,5 +29,6 @@ TEST(Quit, DisconnectedSendsNothingAndEnds)
     EXPECT_TRUE(h.channel.writes.empty());
     EXPECT_TRUE(h.pause.pauses.empty());
     EXPECT_EQ(h.end.ends, 1);
+    EXPECT_EQ(h.end.exitCode, 0);
     EXPECT_EQ(h.state.ButtonCommandFlag, 0);
 }

@@ -2,6 +2,11 @@
 #include "liveunit.h"
 
 #include "app/dispatch.h"
+#include "serial/connection.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <algorithm>
 
 #include <cstdio>
 
@@ -65,17 +70,22 @@ TEST_F(EndingTheConnection, QuitWhileConnectedSendsTheAddressedQuitOnlyAndEndsOn
     EXPECT_TRUE(program.box.texts.empty());
 }
 
-TEST_F(EndingTheConnection, UnitHangingUpIsReportedOnceAndEndsTheProgram)
+// A pulled adapter: one box, the window disconnected as after "Trennen" but without a word
+// to the unit, every line kept, and the program ready to connect again.
+TEST_F(EndingTheConnection, UnitHangingUpKeepsTheProgramDisconnectedWithItsLines)
 {
     rixsim::TransportOptions options;
     options.hangupAfter = 1500ms;
     startUnit(options);
     connectProgram();
+    program.click(program.w.cmdF0);
+    ASSERT_TRUE(listHas(program.w.lbrx, 1));
+    const int commandLines = program.w.lb2->count();
 
     ASSERT_TRUE(waitUntil([&] { return hasNote(sim->log(), "hung up"); }, 10s));
     const auto hungUpAt = eventsOf(sim->log(), TrafficEvent::Kind::Note).back().time;
-    ASSERT_TRUE(waitUntil([&] { return program.end.ends > 0; }));
-    const auto endedAt = Clock::now();
+    ASSERT_TRUE(waitUntil([&] { return !program.box.texts.empty(); }));
+    const auto reportedAt = Clock::now();
 
     // A port that keeps failing would report again, or keep the loop spinning.
     const double cpuBefore = processCpuMs();
@@ -83,15 +93,77 @@ TEST_F(EndingTheConnection, UnitHangingUpIsReportedOnceAndEndsTheProgram)
     const double cpuUsed = processCpuMs() - cpuBefore;
 
     ASSERT_EQ(program.box.texts.size(), 1u);
-    EXPECT_TRUE(program.box.texts[0].startsWith(QStringLiteral("Es ist ein Fehler aufgetreten: ")))
-        << program.box.texts[0].toStdString();
-    EXPECT_EQ(program.box.texts[0], fatalErrorMessage(1002));
+    EXPECT_EQ(program.box.texts[0], lostPortMessage(unitPath(), 1002));
+    EXPECT_FALSE(program.box.details[0].isEmpty()) << "the system's reason is in the details";
     EXPECT_EQ(program.box.shownWithPollingOn, 0);
-    EXPECT_EQ(program.end.ends, 1);
-    EXPECT_EQ(program.timeline.events, (std::vector<std::string>{"box", "end"}));
-    EXPECT_FALSE(program.w.tmr1.isActive());
+    EXPECT_EQ(program.end.ends, 0);
     EXPECT_FALSE(program.channel.isOpen());
-    EXPECT_LT(cpuUsed, 250.0) << "the program keeps working after the end was reported";
-    std::printf("[figure] hang-up to the end of the program %.0f ms; CPU in the 500 ms after it %.0f ms\n",
-                millisecondsBetween(hungUpAt, endedAt), cpuUsed);
+    EXPECT_FALSE(program.w.tmr1.isActive());
+    EXPECT_TRUE(program.w.cmdEIN->isEnabled());
+    EXPECT_FALSE(program.w.cmdAUS->isEnabled());
+    EXPECT_FALSE(program.w.cmdF0->isEnabled());
+    EXPECT_TRUE(program.w.cbCOM->isEnabled());
+    EXPECT_EQ(program.w.lbrx->lineBytes(0), "F011");
+    EXPECT_EQ(program.w.lb2->count(), commandLines);
+    EXPECT_EQ(std::count(program.timeline.events.begin(), program.timeline.events.end(), "write:$RSQ"), 0);
+    EXPECT_LT(cpuUsed, 250.0);
+    std::printf("[figure] hang-up to the lost-port box %.0f ms; CPU in the 500 ms after it %.0f ms\n",
+                millisecondsBetween(hungUpAt, reportedAt), cpuUsed);
+
+    // A unit on a new port: connecting works as at the start.
+    program.box.texts.clear();
+    startUnit();
+    connectProgram();
+    program.click(program.w.cmdF1);
+    ASSERT_TRUE(listHas(program.w.lbrx, 2));
+    EXPECT_EQ(program.w.lbrx->lineBytes(1), "0A00");
+}
+
+// "Warten und neu verbinden": the program connects by itself once a unit is back under the
+// same name, writing nothing on connecting; "Abbrechen" leaves it disconnected.
+TEST_F(EndingTheConnection, WaitingForTheLostPortConnectsAgainWhenItIsBack)
+{
+    QTemporaryDir dir;
+    const QString link = dir.filePath(QStringLiteral("unit"));
+    rixsim::TransportOptions options;
+    options.hangupAfter = 800ms;
+    startUnit(options);
+    ASSERT_TRUE(QFile::link(unitPath(), link));
+    program.connectTo(link);
+    ASSERT_TRUE(program.connected());
+
+    program.box.waitForThePort = true;
+    program.box.waitTries = 50;
+    program.box.beforeTry = [&](int attempt) {
+        if (attempt != 3)
+            return;
+        startUnit();   // the adapter is back, under the same name
+        QFile::remove(link);
+        QFile::link(unitPath(), link);
+    };
+    ASSERT_TRUE(waitUntil([&] { return program.box.texts.size() >= 2 && program.connected(); }, 15s));
+    EXPECT_EQ(program.box.texts[0], lostPortMessage(link, 1002));
+    EXPECT_EQ(program.box.texts[1], waitingForPortMessage(link));
+    EXPECT_FALSE(program.w.cbCOM->isEnabled());
+    runEventsFor(100ms);
+    EXPECT_TRUE(received().empty()) << "nothing is written on connecting";
+    program.click(program.w.cmdF0);
+    ASSERT_TRUE(listHas(program.w.lbrx, 1));
+    EXPECT_EQ(program.w.lbrx->lineBytes(0), "F011");
+}
+
+TEST_F(EndingTheConnection, CancellingTheWaitLeavesTheProgramDisconnected)
+{
+    rixsim::TransportOptions options;
+    options.hangupAfter = 500ms;
+    startUnit(options);
+    connectProgram();
+    program.box.waitForThePort = true;
+    program.box.waitTries = 2;   // then "Abbrechen"
+    ASSERT_TRUE(waitUntil([&] { return program.box.texts.size() >= 2; }, 10s));
+    runEventsFor(300ms);
+    EXPECT_FALSE(program.channel.isOpen());
+    EXPECT_TRUE(program.w.cmdEIN->isEnabled());
+    EXPECT_FALSE(program.w.tmr1.isActive());
+    EXPECT_EQ(program.end.ends, 0);
 }

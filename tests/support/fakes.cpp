@@ -7,7 +7,7 @@ void FakeSerialChannel::open(const PortSettings &settings)
     opens.push_back(settings);
     timeline_.add("open:" + settings.portName.toStdString() + ":" + settings.baudText.toStdString());
     if (failOpen)
-        throw RixError(2, "no such port");
+        throw PortOpenError(2, "no such port");
     open_ = true;
 }
 
@@ -83,10 +83,32 @@ void RecordingPause::pause(int ms)
     }
 }
 
-void RecordingMessageBox::show(const QString &text)
+void RecordingMessageBox::show(const QString &text, const QString &detailText)
 {
+    details.push_back(detailText);
     texts.push_back(text);
     if (pollTimer_.isActive())
         ++shownWithPollingOn;
     timeline_.add("box");
+}
+
+bool RecordingMessageBox::askToWaitForPort(const QString &text, const QString &detailText)
+{
+    show(text, detailText);
+    return waitForThePort;
+}
+
+bool RecordingMessageBox::waitForPort(const QString &text, const std::function<bool()> &tryOpen)
+{
+    texts.push_back(text);
+    details.push_back(QString());
+    timeline_.add("wait-box");
+    for (int i = 0; i < waitTries; ++i) {
+        if (beforeTry)
+            beforeTry(i);
+        if (tryOpen())
+            return true;
+        EventLoopPause().pause(waitStepMs);
+    }
+    return false;
 }

@@ -77,9 +77,19 @@ private:
 class RecordingMessageBox : public MessageBox {
 public:
     RecordingMessageBox(Timeline &timeline, const QTimer &pollTimer) : timeline_(timeline), pollTimer_(pollTimer) {}
-    void show(const QString &text) override;
+    void show(const QString &text, const QString &details = QString()) override;
+    // Records the lost-port box and answers with `waitForThePort`.
+    bool askToWaitForPort(const QString &text, const QString &details) override;
+    // Records the waiting box and calls `tryOpen` up to `waitTries` times, `waitStepMs` apart
+    // with the event loop running; false (cancelled) when none opened the port.
+    bool waitForPort(const QString &text, const std::function<bool()> &tryOpen) override;
     std::vector<QString> texts;
+    std::vector<QString> details;
     int shownWithPollingOn = 0;
+    bool waitForThePort = false;
+    int waitTries = 0;
+    int waitStepMs = 100;
+    std::function<void(int)> beforeTry;   // gets the try's index, from 0
 
 private:
     Timeline &timeline_;
@@ -89,8 +99,9 @@ private:
 class RecordingProgramEnd : public ProgramEnd {
 public:
     explicit RecordingProgramEnd(Timeline &timeline) : timeline_(timeline) {}
-    void end() override { ++ends; timeline_.add("end"); }
+    void end(int exitCode) override { ++ends; this->exitCode = exitCode; timeline_.add("end"); }
     int ends = 0;
+    int exitCode = -1;
 
 private:
     Timeline &timeline_;
