@@ -61,6 +61,7 @@ rixsim::TransportOptions withSplit(std::chrono::milliseconds gap)
 {
     rixsim::TransportOptions options;
     options.splitGap = gap;
+    options.paced = false; // each half arrives in one read
     return options;
 }
 
@@ -216,6 +217,7 @@ TEST(TransportFlood, LinesArriveCompleteAndInOrderWithAnswersBetweenThem)
 {
     rixsim::TransportOptions options;
     options.flood = 400ms;
+    options.paced = false; // the first 2000 bytes come at once
     rixsim::BackgroundSimulator sim(options);
     TerminalSide terminal(sim.path());
 
@@ -250,6 +252,7 @@ TEST(TransportFlood, FullLineWaitsWithoutSpinningAndStillStops)
 {
     rixsim::TransportOptions options;
     options.flood = 5000ms;
+    options.paced = false; // fills the pty buffer at once
     rixsim::BackgroundSimulator sim(options);
     // Nobody reads: the pty buffer fills within milliseconds and then the
     // loop may only wait for room.
