@@ -241,6 +241,27 @@ TEST(TransportFlood, LinesArriveCompleteAndInOrderWithAnswersBetweenThem)
     EXPECT_EQ(notes.back().bytes, "flood finished after " + std::to_string(next - 1) + " lines");
 }
 
+TEST(TransportFlood, PacedFloodStillTakesAnswersBetweenItsLines)
+{
+    rixsim::TransportOptions options;
+    options.flood = 300ms;
+    rixsim::BackgroundSimulator sim(options);
+    TerminalSide terminal(sim.path());
+    terminal.setSpeed(B38400);
+
+    std::string stream = terminal.readExactly(100, generous); // inside the second line
+    terminal.write("$RSRF5");
+    ASSERT_TRUE(waitForNote(sim.log(), "flood finished"));
+    stream += terminal.readUntilQuiet(100ms, 2s);
+
+    std::vector<std::string> others;
+    const std::uint64_t next = checkFloodLines(stream, 1, others);
+    // 300 ms at 3840 bytes/s is about 17 lines of 68 bytes.
+    EXPECT_GE(next, 10U);
+    EXPECT_LE(next, 30U) << "a paced flood must not outrun the line";
+    EXPECT_EQ(others, std::vector<std::string>{"SRF564C8"});
+}
+
 double processCpuMillis()
 {
     timespec ts{};
