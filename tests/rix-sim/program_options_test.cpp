@@ -25,6 +25,11 @@ TEST(ProgramOptions, NoArgumentsRunsWithDefaults)
     EXPECT_FALSE(parsed.options.link.has_value());
     EXPECT_EQ(parsed.options.baud, 19200);
     EXPECT_EQ(parsed.options.sendAtStart, "");
+    EXPECT_TRUE(parsed.options.paced);
+    EXPECT_EQ(parsed.options.sendEvery, milliseconds(0));
+    EXPECT_FALSE(parsed.options.versionText.has_value());
+    EXPECT_TRUE(rixsim::transportOptionsFor(parsed.options).paced);
+    EXPECT_EQ(rixsim::unitFor(parsed.options).versionText(), rixsim::Unit::defaultVersionText);
 }
 
 TEST(ProgramOptions, EveryOptionReachesItsField)
@@ -53,6 +58,29 @@ TEST(ProgramOptions, EveryOptionReachesItsField)
     EXPECT_EQ(t.quietGap, milliseconds(10));
 }
 
+TEST(ProgramOptions, PacingRepeatedTextAndVersionText)
+{
+    const auto parsed = parse({"--no-pace", "--send-every", "250", "PING\\r\\n", "--version-text=V\\x41 2", "--echo"});
+    ASSERT_EQ(parsed.action, Action::Run) << parsed.error;
+    const auto &o = parsed.options;
+    EXPECT_FALSE(o.paced);
+    EXPECT_EQ(o.sendEvery, milliseconds(250));
+    EXPECT_EQ(o.sendEveryText, "PING\r\n");
+    EXPECT_EQ(o.versionText, "VA 2");
+
+    const auto t = rixsim::transportOptionsFor(o);
+    EXPECT_FALSE(t.paced);
+    EXPECT_EQ(t.sendEvery, milliseconds(250));
+    EXPECT_EQ(t.sendEveryText, "PING\r\n");
+    rixsim::Unit unit = rixsim::unitFor(o);
+    EXPECT_EQ(unit.respond("$RSV"), "$RSVSVVA 2\r\n");
+
+    const auto withEquals = parse({"--send-every=40", "X"});
+    ASSERT_EQ(withEquals.action, Action::Run) << withEquals.error;
+    EXPECT_EQ(withEquals.options.sendEvery, milliseconds(40));
+    EXPECT_EQ(withEquals.options.sendEveryText, "X");
+}
+
 TEST(ProgramOptions, WholeSecondsAndFractions)
 {
     EXPECT_EQ(parse({"--flood", "3"}).options.flood, milliseconds(3000));
@@ -68,7 +96,8 @@ TEST(ProgramOptions, HelpAndVersion)
     EXPECT_EQ(rixsim::programVersion, "rix-sim 1.0.0");
     const std::string usage = rixsim::usageText();
     for (const char *option : {"--echo", "--delay", "--split-ms", "--send", "--flood", "--hangup-after", "--device",
-                               "--baud", "--link", "--help", "--version"})
+                               "--baud", "--link", "--help", "--version", "--no-pace", "--send-every",
+                               "--version-text"})
         EXPECT_NE(usage.find(option), std::string::npos) << option;
 }
 
@@ -83,6 +112,10 @@ TEST(ProgramOptions, BadCommandLinesAreErrorsWithOneLine)
         {"--delay", "99999999999999999999"}, {"--baud", "0"}, {"--baud", "fast"},
         {"--send", "bad\\q"}, {"--send", "\\x4"}, {"--send", "tail\\"},
         {"--device", ""},     {"--link="},      {"--echo=yes"},
+        {"--no-pace=yes"},    {"--send-every"}, {"--send-every", "100"},
+        {"--send-every", "0", "X"}, {"--send-every", "x", "X"}, {"--send-every", "100", ""},
+        {"--send-every", "100", "bad\\q"}, {"--send-every=", "X"}, {"--version-text"},
+        {"--version-text", "\\x4"},
     };
     for (const auto &arguments : bad) {
         const auto parsed = parse(arguments);

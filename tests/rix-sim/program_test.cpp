@@ -77,6 +77,57 @@ TEST(Program, OptionsReachTheLine)
     EXPECT_EQ(sim.waitForExit(generous), 0);
 }
 
+double millisBetween(TerminalSide::Clock::time_point from, TerminalSide::Clock::time_point to)
+{
+    return std::chrono::duration<double, std::milli>(to - from).count();
+}
+
+TEST(Program, VersionTextAndNoPaceReachTheLine)
+{
+    const std::string version(56, 'v');
+    ChildProcess sim(program, {"--no-pace", "--version-text", version});
+    const std::string path = sim.readStdoutLine(generous);
+    ASSERT_FALSE(path.empty());
+    TerminalSide terminal(path);
+    terminal.setSpeed(B4800); // paced, these 60 bytes would take 123 ms
+    terminal.write("$RSV");
+    const auto chunks = terminal.readChunks(60, generous);
+    std::string answer;
+    for (const auto &chunk : chunks)
+        answer += chunk.bytes;
+    ASSERT_EQ(answer, "SV" + version + "\r\n");
+    EXPECT_LT(millisBetween(chunks.front().time, chunks.back().time), 10.0);
+    sim.signal(SIGTERM);
+    EXPECT_EQ(sim.waitForExit(generous), 0);
+}
+
+TEST(Program, SendEveryRepeatsItsTextWhileRunning)
+{
+    // Counted over a window from the start: a late read cannot add a text,
+    // so at most one per period can have been sent within it.
+    const auto started = TerminalSide::Clock::now();
+    constexpr auto window = 700ms;
+    ChildProcess sim(program, {"--send-every", "150", "HI\\r\\n"});
+    const std::string path = sim.readStdoutLine(generous);
+    ASSERT_FALSE(path.empty());
+    TerminalSide terminal(path);
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(started + window - TerminalSide::Clock::now());
+    ASSERT_GT(left.count(), 0);
+    const std::string text = terminal.readUntilQuiet(left, left);
+    std::size_t count = 0;
+    for (std::size_t at = 0; (at = text.find("HI\r\n", at)) != std::string::npos; at += 4)
+        ++count;
+    EXPECT_EQ(text.size(), 4 * count) << text;
+    EXPECT_GE(count, 2U);
+    EXPECT_LE(count, 4U);
+
+    terminal.write("$RSQ"); // still a unit between the texts
+    const std::string rest = terminal.readUntilQuiet(100ms, 1000ms);
+    EXPECT_NE(rest.find("SQ\r\n"), std::string::npos) << rest;
+    sim.signal(SIGTERM);
+    EXPECT_EQ(sim.waitForExit(generous), 0);
+}
+
 TEST(Program, HangUpClosesTheLineAndExitsByItself)
 {
     ChildProcess sim(program, {"--hangup-after", "0.2"});

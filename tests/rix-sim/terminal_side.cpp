@@ -45,6 +45,14 @@ void TerminalSide::write(std::string_view bytes)
     }
 }
 
+void TerminalSide::setSpeed(speed_t speed)
+{
+    termios tio{};
+    if (::tcgetattr(fd_, &tio) != 0 || ::cfsetispeed(&tio, speed) != 0 || ::cfsetospeed(&tio, speed) != 0
+        || ::tcsetattr(fd_, TCSANOW, &tio) != 0)
+        throw std::system_error(errno, std::generic_category(), "set the line's rate");
+}
+
 std::vector<TerminalSide::Chunk> TerminalSide::readChunks(std::size_t count, std::chrono::milliseconds timeout)
 {
     std::vector<Chunk> chunks;

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <string>
 #include <string_view>
+#include <termios.h>
 #include <vector>
 
 namespace rixsim::testing {
@@ -24,6 +25,9 @@ public:
 
     int fd() const { return fd_; }
     void write(std::string_view bytes);
+    // Sets the line's rate (a B constant such as B4800), as a terminal
+    // program does when it connects.
+    void setSpeed(speed_t speed);
 
     // Reads until `count` bytes have arrived or the timeout passes; returns
     // what arrived (fewer bytes on a timeout).

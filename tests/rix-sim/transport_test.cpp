@@ -61,6 +61,7 @@ rixsim::TransportOptions withSplit(std::chrono::milliseconds gap)
 {
     rixsim::TransportOptions options;
     options.splitGap = gap;
+    options.paced = false; // each half arrives in one read
     return options;
 }
 
@@ -216,6 +217,7 @@ TEST(TransportFlood, LinesArriveCompleteAndInOrderWithAnswersBetweenThem)
 {
     rixsim::TransportOptions options;
     options.flood = 400ms;
+    options.paced = false; // the first 2000 bytes come at once
     rixsim::BackgroundSimulator sim(options);
     TerminalSide terminal(sim.path());
 
@@ -239,6 +241,27 @@ TEST(TransportFlood, LinesArriveCompleteAndInOrderWithAnswersBetweenThem)
     EXPECT_EQ(notes.back().bytes, "flood finished after " + std::to_string(next - 1) + " lines");
 }
 
+TEST(TransportFlood, PacedFloodStillTakesAnswersBetweenItsLines)
+{
+    rixsim::TransportOptions options;
+    options.flood = 300ms;
+    rixsim::BackgroundSimulator sim(options);
+    TerminalSide terminal(sim.path());
+    terminal.setSpeed(B38400);
+
+    std::string stream = terminal.readExactly(100, generous); // inside the second line
+    terminal.write("$RSRF5");
+    ASSERT_TRUE(waitForNote(sim.log(), "flood finished"));
+    stream += terminal.readUntilQuiet(100ms, 2s);
+
+    std::vector<std::string> others;
+    const std::uint64_t next = checkFloodLines(stream, 1, others);
+    // 300 ms at 3840 bytes/s is about 17 lines of 68 bytes.
+    EXPECT_GE(next, 10U);
+    EXPECT_LE(next, 30U) << "a paced flood must not outrun the line";
+    EXPECT_EQ(others, std::vector<std::string>{"SRF564C8"});
+}
+
 double processCpuMillis()
 {
     timespec ts{};
@@ -250,6 +273,7 @@ TEST(TransportFlood, FullLineWaitsWithoutSpinningAndStillStops)
 {
     rixsim::TransportOptions options;
     options.flood = 5000ms;
+    options.paced = false; // fills the pty buffer at once
     rixsim::BackgroundSimulator sim(options);
     // Nobody reads: the pty buffer fills within milliseconds and then the
     // loop may only wait for room.

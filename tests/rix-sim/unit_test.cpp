@@ -177,4 +177,13 @@ TEST(UnitEcho, CanBeSwitchedAtRunTime)
     EXPECT_EQ(unit.respond("$RSQ"), "SQ\r\n");
 }
 
+TEST(UnitVersion, AnswersWithTheTextItWasGiven)
+{
+    rixsim::Unit unit(true);
+    const std::string text(56, 'x');
+    unit.setVersionText(text);
+    EXPECT_EQ(unit.respond("$RSV"), "$RSVSV" + text + "\r\n");
+    EXPECT_EQ(unit.versionText(), text);
+}
+
 } // namespace

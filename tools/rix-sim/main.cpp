@@ -51,7 +51,7 @@ int runSimulator(const rixsim::ProgramOptions &options)
     transportOptions.onEvent = logEvent;
     rixsim::Transport transport(options.device ? rixsim::SimPort::openDevice(*options.device, options.baud)
                                                : rixsim::SimPort::openPseudoTerminal(),
-                                rixsim::Unit(options.echo), std::move(transportOptions));
+                                rixsim::unitFor(options), std::move(transportOptions));
 
     // The link exists before the path is printed: a parent that has read the
     // line may use either at once.

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <utility>
 
 namespace rixsim {
 
@@ -26,6 +27,12 @@ public:
     const std::string &path() const { return transport_.path(); }
     const TrafficLog &log() const { return transport_.log(); }
     Transport &transport() { return transport_; }
+
+    // See Transport::sendUnasked(); safe from the test's thread.
+    void sendUnasked(std::string bytes, std::chrono::microseconds perByte = {})
+    {
+        transport_.sendUnasked(std::move(bytes), perByte);
+    }
 
     // Stops the run loop and waits for its thread; safe to call twice.
     void stop();

@@ -104,7 +104,13 @@ std::string usageText()
            "  --delay MS            wait MS milliseconds before answering\n"
            "  --split-ms MS         send the first half of an answer, pause MS ms, then the rest\n"
            "  --send TEXT           send TEXT once at start, unasked (\\r \\n \\t \\\\ \\xHH allowed)\n"
-           "  --flood SECONDS       send numbered lines without a pause for SECONDS\n"
+           "  --send-every MS TEXT  send TEXT unasked every MS milliseconds while running\n"
+           "                        (escapes as for --send)\n"
+           "  --version-text TEXT   answer V with TEXT instead of \"rix-sim 1.0\"\n"
+           "                        (escapes as for --send)\n"
+           "  --no-pace             send every byte at once; without it each byte takes 10 bits\n"
+           "                        at the rate the terminal program set (--baud with --device)\n"
+           "  --flood SECONDS       send numbered lines back to back for SECONDS\n"
            "  --hangup-after SECONDS  close the line after SECONDS (an unplugged adapter) and exit\n"
            "  --device PATH         use the serial port PATH instead of a pseudo-terminal\n"
            "  --baud RATE           rate for --device (default 19200), always 8N1\n"
@@ -148,6 +154,10 @@ ParsedArguments parseArguments(const std::vector<std::string> &arguments)
              auto text = resolveEscapes(v);
              return text ? (o.sendAtStart = std::move(*text), true) : false;
          }},
+        {"--version-text", [&o](const std::string &v) {
+             auto text = resolveEscapes(v);
+             return text ? (o.versionText = std::move(*text), true) : false;
+         }},
         {"--device", [&o](const std::string &v) { return !v.empty() && (o.device = v, true); }},
         {"--link", [&o](const std::string &v) { return !v.empty() && (o.link = v, true); }},
         {"--baud", [&o](const std::string &v) {
@@ -171,10 +181,14 @@ ParsedArguments parseArguments(const std::vector<std::string> &arguments)
             o.echo = true;
             continue;
         }
+        if (argument == "--no-pace") {
+            o.paced = false;
+            continue;
+        }
         const std::size_t equals = argument.find('=');
         const std::string name = argument.substr(0, equals);
         const auto option = valued.find(name);
-        if (option == valued.end())
+        if (option == valued.end() && name != "--send-every")
             return fail("unknown option: " + argument);
         std::string value;
         if (equals != std::string::npos) {
@@ -183,6 +197,20 @@ ParsedArguments parseArguments(const std::vector<std::string> &arguments)
             value = arguments[++i];
         } else {
             return fail("option " + name + " needs a value");
+        }
+        if (name == "--send-every") {
+            const auto period = parseMilliseconds(value);
+            if (!period || period->count() == 0)
+                return fail("bad value for " + name + ": '" + value + "'");
+            if (i + 1 == arguments.size())
+                return fail("option " + name + " needs a text after its period");
+            const std::string &text = arguments[++i];
+            auto bytes = resolveEscapes(text);
+            if (!bytes || bytes->empty())
+                return fail("bad text for " + name + ": '" + text + "'");
+            o.sendEvery = *period;
+            o.sendEveryText = std::move(*bytes);
+            continue;
         }
         if (!option->second(value))
             return fail("bad value for " + name + ": '" + value + "'");
@@ -195,10 +223,21 @@ TransportOptions transportOptionsFor(const ProgramOptions &options)
     TransportOptions t;
     t.answerDelay = options.answerDelay;
     t.splitGap = options.splitGap;
+    t.paced = options.paced;
     t.sendAtStart = options.sendAtStart;
+    t.sendEvery = options.sendEvery;
+    t.sendEveryText = options.sendEveryText;
     t.flood = options.flood;
     t.hangupAfter = options.hangupAfter;
     return t;
+}
+
+Unit unitFor(const ProgramOptions &options)
+{
+    Unit unit(options.echo);
+    if (options.versionText)
+        unit.setVersionText(*options.versionText);
+    return unit;
 }
 
 } // namespace rixsim

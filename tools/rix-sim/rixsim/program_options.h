@@ -17,7 +17,11 @@ struct ProgramOptions {
     bool echo = false;
     std::chrono::milliseconds answerDelay{0};
     std::chrono::milliseconds splitGap{0};
+    bool paced = true;
     std::string sendAtStart; // escapes already resolved
+    std::chrono::milliseconds sendEvery{0};
+    std::string sendEveryText; // escapes already resolved
+    std::optional<std::string> versionText; // escapes already resolved
     std::chrono::milliseconds flood{0};
     std::optional<std::chrono::milliseconds> hangupAfter;
     std::optional<std::string> device;
@@ -33,8 +37,9 @@ struct ParsedArguments {
 };
 
 // Parses the arguments after the program name. Options take their value as
-// the next argument or after "=" ("--delay 50", "--delay=50"). Times in ms
-// are whole numbers, times in seconds may have a fraction ("0.5").
+// the next argument or after "=" ("--delay 50", "--delay=50"); --send-every
+// takes two, its period that way and then its text. Times in ms are whole
+// numbers, times in seconds may have a fraction ("0.5").
 ParsedArguments parseArguments(const std::vector<std::string> &arguments);
 
 // The --help text.
@@ -45,5 +50,6 @@ std::string usageText();
 std::optional<std::string> resolveEscapes(std::string_view text);
 
 TransportOptions transportOptionsFor(const ProgramOptions &options);
+Unit unitFor(const ProgramOptions &options);
 
 } // namespace rixsim

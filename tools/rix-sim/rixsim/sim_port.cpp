@@ -40,6 +40,44 @@ speed_t speedFor(int baud)
     }
 }
 
+// The inverse of speedFor() over every rate Linux has a constant for.
+int bitsPerSecond(speed_t speed)
+{
+    switch (speed) {
+    case B50: return 50;
+    case B75: return 75;
+    case B110: return 110;
+    case B134: return 134;
+    case B150: return 150;
+    case B200: return 200;
+    case B300: return 300;
+    case B600: return 600;
+    case B1200: return 1200;
+    case B1800: return 1800;
+    case B2400: return 2400;
+    case B4800: return 4800;
+    case B9600: return 9600;
+    case B19200: return 19200;
+    case B38400: return 38400;
+    case B57600: return 57600;
+    case B115200: return 115200;
+    case B230400: return 230400;
+    case B460800: return 460800;
+    case B500000: return 500000;
+    case B576000: return 576000;
+    case B921600: return 921600;
+    case B1000000: return 1000000;
+    case B1152000: return 1152000;
+    case B1500000: return 1500000;
+    case B2000000: return 2000000;
+    case B2500000: return 2500000;
+    case B3000000: return 3000000;
+    case B3500000: return 3500000;
+    case B4000000: return 4000000;
+    default: return 0;
+    }
+}
+
 } // namespace
 
 void makeRaw(int fd)
@@ -75,7 +113,7 @@ SimPort SimPort::openPseudoTerminal()
         if (slave < 0)
             throwErrno(std::string("open ") + name);
         makeRaw(slave);
-        return SimPort(master, slave, name, true);
+        return SimPort(master, slave, name, true, 0);
     } catch (...) {
         closeQuietly(slave);
         closeQuietly(master);
@@ -100,19 +138,32 @@ SimPort SimPort::openDevice(const std::string &path, int baud)
         if (::tcsetattr(fd, TCSANOW, &tio) != 0)
             throwErrno("tcsetattr " + path);
         ::tcflush(fd, TCIOFLUSH);
-        return SimPort(fd, -1, path, false);
+        return SimPort(fd, -1, path, false, baud);
     } catch (...) {
         closeQuietly(fd);
         throw;
     }
 }
 
-SimPort::SimPort(int lineFd, int keptSlaveFd, std::string path, bool pseudo)
+SimPort::SimPort(int lineFd, int keptSlaveFd, std::string path, bool pseudo, int baud)
     : lineFd_(lineFd)
     , keptSlaveFd_(keptSlaveFd)
     , path_(std::move(path))
     , pseudo_(pseudo)
+    , baud_(baud)
 {
+}
+
+int SimPort::lineRate() const
+{
+    if (!pseudo_)
+        return baud_;
+    // On Linux the master shares the slave's settings, so this is the rate
+    // the terminal program chose.
+    termios tio{};
+    if (lineFd_ < 0 || ::tcgetattr(lineFd_, &tio) != 0)
+        return 0;
+    return bitsPerSecond(::cfgetospeed(&tio));
 }
 
 SimPort::SimPort(SimPort &&other) noexcept
@@ -120,6 +171,7 @@ SimPort::SimPort(SimPort &&other) noexcept
     , keptSlaveFd_(std::exchange(other.keptSlaveFd_, -1))
     , path_(std::move(other.path_))
     , pseudo_(other.pseudo_)
+    , baud_(other.baud_)
 {
 }
 
@@ -131,6 +183,7 @@ SimPort &SimPort::operator=(SimPort &&other) noexcept
         keptSlaveFd_ = std::exchange(other.keptSlaveFd_, -1);
         path_ = std::move(other.path_);
         pseudo_ = other.pseudo_;
+        baud_ = other.baud_;
     }
     return *this;
 }

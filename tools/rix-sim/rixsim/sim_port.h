@@ -32,17 +32,24 @@ public:
     bool isPseudoTerminal() const { return pseudo_; }
     bool isOpen() const { return lineFd_ >= 0; }
 
+    // Bits per second on the line, 0 when unknown. A pseudo-terminal carries
+    // whatever rate the terminal program set on its side last (read afresh
+    // each time, since a program may reconnect at another rate); a device
+    // keeps the rate it was opened with.
+    int lineRate() const;
+
     // Closes both descriptors: for a pseudo-terminal the terminal program then
     // reads EOF/EIO and sees POLLHUP, as with an unplugged adapter.
     void close();
 
 private:
-    SimPort(int lineFd, int keptSlaveFd, std::string path, bool pseudo);
+    SimPort(int lineFd, int keptSlaveFd, std::string path, bool pseudo, int baud);
 
     int lineFd_ = -1;
     int keptSlaveFd_ = -1;
     std::string path_;
     bool pseudo_ = false;
+    int baud_ = 0;
 };
 
 // Puts an open terminal descriptor into raw mode (cfmakeraw, 8N1, receiver on,

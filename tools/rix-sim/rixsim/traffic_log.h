@@ -15,12 +15,14 @@ namespace rixsim {
 struct TrafficEvent {
     enum class Kind {
         Received, // one whole command (the bytes before a 10 ms quiet gap)
-        Sent,     // bytes written in one go: an answer, half of a split answer, the start-up text
+        Sent,     // one send: an answer, half of a split answer, an unasked text
         Note,     // something worth a log line that is not traffic: flood start/end, hang-up
     };
     Kind kind;
     // Received: when the command's last byte arrived. Sent: when the last
-    // byte was handed to the line. Note: when it happened.
+    // byte was handed to the line, which for a paced send is the end of its
+    // pacing, so a latency measured from it includes the time on the line.
+    // Note: when it happened.
     std::chrono::steady_clock::time_point time;
     std::string bytes; // the raw bytes (Received/Sent) or the note's text
 };

@@ -10,6 +10,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace rixsim {
 
@@ -21,8 +22,18 @@ struct TransportOptions {
     // When non-zero, an answer is written in two halves (the first
     // size()/2 bytes, then the rest) with at least this pause between them.
     std::chrono::milliseconds splitGap{0};
+    // Every byte takes ten bit times at the line's rate, as on a real line:
+    // the rate the terminal program set on a pseudo-terminal (19200 when it
+    // set none the system can name), the device's rate on a serial port.
+    // Off, bytes go out as fast as the line takes them.
+    bool paced = true;
     // Unsolicited bytes written once when run() starts.
     std::string sendAtStart;
+    // When non-zero, sendEveryText is sent unasked this often while running,
+    // the first time one period after run() starts. A repetition that falls
+    // due while the previous one is still queued is skipped.
+    std::chrono::milliseconds sendEvery{0};
+    std::string sendEveryText;
     // When non-zero, numbered flood lines (see flood.h) are written without a
     // pause from the start of run() for this long; the last chunk of whole
     // lines is still completed after the time is up. Answers are written
@@ -58,6 +69,12 @@ public:
     // Runs until stop(), the hang-up time or a line failure. Call it once.
     RunEnd run();
 
+    // Queues bytes to be sent unasked, after what is already queued; safe
+    // from any thread, before or during run(). They go out at the line's
+    // pace, or one byte every perByte when that is slower (a unit that
+    // trickles its text). Logged as one Sent event once the last byte is out.
+    void sendUnasked(std::string bytes, std::chrono::microseconds perByte = {});
+
     // Makes run() return soon (it wakes at once). Only an atomic store and a
     // write(2), so it is safe from a signal handler as well; calling it
     // before run() makes run() return at once.
@@ -72,6 +89,12 @@ public:
 private:
     class Loop;
 
+    struct Unasked {
+        std::string bytes;
+        std::chrono::microseconds perByte;
+    };
+
+    void wake() noexcept;
     void record(TrafficEvent::Kind kind, std::string bytes,
                 std::optional<std::chrono::steady_clock::time_point> at = std::nullopt);
 
@@ -81,6 +104,8 @@ private:
     Unit unit_;
     TransportOptions options_;
     TrafficLog log_;
+    std::mutex inboxMutex_;
+    std::vector<Unasked> inbox_;
     std::atomic<bool> stopRequested_{false};
     std::atomic<int> lineError_{0};
     int wakeFd_ = -1;

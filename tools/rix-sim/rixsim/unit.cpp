@@ -99,7 +99,7 @@ std::string Unit::answerFor(char address, std::string_view letters)
         return head.append(name).append(parameters_[static_cast<std::size_t>(index)]).append(lineEnd);
     }
     if (letters == "V")
-        return head.append("V").append(versionText).append(lineEnd);
+        return head.append("V").append(versionText_).append(lineEnd);
 
     const bool plain = letters == "E1" || letters == "E2" || letters == "EA" || letters == "Q";
     const bool testCall = letters.substr(0, 2) == "tP" && isDecimal(letters.substr(2), 5);

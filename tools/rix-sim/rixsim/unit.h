@@ -3,6 +3,7 @@
 #include <array>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace rixsim {
 
@@ -30,7 +31,7 @@ namespace rixsim {
 class Unit {
 public:
     static constexpr int parameterCount = 7;
-    static constexpr std::string_view versionText = "rix-sim 1.0";
+    static constexpr std::string_view defaultVersionText = "rix-sim 1.0";
 
     explicit Unit(bool echo = false);
 
@@ -45,11 +46,17 @@ public:
     bool echo() const { return echo_; }
     void setEcho(bool on) { echo_ = on; }
 
+    // What "V" is answered with between "V" and CR LF; a test that needs a
+    // long answer (to see it paced out) sets a longer one.
+    const std::string &versionText() const { return versionText_; }
+    void setVersionText(std::string text) { versionText_ = std::move(text); }
+
 private:
     std::string answerFor(char address, std::string_view letters);
 
     std::array<std::string, parameterCount> parameters_;
     bool echo_;
+    std::string versionText_{defaultVersionText};
 };
 
 } // namespace rixsim
