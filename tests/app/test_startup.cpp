@@ -1,8 +1,12 @@
 #include "app/application.h"
 #include "app/startup.h"
 #include "support/harness.h"
+#include "support/waiting.h"
 #include "ui/parametertexts.h"
+#include "ui/portsuggestions.h"
 
+#include <QCompleter>
+#include <QHelpEvent>
 #include <QTimer>
 #include <gtest/gtest.h>
 #include <sstream>
@@ -163,4 +167,20 @@ TEST(StartUp, TheProgramShowsItsFilledWindowAtTheDesignedHeight)
     EXPECT_EQ(w.lblF6->caption().size(), 86);
     EXPECT_FALSE(w.tmr1.isActive());
     w.close();
+}
+
+TEST(StartUp, ThePortBoxSuggestsTheSystemsPortsAndListsThemInItsToolTip)
+{
+    Application app;
+    QComboBox *box = app.window().cbCOM;
+    const QString hint = box->toolTip();
+    ASSERT_NE(box->completer(), nullptr);
+    EXPECT_EQ(box->completer()->completionRole(), PortSuggestions::NameRole);
+    QHelpEvent ask(QEvent::ToolTip, QPoint(2, 2), box->mapToGlobal(QPoint(2, 2)));
+    QApplication::sendEvent(box, &ask);
+    ASSERT_TRUE(testsupport::waitUntil([&] { return box->toolTip() != hint; }));
+    const QString tip = box->toolTip();
+    EXPECT_TRUE(tip.startsWith(hint + "\n\n")) << tip.toStdString();
+    EXPECT_TRUE(tip.contains("Gefundene Schnittstellen:\n") || tip.endsWith("Keine seriellen Schnittstellen gefunden"))
+        << tip.toStdString();
 }
