@@ -2,6 +2,8 @@
 
 #include "app/eventtable.h"
 #include "app/startup.h"
+#include "serial/systemports.h"
+#include "ui/portsuggestions.h"
 
 #include <ostream>
 
@@ -9,6 +11,8 @@ Application::Application()
     : box_(&window_), program_{window_, state_, channel_, pause_, box_, end_, burst_}
 {
     connectEventTable(program_, filter_);
+    // Owned by the port box.
+    new PortSuggestions(window_.cbCOM, systemPorts);
 }
 
 void Application::start()

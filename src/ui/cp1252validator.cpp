@@ -5,7 +5,7 @@
 QValidator::State Cp1252Validator::validate(QString &input, int &) const
 {
     for (QChar c : input)
-        if (!cp1252::canEncode(c))
+        if (!cp1252::canEncode(c) || c.category() == QChar::Other_Control)
             return Invalid;
     return Acceptable;
 }

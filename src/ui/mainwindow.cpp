@@ -1,6 +1,7 @@
 #include "ui/mainwindow.h"
 
 #include "ui/cp1252validator.h"
+#include "ui/texttooltip.h"
 
 MainWindow::MainWindow(QWidget *parent) : QWidget(parent)
 {
@@ -10,4 +11,6 @@ MainWindow::MainWindow(QWidget *parent) : QWidget(parent)
     tmr1.setInterval(kPollIntervalMs);
     // What is typed is what goes on the line: only characters with a Windows-1252 byte.
     ed1->setValidator(new Cp1252Validator(ed1));
+    // The connection text outgrows its label with a long port path.
+    new TextToolTip(lbl1);
 }

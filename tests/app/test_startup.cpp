@@ -1,8 +1,12 @@
 #include "app/application.h"
 #include "app/startup.h"
 #include "support/harness.h"
+#include "support/waiting.h"
 #include "ui/parametertexts.h"
+#include "ui/portsuggestions.h"
 
+#include <QCompleter>
+#include <QHelpEvent>
 #include <QTimer>
 #include <gtest/gtest.h>
 #include <sstream>
@@ -133,8 +137,11 @@ TEST(StartUp, WindowStartsDisconnectedWithEveryControlNamed)
     }
     for (QWidget *lamp : {h.w.lblRX1, h.w.lblrx9, h.w.lblrx6, h.w.lblrx8})
         EXPECT_FALSE(lamp->accessibleName().isEmpty());
-    for (QWidget *read : {(QWidget *)h.w.lbl1, (QWidget *)h.w.lblF0, (QWidget *)h.w.lb2, (QWidget *)h.w.lbrx})
+    // A label's name would hide its text; the lists' items carry their own.
+    for (QWidget *read : {(QWidget *)h.w.lbl1, (QWidget *)h.w.lblF0})
         EXPECT_TRUE(read->accessibleName().isEmpty());
+    EXPECT_EQ(h.w.lb2->accessibleName(), "Gesendete Befehle");
+    EXPECT_EQ(h.w.lbrx->accessibleName(), "Antworten");
     EXPECT_EQ(h.w.tmr1.objectName(), "tmr1");
 }
 
@@ -160,4 +167,20 @@ TEST(StartUp, TheProgramShowsItsFilledWindowAtTheDesignedHeight)
     EXPECT_EQ(w.lblF6->caption().size(), 86);
     EXPECT_FALSE(w.tmr1.isActive());
     w.close();
+}
+
+TEST(StartUp, ThePortBoxSuggestsTheSystemsPortsAndListsThemInItsToolTip)
+{
+    Application app;
+    QComboBox *box = app.window().cbCOM;
+    const QString hint = box->toolTip();
+    ASSERT_NE(box->completer(), nullptr);
+    EXPECT_EQ(box->completer()->completionRole(), PortSuggestions::NameRole);
+    QHelpEvent ask(QEvent::ToolTip, QPoint(2, 2), box->mapToGlobal(QPoint(2, 2)));
+    QApplication::sendEvent(box, &ask);
+    ASSERT_TRUE(testsupport::waitUntil([&] { return box->toolTip() != hint; }));
+    const QString tip = box->toolTip();
+    EXPECT_TRUE(tip.startsWith(hint + "\n\n")) << tip.toStdString();
+    EXPECT_TRUE(tip.contains("Gefundene Schnittstellen:\n") || tip.endsWith("Keine seriellen Schnittstellen gefunden"))
+        << tip.toStdString();
 }
