@@ -1,5 +1,5 @@
 # Installs the build into a fresh prefix and checks that a desktop gets what it needs:
-# both programs, the menu entry and its icon.
+# both programs, the menu entry, its icon and the two manual pages.
 #   cmake -DBUILD_DIR=... -DPREFIX=... -P install_check.cmake
 file(REMOVE_RECURSE "${PREFIX}")
 execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${PREFIX}"
@@ -11,6 +11,12 @@ endif()
 foreach(program rix-term rix-sim)
   if(NOT EXISTS "${PREFIX}/bin/${program}" OR IS_DIRECTORY "${PREFIX}/bin/${program}")
     message(FATAL_ERROR "bin/${program} was not installed")
+  endif()
+endforeach()
+
+foreach(page rix-term rix-sim)
+  if(NOT EXISTS "${PREFIX}/share/man/man1/${page}.1.gz")
+    message(FATAL_ERROR "the manual page ${page}(1) was not installed")
   endif()
 endforeach()
 
