@@ -101,6 +101,7 @@ void reportMemory()
                 " = %.2f x text = %.1f bytes per line\n",
                 before / 1024.0, after / 1024.0, grownMiB, grownMiB / textMiB,
                 double(after - before) * 1024.0 / kLines);
+    std::printf("  per 100k lines %.2f MiB\n", grownMiB / (kLines / 100'000.0));
     std::printf("  budget (2 x text + 16 bytes per line) %.1f MiB: %s\n\n", budgetMiB,
                 grownMiB <= budgetMiB ? "held" : "EXCEEDED");
     std::fflush(stdout);
@@ -108,6 +109,9 @@ void reportMemory()
                        bench::fixed(grownMiB, 1, "MiB") + " (" + bench::fixed(grownMiB / textMiB, 2, "x text") + ")",
                        "<= " + bench::fixed(budgetMiB, 1, "MiB") + " (2 x text + 16 B/line)",
                        bench::within(grownMiB, budgetMiB));
+    // The same peak spread over the lines: what every 100,000 lines of a long run cost.
+    bench::printFigure("Line view: memory per 100k lines of 20 bytes",
+                       bench::fixed(grownMiB / (kLines / 100'000.0), 2, "MiB"), "-", bench::Verdict::None);
 }
 
 // The append cost must be flat: at 1M lines no more than twice what it is at 10k lines.
