@@ -7,9 +7,11 @@
 #include <QAction>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QDateTime>
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QGuiApplication>
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
@@ -17,6 +19,7 @@
 #include <QScrollBar>
 #include <QStyle>
 #include <QStyleOptionFocusRect>
+#include <QToolTip>
 
 #include <algorithm>
 #include <limits>
@@ -24,6 +27,16 @@
 namespace {
 // Room left and right of the text, so the first character does not touch the frame.
 constexpr int kMargin = 2;
+
+// The tool tip shows this many bytes in hex, in rows of kHexPerRow, so it stays narrow.
+constexpr int kHexShown = 64;
+constexpr int kHexPerRow = 16;
+constexpr char kHexDigits[] = "0123456789ABCDEF";
+
+QString timeOfDay(qint64 msecsSinceEpoch)
+{
+    return QDateTime::fromMSecsSinceEpoch(msecsSinceEpoch).toString(QStringLiteral("HH:mm:ss.zzz"));
+}
 } // namespace
 
 LineView::LineView(QWidget *parent)
@@ -59,11 +72,17 @@ void LineView::installAccessibility()
 
 void LineView::addLine(const QByteArray &bytes)
 {
+    addLine(bytes, QDateTime::currentMSecsSinceEpoch());
+}
+
+void LineView::addLine(const QByteArray &bytes, qint64 addedMSecsSinceEpoch)
+{
     const int index = count();
     // vector::insert grows the capacity geometrically, so appending is amortised O(1) and the
     // buffer is never more than twice the text.
     text_.insert(text_.end(), bytes.cbegin(), bytes.cend());
     ends_.push_back(text_.size());
+    times_.push_back(addedMSecsSinceEpoch);
 
     if (bytes.size() > longest_) {
         longest_ = int(std::min<qsizetype>(bytes.size(), std::numeric_limits<int>::max()));
@@ -110,6 +129,32 @@ QString LineView::lineText(int index) const
 int LineView::longestLineLength() const
 {
     return longest_;
+}
+
+qint64 LineView::lineTime(int index) const
+{
+    if (index < 0 || index >= count())
+        return 0;
+    return times_[std::size_t(index)];
+}
+
+QString LineView::lineToolTip(int index) const
+{
+    if (index < 0 || index >= count())
+        return {};
+    const int length = lineLength(index);
+    QString tip = timeOfDay(lineTime(index)) + QLatin1Char('\n')
+                  + (length == 1 ? QStringLiteral("1 Byte") : QStringLiteral("%1 Bytes").arg(length));
+    const auto *bytes = reinterpret_cast<const unsigned char *>(lineData(index));
+    const int shown = std::min(length, kHexShown);
+    for (int i = 0; i < shown; ++i) {
+        tip += QLatin1Char(i % kHexPerRow == 0 ? '\n' : ' ');
+        tip += QLatin1Char(kHexDigits[bytes[i] >> 4]);
+        tip += QLatin1Char(kHexDigits[bytes[i] & 0xF]);
+    }
+    if (length > kHexShown)
+        tip += QStringLiteral(" …");
+    return tip;
 }
 
 void LineView::setCurrentLine(int index)
@@ -277,6 +322,23 @@ void LineView::currentChanged()
         event.setChild(current_);
         QAccessible::updateAccessibility(&event);
     }
+}
+
+bool LineView::viewportEvent(QEvent *event)
+{
+    if (event->type() == QEvent::ToolTip) {
+        const auto *help = static_cast<QHelpEvent *>(event);
+        const int row = lineAt(help->pos());
+        if (row < 0) {
+            QToolTip::hideText();
+            event->ignore();
+        } else {
+            // Tied to the row's rectangle, so moving to the next line brings that line's tip.
+            QToolTip::showText(help->globalPos(), lineToolTip(row), viewport(), lineRect(row));
+        }
+        return true;
+    }
+    return QAbstractScrollArea::viewportEvent(event);
 }
 
 void LineView::paintEvent(QPaintEvent *event)

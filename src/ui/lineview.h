@@ -8,6 +8,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <deque>
 #include <vector>
 
 class QAction;
@@ -22,9 +23,11 @@ public:
     // The constructor calls it too; Qt keeps a factory only once, so calling it again is harmless.
     static void installAccessibility();
 
-    // Appends a line at the end. Amortised constant time: nothing is laid out again and at
-    // most one repaint of the viewport is scheduled.
+    // Appends a line at the end, stamped with the current time. Amortised constant time:
+    // nothing is laid out again and at most one repaint of the viewport is scheduled.
     void addLine(const QByteArray &bytes);
+    // The same with the time it was added given, in milliseconds since the epoch.
+    void addLine(const QByteArray &bytes, qint64 addedMSecsSinceEpoch);
     int count() const;
 
     // The stored bytes exactly as added, and the text as shown (control bytes as visible
@@ -32,6 +35,11 @@ public:
     QByteArray lineBytes(int index) const;
     QString lineText(int index) const;
     int longestLineLength() const;
+    // When the line was added, in milliseconds since the epoch; 0 for an index out of range.
+    qint64 lineTime(int index) const;
+    // What hovering the line shows: the local time it was added, its byte count and its first
+    // 64 bytes in hex. Empty for an index out of range.
+    QString lineToolTip(int index) const;
 
     // Makes a line current, selects it alone and scrolls it into view. An index out of range
     // changes nothing.
@@ -58,6 +66,7 @@ public:
     int fullyVisibleRows() const;
 
 protected:
+    bool viewportEvent(QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void changeEvent(QEvent *event) override;
@@ -85,6 +94,9 @@ private:
     // Line i is text_[ends_[i-1] .. ends_[i]) (with ends_[-1] taken as 0).
     std::vector<char> text_;
     std::vector<quint64> ends_;
+    // One time per line. A deque grows in small blocks, so the times cost 8 bytes per line
+    // and never a reallocation of all of them at once.
+    std::deque<qint64> times_;
     int longest_ = 0;
 
     int current_ = -1;

@@ -7,11 +7,14 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QDateTime>
+#include <QHelpEvent>
 #include <QImage>
 #include <QMenu>
 #include <QScrollBar>
 #include <QTest>
 #include <QTimer>
+#include <QToolTip>
 
 #include <gtest/gtest.h>
 
@@ -51,6 +54,11 @@ QString joinedLines(const LineView &view, int first, int last)
     for (int i = first; i <= last; ++i)
         lines << view.lineText(i);
     return lines.join(QLatin1Char('\n'));
+}
+
+qint64 localTime(int hour, int minute, int second, int ms)
+{
+    return QDateTime(QDate(2026, 12, 7), QTime(hour, minute, second, ms)).toMSecsSinceEpoch();
 }
 
 } // namespace
@@ -370,4 +378,68 @@ TEST(LineView, HundredThousandAppendsKeepTheNewestLineCurrent)
     EXPECT_EQ(view->verticalScrollBar()->maximum(), kLines - view->fullyVisibleRows());
     EXPECT_EQ(view->verticalScrollBar()->value(), view->verticalScrollBar()->maximum());
     EXPECT_TRUE(view->viewport()->rect().contains(view->lineRect(kLines - 1)));
+}
+
+TEST(LineView, EveryLineKeepsTheTimeItWasAdded)
+{
+    LineView view;
+    const qint64 before = QDateTime::currentMSecsSinceEpoch();
+    view.addLine("SRF0F011");
+    const qint64 after = QDateTime::currentMSecsSinceEpoch();
+    view.addLine("E1", localTime(9, 8, 7, 6));
+
+    EXPECT_GE(view.lineTime(0), before);
+    EXPECT_LE(view.lineTime(0), after);
+    EXPECT_EQ(view.lineTime(1), localTime(9, 8, 7, 6));
+    EXPECT_EQ(view.lineTime(2), 0);
+    EXPECT_EQ(view.lineTime(-1), 0);
+}
+
+TEST(LineView, HoveringALineShowsItsTimeByteCountAndHex)
+{
+    auto view = shownView();
+    view->addLine(QByteArray("\r\xFF", 2), localTime(13, 5, 9, 42));
+    view->addLine("A", localTime(13, 5, 10, 0));
+
+    const QPoint at = centreOf(*view, 0);
+    QHelpEvent help(QEvent::ToolTip, at, view->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(view->viewport(), &help);
+    ASSERT_TRUE(QTest::qWaitFor([] { return QToolTip::isVisible(); }, 5000));
+    EXPECT_EQ(QToolTip::text(), QStringLiteral("13:05:09.042\n2 Bytes\n0D FF"));
+
+    EXPECT_EQ(view->lineToolTip(1), QStringLiteral("13:05:10.000\n1 Byte\n41"));
+    EXPECT_EQ(view->lineToolTip(2), QString());
+
+    // Below the last line there is nothing to tell.
+    const QPoint below(10, view->lineRect(1).bottom() + 2 * view->rowHeight());
+    QHelpEvent nothing(QEvent::ToolTip, below, view->viewport()->mapToGlobal(below));
+    QApplication::sendEvent(view->viewport(), &nothing);
+    EXPECT_TRUE(QTest::qWaitFor([] { return !QToolTip::isVisible(); }, 5000));
+}
+
+TEST(LineView, ToolTipShowsTheFirst64BytesInHexThenAnEllipsis)
+{
+    LineView view;
+    QByteArray bytes;
+    for (int b = 0; b < 100; ++b)
+        bytes.append(char(b));
+    view.addLine(bytes);
+    view.addLine(bytes.left(64));
+
+    QStringList rows;
+    for (int row = 0; row < 4; ++row) {
+        QStringList hex;
+        for (int b = row * 16; b < row * 16 + 16; ++b)
+            hex << QString::asprintf("%02X", b);
+        rows << hex.join(QLatin1Char(' '));
+    }
+    const QStringList longTip = view.lineToolTip(0).split(QLatin1Char('\n'));
+    ASSERT_EQ(longTip.size(), 6);
+    EXPECT_EQ(longTip[1], QStringLiteral("100 Bytes"));
+    EXPECT_EQ(longTip.mid(2, 3), rows.mid(0, 3));
+    EXPECT_EQ(longTip[5], rows[3] + QStringLiteral(" …"));
+
+    const QStringList exactTip = view.lineToolTip(1).split(QLatin1Char('\n'));
+    EXPECT_EQ(exactTip[1], QStringLiteral("64 Bytes"));
+    EXPECT_EQ(exactTip.mid(2), rows);
 }
