@@ -9,13 +9,24 @@
 #include <QString>
 
 #include <deque>
+#include <functional>
 #include <vector>
 
 class QAction;
+class QDateTime;
 
 class LineView : public QAbstractScrollArea {
     Q_OBJECT
+    // The end of the file name "Speichern unter …" suggests ("antworten", "befehle"): only
+    // the window knows which list is which.
+    Q_PROPERTY(QString saveNameSuffix READ saveNameSuffix WRITE setSaveNameSuffix)
 public:
+    // Asks for the file to save to; an empty result means the user cancelled.
+    using SaveFileAsker = std::function<QString(QWidget *parent, const QString &caption,
+                                                const QString &suggestedPath, const QString &filter)>;
+    // Tells the user something went wrong (default: QMessageBox::warning).
+    using WarningBox = std::function<void(QWidget *parent, const QString &title, const QString &text)>;
+
     explicit LineView(QWidget *parent = nullptr);
     ~LineView() override;
 
@@ -56,8 +67,25 @@ public:
     QString selectedText() const;
     // Puts selectedText() on the clipboard; with nothing selected the clipboard is left alone.
     void copySelection();
-    // The "Kopieren" entry of the context menu.
+    // The entries of the context menu, in its order: "Kopieren", "Alles auswählen",
+    // "Speichern unter …".
     QAction *copyAction() const;
+    QAction *selectAllAction() const;
+    QAction *saveAction() const;
+
+    // Saving: every line as "HH:MM:SS.mmm<TAB>shown text" plus "\n", in UTF-8, the time being
+    // local time when the line was added. The file appears whole or not at all. Returns false
+    // and the reason in *errorText when it could not be written.
+    bool saveToFile(const QString &path, QString *errorText = nullptr) const;
+    // "Speichern unter …": asks for a file, saves, and shows a failure in a warning box.
+    void saveAs();
+    // "rix-term-YYYYMMDD-HHMMSS-<suffix>.txt" for the given local time.
+    QString suggestedFileName(const QDateTime &now) const;
+    QString saveNameSuffix() const;
+    void setSaveNameSuffix(const QString &suffix);
+    // The file dialog and the warning box, replaceable so that tests never open a modal window.
+    void setSaveFileAsker(SaveFileAsker asker);
+    void setWarningBox(WarningBox box);
 
     // Geometry in viewport coordinates: every row has the same height.
     int rowHeight() const;
@@ -109,4 +137,11 @@ private:
     int ascent_ = 0;
 
     QAction *copyAction_ = nullptr;
+    QAction *selectAllAction_ = nullptr;
+    QAction *saveAction_ = nullptr;
+
+    QString saveNameSuffix_;
+    QString lastSaveDir_;
+    SaveFileAsker askSaveFile_;
+    WarningBox warn_;
 };

@@ -10,4 +10,7 @@ MainWindow::MainWindow(QWidget *parent) : QWidget(parent)
     tmr1.setInterval(kPollIntervalMs);
     // What is typed is what goes on the line: only characters with a Windows-1252 byte.
     ed1->setValidator(new Cp1252Validator(ed1));
+    // "Speichern unter …" suggests a file name that says which list it came from.
+    lb2->setSaveNameSuffix(QStringLiteral("befehle"));
+    lbrx->setSaveNameSuffix(QStringLiteral("antworten"));
 }
