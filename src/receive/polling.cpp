@@ -74,6 +74,21 @@ void addBytes(Program &p, const QByteArray &bytes)
     }
     p.burst.bytesAdded();
 }
+
+// Opens a burst with what is waiting; false when nothing is.
+bool openBurstIfWaiting(Program &p)
+{
+    const QByteArray waiting = p.channel.takeAvailable();
+    if (waiting.isEmpty())
+        return false;
+    // The poll timer stays off until the burst is shown: it is the guard that keeps
+    // reading and writing apart.
+    p.w.tmr1.stop();
+    p.state.ReceivedText.clear();
+    p.burst.open();
+    addBytes(p, waiting);
+    return true;
+}
 } // namespace
 
 void tmr1_Timer(Program &p)
@@ -84,23 +99,22 @@ void tmr1_Timer(Program &p)
 void PollReceive(Program &p)
 {
     p.w.tmr1.stop();
-    const QByteArray waiting = p.channel.takeAvailable();
-    if (waiting.isEmpty()) {
-        p.burst.lineQuiet();
-        finishTick(p);
+    if (openBurstIfWaiting(p))
         return;
-    }
-    // The poll timer stays off until the burst is shown: it is the guard that keeps
-    // reading and writing apart.
-    p.state.ReceivedText.clear();
-    p.burst.open();
-    addBytes(p, waiting);
+    // A whole tick without a byte: what comes next is a text of its own.
+    p.burst.lineQuiet();
+    finishTick(p);
 }
 
 void burst_BytesArrived(Program &p)
 {
-    if (!p.burst.isOpen())
+    if (!p.burst.isOpen()) {
+        // Polling and nothing open: the poll need not wait for its next tick to find them.
+        // With the poll timer off (a send's pause) they wait for the tick after it.
+        if (p.w.tmr1.isActive())
+            openBurstIfWaiting(p);
         return;
+    }
     const QByteArray bytes = p.channel.takeAvailable();
     if (!bytes.isEmpty())
         addBytes(p, bytes);

@@ -9,7 +9,8 @@ constexpr int kBurstByteLimit = 64 * 1024;
 
 void tmr1_Timer(Program &p);
 void PollReceive(Program &p);
-// New bytes arrived on the port: added to the open burst; otherwise the next tick takes them.
+// New bytes arrived on the port: added to the open burst, or they open one at once while the
+// poll timer runs; during a send's pause they wait for the first tick after it.
 void burst_BytesArrived(Program &p);
 // The quiet time after the burst's last byte is over: the burst is shown.
 void burst_Quiet(Program &p);

@@ -10,10 +10,10 @@
 class MainWindow : public QWidget, public Ui::frm1 {
     Q_OBJECT
 public:
-    // The poll timer's interval. A tick that finds nothing costs no wait, so it can come
-    // often: a burst opens at most this long after its first byte and ends 20 ms after its
-    // last, so an answer is in the list about 20-30 ms after the unit's last byte.
-    static constexpr int kPollIntervalMs = 10;
+    // The poll timer's interval: the lamps are refreshed this often. Bytes that arrive
+    // while it runs open a burst at once, and a burst ends 20 ms after its last byte, so an
+    // answer is in the list about 20 ms after the unit's last byte.
+    static constexpr int kPollIntervalMs = 50;
 
     explicit MainWindow(QWidget *parent = nullptr);
 
