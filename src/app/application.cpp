@@ -23,7 +23,6 @@ void Application::start()
     // the inner area at its designed 5280 twips, which is what the height rule amounts to.
     const double frameTwips = 0.0;
     const double twipsPerPixel = 1440.0 / window_.logicalDpiY();
-    state_.FrameAdjust = frameAdjustFor(frameTwips);
     // The controls sit at fixed places, so the window keeps the size the layout gives it.
     window_.setFixedSize(window_.width(), innerHeightPixels(frameTwips, twipsPerPixel));
     InitProgram(window_, state_);

@@ -6,24 +6,11 @@
 #include "shared/program.h"
 #include "shared/programstate.h"
 #include "shared/seams.h"
+#include "ui/connectionstate.h"
 #include "ui/mainwindow.h"
-
-#include <array>
 
 namespace {
 constexpr int kDisconnectPauseMs = 275;
-
-// The thirteen buttons that only work with an open port, in the order the connect enables them.
-std::array<QPushButton *, 13> commandButtonsInConnectOrder(MainWindow &w)
-{
-    return {w.cmdSendentx, w.cmdVersion, w.cmdF0, w.cmdF1, w.cmdF2, w.cmdF3, w.cmdF4,
-            w.cmdF5, w.cmdF6, w.cmdTR1, w.cmdTR2, w.cmdFMS, w.cmd5Ton};
-}
-std::array<QPushButton *, 13> commandButtonsInDisconnectOrder(MainWindow &w)
-{
-    return {w.cmdF0, w.cmdF1, w.cmdF2, w.cmdF3, w.cmdF4, w.cmdF5, w.cmdF6,
-            w.cmdVersion, w.cmdTR1, w.cmdTR2, w.cmdFMS, w.cmd5Ton, w.cmdSendentx};
-}
 } // namespace
 
 QString lostPortMessage(const QString &portName, int number)
@@ -53,35 +40,21 @@ void cmdEIN_MouseDown(Program &p)
                     + QLatin1Char(':') + p.state.BaudText + QStringLiteral(",n,8,1"));
 }
 
-namespace {
-void disableSettings(MainWindow &w)
-{
-    w.cbAdr->setEnabled(false);
-    w.cbCOM->setEnabled(false);
-    w.cbbaud->setEnabled(false);
-}
-
-void pollAndEnableCommands(Program &p)
-{
-    p.w.tmr1.start();
-    for (QPushButton *button : commandButtonsInConnectOrder(p.w))
-        button->setEnabled(true);
-}
-} // namespace
 
 void cmdEIN_MouseUp(Program &p)
 {
-    MainWindow &w = p.w;
-    w.cmdEIN->setEnabled(false);
-    w.cmdAUS->setEnabled(true);
+    // The two connection buttons switch before the port is tried; a refused port ends the
+    // program with the window in that state.
+    p.w.cmdEIN->setEnabled(false);
+    p.w.cmdAUS->setEnabled(true);
     OpenPort(p);
-    pollAndEnableCommands(p);
+    setConnected(p.w, true);
+    p.w.tmr1.start();
 }
 
 void OpenPort(Program &p)
 {
     p.channel.open(PortSettings{p.state.PortName, p.state.BaudText});
-    disableSettings(p.w);
 }
 
 void ReportLostPort(Program &p, const PortLostError &error)
@@ -104,24 +77,14 @@ void ReportLostPort(Program &p, const PortLostError &error)
     if (!back || p.state.ending)
         return;
     // Connected as the connect button does it, with the settings of the last connect.
-    MainWindow &w = p.w;
-    w.cmdEIN->setEnabled(false);
-    w.cmdAUS->setEnabled(true);
-    disableSettings(w);
-    pollAndEnableCommands(p);
+    setConnected(p.w, true);
+    p.w.tmr1.start();
 }
 
 void cmdAUS_MouseDown(Program &p)
 {
-    MainWindow &w = p.w;
-    w.cmdAUS->setEnabled(false);
-    w.cmdEIN->setEnabled(true);
-    for (QPushButton *button : commandButtonsInDisconnectOrder(w))
-        button->setEnabled(false);
-    w.tmr1.stop();
-    w.cbAdr->setEnabled(true);
-    w.cbCOM->setEnabled(true);
-    w.cbbaud->setEnabled(true);
+    p.w.tmr1.stop();
+    setConnected(p.w, false);
 }
 
 void cmdAUS_MouseUp(Program &p)

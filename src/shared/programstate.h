@@ -13,8 +13,6 @@ struct ProgramState {
     QString BaudText = QStringLiteral("19200");
     QString AddressDigit = QStringLiteral("S");
 
-    std::int32_t FrameAdjust = 0;
-
     // 1 after a command button sent, 0 after the send button; the receive path reads it.
     std::int16_t ButtonCommandFlag = 0;
     // Where in the last burst the unit's answer begins (counted from 1).

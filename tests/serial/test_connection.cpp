@@ -1,5 +1,8 @@
 #include "serial/connection.h"
 #include "support/harness.h"
+#include "support/userinput.h"
+
+#include <QApplication>
 
 #include <gtest/gtest.h>
 
@@ -112,4 +115,40 @@ TEST(Connection, ARightButtonClickConnectsToo)
     EXPECT_EQ(h.state.PortName, "COM2");
     expectConnectedSet(h, true);
     EXPECT_EQ(h.w.lbl1->text(), "(S) COM2:19200,n,8,1");
+}
+
+namespace {
+// The names of the controls whose enabled state changes, in the order they change.
+class EnabledChanges : public QObject {
+public:
+    EnabledChanges() { qApp->installEventFilter(this); }
+    ~EnabledChanges() override { qApp->removeEventFilter(this); }
+    QStringList names;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::EnabledChange && watched->isWidgetType()
+            && !watched->objectName().isEmpty() && !watched->objectName().startsWith(QLatin1String("qt_")))
+            names << watched->objectName();
+        return false;
+    }
+};
+} // namespace
+
+TEST(Connection, ConnectAndDisconnectSwitchTheControlsInTheirOwnOrders)
+{
+    Harness h;
+    h.showWindow();
+    userinput::chooseConnection(h.w, QStringLiteral("COM1"), QStringLiteral("19200"), QStringLiteral("S"));
+    EnabledChanges changes;
+    h.click(h.w.cmdEIN);
+    EXPECT_EQ(changes.names, (QStringList{"cmdEIN", "cmdAUS", "cbAdr", "cbCOM", "cbbaud", "cmdSendentx", "cmdVersion",
+                                          "cmdF0", "cmdF1", "cmdF2", "cmdF3", "cmdF4", "cmdF5", "cmdF6", "cmdTR1",
+                                          "cmdTR2", "cmdFMS", "cmd5Ton"}));
+    changes.names.clear();
+    h.press(h.w.cmdAUS);
+    EXPECT_EQ(changes.names, (QStringList{"cmdAUS", "cmdEIN", "cmdF0", "cmdF1", "cmdF2", "cmdF3", "cmdF4", "cmdF5",
+                                          "cmdF6", "cmdVersion", "cmdTR1", "cmdTR2", "cmdFMS", "cmd5Ton",
+                                          "cmdSendentx", "cbAdr", "cbCOM", "cbbaud"}));
 }
