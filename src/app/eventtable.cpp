@@ -16,6 +16,9 @@
 #include "ui/mousefilter.h"
 
 namespace {
+// The events the window handles without doing anything. They are registered all the same:
+// a registered press arms its control for the mouse semantics, and, like every user action,
+// waits for a burst that is still being read.
 void nothing(Program &) {}
 } // namespace
 

@@ -24,19 +24,32 @@ void writeCommandLine(Program &p)
 }
 } // namespace
 
-void SendCommandLine(Program &p)
+namespace {
+// The timer bracket of every send from the command line: polling off, the text written,
+// `afterWrite`, the handler held for the pause, polling on again. Nothing is read in
+// between; what the unit answers meanwhile waits in the port for the first tick after it.
+void sendCommandLineAndHold(Program &p, int pauseMs, void (*afterWrite)(Program &))
 {
     p.w.tmr1.stop();
     writeCommandLine(p);
-    p.pause.pause(kCommandPauseMs);
+    if (afterWrite)
+        afterWrite(p);
+    p.pause.pause(pauseMs);
     p.w.tmr1.start();
+}
+
+void typedCommandSent(Program &p)
+{
+    p.state.ButtonCommandFlag = 0;
+}
+} // namespace
+
+void SendCommandLine(Program &p)
+{
+    sendCommandLineAndHold(p, kCommandPauseMs, nullptr);
 }
 
 void cmdSendentx_MouseDown(Program &p)
 {
-    p.w.tmr1.stop();
-    writeCommandLine(p);
-    p.state.ButtonCommandFlag = 0;
-    p.pause.pause(kSendButtonPauseMs);
-    p.w.tmr1.start();
+    sendCommandLineAndHold(p, kSendButtonPauseMs, typedCommandSent);
 }
