@@ -397,11 +397,27 @@ TEST(LineView, HorizontalRangeFollowsTheLongestLine)
     EXPECT_EQ(view->horizontalScrollBar()->maximum(), longRange);
     EXPECT_EQ(view->longestLineLength(), 65536);
 
-    // Scrolled to the end of the long line, painting cuts it to the visible columns.
-    view->setCurrentLine(1);
+    // Scrolled to the end of the long line, painting cuts it to the visible columns: the
+    // long line is drawn from the left edge of the viewport to its own end at the right,
+    // and the short lines, scrolled out of view, leave their rows empty.
+    view->setCurrentLine(0);
     view->horizontalScrollBar()->setValue(longRange);
     const QImage image = view->viewport()->grab().toImage();
-    EXPECT_FALSE(image.isNull());
+    const qreal ratio = image.devicePixelRatio();
+    const QColor base = view->palette().color(QPalette::Base);
+    const int charWidth = view->fontMetrics().horizontalAdvance(QLatin1Char('x'));
+    const auto inkIn = [&](int row, int fromX, int toX) {
+        const QRect rect = view->lineRect(row);
+        for (int y = rect.top(); y <= rect.bottom(); ++y)
+            for (int x = std::max(0, fromX); x < std::min(toX, view->viewport()->width()); ++x)
+                if (image.pixelColor(int(x * ratio), int(y * ratio)) != base)
+                    return true;
+        return false;
+    };
+    const int width = view->viewport()->width();
+    EXPECT_TRUE(inkIn(1, 0, 2 * charWidth)) << "the columns at the left edge are missing";
+    EXPECT_TRUE(inkIn(1, width - 4 * charWidth, width)) << "the line's last columns are missing";
+    EXPECT_FALSE(inkIn(2, 0, width)) << "a short line scrolled out of view is still painted";
 }
 
 TEST(LineView, HundredThousandAppendsKeepTheNewestLineCurrent)
