@@ -8,16 +8,21 @@
 #include <QCoreApplication>
 #include <ostream>
 
-Application::Application()
-    : box_(&window_), program_{window_, state_, channel_, pause_, box_, end_, burst_}
+Application::Application(Seams seams)
+    : qtBox_(&window_)
+    , program_{window_,
+               state_,
+               seams.channel ? *seams.channel : qtChannel_,
+               seams.pause ? *seams.pause : qtPause_,
+               seams.box ? *seams.box : qtBox_,
+               seams.end ? *seams.end : qtEnd_,
+               burst_}
 {
     connectEventTable(program_, filter_);
     QCoreApplication::installTranslator(&qtTexts_);
-    // Owned by the port box.
-    new PortSuggestions(window_.cbCOM, systemPorts);
 }
 
-void Application::start()
+void Application::prepare()
 {
     // The frame is unknown until the window manager has framed the window; 0 then keeps
     // the inner area at its designed 5280 twips, which is what the height rule amounts to.
@@ -26,6 +31,14 @@ void Application::start()
     // The controls sit at fixed places, so the window keeps the size the layout gives it.
     window_.setFixedSize(window_.width(), innerHeightPixels(frameTwips, twipsPerPixel));
     InitProgram(window_, state_);
+}
+
+void Application::start()
+{
+    prepare();
+    // The system's ports are the outside world: only the program that is shown to a user
+    // reads them. Owned by the port box.
+    new PortSuggestions(window_.cbCOM, systemPorts);
     window_.show();
 }
 

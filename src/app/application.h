@@ -1,6 +1,7 @@
 #pragma once
 // The running program: owns the window, the program state, the serial port and the seams,
-// and wires them together.
+// and wires them together. The program itself runs on Qt's seams; tests and benchmarks build
+// the same program with their own (a fake port, a recording box, an end that does not quit).
 
 #include "receive/burstreader.h"
 #include "serial/qtserialchannel.h"
@@ -14,20 +15,33 @@
 #include <functional>
 #include <iosfwd>
 
+// The seams to use instead of Qt's; each one left null is Qt's own.
+struct Seams {
+    SerialChannel *channel = nullptr;
+    Pause *pause = nullptr;
+    MessageBox *box = nullptr;
+    ProgramEnd *end = nullptr;
+};
+
 class Application {
 public:
-    Application();
-    // Sizes the window, fills it and shows it.
+    explicit Application(Seams seams = {});
+    // Sizes the window and fills it.
+    void prepare();
+    // Prepares the window, lets the port box suggest the system's ports, shows the window.
     void start();
     MainWindow &window() { return window_; }
+    ProgramState &state() { return state_; }
+    Program &program() { return program_; }
+    BurstReader &burst() { return burst_; }
 
 private:
     ProgramState state_;
     MainWindow window_;
-    QtSerialChannel channel_;
-    EventLoopPause pause_;
-    QtMessageBox box_;
-    QtProgramEnd end_;
+    QtSerialChannel qtChannel_;
+    EventLoopPause qtPause_;
+    QtMessageBox qtBox_;
+    QtProgramEnd qtEnd_;
     BurstReader burst_;
     GermanQtTexts qtTexts_;
     Program program_;

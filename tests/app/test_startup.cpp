@@ -172,6 +172,7 @@ TEST(StartUp, TheProgramShowsItsFilledWindowAtTheDesignedHeight)
 TEST(StartUp, ThePortBoxSuggestsTheSystemsPortsAndListsThemInItsToolTip)
 {
     Application app;
+    app.start();
     QComboBox *box = app.window().cbCOM;
     const QString hint = box->toolTip();
     ASSERT_NE(box->completer(), nullptr);

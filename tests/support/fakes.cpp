@@ -74,7 +74,7 @@ QByteArray FakeSerialChannel::written() const
 void RecordingPause::pause(int ms)
 {
     pauses.push_back(ms);
-    if (pollTimer_.isActive())
+    if (pollTimer_ && pollTimer_->isActive())
         ++pausesWithPollingOn;
     timeline_.add("pause:" + std::to_string(ms));
     if (realWait) {
@@ -87,7 +87,7 @@ void RecordingMessageBox::show(const QString &text, const QString &detailText)
 {
     details.push_back(detailText);
     texts.push_back(text);
-    if (pollTimer_.isActive())
+    if (pollTimer_ && pollTimer_->isActive())
         ++shownWithPollingOn;
     timeline_.add("box");
 }

@@ -63,7 +63,9 @@ private:
 
 class RecordingPause : public Pause {
 public:
-    RecordingPause(Timeline &timeline, const QTimer &pollTimer) : timeline_(timeline), pollTimer_(pollTimer) {}
+    explicit RecordingPause(Timeline &timeline) : timeline_(timeline) {}
+    // The poll timer whose state each pause records.
+    void watch(const QTimer &pollTimer) { pollTimer_ = &pollTimer; }
     void pause(int ms) override;
     std::vector<int> pauses;
     bool realWait = false;   // also hold for real, with the program's own pause
@@ -71,12 +73,14 @@ public:
 
 private:
     Timeline &timeline_;
-    const QTimer &pollTimer_;
+    const QTimer *pollTimer_ = nullptr;
 };
 
 class RecordingMessageBox : public MessageBox {
 public:
-    RecordingMessageBox(Timeline &timeline, const QTimer &pollTimer) : timeline_(timeline), pollTimer_(pollTimer) {}
+    explicit RecordingMessageBox(Timeline &timeline) : timeline_(timeline) {}
+    // The poll timer whose state each box records.
+    void watch(const QTimer &pollTimer) { pollTimer_ = &pollTimer; }
     void show(const QString &text, const QString &details = QString()) override;
     // Records the lost-port box and answers with `waitForThePort`.
     bool askToWaitForPort(const QString &text, const QString &details) override;
@@ -93,7 +97,7 @@ public:
 
 private:
     Timeline &timeline_;
-    const QTimer &pollTimer_;
+    const QTimer *pollTimer_ = nullptr;
 };
 
 class RecordingProgramEnd : public ProgramEnd {

@@ -8,8 +8,9 @@
 
 Harness::Harness()
 {
-    InitProgram(w, state);
-    connectEventTable(p, filter);
+    pause.watch(w.tmr1);
+    box.watch(w.tmr1);
+    app.prepare();
 }
 
 void Harness::showWindow()

@@ -1,14 +1,9 @@
 #pragma once
-// A whole program on the fakes: the real window, the real event table and handlers.
+// A whole program on the fakes: the real window, event table and handlers, built as the
+// program builds itself, with a fake port and recording pause, box and end.
 
-#include "app/eventtable.h"
-#include "app/startup.h"
-#include "receive/burstreader.h"
-#include "shared/program.h"
-#include "shared/programstate.h"
+#include "app/application.h"
 #include "support/fakes.h"
-#include "ui/mainwindow.h"
-#include "ui/mousefilter.h"
 
 #include <QTest>
 
@@ -28,13 +23,13 @@ struct Harness {
     void tick();
 
     Timeline timeline;
-    ProgramState state;
-    MainWindow w;
     FakeSerialChannel channel{timeline};
-    RecordingPause pause{timeline, w.tmr1};
-    RecordingMessageBox box{timeline, w.tmr1};
+    RecordingPause pause{timeline};
+    RecordingMessageBox box{timeline};
     RecordingProgramEnd end{timeline};
-    BurstReader burst;
-    Program p{w, state, channel, pause, box, end, burst};
-    MouseFilter filter;
+    Application app{Seams{&channel, &pause, &box, &end}};
+    MainWindow &w = app.window();
+    ProgramState &state = app.state();
+    BurstReader &burst = app.burst();
+    Program &p = app.program();
 };

@@ -19,9 +19,8 @@ void TimedPause::pause(int ms)
 
 LiveProgram::LiveProgram()
 {
-    connectEventTable(p, filter);
-    InitProgram(w, state);
-    w.show();
+    box.watch(w.tmr1);
+    app.start();
     w.activateWindow();
     [[maybe_unused]] const bool exposed = QTest::qWaitForWindowExposed(&w);
 }

@@ -4,14 +4,8 @@
 // program are recorded instead of shown and done, so no modal box blocks the test and the
 // test process does not quit.
 
-#include "receive/burstreader.h"
-#include "serial/qtserialchannel.h"
-#include "shared/program.h"
-#include "shared/programstate.h"
-#include "shared/seams_qt.h"
+#include "app/application.h"
 #include "support/fakes.h"
-#include "ui/mainwindow.h"
-#include "ui/mousefilter.h"
 
 #include <QByteArray>
 #include <QString>
@@ -54,15 +48,15 @@ struct LiveProgram {
     QByteArray receivedBytes() const;
 
     Timeline timeline;
-    ProgramState state;
-    MainWindow w;
     QtSerialChannel channel;
     TimedPause pause{timeline};
-    RecordingMessageBox box{timeline, w.tmr1};
+    RecordingMessageBox box{timeline};
     RecordingProgramEnd end{timeline};
-    BurstReader burst;
-    Program p{w, state, channel, pause, box, end, burst};
-    MouseFilter filter;
+    Application app{Seams{&channel, &pause, &box, &end}};
+    MainWindow &w = app.window();
+    ProgramState &state = app.state();
+    BurstReader &burst = app.burst();
+    Program &p = app.program();
 };
 
 // Every line of a list as stored (Windows-1252 bytes).
