@@ -1,4 +1,5 @@
-// Cost of appending to a LineView that already holds many lines, and its memory per line.
+// Cost of appending to a LineView that already holds many lines, its memory per line, and the
+// time to save a million lines.
 // Each timed iteration is 1,000 appends, each followed by making the newest line current, then
 // one pass of the event loop so the repaint is included: the time per iteration is the cost
 // of 1,000 appends. It must not grow with the lines already in the view.
@@ -7,16 +8,23 @@
 #include "support/benchreporter.h"
 #include "support/figures.h"
 #include "support/process.h"
+#include "support/stats.h"
 #include "ui/lineview.h"
 
 #include <QApplication>
 #include <QByteArray>
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
 #include <array>
 #include <string>
 #include <cstdio>
+#include <vector>
 
 namespace {
 
@@ -101,6 +109,7 @@ void reportMemory()
                 " = %.2f x text = %.1f bytes per line\n",
                 before / 1024.0, after / 1024.0, grownMiB, grownMiB / textMiB,
                 double(after - before) * 1024.0 / kLines);
+    std::printf("  per 100k lines %.2f MiB\n", grownMiB / (kLines / 100'000.0));
     std::printf("  budget (2 x text + 16 bytes per line) %.1f MiB: %s\n\n", budgetMiB,
                 grownMiB <= budgetMiB ? "held" : "EXCEEDED");
     std::fflush(stdout);
@@ -108,6 +117,50 @@ void reportMemory()
                        bench::fixed(grownMiB, 1, "MiB") + " (" + bench::fixed(grownMiB / textMiB, 2, "x text") + ")",
                        "<= " + bench::fixed(budgetMiB, 1, "MiB") + " (2 x text + 16 B/line)",
                        bench::within(grownMiB, budgetMiB));
+    // The same peak spread over the lines: what every 100,000 lines of a long run cost.
+    bench::printFigure("Line view: memory per 100k lines of 20 bytes",
+                       bench::fixed(grownMiB / (kLines / 100'000.0), 2, "MiB"), "-", bench::Verdict::None);
+}
+
+// Saving a million lines ("Speichern unter …") must take well under a second: median of 3.
+void reportSave()
+{
+    constexpr int kLines = 1'000'000;
+    // 37 ms apart, about ten hours of lines: the times cross many seconds, minutes and hours,
+    // as a long run's do, instead of all falling into the same second.
+    constexpr qint64 kStepMs = 37;
+    LineView view;
+    LineMaker lines;
+    const qint64 start = QDateTime::currentMSecsSinceEpoch() - kLines * kStepMs;
+    for (int i = 0; i < kLines; ++i)
+        view.addLine(lines.next(), start + i * kStepMs);
+
+    QTemporaryDir dir;
+    std::vector<double> samples;
+    qint64 bytes = 0;
+    for (int run = 0; run < 3; ++run) {
+        const QString path = dir.filePath(QStringLiteral("liste-%1.txt").arg(run));
+        QElapsedTimer timer;
+        timer.start();
+        QString reason;
+        const bool saved = view.saveToFile(path, &reason);
+        samples.push_back(double(timer.nsecsElapsed()) / 1e6);
+        if (!saved) {
+            std::printf("Saving to %s failed: %s\n", qPrintable(path), qPrintable(reason));
+            bench::printFigure("Line view: saving 1M lines of 20 bytes", "failed", "<= 1000 ms",
+                               bench::Verdict::Missed);
+            return;
+        }
+        bytes = QFileInfo(path).size();
+        QFile::remove(path);
+    }
+    const double ms = bench::median(samples);
+    std::printf("Saving %d lines: %.1f / %.1f / %.1f ms, %.1f MiB written (%.0f MiB/s)\n\n", kLines,
+                samples[0], samples[1], samples[2], double(bytes) / (1024.0 * 1024.0),
+                double(bytes) / (1024.0 * 1024.0) / (ms / 1000.0));
+    std::fflush(stdout);
+    bench::printFigure("Line view: saving 1M lines of 20 bytes (median of 3)", bench::fixed(ms, 0, "ms"),
+                       "<= 1000 ms", bench::within(ms, 1000.0));
 }
 
 // The append cost must be flat: at 1M lines no more than twice what it is at 10k lines.
@@ -149,6 +202,7 @@ int main(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     reportMemory();
+    reportSave();
 
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))

@@ -5,12 +5,14 @@
 #include "serial/systemports.h"
 #include "ui/portsuggestions.h"
 
+#include <QCoreApplication>
 #include <ostream>
 
 Application::Application()
     : box_(&window_), program_{window_, state_, channel_, pause_, box_, end_, burst_}
 {
     connectEventTable(program_, filter_);
+    QCoreApplication::installTranslator(&qtTexts_);
     // Owned by the port box.
     new PortSuggestions(window_.cbCOM, systemPorts);
 }

@@ -7,6 +7,7 @@
 #include "shared/program.h"
 #include "shared/programstate.h"
 #include "shared/seams_qt.h"
+#include "ui/germantexts.h"
 #include "ui/mainwindow.h"
 #include "ui/mousefilter.h"
 
@@ -28,6 +29,7 @@ private:
     QtMessageBox box_;
     QtProgramEnd end_;
     BurstReader burst_;
+    GermanQtTexts qtTexts_;
     Program program_;
     MouseFilter filter_;
 };

@@ -1,5 +1,6 @@
 #include "app/dispatch.h"
 
+#include "app/ending.h"
 #include "receive/burstreader.h"
 #include "receive/polling.h"
 #include "serial/connection.h"
@@ -19,6 +20,11 @@ QString fatalErrorMessage(int number)
 void FatalErrorReport(Program &p, int number)
 {
     endWithMessage(p, fatalErrorMessage(number));
+}
+
+void ReportOpenFailure(Program &p, const PortOpenError &error)
+{
+    endWithMessage(p, openFailureMessage(p.state.PortName), QString::fromStdString(error.what()));
 }
 
 namespace {

@@ -5,6 +5,7 @@
 #include <QString>
 
 struct Program;
+class PortOpenError;
 using Handler = void (*)(Program &);
 
 // A user's action, and every handler but the receive path's own: a burst that is still
@@ -16,3 +17,5 @@ void dispatchReceive(Program &p, Handler handler);
 
 QString fatalErrorMessage(int number);
 void FatalErrorReport(Program &p, int number);
+// A port that could not be opened: its own message, the system's reason as details, the end.
+void ReportOpenFailure(Program &p, const PortOpenError &error);

@@ -1,5 +1,6 @@
 #include "app/quit.h"
 
+#include "app/ending.h"
 #include "serial/connection.h"
 #include "serial/sending.h"
 #include "serial/serialchannel.h"

@@ -55,5 +55,5 @@ void InitProgram(MainWindow &w, ProgramState &state)
 
     fillUnselected(w.cbbaud, state.BaudText, {QStringLiteral("4800"), QStringLiteral("19200")});
 
-    SetParameterTexts(w, state);
+    SetParameterTexts(w, state.AddressDigit);
 }

@@ -27,7 +27,7 @@ void cmdVersion_MouseDown(Program &p)
 void cbAdr_MouseDown(Program &p)
 {
     // Uses the digit of the last connect, not the box's current choice.
-    SetParameterTexts(p.w, p.state);
+    SetParameterTexts(p.w, p.state.AddressDigit);
 }
 
 void cmdschreiben_MouseDown(Program &p)

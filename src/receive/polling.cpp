@@ -5,6 +5,7 @@
 #include "receive/lamps.h"
 #include "serial/serialchannel.h"
 #include "shared/cp1252.h"
+#include "shared/logging.h"
 #include "shared/program.h"
 #include "shared/programstate.h"
 #include "ui/mainwindow.h"
@@ -65,6 +66,7 @@ void addBytes(Program &p, const QByteArray &bytes)
         else if (burst.isEmpty() && !p.burst.continues())
             burst.append(c);
         if (burst.size() >= kBurstByteLimit) {
+            qCDebug(lcReceive) << "text without a pause shown in pieces of" << kBurstByteLimit << "bytes";
             showPiece(p);
             p.burst.pieceShown();
             burst.clear();
@@ -133,6 +135,8 @@ void finishBurstForInput(Program &p)
         return;
     // The unit is still sending: show what has come so far and let the user act; the rest
     // follows as a continuation.
+    qCDebug(lcReceive) << "the unit is still sending after" << BurstReader::kInputWaitMs
+                       << "ms; the text is split for a user's action";
     const QByteArray late = p.channel.takeAvailable();
     if (!late.isEmpty())
         addBytes(p, late);

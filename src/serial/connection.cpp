@@ -84,11 +84,6 @@ void OpenPort(Program &p)
     disableSettings(p.w);
 }
 
-void ReportOpenFailure(Program &p, const PortOpenError &error)
-{
-    endWithMessage(p, openFailureMessage(p.state.PortName), QString::fromStdString(error.what()));
-}
-
 void ReportLostPort(Program &p, const PortLostError &error)
 {
     cmdAUS_MouseDown(p);

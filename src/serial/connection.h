@@ -6,7 +6,6 @@
 
 struct Program;
 class PortLostError;
-class PortOpenError;
 
 void cmdEIN_MouseDown(Program &p);   // takes the three choices, shows the summary
 void cmdEIN_MouseUp(Program &p);     // connected set, opens the port, polling on
@@ -16,8 +15,6 @@ void cmdAUS_MouseUp(Program &p);     // "$RSQ", pause, close
 // Opens the port of PortName at BaudText; throws PortOpenError when it cannot.
 void OpenPort(Program &p);
 
-// A port that could not be opened: its own message, the system's reason as details, the end.
-void ReportOpenFailure(Program &p, const PortOpenError &error);
 // A port lost while connected: the disconnected state as after "Trennen", nothing written,
 // both lists kept; the box offers to wait for the port and connect again by itself.
 void ReportLostPort(Program &p, const PortLostError &error);

@@ -7,23 +7,112 @@
 #include <QAction>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QDateTime>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QGuiApplication>
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPointer>
+#include <QSaveFile>
 #include <QScrollBar>
+#include <QStandardPaths>
 #include <QStyle>
 #include <QStyleOptionFocusRect>
+#include <QToolTip>
 
 #include <algorithm>
+#include <array>
 #include <limits>
 
 namespace {
 // Room left and right of the text, so the first character does not touch the frame.
 constexpr int kMargin = 2;
+
+// The tool tip shows this many bytes in hex, in rows of kHexPerRow, so it stays narrow.
+constexpr int kHexShown = 64;
+constexpr int kHexPerRow = 16;
+constexpr char kHexDigits[] = "0123456789ABCDEF";
+
+constexpr qint64 kMsPerMinute = 60 * 1000;
+constexpr qint64 kMsPerDay = 24 * 60 * kMsPerMinute;
+
+// Every byte as the UTF-8 of the symbol the list shows for it, worked out once from the
+// display conversion itself, so that a saved file says exactly what the list says.
+struct Utf8Byte {
+    std::array<char, 4> bytes{};
+    int length = 0;
+};
+
+std::array<Utf8Byte, 256> makeUtf8Table()
+{
+    std::array<Utf8Byte, 256> table{};
+    for (int b = 0; b < 256; ++b) {
+        const QByteArray utf8 = cp1252::decodeForDisplay(QByteArray(1, char(b))).toUtf8();
+        Q_ASSERT(utf8.size() <= 4);
+        std::copy(utf8.cbegin(), utf8.cend(), table[std::size_t(b)].bytes.begin());
+        table[std::size_t(b)].length = int(utf8.size());
+    }
+    return table;
+}
+
+const std::array<Utf8Byte, 256> &utf8Table()
+{
+    static const std::array<Utf8Byte, 256> table = makeUtf8Table();
+    return table;
+}
+
+// Writes "HH:MM:SS.mmm" of local time. Asking QDateTime for every line would cost a time
+// zone look-up per line; zones change their offset only on whole minutes, so it is asked
+// once per minute of the lines' times and the rest is arithmetic.
+class TimeOfDayWriter {
+public:
+    static constexpr int kLength = 12;
+
+    char *write(qint64 msecsSinceEpoch, char *out)
+    {
+        const qint64 minute = floorDiv(msecsSinceEpoch, kMsPerMinute);
+        if (minute != minute_) {
+            minute_ = minute;
+            offsetMs_ = qint64(QDateTime::fromMSecsSinceEpoch(msecsSinceEpoch).offsetFromUtc()) * 1000;
+        }
+        const qint64 ms = floorMod(msecsSinceEpoch + offsetMs_, kMsPerDay);
+        out = twoDigits(int(ms / 3'600'000), out);
+        *out++ = ':';
+        out = twoDigits(int(ms / 60'000 % 60), out);
+        *out++ = ':';
+        out = twoDigits(int(ms / 1000 % 60), out);
+        *out++ = '.';
+        const int milli = int(ms % 1000);
+        *out++ = char('0' + milli / 100);
+        return twoDigits(milli % 100, out);
+    }
+
+private:
+    static qint64 floorDiv(qint64 a, qint64 b) { return a / b - ((a % b != 0) && ((a < 0) != (b < 0))); }
+    static qint64 floorMod(qint64 a, qint64 b) { return a - floorDiv(a, b) * b; }
+    static char *twoDigits(int value, char *out)
+    {
+        *out++ = char('0' + value / 10);
+        *out++ = char('0' + value % 10);
+        return out;
+    }
+
+    qint64 minute_ = std::numeric_limits<qint64>::min();
+    qint64 offsetMs_ = 0;
+};
+
+QString timeOfDay(qint64 msecsSinceEpoch)
+{
+    return QDateTime::fromMSecsSinceEpoch(msecsSinceEpoch).toString(QStringLiteral("HH:mm:ss.zzz"));
+}
 } // namespace
 
 LineView::LineView(QWidget *parent)
@@ -44,6 +133,24 @@ LineView::LineView(QWidget *parent)
     copyAction_->setShortcutContext(Qt::WidgetShortcut);
     connect(copyAction_, &QAction::triggered, this, &LineView::copySelection);
 
+    selectAllAction_ = new QAction(QStringLiteral("Alles auswählen"), this);
+    selectAllAction_->setShortcut(QKeySequence::SelectAll);
+    selectAllAction_->setShortcutContext(Qt::WidgetShortcut);
+    connect(selectAllAction_, &QAction::triggered, this, &LineView::selectAll);
+
+    saveAction_ = new QAction(QStringLiteral("Speichern unter …"), this);
+    // Queued: the file dialog then opens after the context menu's own event loop has ended,
+    // not inside it.
+    connect(saveAction_, &QAction::triggered, this, &LineView::saveAs, Qt::QueuedConnection);
+
+    askSaveFile_ = [](QWidget *parent, const QString &caption, const QString &suggestedPath,
+                      const QString &filter) {
+        return QFileDialog::getSaveFileName(parent, caption, suggestedPath, filter);
+    };
+    warn_ = [](QWidget *parent, const QString &title, const QString &text) {
+        QMessageBox::warning(parent, title, text);
+    };
+
     verticalScrollBar()->setSingleStep(1);
     updatePageStep();
     updateVerticalRange();
@@ -59,11 +166,17 @@ void LineView::installAccessibility()
 
 void LineView::addLine(const QByteArray &bytes)
 {
+    addLine(bytes, QDateTime::currentMSecsSinceEpoch());
+}
+
+void LineView::addLine(const QByteArray &bytes, qint64 addedMSecsSinceEpoch)
+{
     const int index = count();
     // vector::insert grows the capacity geometrically, so appending is amortised O(1) and the
     // buffer is never more than twice the text.
     text_.insert(text_.end(), bytes.cbegin(), bytes.cend());
     ends_.push_back(text_.size());
+    times_.push_back(addedMSecsSinceEpoch);
 
     if (bytes.size() > longest_) {
         longest_ = int(std::min<qsizetype>(bytes.size(), std::numeric_limits<int>::max()));
@@ -110,6 +223,32 @@ QString LineView::lineText(int index) const
 int LineView::longestLineLength() const
 {
     return longest_;
+}
+
+qint64 LineView::lineTime(int index) const
+{
+    if (index < 0 || index >= count())
+        return 0;
+    return times_[std::size_t(index)];
+}
+
+QString LineView::lineToolTip(int index) const
+{
+    if (index < 0 || index >= count())
+        return {};
+    const int length = lineLength(index);
+    QString tip = timeOfDay(lineTime(index)) + QLatin1Char('\n')
+                  + (length == 1 ? QStringLiteral("1 Byte") : QStringLiteral("%1 Bytes").arg(length));
+    const auto *bytes = reinterpret_cast<const unsigned char *>(lineData(index));
+    const int shown = std::min(length, kHexShown);
+    for (int i = 0; i < shown; ++i) {
+        tip += QLatin1Char(i % kHexPerRow == 0 ? '\n' : ' ');
+        tip += QLatin1Char(kHexDigits[bytes[i] >> 4]);
+        tip += QLatin1Char(kHexDigits[bytes[i] & 0xF]);
+    }
+    if (length > kHexShown)
+        tip += QStringLiteral(" …");
+    return tip;
 }
 
 void LineView::setCurrentLine(int index)
@@ -178,6 +317,126 @@ void LineView::copySelection()
 QAction *LineView::copyAction() const
 {
     return copyAction_;
+}
+
+QAction *LineView::selectAllAction() const
+{
+    return selectAllAction_;
+}
+
+QAction *LineView::saveAction() const
+{
+    return saveAction_;
+}
+
+bool LineView::saveToFile(const QString &path, QString *errorText) const
+{
+    const auto fail = [errorText](const QString &reason) {
+        if (errorText)
+            *errorText = reason;
+        return false;
+    };
+    // The whole file goes to a temporary one first and replaces the target only when complete:
+    // a failure half-way leaves neither a truncated file nor the temporary one behind.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return fail(file.errorString());
+
+    // Formatting into one large buffer and writing it in few calls keeps a million lines well
+    // under a second; per-line QString conversions would not.
+    constexpr std::size_t kChunk = std::size_t(1) << 20;
+    constexpr std::size_t kPerLineExtra = TimeOfDayWriter::kLength + 2; // tab and newline
+    const auto &table = utf8Table();
+    std::vector<char> buffer(kChunk + 4 * 1024);
+    std::size_t used = 0;
+    const auto flush = [&] {
+        const bool ok = file.write(buffer.data(), qint64(used)) == qint64(used);
+        used = 0;
+        return ok;
+    };
+    TimeOfDayWriter timeWriter;
+    for (int i = 0; i < count(); ++i) {
+        const int length = lineLength(i);
+        const std::size_t worst = kPerLineExtra + 3 * std::size_t(length);
+        if (used + worst > buffer.size()) {
+            if (used > 0 && !flush())
+                return fail(file.errorString());
+            if (worst > buffer.size())
+                buffer.resize(worst);
+        }
+        char *out = buffer.data() + used;
+        out = timeWriter.write(times_[std::size_t(i)], out);
+        *out++ = '\t';
+        const auto *bytes = reinterpret_cast<const unsigned char *>(lineData(i));
+        for (int k = 0; k < length; ++k) {
+            const Utf8Byte &symbol = table[bytes[k]];
+            for (int j = 0; j < symbol.length; ++j)
+                *out++ = symbol.bytes[std::size_t(j)];
+        }
+        *out++ = '\n';
+        used = std::size_t(out - buffer.data());
+        if (used >= kChunk && !flush())
+            return fail(file.errorString());
+    }
+    if (used > 0 && !flush())
+        return fail(file.errorString());
+    if (!file.commit())
+        return fail(file.errorString());
+    return true;
+}
+
+void LineView::saveAs()
+{
+    const QString caption = QStringLiteral("Speichern unter");
+    QString dir = lastSaveDir_;
+    if (dir.isEmpty()) {
+        dir = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        if (dir.isEmpty() || !QFileInfo(dir).isDir())
+            dir = QDir::homePath();
+    }
+    const QString suggested = QDir(dir).filePath(suggestedFileName(QDateTime::currentDateTime()));
+    // The dialog runs its own event loop: the window may be closed meanwhile.
+    QPointer<LineView> self(this);
+    const QString path = askSaveFile_(this, caption, suggested,
+                                      QStringLiteral("Textdateien (*.txt);;Alle Dateien (*)"));
+    if (!self || path.isEmpty())
+        return;
+    QString reason;
+    if (saveToFile(path, &reason)) {
+        lastSaveDir_ = QFileInfo(path).absolutePath();
+        return;
+    }
+    warn_(this, caption,
+          QStringLiteral("Die Datei „%1“ konnte nicht gespeichert werden: %2")
+              .arg(QDir::toNativeSeparators(path), reason));
+}
+
+QString LineView::suggestedFileName(const QDateTime &now) const
+{
+    QString name = QStringLiteral("rix-term-") + now.toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    if (!saveNameSuffix_.isEmpty())
+        name += QLatin1Char('-') + saveNameSuffix_;
+    return name + QStringLiteral(".txt");
+}
+
+QString LineView::saveNameSuffix() const
+{
+    return saveNameSuffix_;
+}
+
+void LineView::setSaveNameSuffix(const QString &suffix)
+{
+    saveNameSuffix_ = suffix;
+}
+
+void LineView::setSaveFileAsker(SaveFileAsker asker)
+{
+    askSaveFile_ = std::move(asker);
+}
+
+void LineView::setWarningBox(WarningBox box)
+{
+    warn_ = std::move(box);
 }
 
 int LineView::rowHeight() const
@@ -277,6 +536,23 @@ void LineView::currentChanged()
         event.setChild(current_);
         QAccessible::updateAccessibility(&event);
     }
+}
+
+bool LineView::viewportEvent(QEvent *event)
+{
+    if (event->type() == QEvent::ToolTip) {
+        const auto *help = static_cast<QHelpEvent *>(event);
+        const int row = lineAt(help->pos());
+        if (row < 0) {
+            QToolTip::hideText();
+            event->ignore();
+        } else {
+            // Tied to the row's rectangle, so moving to the next line brings that line's tip.
+            QToolTip::showText(help->globalPos(), lineToolTip(row), viewport(), lineRect(row));
+        }
+        return true;
+    }
+    return QAbstractScrollArea::viewportEvent(event);
 }
 
 void LineView::paintEvent(QPaintEvent *event)
@@ -426,8 +702,12 @@ void LineView::keyPressEvent(QKeyEvent *event)
 void LineView::contextMenuEvent(QContextMenuEvent *event)
 {
     copyAction_->setEnabled(hasSelection());
+    selectAllAction_->setEnabled(count() > 0);
+    saveAction_->setEnabled(count() > 0);
     QMenu menu(this);
     menu.addAction(copyAction_);
+    menu.addAction(selectAllAction_);
+    menu.addAction(saveAction_);
     menu.exec(event->globalPos());
     event->accept();
 }

@@ -8,13 +8,25 @@
 #include <QByteArray>
 #include <QString>
 
+#include <deque>
+#include <functional>
 #include <vector>
 
 class QAction;
+class QDateTime;
 
 class LineView : public QAbstractScrollArea {
     Q_OBJECT
+    // The end of the file name "Speichern unter …" suggests ("antworten", "befehle"): only
+    // the window knows which list is which.
+    Q_PROPERTY(QString saveNameSuffix READ saveNameSuffix WRITE setSaveNameSuffix)
 public:
+    // Asks for the file to save to; an empty result means the user cancelled.
+    using SaveFileAsker = std::function<QString(QWidget *parent, const QString &caption,
+                                                const QString &suggestedPath, const QString &filter)>;
+    // Tells the user something went wrong (default: QMessageBox::warning).
+    using WarningBox = std::function<void(QWidget *parent, const QString &title, const QString &text)>;
+
     explicit LineView(QWidget *parent = nullptr);
     ~LineView() override;
 
@@ -22,9 +34,11 @@ public:
     // The constructor calls it too; Qt keeps a factory only once, so calling it again is harmless.
     static void installAccessibility();
 
-    // Appends a line at the end. Amortised constant time: nothing is laid out again and at
-    // most one repaint of the viewport is scheduled.
+    // Appends a line at the end, stamped with the current time. Amortised constant time:
+    // nothing is laid out again and at most one repaint of the viewport is scheduled.
     void addLine(const QByteArray &bytes);
+    // The same with the time it was added given, in milliseconds since the epoch.
+    void addLine(const QByteArray &bytes, qint64 addedMSecsSinceEpoch);
     int count() const;
 
     // The stored bytes exactly as added, and the text as shown (control bytes as visible
@@ -32,6 +46,11 @@ public:
     QByteArray lineBytes(int index) const;
     QString lineText(int index) const;
     int longestLineLength() const;
+    // When the line was added, in milliseconds since the epoch; 0 for an index out of range.
+    qint64 lineTime(int index) const;
+    // What hovering the line shows: the local time it was added, its byte count and its first
+    // 64 bytes in hex. Empty for an index out of range.
+    QString lineToolTip(int index) const;
 
     // Makes a line current, selects it alone and scrolls it into view. An index out of range
     // changes nothing.
@@ -48,8 +67,25 @@ public:
     QString selectedText() const;
     // Puts selectedText() on the clipboard; with nothing selected the clipboard is left alone.
     void copySelection();
-    // The "Kopieren" entry of the context menu.
+    // The entries of the context menu, in its order: "Kopieren", "Alles auswählen",
+    // "Speichern unter …".
     QAction *copyAction() const;
+    QAction *selectAllAction() const;
+    QAction *saveAction() const;
+
+    // Saving: every line as "HH:MM:SS.mmm<TAB>shown text" plus "\n", in UTF-8, the time being
+    // local time when the line was added. The file appears whole or not at all. Returns false
+    // and the reason in *errorText when it could not be written.
+    bool saveToFile(const QString &path, QString *errorText = nullptr) const;
+    // "Speichern unter …": asks for a file, saves, and shows a failure in a warning box.
+    void saveAs();
+    // "rix-term-YYYYMMDD-HHMMSS-<suffix>.txt" for the given local time.
+    QString suggestedFileName(const QDateTime &now) const;
+    QString saveNameSuffix() const;
+    void setSaveNameSuffix(const QString &suffix);
+    // The file dialog and the warning box, replaceable so that tests never open a modal window.
+    void setSaveFileAsker(SaveFileAsker asker);
+    void setWarningBox(WarningBox box);
 
     // Geometry in viewport coordinates: every row has the same height.
     int rowHeight() const;
@@ -58,6 +94,7 @@ public:
     int fullyVisibleRows() const;
 
 protected:
+    bool viewportEvent(QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void changeEvent(QEvent *event) override;
@@ -85,6 +122,9 @@ private:
     // Line i is text_[ends_[i-1] .. ends_[i]) (with ends_[-1] taken as 0).
     std::vector<char> text_;
     std::vector<quint64> ends_;
+    // One time per line. A deque grows in small blocks, so the times cost 8 bytes per line
+    // and never a reallocation of all of them at once.
+    std::deque<qint64> times_;
     int longest_ = 0;
 
     int current_ = -1;
@@ -97,4 +137,11 @@ private:
     int ascent_ = 0;
 
     QAction *copyAction_ = nullptr;
+    QAction *selectAllAction_ = nullptr;
+    QAction *saveAction_ = nullptr;
+
+    QString saveNameSuffix_;
+    QString lastSaveDir_;
+    SaveFileAsker askSaveFile_;
+    WarningBox warn_;
 };

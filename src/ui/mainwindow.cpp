@@ -13,4 +13,7 @@ MainWindow::MainWindow(QWidget *parent) : QWidget(parent)
     ed1->setValidator(new Cp1252Validator(ed1));
     // The connection text outgrows its label with a long port path.
     new TextToolTip(lbl1);
+    // "Speichern unter …" suggests a file name that says which list it came from.
+    lb2->setSaveNameSuffix(QStringLiteral("befehle"));
+    lbrx->setSaveNameSuffix(QStringLiteral("antworten"));
 }

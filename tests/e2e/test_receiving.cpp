@@ -80,6 +80,7 @@ TEST_F(ReceivingFromTheUnit, FloodIsCutIntoLinesWithoutLosingAByte)
 {
     rixsim::TransportOptions options;
     options.flood = 1000ms;
+    options.paced = false;   // a device that sends without any pause, as fast as the line takes it
     startUnit(options);
     connectProgram();
 

@@ -1,6 +1,7 @@
 // A unit that answers while the program is still in its command's pause: the poll timer is
 // off then, so the bytes wait in the port, the first tick after the pause finds them, and
 // the burst it opens shows them.
+#include "serial/connection.h"
 #include "support/liveprogram.h"
 #include "support/waiting.h"
 #include "support/pty.h"
@@ -55,4 +56,32 @@ TEST(HostileTiming, BytesSentDuringTheCommandPauseAreShownByTheFirstTickAfterIt)
     EXPECT_EQ(prog.w.lbrx->lineBytes(0), "F011");
     EXPECT_EQ(prog.w.lb2->lineBytes(0), "$RSRF0");
     EXPECT_TRUE(prog.box.texts.empty());
+}
+
+// The adapter pulled while the program holds its command's pause: the loss is found after
+// the pause, the window goes to the disconnected state with its lines, and nothing more is
+// written.
+TEST(HostileTiming, APortLostDuringThePauseKeepsTheProgramAndItsLines)
+{
+    Pty pty;
+    LiveProgram prog;
+    prog.connectTo(pty.slavePath(), "19200");
+    ASSERT_TRUE(prog.connected());
+    ASSERT_TRUE(pty.write("earlier\r\n"));
+    ASSERT_TRUE(testsupport::waitUntil([&] { return prog.w.lbrx->count() == 1; }, 5s));
+
+    QTimer::singleShot(50, [&] { pty.closeMaster(); });
+    prog.click(prog.w.cmdF0);   // holds 165 ms; the line goes away inside it
+    ASSERT_TRUE(testsupport::waitUntil([&] { return !prog.box.texts.empty(); }, 5s));
+    testsupport::runEventsFor(300ms);
+
+    ASSERT_EQ(prog.box.texts.size(), 1u);
+    EXPECT_EQ(prog.box.texts[0], lostPortMessage(pty.slavePath(), 1002));
+    EXPECT_EQ(prog.end.ends, 0);
+    EXPECT_FALSE(prog.channel.isOpen());
+    EXPECT_TRUE(prog.w.cmdEIN->isEnabled());
+    EXPECT_FALSE(prog.w.cmdF0->isEnabled());
+    EXPECT_EQ(prog.w.lbrx->lineBytes(0), "earlier");
+    EXPECT_EQ(std::count(prog.timeline.events.begin(), prog.timeline.events.end(), "pause:275"), 0)
+        << "the disconnect's \"$RSQ\" and its pause do not run for a lost port";
 }

@@ -2,19 +2,30 @@
 #include "ui/lineviewaccessible.h"
 
 #include "shared/cp1252.h"
+#include "ui/mainwindow.h"
 
 #include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHelpEvent>
 #include <QImage>
 #include <QMenu>
+#include <QRegularExpression>
 #include <QScrollBar>
+#include <QStringDecoder>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QToolTip>
 
 #include <gtest/gtest.h>
 
+#include <ctime>
 #include <functional>
 #include <memory>
 
@@ -51,6 +62,72 @@ QString joinedLines(const LineView &view, int first, int last)
     for (int i = first; i <= last; ++i)
         lines << view.lineText(i);
     return lines.join(QLatin1Char('\n'));
+}
+
+// Opens the context menu over a line as the user does (the right button through the window, so
+// the platform brings the menu), notes its entries and triggers the one named `choose`.
+QStringList useContextMenu(LineView &view, int line, const QString &choose)
+{
+    QStringList entries;
+    bool menuSeen = false;
+    int attempts = 0;
+    std::function<void()> useMenu = [&] {
+        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        if (!menu) {
+            if (++attempts < 200)
+                QTimer::singleShot(10, useMenu);
+            return;
+        }
+        menuSeen = true;
+        QAction *chosen = nullptr;
+        for (QAction *action : menu->actions()) {
+            entries << action->text();
+            if (action->text() == choose)
+                chosen = action;
+        }
+        menu->close();
+        if (chosen)
+            chosen->trigger();
+    };
+    QTimer::singleShot(0, useMenu);
+
+    const QPoint at = view.viewport()->mapTo(&view, centreOf(view, line));
+    QTest::mouseClick(view.windowHandle(), Qt::RightButton, {}, at);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return menuSeen || attempts >= 200; }, 5000));
+    EXPECT_TRUE(menuSeen);
+    return entries;
+}
+
+// Local time in a zone with an offset and summer time for the scope, so that times written as
+// UTC cannot pass for local ones on a machine that runs in UTC.
+class LocalZone {
+public:
+    explicit LocalZone(const char *zone)
+        : had_(qEnvironmentVariableIsSet("TZ"))
+        , old_(qgetenv("TZ"))
+    {
+        qputenv("TZ", zone);
+        tzset();
+    }
+    ~LocalZone()
+    {
+        if (had_)
+            qputenv("TZ", old_);
+        else
+            qunsetenv("TZ");
+        tzset();
+    }
+    LocalZone(const LocalZone &) = delete;
+    LocalZone &operator=(const LocalZone &) = delete;
+
+private:
+    bool had_;
+    QByteArray old_;
+};
+
+qint64 localTime(int hour, int minute, int second, int ms)
+{
+    return QDateTime(QDate(2026, 12, 7), QTime(hour, minute, second, ms)).toMSecsSinceEpoch();
 }
 
 } // namespace
@@ -214,34 +291,10 @@ TEST(LineView, ContextMenuOffersKopierenWhichCopiesTheLineUnderTheMouse)
     view->setCurrentLine(1);
     QGuiApplication::clipboard()->setText(QStringLiteral("vorher"));
 
-    QStringList entries;
-    bool menuSeen = false;
-    int attempts = 0;
-    std::function<void()> useMenu = [&] {
-        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
-        if (!menu) {
-            if (++attempts < 200)
-                QTimer::singleShot(10, useMenu);
-            return;
-        }
-        menuSeen = true;
-        for (QAction *action : menu->actions()) {
-            entries << action->text();
-            if (action->text() == QStringLiteral("Kopieren"))
-                action->trigger();
-        }
-        menu->close();
-    };
-    QTimer::singleShot(0, useMenu);
+    const QStringList entries = useContextMenu(*view, 4, QStringLiteral("Kopieren"));
 
-    // Through the window, so the platform's right-button press brings the context menu as it
-    // does for the user.
-    const QPoint at = view->viewport()->mapTo(view.get(), centreOf(*view, 4));
-    QTest::mouseClick(view->windowHandle(), Qt::RightButton, {}, at);
-    QTRY_VERIFY_WITH_TIMEOUT(menuSeen || attempts >= 200, 5000);
-
-    ASSERT_TRUE(menuSeen);
-    EXPECT_EQ(entries, QStringList{QStringLiteral("Kopieren")});
+    EXPECT_EQ(entries, (QStringList{QStringLiteral("Kopieren"), QStringLiteral("Alles auswählen"),
+                                    QStringLiteral("Speichern unter …")}));
     EXPECT_EQ(view->currentLine(), 4);
     EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("Zeile 4"));
     ASSERT_NE(view->copyAction(), nullptr);
@@ -370,4 +423,178 @@ TEST(LineView, HundredThousandAppendsKeepTheNewestLineCurrent)
     EXPECT_EQ(view->verticalScrollBar()->maximum(), kLines - view->fullyVisibleRows());
     EXPECT_EQ(view->verticalScrollBar()->value(), view->verticalScrollBar()->maximum());
     EXPECT_TRUE(view->viewport()->rect().contains(view->lineRect(kLines - 1)));
+}
+
+TEST(LineView, ContextMenuAllesAuswaehlenSelectsEveryLine)
+{
+    auto view = shownView();
+    addNumbered(*view, 6);
+
+    const QStringList entries = useContextMenu(*view, 2, QStringLiteral("Alles auswählen"));
+
+    EXPECT_EQ(entries.indexOf(QStringLiteral("Alles auswählen")), 1);
+    EXPECT_EQ(view->selectionFirst(), 0);
+    EXPECT_EQ(view->selectionLast(), 5);
+    EXPECT_EQ(view->selectedText(), joinedLines(*view, 0, 5));
+}
+
+TEST(LineView, EveryLineKeepsTheTimeItWasAdded)
+{
+    LineView view;
+    const qint64 before = QDateTime::currentMSecsSinceEpoch();
+    view.addLine("SRF0F011");
+    const qint64 after = QDateTime::currentMSecsSinceEpoch();
+    view.addLine("E1", localTime(9, 8, 7, 6));
+
+    EXPECT_GE(view.lineTime(0), before);
+    EXPECT_LE(view.lineTime(0), after);
+    EXPECT_EQ(view.lineTime(1), localTime(9, 8, 7, 6));
+    EXPECT_EQ(view.lineTime(2), 0);
+    EXPECT_EQ(view.lineTime(-1), 0);
+}
+
+TEST(LineView, SpeichernUnterWritesEveryLineWithItsTimeAsUtf8)
+{
+    const LocalZone zone("Europe/Berlin");
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("liste.txt"));
+
+    auto view = shownView();
+    view->setSaveNameSuffix(QStringLiteral("antworten"));
+    view->addLine(QByteArray("A\r\x01", 3));
+    view->addLine("\xE4");
+    view->addLine(QByteArray());
+    view->addLine("SRF0F011", localTime(23, 59, 59, 999));
+    view->addLine("tP12345", localTime(0, 0, 0, 7));
+    // The last minute of winter time and the first of summer time.
+    const QDateTime switchToSummer(QDate(2026, 3, 29), QTime(1, 0), Qt::UTC);
+    view->addLine("V", switchToSummer.toMSecsSinceEpoch() - 1);
+    view->addLine("Q", switchToSummer.toMSecsSinceEpoch());
+    QString suggested;
+    QStringList warnings;
+    view->setSaveFileAsker([&](QWidget *, const QString &, const QString &suggestedPath, const QString &) {
+        suggested = suggestedPath;
+        return path;
+    });
+    view->setWarningBox([&](QWidget *, const QString &, const QString &text) { warnings << text; });
+
+    useContextMenu(*view, 1, QStringLiteral("Speichern unter …"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(path); }, 5000));
+
+    EXPECT_TRUE(warnings.isEmpty()) << warnings.join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(QFileInfo(suggested).fileName().contains(
+        QRegularExpression(QStringLiteral("^rix-term-\\d{8}-\\d{6}-antworten\\.txt$"))))
+        << suggested.toStdString();
+
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    const QString content = utf8(file.readAll());
+    ASSERT_FALSE(utf8.hasError());
+    QStringList lines = content.split(QLatin1Char('\n'));
+    ASSERT_EQ(lines.size(), view->count() + 1) << content.toStdString();
+    EXPECT_EQ(lines.takeLast(), QString()) << "the last line ends with a line break too";
+
+    for (int i = 0; i < view->count(); ++i) {
+        const int tab = lines[i].indexOf(QLatin1Char('\t'));
+        ASSERT_EQ(tab, 12) << lines[i].toStdString();
+        const QTime time = QTime::fromString(lines[i].left(tab), QStringLiteral("HH:mm:ss.zzz"));
+        ASSERT_TRUE(time.isValid()) << lines[i].toStdString();
+        EXPECT_EQ(time, QDateTime::fromMSecsSinceEpoch(view->lineTime(i)).time()) << lines[i].toStdString();
+        EXPECT_EQ(lines[i].mid(tab + 1), view->lineText(i)) << "line " << i;
+    }
+    EXPECT_EQ(lines[0].mid(13), QString::fromUtf8("A\u240D\u2401"));
+    EXPECT_EQ(lines[1].mid(13), QString::fromUtf8("\u00E4"));
+    EXPECT_EQ(lines[2].mid(13), QString());
+    EXPECT_EQ(lines[3].left(12), QStringLiteral("23:59:59.999"));
+    EXPECT_EQ(lines[4].left(12), QStringLiteral("00:00:00.007"));
+    EXPECT_EQ(lines[5].left(12), QStringLiteral("01:59:59.999"));
+    EXPECT_EQ(lines[6].left(12), QStringLiteral("03:00:00.000"));
+}
+
+TEST(LineView, SavingWhereNoFileCanBeMadeSaysWhyAndLeavesNothing)
+{
+    // A path below a regular file cannot be created, not even by root.
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    QFile blocker(dir.filePath(QStringLiteral("datei")));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    const QString path = dir.filePath(QStringLiteral("datei/liste.txt"));
+
+    LineView view;
+    view.addLine("SRF0F011");
+    view.setSaveFileAsker([&](QWidget *, const QString &, const QString &, const QString &) { return path; });
+    QStringList warnings;
+    view.setWarningBox([&](QWidget *, const QString &, const QString &text) { warnings << text; });
+
+    view.saveAs();
+
+    ASSERT_EQ(warnings.size(), 1);
+    EXPECT_TRUE(warnings[0].startsWith(QStringLiteral("Die Datei „%1“ konnte nicht gespeichert werden: ")
+                                           .arg(QDir::toNativeSeparators(path))))
+        << warnings[0].toStdString();
+    EXPECT_GT(warnings[0].size(), warnings[0].indexOf(QStringLiteral(": ")) + 2) << "a reason follows";
+    EXPECT_FALSE(QFileInfo::exists(path));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList{QStringLiteral("datei")});
+    EXPECT_EQ(QFileInfo(blocker).size(), 0);
+}
+
+TEST(LineView, TheWindowNamesEachListsSavedFile)
+{
+    MainWindow window;
+    const QDateTime at(QDate(2026, 12, 7), QTime(13, 5, 9));
+    EXPECT_EQ(window.lbrx->suggestedFileName(at), QStringLiteral("rix-term-20261207-130509-antworten.txt"));
+    EXPECT_EQ(window.lb2->suggestedFileName(at), QStringLiteral("rix-term-20261207-130509-befehle.txt"));
+}
+
+TEST(LineView, HoveringALineShowsItsTimeByteCountAndHex)
+{
+    auto view = shownView();
+    view->addLine(QByteArray("\r\xFF", 2), localTime(13, 5, 9, 42));
+    view->addLine("A", localTime(13, 5, 10, 0));
+
+    const QPoint at = centreOf(*view, 0);
+    QHelpEvent help(QEvent::ToolTip, at, view->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(view->viewport(), &help);
+    ASSERT_TRUE(QTest::qWaitFor([] { return QToolTip::isVisible(); }, 5000));
+    EXPECT_EQ(QToolTip::text(), QStringLiteral("13:05:09.042\n2 Bytes\n0D FF"));
+
+    EXPECT_EQ(view->lineToolTip(1), QStringLiteral("13:05:10.000\n1 Byte\n41"));
+    EXPECT_EQ(view->lineToolTip(2), QString());
+
+    // Below the last line there is nothing to tell.
+    const QPoint below(10, view->lineRect(1).bottom() + 2 * view->rowHeight());
+    QHelpEvent nothing(QEvent::ToolTip, below, view->viewport()->mapToGlobal(below));
+    QApplication::sendEvent(view->viewport(), &nothing);
+    EXPECT_TRUE(QTest::qWaitFor([] { return !QToolTip::isVisible(); }, 5000));
+}
+
+TEST(LineView, ToolTipShowsTheFirst64BytesInHexThenAnEllipsis)
+{
+    LineView view;
+    QByteArray bytes;
+    for (int b = 0; b < 100; ++b)
+        bytes.append(char(b));
+    view.addLine(bytes);
+    view.addLine(bytes.left(64));
+
+    QStringList rows;
+    for (int row = 0; row < 4; ++row) {
+        QStringList hex;
+        for (int b = row * 16; b < row * 16 + 16; ++b)
+            hex << QString::asprintf("%02X", b);
+        rows << hex.join(QLatin1Char(' '));
+    }
+    const QStringList longTip = view.lineToolTip(0).split(QLatin1Char('\n'));
+    ASSERT_EQ(longTip.size(), 6);
+    EXPECT_EQ(longTip[1], QStringLiteral("100 Bytes"));
+    EXPECT_EQ(longTip.mid(2, 3), rows.mid(0, 3));
+    EXPECT_EQ(longTip[5], rows[3] + QStringLiteral(" …"));
+
+    const QStringList exactTip = view.lineToolTip(1).split(QLatin1Char('\n'));
+    EXPECT_EQ(exactTip[1], QStringLiteral("64 Bytes"));
+    EXPECT_EQ(exactTip.mid(2), rows);
 }

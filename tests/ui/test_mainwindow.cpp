@@ -1,5 +1,10 @@
 // What the window tells a screen reader and the mouse pointer about its controls.
 #include "support/harness.h"
+#include "ui/germantexts.h"
+
+#include <QAbstractButton>
+#include <QCoreApplication>
+#include <QMessageBox>
 
 #include <QAccessible>
 #include <QHelpEvent>
@@ -41,4 +46,17 @@ TEST(ConnectionLabel, ItsToolTipIsItsWholeTextAfterEveryChange)
     EXPECT_EQ(h.w.lbl1->text(), "(3) COM2:4800,n,8,1");
     EXPECT_EQ(tipShown(), h.w.lbl1->text());
     QToolTip::hideText();
+}
+
+TEST(GermanQtTexts, TheDetailsButtonOfABoxIsGerman)
+{
+    GermanQtTexts texts;
+    QCoreApplication::installTranslator(&texts);
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("RIX-TERM"), QStringLiteral("Text"));
+    box.setDetailedText(QStringLiteral("Grund"));
+    QStringList labels;
+    for (QAbstractButton *button : box.buttons())
+        labels << button->text();
+    QCoreApplication::removeTranslator(&texts);
+    EXPECT_TRUE(labels.contains(QStringLiteral("Details \u2026"))) << labels.join(QLatin1Char('|')).toStdString();
 }

@@ -1,6 +1,7 @@
-#include "shared/program.h"
+#include "app/ending.h"
 
 #include "serial/serialchannel.h"
+#include "shared/program.h"
 #include "shared/programstate.h"
 #include "shared/seams.h"
 #include "ui/mainwindow.h"

@@ -1,0 +1,155 @@
+// Texts at the unit's own pace (rix-sim paces every byte at the line's rate): each arrives
+// whole as one line, however long it takes on the line, and a user's action in the middle
+// of one comes after it.
+#include "liveunit.h"
+
+#include "ui/lineview.h"
+
+#include <QTimer>
+#include <cstdio>
+
+using namespace e2e;
+using namespace testsupport;
+using namespace std::chrono_literals;
+
+namespace {
+// A text without CR or LF that does not repeat within 64 characters.
+std::string textOf(int length)
+{
+    std::string text;
+    for (int i = 0; int(text.size()) < length; ++i)
+        text += char('!' + (i * 7) % 90);
+    return text;
+}
+
+QByteArray bytes(const std::string &text) { return QByteArray(text.data(), qsizetype(text.size())); }
+
+QByteArray joined(const LineView &list)
+{
+    QByteArray all;
+    for (int i = 0; i < list.count(); ++i)
+        all += list.lineBytes(i);
+    return all;
+}
+} // namespace
+
+class ReceivingAtTheUnitsPace : public LiveUnit {
+protected:
+    void startUnitWithVersion(const std::string &version, bool echo)
+    {
+        rixsim::Unit unit(echo);
+        unit.setVersionText(version);
+        sim = std::make_unique<rixsim::BackgroundSimulator>(rixsim::TransportOptions{}, unit);
+    }
+    Clock::time_point lastSentTime() const { return eventsOf(sim->log(), TrafficEvent::Kind::Sent).back().time; }
+};
+
+TEST_F(ReceivingAtTheUnitsPace, At4800WithEchoAParameterAndALongVersionAreEachOneWholeLine)
+{
+    const std::string version = textOf(60);
+    startUnitWithVersion(version, true);
+    connectProgram(QStringLiteral("4800"));
+
+    program.click(program.w.cmdF0);
+    ASSERT_TRUE(listHas(program.w.lbrx, 1));
+    EXPECT_EQ(program.w.lbrx->lineBytes(0), "F011");
+
+    // "$RSV" echoed, "SV" and 60 characters: about 140 ms on the line at 4800.
+    program.click(program.w.cmdVersion);
+    ASSERT_TRUE(listHas(program.w.lbrx, 2));
+    runEventsFor(200ms);
+    EXPECT_EQ(program.w.lbrx->count(), 2);
+    EXPECT_EQ(program.w.lbrx->lineBytes(1), bytes(version));
+    EXPECT_EQ(program.w.lb2->count(), 2);
+    EXPECT_EQ(program.w.lb2->lineBytes(1), "$RSV");
+}
+
+TEST_F(ReceivingAtTheUnitsPace, UnaskedLongTextsAndATrickleAreOneLineEach)
+{
+    startUnit({}, true);
+    connectProgram(QStringLiteral("4800"));
+    const std::string at4800 = textOf(150);   // about 310 ms on the line
+    sim->sendUnasked(at4800 + "\r\n");
+    ASSERT_TRUE(listHas(program.w.lbrx, 1));
+    runEventsFor(100ms);
+    EXPECT_EQ(program.w.lbrx->count(), 1);
+    EXPECT_EQ(program.w.lbrx->lineBytes(0), bytes(at4800));
+
+    // The same unit after a reconnect at 19200.
+    program.click(program.w.cmdAUS);
+    ASSERT_TRUE(unitReceived(1));
+    connectProgram(QStringLiteral("19200"));
+    const std::string at19200 = textOf(300);
+    sim->sendUnasked(at19200 + "\r\n");
+    ASSERT_TRUE(listHas(program.w.lbrx, 2));
+    runEventsFor(100ms);
+    EXPECT_EQ(program.w.lbrx->count(), 2);
+    EXPECT_EQ(program.w.lbrx->lineBytes(1), bytes(at19200));
+
+    // One byte every 15 ms for 2 s: never a 20 ms pause, so never a new line.
+    const std::string trickle = textOf(133);
+    sim->sendUnasked(trickle, 15ms);
+    ASSERT_TRUE(waitUntil([&] { return program.w.lbrx->count() >= 3; }, 10s));
+    runEventsFor(100ms);
+    EXPECT_EQ(program.w.lbrx->count(), 3);
+    EXPECT_EQ(program.w.lbrx->lineBytes(2), bytes(trickle));
+}
+
+TEST_F(ReceivingAtTheUnitsPace, TwoTextsDuringTheSendPauseAreOneBurstAfterIt)
+{
+    startUnit();
+    connectProgram();
+    program.typeCommandLine(QStringLiteral("hello"));   // the unit ignores it
+    QTimer::singleShot(20, [&] { sim->sendUnasked("ABC"); });
+    QTimer::singleShot(50, [&] { sim->sendUnasked("DEF"); });
+    program.press(program.w.cmdSendentx);   // 275 ms pause; the timers fire inside it
+    const auto pauseEnd = Clock::now();
+    ASSERT_EQ(eventsOf(sim->log(), TrafficEvent::Kind::Sent).size(), 2u);
+    EXPECT_LT(lastSentTime(), pauseEnd);
+    program.release(program.w.cmdSendentx);
+    ASSERT_TRUE(listHas(program.w.lbrx, 1));
+    runEventsFor(100ms);
+    EXPECT_EQ(program.w.lbrx->count(), 1);
+    EXPECT_EQ(program.w.lbrx->lineBytes(0), "ABCDEF");
+}
+
+TEST_F(ReceivingAtTheUnitsPace, AButtonPressedWhileATextArrivesActsAfterIt)
+{
+    startUnit({}, true);
+    connectProgram(QStringLiteral("4800"));
+    const std::string text = textOf(144);   // about 300 ms at 4800
+    sim->sendUnasked(text);
+    ASSERT_TRUE(waitUntil([&] { return program.burst.isOpen(); }));
+    program.click(program.w.cmdF0);   // waits for the text to end, then sends
+
+    ASSERT_TRUE(unitReceived(1));
+    const auto textEnd = eventsOf(sim->log(), TrafficEvent::Kind::Sent).front().time;
+    const auto commandAt = eventsOf(sim->log(), TrafficEvent::Kind::Received).front().time;
+    EXPECT_GT(commandAt, textEnd) << "the command went out while the text was still arriving";
+    ASSERT_TRUE(listHas(program.w.lbrx, 2));
+    EXPECT_EQ(program.w.lbrx->lineBytes(0), bytes(text));
+    EXPECT_EQ(program.w.lbrx->lineBytes(1), "F011");
+}
+
+TEST_F(ReceivingAtTheUnitsPace, AClickDuringAnEndlessTextIsHandledWithinASecondAndNothingIsLost)
+{
+    startUnit();
+    connectProgram();
+    const std::string text = textOf(5760);   // 3 s at 19200 without a pause
+    sim->sendUnasked(text);
+    ASSERT_TRUE(waitUntil([&] { return program.burst.isOpen(); }));
+    const auto clickedAt = Clock::now();
+    program.press(program.w.cmdF0);
+    const double waitedMs = millisecondsBetween(clickedAt, Clock::now());
+    program.release(program.w.cmdF0);
+    EXPECT_LT(waitedMs, 1500.0) << "the click waited for the whole text";
+    EXPECT_GT(waitedMs, 900.0) << "the click did not wait for the burst";
+    std::printf("[figure] a click during an endless text: handled after %.0f ms\n", waitedMs);
+
+    // The unit answers after its text; the rest of the text and the answer follow whole.
+    const QByteArray expected = bytes(text) + "SRF0F011";
+    ASSERT_TRUE(waitUntil([&] { return joined(*program.w.lbrx).size() >= expected.size(); }, 10s));
+    runEventsFor(100ms);
+    EXPECT_EQ(joined(*program.w.lbrx), expected);
+    EXPECT_EQ(received(), (std::vector<std::string>{"$RSRF0"}));
+}
