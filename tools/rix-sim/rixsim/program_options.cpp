@@ -154,9 +154,6 @@ ParsedArguments parseArguments(const std::vector<std::string> &arguments)
         bool takesValue;
         Setter set;
     };
-    // --send-every takes its text as the argument after its period, which
-    // getopt_long cannot express; the loop below handles it.
-    const std::string sendEvery = "send-every";
     const std::vector<Option> table = {
         {"help", false, flag([&result] { result.action = ParsedArguments::Action::Help; })},
         {"version", false, flag([&result] {
@@ -173,6 +170,8 @@ ParsedArguments parseArguments(const std::vector<std::string> &arguments)
              auto text = resolveEscapes(v);
              return text ? (o.sendAtStart = std::move(*text), true) : false;
          }},
+        // No setter: its text is the argument after its period, which getopt_long
+        // cannot express, so the loop takes it.
         {"send-every", true, {}},
         {"version-text", true, [&o](const std::string &v) {
              auto text = resolveEscapes(v);
@@ -234,7 +233,7 @@ ParsedArguments parseArguments(const std::vector<std::string> &arguments)
         if (code == ':')
             return fail("option " + name + " needs a value");
         const std::string value = known.takesValue ? optarg : "";
-        if (known.name == sendEvery) {
+        if (!known.set) {
             const auto period = parseMilliseconds(value);
             if (!period || period->count() == 0)
                 return fail("bad value for " + name + ": '" + value + "'");
