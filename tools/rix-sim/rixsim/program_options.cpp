@@ -2,7 +2,8 @@
 
 #include <cmath>
 #include <functional>
-#include <map>
+
+#include <getopt.h>
 
 namespace rixsim {
 namespace {
@@ -145,22 +146,40 @@ ParsedArguments parseArguments(const std::vector<std::string> &arguments)
             return value ? (target = *value, true) : false;
         });
     };
-    const std::map<std::string, Setter> valued = {
-        {"--delay", ms(o.answerDelay)},
-        {"--split-ms", ms(o.splitGap)},
-        {"--flood", seconds(o.flood)},
-        {"--hangup-after", seconds(o.hangupAfter)},
-        {"--send", [&o](const std::string &v) {
+    const auto flag = [](auto apply) {
+        return Setter([apply](const std::string &) { return apply(), true; });
+    };
+    struct Option {
+        const char *name;
+        bool takesValue;
+        Setter set;
+    };
+    const std::vector<Option> table = {
+        {"help", false, flag([&result] { result.action = ParsedArguments::Action::Help; })},
+        {"version", false, flag([&result] {
+             if (result.action != ParsedArguments::Action::Help)
+                 result.action = ParsedArguments::Action::Version;
+         })},
+        {"echo", false, flag([&o] { o.echo = true; })},
+        {"no-pace", false, flag([&o] { o.paced = false; })},
+        {"delay", true, ms(o.answerDelay)},
+        {"split-ms", true, ms(o.splitGap)},
+        {"flood", true, seconds(o.flood)},
+        {"hangup-after", true, seconds(o.hangupAfter)},
+        {"send", true, [&o](const std::string &v) {
              auto text = resolveEscapes(v);
              return text ? (o.sendAtStart = std::move(*text), true) : false;
          }},
-        {"--version-text", [&o](const std::string &v) {
+        // No setter: its text is the argument after its period, which getopt_long
+        // cannot express, so the loop takes it.
+        {"send-every", true, {}},
+        {"version-text", true, [&o](const std::string &v) {
              auto text = resolveEscapes(v);
              return text ? (o.versionText = std::move(*text), true) : false;
          }},
-        {"--device", [&o](const std::string &v) { return !v.empty() && (o.device = v, true); }},
-        {"--link", [&o](const std::string &v) { return !v.empty() && (o.link = v, true); }},
-        {"--baud", [&o](const std::string &v) {
+        {"device", true, [&o](const std::string &v) { return !v.empty() && (o.device = v, true); }},
+        {"link", true, [&o](const std::string &v) { return !v.empty() && (o.link = v, true); }},
+        {"baud", true, [&o](const std::string &v) {
              const auto value = parseMilliseconds(v); // the same whole-number rule
              if (!value || value->count() == 0 || value->count() > 4000000)
                  return false;
@@ -169,42 +188,58 @@ ParsedArguments parseArguments(const std::vector<std::string> &arguments)
          }},
     };
 
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        const std::string &argument = arguments[i];
-        if (argument == "--help")
-            result.action = ParsedArguments::Action::Help;
-        else if (argument == "--version" && result.action != ParsedArguments::Action::Help)
-            result.action = ParsedArguments::Action::Version;
-        if (argument == "--help" || argument == "--version")
-            continue;
-        if (argument == "--echo") {
-            o.echo = true;
-            continue;
+    // Above every character value, so an option's code never looks like '?' or ':'.
+    constexpr int firstCode = 256;
+    std::vector<option> longOptions;
+    for (std::size_t i = 0; i < table.size(); ++i)
+        longOptions.push_back({table[i].name, table[i].takesValue ? required_argument : no_argument, nullptr,
+                               firstCode + static_cast<int>(i)});
+    longOptions.push_back({nullptr, 0, nullptr, 0});
+
+    // getopt_long wants a writable argv that starts with the program's name.
+    std::string programName = "rix-sim";
+    std::vector<std::string> words = arguments;
+    std::vector<char *> argv{programName.data()};
+    for (std::string &word : words)
+        argv.push_back(word.data());
+    argv.push_back(nullptr);
+    const int argc = static_cast<int>(words.size()) + 1;
+
+    // getopt_long keeps its place in globals; 0 makes glibc start afresh, so
+    // the parser gives the same answer on every call. The messages are ours
+    // (opterr 0), one line each. "+" stops at the first word that is not an
+    // option instead of moving it to the end, so that word is reported in order;
+    // ":" tells a missing value apart from an unknown option.
+    optind = 0;
+    opterr = 0;
+    for (;;) {
+        const int at = optind == 0 ? 1 : optind;
+        const int code = getopt_long(argc, argv.data(), "+:", longOptions.data(), nullptr);
+        if (code == -1) {
+            // A plain word, or "--", which getopt_long takes as the end of the options.
+            if (at < argc)
+                return fail("unknown option: " + std::string(argv[at]));
+            break;
         }
-        if (argument == "--no-pace") {
-            o.paced = false;
-            continue;
-        }
-        const std::size_t equals = argument.find('=');
-        const std::string name = argument.substr(0, equals);
-        const auto option = valued.find(name);
-        if (option == valued.end() && name != "--send-every")
+        const std::string argument = argv[at];
+        if (code == '?')
             return fail("unknown option: " + argument);
-        std::string value;
-        if (equals != std::string::npos) {
-            value = argument.substr(equals + 1);
-        } else if (i + 1 < arguments.size()) {
-            value = arguments[++i];
-        } else {
+        const Option &known = table[static_cast<std::size_t>((code == ':' ? optopt : code) - firstCode)];
+        const std::string name = "--" + std::string(known.name);
+        // getopt_long takes any unambiguous abbreviation; the names are only
+        // taken in full, so that a later option cannot change what one means.
+        if (argument.substr(0, argument.find('=')) != name)
+            return fail("unknown option: " + argument);
+        if (code == ':')
             return fail("option " + name + " needs a value");
-        }
-        if (name == "--send-every") {
+        const std::string value = known.takesValue ? optarg : "";
+        if (!known.set) {
             const auto period = parseMilliseconds(value);
             if (!period || period->count() == 0)
                 return fail("bad value for " + name + ": '" + value + "'");
-            if (i + 1 == arguments.size())
+            if (optind >= argc)
                 return fail("option " + name + " needs a text after its period");
-            const std::string &text = arguments[++i];
+            const std::string text = argv[optind++];
             auto bytes = resolveEscapes(text);
             if (!bytes || bytes->empty())
                 return fail("bad text for " + name + ": '" + text + "'");
@@ -212,7 +247,7 @@ ParsedArguments parseArguments(const std::vector<std::string> &arguments)
             o.sendEveryText = std::move(*bytes);
             continue;
         }
-        if (!option->second(value))
+        if (!known.set(value))
             return fail("bad value for " + name + ": '" + value + "'");
     }
     return result;
