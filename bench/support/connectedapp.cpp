@@ -1,17 +1,12 @@
 #include "support/connectedapp.h"
 
+#include "support/userinput.h"
+
 #include <QEventLoop>
 #include <QTest>
 #include <QTimer>
 
 namespace bench {
-
-namespace {
-QPoint centreInWindow(QWidget *control, QWidget *window)
-{
-    return control->mapTo(window, control->rect().center());
-}
-} // namespace
 
 ConnectedApp::ConnectedApp()
 {
@@ -21,12 +16,12 @@ ConnectedApp::ConnectedApp()
 
 void ConnectedApp::press(QWidget *control)
 {
-    QTest::mousePress(window().windowHandle(), Qt::LeftButton, {}, centreInWindow(control, &window()));
+    userinput::press(window(), control);
 }
 
 void ConnectedApp::release(QWidget *control)
 {
-    QTest::mouseRelease(window().windowHandle(), Qt::LeftButton, {}, centreInWindow(control, &window()));
+    userinput::release(window(), control);
 }
 
 void ConnectedApp::click(QWidget *control)
@@ -38,9 +33,7 @@ void ConnectedApp::click(QWidget *control)
 bool ConnectedApp::connectTo(const QString &port, const QString &baud, const QString &digit)
 {
     MainWindow &w = window();
-    w.cbCOM->setEditText(port);
-    w.cbbaud->setEditText(baud);
-    w.cbAdr->setCurrentIndex(w.cbAdr->findText(digit));
+    userinput::chooseConnection(w, port, baud, digit);
     click(w.cmdEIN);
     return !w.cmdEIN->isEnabled() && w.tmr1.isActive();
 }

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
+#include <pty.h>
 #include <stdexcept>
 #include <string>
 #include <termios.h>
@@ -41,31 +42,19 @@ bool waitFor(int fd, short events, const QDeadlineTimer &deadline)
 
 Pty::Pty()
 {
-    master_ = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-    if (master_ < 0)
-        fail("posix_openpt");
-    if (::grantpt(master_) != 0 || ::unlockpt(master_) != 0) {
-        ::close(master_);
-        fail("grantpt/unlockpt");
-    }
-    char name[128] = {};
-    if (::ptsname_r(master_, name, sizeof name) != 0) {
-        ::close(master_);
-        fail("ptsname_r");
-    }
+    char name[4096] = {};
+    if (::openpty(&master_, &slave_, name, nullptr, nullptr) != 0)
+        fail("openpty");
     slavePath_ = QString::fromLocal8Bit(name);
-    slave_ = ::open(name, O_RDWR | O_NOCTTY | O_CLOEXEC);
+    // Raw, as a serial line in 8N1 without any processing; the rate stays the system's.
     termios tio{};
-    if (slave_ < 0 || ::tcgetattr(slave_, &tio) != 0) {
-        ::close(master_);
-        fail("open slave");
-    }
+    if (::tcgetattr(slave_, &tio) != 0)
+        fail("tcgetattr");
     ::cfmakeraw(&tio);
-    if (::tcsetattr(slave_, TCSANOW, &tio) != 0) {
-        ::close(slave_);
-        ::close(master_);
+    if (::tcsetattr(slave_, TCSANOW, &tio) != 0)
         fail("tcsetattr");
-    }
+    for (const int fd : {master_, slave_})
+        ::fcntl(fd, F_SETFD, FD_CLOEXEC);
     ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
 }
 
