@@ -11,6 +11,12 @@ constexpr int kDcd = 1, kRi = 2, kDsr = 3, kCts = 4;
 
 void setLit(QLabel *lamp, bool lit)
 {
+    // Refreshed at every tick; a lamp that already shows its state is left alone, so an
+    // idle connection costs no palette work.
+    const bool shownLit = lamp->testAttribute(Qt::WA_SetPalette)
+                          && lamp->palette().color(QPalette::WindowText) == lampRed();
+    if (lit == shownLit && (lit || !lamp->testAttribute(Qt::WA_SetPalette)))
+        return;
     if (lit) {
         QPalette palette = lamp->palette();
         palette.setColor(QPalette::WindowText, lampRed());
