@@ -26,15 +26,13 @@ void ConnectedApp::release(QWidget *control)
 
 void ConnectedApp::click(QWidget *control)
 {
-    press(control);
-    release(control);
+    userinput::click(window(), control);
 }
 
 bool ConnectedApp::connectTo(const QString &port, const QString &baud, const QString &digit)
 {
     MainWindow &w = window();
-    userinput::chooseConnection(w, port, baud, digit);
-    click(w.cmdEIN);
+    userinput::connect(w, port, baud, digit);
     return !w.cmdEIN->isEnabled() && w.tmr1.isActive();
 }
 

@@ -36,14 +36,14 @@ void Harness::release(QWidget *control, Qt::MouseButton button)
 
 void Harness::click(QWidget *control, Qt::MouseButton button)
 {
-    press(control, button);
-    release(control, button);
+    showWindow();
+    userinput::click(w, control, button);
 }
 
 void Harness::connectWith(const QString &port, const QString &baud, const QString &digit)
 {
-    userinput::chooseConnection(w, port, baud, digit);
-    click(w.cmdEIN);
+    showWindow();
+    userinput::connect(w, port, baud, digit);
 }
 
 void Harness::tick()

@@ -37,14 +37,12 @@ void LiveProgram::release(QWidget *control, Qt::MouseButton button)
 
 void LiveProgram::click(QWidget *control, Qt::MouseButton button)
 {
-    press(control, button);
-    release(control, button);
+    userinput::click(w, control, button);
 }
 
 void LiveProgram::connectTo(const QString &port, const QString &baud, const QString &digit)
 {
-    userinput::chooseConnection(w, port, baud, digit);
-    click(w.cmdEIN);
+    userinput::connect(w, port, baud, digit);
 }
 
 void LiveProgram::typeCommandLine(const QString &text)

@@ -24,11 +24,23 @@ void release(MainWindow &w, QWidget *control, Qt::MouseButton button)
     QTest::mouseRelease(w.windowHandle(), button, {}, centreInWindow(control, &w));
 }
 
+void click(MainWindow &w, QWidget *control, Qt::MouseButton button)
+{
+    press(w, control, button);
+    release(w, control, button);
+}
+
 void chooseConnection(MainWindow &w, const QString &port, const QString &baud, const QString &digit)
 {
     w.cbCOM->setEditText(port);
     w.cbbaud->setEditText(baud);
     w.cbAdr->setCurrentIndex(w.cbAdr->findText(digit));
+}
+
+void connect(MainWindow &w, const QString &port, const QString &baud, const QString &digit)
+{
+    chooseConnection(w, port, baud, digit);
+    click(w, w.cmdEIN);
 }
 
 } // namespace userinput

@@ -11,6 +11,9 @@ class QWidget;
 namespace userinput {
 void press(MainWindow &w, QWidget *control, Qt::MouseButton button = Qt::LeftButton);
 void release(MainWindow &w, QWidget *control, Qt::MouseButton button = Qt::LeftButton);
+void click(MainWindow &w, QWidget *control, Qt::MouseButton button = Qt::LeftButton);
 // Types the port, chooses baud rate and address digit in the connection boxes.
 void chooseConnection(MainWindow &w, const QString &port, const QString &baud, const QString &digit);
+// Chooses the connection and clicks "Verbinden".
+void connect(MainWindow &w, const QString &port, const QString &baud, const QString &digit);
 } // namespace userinput
