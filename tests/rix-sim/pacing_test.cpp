@@ -2,6 +2,7 @@
 // program set, as the receiving side of a real line sees them.
 #include "rixsim/background_simulator.h"
 #include "terminal_side.h"
+#include "traffic_events.h"
 
 #include <gtest/gtest.h>
 
@@ -45,23 +46,11 @@ double spreadMs(const Chunks &chunks)
     return millisBetween(chunks.front().time, chunks.back().time);
 }
 
-std::vector<TrafficEvent> eventsOf(const rixsim::TrafficLog &log, Kind kind)
-{
-    std::vector<TrafficEvent> out;
-    for (auto &event : log.snapshot())
-        if (event.kind == kind)
-            out.push_back(event);
-    return out;
-}
+using rixsim::testing::eventsOf;
 
 bool waitForCount(const rixsim::TrafficLog &log, Kind kind, std::size_t count)
 {
-    return log.waitFor([&](const std::vector<TrafficEvent> &events) {
-        std::size_t n = 0;
-        for (const auto &e : events)
-            n += e.kind == kind ? 1 : 0;
-        return n >= count;
-    }, generous);
+    return rixsim::testing::waitForCount(log, kind, count, generous);
 }
 
 // A late wake-up of the reading thread only ever makes a byte look later.

@@ -3,6 +3,7 @@
 #include "rixsim/background_simulator.h"
 #include "rixsim/flood.h"
 #include "terminal_side.h"
+#include "traffic_events.h"
 
 #include <gtest/gtest.h>
 
@@ -22,23 +23,11 @@ using Kind = TrafficEvent::Kind;
 
 constexpr auto generous = 3000ms;
 
-std::vector<TrafficEvent> eventsOf(const rixsim::TrafficLog &log, Kind kind)
-{
-    std::vector<TrafficEvent> out;
-    for (auto &event : log.snapshot())
-        if (event.kind == kind)
-            out.push_back(event);
-    return out;
-}
+using rixsim::testing::eventsOf;
 
 bool waitForCount(const rixsim::TrafficLog &log, Kind kind, std::size_t count)
 {
-    return log.waitFor([&](const std::vector<TrafficEvent> &events) {
-        std::size_t n = 0;
-        for (const auto &e : events)
-            n += e.kind == kind ? 1 : 0;
-        return n >= count;
-    }, generous);
+    return rixsim::testing::waitForCount(log, kind, count, generous);
 }
 
 bool waitForNote(const rixsim::TrafficLog &log, const std::string &start,
