@@ -126,7 +126,7 @@ TEST_F(EndingTheConnection, WaitingForTheLostPortConnectsAgainWhenItIsBack)
     QTemporaryDir dir;
     const QString link = dir.filePath(QStringLiteral("unit"));
     rixsim::TransportOptions options;
-    options.hangupAfter = 800ms;
+    options.hangupAfter = 1500ms;
     startUnit(options);
     ASSERT_TRUE(QFile::link(unitPath(), link));
     program.connectTo(link);
@@ -155,7 +155,7 @@ TEST_F(EndingTheConnection, WaitingForTheLostPortConnectsAgainWhenItIsBack)
 TEST_F(EndingTheConnection, CancellingTheWaitLeavesTheProgramDisconnected)
 {
     rixsim::TransportOptions options;
-    options.hangupAfter = 500ms;
+    options.hangupAfter = 1500ms;
     startUnit(options);
     connectProgram();
     program.box.waitForThePort = true;
