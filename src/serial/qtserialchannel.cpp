@@ -196,9 +196,11 @@ std::optional<std::uint32_t> QtSerialChannel::modemStatus()
         return std::nullopt;
     const QSerialPort::PinoutSignals pins = port_.pinoutSignals();
     if (port_.error() != QSerialPort::NoError) {
-        // No modem lines (a pseudo-terminal) or the query failed: the lamps stay dark.
+        // No modem lines (a pseudo-terminal) or the query failed: the lamps stay dark. Its
+        // errno is spent here, so a later loss is not reported with it.
         if (port_.isOpen())
             port_.clearError();
+        errno = 0;
         return std::nullopt;
     }
     std::uint32_t bits = 0;
