@@ -54,15 +54,13 @@ void guarded(Program &p, Handler handler, bool afterBurst)
         return;
     } catch (const PortLostError &e) {
         qCWarning(lcSerial).noquote() << "port lost, error" << e.number() << ":" << e.what();
-        const PortLostError lost = e;
         closeBurstWithoutPort(p);
-        report(p, [&] { ReportLostPort(p, lost); });
+        report(p, [&] { ReportLostPort(p, e); });
         return;
     } catch (const PortOpenError &e) {
         qCWarning(lcSerial).noquote() << "port not opened, error" << e.number() << ":" << e.what();
-        const PortOpenError refused = e;
         closeBurstWithoutPort(p);
-        report(p, [&] { ReportOpenFailure(p, refused); });
+        report(p, [&] { ReportOpenFailure(p, e); });
         return;
     } catch (const RixError &e) {
         qCCritical(lcApp).noquote() << "error" << e.number() << ":" << e.what();
