@@ -1,0 +1,35 @@
+#pragma once
+// A unit's parameter set as a text file: one "Fn=XXXX" line per parameter, `#` comments,
+// each value explained from the parameter descriptions.
+
+#include <QString>
+
+#include <array>
+#include <optional>
+#include <variant>
+
+struct ParameterSet {
+    std::array<std::optional<QString>, 7> value;   // index n = parameter Fn; four upper-case hex digits
+};
+
+// What the file's header names: where and when the set was read. Empty fields are left out.
+struct SetHeader {
+    QString port, baud, address, date, programVersion;
+};
+
+// The whole file as UTF-8 text: header comment, then the present parameters F0..F6 in order,
+// each with its explanation. Lines end with LF.
+QString printParameterSet(const ParameterSet &set, const SetHeader &header);
+
+struct SetParseError {
+    int line;       // counted from 1
+    QString what;   // German
+};
+
+// Parses a file's text. Comments, blank lines, blanks around key and value, CR LF line ends
+// and a leading byte-order mark are allowed; the file may hold any subset of F0..F6, even none.
+// Values are taken in either case and stored upper case. Stops at the first bad line.
+std::variant<ParameterSet, SetParseError> parseParameterSet(const QString &text);
+
+// Exactly four hexadecimal digits (0-9, A-F, a-f), nothing around them.
+bool isParameterValue(const QString &text);
