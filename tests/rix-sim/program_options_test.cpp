@@ -32,6 +32,20 @@ TEST(ProgramOptions, NoArgumentsRunsWithDefaults)
     EXPECT_EQ(rixsim::unitFor(parsed.options).versionText(), rixsim::Unit::defaultVersionText);
 }
 
+TEST(ProgramOptions, FaultOptionsReachTheUnit)
+{
+    const auto parsed = parse({"--ignore-writes", "--mute", "F3", "--mute=f5"});
+    ASSERT_EQ(parsed.action, Action::Run) << parsed.error;
+    rixsim::Unit unit = rixsim::unitFor(parsed.options);
+    EXPECT_FALSE(unit.keepsWrites());
+    EXPECT_TRUE(unit.muted(3));
+    EXPECT_TRUE(unit.muted(5));
+    EXPECT_FALSE(unit.muted(4));
+    EXPECT_TRUE(rixsim::unitFor(parse({}).options).keepsWrites());
+    EXPECT_EQ(parse({"--mute", "F7"}).action, Action::Error);
+    EXPECT_EQ(parse({"--mute", "3"}).action, Action::Error);
+}
+
 TEST(ProgramOptions, EveryOptionReachesItsField)
 {
     const auto parsed = parse({"--echo", "--delay", "50", "--split-ms=40", "--send", "HI\\r\\n", "--flood", "1.5",

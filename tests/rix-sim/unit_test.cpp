@@ -186,4 +186,22 @@ TEST(UnitVersion, AnswersWithTheTextItWasGiven)
     EXPECT_EQ(unit.versionText(), text);
 }
 
+TEST(UnitFaults, UnitThatIgnoresWritesAnswersThemButKeepsTheOldValue)
+{
+    rixsim::Unit unit;
+    unit.setKeepsWrites(false);
+    EXPECT_EQ(unit.respond("$RSPF30e3c"), "SPF30E3C\r\n");
+    EXPECT_EQ(unit.respond("$RSRF3"), "SRF30E28\r\n");
+}
+
+TEST(UnitFaults, MutedParameterAnswersNeitherReadNorWriteOthersStillDo)
+{
+    rixsim::Unit unit;
+    unit.setMuted(3, true);
+    EXPECT_EQ(unit.respond("$RSRF3"), "");
+    EXPECT_EQ(unit.respond("$RSPF30E3C"), "");
+    EXPECT_EQ(unit.parameter(3), "0E28");
+    EXPECT_EQ(unit.respond("$RSRF4"), "SRF40E0E\r\n");
+}
+
 } // namespace

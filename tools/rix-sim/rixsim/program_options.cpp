@@ -109,6 +109,9 @@ std::string usageText()
            "                        (escapes as for --send)\n"
            "  --version-text TEXT   answer V with TEXT instead of \"rix-sim 1.0\"\n"
            "                        (escapes as for --send)\n"
+           "  --ignore-writes       answer parameter writes but keep the old values\n"
+           "  --mute PARAM          never answer reads or writes of PARAM (F0 ... F6);\n"
+           "                        may be given more than once\n"
            "  --no-pace             send every byte at once; without it each byte takes 10 bits\n"
            "                        at the rate the terminal program set (--baud with --device)\n"
            "  --flood SECONDS       send numbered lines back to back for SECONDS\n"
@@ -162,6 +165,13 @@ ParsedArguments parseArguments(const std::vector<std::string> &arguments)
          })},
         {"echo", false, flag([&o] { o.echo = true; })},
         {"no-pace", false, flag([&o] { o.paced = false; })},
+        {"ignore-writes", false, flag([&o] { o.ignoreWrites = true; })},
+        {"mute", true, [&o](const std::string &v) {
+             if (v.size() != 2 || (v[0] != 'F' && v[0] != 'f') || v[1] < '0' || v[1] >= '0' + Unit::parameterCount)
+                 return false;
+             o.muted[static_cast<std::size_t>(v[1] - '0')] = true;
+             return true;
+         }},
         {"delay", true, ms(o.answerDelay)},
         {"split-ms", true, ms(o.splitGap)},
         {"flood", true, seconds(o.flood)},
@@ -270,6 +280,9 @@ TransportOptions transportOptionsFor(const ProgramOptions &options)
 Unit unitFor(const ProgramOptions &options)
 {
     Unit unit(options.echo);
+    unit.setKeepsWrites(!options.ignoreWrites);
+    for (int index = 0; index < Unit::parameterCount; ++index)
+        unit.setMuted(index, options.muted[static_cast<std::size_t>(index)]);
     if (options.versionText)
         unit.setVersionText(*options.versionText);
     return unit;

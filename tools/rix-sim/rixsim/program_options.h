@@ -2,6 +2,7 @@
 
 #include "rixsim/transport.h"
 
+#include <array>
 #include <chrono>
 #include <optional>
 #include <string>
@@ -27,6 +28,8 @@ struct ProgramOptions {
     std::optional<std::string> device;
     int baud = 19200;
     std::optional<std::string> link;
+    bool ignoreWrites = false;
+    std::array<bool, Unit::parameterCount> muted{};
 };
 
 struct ParsedArguments {

@@ -82,21 +82,22 @@ std::string Unit::answerFor(char address, std::string_view letters)
 
     if (letters.size() == 3 && letters[0] == 'R') {
         const int index = parameterIndex(letters, 1);
-        if (index < 0)
+        if (index < 0 || muted(index))
             return {};
         return head.append(letters).append(parameters_[static_cast<std::size_t>(index)]).append(lineEnd);
     }
     if (letters.size() >= 3 && letters[0] == 'P') {
         const int index = parameterIndex(letters, 1);
-        if (index < 0)
+        if (index < 0 || muted(index))
             return {};
         const std::string_view name = letters.substr(0, 3);
         const std::string_view value = letters.substr(3);
         if (!isHex(value, 4))
             return head.append(name).append("?").append(lineEnd);
         // Reads compare against the stored text, so keep one spelling of it.
-        parameters_[static_cast<std::size_t>(index)] = upper(value);
-        return head.append(name).append(parameters_[static_cast<std::size_t>(index)]).append(lineEnd);
+        if (keepsWrites_)
+            parameters_[static_cast<std::size_t>(index)] = upper(value);
+        return head.append(name).append(upper(value)).append(lineEnd);
     }
     if (letters == "V")
         return head.append("V").append(versionText_).append(lineEnd);

@@ -19,8 +19,8 @@ namespace rixsim {
 //    (write, stored upper-cased), "V", "E1", "E2", "EA", "tP" + five decimal
 //    digits, "m" + ten decimal digits, "Q".
 //  - Answer: address as received + letters (+ value for reads), then CR LF.
-//    A write answers "PFn" + the value as stored (upper-cased): "$RSPF30e30"
-//    is answered "SPF30E30\r\n".
+//    A write answers "PFn" + the value upper-cased: "$RSPF30e30" is answered
+//    "SPF30E30\r\n".
 //  - A write to F0..F6 whose value is not exactly four hex digits is answered
 //    address + "PFn" + "?" (e.g. "SPF3?\r\n") and changes nothing.
 //  - Anything else (unknown letters, malformed tP/m, foreign address, bytes
@@ -28,6 +28,9 @@ namespace rixsim {
 //  - Echo mode (the unit's 4800-baud mode): an answered command is sent back
 //    first, in front of the answer. A command the unit ignores is not echoed
 //    either, so a unit never talks on a line that is not addressed to it.
+//  - Faults for tests: a unit that answers writes as usual but keeps nothing
+//    (its reads give the old values), and muted parameters whose reads and
+//    writes get no answer at all.
 class Unit {
 public:
     static constexpr int parameterCount = 7;
@@ -46,6 +49,13 @@ public:
     bool echo() const { return echo_; }
     void setEcho(bool on) { echo_ = on; }
 
+    // Writes are answered but, when off, not stored.
+    bool keepsWrites() const { return keepsWrites_; }
+    void setKeepsWrites(bool on) { keepsWrites_ = on; }
+    // A muted parameter (0..6) answers neither reads nor writes.
+    bool muted(int index) const { return muted_.at(static_cast<std::size_t>(index)); }
+    void setMuted(int index, bool on) { muted_.at(static_cast<std::size_t>(index)) = on; }
+
     // What "V" is answered with between "V" and CR LF; a test that needs a
     // long answer (to see it paced out) sets a longer one.
     const std::string &versionText() const { return versionText_; }
@@ -56,6 +66,8 @@ private:
 
     std::array<std::string, parameterCount> parameters_;
     bool echo_;
+    bool keepsWrites_ = true;
+    std::array<bool, parameterCount> muted_{};
     std::string versionText_{defaultVersionText};
 };
 
