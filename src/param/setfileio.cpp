@@ -1,0 +1,36 @@
+#include "param/setfileio.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+std::variant<ParameterSet, QString> loadSetFile(const QString &path)
+{
+    QFile file(path);
+    if (!QFileInfo(path).isFile() && QFileInfo::exists(path))
+        return QStringLiteral("%1: keine gewöhnliche Datei.").arg(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QStringLiteral("%1: lässt sich nicht lesen (%2).").arg(path, file.errorString());
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return QStringLiteral("%1: lässt sich nicht lesen (%2).").arg(path, file.errorString());
+    auto parsed = parseParameterSet(QString::fromUtf8(bytes));
+    if (const auto *error = std::get_if<SetParseError>(&parsed))
+        return QStringLiteral("%1:%2: %3").arg(path).arg(error->line).arg(error->what);
+    return std::get<ParameterSet>(std::move(parsed));
+}
+
+QString saveSetFile(const QString &path, const QString &text)
+{
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile())
+        return QStringLiteral("%1: keine gewöhnliche Datei, nichts geschrieben.").arg(path);
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return QStringLiteral("%1: lässt sich nicht anlegen (%2).").arg(path, file.errorString());
+    const QByteArray bytes = text.toUtf8();
+    if (file.write(bytes) != bytes.size() || !file.commit())
+        return QStringLiteral("%1: Schreiben fehlgeschlagen (%2), die Datei ist unverändert.")
+            .arg(path, file.errorString());
+    return QString();
+}

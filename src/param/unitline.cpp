@@ -1,0 +1,72 @@
+#include "param/unitline.h"
+
+#include "serial/serialchannel.h"
+
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
+
+#include <algorithm>
+
+UnitLine::UnitLine(SerialChannel &channel, LineTiming timing)
+    : channel_(channel)
+    , timing_(timing)
+{
+}
+
+UnitLine::~UnitLine()
+{
+    channel_.onBytesArrived({});
+}
+
+void UnitLine::writeFresh(const QByteArray &command)
+{
+    // What is left over from an earlier answer (or an unasked text) belongs to no command
+    // of ours; the window would have shown it on a line of its own.
+    channel_.takeAvailable();
+    channel_.write(command);
+}
+
+QByteArray UnitLine::ask(const QByteArray &command)
+{
+    writeFresh(command);
+    return collect(timing_.buttonPauseMs, timing_.answerWaitMs);
+}
+
+void UnitLine::send(const QByteArray &command)
+{
+    writeFresh(command);
+    collect(timing_.sendPauseMs, timing_.sendPauseMs);
+}
+
+QByteArray UnitLine::collect(int minimumMs, int emptyMs)
+{
+    QElapsedTimer since;
+    since.start();
+    QEventLoop loop;
+    QTimer wake;
+    wake.setSingleShot(true);
+    wake.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&wake, &QTimer::timeout, &loop, &QEventLoop::quit);
+    channel_.onBytesArrived([&loop] { loop.quit(); });
+
+    QByteArray burst;
+    qint64 lastByteAt = 0;
+    for (;;) {
+        const QByteArray arrived = channel_.takeAvailable();
+        if (!arrived.isEmpty()) {
+            burst += arrived;
+            lastByteAt = since.elapsed();
+        }
+        const qint64 deadline = burst.isEmpty() ? std::max(minimumMs, emptyMs)
+                                                : std::max<qint64>(minimumMs, lastByteAt + timing_.quietMs);
+        const qint64 now = since.elapsed();
+        if (now >= deadline)
+            break;
+        wake.start(int(deadline - now));
+        loop.exec();
+        wake.stop();
+    }
+    channel_.onBytesArrived({});
+    return burst;
+}

@@ -1,0 +1,263 @@
+// rix-param as a technician runs it: the built program against a simulated unit on a
+// pseudo-terminal. What reached the unit is read from the simulator's traffic log.
+
+#include "child_process.h"
+
+#include "rixsim/background_simulator.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+
+namespace {
+
+using namespace std::chrono_literals;
+using rixsim::TrafficEvent;
+
+struct Result {
+    std::optional<int> code;
+    std::string out;
+    std::string err;
+};
+
+class RixParam : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::string pattern = (std::filesystem::temp_directory_path() / "rixparam-XXXXXX").string();
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        dir = pattern;
+    }
+    void TearDown() override { std::filesystem::remove_all(dir); }
+
+    void startUnit(rixsim::Unit unit = rixsim::Unit{}, rixsim::TransportOptions options = {})
+    {
+        sim = std::make_unique<rixsim::BackgroundSimulator>(std::move(options), std::move(unit));
+    }
+
+    // Runs rix-param with `arguments` and, unless `port` is false, the unit's port.
+    Result run(std::vector<std::string> arguments, bool port = true)
+    {
+        if (port) {
+            arguments.push_back("--port");
+            arguments.push_back(sim->path());
+        }
+        rixsim::testing::ChildProcess child(RIXPARAM_PROGRAM, arguments);
+        Result result;
+        result.code = child.waitForExit(60s);
+        result.out = child.readAllStdout();
+        result.err = child.readAllStderr();
+        return result;
+    }
+
+    std::vector<std::string> received() const
+    {
+        std::vector<std::string> commands;
+        for (const auto &event : sim->log().snapshot())
+            if (event.kind == TrafficEvent::Kind::Received)
+                commands.push_back(event.bytes);
+        return commands;
+    }
+
+    bool anyWrite() const
+    {
+        for (const auto &command : received())
+            if (command.find("PF") != std::string::npos)
+                return true;
+        return false;
+    }
+
+    std::string file(const std::string &name, const std::string &text)
+    {
+        const std::string path = (dir / name).string();
+        std::ofstream(path) << text;
+        return path;
+    }
+
+    static std::string contents(const std::string &path)
+    {
+        std::ifstream in(path);
+        std::stringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+
+    std::filesystem::path dir;
+    std::unique_ptr<rixsim::BackgroundSimulator> sim;
+};
+
+const std::vector<std::string> kSevenReads = {"$RSRF0", "$RSRF1", "$RSRF2", "$RSRF3", "$RSRF4", "$RSRF5", "$RSRF6"};
+const std::string kFreshSet = "F0=F011\nF1=0A00\nF2=1212\nF3=0E28\nF4=0E0E\nF5=64C8\nF6=1010\n";
+
+bool holdsFreshValues(const std::string &text)
+{
+    std::string values;
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);)
+        if (!line.empty() && line[0] == 'F')
+            values += line + "\n";
+    return values == kFreshSet;
+}
+
+TEST_F(RixParam, ReadAt19200AsksF0ToF6InOrderWithTheButtonPauseAndSavesTheSet)
+{
+    startUnit();
+    const std::string path = (dir / "unit.txt").string();
+    const Result r = run({"read", "-o", path});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(received(), kSevenReads);
+    EXPECT_TRUE(holdsFreshValues(contents(path))) << contents(path);
+    EXPECT_NE(r.err.find("F3 … 0E28\n"), std::string::npos) << r.err;
+    EXPECT_EQ(r.out, "");
+
+    // The button's 165 ms between one command and the next. The simulator stamps a command
+    // when its thread has read it, which a busy machine delays by a few ms; without the pause
+    // the gap would be the answer and its 20 ms of quiet, about 25 ms.
+    std::vector<std::chrono::steady_clock::time_point> at;
+    for (const auto &event : sim->log().snapshot())
+        if (event.kind == TrafficEvent::Kind::Received)
+            at.push_back(event.time);
+    ASSERT_EQ(at.size(), 7u);
+    for (std::size_t i = 1; i < at.size(); ++i)
+        EXPECT_GE(at[i] - at[i - 1], 150ms) << "after F" << i - 1;
+}
+
+TEST_F(RixParam, ReadAt4800SkipsTheReturnedCommandAndQuietDropsProgress)
+{
+    startUnit(rixsim::Unit(true));
+    const Result r = run({"read", "--baud", "4800", "--quiet"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(received(), kSevenReads);
+    EXPECT_TRUE(holdsFreshValues(r.out)) << r.out;
+    EXPECT_NE(r.out.find("# F3 Vorlaufzeit"), std::string::npos) << r.out;
+    EXPECT_EQ(r.err, "");
+}
+
+TEST_F(RixParam, AnAnswerThatComesAfterThePauseIsStillTakenWhole)
+{
+    rixsim::TransportOptions late;
+    late.answerDelay = 400ms;
+    startUnit(rixsim::Unit{}, late);
+    const Result r = run({"read", "--quiet"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_TRUE(holdsFreshValues(r.out)) << r.out;
+    EXPECT_EQ(received(), kSevenReads) << "no retry was needed";
+}
+
+TEST_F(RixParam, DiffExitsZeroWhenEqualOneWithTheChangeTwoForABadFile)
+{
+    startUnit();
+    const Result same = run({"diff", file("same.txt", kFreshSet)});
+    EXPECT_EQ(same.code, 0) << same.err;
+    EXPECT_EQ(same.out, "");
+
+    const Result changed = run({"diff", file("changed.txt", "# Vorlaufzeit länger\nF3=0e3c\n")});
+    EXPECT_EQ(changed.code, 1) << changed.err;
+    EXPECT_NE(changed.out.find("F3: 0E28 → 0E3C (Vorlaufzeit)\n"), std::string::npos) << changed.out;
+    EXPECT_NE(changed.out.find("200 ms"), std::string::npos) << changed.out;
+    EXPECT_NE(changed.out.find("300 ms"), std::string::npos) << changed.out;
+    EXPECT_EQ(changed.out.find("F1"), std::string::npos) << changed.out;
+
+    const std::size_t before = received().size();
+    const std::string bad = file("bad.txt", "F1=0A00\n\nF3=0E2\n");
+    const Result broken = run({"diff", bad});
+    EXPECT_EQ(broken.code, 2);
+    EXPECT_NE(broken.err.find(bad + ":3: "), std::string::npos) << broken.err;
+    EXPECT_EQ(received().size(), before) << "a bad file must not even open the line";
+}
+
+TEST_F(RixParam, WriteSendsOnlyTheChangeWithTheWindowsBytesThenReadsItBack)
+{
+    startUnit();
+    const Result r = run({"write", file("set.txt", kFreshSet.substr(0, 24) + "F3=0E3C\n"), "--yes"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(sim->transport().unit().parameter(3), "0E3C");
+    const std::vector<std::string> expected = {"$RSRF0", "$RSRF1", "$RSRF2", "$RSRF3", "$RSPF30E3C", "$RSRF3"};
+    EXPECT_EQ(received(), expected);
+    EXPECT_NE(r.out.find("F3: 0E28 → 0E3C"), std::string::npos) << r.out;
+
+    // The same file again: nothing differs, nothing is written.
+    const Result again = run({"write", file("set.txt", "F3=0E3C\n"), "--yes"});
+    EXPECT_EQ(again.code, 0) << again.err;
+    EXPECT_EQ(received().back(), "$RSRF3");
+    EXPECT_EQ(received().size(), expected.size() + 1);
+}
+
+TEST_F(RixParam, DryRunAndAMissingYesWithoutTerminalWriteNothing)
+{
+    startUnit();
+    const std::string path = file("set.txt", "F1=0A10\nF3=0E3C\n");
+    const Result dry = run({"write", path, "--dry-run"});
+    EXPECT_EQ(dry.code, 0) << dry.err;
+    EXPECT_NE(dry.out.find("F1: 0A00 → 0A10"), std::string::npos) << dry.out;
+    EXPECT_NE(dry.out.find("F3: 0E28 → 0E3C"), std::string::npos) << dry.out;
+
+    const Result unasked = run({"write", path});
+    EXPECT_EQ(unasked.code, 2);
+    EXPECT_NE(unasked.err.find("--yes"), std::string::npos) << unasked.err;
+
+    EXPECT_FALSE(anyWrite());
+    EXPECT_EQ(sim->transport().unit().parameter(3), "0E28");
+}
+
+TEST_F(RixParam, AUnitThatDoesNotKeepAWriteEndsWithThreeNamingIt)
+{
+    rixsim::Unit unit;
+    unit.setKeepsWrites(false);
+    startUnit(std::move(unit));
+    const Result r = run({"write", file("set.txt", "F2=1313\nF4=0E10\n"), "--yes", "--quiet"});
+    EXPECT_EQ(r.code, 3) << r.err;
+    EXPECT_NE(r.err.find("F2 (geschrieben 1313, zurückgelesen 1212)"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("F4 (geschrieben 0E10, zurückgelesen 0E0E)"), std::string::npos) << r.err;
+}
+
+TEST_F(RixParam, AParameterThatNeverAnswersIsNamedAfterItsRetry)
+{
+    rixsim::Unit unit;
+    unit.setMuted(3, true);
+    startUnit(std::move(unit));
+    const Result r = run({"read", "--quiet"});
+    EXPECT_EQ(r.code, 2);
+    EXPECT_NE(r.err.find("F3 antwortet nicht"), std::string::npos) << r.err;
+    const std::vector<std::string> expected = {"$RSRF0", "$RSRF1", "$RSRF2", "$RSRF3", "$RSRF3"};
+    EXPECT_EQ(received(), expected);
+    EXPECT_EQ(r.out, "") << "no partial set";
+}
+
+TEST_F(RixParam, LineSettingsAreWrittenOnlyOnRequestAndLast)
+{
+    startUnit();
+    const std::string path = file("set.txt", "F0=5011\nF3=0E3C\nF6=0010\n");
+    const Result without = run({"write", path, "--yes", "--quiet"});
+    EXPECT_EQ(without.code, 0) << without.err;
+    EXPECT_NE(without.out.find("F0 wird nur mit --include-line-settings geschrieben"), std::string::npos);
+    EXPECT_EQ(sim->transport().unit().parameter(0), "F011");
+    EXPECT_EQ(sim->transport().unit().parameter(6), "1010");
+
+    const std::size_t before = received().size();
+    const Result with = run({"write", path, "--yes", "--quiet", "--include-line-settings"});
+    EXPECT_EQ(with.code, 0) << with.err;
+    const std::vector<std::string> all = received();
+    // F3 already holds its value now; F0 is read back under its new address, F6's rate
+    // digit changed, so it is not read back.
+    const std::vector<std::string> expected = {"$RSRF0", "$RSRF3", "$RSRF6", "$RSPF05011", "$R5RF0", "$RSPF60010"};
+    EXPECT_EQ(std::vector<std::string>(all.begin() + long(before), all.end()), expected);
+    EXPECT_NE(with.out.find("neu verbinden"), std::string::npos) << with.out;
+}
+
+TEST_F(RixParam, AMissingPortIsExitTwoWithTheWindowsReason)
+{
+    const Result r = run({"read", "--port", (dir / "ttyNOPE").string()}, false);
+    EXPECT_EQ(r.code, 2);
+    EXPECT_NE(r.err.find("ist nicht vorhanden, oder wird von einer anderen Anwendung benutzt"), std::string::npos)
+        << r.err;
+    EXPECT_NE(r.err.find("gibt es nicht"), std::string::npos) << r.err;
+    EXPECT_EQ(r.out, "");
+}
+
+} // namespace
