@@ -40,10 +40,12 @@ foreach(entry IN LISTS entries)
 endforeach()
 list(SORT files)
 set(expected
+  usr/bin/rix-param
   usr/bin/rix-sim
   usr/bin/rix-term
   usr/share/applications/rix-term.desktop
   usr/share/icons/hicolor/scalable/apps/rix-term.svg
+  usr/share/man/man1/rix-param.1.gz
   usr/share/man/man1/rix-sim.1.gz
   usr/share/man/man1/rix-term.1.gz)
 if(NOT files STREQUAL expected)
@@ -82,7 +84,7 @@ endif()
 
 find_program(MAN man REQUIRED)
 set(man_dir "${root}/usr/share/man/man1")
-foreach(page rix-term rix-sim)
+foreach(page rix-term rix-sim rix-param)
   run(gzip --decompress --stdout "${man_dir}/${page}.1.gz")
   set(source "${out}")
   string(TOUPPER "${page}" title)
@@ -113,6 +115,18 @@ foreach(row IN LISTS readme_rows)
     message(FATAL_ERROR "rix-term(1) does not explain the error number ${number}")
   endif()
 endforeach()
+# rix-param: a program that needs no window, and its page names every command and option.
+run("${root}/usr/bin/rix-param" --help)
+if(NOT out MATCHES "^Aufruf: rix-param read")
+  message(FATAL_ERROR "the unpacked rix-param --help printed '${out}'")
+endif()
+foreach(word "\n\\.B rix-param read\n" "\n\\.BI diff " "\n\\.BI write " "\n\\.B --include-line-settings\n"
+             "\n\\.B --dry-run\n" "\n\\.B --yes\n" "\n\\.B 3\n")
+  if(NOT page_rix-param MATCHES "${word}")
+    message(FATAL_ERROR "rix-param(1) lacks '${word}'")
+  endif()
+endforeach()
+
 foreach(text "dialout" "COM10" "/dev/ttyS9")
   string(FIND "${page_rix-term}" "${text}" at)
   if(at EQUAL -1)
