@@ -1,0 +1,67 @@
+// rix-param reading all seven parameters at 19200 against a simulated unit that answers at
+// once, as a real one does: the whole run of the program, from its start to its exit.
+// Each read costs its 165 ms pause plus 20 ms of quiet, so about 1.3 s is the floor.
+
+#include "support/figures.h"
+#include "support/stats.h"
+
+#include "rixsim/background_simulator.h"
+
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+// Runs rix-param read on `port`; its exit code, or -1 when it could not run.
+int readAll(const std::string &port)
+{
+    std::vector<std::string> words = {RIXPARAM_PROGRAM, "read", "--quiet", "--port", port};
+    std::vector<char *> argv;
+    for (std::string &word : words)
+        argv.push_back(word.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    pid_t pid = 0;
+    const int failed = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (failed != 0)
+        return -1;
+    int status = 0;
+    if (waitpid(pid, &status, 0) != pid || !WIFEXITED(status))
+        return -1;
+    return WEXITSTATUS(status);
+}
+
+} // namespace
+
+int main()
+{
+    rixsim::BackgroundSimulator sim;
+    std::vector<double> seconds;
+    for (int run = 0; run < 5; ++run) {
+        const auto start = std::chrono::steady_clock::now();
+        const int code = readAll(sim.path());
+        const auto end = std::chrono::steady_clock::now();
+        if (code != 0) {
+            std::fprintf(stderr, "bench_param: rix-param read ended with %d\n", code);
+            return 1;
+        }
+        seconds.push_back(std::chrono::duration<double>(end - start).count());
+    }
+    const double worst = bench::maximum(seconds);
+    bench::printFigure("rix-param read, all seven at 19200, slowest of 5", bench::fixed(worst, 2, "s"), "<= 2 s",
+                       bench::within(worst, 2.0));
+    bench::printFigure("rix-param read, all seven at 19200, median of 5", bench::fixed(bench::median(seconds), 2, "s"),
+                       "-", bench::Verdict::None);
+    return 0;
+}
