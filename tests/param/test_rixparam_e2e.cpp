@@ -14,6 +14,10 @@
 #include <memory>
 #include <sstream>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 namespace {
 
 using namespace std::chrono_literals;
@@ -136,6 +140,26 @@ TEST_F(RixParam, ReadAt4800SkipsTheReturnedCommandAndQuietDropsProgress)
     EXPECT_TRUE(holdsFreshValues(r.out)) << r.out;
     EXPECT_NE(r.out.find("# F3 Vorlaufzeit"), std::string::npos) << r.out;
     EXPECT_EQ(r.err, "");
+    // A write at 4800: the unit's copy of the write and its answer are dropped, the read-back
+    // is cut by the same rules.
+    const Result w = run({"write", file("set.txt", "F5=64D0\n"), "--yes", "--baud", "4800"});
+    EXPECT_EQ(w.code, 0) << w.err;
+    EXPECT_EQ(sim->transport().unit().parameter(5), "64D0");
+    EXPECT_EQ(received().back(), "$RSRF5");
+}
+
+TEST_F(RixParam, ASaveThatCannotBeMadeIsExitTwoWithItsReasonAndLeavesNoFile)
+{
+    startUnit();
+    const std::string missingDir = (dir / "nowhere" / "unit.txt").string();
+    const Result r = run({"read", "--quiet", "-o", missingDir});
+    EXPECT_EQ(r.code, 2);
+    EXPECT_NE(r.err.find(missingDir + ": lässt sich nicht anlegen"), std::string::npos) << r.err;
+    EXPECT_FALSE(std::filesystem::exists(missingDir));
+
+    const Result onDir = run({"read", "--quiet", "-o", dir.string()});
+    EXPECT_EQ(onDir.code, 2);
+    EXPECT_NE(onDir.err.find("keine gewöhnliche Datei"), std::string::npos) << onDir.err;
 }
 
 TEST_F(RixParam, AnAnswerThatComesAfterThePauseIsStillTakenWhole)
@@ -250,7 +274,7 @@ TEST_F(RixParam, LineSettingsAreWrittenOnlyOnRequestAndLast)
     EXPECT_NE(with.out.find("neu verbinden"), std::string::npos) << with.out;
 }
 
-TEST_F(RixParam, AMissingPortIsExitTwoWithTheWindowsReason)
+TEST_F(RixParam, AMissingOrBusyPortIsExitTwoWithTheWindowsReason)
 {
     const Result r = run({"read", "--port", (dir / "ttyNOPE").string()}, false);
     EXPECT_EQ(r.code, 2);
@@ -258,6 +282,16 @@ TEST_F(RixParam, AMissingPortIsExitTwoWithTheWindowsReason)
         << r.err;
     EXPECT_NE(r.err.find("gibt es nicht"), std::string::npos) << r.err;
     EXPECT_EQ(r.out, "");
+    // A port another program holds: the lock the window takes is refused, nothing is sent.
+    startUnit();
+    const int holder = ::open(sim->path().c_str(), O_RDWR | O_NOCTTY);
+    ASSERT_GE(holder, 0);
+    ASSERT_EQ(::flock(holder, LOCK_EX | LOCK_NB), 0);
+    const Result busy = run({"read"});
+    ::close(holder);
+    EXPECT_EQ(busy.code, 2);
+    EXPECT_NE(busy.err.find("wird von einem anderen Programm benutzt"), std::string::npos) << busy.err;
+    EXPECT_TRUE(received().empty());
 }
 
 } // namespace
