@@ -111,11 +111,12 @@ private:
     std::optional<UnitLine> line_;
 };
 
-ParameterSet loadOrFail(const QString &path)
+// `writing`: the message says that nothing went to the unit.
+ParameterSet loadOrFail(const QString &path, bool writing)
 {
     auto loaded = loadSetFile(path);
     if (const auto *reason = std::get_if<QString>(&loaded))
-        throw Failure{*reason + QStringLiteral(" Nichts geschrieben.")};
+        throw Failure{writing ? *reason + QStringLiteral(" Nichts geschrieben.") : *reason};
     return std::get<ParameterSet>(std::move(loaded));
 }
 
@@ -174,7 +175,7 @@ int runRead(const ParamOptions &options, Session &session, ParamConsole &console
 
 int runDiff(const ParamOptions &options, Session &session, ParamConsole &console)
 {
-    const ParameterSet file = loadOrFail(options.setFile);
+    const ParameterSet file = loadOrFail(options.setFile, false);
     session.open();
     const ParameterSet unit = session.readPresent(file);
     const std::vector<int> changed = differing(file, unit);
@@ -186,7 +187,7 @@ int runDiff(const ParamOptions &options, Session &session, ParamConsole &console
 
 int runWrite(const ParamOptions &options, Session &session, ParamConsole &console)
 {
-    const ParameterSet file = loadOrFail(options.setFile);
+    const ParameterSet file = loadOrFail(options.setFile, true);
     session.open();
     const ParameterSet unit = session.readPresent(file);
     const auto wanted = [&file](int n) { return file.value[std::size_t(n)]->toUpper(); };

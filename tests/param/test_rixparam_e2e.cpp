@@ -212,7 +212,7 @@ TEST_F(RixParam, WriteSendsOnlyTheChangeWithTheWindowsBytesThenReadsItBack)
     EXPECT_EQ(received().size(), expected.size() + 1);
 }
 
-TEST_F(RixParam, DryRunAndAMissingYesWithoutTerminalWriteNothing)
+TEST_F(RixParam, DryRunAMissingYesWithoutTerminalAndABadFileWriteNothing)
 {
     startUnit();
     const std::string path = file("set.txt", "F1=0A10\nF3=0E3C\n");
@@ -224,6 +224,12 @@ TEST_F(RixParam, DryRunAndAMissingYesWithoutTerminalWriteNothing)
     const Result unasked = run({"write", path});
     EXPECT_EQ(unasked.code, 2);
     EXPECT_NE(unasked.err.find("--yes"), std::string::npos) << unasked.err;
+
+    const std::string bad = file("bad.txt", "F1=0A10\nF3=0E3C extra\n");
+    const Result broken = run({"write", bad, "--yes"});
+    EXPECT_EQ(broken.code, 2);
+    EXPECT_NE(broken.err.find(bad + ":2: "), std::string::npos) << broken.err;
+    EXPECT_NE(broken.err.find("Nichts geschrieben."), std::string::npos) << broken.err;
 
     EXPECT_FALSE(anyWrite());
     EXPECT_EQ(sim->transport().unit().parameter(3), "0E28");
