@@ -34,6 +34,9 @@
 namespace {
 // Room left and right of the text, so the first character does not touch the frame.
 constexpr int kMargin = 2;
+// The frame that shows the list has the keyboard focus, in device pixels: wide enough to see,
+// and narrower than the margin, so it never covers text.
+constexpr int kFocusFrameWidth = 2;
 } // namespace
 
 LineView::LineView(QWidget *parent)
@@ -438,6 +441,23 @@ void LineView::paintEvent(QPaintEvent *event)
             style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
         }
     }
+    if (hasFocus())
+        paintFocusFrame(painter, highlight);
+}
+
+void LineView::paintFocusFrame(QPainter &painter, const QColor &color)
+{
+    // Many styles (Fusion among them) draw the current row's focus rectangle only after the
+    // focus came by the keyboard, and the list's frame not at all: without this frame a list
+    // that got the focus by a click, or holds no current line, would not show it. Whole device
+    // pixels, so no edge is lost at a fractional scale.
+    const qreal px = 1.0 / viewport()->devicePixelRatioF();
+    const qreal inset = kFocusFrameWidth * px / 2;
+    QPen pen(color, kFocusFrameWidth * px);
+    pen.setJoinStyle(Qt::MiterJoin);
+    painter.setPen(pen);
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(QRectF(viewport()->rect()).adjusted(inset, inset, -inset, -inset));
 }
 
 void LineView::resizeEvent(QResizeEvent *event)

@@ -14,7 +14,9 @@
 #include <functional>
 
 class QAction;
+class QColor;
 class QDateTime;
+class QPainter;
 
 class LineView : public QAbstractScrollArea {
     Q_OBJECT
@@ -118,6 +120,7 @@ private:
     void selectSingle(int index);
     void extendSelectionTo(int index);
     void currentChanged();
+    void paintFocusFrame(QPainter &painter, const QColor &color);
 
     LineStore lines_;
 
