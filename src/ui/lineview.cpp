@@ -1,7 +1,8 @@
 #include "ui/lineview.h"
 
-#include "shared/cp1252.h"
 #include "ui/lineviewaccessible.h"
+#include "ui/lineviewfile.h"
+#include "ui/lineviewformat.h"
 
 #include <QAccessible>
 #include <QAction>
@@ -21,7 +22,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
-#include <QSaveFile>
 #include <QScrollBar>
 #include <QStandardPaths>
 #include <QStyle>
@@ -29,90 +29,14 @@
 #include <QToolTip>
 
 #include <algorithm>
-#include <array>
 #include <limits>
 
 namespace {
 // Room left and right of the text, so the first character does not touch the frame.
 constexpr int kMargin = 2;
-
-// The tool tip shows this many bytes in hex, in rows of kHexPerRow, so it stays narrow.
-constexpr int kHexShown = 64;
-constexpr int kHexPerRow = 16;
-constexpr char kHexDigits[] = "0123456789ABCDEF";
-
-constexpr qint64 kMsPerMinute = 60 * 1000;
-constexpr qint64 kMsPerDay = 24 * 60 * kMsPerMinute;
-
-// Every byte as the UTF-8 of the symbol the list shows for it, worked out once from the
-// display conversion itself, so that a saved file says exactly what the list says.
-struct Utf8Byte {
-    std::array<char, 4> bytes{};
-    int length = 0;
-};
-
-std::array<Utf8Byte, 256> makeUtf8Table()
-{
-    std::array<Utf8Byte, 256> table{};
-    for (int b = 0; b < 256; ++b) {
-        const QByteArray utf8 = cp1252::decodeForDisplay(QByteArray(1, char(b))).toUtf8();
-        Q_ASSERT(utf8.size() <= 4);
-        std::copy(utf8.cbegin(), utf8.cend(), table[std::size_t(b)].bytes.begin());
-        table[std::size_t(b)].length = int(utf8.size());
-    }
-    return table;
-}
-
-const std::array<Utf8Byte, 256> &utf8Table()
-{
-    static const std::array<Utf8Byte, 256> table = makeUtf8Table();
-    return table;
-}
-
-// Writes "HH:MM:SS.mmm" of local time. Asking QDateTime for every line would cost a time
-// zone look-up per line; zones change their offset only on whole minutes, so it is asked
-// once per minute of the lines' times and the rest is arithmetic.
-class TimeOfDayWriter {
-public:
-    static constexpr int kLength = 12;
-
-    char *write(qint64 msecsSinceEpoch, char *out)
-    {
-        const qint64 minute = floorDiv(msecsSinceEpoch, kMsPerMinute);
-        if (minute != minute_) {
-            minute_ = minute;
-            offsetMs_ = qint64(QDateTime::fromMSecsSinceEpoch(msecsSinceEpoch).offsetFromUtc()) * 1000;
-        }
-        const qint64 ms = floorMod(msecsSinceEpoch + offsetMs_, kMsPerDay);
-        out = twoDigits(int(ms / 3'600'000), out);
-        *out++ = ':';
-        out = twoDigits(int(ms / 60'000 % 60), out);
-        *out++ = ':';
-        out = twoDigits(int(ms / 1000 % 60), out);
-        *out++ = '.';
-        const int milli = int(ms % 1000);
-        *out++ = char('0' + milli / 100);
-        return twoDigits(milli % 100, out);
-    }
-
-private:
-    static qint64 floorDiv(qint64 a, qint64 b) { return a / b - ((a % b != 0) && ((a < 0) != (b < 0))); }
-    static qint64 floorMod(qint64 a, qint64 b) { return a - floorDiv(a, b) * b; }
-    static char *twoDigits(int value, char *out)
-    {
-        *out++ = char('0' + value / 10);
-        *out++ = char('0' + value % 10);
-        return out;
-    }
-
-    qint64 minute_ = std::numeric_limits<qint64>::min();
-    qint64 offsetMs_ = 0;
-};
-
-QString timeOfDay(qint64 msecsSinceEpoch)
-{
-    return QDateTime::fromMSecsSinceEpoch(msecsSinceEpoch).toString(QStringLiteral("HH:mm:ss.zzz"));
-}
+// The frame that shows the list has the keyboard focus, in device pixels: wide enough to see,
+// and narrower than the margin, so it never covers text.
+constexpr int kFocusFrameWidth = 2;
 } // namespace
 
 LineView::LineView(QWidget *parent)
@@ -172,16 +96,10 @@ void LineView::addLine(const QByteArray &bytes)
 void LineView::addLine(const QByteArray &bytes, qint64 addedMSecsSinceEpoch)
 {
     const int index = count();
-    // vector::insert grows the capacity geometrically, so appending is amortised O(1) and the
-    // buffer is never more than twice the text.
-    text_.insert(text_.end(), bytes.cbegin(), bytes.cend());
-    ends_.push_back(text_.size());
-    times_.push_back(addedMSecsSinceEpoch);
-
-    if (bytes.size() > longest_) {
-        longest_ = int(std::min<qsizetype>(bytes.size(), std::numeric_limits<int>::max()));
+    const int longestBefore = lines_.longest();
+    lines_.append(bytes, addedMSecsSinceEpoch);
+    if (lines_.longest() != longestBefore)
         updateHorizontalRange();
-    }
     updateVerticalRange();
 
     // A line below the visible rows only changes the scroll bar, which repaints itself.
@@ -191,64 +109,40 @@ void LineView::addLine(const QByteArray &bytes, qint64 addedMSecsSinceEpoch)
 
 int LineView::count() const
 {
-    return int(ends_.size());
-}
-
-const char *LineView::lineData(int index) const
-{
-    const quint64 begin = index == 0 ? 0 : ends_[std::size_t(index) - 1];
-    return text_.data() + begin;
-}
-
-int LineView::lineLength(int index) const
-{
-    const quint64 begin = index == 0 ? 0 : ends_[std::size_t(index) - 1];
-    return int(ends_[std::size_t(index)] - begin);
+    return lines_.count();
 }
 
 QByteArray LineView::lineBytes(int index) const
 {
     if (index < 0 || index >= count())
         return {};
-    return QByteArray(lineData(index), lineLength(index));
+    return QByteArray(lines_.data(index), lines_.length(index));
 }
 
 QString LineView::lineText(int index) const
 {
     if (index < 0 || index >= count())
         return {};
-    return cp1252::decodeForDisplay(QByteArray::fromRawData(lineData(index), lineLength(index)));
+    return lineformat::shownText(lines_.data(index), lines_.length(index));
 }
 
 int LineView::longestLineLength() const
 {
-    return longest_;
+    return lines_.longest();
 }
 
 qint64 LineView::lineTime(int index) const
 {
     if (index < 0 || index >= count())
         return 0;
-    return times_[std::size_t(index)];
+    return lines_.time(index);
 }
 
 QString LineView::lineToolTip(int index) const
 {
     if (index < 0 || index >= count())
         return {};
-    const int length = lineLength(index);
-    QString tip = timeOfDay(lineTime(index)) + QLatin1Char('\n')
-                  + (length == 1 ? QStringLiteral("1 Byte") : QStringLiteral("%1 Bytes").arg(length));
-    const auto *bytes = reinterpret_cast<const unsigned char *>(lineData(index));
-    const int shown = std::min(length, kHexShown);
-    for (int i = 0; i < shown; ++i) {
-        tip += QLatin1Char(i % kHexPerRow == 0 ? '\n' : ' ');
-        tip += QLatin1Char(kHexDigits[bytes[i] >> 4]);
-        tip += QLatin1Char(kHexDigits[bytes[i] & 0xF]);
-    }
-    if (length > kHexShown)
-        tip += QStringLiteral(" …");
-    return tip;
+    return lineformat::toolTip(lines_.data(index), lines_.length(index), lines_.time(index));
 }
 
 void LineView::setCurrentLine(int index)
@@ -297,8 +191,7 @@ QString LineView::selectedText() const
     QString text;
     if (!hasSelection())
         return text;
-    text.reserve(qsizetype(ends_[std::size_t(selLast_)] - (selFirst_ == 0 ? 0 : ends_[std::size_t(selFirst_) - 1]))
-                 + (selLast_ - selFirst_));
+    text.reserve(qsizetype(lines_.bytesBetween(selFirst_, selLast_)) + (selLast_ - selFirst_));
     for (int i = selFirst_; i <= selLast_; ++i) {
         if (i > selFirst_)
             text += QLatin1Char('\n');
@@ -331,58 +224,7 @@ QAction *LineView::saveAction() const
 
 bool LineView::saveToFile(const QString &path, QString *errorText) const
 {
-    const auto fail = [errorText](const QString &reason) {
-        if (errorText)
-            *errorText = reason;
-        return false;
-    };
-    // The whole file goes to a temporary one first and replaces the target only when complete:
-    // a failure half-way leaves neither a truncated file nor the temporary one behind.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return fail(file.errorString());
-
-    // Formatting into one large buffer and writing it in few calls keeps a million lines well
-    // under a second; per-line QString conversions would not.
-    constexpr std::size_t kChunk = std::size_t(1) << 20;
-    constexpr std::size_t kPerLineExtra = TimeOfDayWriter::kLength + 2; // tab and newline
-    const auto &table = utf8Table();
-    std::vector<char> buffer(kChunk + 4 * 1024);
-    std::size_t used = 0;
-    const auto flush = [&] {
-        const bool ok = file.write(buffer.data(), qint64(used)) == qint64(used);
-        used = 0;
-        return ok;
-    };
-    TimeOfDayWriter timeWriter;
-    for (int i = 0; i < count(); ++i) {
-        const int length = lineLength(i);
-        const std::size_t worst = kPerLineExtra + 3 * std::size_t(length);
-        if (used + worst > buffer.size()) {
-            if (used > 0 && !flush())
-                return fail(file.errorString());
-            if (worst > buffer.size())
-                buffer.resize(worst);
-        }
-        char *out = buffer.data() + used;
-        out = timeWriter.write(times_[std::size_t(i)], out);
-        *out++ = '\t';
-        const auto *bytes = reinterpret_cast<const unsigned char *>(lineData(i));
-        for (int k = 0; k < length; ++k) {
-            const Utf8Byte &symbol = table[bytes[k]];
-            for (int j = 0; j < symbol.length; ++j)
-                *out++ = symbol.bytes[std::size_t(j)];
-        }
-        *out++ = '\n';
-        used = std::size_t(out - buffer.data());
-        if (used >= kChunk && !flush())
-            return fail(file.errorString());
-    }
-    if (used > 0 && !flush())
-        return fail(file.errorString());
-    if (!file.commit())
-        return fail(file.errorString());
-    return true;
+    return saveLines(lines_, path, errorText);
 }
 
 void LineView::saveAs()
@@ -489,7 +331,7 @@ void LineView::updateVerticalRange()
 
 void LineView::updateHorizontalRange()
 {
-    const qint64 content = 2 * kMargin + qint64(longest_) * charWidth_;
+    const qint64 content = 2 * kMargin + qint64(lines_.longest()) * charWidth_;
     const int width = viewport()->width();
     QScrollBar *bar = horizontalScrollBar();
     bar->setSingleStep(charWidth_);
@@ -585,12 +427,11 @@ void LineView::paintEvent(QPaintEvent *event)
         } else {
             painter.setPen(text);
         }
-        const int length = lineLength(row);
+        const int length = lines_.length(row);
         if (length > firstColumn) {
             const int shown = std::min(columns, length - firstColumn);
-            const QString visible = cp1252::decodeForDisplay(
-                QByteArray::fromRawData(lineData(row) + firstColumn, shown));
-            painter.drawText(QPoint(x, rect.top() + ascent_), visible);
+            painter.drawText(QPoint(x, rect.top() + ascent_),
+                             lineformat::shownText(lines_.data(row) + firstColumn, shown));
         }
         if (row == current_ && hasFocus()) {
             QStyleOptionFocusRect option;
@@ -600,6 +441,23 @@ void LineView::paintEvent(QPaintEvent *event)
             style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
         }
     }
+    if (hasFocus())
+        paintFocusFrame(painter, highlight);
+}
+
+void LineView::paintFocusFrame(QPainter &painter, const QColor &color)
+{
+    // Many styles (Fusion among them) draw the current row's focus rectangle only after the
+    // focus came by the keyboard, and the list's frame not at all: without this frame a list
+    // that got the focus by a click, or holds no current line, would not show it. Whole device
+    // pixels, so no edge is lost at a fractional scale.
+    const qreal px = 1.0 / viewport()->devicePixelRatioF();
+    const qreal inset = kFocusFrameWidth * px / 2;
+    QPen pen(color, kFocusFrameWidth * px);
+    pen.setJoinStyle(Qt::MiterJoin);
+    painter.setPen(pen);
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(QRectF(viewport()->rect()).adjusted(inset, inset, -inset, -inset));
 }
 
 void LineView::resizeEvent(QResizeEvent *event)

@@ -1,19 +1,22 @@
 #pragma once
 // The two line lists of the window (the command-line log and the unit's answers). They grow
 // for the whole run and are never cleared, so appending a line and making it current must
-// cost the same at the millionth line as at the first: the lines are kept as Windows-1252
-// bytes in one growing buffer with an offset table, and only the visible rows are painted.
+// cost the same at the millionth line as at the first: the lines live in a LineStore, and only
+// the visible rows are painted. This class is the widget: painting, selection and input; the
+// formatting of a line and saving are in lineviewformat and lineviewfile.
+
+#include "ui/lineviewstore.h"
 
 #include <QAbstractScrollArea>
 #include <QByteArray>
 #include <QString>
 
-#include <deque>
 #include <functional>
-#include <vector>
 
 class QAction;
+class QColor;
 class QDateTime;
+class QPainter;
 
 class LineView : public QAbstractScrollArea {
     Q_OBJECT
@@ -74,8 +77,9 @@ public:
     QAction *saveAction() const;
 
     // Saving: every line as "HH:MM:SS.mmm<TAB>shown text" plus "\n", in UTF-8, the time being
-    // local time when the line was added. The file appears whole or not at all. Returns false
-    // and the reason in *errorText when it could not be written.
+    // local time when the line was added. The file appears whole or not at all, and only a
+    // regular file or a new name is written. Returns false and the German reason in *errorText
+    // when it could not be written completely.
     bool saveToFile(const QString &path, QString *errorText = nullptr) const;
     // "Speichern unter …": asks for a file, saves, and shows a failure in a warning box.
     void saveAs();
@@ -108,8 +112,6 @@ protected:
     void scrollContentsBy(int dx, int dy) override;
 
 private:
-    const char *lineData(int index) const;
-    int lineLength(int index) const;
     void updateMetrics();
     void updatePageStep();
     void updateVerticalRange();
@@ -118,14 +120,9 @@ private:
     void selectSingle(int index);
     void extendSelectionTo(int index);
     void currentChanged();
+    void paintFocusFrame(QPainter &painter, const QColor &color);
 
-    // Line i is text_[ends_[i-1] .. ends_[i]) (with ends_[-1] taken as 0).
-    std::vector<char> text_;
-    std::vector<quint64> ends_;
-    // One time per line. A deque grows in small blocks, so the times cost 8 bytes per line
-    // and never a reallocation of all of them at once.
-    std::deque<qint64> times_;
-    int longest_ = 0;
+    LineStore lines_;
 
     int current_ = -1;
     int anchor_ = -1;

@@ -385,6 +385,48 @@ TEST(LineView, PaintsTheCurrentLineHighlightedAndOthersPlain)
     EXPECT_EQ(pixelAt(x, view->lineRect(2).center().y()), palette.color(QPalette::Base));
 }
 
+TEST(LineView, AFrameShowsTheKeyboardFocusOnlyWhileTheListHasIt)
+{
+    auto view = shownView();
+    addNumbered(*view, 3);
+    view->setCurrentLine(1);
+    QWidget other;
+    other.setFocusPolicy(Qt::StrongFocus);
+    other.show();
+    other.activateWindow();
+    other.setFocus();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return other.hasFocus(); }, 5000));
+
+    const QPalette palette = view->palette();
+    const auto edges = [&] {
+        const QImage image = view->viewport()->grab().toImage();
+        const qreal ratio = image.devicePixelRatio();
+        const int w = view->viewport()->width();
+        const int h = view->viewport()->height();
+        // Left and right of an unselected row, and the bottom edge below the last line.
+        const int y = view->lineRect(0).center().y();
+        QList<QColor> colours;
+        for (const QPoint p : {QPoint(0, y), QPoint(w - 1, y), QPoint(w / 2, h - 1)})
+            colours << image.pixelColor(int(p.x() * ratio), int(p.y() * ratio));
+        return colours;
+    };
+    const QColor base = palette.color(QPalette::Base);
+    EXPECT_EQ(edges(), (QList<QColor>{base, base, base}));
+
+    view->activateWindow();
+    view->setFocus(Qt::MouseFocusReason);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return view->hasFocus(); }, 5000));
+    for (const QColor &edge : edges())
+        EXPECT_TRUE(edge == palette.color(QPalette::Active, QPalette::Highlight)
+                    || edge == palette.color(QPalette::Inactive, QPalette::Highlight))
+            << edge.name().toStdString();
+    // The frame is a thin edge, not a filled row.
+    const QImage focused = view->viewport()->grab().toImage();
+    const qreal ratio = focused.devicePixelRatio();
+    EXPECT_EQ(focused.pixelColor(int((view->viewport()->width() - 4) * ratio), int(view->lineRect(0).center().y() * ratio)),
+              base);
+}
+
 TEST(LineView, HorizontalRangeFollowsTheLongestLine)
 {
     auto view = shownView();
@@ -402,6 +444,8 @@ TEST(LineView, HorizontalRangeFollowsTheLongestLine)
     // and the short lines, scrolled out of view, leave their rows empty.
     view->setCurrentLine(0);
     view->horizontalScrollBar()->setValue(longRange);
+    // Without the focus frame, whose edges would count as ink.
+    view->clearFocus();
     const QImage image = view->viewport()->grab().toImage();
     const qreal ratio = image.devicePixelRatio();
     const QColor base = view->palette().color(QPalette::Base);

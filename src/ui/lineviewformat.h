@@ -1,0 +1,49 @@
+#pragma once
+// How a list line is written out: as shown text (control bytes as visible symbols), as a hover
+// tip (time of day, byte count, hex) and as a line of a saved file ("HH:MM:SS.mmm<Tab>text\n" in
+// UTF-8). The saved file and the list say exactly the same, byte for byte.
+
+#include <QString>
+#include <QtGlobal>
+
+#include <cstddef>
+#include <limits>
+
+namespace lineformat {
+
+// The shown text of `length` Windows-1252 bytes.
+QString shownText(const char *bytes, int length);
+
+// "HH:MM:SS.mmm" of local time.
+QString timeOfDay(qint64 msecsSinceEpoch);
+
+// The local time the line was added, its byte count and its first 64 bytes in hex, 16 to a row,
+// then " …" when there are more.
+QString toolTip(const char *bytes, int length, qint64 addedMSecsSinceEpoch);
+
+// Writes "HH:MM:SS.mmm" of local time into a buffer. Asking QDateTime for every line would cost
+// a time zone look-up per line; zones change their offset only on whole minutes, so it asks
+// once per minute of the lines' times and the rest is arithmetic.
+class TimeOfDayWriter {
+public:
+    static constexpr int kLength = 12;
+    // Writes kLength characters at `out` and returns the end.
+    char *write(qint64 msecsSinceEpoch, char *out);
+
+private:
+    qint64 minute_ = std::numeric_limits<qint64>::min();
+    qint64 offsetMs_ = 0;
+};
+
+// The most bytes a file line of `length` bytes can take: time, tab, at most 3 UTF-8 bytes per
+// shown symbol, newline.
+constexpr std::size_t maxFileLineSize(int length)
+{
+    return std::size_t(TimeOfDayWriter::kLength) + 2 + 3 * std::size_t(length);
+}
+
+// Writes one file line at `out` (at most maxFileLineSize(length) bytes) and returns its end.
+char *writeFileLine(const char *bytes, int length, qint64 addedMSecsSinceEpoch, TimeOfDayWriter &time,
+                    char *out);
+
+} // namespace lineformat

@@ -1,0 +1,41 @@
+#pragma once
+// The lines of one list: their bytes exactly as received and the time each was added. The lists
+// grow for the whole run and are never cleared, so a line costs its bytes plus a small constant:
+// all text lives in one growing buffer with a table of where each line ends, never in one object
+// per line, and appending never moves more than amortised constant work.
+
+#include <QByteArray>
+#include <QtGlobal>
+
+#include <cstddef>
+#include <deque>
+#include <vector>
+
+class LineStore {
+public:
+    // Appends a line added at `addedMSecsSinceEpoch`; amortised constant time.
+    void append(const QByteArray &bytes, qint64 addedMSecsSinceEpoch);
+
+    int count() const { return int(ends_.size()); }
+    // The longest line's length in bytes.
+    int longest() const { return longest_; }
+
+    // Unchecked access for the painting and saving loops: `index` must be in range.
+    const char *data(int index) const { return text_.data() + begin(index); }
+    int length(int index) const { return int(ends_[std::size_t(index)] - begin(index)); }
+    qint64 time(int index) const { return times_[std::size_t(index)]; }
+
+    // The bytes of lines `first` to `last` together, without separators.
+    std::size_t bytesBetween(int first, int last) const { return ends_[std::size_t(last)] - begin(first); }
+
+private:
+    quint64 begin(int index) const { return index == 0 ? 0 : ends_[std::size_t(index) - 1]; }
+
+    // Line i is text_[ends_[i-1] .. ends_[i]) (with ends_[-1] taken as 0).
+    std::vector<char> text_;
+    std::vector<quint64> ends_;
+    // One time per line. A deque grows in small blocks, so the times cost 8 bytes per line
+    // and never a reallocation of all of them at once.
+    std::deque<qint64> times_;
+    int longest_ = 0;
+};
