@@ -143,10 +143,10 @@ TEST(LostLine, AHeldKeyIsDroppedWhateverClosesTheBox)
         ProgramWithRealBoxes h;
         holdTR1AndLoseTheLine(h, close);
         expectDisconnectedSet(h);
-        // The user's next actions are their own: a release over the key, a connect, a read.
-        h.release(h.w.cmdTR1);
+        // The user's next clicks are their own: neither swallowed nor taken for the key's release.
         userinput::connect(h.w, QStringLiteral("COM1"), QStringLiteral("19200"), QStringLiteral("S"));
         h.click(h.w.cmdF1);
+        h.release(h.w.cmdTR1);
         EXPECT_EQ(h.channel.written(), "$RSE1$RSRF1");
         EXPECT_EQ(h.end.ends, 0);
     }
