@@ -4,6 +4,7 @@
 #include "receive/burstreader.h"
 #include "receive/polling.h"
 #include "serial/connection.h"
+#include "serial/serialchannel.h"
 #include "shared/errors.h"
 #include "shared/logging.h"
 #include "shared/program.h"
@@ -39,27 +40,44 @@ void report(Program &p, Report &&r)
     }
 }
 
-void guarded(Program &p, Handler handler, bool afterBurst)
+// The line is still there for a handler that waited: open, and not lost while it waited
+// (a loss reported meanwhile, even one followed by a new connect, ends the action).
+bool lineStillThere(const Program &p, unsigned lossesBefore)
+{
+    return p.channel.isOpen() && p.state.linesLost == lossesBefore;
+}
+
+void guarded(Program &p, Handler handler, bool afterBurst, Line line)
 {
     if (p.state.ending)
         return;
     int number = 0;
     try {
         if (afterBurst) {
+            const unsigned lossesBefore = p.state.linesLost;
             finishBurstForInput(p);
             if (p.state.ending)
                 return;
+            if (line == Line::Needed && !lineStillThere(p, lossesBefore)) {
+                qCDebug(lcSerial) << "the line is gone; the action that needs it does nothing";
+                return;
+            }
         }
         handler(p);
         return;
     } catch (const PortLostError &e) {
         qCWarning(lcSerial).noquote() << "port lost, error" << e.number() << ":" << e.what();
-        closeBurstWithoutPort(p);
+        // What was read before the loss is shown before the port closes for good.
+        try {
+            closeBurstWithoutPort(p);
+        } catch (const std::exception &x) {
+            qCWarning(lcReceive).noquote() << "what was read before the loss is not shown:" << x.what();
+        }
         report(p, [&] { ReportLostPort(p, e); });
         return;
     } catch (const PortOpenError &e) {
         qCWarning(lcSerial).noquote() << "port not opened, error" << e.number() << ":" << e.what();
-        closeBurstWithoutPort(p);
+        p.burst.close(false);
         report(p, [&] { ReportOpenFailure(p, e); });
         return;
     } catch (const RixError &e) {
@@ -82,12 +100,12 @@ void guarded(Program &p, Handler handler, bool afterBurst)
 }
 } // namespace
 
-void dispatch(Program &p, Handler handler)
+void dispatch(Program &p, Handler handler, Line line)
 {
-    guarded(p, handler, true);
+    guarded(p, handler, true, line);
 }
 
 void dispatchReceive(Program &p, Handler handler)
 {
-    guarded(p, handler, false);
+    guarded(p, handler, false, Line::NotNeeded);
 }

@@ -8,10 +8,15 @@ struct Program;
 class PortOpenError;
 using Handler = void (*)(Program &);
 
+// Whether a handler writes to the unit, and so needs the line.
+enum class Line { NotNeeded, Needed };
+
 // A user's action, and every handler but the receive path's own: a burst that is still
 // being read is read to its end first (at most about a second), as the window was busy
-// with it when the action came.
-void dispatch(Program &p, Handler handler);
+// with it when the action came. A handler that needs the line then runs only if the line
+// is open and was not lost meanwhile: an action from before a loss is never sent after it,
+// not even on a port that has been connected again.
+void dispatch(Program &p, Handler handler, Line line = Line::NotNeeded);
 // The receive path's own events: the poll timer, bytes arrived, the quiet time over.
 void dispatchReceive(Program &p, Handler handler);
 

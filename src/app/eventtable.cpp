@@ -26,39 +26,41 @@ void connectEventTable(Program &p, MouseFilter &f)
 {
     MainWindow &w = p.w;
     const auto run = [&p](Handler handler) { return [&p, handler] { dispatch(p, handler); }; };
+    // The handlers that write to the unit: they do nothing once the line is gone.
+    const auto send = [&p](Handler handler) { return [&p, handler] { dispatch(p, handler, Line::Needed); }; };
 
     f.onMouseDown(w.cbAdr, run(cbAdr_MouseDown));
     f.onMouseUp(w.cbAdr, run(cbAdr_MouseDown));
     f.onKeyPress(w.cbbaud, run(nothing));
     f.onMouseDown(w.cbbaud, run(nothing));
     f.onMouseDown(w.cbCOM, run(nothing));
-    f.onMouseDown(w.cmd5Ton, run(cmd5Ton_MouseDown));
+    f.onMouseDown(w.cmd5Ton, send(cmd5Ton_MouseDown));
     f.onMouseUp(w.cmd5Ton, run(nothing));
     f.onMouseDown(w.cmdAUS, run(cmdAUS_MouseDown));
-    f.onMouseUp(w.cmdAUS, run(cmdAUS_MouseUp));
+    f.onMouseUp(w.cmdAUS, send(cmdAUS_MouseUp));
     f.onMouseDown(w.cmdEIN, run(cmdEIN_MouseDown));
     f.onMouseUp(w.cmdEIN, run(cmdEIN_MouseUp));
-    f.onMouseDown(w.cmdEnde, run(cmdEnde_MouseDown));
+    f.onMouseDown(w.cmdEnde, send(cmdEnde_MouseDown));
     f.onMouseUp(w.cmdEnde, run(cmdEnde_MouseUp));
-    f.onMouseDown(w.cmdF0, run(cmdF0_MouseDown));
-    f.onMouseDown(w.cmdF1, run(cmdF1_MouseDown));
-    f.onMouseDown(w.cmdF2, run(cmdF2_MouseDown));
-    f.onMouseDown(w.cmdF3, run(cmdF3_MouseDown));
-    f.onMouseDown(w.cmdF4, run(cmdF4_MouseDown));
-    f.onMouseDown(w.cmdF5, run(cmdF5_MouseDown));
-    f.onMouseDown(w.cmdF6, run(cmdF6_MouseDown));
+    f.onMouseDown(w.cmdF0, send(cmdF0_MouseDown));
+    f.onMouseDown(w.cmdF1, send(cmdF1_MouseDown));
+    f.onMouseDown(w.cmdF2, send(cmdF2_MouseDown));
+    f.onMouseDown(w.cmdF3, send(cmdF3_MouseDown));
+    f.onMouseDown(w.cmdF4, send(cmdF4_MouseDown));
+    f.onMouseDown(w.cmdF5, send(cmdF5_MouseDown));
+    f.onMouseDown(w.cmdF6, send(cmdF6_MouseDown));
     for (QWidget *button : {w.cmdF0, w.cmdF1, w.cmdF2, w.cmdF3, w.cmdF4, w.cmdF5, w.cmdF6})
         f.onMouseUp(button, run(cmdF_MouseUp));
-    f.onMouseDown(w.cmdFMS, run(cmdFMS_MouseDown));
+    f.onMouseDown(w.cmdFMS, send(cmdFMS_MouseDown));
     f.onMouseUp(w.cmdFMS, run(nothing));
     f.onMouseDown(w.cmdschreiben, run(cmdschreiben_MouseDown));
     f.onMouseUp(w.cmdschreiben, run(cmdschreiben_MouseUp));
-    f.onMouseDown(w.cmdSendentx, run(cmdSendentx_MouseDown));
-    f.onMouseDown(w.cmdTR1, run(cmdTR1_MouseDown));
-    f.onMouseUp(w.cmdTR1, run(cmdTR_MouseUp));
-    f.onMouseDown(w.cmdTR2, run(cmdTR2_MouseDown));
-    f.onMouseUp(w.cmdTR2, run(cmdTR_MouseUp));
-    f.onMouseDown(w.cmdVersion, run(cmdVersion_MouseDown));
+    f.onMouseDown(w.cmdSendentx, send(cmdSendentx_MouseDown));
+    f.onMouseDown(w.cmdTR1, send(cmdTR1_MouseDown));
+    f.onMouseUp(w.cmdTR1, send(cmdTR_MouseUp));
+    f.onMouseDown(w.cmdTR2, send(cmdTR2_MouseDown));
+    f.onMouseUp(w.cmdTR2, send(cmdTR_MouseUp));
+    f.onMouseDown(w.cmdVersion, send(cmdVersion_MouseDown));
     f.onClick(w.ed1, run(ed1_Click));
     f.onKeyPress(w.ed1, run(ed1_KeyPress));
     f.onMouseDown(w.ed1, run(ed1_MouseDown));

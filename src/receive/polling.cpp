@@ -135,6 +135,16 @@ void burst_Quiet(Program &p)
 
 void closeBurstWithoutPort(Program &p)
 {
+    // What the port had read before it was lost (an answer that came during a command's
+    // pause, say) belongs to the open burst, or is a burst of its own.
+    const QByteArray rest = p.channel.takeAvailable();
+    if (!rest.isEmpty()) {
+        if (!p.burst.isOpen()) {
+            p.state.ReceivedText.clear();
+            p.burst.open();
+        }
+        addBytes(p, rest);
+    }
     if (p.burst.isOpen())
         showPiece(p);
     p.burst.close(false);

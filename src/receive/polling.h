@@ -17,5 +17,6 @@ void burst_Quiet(Program &p);
 // Before a user's action: lets an open burst end by itself, waiting at most
 // BurstReader::kInputWaitMs, and splits it there if the unit is still sending.
 void finishBurstForInput(Program &p);
-// The port is gone: what the open burst holds is shown, and no more is read for it.
+// The port is gone: what the open burst holds, and what the port had read before the loss,
+// is shown; no more is read for it.
 void closeBurstWithoutPort(Program &p);

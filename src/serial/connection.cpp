@@ -59,6 +59,10 @@ void OpenPort(Program &p)
 
 void ReportLostPort(Program &p, const PortLostError &error)
 {
+    // One state change, before the box: the loss counted, the disconnected set and the
+    // timer off as after "Trennen", the port closed. Nothing is written. The box, being
+    // modal, drops a press that is still held, so its release does nothing.
+    ++p.state.linesLost;
     cmdAUS_MouseDown(p);
     p.channel.close();
     const QString details = QString::fromStdString(error.what());

@@ -15,8 +15,9 @@ void cmdAUS_MouseUp(Program &p);     // "$RSQ", pause, close
 // Opens the port of PortName at BaudText; throws PortOpenError when it cannot.
 void OpenPort(Program &p);
 
-// A port lost while connected: the disconnected state as after "Trennen", nothing written,
-// both lists kept; the box offers to wait for the port and connect again by itself.
+// A port lost while connected: the disconnected state as after "Trennen", the port closed,
+// nothing written, both lists kept; then the box offers to wait for the port and connect
+// again by itself.
 void ReportLostPort(Program &p, const PortLostError &error);
 
 // Texts that the tests and the window share.

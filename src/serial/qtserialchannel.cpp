@@ -9,10 +9,12 @@
 #include <cerrno>
 #include <cstring>
 #include <limits>
+#include <utility>
 
 #ifndef Q_OS_WIN
 #include <poll.h>
 #include <sys/file.h>
+#include <unistd.h>
 #endif
 
 namespace {
@@ -39,6 +41,30 @@ bool meansPortLost(QSerialPort::SerialPortError error)
 std::string describe(const char *what, const QString &portName, const QString &detail)
 {
     return (QString::fromUtf8(what).arg(portName) + QStringLiteral(": ") + detail).toStdString();
+}
+
+// What the system still hands over on a port that is being given up: read without waiting
+// until it has nothing more (or the device reports its end). Bounded, as a device that
+// keeps sending must not hold the window.
+QByteArray drainWithoutWaiting(qintptr handle)
+{
+    QByteArray got;
+#ifndef Q_OS_WIN
+    constexpr qsizetype kMostBytes = 1 << 20;
+    char buffer[4096];
+    while (handle >= 0 && got.size() < kMostBytes) {
+        pollfd p{int(handle), POLLIN, 0};
+        if (::poll(&p, 1, 0) <= 0 || !(p.revents & POLLIN))
+            break;
+        const ssize_t n = ::read(int(handle), buffer, sizeof buffer);
+        if (n <= 0)
+            break;
+        got.append(buffer, n);
+    }
+#else
+    Q_UNUSED(handle);
+#endif
+    return got;
 }
 
 } // namespace
@@ -68,6 +94,8 @@ void QtSerialChannel::open(const PortSettings &settings)
 {
     closeAll();
     lost_.reset();
+    closedByLoss_ = false;
+    kept_.clear();
 
     const QString name = systemPortName(settings.portName);
     if (name.isEmpty())
@@ -151,6 +179,10 @@ void QtSerialChannel::waitUntil(const QDeadlineTimer &deadline, const std::funct
 
 QByteArray QtSerialChannel::takeAvailable()
 {
+    // A lost port hands out what it had read, once the loss has been reported, until the
+    // program closes it: the loss must not throw away what the unit said before it.
+    if (closedByLoss_ && !lost_)
+        return std::exchange(kept_, QByteArray());
     throwIfUnusable();
     // Only what Qt's read notifier has fetched: reading the device besides it would leave
     // the notifier to find it empty, which Qt takes for a read error.
@@ -174,8 +206,8 @@ void QtSerialChannel::write(const QByteArray &bytes)
     if (taken != bytes.size()) {
         const QString detail = port_.errorString();
         port_.clear(QSerialPort::Output);
-        port_.clearError();
-        throw PortLostError(ErrorNumber::PortLost, describe("Schreiben auf %1 fehlgeschlagen", deviceName_, detail));
+        loseLine(PortLostError(ErrorNumber::PortLost, describe("Schreiben auf %1 fehlgeschlagen", deviceName_, detail)));
+        throwIfUnusable();
     }
     waitUntil(deadline, [this] { return port_.bytesToWrite() == 0; },
               [this](int ms) { port_.waitForBytesWritten(ms); });
@@ -195,7 +227,9 @@ std::optional<std::uint32_t> QtSerialChannel::modemStatus()
     if (!port_.isOpen())
         return std::nullopt;
     const QSerialPort::PinoutSignals pins = port_.pinoutSignals();
-    if (port_.error() != QSerialPort::NoError) {
+    // A failed query may have been a loss (a hung-up line answers with ResourceError); the
+    // port is closed then, and the loss is reported by the next read or write.
+    if (!port_.isOpen() || port_.error() != QSerialPort::NoError) {
         // No modem lines (a pseudo-terminal) or the query failed: the lamps stay dark. Its
         // errno is spent here, so a later loss is not reported with it.
         if (port_.isOpen())
@@ -218,12 +252,14 @@ std::optional<std::uint32_t> QtSerialChannel::modemStatus()
 void QtSerialChannel::close()
 {
     lost_.reset();
+    closedByLoss_ = false;
+    kept_.clear();
     closePort();
 }
 
 void QtSerialChannel::closeAll()
 {
-    if (isOpen() || lost_)
+    if (isOpen() || lost_ || closedByLoss_)
         close();
 }
 
@@ -241,8 +277,18 @@ void QtSerialChannel::onErrorOccurred(QSerialPort::SerialPortError error)
     const QString detail = number == ErrorNumber::PortLost
                                ? QStringLiteral("Die Gegenstelle hat aufgelegt, oder der Adapter wurde entfernt.")
                                : port_.errorString();
-    lost_ = PortLostError(number, describe("Verbindung zu %1 verloren", deviceName_, detail));
-    qCDebug(lcSerial).noquote() << "port closed after" << error << ":" << lost_->what();
+    qCDebug(lcSerial).noquote() << "port lost after" << error;
+    loseLine(PortLostError(number, describe("Verbindung zu %1 verloren", deviceName_, detail)));
+}
+
+void QtSerialChannel::loseLine(const PortLostError &why)
+{
+    // Closing discards Qt's buffer, and with it an answer that came during a command's pause.
+    kept_ += port_.readAll();
+    kept_ += drainWithoutWaiting(port_.handle());
+    lost_ = why;
+    closedByLoss_ = true;
+    qCDebug(lcSerial).noquote() << "port closed," << kept_.size() << "bytes read before the loss kept:" << why.what();
     closePort();
 }
 

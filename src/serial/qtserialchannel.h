@@ -41,11 +41,16 @@ private:
     void waitUntil(const QDeadlineTimer &deadline, const std::function<bool()> &done,
                    const std::function<void(int)> &wait);
     void closePort();
+    // The port is gone: keeps what was read (Qt's buffer and what the system still hands
+    // over), records why, closes.
+    void loseLine(const PortLostError &why);
 
     QSerialPort port_;
     QString deviceName_;                 // the device as opened, for messages
     qint32 baudRate_;
     int lockedHandle_ = -1;              // the handle holding our flock, -1 when none
     std::optional<PortLostError> lost_;    // why the port was closed under us, until reported
+    bool closedByLoss_ = false;           // closed under us, and not yet closed or opened by the program
+    QByteArray kept_;                      // read before the loss and not yet taken
     std::function<void()> arrived_;
 };

@@ -25,7 +25,10 @@ public:
     virtual ~SerialChannel() = default;
     virtual void open(const PortSettings &settings) = 0;   // throws RixError when the port cannot be opened
     virtual void write(const QByteArray &bytes) = 0;       // throws SerialError
-    virtual QByteArray takeAvailable() = 0;                // what has arrived; empty if nothing; throws SerialError
+    // What has arrived; empty if nothing; throws SerialError. A port lost under the program
+    // throws PortLostError once, then hands out what it had read before the loss, once,
+    // until the program closes or opens it.
+    virtual QByteArray takeAvailable() = 0;
     // `handler` runs from the event loop whenever new bytes have arrived; it may call
     // takeAvailable().
     virtual void onBytesArrived(std::function<void()> handler) = 0;

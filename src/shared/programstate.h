@@ -24,6 +24,10 @@ struct ProgramState {
 
     QByteArray ReceivedText;
 
+    // How often the port was lost while connected. A handler that waited for a burst
+    // compares it, so an action from before a loss is not sent after it.
+    unsigned linesLost = 0;
+
     // Set once the program has been told to end; no handler runs after it.
     bool ending = false;
 };

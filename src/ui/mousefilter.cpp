@@ -76,6 +76,10 @@ bool MouseFilter::eventFilter(QObject *watched, QEvent *event)
             click();
         return false;
     }
+    case QEvent::WindowBlocked:
+        // A modal box opened over the window (any box: the program's, a file dialog).
+        armed_ = nullptr;
+        return false;
     case QEvent::KeyPress: {
         Entry *entry = watchedAncestor(watched);
         if (entry && entry->key) {

@@ -7,6 +7,8 @@
 // release with no button left down runs the release handler of the armed control, even
 // if the press disabled it and wherever Qt delivers the release (a combo box's goes to
 // its popup). Further buttons pressed during a press do nothing. Events are never eaten.
+// A press still held when a modal box opens is dropped: the box takes the release, and
+// whatever release comes after the box belongs to a new action of the user's.
 
 #include <QObject>
 #include <QPointer>

@@ -1,7 +1,6 @@
 // A unit that answers while the program is still in its command's pause: the poll timer is
 // off then, so the bytes wait in the port, the first tick after the pause finds them, and
 // the burst it opens shows them.
-#include "serial/connection.h"
 #include "support/liveprogram.h"
 #include "support/waiting.h"
 #include "support/pty.h"
@@ -12,6 +11,8 @@
 #include <algorithm>
 #include <atomic>
 #include <thread>
+
+#include <sys/ioctl.h>
 
 using namespace std::chrono_literals;
 using testsupport::Pty;
@@ -76,7 +77,7 @@ TEST(HostileTiming, APortLostDuringThePauseKeepsTheProgramAndItsLines)
     testsupport::runEventsFor(300ms);
 
     ASSERT_EQ(prog.box.texts.size(), 1u);
-    EXPECT_EQ(prog.box.texts[0], lostPortMessage(pty.slavePath(), 1002));
+    EXPECT_EQ(prog.box.texts[0], "Die Verbindung zu " + pty.slavePath() + " ist unterbrochen (Fehler 1002).");
     EXPECT_EQ(prog.end.ends, 0);
     EXPECT_FALSE(prog.channel.isOpen());
     EXPECT_TRUE(prog.w.cmdEIN->isEnabled());
@@ -84,4 +85,41 @@ TEST(HostileTiming, APortLostDuringThePauseKeepsTheProgramAndItsLines)
     EXPECT_EQ(prog.w.lbrx->lineBytes(0), "earlier");
     EXPECT_EQ(std::count(prog.timeline.events.begin(), prog.timeline.events.end(), "pause:275"), 0)
         << "the disconnect's \"$RSQ\" and its pause do not run for a lost port";
+}
+
+// The unit answers inside the pause and the adapter is pulled before the pause ends: the
+// answer, which the port had already read, is shown with its command before the box.
+TEST(HostileTiming, AnAnswerReadInThePauseIsShownWhenThePortIsLostInIt)
+{
+    Pty pty;
+    LiveProgram prog;
+    prog.connectTo(pty.slavePath(), "19200");
+    ASSERT_TRUE(prog.connected());
+
+    std::atomic<bool> pulled{false};
+    std::thread unit([&] {
+        if (pty.read(6, 5000) == "$RSRF0" && pty.write("SRF0F011\r\n")) {
+            // Pulled once the port has read the answer (a hang-up discards unread input).
+            int waiting = 1;
+            for (int i = 0; i < 400 && waiting > 0; ++i) {
+                std::this_thread::sleep_for(5ms);
+                ::ioctl(pty.slaveFd(), FIONREAD, &waiting);
+            }
+        }
+        pty.closeMaster();
+        pulled = true;
+    });
+    // The pause lasts until the adapter is out, so the loss falls inside it.
+    prog.pause.atEnd = [&] { testsupport::waitUntil([&] { return pulled.load(); }, 5s); };
+    prog.click(prog.w.cmdF0);
+    unit.join();
+    ASSERT_TRUE(testsupport::waitUntil([&] { return !prog.box.texts.empty(); }, 5s));
+
+    ASSERT_EQ(prog.w.lbrx->count(), 1);
+    EXPECT_EQ(prog.w.lbrx->lineBytes(0), "F011");
+    ASSERT_EQ(prog.w.lb2->count(), 1);
+    EXPECT_EQ(prog.w.lb2->lineBytes(0), "$RSRF0");
+    EXPECT_EQ(prog.box.texts[0], "Die Verbindung zu " + pty.slavePath() + " ist unterbrochen (Fehler 1002).");
+    EXPECT_EQ(prog.end.ends, 0);
+    EXPECT_FALSE(prog.channel.isOpen());
 }

@@ -341,12 +341,14 @@ TEST_F(QtSerialChannelOnPty, HangUpDuringReadIsReportedOnceAndClosesThePort)
     // A hang-up has no system error number of its own.
     EXPECT_EQ(number, ErrorNumber::PortLost);
     EXPECT_FALSE(channel.isOpen());
-    // Later calls find the port closed; they do not repeat the loss.
+    // Later calls do not repeat the loss: a read hands out what was read before it (here
+    // nothing), a write finds the port closed.
+    EXPECT_TRUE(channel.takeAvailable().isEmpty());
     try {
-        channel.takeAvailable();
-        ADD_FAILURE() << "read on a lost port succeeded";
+        channel.write(QByteArray("x"));
+        ADD_FAILURE() << "write on a lost port succeeded";
     } catch (const SerialError &e) {
-        EXPECT_EQ(e.number(), ErrorNumber::NotOpen);
+        EXPECT_EQ(e.number(), 1003);
     }
 }
 
@@ -381,6 +383,48 @@ TEST_F(QtSerialChannelOnPty, HangUpWhileTheEventLoopRunsDoesNotFlood)
     channel.open(PortSettings{other.slavePath(), QStringLiteral("19200")});
     channel.write(QByteArray("new"));
     EXPECT_EQ(other.read(3), QByteArray("new"));
+}
+
+// An answer Qt has already read when the line goes (it came during a command's pause,
+// when nobody takes it): closing the port must not throw it away.
+TEST_F(QtSerialChannelOnPty, WhatWasReadBeforeAHangUpIsHandedOutAfterTheLoss)
+{
+    openChannel();
+    ASSERT_TRUE(pty.write("SRF0F011\r\n"));
+    runEventLoopFor(50);   // Qt's notifier reads it; nobody takes it
+    pty.closeMaster();
+    runEventLoopFor(100);
+    ASSERT_FALSE(channel.isOpen());
+    try {
+        channel.takeAvailable();
+        ADD_FAILURE() << "the loss was not reported";
+    } catch (const PortLostError &e) {
+        EXPECT_EQ(e.number(), 1002);
+    }
+    EXPECT_EQ(channel.takeAvailable(), QByteArray("SRF0F011\r\n"));
+    EXPECT_TRUE(channel.takeAvailable().isEmpty()) << "handed out once";
+    EXPECT_THROW(channel.write(QByteArray("x")), SerialError);
+    channel.close();
+    EXPECT_THROW(channel.takeAvailable(), SerialError) << "after the program's close, the port is just closed";
+}
+
+// The lamps' query on a line whose other end hung up fails with ResourceError: that is a lost
+// port, found before the read notifier has had a chance to see the hang-up.
+TEST_F(QtSerialChannelOnPty, AFailedModemQueryOnAHungUpLineIsALostPort)
+{
+    openChannel();
+    ASSERT_TRUE(pty.write("F011"));
+    runEventLoopFor(50);
+    pty.closeMaster();
+    EXPECT_FALSE(channel.modemStatus().has_value());
+    EXPECT_FALSE(channel.isOpen()) << "closed at the query, without the event loop";
+    try {
+        channel.takeAvailable();
+        ADD_FAILURE() << "the loss was not reported";
+    } catch (const PortLostError &e) {
+        EXPECT_EQ(e.number(), 1002);
+    }
+    EXPECT_EQ(channel.takeAvailable(), QByteArray("F011"));
 }
 
 } // namespace

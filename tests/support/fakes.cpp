@@ -2,10 +2,38 @@
 
 #include "shared/seams_qt.h"
 
+#include <QCoreApplication>
+#include <QEvent>
+#include <QGuiApplication>
+#include <QWindow>
+
+namespace {
+// Like the real port after a loss: the loss is reported once, by the call that finds it.
+void throwPendingLoss(bool &pending)
+{
+    if (!pending)
+        return;
+    pending = false;
+    throw PortLostError(ErrorNumber::PortLost, "hung up");
+}
+
+// A real box is modal: it blocks the program's windows while it is open.
+void blockWindowsAsAModalBoxDoes()
+{
+    for (QWindow *window : QGuiApplication::topLevelWindows()) {
+        QEvent blocked(QEvent::WindowBlocked);
+        QCoreApplication::sendEvent(window, &blocked);
+        QEvent unblocked(QEvent::WindowUnblocked);
+        QCoreApplication::sendEvent(window, &unblocked);
+    }
+}
+} // namespace
+
 void FakeSerialChannel::open(const PortSettings &settings)
 {
     opens.push_back(settings);
     timeline_.add("open:" + settings.portName.toStdString() + ":" + settings.baudText.toStdString());
+    lossPending_ = false;
     if (failOpen)
         throw PortOpenError(2, "no such port");
     open_ = true;
@@ -15,6 +43,9 @@ void FakeSerialChannel::write(const QByteArray &bytes)
 {
     if (failWriteWith)
         throw SerialError(*failWriteWith, "write failed");
+    throwPendingLoss(lossPending_);
+    if (!open_)
+        throw SerialError(ErrorNumber::NotOpen, "write on a closed port");
     writes.push_back(bytes);
     timeline_.add("write:" + bytes.toStdString());
 }
@@ -24,6 +55,7 @@ QByteArray FakeSerialChannel::takeAvailable()
     ++reads;
     if (failReadWith)
         throw SerialError(*failReadWith, "read failed");
+    throwPendingLoss(lossPending_);
     QByteArray bytes;
     if (!incoming_.empty() && !incoming_.front()) {
         incoming_.pop_front();   // the quiet gap: nothing this time
@@ -40,6 +72,8 @@ void FakeSerialChannel::close()
 {
     ++closes;
     open_ = false;
+    lossPending_ = false;
+    incoming_.clear();   // closing discards what the port holds
     timeline_.add("close");
 }
 
@@ -48,6 +82,8 @@ void FakeSerialChannel::closeAll()
     if (open_)
         ++closes;
     open_ = false;
+    lossPending_ = false;
+    incoming_.clear();
     timeline_.add("closeAll");
 }
 
@@ -77,6 +113,8 @@ void RecordingPause::pause(int ms)
     if (pollTimer_ && pollTimer_->isActive())
         ++pausesWithPollingOn;
     timeline_.add("pause:" + std::to_string(ms));
+    if (during)
+        during(ms);
     if (realWait) {
         EventLoopPause().pause(ms);
         timeline_.add("pause over");
@@ -90,6 +128,7 @@ void RecordingMessageBox::show(const QString &text, const QString &detailText)
     if (pollTimer_ && pollTimer_->isActive())
         ++shownWithPollingOn;
     timeline_.add("box");
+    blockWindowsAsAModalBoxDoes();
 }
 
 bool RecordingMessageBox::askToWaitForPort(const QString &text, const QString &detailText)
@@ -103,6 +142,7 @@ bool RecordingMessageBox::waitForPort(const QString &text, const std::function<b
     texts.push_back(text);
     details.push_back(QString());
     timeline_.add("wait-box");
+    blockWindowsAsAModalBoxDoes();
     for (int i = 0; i < waitTries; ++i) {
         if (beforeTry)
             beforeTry(i);

@@ -39,6 +39,9 @@ public:
     void receiveWithoutGap(const QByteArray &bytes);
     // Tells the program that bytes have arrived, as the port's notifier does.
     void notifyArrival() { if (arrived_) arrived_(); }
+    // The line goes away (adapter pulled): closed at once, the next read or write throws
+    // PortLostError; what was received before stays to be taken, as the real port keeps it.
+    void hangUp() { open_ = false; lossPending_ = true; }
     std::size_t pendingReads() const { return incoming_.size(); }
 
     // All bytes written, in order.
@@ -59,6 +62,7 @@ private:
     std::deque<std::optional<char>> incoming_;
     std::function<void()> arrived_;
     bool open_ = false;
+    bool lossPending_ = false;
 };
 
 class RecordingPause : public Pause {
@@ -69,6 +73,7 @@ public:
     void pause(int ms) override;
     std::vector<int> pauses;
     bool realWait = false;   // also hold for real, with the program's own pause
+    std::function<void(int)> during;   // runs inside each pause, with its length
     int pausesWithPollingOn = 0;   // the poll timer must be off during every pause
 
 private:

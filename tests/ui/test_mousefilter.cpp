@@ -1,6 +1,8 @@
 // The mouse semantics of every control, exercised through the QWindow as a user's mouse is.
 #include "support/harness.h"
 
+#include <QMessageBox>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 TEST(MouseSemantics, AnyMouseButtonActsLikeTheLeftOne)
@@ -111,4 +113,21 @@ TEST(MouseSemantics, ChoosingAnAddressWithoutConnectingChangesNoCommand)
         popup->close();
     EXPECT_EQ(h.w.cmdF3->toolTip(), "$RSRF3");
     EXPECT_EQ(h.state.AddressDigit, "S");
+}
+
+// A key held while a modal box opens: the box takes the mouse, so the key's release is
+// dropped, and the next press after the box is a press of its own.
+TEST(MouseSemantics, AKeyHeldWhenAModalBoxOpensIsReleasedByNothing)
+{
+    Harness h;
+    h.connectWith("COM1", "19200", "S");
+    h.press(h.w.cmdTR1);
+    ASSERT_EQ(h.channel.written(), "$RSE1");
+    QMessageBox box(QMessageBox::NoIcon, QString(), QStringLiteral("modal"), QMessageBox::Ok, &h.w);
+    QTimer::singleShot(0, &box, [&box] { box.done(QMessageBox::Ok); });
+    box.exec();
+    h.release(h.w.cmdTR1);
+    EXPECT_EQ(h.channel.written(), "$RSE1") << "no \"$RSEA\" for a press the box has dropped";
+    h.click(h.w.cmdF2);
+    EXPECT_EQ(h.channel.written(), "$RSE1$RSRF2") << "the next click is not swallowed";
 }
