@@ -3,6 +3,8 @@
 #include "app/eventtable.h"
 #include "app/startup.h"
 #include "serial/systemports.h"
+#include "shared/logging.h"
+#include "ui/germantexts.h"
 #include "ui/portsuggestions.h"
 
 #include <QCoreApplication>
@@ -19,7 +21,10 @@ Application::Application(Seams seams)
                burst_}
 {
     connectEventTable(program_, filter_);
-    QCoreApplication::installTranslator(&qtTexts_);
+    if (loadQtGermanTexts(qtTexts_))
+        QCoreApplication::installTranslator(&qtTexts_);
+    else
+        qCWarning(lcApp) << "Qt's German texts (qtbase_de) not found; Qt's own dialogs stay English";
 }
 
 void Application::prepare()

@@ -8,9 +8,10 @@
 #include "shared/program.h"
 #include "shared/programstate.h"
 #include "shared/seams_qt.h"
-#include "ui/germantexts.h"
 #include "ui/mainwindow.h"
 #include "ui/mousefilter.h"
+
+#include <QTranslator>
 
 #include <functional>
 #include <iosfwd>
@@ -43,7 +44,7 @@ private:
     QtMessageBox qtBox_;
     QtProgramEnd qtEnd_;
     BurstReader burst_;
-    GermanQtTexts qtTexts_;
+    QTranslator qtTexts_;
     Program program_;
     MouseFilter filter_;
 };

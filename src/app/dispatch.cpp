@@ -4,6 +4,7 @@
 #include "receive/burstreader.h"
 #include "receive/polling.h"
 #include "serial/connection.h"
+#include "serial/refusedconnect.h"
 #include "serial/serialchannel.h"
 #include "shared/errors.h"
 #include "shared/logging.h"
@@ -25,6 +26,8 @@ void FatalErrorReport(Program &p, int number)
 
 void ReportOpenFailure(Program &p, const PortOpenError &error)
 {
+    if (KeepSessionAfterRefusedConnect(p, QString::fromStdString(error.what())))
+        return;
     endWithMessage(p, openFailureMessage(p.state.PortName), QString::fromStdString(error.what()));
 }
 

@@ -57,3 +57,21 @@ void InitProgram(MainWindow &w, ProgramState &state)
 
     SetParameterTexts(w, state.AddressDigit);
 }
+
+QString missingDisplayMessage(const QStringList &arguments, const QString &qpaPlatform, const QString &display,
+                              const QString &waylandDisplay)
+{
+    if (!display.isEmpty() || !waylandDisplay.isEmpty())
+        return QString();
+    QString asked = qpaPlatform;
+    for (qsizetype i = 1; i + 1 < arguments.size(); ++i)
+        if (arguments.at(i) == QLatin1String("-platform") || arguments.at(i) == QLatin1String("--platform"))
+            asked = arguments.at(i + 1);
+    // "wayland;xcb" names fallbacks, "xcb:option=value" carries options.
+    for (const QString &entry : asked.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+        const QString name = entry.section(QLatin1Char(':'), 0, 0).trimmed();
+        if (!name.isEmpty() && name != QLatin1String("xcb") && !name.startsWith(QLatin1String("wayland")))
+            return QString();
+    }
+    return QStringLiteral("rix-term: Keine grafische Anzeige: weder DISPLAY noch WAYLAND_DISPLAY ist gesetzt.");
+}

@@ -17,6 +17,19 @@ bool showsAsBlank(QChar c)
            || c.category() == QChar::Separator_Paragraph;
 }
 
+bool breaksLine(QChar c)
+{
+    return c == QLatin1Char('\n') || c == QLatin1Char('\r') || c == QChar(0x0B) || c == QChar(0x0C)
+           || c == QChar(0x85) || c.category() == QChar::Separator_Line
+           || c.category() == QChar::Separator_Paragraph;
+}
+
+// "1 Tabulator", "2 Tabulatoren"
+QString counted(int n, const char *one, const char *many)
+{
+    return QString::number(n) + QLatin1Char(' ') + QString::fromUtf8(n == 1 ? one : many);
+}
+
 bool invisibleAlone(const QString &character)
 {
     switch (QChar::category(character.toUcs4().value(0))) {
@@ -40,6 +53,12 @@ PastedText cleanPastedText(const QString &pasted)
         const QChar c = pasted.at(i);
         if (showsAsBlank(c)) {
             out.text += QLatin1Char(' ');
+            if (c == QLatin1Char('\t'))
+                ++out.tabs;
+            else if (!breaksLine(c))
+                ++out.otherControls;
+            else if (!(c == QLatin1Char('\n') && i > 0 && pasted.at(i - 1) == QLatin1Char('\r')))
+                ++out.lineBreaks;
         } else if (cp1252::canEncode(c)) {
             out.text += c;
         } else {
@@ -64,6 +83,27 @@ QString leftOutNotice(const QStringList &leftOut)
     return QStringLiteral("Nicht übertragbar, weggelassen: ") + named.join(QLatin1Char(' '));
 }
 
+QString pasteNotice(const PastedText &pasted, qsizetype cutOff, int maxLength)
+{
+    QStringList lines;
+    if (cutOff > 0)
+        lines << QStringLiteral("Zu lang: die letzten %1 Zeichen weggelassen (die Zeile fasst höchstens %2 Zeichen)")
+                     .arg(cutOff)
+                     .arg(maxLength);
+    if (!pasted.leftOut.isEmpty())
+        lines << leftOutNotice(pasted.leftOut);
+    QStringList blanks;
+    if (pasted.lineBreaks > 0)
+        blanks << counted(pasted.lineBreaks, "Zeilenumbruch", "Zeilenumbrüche");
+    if (pasted.tabs > 0)
+        blanks << counted(pasted.tabs, "Tabulator", "Tabulatoren");
+    if (pasted.otherControls > 0)
+        blanks << counted(pasted.otherControls, "Steuerzeichen", "Steuerzeichen");
+    if (!blanks.isEmpty())
+        lines << QStringLiteral("Durch Leerzeichen ersetzt: ") + blanks.join(QStringLiteral(", "));
+    return lines.join(QLatin1Char('\n'));
+}
+
 void CommandLineEdit::pasteCleaned(QClipboard::Mode mode)
 {
     if (isReadOnly())
@@ -71,9 +111,14 @@ void CommandLineEdit::pasteCleaned(QClipboard::Mode mode)
     const QString clip = QGuiApplication::clipboard()->text(mode);
     if (clip.isEmpty() && !hasSelectedText())
         return;
-    const PastedText pasted = cleanPastedText(clip);
+    insertCleaned(cleanPastedText(clip));
+}
+
+void CommandLineEdit::insertCleaned(const PastedText &pasted)
+{
+    const qsizetype kept = text().size() - selectedText().size();
     insert(pasted.text);
-    showNotice(pasted.leftOut);
+    showNotice(pasted, pasted.text.size() - (text().size() - kept));
 }
 
 void CommandLineEdit::keyPressEvent(QKeyEvent *event)
@@ -123,26 +168,34 @@ void CommandLineEdit::dropEvent(QDropEvent *event)
 {
     const QMimeData *data = event->mimeData();
     const QString dropped = data && data->hasText() ? data->text() : QString();
-    const PastedText cleaned = cleanPastedText(dropped);
     // Text moved within the line is already clean and keeps Qt's own move handling.
-    if (isReadOnly() || cleaned.text == dropped) {
+    if (isReadOnly() || event->source() == this) {
         QLineEdit::dropEvent(event);
         return;
     }
-    QMimeData replacement;
-    replacement.setText(cleaned.text);
-    QDropEvent cleanedDrop(event->position(), event->possibleActions(), &replacement, event->buttons(),
-                           event->modifiers(), event->type());
-    cleanedDrop.setDropAction(event->dropAction());
-    QLineEdit::dropEvent(&cleanedDrop);
-    event->setDropAction(cleanedDrop.dropAction());
-    event->setAccepted(cleanedDrop.isAccepted());
-    showNotice(cleaned.leftOut);
+    const PastedText cleaned = cleanPastedText(dropped);
+    // A drop goes in where it lands and replaces no selection.
+    const qsizetype before = text().size();
+    if (cleaned.text == dropped) {
+        QLineEdit::dropEvent(event);
+    } else {
+        QMimeData replacement;
+        replacement.setText(cleaned.text);
+        QDropEvent cleanedDrop(event->position(), event->possibleActions(), &replacement, event->buttons(),
+                               event->modifiers(), event->type());
+        cleanedDrop.setDropAction(event->dropAction());
+        QLineEdit::dropEvent(&cleanedDrop);
+        event->setDropAction(cleanedDrop.dropAction());
+        event->setAccepted(cleanedDrop.isAccepted());
+    }
+    if (event->isAccepted())
+        showNotice(cleaned, cleaned.text.size() - (text().size() - before));
 }
 
-void CommandLineEdit::showNotice(const QStringList &leftOut)
+void CommandLineEdit::showNotice(const PastedText &pasted, qsizetype cutOff)
 {
-    if (leftOut.isEmpty())
+    const QString notice = pasteNotice(pasted, cutOff, maxLength());
+    if (notice.isEmpty())
         return;
-    QToolTip::showText(mapToGlobal(QPoint(0, height())), leftOutNotice(leftOut), this, QRect(), kNoticeMs);
+    QToolTip::showText(mapToGlobal(QPoint(0, height())), notice, this, QRect(), kNoticeMs);
 }

@@ -1,9 +1,10 @@
 #pragma once
 // The command line ed1. What it shows is what is sent: pasted or dropped text has each
 // control character (line breaks, tabs) turned into one blank, which is also what a line
-// edit shows for them, and the characters Windows-1252 lacks are left out and named in a
-// short notice beside the line instead of making the whole paste fail. Typing such a
-// character is still simply refused, by the validator.
+// edit shows for them, and the characters Windows-1252 lacks are left out instead of making
+// the whole paste fail. A short notice beside the line says what changed: what was left out,
+// what became blanks, and how much of a text too long for the line was cut off at its end.
+// Typing such a character is still simply refused, by the validator.
 
 #include <QClipboard>
 #include <QLineEdit>
@@ -13,12 +14,19 @@
 struct PastedText {
     QString text;          // what goes into the line
     QStringList leftOut;   // the characters that were left out, each once, in order
+    int lineBreaks = 0;    // each turned into blanks; CR LF counts as one
+    int tabs = 0;
+    int otherControls = 0;
 };
 PastedText cleanPastedText(const QString &pasted);
 
 // "Nicht übertragbar, weggelassen: Ω ≠" for the left-out characters; one that would not
 // be seen (a zero-width space, a lone accent) is named by its code, "U+200B".
 QString leftOutNotice(const QStringList &leftOut);
+
+// The whole notice after a paste or a drop, one line for each kind of change, empty when the
+// text went in unchanged: `cutOff` characters did not fit into the line's `maxLength`.
+QString pasteNotice(const PastedText &pasted, qsizetype cutOff, int maxLength);
 
 class CommandLineEdit : public QLineEdit {
     Q_OBJECT
@@ -39,5 +47,7 @@ protected:
     void dropEvent(QDropEvent *event) override;
 
 private:
-    void showNotice(const QStringList &leftOut);
+    // Inserts the cleaned text as QLineEdit does (which stops at maxLength) and says what changed.
+    void insertCleaned(const PastedText &pasted);
+    void showNotice(const PastedText &pasted, qsizetype cutOff);
 };

@@ -1,14 +1,8 @@
 #include "ui/germantexts.h"
 
-#include <cstring>
+#include <QLibraryInfo>
 
-QString GermanQtTexts::translate(const char *context, const char *sourceText, const char *, int) const
+bool loadQtGermanTexts(QTranslator &translator)
 {
-    if (std::strcmp(context, "QMessageBox") != 0)
-        return QString();
-    if (std::strcmp(sourceText, "Show Details...") == 0)
-        return QStringLiteral("Details \u2026");
-    if (std::strcmp(sourceText, "Hide Details...") == 0)
-        return QStringLiteral("Details ausblenden \u2026");
-    return QString();
+    return translator.load(QStringLiteral("qtbase_de"), QLibraryInfo::path(QLibraryInfo::TranslationsPath));
 }

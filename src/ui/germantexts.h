@@ -1,14 +1,10 @@
 #pragma once
-// The few texts that Qt itself puts into the program's boxes, in German. Debian's Qt
-// ships its German translation in a separate package that a technician's machine may lack,
-// and a German program should not show "Show Details..." in its own boxes.
+// Qt's own texts in the program's windows — the file dialog, its question before replacing a
+// file, a box's details button — in German, from Qt's German translation (Debian ships it in
+// qt6-translations-l10n, which the package depends on).
 
 #include <QTranslator>
 
-class GermanQtTexts : public QTranslator {
-public:
-    using QTranslator::QTranslator;
-    bool isEmpty() const override { return false; }
-    QString translate(const char *context, const char *sourceText, const char *disambiguation = nullptr,
-                      int n = -1) const override;
-};
+// Loads Qt's German texts into `translator` from Qt's translations folder; false, with Qt's
+// English left in place, when they are not installed.
+bool loadQtGermanTexts(QTranslator &translator);

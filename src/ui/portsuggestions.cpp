@@ -5,15 +5,16 @@
 #include <QCompleter>
 #include <QFocusEvent>
 #include <QFuture>
+#include <QFutureWatcher>
 #include <QHelpEvent>
 #include <QLineEdit>
 #include <QPromise>
 #include <QStandardItemModel>
 #include <QStyle>
-#include <QThreadPool>
 #include <QToolTip>
 #include <algorithm>
 #include <memory>
+#include <thread>
 
 namespace {
 // ttyS2 before ttyS10: runs of digits compare by their value, everything else as text.
@@ -98,7 +99,18 @@ void PortSuggestions::refresh()
     reading_ = true;
     auto promise = std::make_shared<QPromise<QList<FoundPort>>>();
     promise->start();
-    QThreadPool::globalInstance()->start([promise, source = source_] {
+    // The answer comes back through a watcher that the box owns: gone with the box, it takes
+    // nothing after that, and the worker's promise then reports to nobody.
+    auto *watcher = new QFutureWatcher<QList<FoundPort>>(this);
+    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher] {
+        const QList<FoundPort> ports = watcher->future().resultCount() > 0 ? watcher->result() : QList<FoundPort>();
+        watcher->deleteLater();
+        take(ports);
+    });
+    watcher->setFuture(promise->future());
+    // A thread of its own, not Qt's pool: the program ends without waiting for the system's
+    // answer (the pool would hold the end until the reading is over).
+    std::thread([promise, source = source_] {
         QList<FoundPort> ports;
         try {
             ports = source();
@@ -107,9 +119,7 @@ void PortSuggestions::refresh()
         }
         promise->addResult(std::move(ports));
         promise->finish();
-    });
-    // Delivered on this object's thread, and dropped if these suggestions are gone by then.
-    promise->future().then(this, [this](QList<FoundPort> ports) { take(std::move(ports)); });
+    }).detach();
 }
 
 void PortSuggestions::take(QList<FoundPort> ports)

@@ -55,7 +55,9 @@ public:
 
     // Asks for the ports anew unless a reading is under way. The system takes tens of
     // milliseconds to answer (it walks every tty device), too long to hold the window, so
-    // the source runs on a worker thread; suggestions and tool tip follow its answer.
+    // the source runs on a worker thread; suggestions and tool tip follow its answer. The
+    // source must outlive a reading: a box destroyed meanwhile drops the answer, but the
+    // worker runs on to the end of its reading.
     void refresh();
     bool isReading() const { return reading_; }
 

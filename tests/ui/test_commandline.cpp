@@ -1,5 +1,6 @@
 // The command line ed1: what a paste or a drop puts into it is what it shows and what is sent.
 #include "support/harness.h"
+#include "support/waiting.h"
 
 #include <QClipboard>
 #include <QContextMenuEvent>
@@ -28,6 +29,8 @@ TEST(CommandLinePaste, LineBreaksAndTabsBecomeOneBlankEachAndLackingCharactersAr
     pasteKey(h.w.ed1);
     EXPECT_EQ(h.w.ed1->text(), "a  b c");
     EXPECT_EQ(h.w.ed1->displayText(), h.w.ed1->text());
+    EXPECT_TRUE(QToolTip::isVisible());
+    EXPECT_EQ(QToolTip::text(), "Durch Leerzeichen ersetzt: 1 Zeilenumbruch, 1 Tabulator");
 
     h.w.ed1->clear();
     QGuiApplication::clipboard()->setText("AΩB");
@@ -46,7 +49,7 @@ TEST(CommandLinePaste, LineBreaksAndTabsBecomeOneBlankEachAndLackingCharactersAr
     pasteKey(h.w.ed1);
     EXPECT_EQ(h.w.ed1->text(), "$RSP €V");
     EXPECT_EQ(h.w.ed1->cursorPosition(), 6);
-    EXPECT_EQ(QToolTip::text(), "Nicht übertragbar, weggelassen: \U0001F600");
+    EXPECT_EQ(QToolTip::text(), "Nicht übertragbar, weggelassen: \U0001F600\nDurch Leerzeichen ersetzt: 1 Zeilenumbruch");
     QToolTip::hideText();
 }
 
@@ -72,7 +75,7 @@ TEST(CommandLinePaste, TheContextMenuAndADropCleanTheTextAlike)
     EXPECT_FALSE(menu->isVisible());
     EXPECT_EQ(h.w.ed1->text(), "x y");
     EXPECT_TRUE(QToolTip::isVisible());
-    EXPECT_EQ(QToolTip::text(), "Nicht übertragbar, weggelassen: U+200B Ω");
+    EXPECT_EQ(QToolTip::text(), "Nicht übertragbar, weggelassen: U+200B Ω\nDurch Leerzeichen ersetzt: 1 Tabulator");
 
     h.w.ed1->clear();
     QMimeData dragged;
@@ -85,7 +88,59 @@ TEST(CommandLinePaste, TheContextMenuAndADropCleanTheTextAlike)
     QApplication::sendEvent(h.w.ed1, &drop);
     EXPECT_TRUE(drop.isAccepted());
     EXPECT_EQ(h.w.ed1->text(), "$RS  V");
-    EXPECT_EQ(QToolTip::text(), "Nicht übertragbar, weggelassen: ≠");
+    EXPECT_EQ(QToolTip::text(), "Nicht übertragbar, weggelassen: ≠\nDurch Leerzeichen ersetzt: 1 Zeilenumbruch");
+    QToolTip::hideText();
+}
+
+TEST(CommandLinePaste, TextBeyondTheLinesLimitIsCutAtItsEndAndTheNoticeSaysHowMuch)
+{
+    Harness h;
+    h.showWindow();
+
+    // 1,100 characters into an empty line of 1,024.
+    QGuiApplication::clipboard()->setText(QString(1100, QLatin1Char('A')));
+    pasteKey(h.w.ed1);
+    EXPECT_EQ(h.w.ed1->text(), QString(1024, QLatin1Char('A')));
+    ASSERT_TRUE(QToolTip::isVisible());
+    EXPECT_EQ(QToolTip::text(), "Zu lang: die letzten 76 Zeichen weggelassen (die Zeile fasst höchstens 1024 Zeichen)");
+    QToolTip::hideText();
+
+    // Over a selection of 10 in a line of 1,000: 34 fit, the rest is named along with the
+    // other changes, in one notice.
+    h.w.ed1->setText(QString(1000, QLatin1Char('x')));
+    h.w.ed1->setSelection(0, 10);
+    QGuiApplication::clipboard()->setText(QStringLiteral("a\tb\r\nΩ") + QString(40, QLatin1Char('c')));
+    pasteKey(h.w.ed1);
+    EXPECT_EQ(h.w.ed1->text().size(), 1024);
+    EXPECT_TRUE(h.w.ed1->text().startsWith(QStringLiteral("a b  ") + QString(29, QLatin1Char('c')) + "xxx"));
+    EXPECT_EQ(QToolTip::text(), "Zu lang: die letzten 11 Zeichen weggelassen (die Zeile fasst höchstens 1024 Zeichen)\n"
+                                "Nicht übertragbar, weggelassen: Ω\n"
+                                "Durch Leerzeichen ersetzt: 1 Zeilenumbruch, 1 Tabulator");
+    QToolTip::hideText();
+    ASSERT_TRUE(testsupport::waitUntil([] { return !QToolTip::isVisible(); }));
+
+    // Exactly filling the line is no cut, and clean text says nothing.
+    h.w.ed1->setText(QString(1020, QLatin1Char('x')));
+    h.w.ed1->setCursorPosition(1020);
+    QGuiApplication::clipboard()->setText("$RSV");
+    pasteKey(h.w.ed1);
+    EXPECT_EQ(h.w.ed1->text().size(), 1024);
+    EXPECT_FALSE(QToolTip::isVisible());
+
+    // A drop that does not fit says so too.
+    h.w.ed1->setText(QString(1000, QLatin1Char('x')));
+    QMimeData dragged;
+    dragged.setText(QString(30, QLatin1Char('d')));
+    const QPoint inside = h.w.ed1->rect().center();
+    QDragEnterEvent enter(inside, Qt::CopyAction, &dragged, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(h.w.ed1, &enter);
+    ASSERT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(inside), Qt::CopyAction, &dragged, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(h.w.ed1, &drop);
+    EXPECT_EQ(h.w.ed1->text().size(), 1024);
+    EXPECT_EQ(h.w.ed1->text().count(QLatin1Char('d')), 24);
+    ASSERT_TRUE(QToolTip::isVisible());
+    EXPECT_EQ(QToolTip::text(), "Zu lang: die letzten 6 Zeichen weggelassen (die Zeile fasst höchstens 1024 Zeichen)");
     QToolTip::hideText();
 }
 

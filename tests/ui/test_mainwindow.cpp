@@ -1,6 +1,5 @@
 // What the window tells a screen reader and the mouse pointer about its controls.
 #include "support/harness.h"
-#include "ui/germantexts.h"
 
 #include <QAbstractButton>
 #include <QCoreApplication>
@@ -48,15 +47,17 @@ TEST(ConnectionLabel, ItsToolTipIsItsWholeTextAfterEveryChange)
     QToolTip::hideText();
 }
 
-TEST(GermanQtTexts, TheDetailsButtonOfABoxIsGerman)
+TEST(GermanQtTexts, QtsOwnBoxesAndFileDialogSpeakGermanAfterStartUp)
 {
-    GermanQtTexts texts;
-    QCoreApplication::installTranslator(&texts);
+    Harness h;
     QMessageBox box(QMessageBox::Warning, QStringLiteral("RIX-TERM"), QStringLiteral("Text"));
     box.setDetailedText(QStringLiteral("Grund"));
     QStringList labels;
     for (QAbstractButton *button : box.buttons())
         labels << button->text();
-    QCoreApplication::removeTranslator(&texts);
-    EXPECT_TRUE(labels.contains(QStringLiteral("Details \u2026"))) << labels.join(QLatin1Char('|')).toStdString();
+    EXPECT_TRUE(labels.contains(QStringLiteral("Details einblenden..."))) << labels.join(QLatin1Char('|')).toStdString();
+    // The file dialog's title and its question before it replaces a file.
+    EXPECT_EQ(QCoreApplication::translate("QFileDialog", "Save As"), "Speichern unter");
+    EXPECT_EQ(QCoreApplication::translate("QFileDialog", "%1 already exists.\nDo you want to replace it?"),
+              QStringLiteral("Die Datei %1 existiert bereits.\nSoll sie überschrieben werden?"));
 }

@@ -7,8 +7,12 @@
 #include <QCompleter>
 #include <QHelpEvent>
 #include <QLineEdit>
+#include <QComboBox>
+#include <QThreadPool>
 #include <QToolTip>
 #include <atomic>
+#include <chrono>
+#include <thread>
 #include <memory>
 #include <gtest/gtest.h>
 
@@ -129,4 +133,38 @@ TEST(PortSuggestions, TheListIsReadAtFocusAtTheToolTipAndAtTypingWhenOlderThanIt
         ASSERT_TRUE(testsupport::waitUntil([&] { return !eager->isReading(); }));
     }
     EXPECT_EQ(everyKey.ports->reads, 2);
+}
+
+TEST(PortSuggestions, ABoxDestroyedWhileAReadingIsOutDropsTheAnswerAndTheEndDoesNotWaitForIt)
+{
+    struct Slow {
+        std::atomic<int> started{0};
+        std::atomic<int> finished{0};
+    };
+    auto slow = std::make_shared<Slow>();
+    const PortSource slowSource = [slow] {
+        ++slow->started;
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        ++slow->finished;
+        return QList<FoundPort>{kUsbAdapter};
+    };
+
+    auto *box = new QComboBox;
+    box->setEditable(true);
+    box->setToolTip(QStringLiteral("Hinweis"));
+    auto *suggestions = new PortSuggestions(box, slowSource);
+    suggestions->refresh();
+    ASSERT_TRUE(suggestions->isReading());
+    ASSERT_TRUE(testsupport::waitUntil([&] { return slow->started == 1; }));
+
+    // Destroying the box does not wait for the reading.
+    const auto before = testsupport::Clock::now();
+    delete box;
+    EXPECT_LT(testsupport::millisecondsBetween(before, testsupport::Clock::now()), 100.0);
+    // Qt's own end waits for its thread pool; a reading out must not hold it.
+    EXPECT_TRUE(QThreadPool::globalInstance()->waitForDone(50));
+
+    // The answer arrives with nobody to take it: no crash, no assertion.
+    testsupport::runEventsFor(std::chrono::milliseconds(400));
+    EXPECT_EQ(slow->finished, 1);
 }
