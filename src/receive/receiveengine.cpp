@@ -31,18 +31,15 @@ ReceiveEngine::Shown ReceiveEngine::add(std::string_view bytes, const Context &c
         continues_ = false;
     } else if (newTextAtNextByte_) {
         // The piece read before the command went out is shown as it was; the rest is new.
-        if (pieceHasBytes_)
-            showPiece(context, shown);
+        showPiece(context, shown);
         startPiece(false);
     }
     newTextAtNextByte_ = false;
 
     for (const char c : bytes) {
         // Only the very first byte of a text is kept when it is a CR or LF.
-        if (isLineEnd(c) && (pieceContinues_ || !text_.empty())) {
-            pieceHasBytes_ = true;
+        if (isLineEnd(c) && (pieceContinues_ || !text_.empty()))
             continue;
-        }
         // Split before the byte that would not fit, so a text of exactly the piece size
         // followed by the quiet time is one line.
         if (text_.size() == kPieceBytes) {
@@ -50,7 +47,6 @@ ReceiveEngine::Shown ReceiveEngine::add(std::string_view bytes, const Context &c
             startPiece(true);
         }
         text_.push_back(c);
-        pieceHasBytes_ = true;
     }
     return shown;
 }
@@ -58,7 +54,9 @@ ReceiveEngine::Shown ReceiveEngine::add(std::string_view bytes, const Context &c
 ReceiveEngine::Shown ReceiveEngine::quiet(const Context &context)
 {
     Shown shown;
-    if (open_ && pieceHasBytes_)
+    // An open piece always had bytes, even if the reading rule dropped them all: it gets
+    // its lines.
+    if (open_)
         showPiece(context, shown);
     open_ = false;
     continues_ = false;
@@ -72,8 +70,7 @@ ReceiveEngine::Shown ReceiveEngine::splitForAction(const Context &context)
     Shown shown;
     if (!open_)
         return shown;
-    if (pieceHasBytes_)
-        showPiece(context, shown);
+    showPiece(context, shown);
     open_ = false;
     continues_ = !newTextAtNextByte_;
     newTextAtNextByte_ = false;
@@ -91,7 +88,6 @@ void ReceiveEngine::commandWritten()
 void ReceiveEngine::startPiece(bool continuation)
 {
     text_.clear();
-    pieceHasBytes_ = false;
     pieceContinues_ = continuation;
 }
 

@@ -57,7 +57,6 @@ private:
 
     std::string text_;              // the open piece, under the reading rule
     bool open_ = false;
-    bool pieceHasBytes_ = false;    // bytes arrived for the open piece, even if all were dropped
     bool pieceContinues_ = false;   // the open piece continues a split text
     bool continues_ = false;        // the next bytes continue a split text
     bool newTextAtNextByte_ = false;   // a command went out while a piece was open
