@@ -10,6 +10,7 @@
 #include "shared/programstate.h"
 #include "ui/mainwindow.h"
 
+#include <optional>
 #include <string_view>
 #include <utility>
 
@@ -18,7 +19,7 @@ namespace {
 class Moment {
 public:
     explicit Moment(const Program &p)
-        : commandLine_(cp1252::encode(p.w.ed1->text()).value_or(p.w.ed1->text().toLatin1()))
+        : commandLine_(encoded(p.w.ed1->text()))
         , baudText_(p.state.BaudText.toUtf8())
         , flag_(p.state.ButtonCommandFlag)
     {
@@ -26,6 +27,12 @@ public:
     ReceiveEngine::Context context() const { return {view(commandLine_), view(baudText_), flag_}; }
 
 private:
+    static QByteArray encoded(const QString &text)
+    {
+        // ed1 accepts only Windows-1252 characters; the fallback keeps one byte per character.
+        std::optional<QByteArray> bytes = cp1252::encode(text);
+        return bytes ? *std::move(bytes) : text.toLatin1();
+    }
     static std::string_view view(const QByteArray &bytes) { return {bytes.constData(), std::size_t(bytes.size())}; }
     QByteArray commandLine_;
     QByteArray baudText_;
