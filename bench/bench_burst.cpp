@@ -1,61 +1,59 @@
-// Cost of turning a received burst into its lines: the reading rule (appendToBurst, once per
-// byte) and processBurst, for a typical answer and for a burst cut at the byte limit. The
-// reading rule runs once per byte of a flood, so its cost per byte bounds the receive rate.
+// Cost of turning received bytes into lines in the receive engine: a typical answer, and a
+// text cut at the byte limit. The reading rule runs once per byte of a flood, so the cost
+// per byte bounds the receive rate.
 
-#include "receive/burst.h"
-#include "receive/polling.h"
+#include "receive/receiveengine.h"
 #include "support/benchreporter.h"
 #include "support/figures.h"
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <string>
+
 namespace {
 
-QByteArray floodBytes(int size)
+std::string floodBytes(std::size_t size)
 {
-    QByteArray bytes;
+    std::string bytes;
     bytes.reserve(size);
-    for (int line = 0; bytes.size() < size; ++line)
-        bytes += "FLOOD " + QByteArray::number(line).rightJustified(6, '0') + " ABCDEFGHIJKLMNOPQRSTUVWXYZ\r\n";
-    bytes.truncate(size);
+    for (int line = 0; bytes.size() < size; ++line) {
+        const std::string number = std::to_string(line);
+        bytes += "FLOOD " + std::string(6 - std::min<std::size_t>(6, number.size()), '0') + number
+                 + " ABCDEFGHIJKLMNOPQRSTUVWXYZ\r\n";
+    }
+    bytes.resize(size);
     return bytes;
 }
 
-void BM_ReadingRulePerBurst(benchmark::State &state)
+constexpr int kPieceBytes = 65536;
+
+// The reading rule and a piece shown at the byte limit: what a flood costs per byte.
+void BM_EnginePerFloodPiece(benchmark::State &state)
 {
-    const QByteArray input = floodBytes(int(state.range(0)));
-    QByteArray burst;
+    const std::string bytes = floodBytes(std::size_t(state.range(0)));
+    const ReceiveEngine::Context context{"", "19200", 0};
+    ReceiveEngine engine;
     for (auto _ : state) {
-        burst.clear();
-        for (const char c : input)
-            appendToBurst(burst, c);
-        benchmark::DoNotOptimize(burst.data());
+        benchmark::DoNotOptimize(engine.add(bytes, context));
+        benchmark::DoNotOptimize(engine.quiet(context));
     }
-    state.SetBytesProcessed(state.iterations() * input.size());
+    state.SetBytesProcessed(state.iterations() * int64_t(bytes.size()));
 }
-BENCHMARK(BM_ReadingRulePerBurst)->Arg(kBurstByteLimit)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_EnginePerFloodPiece)->Arg(kPieceBytes)->Unit(benchmark::kMicrosecond);
 
-void BM_ProcessBurstAnswer(benchmark::State &state)
+// One parameter answer from its bytes to its lines.
+void BM_EngineAnswer(benchmark::State &state)
 {
-    const QByteArray received("SRF0F011");
-    const QString commandLine = QStringLiteral("$RSRF0");
-    const QString baud = QStringLiteral("19200");
-    for (auto _ : state)
-        benchmark::DoNotOptimize(processBurst(received, commandLine, baud, 1));
+    const ReceiveEngine::Context context{"$RSRF0", "19200", 1};
+    ReceiveEngine engine;
+    for (auto _ : state) {
+        engine.commandWritten();
+        benchmark::DoNotOptimize(engine.add("SRF0F011\r\n", context));
+        benchmark::DoNotOptimize(engine.quiet(context));
+    }
 }
-BENCHMARK(BM_ProcessBurstAnswer)->Unit(benchmark::kNanosecond);
-
-void BM_ProcessBurstCut(benchmark::State &state)
-{
-    QByteArray received = floodBytes(kBurstByteLimit);
-    received.replace("\r", "").replace("\n", "");
-    const QString commandLine;
-    const QString baud = QStringLiteral("19200");
-    for (auto _ : state)
-        benchmark::DoNotOptimize(processBurst(received, commandLine, baud, 0));
-    state.SetBytesProcessed(state.iterations() * received.size());
-}
-BENCHMARK(BM_ProcessBurstCut)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_EngineAnswer)->Unit(benchmark::kNanosecond);
 
 double medianOf(const bench::MedianCollector &collector, const std::string &prefix)
 {
@@ -74,13 +72,11 @@ int main(int argc, char **argv)
         return 1;
     bench::MedianCollector collector;
     benchmark::RunSpecifiedBenchmarks(&collector);
-    if (const double us = medianOf(collector, "BM_ReadingRulePerBurst"); us >= 0)
-        bench::printFigure("Burst: reading rule, ns per byte", bench::fixed(us * 1000.0 / kBurstByteLimit, 2, "ns"),
+    if (const double us = medianOf(collector, "BM_EnginePerFloodPiece"); us >= 0)
+        bench::printFigure("Receive engine: a 64 KiB piece, ns per byte", bench::fixed(us * 1000.0 / kPieceBytes, 2, "ns"),
                            "-", bench::Verdict::None);
-    if (const double ns = medianOf(collector, "BM_ProcessBurstAnswer"); ns >= 0)
-        bench::printFigure("Burst: processBurst, one answer", bench::fixed(ns, 0, "ns"), "-", bench::Verdict::None);
-    if (const double us = medianOf(collector, "BM_ProcessBurstCut"); us >= 0)
-        bench::printFigure("Burst: processBurst, 64 KiB burst", bench::fixed(us * 1000.0, 0, "ns"), "-", bench::Verdict::None);
+    if (const double ns = medianOf(collector, "BM_EngineAnswer"); ns >= 0)
+        bench::printFigure("Receive engine: one answer", bench::fixed(ns, 0, "ns"), "-", bench::Verdict::None);
     benchmark::Shutdown();
     return 0;
 }

@@ -1,14 +1,16 @@
-// The receive path: bytes from the line, the command line, the baud text and the command
-// flag go through the reading rule and processBurst, and the answer through the display
-// conversion. Compared with the plain reference of the rules; any difference or crash stops.
-#include "receive/burst.h"
+// The receive engine, driven by a schedule of events: bytes from the line (also runs long
+// enough to pass the 64 KiB piece size), the quiet time, a split for a user's action and a
+// command written, with the command line, baud text and flag changing in between. Every
+// line it gives is compared with the plain reference of the rules, and every answer goes
+// through the display conversion. Any difference or crash stops.
+#include "receive/receiveengine.h"
 #include "receive_reference.h"
 #include "shared/cp1252.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
 
@@ -18,13 +20,55 @@ namespace {
     std::abort();
 }
 
-QString baudTextFrom(FuzzedDataProvider &data)
+std::string baudTextFrom(FuzzedDataProvider &data)
 {
     switch (data.ConsumeIntegralInRange<int>(0, 3)) {
-    case 0: return QStringLiteral("4800");
-    case 1: return QStringLiteral("19200");
-    case 2: return QString();
-    default: return cp1252::decode(QByteArray::fromStdString(data.ConsumeRandomLengthString(8)));
+    case 0: return "4800";
+    case 1: return "19200";
+    case 2: return "";
+    default: return data.ConsumeRandomLengthString(8);
+    }
+}
+
+// Bytes the unit sends: a few of any value, or one byte repeated, up to past two pieces.
+std::string bytesFrom(FuzzedDataProvider &data)
+{
+    if (data.ConsumeBool())
+        return data.ConsumeRandomLengthString(64);
+    static const char kRunBytes[] = {'A', ' ', '\r', '\n', 'x', '\0'};
+    const char c = data.ConsumeBool() ? kRunBytes[data.ConsumeIntegralInRange<int>(0, 5)] : data.ConsumeIntegral<char>();
+    return std::string(data.ConsumeIntegralInRange<std::size_t>(1, 140000), c);
+}
+
+void checkShown(const std::string &bytes)
+{
+    // What the list shows: one visible character per byte, and the bytes survive a round trip.
+    const QByteArray answer(bytes.data(), qsizetype(bytes.size()));
+    const QString shown = cp1252::decodeForDisplay(answer);
+    if (shown.size() != answer.size())
+        mismatch("the shown length");
+    for (const QChar c : shown)
+        if (c.category() == QChar::Other_Control)
+            mismatch("the shown text (an invisible control character)");
+    if (cp1252::encode(cp1252::decode(answer)) != answer)
+        mismatch("the Windows-1252 round trip");
+}
+
+void compare(const ReceiveEngine::Shown &got, const std::vector<fuzzref::Lines> &expected, const fuzzref::Context &context)
+{
+    if (got.size() != expected.size())
+        mismatch("the number of lines");
+    for (std::size_t i = 0; i < got.size(); ++i) {
+        if (got[i].commandLine != context.commandLine)
+            mismatch("the lb2 line");
+        if (got[i].displayStart != expected[i].displayStart)
+            mismatch("the display start");
+        if (got[i].answer.has_value() != expected[i].answer.has_value())
+            mismatch("whether there is an answer");
+        if (got[i].answer && *got[i].answer != *expected[i].answer)
+            mismatch("the answer");
+        if (got[i].answer && got[i].answer->size() <= 256)
+            checkShown(*got[i].answer);
     }
 }
 
@@ -33,41 +77,44 @@ QString baudTextFrom(FuzzedDataProvider &data)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *bytes, std::size_t size)
 {
     FuzzedDataProvider data(bytes, size);
-    const auto flag = data.ConsumeIntegral<std::int16_t>();
-    const QString baud = baudTextFrom(data);
-    // ed1 holds at most 1024 characters, every one of them a Windows-1252 character.
-    const std::string typed = data.ConsumeRandomLengthString(1024);
-    const QString commandLine = cp1252::decode(QByteArray::fromStdString(typed));
-    const std::string line = data.ConsumeRemainingBytesAsString();
-
-    // The reading rule, byte by byte as the poll loop applies it.
-    QByteArray burst;
-    for (const char c : line)
-        appendToBurst(burst, c);
-    const std::string stored = fuzzref::storedBurst(line);
-    if (burst.toStdString() != stored)
-        mismatch("the stored burst");
-
-    const BurstLines lines = processBurst(burst, commandLine, baud, flag);
-    const fuzzref::Lines expected =
-        fuzzref::linesFor(stored, int(commandLine.size()), baud == QLatin1String("4800"), flag);
-    if (lines.displayStart != expected.displayStart)
-        mismatch("the display start");
-    if (lines.answer.has_value() != expected.answer.has_value())
-        mismatch("whether there is an answer");
-    if (lines.answer && lines.answer->toStdString() != *expected.answer)
-        mismatch("the answer");
-
-    // What the list shows: one visible character per byte, and the bytes survive a round trip.
-    if (lines.answer) {
-        const QString shown = cp1252::decodeForDisplay(*lines.answer);
-        if (shown.size() != lines.answer->size())
-            mismatch("the shown length");
-        for (const QChar c : shown)
-            if (c.category() == QChar::Other_Control)
-                mismatch("the shown text (an invisible control character)");
-        if (cp1252::encode(cp1252::decode(*lines.answer)) != *lines.answer)
-            mismatch("the Windows-1252 round trip");
+    ReceiveEngine engine;
+    fuzzref::Receiver reference;
+    // ed1 holds at most 1024 characters; a short one reaches every row of the rules.
+    fuzzref::Context now{data.ConsumeRandomLengthString(16), baudTextFrom(data), data.ConsumeIntegral<std::int16_t>()};
+    std::size_t total = 0;
+    while (data.remaining_bytes() > 0 && total < 600000) {
+        const ReceiveEngine::Context context{now.commandLine, now.baudText, now.flag};
+        switch (data.ConsumeIntegralInRange<int>(0, 5)) {
+        case 0:
+        case 1: {
+            const std::string line = bytesFrom(data);
+            total += line.size();
+            compare(engine.add(line, context), reference.add(line, now), now);
+            break;
+        }
+        case 2:
+            compare(engine.quiet(context), reference.quiet(now), now);
+            break;
+        case 3:
+            compare(engine.splitForAction(context), reference.split(now), now);
+            break;
+        case 4:
+            // A sender: the flag and the command line as a button or "Senden" leave them.
+            now.flag = data.ConsumeBool() ? 1 : 0;
+            now.commandLine = data.ConsumeRandomLengthString(16);
+            engine.commandWritten();
+            reference.written();
+            break;
+        default:
+            // The user edits the command line, or connects at another rate, without sending.
+            now.commandLine = data.ConsumeRandomLengthString(16);
+            now.baudText = baudTextFrom(data);
+            break;
+        }
+        if (engine.isOpen() != reference.open() || engine.awaitsContinuation() != reference.waitingForContinuation())
+            mismatch("the state");
     }
+    const ReceiveEngine::Context context{now.commandLine, now.baudText, now.flag};
+    compare(engine.quiet(context), reference.quiet(now), now);
     return 0;
 }

@@ -1,17 +1,19 @@
 #include "receive_reference.h"
 
 namespace fuzzref {
+namespace {
+constexpr std::size_t kPiece = 65536;
 
-std::string storedBurst(const std::string &bytesFromTheLine)
+Lines linesOfPiece(const std::string &piece, bool continuation, const Context &context)
 {
-    std::string stored;
-    for (std::size_t i = 0; i < bytesFromTheLine.size(); ++i) {
-        const char c = bytesFromTheLine[i];
-        if (i == 0 || (c != '\r' && c != '\n'))
-            stored += c;
-    }
-    return stored;
+    if (!continuation)
+        return linesFor(piece, int(context.commandLine.size()), context.baudText == "4800", context.flag);
+    Lines lines;
+    if (piece.find_first_not_of(' ') != std::string::npos)
+        lines.answer = piece;
+    return lines;
 }
+} // namespace
 
 Lines linesFor(const std::string &stored, int commandLength, bool baudIs4800, std::int16_t flag)
 {
@@ -31,6 +33,80 @@ Lines linesFor(const std::string &stored, int commandLength, bool baudIs4800, st
         first = 1;
     lines.answer = std::size_t(first - 1) < stored.size() ? stored.substr(std::size_t(first - 1)) : std::string();
     return lines;
+}
+
+std::vector<Lines> Receiver::piecesUpTo(std::size_t storedSize, const Context &context)
+{
+    std::vector<Lines> out;
+    while (storedSize > (piecesShown_ + 1) * kPiece) {
+        const bool continuation = textContinues_ || piecesShown_ > 0;
+        out.push_back(linesOfPiece(stored_.substr(piecesShown_ * kPiece, kPiece), continuation, context));
+        ++piecesShown_;
+    }
+    return out;
+}
+
+std::vector<Lines> Receiver::rest(const Context &context)
+{
+    std::vector<Lines> out;
+    if (open_) {
+        const bool continuation = textContinues_ || piecesShown_ > 0;
+        const std::string last = piecesShown_ * kPiece < stored_.size() ? stored_.substr(piecesShown_ * kPiece) : "";
+        out.push_back(linesOfPiece(last, continuation, context));
+    }
+    open_ = false;
+    raw_ = 0;
+    stored_.clear();
+    piecesShown_ = 0;
+    return out;
+}
+
+std::vector<Lines> Receiver::add(const std::string &bytes, const Context &context)
+{
+    std::vector<Lines> out;
+    if (bytes.empty())
+        return out;
+    if (open_ && writtenWhileOpen_) {
+        out = rest(context);
+        nextContinues_ = false;
+    }
+    writtenWhileOpen_ = false;
+    if (!open_) {
+        open_ = true;
+        textContinues_ = nextContinues_;
+        nextContinues_ = false;
+    }
+    for (const char c : bytes) {
+        const bool firstOfANewText = raw_ == 0 && !textContinues_;
+        ++raw_;
+        if (firstOfANewText || (c != '\r' && c != '\n'))
+            stored_ += c;
+    }
+    for (Lines &lines : piecesUpTo(stored_.size(), context))
+        out.push_back(std::move(lines));
+    return out;
+}
+
+std::vector<Lines> Receiver::quiet(const Context &context)
+{
+    nextContinues_ = false;
+    writtenWhileOpen_ = false;
+    return rest(context);
+}
+
+std::vector<Lines> Receiver::split(const Context &context)
+{
+    if (!open_)
+        return {};
+    nextContinues_ = !writtenWhileOpen_;
+    writtenWhileOpen_ = false;
+    return rest(context);
+}
+
+void Receiver::written()
+{
+    nextContinues_ = false;
+    writtenWhileOpen_ = open_;
 }
 
 } // namespace fuzzref

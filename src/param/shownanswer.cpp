@@ -1,14 +1,21 @@
 #include "param/shownanswer.h"
 
-#include "receive/burst.h"
+#include "receive/receiveengine.h"
 
 QByteArray shownAnswer(const QByteArray &burst, const QByteArray &command, const QString &baudText)
 {
-    QByteArray received;
-    received.reserve(burst.size());
-    for (const char c : burst)
-        appendToBurst(received, c);
-    // Commands are plain ASCII, so Latin-1 gives the command line's text and its length.
-    const BurstLines lines = processBurst(received, QString::fromLatin1(command), baudText, 1);
-    return lines.answer.value_or(QByteArray());
+    ReceiveEngine engine;
+    const QByteArray baud = baudText.toLatin1();
+    const ReceiveEngine::Context context{std::string_view(command.constData(), std::size_t(command.size())),
+                                         std::string_view(baud.constData(), std::size_t(baud.size())), 1};
+    engine.commandWritten();
+    ReceiveEngine::Shown shown = engine.add(std::string_view(burst.constData(), std::size_t(burst.size())), context);
+    for (ReceiveEngine::Lines &last : engine.quiet(context))
+        shown.push_back(std::move(last));
+    // An answer long enough to be shown in pieces is no value; joined, it cannot pass for one.
+    QByteArray answer;
+    for (const ReceiveEngine::Lines &lines : shown)
+        if (lines.answer)
+            answer += QByteArray::fromStdString(*lines.answer);
+    return answer;
 }

@@ -2,7 +2,9 @@
 
 #include <QEventLoop>
 
-BurstReader::BurstReader()
+#include <algorithm>
+
+BurstReader::BurstReader() : clock_([] { return std::chrono::steady_clock::now(); })
 {
     quietTimer.setObjectName(QStringLiteral("burstQuiet"));
     quietTimer.setSingleShot(true);
@@ -10,29 +12,39 @@ BurstReader::BurstReader()
     quietTimer.setInterval(kQuietMs);
 }
 
-void BurstReader::open()
+void BurstReader::bytesTaken()
 {
-    open_ = true;
-    quietTimer.start();
+    lastBytesAt_ = clock_();
+    // Not restarted for every chunk of a flood: when it fires early, quietTimePassed() sets
+    // it for the rest.
+    if (!quietTimer.isActive())
+        quietTimer.start(kQuietMs);
 }
 
-void BurstReader::bytesAdded()
+bool BurstReader::quietTimePassed()
 {
-    quietTimer.start();
+    using namespace std::chrono;
+    const auto quietFor = clock_() - lastBytesAt_;
+    if (quietFor >= milliseconds(kQuietMs))
+        return true;
+    const auto rest = ceil<milliseconds>(milliseconds(kQuietMs) - quietFor).count();
+    quietTimer.start(int(std::clamp<decltype(rest)>(rest, 1, kQuietMs)));
+    return false;
 }
 
-void BurstReader::close(bool split)
+void BurstReader::close(bool watchForQuiet)
 {
-    open_ = false;
-    continues_ = split;
-    quietTimer.stop();
+    if (!watchForQuiet)
+        quietTimer.stop();
+    else if (!quietTimer.isActive())
+        quietTimer.start(kQuietMs);
     if (waiting_)
         waiting_->quit();
 }
 
 void BurstReader::waitForClose(int ms)
 {
-    if (!open_)
+    if (!isOpen())
         return;
     // As in a pause, not AllEvents: the input that is waiting for the burst stays queued,
     // in order, while the window repaints and the burst is read on.
@@ -45,6 +57,6 @@ void BurstReader::waitForClose(int ms)
     waiting_ = &loop;
     loop.exec(QEventLoop::ExcludeUserInputEvents);
     waiting_ = outer;
-    if (!open_ && waiting_)
+    if (!isOpen() && waiting_)
         waiting_->quit();
 }

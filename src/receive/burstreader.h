@@ -1,9 +1,15 @@
 #pragma once
-// The burst being read. The poll opens it when it finds bytes waiting; bytes are added as
-// they arrive, and it closes once the line has been quiet for kQuietMs after its last byte.
-// Nothing here waits on the port: the event loop runs while a burst is open.
+// The burst being read, on the window's side: the quiet timer and the wait of a user's
+// action. The bytes and the rules that turn them into lines are the engine's. The poll opens
+// a burst when it finds bytes waiting; bytes are added as they arrive, and the burst is shown
+// once the line has been quiet for kQuietMs after its last byte. Nothing here waits on the
+// port: the event loop runs while a burst is open.
+
+#include "receive/receiveengine.h"
 
 #include <QTimer>
+#include <chrono>
+#include <functional>
 
 class QEventLoop;
 
@@ -13,32 +19,34 @@ public:
     // A user's action waits at most this long for an open burst to end by itself.
     static constexpr int kInputWaitMs = 1000;
 
+    using Clock = std::function<std::chrono::steady_clock::time_point()>;
+
     BurstReader();
 
-    bool isOpen() const { return open_; }
-    // Whether the next piece shown continues a text that was split (at the byte limit or
-    // for a user's action): it is then shown from its first byte.
-    bool continues() const { return continues_; }
+    // The text being read and the rules that show it.
+    ReceiveEngine engine;
+    bool isOpen() const { return engine.isOpen(); }
 
-    // Opens a burst and starts the quiet time.
-    void open();
-    // Another byte arrived: the quiet time starts again.
-    void bytesAdded();
-    // The burst ends. `split`: the unit was still sending, so what follows is a continuation.
-    void close(bool split);
-    // A piece was shown while the burst stays open.
-    void pieceShown() { continues_ = true; }
-    // The line was found quiet between bursts: whatever comes next is a text of its own.
-    void lineQuiet() { continues_ = false; }
+    // Bytes were taken from the line: the quiet time runs from now.
+    void bytesTaken();
+    // Whether kQuietMs have passed since the last bytes were taken. If not, the quiet timer
+    // is set for the rest.
+    bool quietTimePassed();
+    // Reading stops: the burst was shown. `watchForQuiet`: the text was split for a user's
+    // action, and the quiet timer goes on so the quiet time that ends it is noticed.
+    void close(bool watchForQuiet);
 
     // Runs the event loop, user input excluded, until the burst has closed or `ms` passed.
     void waitForClose(int ms);
 
-    // Fires kQuietMs after the last byte; the event table wires it to the receive path.
+    // The clock the quiet time is measured with; tests set their own.
+    void setClock(Clock clock) { clock_ = std::move(clock); }
+
+    // Wakes the receive path when the quiet time may be over; the event table wires it.
     QTimer quietTimer;
 
 private:
-    bool open_ = false;
-    bool continues_ = false;
+    Clock clock_;
+    std::chrono::steady_clock::time_point lastBytesAt_{};
     QEventLoop *waiting_ = nullptr;
 };

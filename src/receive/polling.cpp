@@ -1,8 +1,8 @@
 #include "receive/polling.h"
 
-#include "receive/burst.h"
 #include "receive/burstreader.h"
 #include "receive/lamps.h"
+#include "receive/receiveengine.h"
 #include "serial/serialchannel.h"
 #include "shared/cp1252.h"
 #include "shared/logging.h"
@@ -10,35 +10,61 @@
 #include "shared/programstate.h"
 #include "ui/mainwindow.h"
 
+#include <optional>
+#include <string_view>
+#include <utility>
+
 namespace {
+// The command line, baud text and flag at the moment lines may come out.
+class Moment {
+public:
+    explicit Moment(const Program &p)
+        : commandLine_(encoded(p.w.ed1->text()))
+        , baudText_(p.state.BaudText.toUtf8())
+        , flag_(p.state.ButtonCommandFlag)
+    {
+    }
+    ReceiveEngine::Context context() const { return {view(commandLine_), view(baudText_), flag_}; }
+
+private:
+    static QByteArray encoded(const QString &text)
+    {
+        // ed1 accepts only Windows-1252 characters; the fallback keeps one byte per character.
+        std::optional<QByteArray> bytes = cp1252::encode(text);
+        return bytes ? *std::move(bytes) : text.toLatin1();
+    }
+    static std::string_view view(const QByteArray &bytes) { return {bytes.constData(), std::size_t(bytes.size())}; }
+    QByteArray commandLine_;
+    QByteArray baudText_;
+    std::int16_t flag_;
+};
+
+// The engine, told first of a command written since it was last asked, so that whatever it
+// is handed next already counts as a new text.
+ReceiveEngine &engineOf(Program &p)
+{
+    if (std::exchange(p.state.commandWritten, false))
+        p.burst.engine.commandWritten();
+    return p.burst.engine;
+}
+
+QByteArray bytesOf(const std::string &text) { return QByteArray(text.data(), qsizetype(text.size())); }
+
 void appendAndShow(LineView *list, const QByteArray &line)
 {
     list->addLine(line);
     list->setCurrentLine(list->count() - 1);
 }
 
-// Shows what has been read of the burst: one line in lb2, and one in lbrx unless the
-// answer part is blank. The rules that skip the echoed command apply at the start of a
-// text; a continuation is shown whole, from its first byte.
-void showPiece(Program &p)
+// Each piece: one line in lb2, and one in lbrx unless its answer part is blank.
+void show(Program &p, const ReceiveEngine::Shown &shown)
 {
-    MainWindow &w = p.w;
-    const QByteArray &received = p.state.ReceivedText;
-    if (received.isEmpty())
-        return;
-    const QString commandLine = w.ed1->text();
-    std::optional<QByteArray> answer;
-    if (p.burst.continues()) {
-        p.state.DisplayStart = 1;
-        answer = received;
-    } else {
-        const BurstLines lines = processBurst(received, commandLine, p.state.BaudText, p.state.ButtonCommandFlag);
+    for (const ReceiveEngine::Lines &lines : shown) {
         p.state.DisplayStart = lines.displayStart;
-        answer = lines.answer;
+        appendAndShow(p.w.lb2, bytesOf(lines.commandLine));
+        if (lines.answer)
+            appendAndShow(p.w.lbrx, bytesOf(*lines.answer));
     }
-    appendAndShow(w.lb2, cp1252::encode(commandLine).value_or(commandLine.toLatin1()));
-    if (answer)
-        appendAndShow(w.lbrx, *answer);
 }
 
 void finishTick(Program &p)
@@ -49,30 +75,21 @@ void finishTick(Program &p)
 
 void closeBurst(Program &p, bool split)
 {
-    showPiece(p);
+    ReceiveEngine &engine = engineOf(p);
+    const Moment now(p);
+    show(p, split ? engine.splitForAction(now.context()) : engine.quiet(now.context()));
     p.burst.close(split);
     finishTick(p);
 }
 
-// Adds bytes under the reading rule; a text that reaches the byte limit without a pause
-// is shown piece by piece, so memory stays bounded and nothing is dropped.
 void addBytes(Program &p, const QByteArray &bytes)
 {
-    QByteArray &burst = p.state.ReceivedText;
-    for (const char c : bytes) {
-        // Only the very first byte of a text is kept when it is a CR or LF.
-        if (c != '\r' && c != '\n')
-            burst.append(c);
-        else if (burst.isEmpty() && !p.burst.continues())
-            burst.append(c);
-        if (burst.size() >= kBurstByteLimit) {
-            qCDebug(lcReceive) << "text without a pause shown in pieces of" << kBurstByteLimit << "bytes";
-            showPiece(p);
-            p.burst.pieceShown();
-            burst.clear();
-        }
-    }
-    p.burst.bytesAdded();
+    ReceiveEngine &engine = engineOf(p);
+    const ReceiveEngine::Shown shown = engine.add({bytes.constData(), std::size_t(bytes.size())}, Moment(p).context());
+    if (!shown.empty())
+        qCDebug(lcReceive) << "text without a pause shown in pieces of" << ReceiveEngine::kPieceBytes << "bytes";
+    show(p, shown);
+    p.burst.bytesTaken();
 }
 
 // Opens a burst with what is waiting; false when nothing is.
@@ -84,10 +101,15 @@ bool openBurstIfWaiting(Program &p)
     // The poll timer stays off until the burst is shown: it is the guard that keeps
     // reading and writing apart.
     p.w.tmr1.stop();
-    p.state.ReceivedText.clear();
-    p.burst.open();
     addBytes(p, waiting);
     return true;
+}
+
+// Nothing has come since a split for the quiet time: the split text is over.
+void endContinuation(Program &p)
+{
+    show(p, engineOf(p).quiet(Moment(p).context()));
+    p.burst.close(false);
 }
 } // namespace
 
@@ -101,8 +123,8 @@ void PollReceive(Program &p)
     p.w.tmr1.stop();
     if (openBurstIfWaiting(p))
         return;
-    // A whole tick without a byte: what comes next is a text of its own.
-    p.burst.lineQuiet();
+    if (engineOf(p).awaitsContinuation() && p.burst.quietTimePassed())
+        endContinuation(p);
     finishTick(p);
 }
 
@@ -122,31 +144,38 @@ void burst_BytesArrived(Program &p)
 
 void burst_Quiet(Program &p)
 {
-    if (!p.burst.isOpen())
-        return;
-    // Bytes the notifier has not reported yet still belong to this burst.
-    const QByteArray late = p.channel.takeAvailable();
-    if (!late.isEmpty()) {
-        addBytes(p, late);
+    ReceiveEngine &engine = engineOf(p);
+    if (engine.isOpen()) {
+        if (!p.burst.quietTimePassed())
+            return;
+        // Bytes the notifier has not reported yet still belong to this burst.
+        const QByteArray late = p.channel.takeAvailable();
+        if (!late.isEmpty()) {
+            addBytes(p, late);
+            return;
+        }
+        closeBurst(p, false);
         return;
     }
-    closeBurst(p, false);
+    // After a split for a user's action: only while polling may the line be looked at;
+    // in a pause the bytes wait for the tick after it.
+    if (!engine.awaitsContinuation() || !p.w.tmr1.isActive() || !p.burst.quietTimePassed())
+        return;
+    if (!openBurstIfWaiting(p))
+        endContinuation(p);
 }
 
 void closeBurstWithoutPort(Program &p)
 {
-    // What the port had read before it was lost (an answer that came during a command's
-    // pause, say) belongs to the open burst, or is a burst of its own.
-    const QByteArray rest = p.channel.takeAvailable();
-    if (!rest.isEmpty()) {
-        if (!p.burst.isOpen()) {
-            p.state.ReceivedText.clear();
-            p.burst.open();
-        }
-        addBytes(p, rest);
+    // What the port had read before it went is shown by the rules, as any burst; a channel
+    // that can no longer hand it out has nothing left to give.
+    try {
+        for (QByteArray rest = p.channel.takeAvailable(); !rest.isEmpty(); rest = p.channel.takeAvailable())
+            addBytes(p, rest);
+    } catch (const std::exception &e) {
+        qCDebug(lcReceive) << "nothing more to read from the lost port:" << e.what();
     }
-    if (p.burst.isOpen())
-        showPiece(p);
+    show(p, engineOf(p).quiet(Moment(p).context()));
     p.burst.close(false);
 }
 

@@ -1,11 +1,10 @@
 #pragma once
 // Receiving: the poll timer's tick opens a burst when bytes are waiting, the bytes that
 // follow are added as they arrive, and the burst is shown once the line has been quiet.
+// These only feed the receive engine from the port and the timers and append the lines it
+// gives; every rule of what is shown lives in the engine.
 
 struct Program;
-
-// A text that never pauses is shown in pieces of this many bytes; none is dropped.
-constexpr int kBurstByteLimit = 64 * 1024;
 
 void tmr1_Timer(Program &p);
 void PollReceive(Program &p);
@@ -17,6 +16,6 @@ void burst_Quiet(Program &p);
 // Before a user's action: lets an open burst end by itself, waiting at most
 // BurstReader::kInputWaitMs, and splits it there if the unit is still sending.
 void finishBurstForInput(Program &p);
-// The port is gone: what the open burst holds, and what the port had read before the loss,
-// is shown; no more is read for it.
+// The port is gone (called before it is closed): everything the channel still hands out is
+// added to the open burst, or opens one, and shown by the rules; nothing more is read.
 void closeBurstWithoutPort(Program &p);

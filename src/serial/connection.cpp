@@ -95,6 +95,7 @@ void cmdAUS_MouseUp(Program &p)
 {
     // The unit's disconnect always goes to the broadcast address "S".
     p.channel.write(QByteArrayLiteral("$RSQ"));
+    p.state.commandWritten = true;
     p.pause.pause(kDisconnectPauseMs);
     p.channel.close();
 }

@@ -19,8 +19,10 @@ void writeCommandLine(Program &p)
     const auto bytes = cp1252::encode(p.w.ed1->text());
     if (!bytes)
         throw RixError(ErrorNumber::Unknown, "command line holds a character without a Windows-1252 byte");
-    if (!bytes->isEmpty())
-        p.channel.write(*bytes);
+    if (bytes->isEmpty())
+        return;
+    p.channel.write(*bytes);
+    p.state.commandWritten = true;
 }
 } // namespace
 

@@ -17,12 +17,13 @@ struct ProgramState {
     std::int16_t ButtonCommandFlag = 0;
     // Where in the last burst the unit's answer begins (counted from 1).
     std::int16_t DisplayStart = 0;
+    // Set by every write to the unit; the receive path takes it: what arrives after it is
+    // a new text, never the continuation of one that was split before.
+    bool commandWritten = false;
 
     // Line level at which each lamp lights, "1" or "0"; index 1..4 is DCD, RI, DSR, CTS.
     std::array<QString, 5> IndicatorLevel{QString(), QStringLiteral("1"), QStringLiteral("1"),
                                            QStringLiteral("1"), QStringLiteral("1")};
-
-    QByteArray ReceivedText;
 
     // How often the port was lost while connected. A handler that waited for a burst
     // compares it, so an action from before a loss is not sent after it.

