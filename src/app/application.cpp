@@ -8,6 +8,8 @@
 #include "ui/portsuggestions.h"
 
 #include <QCoreApplication>
+#include <QScreen>
+#include <QWindow>
 #include <ostream>
 
 Application::Application(Seams seams)
@@ -27,14 +29,31 @@ Application::Application(Seams seams)
         qCWarning(lcApp) << "Qt's German texts (qtbase_de) not found; Qt's own dialogs stay English";
 }
 
+namespace {
+// What the window may take of its screen: the area the desktop's panels leave free, less
+// the frame where the platform already reports one.
+QSize freeScreenArea(const QWidget &window, QSize designed)
+{
+    const QScreen *screen = window.screen();
+    if (!screen)
+        return designed;
+    QSize area = screen->availableGeometry().size();
+    if (const QWindow *handle = window.windowHandle()) {
+        const QMargins frame = handle->frameMargins();
+        area -= QSize(frame.left() + frame.right(), frame.top() + frame.bottom());
+    }
+    return area;
+}
+} // namespace
+
 void Application::prepare()
 {
     // The frame is unknown until the window manager has framed the window; 0 then keeps
     // the inner area at its designed 5280 twips, which is what the height rule amounts to.
     const double frameTwips = 0.0;
     const double twipsPerPixel = 1440.0 / window_.logicalDpiY();
-    // The controls sit at fixed places, so the window keeps the size the layout gives it.
-    window_.setFixedSize(window_.width(), innerHeightPixels(frameTwips, twipsPerPixel));
+    const QSize designed(window_.layoutArea->width(), innerHeightPixels(frameTwips, twipsPerPixel));
+    window_.fitInto(designed, freeScreenArea(window_, designed));
     InitProgram(window_, state_);
 }
 

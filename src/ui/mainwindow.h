@@ -4,6 +4,8 @@
 
 #include "ui_mainwindow.h"
 
+#include <QScrollArea>
+#include <QSize>
 #include <QTimer>
 #include <QWidget>
 
@@ -17,5 +19,13 @@ public:
 
     explicit MainWindow(QWidget *parent = nullptr);
 
+    // Gives the window its designed inner size, or, on a screen whose free area is smaller,
+    // that area with the layout scrolling inside it.
+    void fitInto(QSize designed, QSize available);
+
     QTimer tmr1;
+    // The controls sit at fixed places on `layoutArea`; `scroller` shows it whole at the
+    // designed size and scrolls it when the window is smaller.
+    QScrollArea *scroller;
+    QWidget *layoutArea;
 };

@@ -7,6 +7,7 @@
 
 #include <QCompleter>
 #include <QHelpEvent>
+#include <QScrollBar>
 #include <QTimer>
 #include <gtest/gtest.h>
 #include <sstream>
@@ -159,6 +160,13 @@ TEST(StartUp, TheProgramShowsItsFilledWindowAtTheDesignedHeight)
     EXPECT_TRUE(w.isVisible());
     // 5280 twips inside the frame: 352 pixels at 96 dots per inch.
     EXPECT_EQ(w.height(), innerHeightPixels(0.0, 1440.0 / w.logicalDpiY()));
+    // On a desktop screen the layout is shown whole, at its designed size, without scrolling.
+    EXPECT_EQ(w.size(), QSize(1002, 352));
+    EXPECT_EQ(w.layoutArea->size(), QSize(1002, 352));
+    EXPECT_EQ(w.minimumSize(), w.maximumSize());
+    EXPECT_FALSE(w.scroller->horizontalScrollBar()->isVisible());
+    EXPECT_FALSE(w.scroller->verticalScrollBar()->isVisible());
+    EXPECT_EQ(w.scroller->viewport()->size(), QSize(1002, 352));
     EXPECT_EQ(w.cbbaud->currentText(), "19200");
     EXPECT_EQ(w.lblF6->caption().size(), 86);
     EXPECT_FALSE(w.tmr1.isActive());

@@ -1,7 +1,8 @@
 # Builds the Debian package from the built tree, unpacks it into a scratch folder (nothing
 # is installed on the machine) and checks what a user would get from it: the exact file
-# name, exactly the programs, menu entry, icon and manual pages, dependencies on the Qt
-# libraries, a simulator that runs from the unpacked tree, and manual pages that man reads.
+# name, exactly the programs, menu entry, icon, manual pages, copyright and changelog, a
+# package lintian finds nothing to report on, dependencies on the Qt libraries, a simulator
+# that runs from the unpacked tree, and manual pages that man reads.
 #   cmake -DBUILD_DIR=... -DWORK_DIR=... -DCPACK=... -DVERSION=... -DREADME=... -P package_check.cmake
 
 function(run)
@@ -44,12 +45,23 @@ set(expected
   usr/bin/rix-sim
   usr/bin/rix-term
   usr/share/applications/rix-term.desktop
+  usr/share/doc/rix-term/changelog.gz
+  usr/share/doc/rix-term/copyright
   usr/share/icons/hicolor/scalable/apps/rix-term.svg
   usr/share/man/man1/rix-param.1.gz
   usr/share/man/man1/rix-sim.1.gz
   usr/share/man/man1/rix-term.1.gz)
 if(NOT files STREQUAL expected)
   message(FATAL_ERROR "the package holds\n  ${files}\ninstead of\n  ${expected}")
+endif()
+
+# Debian's own check: no error and no warning (a bogus maintainer address, a missing
+# copyright or changelog, a timestamped gzip, wrong permissions …). lintian ends with a
+# non-zero status on either and names the tags.
+find_program(LINTIAN lintian REQUIRED)
+run("${LINTIAN}" --fail-on error,warning "${deb}")
+if(NOT out STREQUAL "")
+  message(FATAL_ERROR "lintian reports:\n${out}")
 endif()
 
 run(dpkg-deb --field "${deb}" Package Version Architecture Section Maintainer Depends)

@@ -6,9 +6,11 @@
 #include <QWindow>
 
 namespace {
-QPoint centreInWindow(QWidget *control, QWidget *window)
+// On a screen smaller than the window a user first scrolls the control into view.
+QPoint centreInWindow(QWidget *control, MainWindow &w)
 {
-    return control->mapTo(window, control->rect().center());
+    w.scroller->ensureWidgetVisible(control, 0, 0);
+    return control->mapTo(&w, control->rect().center());
 }
 } // namespace
 
@@ -16,12 +18,12 @@ namespace userinput {
 
 void press(MainWindow &w, QWidget *control, Qt::MouseButton button)
 {
-    QTest::mousePress(w.windowHandle(), button, {}, centreInWindow(control, &w));
+    QTest::mousePress(w.windowHandle(), button, {}, centreInWindow(control, w));
 }
 
 void release(MainWindow &w, QWidget *control, Qt::MouseButton button)
 {
-    QTest::mouseRelease(w.windowHandle(), button, {}, centreInWindow(control, &w));
+    QTest::mouseRelease(w.windowHandle(), button, {}, centreInWindow(control, w));
 }
 
 void click(MainWindow &w, QWidget *control, Qt::MouseButton button)

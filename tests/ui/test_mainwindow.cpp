@@ -1,5 +1,6 @@
 // What the window tells a screen reader and the mouse pointer about its controls.
 #include "support/harness.h"
+#include "ui/screenfit.h"
 
 #include <QAbstractButton>
 #include <QCoreApplication>
@@ -60,4 +61,63 @@ TEST(GermanQtTexts, QtsOwnBoxesAndFileDialogSpeakGermanAfterStartUp)
     EXPECT_EQ(QCoreApplication::translate("QFileDialog", "Save As"), "Speichern unter");
     EXPECT_EQ(QCoreApplication::translate("QFileDialog", "%1 already exists.\nDo you want to replace it?"),
               QStringLiteral("Die Datei %1 existiert bereits.\nSoll sie überschrieben werden?"));
+}
+
+TEST(ScreenFit, TheWindowKeepsItsSizeWhereItFitsAndTakesTheFreeAreaWhereNot)
+{
+    // A desktop: nothing changes.
+    EXPECT_EQ(fittedWindowSize({1002, 352}, {1920, 1050}, 15), QSize(1002, 352));
+    EXPECT_EQ(fittedWindowSize({1002, 352}, {1002, 352}, 15), QSize(1002, 352));
+    // Scale 2 on 1920×1080: too wide only, so it keeps the whole height plus the bar below.
+    EXPECT_EQ(fittedWindowSize({1002, 352}, {960, 540}, 15), QSize(960, 367));
+    // Too wide, and the bar below no longer fits: both directions scroll.
+    EXPECT_EQ(fittedWindowSize({1002, 352}, {910, 360}, 15), QSize(910, 360));
+    // Too low only: the bar goes to the right and makes it too wide as well.
+    EXPECT_EQ(fittedWindowSize({1002, 352}, {1010, 300}, 15), QSize(1010, 300));
+    EXPECT_EQ(fittedWindowSize({1002, 352}, {1200, 300}, 15), QSize(1017, 300));
+}
+
+TEST(ScreenFit, OnASmallScreenEveryControlIsReachedByScrollingAndStillWorks)
+{
+    Harness h;
+    h.w.fitInto(QSize(1002, 352), QSize(640, 300));
+    h.showWindow();
+    EXPECT_LE(h.w.width(), 640);
+    EXPECT_LE(h.w.height(), 300);
+    const QPoint endAt = h.w.cmdEnde->mapTo(&h.w, h.w.cmdEnde->rect().center());
+    ASSERT_GT(endAt.x(), h.w.width());   // out of view until scrolled to
+
+    const QList<QWidget *> controls = h.w.layoutArea->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly)
+                                      + h.w.fr1->findChildren<QWidget *>() + h.w.fr2->findChildren<QWidget *>()
+                                      + h.w.fr3->findChildren<QWidget *>() + h.w.fr4->findChildren<QWidget *>();
+    int reached = 0;
+    for (QWidget *c : controls) {
+        if (c->objectName().isEmpty() || c->objectName().startsWith("qt_"))
+            continue;   // a combo box's or list's own inner parts
+        h.w.scroller->ensureWidgetVisible(c, 0, 0);
+        const QPoint centre = c->mapTo(&h.w, c->rect().center());
+        QWidget *hit = h.w.childAt(centre);
+        EXPECT_TRUE(hit == c || c->isAncestorOf(hit)) << c->objectName().toStdString();
+        ++reached;
+    }
+    EXPECT_EQ(reached, 43);   // every control of frm1 but the window itself and the timer
+
+    // Clicked through the QWindow where the user sees it, Beenden still ends the program.
+    h.click(h.w.cmdEnde);
+    EXPECT_EQ(h.end.ends, 1);
+}
+
+TEST(ScreenFit, TheListsFramesLieOnWholeDevicePixelsAtQuarterScales)
+{
+    // At 1.25, 1.5 and 1.75 a list's one-pixel frame line is only drawn whole when the
+    // list starts on a multiple of 4 pixels and its last pixel is one too; otherwise the
+    // list's inner area, rounded outwards, covers its right and bottom frame lines.
+    Harness h;
+    for (QWidget *list : {(QWidget *)h.w.lb2, (QWidget *)h.w.lbrx}) {
+        const QPoint at = list->mapTo(h.w.layoutArea, QPoint(0, 0));
+        EXPECT_EQ(at.x() % 4, 0) << list->objectName().toStdString();
+        EXPECT_EQ(at.y() % 4, 0) << list->objectName().toStdString();
+        EXPECT_EQ((list->width() - 1) % 4, 0) << list->objectName().toStdString();
+        EXPECT_EQ((list->height() - 1) % 4, 0) << list->objectName().toStdString();
+    }
 }
