@@ -244,7 +244,10 @@ TEST(Polling, WhatThePortStillHoldsWhenItIsLostIsShownByTheRules)
     h.click(h.w.cmdF0);
     // The answer came during the command's pause, and then the port went.
     h.channel.receive("SRF0F011\r\n");
-    h.channel.close();
+    h.channel.hangUp();
+    // The loss is reported first (that is how the program learns of it), then what the
+    // port had read is taken.
+    EXPECT_THROW(h.channel.takeAvailable(), PortLostError);
     closeBurstWithoutPort(h.p);
     ASSERT_EQ(h.w.lbrx->count(), 1);
     EXPECT_EQ(h.w.lbrx->lineBytes(0), "F011");
@@ -257,6 +260,8 @@ TEST(Polling, WhatThePortStillHoldsWhenItIsLostIsShownByTheRules)
     h.channel.notifyArrival();
     ASSERT_TRUE(h.burst.isOpen());
     h.channel.receive("F012\r\n");
+    h.channel.hangUp();
+    EXPECT_THROW(h.channel.takeAvailable(), PortLostError);
     closeBurstWithoutPort(h.p);
     EXPECT_FALSE(h.burst.isOpen());
     ASSERT_EQ(h.w.lbrx->count(), 2);
