@@ -1,8 +1,9 @@
 #include "param/setfileio.h"
 
+#include "shared/completefile.h"
+
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 std::variant<ParameterSet, QString> loadSetFile(const QString &path)
 {
@@ -22,15 +23,9 @@ std::variant<ParameterSet, QString> loadSetFile(const QString &path)
 
 QString saveSetFile(const QString &path, const QString &text)
 {
-    const QFileInfo info(path);
-    if (info.exists() && !info.isFile())
-        return QStringLiteral("%1: keine gewöhnliche Datei, nichts geschrieben.").arg(path);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return QStringLiteral("%1: lässt sich nicht anlegen (%2).").arg(path, file.errorString());
+    CompleteFile file(path);
     const QByteArray bytes = text.toUtf8();
-    if (file.write(bytes) != bytes.size() || !file.commit())
-        return QStringLiteral("%1: Schreiben fehlgeschlagen (%2), die Datei ist unverändert.")
-            .arg(path, file.errorString());
+    if (!file.open() || !file.write(bytes.constData(), std::size_t(bytes.size())) || !file.commit())
+        return QStringLiteral("%1: nichts gespeichert. %2").arg(path, file.errorText());
     return QString();
 }

@@ -154,7 +154,7 @@ TEST_F(RixParam, ASaveThatCannotBeMadeIsExitTwoWithItsReasonAndLeavesNoFile)
     const std::string missingDir = (dir / "nowhere" / "unit.txt").string();
     const Result r = run({"read", "--quiet", "-o", missingDir});
     EXPECT_EQ(r.code, 2);
-    EXPECT_NE(r.err.find(missingDir + ": lässt sich nicht anlegen"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find(missingDir + ": nichts gespeichert. Den Ordner gibt es nicht."), std::string::npos) << r.err;
     EXPECT_FALSE(std::filesystem::exists(missingDir));
 
     const Result onDir = run({"read", "--quiet", "-o", dir.string()});

@@ -1,4 +1,5 @@
 #include "ui/lineview.h"
+#include "shared/completefile.h"
 #include "ui/lineviewfile.h"
 #include "ui/lineviewstore.h"
 
