@@ -65,8 +65,8 @@ public:
             if (got.shown.isEmpty())
                 throw Failure{QStringLiteral("%1 antwortet nicht (auch nicht auf die Wiederholung von „%2“).")
                                   .arg(name(n), QString::fromLatin1(readCommand(address, n)))};
-            throw Failure{QStringLiteral("%1 antwortet nicht mit vier Hexadezimalziffern, sondern mit „%2“.")
-                              .arg(name(n), QString::fromLatin1(got.shown))};
+            throw Failure{QStringLiteral("%1 antwortet nicht mit vier Hexadezimalziffern, sondern mit %2.")
+                              .arg(name(n), quoted(QString::fromLatin1(got.shown)))};
         }
         progress(name(n) + QStringLiteral(" … ") + *got.value);
         return *got.value;

@@ -13,18 +13,6 @@ bool isHexDigit(QChar c)
     return (u >= '0' && u <= '9') || (u >= 'A' && u <= 'F') || (u >= 'a' && u <= 'f');
 }
 
-// A piece of the user's line inside an error message: short, and with no control character
-// that could upset the terminal it is printed on.
-QString quoted(const QString &text)
-{
-    constexpr int kMax = 24;
-    QString shown = text.size() > kMax ? text.left(kMax) + QChar(0x2026) : text;
-    for (QChar &c : shown)
-        if (c.category() == QChar::Other_Control || c.category() == QChar::Other_Format)
-            c = QChar(0xFFFD);
-    return QChar(0x201E) + shown + QChar(0x201C);
-}
-
 // Parameter number of a key "F0".."F6" (either case), or -1.
 int parameterOfKey(const QString &key)
 {
@@ -51,6 +39,16 @@ void appendHeaderLine(QString &out, const char *label, const QString &value)
         out += QStringLiteral("# ") + QLatin1String(label) + QStringLiteral(": ") + value + QLatin1Char('\n');
 }
 } // namespace
+
+QString quoted(const QString &text)
+{
+    constexpr int kMax = 24;
+    QString shown = text.size() > kMax ? text.left(kMax) + QChar(0x2026) : text;
+    for (QChar &c : shown)
+        if (c.category() == QChar::Other_Control || c.category() == QChar::Other_Format)
+            c = QChar(0xFFFD);
+    return QChar(0x201E) + shown + QChar(0x201C);
+}
 
 bool isParameterValue(const QString &text)
 {

@@ -8,6 +8,12 @@
 
 #include <algorithm>
 
+namespace {
+// A value's answer is a few characters; a burst past this size is no value, and is not
+// gathered on (the window shows such a text in pieces of the same size).
+constexpr qsizetype kAnswerByteLimit = 65536;
+} // namespace
+
 UnitLine::UnitLine(SerialChannel &channel, LineTiming timing)
     : channel_(channel)
     , timing_(timing)
@@ -58,10 +64,12 @@ QByteArray UnitLine::collect(int minimumMs, int emptyMs)
             burst += arrived;
             lastByteAt = since.elapsed();
         }
-        const qint64 deadline = burst.isEmpty() ? std::max(minimumMs, emptyMs)
-                                                : std::max<qint64>(minimumMs, lastByteAt + timing_.quietMs);
+        const qint64 deadline = burst.isEmpty()
+                                    ? std::max(minimumMs, emptyMs)
+                                    : std::min<qint64>(std::max<qint64>(minimumMs, lastByteAt + timing_.quietMs),
+                                                       timing_.answerLimitMs);
         const qint64 now = since.elapsed();
-        if (now >= deadline)
+        if (now >= deadline || burst.size() > kAnswerByteLimit)
             break;
         wake.start(int(deadline - now));
         loop.exec();

@@ -12,6 +12,9 @@ struct LineTiming {
     int sendPauseMs = 275;      // after the send button's command (a parameter write)
     int quietMs = 20;           // a burst ends after this much quiet
     int answerWaitMs = 1000;    // how long an answer may take to start
+    // A unit that never falls quiet would hold rix-param for ever; a value's answer is a
+    // few characters, so a burst still running after this long ends there (and is no value).
+    int answerLimitMs = 5000;
 };
 
 class UnitLine {

@@ -259,6 +259,21 @@ TEST_F(RixParam, AParameterThatNeverAnswersIsNamedAfterItsRetry)
     EXPECT_EQ(r.out, "") << "no partial set";
 }
 
+TEST_F(RixParam, AUnitThatNeverFallsQuietDoesNotHoldItForEver)
+{
+    rixsim::TransportOptions flooding;
+    flooding.paced = false;
+    flooding.flood = 60s;
+    startUnit(rixsim::Unit{}, std::move(flooding));
+    const auto started = std::chrono::steady_clock::now();
+    const Result r = run({"read", "--quiet"});
+    EXPECT_EQ(r.code, 2);
+    EXPECT_NE(r.err.find("F0 antwortet nicht"), std::string::npos) << r.err.substr(0, 300);
+    EXPECT_LT(r.err.size(), 300u) << "the unit's text is quoted short, not whole";
+    // Not the minute the unit goes on sending.
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 20s);
+}
+
 TEST_F(RixParam, LineSettingsAreWrittenOnlyOnRequestAndLast)
 {
     startUnit();
