@@ -10,6 +10,7 @@
 
 #include <QDateTime>
 
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -117,7 +118,12 @@ ParameterSet loadOrFail(const QString &path, bool writing)
     auto loaded = loadSetFile(path);
     if (const auto *reason = std::get_if<QString>(&loaded))
         throw Failure{writing ? *reason + QStringLiteral(" Nichts geschrieben.") : *reason};
-    return std::get<ParameterSet>(std::move(loaded));
+    ParameterSet set = std::get<ParameterSet>(std::move(loaded));
+    // A file without a parameter line (a wrong file, an empty one) would compare "equal".
+    if (std::none_of(set.value.begin(), set.value.end(), [](const auto &value) { return value.has_value(); }))
+        throw Failure{QStringLiteral("%1: enthält keine Zeile Fn=XXXX.").arg(path)
+                      + (writing ? QStringLiteral(" Nichts geschrieben.") : QString())};
+    return set;
 }
 
 // "F3: 0E28 → 0E3C (Vorlaufzeit)" and, below it, each digit group that changes.

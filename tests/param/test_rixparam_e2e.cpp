@@ -193,6 +193,10 @@ TEST_F(RixParam, DiffExitsZeroWhenEqualOneWithTheChangeTwoForABadFile)
     EXPECT_EQ(broken.code, 2);
     EXPECT_NE(broken.err.find(bad + ":3: "), std::string::npos) << broken.err;
     EXPECT_EQ(received().size(), before) << "a bad file must not even open the line";
+
+    const Result empty = run({"diff", file("empty.txt", "# nur ein Kommentar\n")});
+    EXPECT_EQ(empty.code, 2) << "a file without parameters is no reason to say equal";
+    EXPECT_EQ(received().size(), before);
 }
 
 TEST_F(RixParam, WriteSendsOnlyTheChangeWithTheWindowsBytesThenReadsItBack)
