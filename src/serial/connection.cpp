@@ -24,10 +24,10 @@ QString waitingForPortMessage(const QString &portName)
     return QStringLiteral("Warte auf ") + portName + QStringLiteral(" \u2026");
 }
 
-QString openFailureMessage(const QString &portName)
+QString openFailureMessage(const QString &portName, const QString &lastLine)
 {
     return QStringLiteral("Serielle Schnittstelle\r") + portName
-           + QStringLiteral("\rist nicht vorhanden, oder wird von \reiner anderen Anwendung benutzt!\r\rProgramm neu starten!");
+           + QStringLiteral("\rist nicht vorhanden, oder wird von \reiner anderen Anwendung benutzt!\r\r") + lastLine;
 }
 
 void cmdEIN_MouseDown(Program &p)

@@ -21,6 +21,7 @@ void OpenPort(Program &p);
 void ReportLostPort(Program &p, const PortLostError &error);
 
 // Texts that the tests and the window share.
-QString openFailureMessage(const QString &portName);
+// `lastLine`: what the program does next; it ends unless a session is kept.
+QString openFailureMessage(const QString &portName, const QString &lastLine = QStringLiteral("Programm neu starten!"));
 QString lostPortMessage(const QString &portName, int number);
 QString waitingForPortMessage(const QString &portName);

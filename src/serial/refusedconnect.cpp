@@ -10,9 +10,7 @@
 
 QString keptSessionOpenFailureMessage(const QString &portName)
 {
-    return QStringLiteral("Serielle Schnittstelle\r") + portName
-           + QStringLiteral("\rist nicht vorhanden, oder wird von \reiner anderen Anwendung benutzt!\r\r"
-                            "Die Verbindung bleibt getrennt, die Listen bleiben erhalten.");
+    return openFailureMessage(portName, QStringLiteral("Die Verbindung bleibt getrennt, die Listen bleiben erhalten."));
 }
 
 bool KeepSessionAfterRefusedConnect(Program &p, const QString &details)
