@@ -2,9 +2,9 @@
 // text cut at the byte limit. The reading rule runs once per byte of a flood, so the cost
 // per byte bounds the receive rate.
 
-#include "receive/receiveengine.h"
 #include "support/benchreporter.h"
 #include "support/figures.h"
+#include "unit/receiveengine.h"
 
 #include <benchmark/benchmark.h>
 

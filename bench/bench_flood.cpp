@@ -7,8 +7,8 @@
 #include "support/connectedapp.h"
 #include "support/figures.h"
 #include "support/process.h"
-#include "support/stats.h"
 #include "support/pty.h"
+#include "support/stats.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -80,8 +80,8 @@ Round runRound()
     QByteArray shown;
     shown.reserve(expected.size());
     const auto takeNewLines = [&] {
-        for (; linesSeen < w.lbrx->count(); ++linesSeen)
-            shown += withoutLineEnds(w.lbrx->lineBytes(linesSeen));
+        for (; linesSeen < w.lbrx()->count(); ++linesSeen)
+            shown += withoutLineEnds(w.lbrx()->lineBytes(linesSeen));
         return shown.size() >= expected.size();
     };
 
@@ -128,7 +128,7 @@ Round runRound()
     std::fprintf(stderr,
                  "flood: %.0f ms, %d lines in lbrx, %d in lb2; writer done after %.0f ms; %zu probe ticks, "
                  "longest block %.1f ms; CPU %.0f ms; bytes %s\n",
-                 round.totalMs, w.lbrx->count(), w.lb2->count(), msBetween(start, writtenAt), probeTicks.size(),
+                 round.totalMs, w.lbrx()->count(), w.lb2()->count(), msBetween(start, writtenAt), probeTicks.size(),
                  round.longestBlockMs, cpuMs, round.intact ? "intact and in order" : "DIFFER");
     return round;
 }

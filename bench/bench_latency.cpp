@@ -45,20 +45,20 @@ std::vector<double> measure(rixsim::BackgroundSimulator &sim, int exchanges)
     }
     std::vector<double> latencies;
     for (int i = 0; i < exchanges; ++i) {
-        const int before = w.lbrx->count();
+        const int before = w.lbrx()->count();
         const std::size_t sentBefore = sentCount(sim.log().snapshot());
-        app.click(w.cmdF0);
+        app.click(w.cmdF0());
         Clock::time_point seen{};
         const bool shown = bench::runUntil([&] {
-            if (w.lbrx->count() == before)
+            if (w.lbrx()->count() == before)
                 return false;
             seen = Clock::now();
             return true;
         }, 3s);
         const bool logged = sim.log().waitFor([&](const auto &events) { return sentCount(events) > sentBefore; }, 3s);
-        if (!shown || !logged || w.lbrx->lineBytes(before) != "F011") {
+        if (!shown || !logged || w.lbrx()->lineBytes(before) != "F011") {
             std::fprintf(stderr, "bench_latency: exchange %d failed (shown %d, logged %d, line '%s')\n", i, shown,
-                         logged, w.lbrx->lineBytes(before).constData());
+                         logged, w.lbrx()->lineBytes(before).constData());
             return {};
         }
         Clock::time_point sent{};

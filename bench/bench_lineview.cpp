@@ -9,7 +9,7 @@
 #include "support/figures.h"
 #include "support/process.h"
 #include "support/stats.h"
-#include "ui/lineview.h"
+#include "widgets/lineview.h"
 
 #include <QApplication>
 #include <QByteArray>

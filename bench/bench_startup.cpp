@@ -14,10 +14,10 @@
 //
 // The platform is whatever QT_QPA_PLATFORM says (bench/run measures offscreen and xcb).
 
-#include "app/application.h"
 #include "support/figures.h"
 #include "support/process.h"
 #include "support/stats.h"
+#include "window/app/application.h"
 
 #include <QApplication>
 #include <QEvent>

@@ -3,9 +3,9 @@
 // command written, with the command line, baud text and flag changing in between. Every
 // line it gives is compared with the plain reference of the rules, and every answer goes
 // through the display conversion. Any difference or crash stops.
-#include "receive/receiveengine.h"
+#include "unit/cp1252.h"
+#include "unit/receiveengine.h"
 #include "receive_reference.h"
-#include "shared/cp1252.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 

@@ -1,6 +1,6 @@
 // The write conversion: whatever is in ed1 (any UTF-16 text, also unpaired surrogates),
 // the fourth character becomes "P" and nothing else changes; shorter texts stay as they are.
-#include "commands/writeandaddress.h"
+#include "unit/protocol.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -12,7 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *bytes, std::size_t siz
     for (qsizetype i = 0; i < text.size(); ++i)
         text[i] = QChar(char16_t(bytes[2 * i] | (bytes[2 * i + 1] << 8)));
 
-    const QString converted = toWriteCommand(text);
+    const QString converted = Protocol::toWriteCommand(text);
     bool same = converted.size() == text.size();
     for (qsizetype i = 0; same && i < text.size(); ++i)
         same = converted[i] == (i == 3 ? QChar(u'P') : text[i]);

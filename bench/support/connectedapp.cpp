@@ -33,7 +33,7 @@ bool ConnectedApp::connectTo(const QString &port, const QString &baud, const QSt
 {
     MainWindow &w = window();
     userinput::connect(w, port, baud, digit);
-    return !w.cmdEIN->isEnabled() && w.tmr1.isActive();
+    return !w.cmdEIN()->isEnabled() && app_.receiver().isPolling();
 }
 
 bool runUntil(const std::function<bool()> &done, std::chrono::milliseconds timeout, int checkMs)

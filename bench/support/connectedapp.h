@@ -3,7 +3,7 @@
 // (window, QtSerialChannel, pauses, message box), shown, with mouse clicks delivered through
 // its QWindow so that they take Qt's real route to the handlers.
 
-#include "app/application.h"
+#include "window/app/application.h"
 
 #include <QString>
 #include <chrono>

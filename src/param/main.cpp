@@ -2,7 +2,7 @@
 
 #include "param/commandline.h"
 #include "param/paramcommands.h"
-#include "serial/qtserialchannel.h"
+#include "unit/qtserialchannel.h"
 
 #include <QCoreApplication>
 #include <QTextStream>

@@ -1,12 +1,13 @@
 #include "param/paramcommands.h"
 
 #include "param/parameterexchange.h"
-#include "param/parametermeaning.h"
-#include "param/parameterset.h"
-#include "param/setfileio.h"
 #include "param/unitline.h"
-#include "serial/serialchannel.h"
-#include "shared/errors.h"
+#include "unit/errors.h"
+#include "unit/openfailure.h"
+#include "unit/parametermeaning.h"
+#include "unit/parameterset.h"
+#include "unit/serialchannel.h"
+#include "unit/setfileio.h"
 
 #include <QDateTime>
 
@@ -48,9 +49,7 @@ public:
             channel_.open({options_.port, options_.baud});
         } catch (const RixError &error) {
             // The window's reasons, as its open-failure box gives them in its details.
-            throw Failure{QStringLiteral("Serielle Schnittstelle %1 ist nicht vorhanden, oder wird von einer "
-                                         "anderen Anwendung benutzt: %2")
-                              .arg(options_.port, QString::fromStdString(error.what()))};
+            throw Failure{openFailureLine(options_.port, QString::fromStdString(error.what()))};
         }
         line_.emplace(channel_);
     }

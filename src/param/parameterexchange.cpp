@@ -2,6 +2,7 @@
 
 #include "param/shownanswer.h"
 #include "param/unitline.h"
+#include "unit/protocol.h"
 
 #include <algorithm>
 
@@ -16,13 +17,12 @@ bool isHexDigit(char c)
 
 QByteArray readCommand(QChar address, int n)
 {
-    return QByteArrayLiteral("$R") + QString(address).toLatin1() + QByteArrayLiteral("RF") + QByteArray::number(n);
+    return Protocol::bytes(Protocol::readParameter(QString(address), n));
 }
 
 QByteArray writeCommand(QChar address, int n, const QString &value)
 {
-    return QByteArrayLiteral("$R") + QString(address).toLatin1() + QByteArrayLiteral("PF") + QByteArray::number(n)
-           + value.toLatin1();
+    return Protocol::bytes(Protocol::writeParameter(QString(address), n, value));
 }
 
 std::optional<QString> parameterValue(const QByteArray &shown)

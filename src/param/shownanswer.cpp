@@ -1,6 +1,6 @@
 #include "param/shownanswer.h"
 
-#include "receive/receiveengine.h"
+#include "unit/receiveengine.h"
 
 QByteArray shownAnswer(const QByteArray &burst, const QByteArray &command, const QString &baudText)
 {

@@ -1,6 +1,6 @@
 #include "param/unitline.h"
 
-#include "serial/serialchannel.h"
+#include "unit/serialchannel.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>

@@ -3,14 +3,17 @@
 // pause; the answer is the burst that follows, until the line has been quiet for 20 ms.
 // Waiting runs Qt's event loop, so bytes are taken as the port reports them.
 
+#include "unit/protocol.h"
+#include "unit/receiveengine.h"
+
 #include <QByteArray>
 
 class SerialChannel;
 
 struct LineTiming {
-    int buttonPauseMs = 165;    // after a command button's command
-    int sendPauseMs = 275;      // after the send button's command (a parameter write)
-    int quietMs = 20;           // a burst ends after this much quiet
+    int buttonPauseMs = Protocol::CommandPauseMs;   // after a read, as after a command button's command
+    int sendPauseMs = Protocol::SendPauseMs;        // after a parameter write, as after the send button
+    int quietMs = ReceiveEngine::kQuietMs;          // a burst ends after this much quiet
     int answerWaitMs = 1000;    // how long an answer may take to start
     // A unit that never falls quiet would hold rix-param for ever; a value's answer is a
     // few characters, so a burst still running after this long ends there (and is no value).

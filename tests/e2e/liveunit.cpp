@@ -1,6 +1,6 @@
 #include "liveunit.h"
 
-#include "ui/lineview.h"
+#include "widgets/lineview.h"
 
 void LiveUnit::startUnit(rixsim::TransportOptions options, bool echo)
 {

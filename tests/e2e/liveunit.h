@@ -3,8 +3,8 @@
 // the live program that talks to it.
 
 #include "support/liveprogram.h"
-#include "simtraffic.h"
 #include "support/waiting.h"
+#include "simtraffic.h"
 
 #include "rixsim/background_simulator.h"
 

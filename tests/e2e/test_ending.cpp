@@ -1,8 +1,8 @@
 // The ways a connection ends: disconnect, quit, and the unit hanging up.
 #include "liveunit.h"
 
-#include "app/dispatch.h"
-#include "serial/connection.h"
+#include "window/app/dispatch.h"
+#include "window/connection/connection.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -23,13 +23,13 @@ TEST_F(EndingTheConnection, DisconnectSendsTheBroadcastQuitThenClosesThePortAfte
     connectProgram(QStringLiteral("19200"), QStringLiteral("3"));
 
     // The chosen digit addresses the commands; the unit ignores a foreign address.
-    program.click(program.w.cmdF0);
+    program.click(program.w.cmdF0());
     ASSERT_TRUE(unitReceived(1));
 
-    program.press(program.w.cmdAUS);
-    EXPECT_FALSE(program.w.tmr1.isActive());
-    EXPECT_TRUE(program.w.cmdEIN->isEnabled());
-    program.release(program.w.cmdAUS);
+    program.press(program.w.cmdAUS());
+    EXPECT_FALSE(program.receiver.isPolling());
+    EXPECT_TRUE(program.w.cmdEIN()->isEnabled());
+    program.release(program.w.cmdAUS());
     const auto closedAt = Clock::now();
     EXPECT_FALSE(program.channel.isOpen());
 
@@ -54,15 +54,15 @@ TEST_F(EndingTheConnection, QuitWhileConnectedSendsTheAddressedQuitOnlyAndEndsOn
     startUnit();
     connectProgram(QStringLiteral("19200"), QStringLiteral("F"));
 
-    program.press(program.w.cmdEnde);
+    program.press(program.w.cmdEnde());
     ASSERT_TRUE(unitReceived(1));
     EXPECT_EQ(program.end.ends, 0);
-    program.release(program.w.cmdEnde);
+    program.release(program.w.cmdEnde());
 
     EXPECT_EQ(program.end.ends, 1);
     EXPECT_FALSE(program.channel.isOpen());
-    EXPECT_FALSE(program.w.tmr1.isActive());
-    EXPECT_TRUE(program.w.cmdEIN->isEnabled());
+    EXPECT_FALSE(program.receiver.isPolling());
+    EXPECT_TRUE(program.w.cmdEIN()->isEnabled());
     // Give a stray disconnect command the time to arrive and be framed.
     runEventsFor(300ms);
     EXPECT_EQ(received(), Commands{"$RFQ"});
@@ -78,9 +78,9 @@ TEST_F(EndingTheConnection, UnitHangingUpKeepsTheProgramDisconnectedWithItsLines
     options.hangupAfter = 1500ms;
     startUnit(options);
     connectProgram();
-    program.click(program.w.cmdF0);
-    ASSERT_TRUE(listHas(program.w.lbrx, 1));
-    const int commandLines = program.w.lb2->count();
+    program.click(program.w.cmdF0());
+    ASSERT_TRUE(listHas(program.w.lbrx(), 1));
+    const int commandLines = program.w.lb2()->count();
 
     ASSERT_TRUE(waitUntil([&] { return hasNote(sim->log(), "hung up"); }, 10s));
     const auto hungUpAt = eventsOf(sim->log(), TrafficEvent::Kind::Note).back().time;
@@ -98,13 +98,13 @@ TEST_F(EndingTheConnection, UnitHangingUpKeepsTheProgramDisconnectedWithItsLines
     EXPECT_EQ(program.box.shownWithPollingOn, 0);
     EXPECT_EQ(program.end.ends, 0);
     EXPECT_FALSE(program.channel.isOpen());
-    EXPECT_FALSE(program.w.tmr1.isActive());
-    EXPECT_TRUE(program.w.cmdEIN->isEnabled());
-    EXPECT_FALSE(program.w.cmdAUS->isEnabled());
-    EXPECT_FALSE(program.w.cmdF0->isEnabled());
-    EXPECT_TRUE(program.w.cbCOM->isEnabled());
-    EXPECT_EQ(program.w.lbrx->lineBytes(0), "F011");
-    EXPECT_EQ(program.w.lb2->count(), commandLines);
+    EXPECT_FALSE(program.receiver.isPolling());
+    EXPECT_TRUE(program.w.cmdEIN()->isEnabled());
+    EXPECT_FALSE(program.w.cmdAUS()->isEnabled());
+    EXPECT_FALSE(program.w.cmdF0()->isEnabled());
+    EXPECT_TRUE(program.w.cbCOM()->isEnabled());
+    EXPECT_EQ(program.w.lbrx()->lineBytes(0), "F011");
+    EXPECT_EQ(program.w.lb2()->count(), commandLines);
     EXPECT_EQ(std::count(program.timeline.events.begin(), program.timeline.events.end(), "write:$RSQ"), 0);
     EXPECT_LT(cpuUsed, 250.0);
     std::printf("[figure] hang-up to the lost-port box %.0f ms; CPU in the 500 ms after it %.0f ms\n",
@@ -114,9 +114,9 @@ TEST_F(EndingTheConnection, UnitHangingUpKeepsTheProgramDisconnectedWithItsLines
     program.box.texts.clear();
     startUnit();
     connectProgram();
-    program.click(program.w.cmdF1);
-    ASSERT_TRUE(listHas(program.w.lbrx, 2));
-    EXPECT_EQ(program.w.lbrx->lineBytes(1), "0A00");
+    program.click(program.w.cmdF1());
+    ASSERT_TRUE(listHas(program.w.lbrx(), 2));
+    EXPECT_EQ(program.w.lbrx()->lineBytes(1), "0A00");
 }
 
 // "Warten und neu verbinden": the program connects by itself once a unit is back under the
@@ -144,12 +144,12 @@ TEST_F(EndingTheConnection, WaitingForTheLostPortConnectsAgainWhenItIsBack)
     ASSERT_TRUE(waitUntil([&] { return program.box.texts.size() >= 2 && program.connected(); }, 15s));
     EXPECT_EQ(program.box.texts[0], lostPortMessage(link, 1002));
     EXPECT_EQ(program.box.texts[1], waitingForPortMessage(link));
-    EXPECT_FALSE(program.w.cbCOM->isEnabled());
+    EXPECT_FALSE(program.w.cbCOM()->isEnabled());
     runEventsFor(100ms);
     EXPECT_TRUE(received().empty()) << "nothing is written on connecting";
-    program.click(program.w.cmdF0);
-    ASSERT_TRUE(listHas(program.w.lbrx, 1));
-    EXPECT_EQ(program.w.lbrx->lineBytes(0), "F011");
+    program.click(program.w.cmdF0());
+    ASSERT_TRUE(listHas(program.w.lbrx(), 1));
+    EXPECT_EQ(program.w.lbrx()->lineBytes(0), "F011");
 }
 
 TEST_F(EndingTheConnection, CancellingTheWaitLeavesTheProgramDisconnected)
@@ -163,7 +163,7 @@ TEST_F(EndingTheConnection, CancellingTheWaitLeavesTheProgramDisconnected)
     ASSERT_TRUE(waitUntil([&] { return program.box.texts.size() >= 2; }, 10s));
     runEventsFor(300ms);
     EXPECT_FALSE(program.channel.isOpen());
-    EXPECT_TRUE(program.w.cmdEIN->isEnabled());
-    EXPECT_FALSE(program.w.tmr1.isActive());
+    EXPECT_TRUE(program.w.cmdEIN()->isEnabled());
+    EXPECT_FALSE(program.receiver.isPolling());
     EXPECT_EQ(program.end.ends, 0);
 }

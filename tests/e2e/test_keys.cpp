@@ -25,14 +25,14 @@ TEST_F(KeysOnTheLine, TR1HeldSendsTheReleaseCommandAfterTheHold)
     connectProgram();
 
     const auto pressedAt = Clock::now();
-    program.press(program.w.cmdTR1);
+    program.press(program.w.cmdTR1());
     // The user holds the key: real time has to pass. The press handler's own pause is part
     // of the hold, as a user's release waits behind it.
     const auto held = std::chrono::milliseconds(300) - (Clock::now() - pressedAt);
     if (held.count() > 0)
         runEventsFor(std::chrono::duration_cast<std::chrono::milliseconds>(held));
     EXPECT_EQ(received(), Commands{"$RSE1"}) << "nothing may be sent while the key is held";
-    program.release(program.w.cmdTR1);
+    program.release(program.w.cmdTR1());
 
     ASSERT_TRUE(unitReceived(2));
     EXPECT_EQ(received(), (Commands{"$RSE1", "$RSEA"}));
@@ -46,7 +46,7 @@ TEST_F(KeysOnTheLine, TR2ShortClickWithTheRightButtonStillSendsPressBeforeReleas
     startUnit();
     connectProgram();
 
-    program.click(program.w.cmdTR2, Qt::RightButton);
+    program.click(program.w.cmdTR2(), Qt::RightButton);
 
     ASSERT_TRUE(unitReceived(2));
     EXPECT_EQ(received(), (Commands{"$RSE2", "$RSEA"}));
@@ -54,7 +54,7 @@ TEST_F(KeysOnTheLine, TR2ShortClickWithTheRightButtonStillSendsPressBeforeReleas
     // for the simulator thread noticing the first command late on a busy machine.
     const double gap = gapBetweenFirstTwo(sim->log());
     EXPECT_GE(gap, 120.0);
-    EXPECT_EQ(program.w.ed1->text(), QStringLiteral("$RSEA"));
+    EXPECT_EQ(program.w.ed1()->text(), QStringLiteral("$RSEA"));
     EXPECT_EQ(program.state.ButtonCommandFlag, 1);
     std::printf("[figure] TR2 zero-length click: $RSE2 to $RSEA at the unit %.0f ms\n", gap);
 }

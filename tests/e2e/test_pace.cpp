@@ -3,7 +3,7 @@
 // of one comes after it.
 #include "liveunit.h"
 
-#include "ui/lineview.h"
+#include "widgets/lineview.h"
 
 #include <QTimer>
 #include <cstdio>
@@ -54,18 +54,18 @@ TEST_F(ReceivingAtTheUnitsPace, At4800WithEchoAParameterAndALongVersionAreEachOn
     startUnitWithVersion(version, true);
     connectProgram(QStringLiteral("4800"));
 
-    program.click(program.w.cmdF0);
-    ASSERT_TRUE(listHas(program.w.lbrx, 1));
-    EXPECT_EQ(program.w.lbrx->lineBytes(0), "F011");
+    program.click(program.w.cmdF0());
+    ASSERT_TRUE(listHas(program.w.lbrx(), 1));
+    EXPECT_EQ(program.w.lbrx()->lineBytes(0), "F011");
 
     // "$RSV" echoed, "SV" and 60 characters: about 140 ms on the line at 4800.
-    program.click(program.w.cmdVersion);
-    ASSERT_TRUE(listHas(program.w.lbrx, 2));
+    program.click(program.w.cmdVersion());
+    ASSERT_TRUE(listHas(program.w.lbrx(), 2));
     runEventsFor(200ms);
-    EXPECT_EQ(program.w.lbrx->count(), 2);
-    EXPECT_EQ(program.w.lbrx->lineBytes(1), bytes(version));
-    EXPECT_EQ(program.w.lb2->count(), 2);
-    EXPECT_EQ(program.w.lb2->lineBytes(1), "$RSV");
+    EXPECT_EQ(program.w.lbrx()->count(), 2);
+    EXPECT_EQ(program.w.lbrx()->lineBytes(1), bytes(version));
+    EXPECT_EQ(program.w.lb2()->count(), 2);
+    EXPECT_EQ(program.w.lb2()->lineBytes(1), "$RSV");
 }
 
 TEST_F(ReceivingAtTheUnitsPace, UnaskedLongTextsAndATrickleAreOneLineEach)
@@ -74,21 +74,21 @@ TEST_F(ReceivingAtTheUnitsPace, UnaskedLongTextsAndATrickleAreOneLineEach)
     connectProgram(QStringLiteral("4800"));
     const std::string at4800 = textOf(150);   // about 310 ms on the line
     sim->sendUnasked(at4800 + "\r\n");
-    ASSERT_TRUE(listHas(program.w.lbrx, 1));
+    ASSERT_TRUE(listHas(program.w.lbrx(), 1));
     runEventsFor(100ms);
-    EXPECT_EQ(program.w.lbrx->count(), 1);
-    EXPECT_EQ(program.w.lbrx->lineBytes(0), bytes(at4800));
+    EXPECT_EQ(program.w.lbrx()->count(), 1);
+    EXPECT_EQ(program.w.lbrx()->lineBytes(0), bytes(at4800));
 
     // The same unit after a reconnect at 19200.
-    program.click(program.w.cmdAUS);
+    program.click(program.w.cmdAUS());
     ASSERT_TRUE(unitReceived(1));
     connectProgram(QStringLiteral("19200"));
     const std::string at19200 = textOf(300);
     sim->sendUnasked(at19200 + "\r\n");
-    ASSERT_TRUE(listHas(program.w.lbrx, 2));
+    ASSERT_TRUE(listHas(program.w.lbrx(), 2));
     runEventsFor(100ms);
-    EXPECT_EQ(program.w.lbrx->count(), 2);
-    EXPECT_EQ(program.w.lbrx->lineBytes(1), bytes(at19200));
+    EXPECT_EQ(program.w.lbrx()->count(), 2);
+    EXPECT_EQ(program.w.lbrx()->lineBytes(1), bytes(at19200));
 
     // One byte every 15 ms for 2 s reaches the list whole and in order. That it is one line
     // (no 20 ms pause) is pinned on a test clock (Polling.AGapUnder20MsKeepsOneLine...): here
@@ -96,10 +96,10 @@ TEST_F(ReceivingAtTheUnitsPace, UnaskedLongTextsAndATrickleAreOneLineEach)
     const std::string trickle = textOf(133);
     sim->sendUnasked(trickle, 15ms);
     const QByteArray expected = bytes(at4800) + bytes(at19200) + bytes(trickle);
-    ASSERT_TRUE(waitUntil([&] { return joined(*program.w.lbrx).size() >= expected.size(); }, 10s));
+    ASSERT_TRUE(waitUntil([&] { return joined(*program.w.lbrx()).size() >= expected.size(); }, 10s));
     runEventsFor(100ms);
-    EXPECT_GE(program.w.lbrx->count(), 3);
-    EXPECT_EQ(joined(*program.w.lbrx), expected);
+    EXPECT_GE(program.w.lbrx()->count(), 3);
+    EXPECT_EQ(joined(*program.w.lbrx()), expected);
 }
 
 TEST_F(ReceivingAtTheUnitsPace, TwoTextsDuringTheSendPauseAreOneBurstAfterIt)
@@ -109,15 +109,15 @@ TEST_F(ReceivingAtTheUnitsPace, TwoTextsDuringTheSendPauseAreOneBurstAfterIt)
     program.typeCommandLine(QStringLiteral("hello"));   // the unit ignores it
     QTimer::singleShot(20, [&] { sim->sendUnasked("ABC"); });
     QTimer::singleShot(50, [&] { sim->sendUnasked("DEF"); });
-    program.press(program.w.cmdSendentx);   // 275 ms pause; the timers fire inside it
+    program.press(program.w.cmdSendentx());   // 275 ms pause; the timers fire inside it
     const auto pauseEnd = Clock::now();
     ASSERT_EQ(eventsOf(sim->log(), TrafficEvent::Kind::Sent).size(), 2u);
     EXPECT_LT(lastSentTime(), pauseEnd);
-    program.release(program.w.cmdSendentx);
-    ASSERT_TRUE(listHas(program.w.lbrx, 1));
+    program.release(program.w.cmdSendentx());
+    ASSERT_TRUE(listHas(program.w.lbrx(), 1));
     runEventsFor(100ms);
-    EXPECT_EQ(program.w.lbrx->count(), 1);
-    EXPECT_EQ(program.w.lbrx->lineBytes(0), "ABCDEF");
+    EXPECT_EQ(program.w.lbrx()->count(), 1);
+    EXPECT_EQ(program.w.lbrx()->lineBytes(0), "ABCDEF");
 }
 
 TEST_F(ReceivingAtTheUnitsPace, AButtonPressedWhileATextArrivesActsAfterIt)
@@ -126,8 +126,8 @@ TEST_F(ReceivingAtTheUnitsPace, AButtonPressedWhileATextArrivesActsAfterIt)
     connectProgram(QStringLiteral("4800"));
     const std::string text = textOf(144);   // about 300 ms at 4800
     sim->sendUnasked(text);
-    ASSERT_TRUE(waitUntil([&] { return program.burst.isOpen(); }));
-    program.click(program.w.cmdF0);   // waits for the text to end, then sends
+    ASSERT_TRUE(waitUntil([&] { return program.receiver.isOpen(); }));
+    program.click(program.w.cmdF0());   // waits for the text to end, then sends
 
     ASSERT_TRUE(unitReceived(1));
     const auto sent = eventsOf(sim->log(), TrafficEvent::Kind::Sent);
@@ -137,9 +137,9 @@ TEST_F(ReceivingAtTheUnitsPace, AButtonPressedWhileATextArrivesActsAfterIt)
     const auto textEnd = sent.front().time;
     const auto commandAt = got.front().time;
     EXPECT_GT(commandAt, textEnd) << "the command went out while the text was still arriving";
-    ASSERT_TRUE(listHas(program.w.lbrx, 2));
-    EXPECT_EQ(program.w.lbrx->lineBytes(0), bytes(text));
-    EXPECT_EQ(program.w.lbrx->lineBytes(1), "F011");
+    ASSERT_TRUE(listHas(program.w.lbrx(), 2));
+    EXPECT_EQ(program.w.lbrx()->lineBytes(0), bytes(text));
+    EXPECT_EQ(program.w.lbrx()->lineBytes(1), "F011");
 }
 
 TEST_F(ReceivingAtTheUnitsPace, AClickDuringAnEndlessTextIsHandledWithinASecondAndNothingIsLost)
@@ -148,20 +148,20 @@ TEST_F(ReceivingAtTheUnitsPace, AClickDuringAnEndlessTextIsHandledWithinASecondA
     connectProgram();
     const std::string text = textOf(5760);   // 3 s at 19200 without a pause
     sim->sendUnasked(text);
-    ASSERT_TRUE(waitUntil([&] { return program.burst.isOpen(); }));
+    ASSERT_TRUE(waitUntil([&] { return program.receiver.isOpen(); }));
     const auto clickedAt = Clock::now();
     // A lamp click sends nothing, so the rest of the text continues it, from its first byte.
-    program.press(program.w.lblrx6);
+    program.press(program.w.lblrx6());
     const double waitedMs = millisecondsBetween(clickedAt, Clock::now());
-    program.release(program.w.lblrx6);
+    program.release(program.w.lblrx6());
     EXPECT_LT(waitedMs, 1500.0) << "the click waited for the whole text";
     EXPECT_GT(waitedMs, 900.0) << "the click did not wait for the burst";
     std::printf("[figure] a click during an endless text: handled after %.0f ms\n", waitedMs);
 
     const QByteArray expected = bytes(text);
-    ASSERT_TRUE(waitUntil([&] { return joined(*program.w.lbrx).size() >= expected.size(); }, 10s));
+    ASSERT_TRUE(waitUntil([&] { return joined(*program.w.lbrx()).size() >= expected.size(); }, 10s));
     runEventsFor(100ms);
-    EXPECT_GE(program.w.lbrx->count(), 2) << "the text was not split for the click";
-    EXPECT_EQ(joined(*program.w.lbrx), expected);
+    EXPECT_GE(program.w.lbrx()->count(), 2) << "the text was not split for the click";
+    EXPECT_EQ(joined(*program.w.lbrx()), expected);
     EXPECT_TRUE(received().empty());
 }

@@ -2,7 +2,7 @@
 #include "liveunit.h"
 
 #include "rixsim/flood.h"
-#include "ui/lineview.h"
+#include "widgets/lineview.h"
 
 #include <QTimer>
 #include <algorithm>
@@ -66,14 +66,14 @@ TEST_F(ReceivingFromTheUnit, AnswerSplitByAGapGivesTwoLines)
     connectProgram();
 
     program.typeCommandLine(QStringLiteral("$RSRF0"));
-    program.click(program.w.cmdSendentx);
-    ASSERT_TRUE(listHas(program.w.lbrx, 2));
+    program.click(program.w.cmdSendentx());
+    ASSERT_TRUE(listHas(program.w.lbrx(), 2));
 
     const auto sent = eventsOf(sim->log(), TrafficEvent::Kind::Sent);
     ASSERT_EQ(sent.size(), 2u);
     EXPECT_EQ(sent[0].bytes + sent[1].bytes, "SRF0F011\r\n");
-    EXPECT_EQ(linesOf(*program.w.lbrx), (Lines{"SRF0F", "011"}));
-    EXPECT_EQ(linesOf(*program.w.lb2), (Lines{"$RSRF0", "$RSRF0"}));
+    EXPECT_EQ(linesOf(*program.w.lbrx()), (Lines{"SRF0F", "011"}));
+    EXPECT_EQ(linesOf(*program.w.lb2()), (Lines{"$RSRF0", "$RSRF0"}));
 }
 
 TEST_F(ReceivingFromTheUnit, FloodIsCutIntoLinesWithoutLosingAByte)
@@ -105,7 +105,7 @@ TEST_F(ReceivingFromTheUnit, FloodIsCutIntoLinesWithoutLosingAByte)
     // not a stall of the program's.
     lastTick = Clock::now();
 
-    LineView *lbrx = program.w.lbrx;
+    LineView *lbrx = program.w.lbrx();
     JoinedLines joined(*lbrx);
     ASSERT_TRUE(waitUntil([&] { return joined.update().size() >= expected.size(); }, 20s))
         << "shown " << joined.update().size() << " of " << expected.size() << " bytes";
@@ -116,7 +116,7 @@ TEST_F(ReceivingFromTheUnit, FloodIsCutIntoLinesWithoutLosingAByte)
     EXPECT_TRUE(shown == expected) << "first difference at byte " << (mismatch.first - shown.begin()) << " of "
                                    << expected.size();
     EXPECT_GE(lbrx->count(), 3) << "a burst without a gap must be cut into several lines";
-    EXPECT_EQ(lbrx->count(), program.w.lb2->count());
+    EXPECT_EQ(lbrx->count(), program.w.lb2()->count());
     EXPECT_TRUE(program.connected());
     EXPECT_LT(longestStall, 1000.0);
     std::printf("[figure] flood: %llu lines, %zu bytes, %d lines in lbrx, longest event-loop stall %.0f ms\n",

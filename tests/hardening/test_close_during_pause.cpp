@@ -3,8 +3,8 @@
 // port is closed) and only then does the window close. Nothing is destroyed under the
 // running handler.
 #include "support/liveprogram.h"
-#include "support/waiting.h"
 #include "support/pty.h"
+#include "support/waiting.h"
 
 #include <algorithm>
 #include <QTimer>
@@ -54,14 +54,14 @@ TEST(HostileTiming, TheWindowClosedDuringTheDisconnectPauseClosesAfterThePauseAn
         QWindowSystemInterface::handleCloseEvent(prog.w.windowHandle());
     });
 
-    prog.press(prog.w.cmdAUS);
-    prog.release(prog.w.cmdAUS);   // "$RSQ", the 275 ms pause, then the port is closed
+    prog.press(prog.w.cmdAUS());
+    prog.release(prog.w.cmdAUS());   // "$RSQ", the 275 ms pause, then the port is closed
 
     EXPECT_TRUE(visibleWhenAsked);
     EXPECT_TRUE(portOpenWhenAsked) << "the request came during the pause";
     EXPECT_EQ(pty.read(4), "$RSQ");
     EXPECT_FALSE(prog.channel.isOpen()) << "the disconnect finished";
-    EXPECT_TRUE(prog.w.cmdEIN->isEnabled());
+    EXPECT_TRUE(prog.w.cmdEIN()->isEnabled());
 
     ASSERT_TRUE(testsupport::waitUntil([&] { return !prog.w.isVisible(); }, 5s)) << "the close takes effect afterwards";
 

@@ -1,10 +1,10 @@
 // What the unit may send: any byte value, and bursts that never end. Every byte must reach
 // lbrx exactly and in order (only the CR/LF after a burst's first byte are dropped), the
 // shown text must have a visible symbol for every control byte, and nothing may crash.
-#include "support/liveprogram.h"
-#include "support/waiting.h"
 #include "support/harness.h"
+#include "support/liveprogram.h"
 #include "support/pty.h"
+#include "support/waiting.h"
 
 #include <gtest/gtest.h>
 
@@ -57,18 +57,18 @@ TEST(HostileBytes, EveryByteValueAsTheFirstByteOfABurstIsKeptAndShownVisibly)
 {
     Harness h;
     h.connectWith("COM1", "19200", "S");
-    h.w.ed1->clear();   // the whole burst is the answer
+    h.w.ed1()->clear();   // the whole burst is the answer
     for (int b = 0; b < 256; ++b) {
         const QByteArray burst = QByteArray(1, char(b)) + "x";
         h.channel.receive(burst);
         h.tick();
-        ASSERT_EQ(h.w.lbrx->count(), b + 1) << "byte 0x" << std::hex << b;
-        EXPECT_EQ(h.w.lbrx->lineBytes(b), burst);
-        expectEveryCharacterVisible(h.w.lbrx->lineText(b), burst);
+        ASSERT_EQ(h.w.lbrx()->count(), b + 1) << "byte 0x" << std::hex << b;
+        EXPECT_EQ(h.w.lbrx()->lineBytes(b), burst);
+        expectEveryCharacterVisible(h.w.lbrx()->lineText(b), burst);
     }
     EXPECT_TRUE(h.box.texts.empty());
     EXPECT_EQ(h.end.ends, 0);
-    EXPECT_TRUE(h.w.tmr1.isActive());
+    EXPECT_TRUE(h.receiver.isPolling());
 }
 
 TEST(HostileBytes, EveryByteValueThroughTheRealPortArrivesExactlyAndIsShownVisibly)
@@ -77,7 +77,7 @@ TEST(HostileBytes, EveryByteValueThroughTheRealPortArrivesExactlyAndIsShownVisib
     LiveProgram prog;
     prog.connectTo(pty.slavePath(), "19200");
     ASSERT_TRUE(prog.connected());
-    prog.w.ed1->clear();
+    prog.w.ed1()->clear();
 
     const QByteArray all = everyByteValue();
     ASSERT_TRUE(pty.write(all));
@@ -85,14 +85,14 @@ TEST(HostileBytes, EveryByteValueThroughTheRealPortArrivesExactlyAndIsShownVisib
     ASSERT_TRUE(testsupport::waitUntil([&] { return prog.receivedBytes().size() >= expected.size(); }, 10s))
         << "got " << prog.receivedBytes().size() << " of " << expected.size() << " bytes";
     // One write of 256 bytes comes as one burst; XON, XOFF, ^C, CR and DEL are data on this line.
-    ASSERT_EQ(prog.w.lbrx->count(), 1);
-    EXPECT_EQ(prog.w.lbrx->lineBytes(0), expected);
-    expectEveryCharacterVisible(prog.w.lbrx->lineText(0), expected);
+    ASSERT_EQ(prog.w.lbrx()->count(), 1);
+    EXPECT_EQ(prog.w.lbrx()->lineBytes(0), expected);
+    expectEveryCharacterVisible(prog.w.lbrx()->lineText(0), expected);
 
     // Still working: the unit's next answer comes through as well.
     ASSERT_TRUE(pty.write("SRF0F011\r\n"));
-    ASSERT_TRUE(testsupport::waitUntil([&] { return prog.w.lbrx->count() == 2; }, 10s));
-    EXPECT_EQ(prog.w.lbrx->lineBytes(1), "SRF0F011");
+    ASSERT_TRUE(testsupport::waitUntil([&] { return prog.w.lbrx()->count() == 2; }, 10s));
+    EXPECT_EQ(prog.w.lbrx()->lineBytes(1), "SRF0F011");
     EXPECT_TRUE(prog.box.texts.empty());
     EXPECT_EQ(prog.end.ends, 0);
 }
@@ -103,7 +103,7 @@ TEST(HostileBytes, AMegabyteWithoutLineEndsIsCutIntoLinesWithEveryByteInOrder)
     LiveProgram prog;
     prog.connectTo(pty.slavePath(), "19200");
     ASSERT_TRUE(prog.connected());
-    prog.w.ed1->clear();
+    prog.w.ed1()->clear();
 
     // Every value but CR and LF, in a sequence that does not repeat within a line.
     QByteArray megabyte;
@@ -121,12 +121,12 @@ TEST(HostileBytes, AMegabyteWithoutLineEndsIsCutIntoLinesWithEveryByteInOrder)
     ASSERT_TRUE(arrived) << "got " << prog.receivedBytes().size() << " of " << megabyte.size() << " bytes";
 
     EXPECT_EQ(prog.receivedBytes(), megabyte);
-    EXPECT_GE(prog.w.lbrx->count(), (1 << 20) / 65536) << "a burst is cut at the byte limit";
-    for (int i = 0; i < prog.w.lbrx->count(); ++i)
-        EXPECT_LE(prog.w.lbrx->lineBytes(i).size(), 65536) << "line " << i;
-    EXPECT_EQ(prog.w.lb2->count(), prog.w.lbrx->count()) << "one command-line entry per burst";
-    EXPECT_EQ(prog.w.lbrx->currentLine(), prog.w.lbrx->count() - 1);
+    EXPECT_GE(prog.w.lbrx()->count(), (1 << 20) / 65536) << "a burst is cut at the byte limit";
+    for (int i = 0; i < prog.w.lbrx()->count(); ++i)
+        EXPECT_LE(prog.w.lbrx()->lineBytes(i).size(), 65536) << "line " << i;
+    EXPECT_EQ(prog.w.lb2()->count(), prog.w.lbrx()->count()) << "one command-line entry per burst";
+    EXPECT_EQ(prog.w.lbrx()->currentLine(), prog.w.lbrx()->count() - 1);
     // Once the flood is over, the timer is back at its normal interval.
-    ASSERT_TRUE(testsupport::waitUntil([&] { return prog.w.tmr1.interval() == MainWindow::kPollIntervalMs; }, 5s));
+    ASSERT_TRUE(testsupport::waitUntil([&] { return prog.receiver.pollTimer().interval() == 50; }, 5s));
     EXPECT_TRUE(prog.box.texts.empty());
 }

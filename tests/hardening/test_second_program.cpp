@@ -1,9 +1,10 @@
 // Two RIX-TERMs on one port: the second is refused with the open-failure message and ends,
 // and the first keeps its port and keeps working.
 #include "support/liveprogram.h"
-#include "support/waiting.h"
-#include "serial/connection.h"
 #include "support/pty.h"
+#include "support/waiting.h"
+#include "unit/openfailure.h"
+#include "window/connection/connection.h"
 
 #include <gtest/gtest.h>
 
@@ -23,15 +24,15 @@ TEST(HostileSettings, ASecondProgramOnTheSamePortIsRefusedWhileTheFirstKeepsWork
     EXPECT_EQ(second.box.texts[0], openFailureMessage(pty.slavePath()));
     EXPECT_EQ(second.end.ends, 1);
     EXPECT_FALSE(second.channel.isOpen());
-    EXPECT_FALSE(second.w.tmr1.isActive());
+    EXPECT_FALSE(second.receiver.isPolling());
 
     // The first still has the line to itself, both ways.
     EXPECT_TRUE(first.channel.isOpen());
-    first.click(first.w.cmdF0);
+    first.click(first.w.cmdF0());
     EXPECT_EQ(pty.read(6), "$RSRF0");
     ASSERT_TRUE(pty.write("SRF0F011\r\n"));
-    ASSERT_TRUE(testsupport::waitUntil([&] { return first.w.lbrx->count() == 1; }, 10s));
-    EXPECT_EQ(first.w.lbrx->lineBytes(0), "F011");
+    ASSERT_TRUE(testsupport::waitUntil([&] { return first.w.lbrx()->count() == 1; }, 10s));
+    EXPECT_EQ(first.w.lbrx()->lineBytes(0), "F011");
     EXPECT_TRUE(first.box.texts.empty());
     EXPECT_EQ(first.end.ends, 0);
 

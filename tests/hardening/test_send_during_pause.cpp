@@ -2,8 +2,8 @@
 // off then, so the bytes wait in the port, the first tick after the pause finds them, and
 // the burst it opens shows them.
 #include "support/liveprogram.h"
-#include "support/waiting.h"
 #include "support/pty.h"
+#include "support/waiting.h"
 
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -35,27 +35,27 @@ TEST(HostileTiming, BytesSentDuringTheCommandPauseAreShownByTheFirstTickAfterIt)
     int lbrxAtPauseEnd = -1;
     bool answeredAtPauseEnd = false;
     prog.pause.atEnd = [&] {
-        lbrxAtPauseEnd = prog.w.lbrx->count();
+        lbrxAtPauseEnd = prog.w.lbrx()->count();
         answeredAtPauseEnd = answered;
     };
     // Records whether each tick found bytes; connected after the event table, so it runs after the tick.
     std::vector<bool> burstAfterTick;
-    QObject::connect(&prog.w.tmr1, &QTimer::timeout, [&] { burstAfterTick.push_back(prog.burst.isOpen()); });
+    QObject::connect(&prog.receiver.pollTimer(), &QTimer::timeout, [&] { burstAfterTick.push_back(prog.receiver.isOpen()); });
 
-    prog.press(prog.w.cmdF0);   // writes the command and holds for its pause
+    prog.press(prog.w.cmdF0());   // writes the command and holds for its pause
     unit.join();
     EXPECT_EQ(command, "$RSRF0") << "exactly the command's bytes";
     ASSERT_TRUE(answeredAtPauseEnd) << "the unit's bytes came during the pause";
     EXPECT_EQ(lbrxAtPauseEnd, 0) << "nothing is read while the pause holds the handler";
     EXPECT_EQ(std::count(prog.timeline.events.begin(), prog.timeline.events.end(), "pause:165"), 1);
-    prog.release(prog.w.cmdF0);
+    prog.release(prog.w.cmdF0());
 
     ASSERT_TRUE(testsupport::waitUntil([&] { return !burstAfterTick.empty(); }, 5s));
     ASSERT_TRUE(burstAfterTick.front()) << "the first tick after the pause finds the answer";
-    ASSERT_TRUE(testsupport::waitUntil([&] { return prog.w.lbrx->count() >= 1; }, 5s));
-    EXPECT_EQ(prog.w.lbrx->count(), 1);
-    EXPECT_EQ(prog.w.lbrx->lineBytes(0), "F011");
-    EXPECT_EQ(prog.w.lb2->lineBytes(0), "$RSRF0");
+    ASSERT_TRUE(testsupport::waitUntil([&] { return prog.w.lbrx()->count() >= 1; }, 5s));
+    EXPECT_EQ(prog.w.lbrx()->count(), 1);
+    EXPECT_EQ(prog.w.lbrx()->lineBytes(0), "F011");
+    EXPECT_EQ(prog.w.lb2()->lineBytes(0), "$RSRF0");
     EXPECT_TRUE(prog.box.texts.empty());
 }
 
@@ -69,10 +69,10 @@ TEST(HostileTiming, APortLostDuringThePauseKeepsTheProgramAndItsLines)
     prog.connectTo(pty.slavePath(), "19200");
     ASSERT_TRUE(prog.connected());
     ASSERT_TRUE(pty.write("earlier\r\n"));
-    ASSERT_TRUE(testsupport::waitUntil([&] { return prog.w.lbrx->count() == 1; }, 5s));
+    ASSERT_TRUE(testsupport::waitUntil([&] { return prog.w.lbrx()->count() == 1; }, 5s));
 
     QTimer::singleShot(50, [&] { pty.closeMaster(); });
-    prog.click(prog.w.cmdF0);   // holds 165 ms; the line goes away inside it
+    prog.click(prog.w.cmdF0());   // holds 165 ms; the line goes away inside it
     ASSERT_TRUE(testsupport::waitUntil([&] { return !prog.box.texts.empty(); }, 5s));
     testsupport::runEventsFor(300ms);
 
@@ -80,9 +80,9 @@ TEST(HostileTiming, APortLostDuringThePauseKeepsTheProgramAndItsLines)
     EXPECT_EQ(prog.box.texts[0], "Die Verbindung zu " + pty.slavePath() + " ist unterbrochen (Fehler 1002).");
     EXPECT_EQ(prog.end.ends, 0);
     EXPECT_FALSE(prog.channel.isOpen());
-    EXPECT_TRUE(prog.w.cmdEIN->isEnabled());
-    EXPECT_FALSE(prog.w.cmdF0->isEnabled());
-    EXPECT_EQ(prog.w.lbrx->lineBytes(0), "earlier");
+    EXPECT_TRUE(prog.w.cmdEIN()->isEnabled());
+    EXPECT_FALSE(prog.w.cmdF0()->isEnabled());
+    EXPECT_EQ(prog.w.lbrx()->lineBytes(0), "earlier");
     EXPECT_EQ(std::count(prog.timeline.events.begin(), prog.timeline.events.end(), "pause:275"), 0)
         << "the disconnect's \"$RSQ\" and its pause do not run for a lost port";
 }
@@ -111,14 +111,14 @@ TEST(HostileTiming, AnAnswerReadInThePauseIsShownWhenThePortIsLostInIt)
     });
     // The pause lasts until the adapter is out, so the loss falls inside it.
     prog.pause.atEnd = [&] { testsupport::waitUntil([&] { return pulled.load(); }, 5s); };
-    prog.click(prog.w.cmdF0);
+    prog.click(prog.w.cmdF0());
     unit.join();
     ASSERT_TRUE(testsupport::waitUntil([&] { return !prog.box.texts.empty(); }, 5s));
 
-    ASSERT_EQ(prog.w.lbrx->count(), 1);
-    EXPECT_EQ(prog.w.lbrx->lineBytes(0), "F011");
-    ASSERT_EQ(prog.w.lb2->count(), 1);
-    EXPECT_EQ(prog.w.lb2->lineBytes(0), "$RSRF0");
+    ASSERT_EQ(prog.w.lbrx()->count(), 1);
+    EXPECT_EQ(prog.w.lbrx()->lineBytes(0), "F011");
+    ASSERT_EQ(prog.w.lb2()->count(), 1);
+    EXPECT_EQ(prog.w.lb2()->lineBytes(0), "$RSRF0");
     EXPECT_EQ(prog.box.texts[0], "Die Verbindung zu " + pty.slavePath() + " ist unterbrochen (Fehler 1002).");
     EXPECT_EQ(prog.end.ends, 0);
     EXPECT_FALSE(prog.channel.isOpen());

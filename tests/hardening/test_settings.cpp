@@ -1,9 +1,10 @@
 // Settings a technician can type into the editable combo boxes: a baud rate that is not a
 // number or is 0, no port name at all, a port name far longer than any device name.
 #include "support/liveprogram.h"
-#include "support/waiting.h"
-#include "serial/connection.h"
 #include "support/pty.h"
+#include "support/waiting.h"
+#include "unit/openfailure.h"
+#include "window/connection/connection.h"
 
 #include <gtest/gtest.h>
 
@@ -35,7 +36,7 @@ void expectOpenFailureFor(LiveProgram &prog, const QString &portName)
     EXPECT_EQ(prog.end.ends, 1);
     EXPECT_EQ(prog.box.shownWithPollingOn, 0);
     EXPECT_FALSE(prog.channel.isOpen());
-    EXPECT_FALSE(prog.w.tmr1.isActive());
+    EXPECT_FALSE(prog.receiver.isPolling());
     EXPECT_TRUE(prog.state.ending);
     // The box comes before the end, and nothing is written to any port.
     const auto &events = prog.timeline.events;
@@ -65,16 +66,16 @@ TEST_P(BaudTextThatIsNoRate, ConnectsWithoutAMessageAndTheLineWorks)
     EXPECT_TRUE(prog.box.texts.empty());
     EXPECT_EQ(prog.end.ends, 0);
     ASSERT_TRUE(prog.connected());
-    EXPECT_TRUE(prog.w.tmr1.isActive());
+    EXPECT_TRUE(prog.receiver.isPolling());
     EXPECT_EQ(prog.state.BaudText, QString::fromLatin1(GetParam()));
     // Rate 0 would mean "hang up" to the terminal driver; the line keeps a real rate.
     EXPECT_NE(lineSpeed(pty.slaveFd()), speed_t(B0));
 
-    prog.click(prog.w.cmdF0);
+    prog.click(prog.w.cmdF0());
     EXPECT_EQ(pty.read(6), "$RSRF0");
     ASSERT_TRUE(pty.write("SRF0F011\r\n"));
-    ASSERT_TRUE(testsupport::waitUntil([&] { return prog.w.lbrx->count() == 1; }, 10s));
-    EXPECT_EQ(prog.w.lbrx->lineBytes(0), "F011");
+    ASSERT_TRUE(testsupport::waitUntil([&] { return prog.w.lbrx()->count() == 1; }, 10s));
+    EXPECT_EQ(prog.w.lbrx()->lineBytes(0), "F011");
     EXPECT_TRUE(prog.box.texts.empty());
 }
 

@@ -1,6 +1,6 @@
 #include "support/fakes.h"
 
-#include "shared/seams_qt.h"
+#include "window/seams_qt.h"
 
 #include <QCoreApplication>
 #include <QEvent>

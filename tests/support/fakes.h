@@ -2,9 +2,9 @@
 // Test doubles for the seams. They share one timeline, so a test can check the order of
 // writes, pauses, message boxes and the program's end, and the poll timer's state at each.
 
-#include "serial/serialchannel.h"
-#include "shared/errors.h"
-#include "shared/seams.h"
+#include "unit/errors.h"
+#include "unit/serialchannel.h"
+#include "window/seams.h"
 
 #include <QString>
 #include <QTimer>

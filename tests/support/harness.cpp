@@ -1,6 +1,8 @@
 #include "support/harness.h"
 
 #include "support/userinput.h"
+#include "window/app/dispatch.h"
+#include "window/receive/polling.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -8,8 +10,8 @@
 
 Harness::Harness()
 {
-    pause.watch(w.tmr1);
-    box.watch(w.tmr1);
+    pause.watch(receiver.pollTimer());
+    box.watch(receiver.pollTimer());
     app.prepare();
 }
 
@@ -48,9 +50,9 @@ void Harness::connectWith(const QString &port, const QString &baud, const QStrin
 
 void Harness::tick()
 {
-    // The timer's own signal, so the tick goes through the event table like a real one.
-    QMetaObject::invokeMethod(&w.tmr1, "timeout", Qt::DirectConnection);
+    // Through the guarded dispatch, as the event table runs the timer's tick.
+    dispatchReceive(p, tmr1_Timer);
     QDeadlineTimer limit(5000);
-    while (burst.isOpen() && !limit.hasExpired())
+    while (receiver.isOpen() && !limit.hasExpired())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
 }

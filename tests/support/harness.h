@@ -2,8 +2,8 @@
 // A whole program on the fakes: the real window, event table and handlers, built as the
 // program builds itself, with a fake port and recording pause, box and end.
 
-#include "app/application.h"
 #include "support/fakes.h"
+#include "window/app/application.h"
 
 #include <QTest>
 
@@ -30,6 +30,6 @@ struct Harness {
     Application app{Seams{&channel, &pause, &box, &end}};
     MainWindow &w = app.window();
     ProgramState &state = app.state();
-    BurstReader &burst = app.burst();
+    Receiver &receiver = app.receiver();
     Program &p = app.program();
 };

@@ -1,9 +1,9 @@
 #include "support/liveprogram.h"
 
-#include "app/eventtable.h"
-#include "app/startup.h"
 #include "support/userinput.h"
-#include "ui/lineview.h"
+#include "widgets/lineview.h"
+#include "window/app/eventtable.h"
+#include "window/app/startup.h"
 
 #include <QTest>
 #include <QWindow>
@@ -19,7 +19,7 @@ void TimedPause::pause(int ms)
 
 LiveProgram::LiveProgram()
 {
-    box.watch(w.tmr1);
+    box.watch(receiver.pollTimer());
     app.start();
     w.activateWindow();
     [[maybe_unused]] const bool exposed = QTest::qWaitForWindowExposed(&w);
@@ -47,22 +47,22 @@ void LiveProgram::connectTo(const QString &port, const QString &baud, const QStr
 
 void LiveProgram::typeCommandLine(const QString &text)
 {
-    click(w.ed1);
-    w.ed1->selectAll();
-    QTest::keyClick(w.ed1, Qt::Key_Delete);
-    QTest::keyClicks(w.ed1, text);
+    click(w.ed1());
+    w.ed1()->selectAll();
+    QTest::keyClick(w.ed1(), Qt::Key_Delete);
+    QTest::keyClicks(w.ed1(), text);
 }
 
 bool LiveProgram::connected() const
 {
-    return channel.isOpen() && !w.cmdEIN->isEnabled() && w.tmr1.isActive();
+    return channel.isOpen() && !w.cmdEIN()->isEnabled() && receiver.isPolling();
 }
 
 QByteArray LiveProgram::receivedBytes() const
 {
     QByteArray all;
-    for (int i = 0; i < w.lbrx->count(); ++i)
-        all += w.lbrx->lineBytes(i);
+    for (int i = 0; i < w.lbrx()->count(); ++i)
+        all += w.lbrx()->lineBytes(i);
     return all;
 }
 

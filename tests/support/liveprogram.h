@@ -4,8 +4,8 @@
 // program are recorded instead of shown and done, so no modal box blocks the test and the
 // test process does not quit.
 
-#include "app/application.h"
 #include "support/fakes.h"
+#include "window/app/application.h"
 
 #include <QByteArray>
 #include <QString>
@@ -55,7 +55,7 @@ struct LiveProgram {
     Application app{Seams{&channel, &pause, &box, &end}};
     MainWindow &w = app.window();
     ProgramState &state = app.state();
-    BurstReader &burst = app.burst();
+    Receiver &receiver = app.receiver();
     Program &p = app.program();
 };
 

@@ -1,6 +1,6 @@
 #include "support/userinput.h"
 
-#include "ui/mainwindow.h"
+#include "widgets/mainwindow.h"
 
 #include <QTest>
 #include <QWindow>
@@ -9,7 +9,7 @@ namespace {
 // On a screen smaller than the window a user first scrolls the control into view.
 QPoint centreInWindow(QWidget *control, MainWindow &w)
 {
-    w.scroller->ensureWidgetVisible(control, 0, 0);
+    w.scroller()->ensureWidgetVisible(control, 0, 0);
     return control->mapTo(&w, control->rect().center());
 }
 } // namespace
@@ -34,15 +34,15 @@ void click(MainWindow &w, QWidget *control, Qt::MouseButton button)
 
 void chooseConnection(MainWindow &w, const QString &port, const QString &baud, const QString &digit)
 {
-    w.cbCOM->setEditText(port);
-    w.cbbaud->setEditText(baud);
-    w.cbAdr->setCurrentIndex(w.cbAdr->findText(digit));
+    w.cbCOM()->setEditText(port);
+    w.cbbaud()->setEditText(baud);
+    w.cbAdr()->setCurrentIndex(w.cbAdr()->findText(digit));
 }
 
 void connect(MainWindow &w, const QString &port, const QString &baud, const QString &digit)
 {
     chooseConnection(w, port, baud, digit);
-    click(w, w.cmdEIN);
+    click(w, w.cmdEIN());
 }
 
 } // namespace userinput

@@ -1,5 +1,0 @@
-#include "shared/logging.h"
-
-Q_LOGGING_CATEGORY(lcApp, "rix.app", QtInfoMsg)
-Q_LOGGING_CATEGORY(lcSerial, "rix.serial", QtInfoMsg)
-Q_LOGGING_CATEGORY(lcReceive, "rix.receive", QtInfoMsg)

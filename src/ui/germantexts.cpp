@@ -1,8 +1,0 @@
-#include "ui/germantexts.h"
-
-#include <QLibraryInfo>
-
-bool loadQtGermanTexts(QTranslator &translator)
-{
-    return translator.load(QStringLiteral("qtbase_de"), QLibraryInfo::path(QLibraryInfo::TranslationsPath));
-}

@@ -1,0 +1,5 @@
+#include "unit/logging.h"
+
+Q_LOGGING_CATEGORY(lcApp, "rix.app", QtInfoMsg)
+Q_LOGGING_CATEGORY(lcSerial, "rix.serial", QtInfoMsg)
+Q_LOGGING_CATEGORY(lcReceive, "rix.receive", QtInfoMsg)

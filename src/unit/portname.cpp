@@ -1,0 +1,36 @@
+#include "unit/portname.h"
+
+namespace {
+
+#ifndef Q_OS_WIN
+// The number N of "COMN" for N in 1 … 10 exactly as the port list spells it, else 0.
+int comPortNumber(const QString &name)
+{
+    if (!name.startsWith(QLatin1String("COM")))
+        return 0;
+    const QString digits = name.mid(3);
+    if (digits.isEmpty() || digits.startsWith(QLatin1Char('0')))
+        return 0;
+    for (const QChar c : digits) {
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return 0;
+    }
+    const int number = digits.toInt();
+    return number >= 1 && number <= 10 ? number : 0;
+}
+#endif
+
+} // namespace
+
+QString systemPortName(const QString &name)
+{
+#ifdef Q_OS_WIN
+    return name;
+#else
+    if (name.isEmpty() || name.startsWith(QLatin1Char('/')))
+        return name;
+    if (const int com = comPortNumber(name))
+        return QStringLiteral("/dev/ttyS%1").arg(com - 1);
+    return QStringLiteral("/dev/") + name;
+#endif
+}

@@ -1,0 +1,77 @@
+#include "unit/protocol.h"
+
+#include <algorithm>
+
+namespace Protocol {
+
+namespace {
+bool isHexDigit(char c)
+{
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
+}
+} // namespace
+
+bool isAddressDigit(QChar c)
+{
+    return addressDigits().contains(c);
+}
+
+QString command(const QString &address, const QString &letters)
+{
+    return QStringLiteral("$R") + address + letters;
+}
+
+QString readParameter(const QString &address, int n)
+{
+    return command(address, QStringLiteral("RF") + QString::number(n));
+}
+
+QString writeParameter(const QString &address, int n, const QString &value)
+{
+    return command(address, QStringLiteral("PF") + QString::number(n) + value);
+}
+
+QString version(const QString &address) { return command(address, QStringLiteral("V")); }
+QString keyPress(const QString &address, int key) { return command(address, QStringLiteral("E") + QString::number(key)); }
+QString keyRelease(const QString &address) { return command(address, QStringLiteral("EA")); }
+QString fiveToneTestCall(const QString &address) { return command(address, QStringLiteral("tP60999")); }
+QString fmsTestTelegram(const QString &address) { return command(address, QStringLiteral("m6876471131")); }
+QString quit(const QString &address) { return command(address, QStringLiteral("Q")); }
+QString disconnect() { return command(QStringLiteral("S"), QStringLiteral("Q")); }
+
+QString toWriteCommand(const QString &commandLine)
+{
+    QString text = commandLine;
+    if (text.size() >= 4)
+        text[3] = QLatin1Char('P');
+    return text;
+}
+
+std::optional<ReadAnswer> findReadAnswer(const QByteArray &arrived, QChar asked, int n)
+{
+    const QByteArray letters = QByteArrayLiteral("RF") + QByteArray::number(n);
+    const bool anyUnit = asked == QLatin1Char('S');
+    const QByteArray sent = bytes(readParameter(QString(asked), n));
+    constexpr qsizetype kLength = 1 + 3 + 4;   // address, "RFn", four digits
+    for (qsizetype at = 0; at + kLength <= arrived.size(); ++at) {
+        const char address = arrived.at(at);
+        if (anyUnit ? !isAddressDigit(QLatin1Char(address)) : QLatin1Char(address) != asked)
+            continue;
+        if (arrived.mid(at + 1, 3) != letters)
+            continue;
+        const QByteArray digits = arrived.mid(at + 4, 4);
+        if (!std::all_of(digits.begin(), digits.end(), isHexDigit))
+            continue;
+        if (at + kLength < arrived.size() && isHexDigit(arrived.at(at + kLength)))
+            continue;
+        ReadAnswer answer;
+        answer.value = QString::fromLatin1(digits).toUpper();
+        answer.address = QLatin1Char(address);
+        answer.at = at;
+        answer.echoed = at >= sent.size() && arrived.mid(at - sent.size(), sent.size()) == sent;
+        return answer;
+    }
+    return std::nullopt;
+}
+
+} // namespace Protocol

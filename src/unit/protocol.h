@@ -1,0 +1,66 @@
+#pragma once
+// The RIX unit's protocol, written once: every command the unit takes, the pause its sender
+// holds after it, and the shape of the unit's answer to a read. The window's buttons and
+// rix-param build their bytes here, so both put exactly the same bytes on the line.
+//
+// A command is "$R", the address digit and the command letters, nothing added: no line
+// end, length or checksum. The unit answers with the address, the letters and any value,
+// then CR LF; in its 4800-baud mode it first sends the command back.
+
+#include <QByteArray>
+#include <QChar>
+#include <QString>
+
+#include <optional>
+
+namespace Protocol {
+
+// How long a sender holds after its command, before anything else goes out or is read.
+constexpr int CommandPauseMs = 165;   // a command button's command
+constexpr int SendPauseMs = 275;      // the command line sent by the send button, a parameter write,
+                                      // the disconnect
+
+// The address digits a unit can have; "S" addresses every unit.
+inline const QString &addressDigits()
+{
+    static const QString digits = QStringLiteral("0123456789ABCDEFS");
+    return digits;
+}
+bool isAddressDigit(QChar c);
+
+// "$R" + address + letters.
+QString command(const QString &address, const QString &letters);
+
+QString readParameter(const QString &address, int n);                           // "RF" + n
+QString writeParameter(const QString &address, int n, const QString &value);     // "PF" + n + value
+QString version(const QString &address);                                         // "V"
+QString keyPress(const QString &address, int key);                               // "E1", "E2"
+QString keyRelease(const QString &address);                                      // "EA"
+QString fiveToneTestCall(const QString &address);                                // "tP60999"
+QString fmsTestTelegram(const QString &address);                                 // "m6876471131"
+QString quit(const QString &address);                                            // "Q"
+// The disconnect always goes to every unit: "$RSQ".
+QString disconnect();
+
+// A read command prepared as a write: its fourth character becomes "P" ("$RSRF3" → "$RSPF3");
+// a text shorter than that stays as it is. The value is typed after the first
+// WriteValueColumn characters.
+QString toWriteCommand(const QString &commandLine);
+constexpr int WriteValueColumn = 6;
+
+// A command's bytes on the line (the protocol's texts are ASCII).
+inline QByteArray bytes(const QString &command) { return command.toLatin1(); }
+
+// The unit's answer to a read of Fn, found in what arrived: an address digit, "RF" + n and
+// four hexadecimal digits, with no further hexadecimal digit after them. When `asked` is
+// "S", any address digit answers; otherwise only `asked`. Other text around it (an
+// unasked line, a late answer to another read, the command sent back) is not the answer.
+struct ReadAnswer {
+    QString value;      // the four digits, upper case
+    QChar address;      // the address digit the unit answered with
+    qsizetype at = 0;   // where the answer starts in the bytes
+    bool echoed = false;   // the read command itself came right before it (the 4800-baud mode)
+};
+std::optional<ReadAnswer> findReadAnswer(const QByteArray &arrived, QChar asked, int n);
+
+} // namespace Protocol

@@ -1,0 +1,310 @@
+#include "unit/qtserialchannel.h"
+
+#include "unit/logging.h"
+#include "unit/openfailure.h"
+#include "unit/portname.h"
+
+#include <QDeadlineTimer>
+
+#include <cerrno>
+#include <cstring>
+#include <limits>
+#include <utility>
+
+#ifndef Q_OS_WIN
+#include <poll.h>
+#include <sys/file.h>
+#include <unistd.h>
+#endif
+
+namespace {
+
+// The number for a lost port: errno of the call that failed, which Qt reports at once, so
+// it is still set when the signal arrives. After a hang-up the read returns end-of-file
+// and errno is left over from an earlier call, so a hang-up has the program's own number.
+int lossNumber(const QSerialPort &port, int errnoAtReport)
+{
+#ifndef Q_OS_WIN
+    pollfd p{int(port.handle()), POLLIN, 0};
+    if (p.fd >= 0 && ::poll(&p, 1, 0) > 0 && (p.revents & POLLHUP))
+        return ErrorNumber::PortLost;
+#endif
+    return errnoAtReport > 0 ? errnoAtReport : ErrorNumber::PortLost;
+}
+
+bool meansPortLost(QSerialPort::SerialPortError error)
+{
+    return error == QSerialPort::ReadError || error == QSerialPort::WriteError
+        || error == QSerialPort::ResourceError;
+}
+
+std::string describe(const char *what, const QString &portName, const QString &detail)
+{
+    return (QString::fromUtf8(what).arg(portName) + QStringLiteral(": ") + detail).toStdString();
+}
+
+// What the system still hands over on a port that is being given up: read without waiting
+// until it has nothing more (or the device reports its end). Bounded, as a device that
+// keeps sending must not hold the window.
+QByteArray drainWithoutWaiting(qintptr handle)
+{
+    QByteArray got;
+#ifndef Q_OS_WIN
+    constexpr qsizetype kMostBytes = 1 << 20;
+    char buffer[4096];
+    while (handle >= 0 && got.size() < kMostBytes) {
+        pollfd p{int(handle), POLLIN, 0};
+        if (::poll(&p, 1, 0) <= 0 || !(p.revents & POLLIN))
+            break;
+        const ssize_t n = ::read(int(handle), buffer, sizeof buffer);
+        if (n <= 0)
+            break;
+        got.append(buffer, n);
+    }
+#else
+    Q_UNUSED(handle);
+#endif
+    return got;
+}
+
+} // namespace
+
+QtSerialChannel::QtSerialChannel(QObject *parent)
+    : QObject(parent)
+    , baudRate_(port_.baudRate())
+{
+    // A hang-up makes Qt's read notifier report ReadError over and over, also inside the
+    // event loop of a modal message box; closing at the first report silences it.
+    connect(&port_, &QSerialPort::errorOccurred, this, &QtSerialChannel::onErrorOccurred);
+    // Queued: the handler may report a lost port and open the port again, which must not
+    // happen inside QSerialPort's own notification.
+    connect(&port_, &QSerialPort::readyRead, this, [this] {
+        if (arrived_)
+            arrived_();
+    }, Qt::QueuedConnection);
+}
+
+QtSerialChannel::~QtSerialChannel()
+{
+    disconnect(&port_, nullptr, this, nullptr);
+    closePort();
+}
+
+void QtSerialChannel::open(const PortSettings &settings)
+{
+    close();
+
+    const QString name = systemPortName(settings.portName);
+    if (name.isEmpty())
+        throw PortOpenError(ENOENT, "Kein Port angegeben.");
+
+    bool ok = false;
+    const uint baud = settings.baudText.toUInt(&ok);
+    // A baud text that is not a positive whole number is no error: the line keeps the
+    // rate of the last valid connect.
+    if (ok && baud > 0 && baud <= uint(std::numeric_limits<qint32>::max()))
+        baudRate_ = qint32(baud);
+
+    deviceName_ = name;
+    port_.setPortName(name);
+    port_.setBaudRate(baudRate_);
+    port_.setDataBits(QSerialPort::Data8);
+    port_.setParity(QSerialPort::NoParity);
+    port_.setStopBits(QSerialPort::OneStop);
+    port_.setFlowControl(QSerialPort::NoFlowControl);
+
+    if (!port_.open(QIODevice::ReadWrite)) {
+        const OpenFailure why = explainOpenFailure(name, port_.error(), port_.errorString());
+        port_.clearError();
+        throw PortOpenError(why.number, why.reason.toStdString());
+    }
+
+#ifndef Q_OS_WIN
+    // Qt's lock file names the port by the path it was given, and the kernel's exclusive
+    // mode does not stop root; a lock on the open device itself catches both.
+    const int handle = int(port_.handle());
+    if (::flock(handle, LOCK_EX | LOCK_NB) != 0) {
+        const OpenFailure why = explainLockFailure(name, errno);
+        port_.close();
+        port_.clearError();
+        throw PortOpenError(why.number, why.reason.toStdString());
+    }
+    lockedHandle_ = handle;
+#endif
+
+    // Pseudo-terminals and some adapters have no modem lines; the port works without them.
+    if (!port_.setDataTerminalReady(true))
+        port_.clearError();
+    if (!port_.setRequestToSend(true))
+        port_.clearError();
+    if (line_ == Line::LostUnreported) {
+        // closed by onErrorOccurred: the device vanished between open and the first ioctl
+        const PortLostError error = *lostBecause_;
+        close();
+        throw PortOpenError(error.number(), error.what());
+    }
+    port_.clearError();
+    line_ = Line::Open;
+}
+
+void QtSerialChannel::reportLoss()
+{
+    const PortLostError error = *lostBecause_;
+    lostBecause_.reset();
+    line_ = Line::LostReported;
+    throw error;
+}
+
+void QtSerialChannel::throwIfUnusable()
+{
+    if (line_ == Line::LostUnreported)
+        reportLoss();
+    if (line_ != Line::Open)
+        throw SerialError(ErrorNumber::NotOpen, "Der Port ist nicht geöffnet");
+}
+
+void QtSerialChannel::waitUntil(const QDeadlineTimer &deadline, const std::function<bool()> &done,
+                                const std::function<void(int)> &wait)
+{
+    // QSerialPort's waits may return early without progress; keep waiting until the deadline.
+    while (!done()) {
+        const qint64 left = deadline.remainingTime();
+        if (left <= 0)
+            return;
+        wait(int(left));
+        throwIfUnusable();
+        if (meansPortLost(port_.error())) {
+            onErrorOccurred(port_.error());
+            throwIfUnusable();
+        }
+    }
+}
+
+QByteArray QtSerialChannel::takeAvailable()
+{
+    // A lost port hands out what it had read, once the loss has been reported, until the
+    // program closes it: the loss must not throw away what the unit said before it.
+    if (line_ == Line::LostReported)
+        return std::exchange(kept_, QByteArray());
+    throwIfUnusable();
+    // Only what Qt's read notifier has fetched: reading the device besides it would leave
+    // the notifier to find it empty, which Qt takes for a read error.
+    return port_.readAll();
+}
+
+void QtSerialChannel::onBytesArrived(std::function<void()> handler)
+{
+    arrived_ = std::move(handler);
+}
+
+void QtSerialChannel::write(const QByteArray &bytes)
+{
+    throwIfUnusable();
+    if (bytes.isEmpty())
+        return;
+
+    const QDeadlineTimer deadline(WriteTimeoutBaseMs + qint64(WriteTimeoutPerByteMs) * bytes.size());
+    const qint64 taken = port_.write(bytes);
+    throwIfUnusable();
+    if (taken != bytes.size()) {
+        const QString detail = port_.errorString();
+        port_.clear(QSerialPort::Output);
+        loseLine(PortLostError(ErrorNumber::PortLost, describe("Schreiben auf %1 fehlgeschlagen", deviceName_, detail)));
+        throwIfUnusable();
+    }
+    waitUntil(deadline, [this] { return port_.bytesToWrite() == 0; },
+              [this](int ms) { port_.waitForBytesWritten(ms); });
+    if (port_.bytesToWrite() > 0) {
+        // The rest must not trickle out later, after the failure has been reported.
+        port_.clear(QSerialPort::Output);
+        port_.clearError();
+        throw SerialError(ErrorNumber::WriteTimeout,
+                          describe("Schreiben auf %1 fehlgeschlagen", deviceName_,
+                                   QStringLiteral("Zeitüberschreitung")));
+    }
+    port_.clearError();
+}
+
+std::optional<std::uint32_t> QtSerialChannel::modemStatus()
+{
+    if (!port_.isOpen())
+        return std::nullopt;
+    const QSerialPort::PinoutSignals pins = port_.pinoutSignals();
+    // A failed query may have been a loss (a hung-up line answers with ResourceError); the
+    // port is closed then, and the loss is reported by the next read or write.
+    if (!port_.isOpen() || port_.error() != QSerialPort::NoError) {
+        // No modem lines (a pseudo-terminal) or the query failed: the lamps stay dark. Its
+        // errno is spent here, so a later loss is not reported with it.
+        if (port_.isOpen())
+            port_.clearError();
+        errno = 0;
+        return std::nullopt;
+    }
+    std::uint32_t bits = 0;
+    if (pins & QSerialPort::ClearToSendSignal)
+        bits |= ModemLine::CTS;
+    if (pins & QSerialPort::DataSetReadySignal)
+        bits |= ModemLine::DSR;
+    if (pins & QSerialPort::RingIndicatorSignal)
+        bits |= ModemLine::RI;
+    if (pins & QSerialPort::DataCarrierDetectSignal)
+        bits |= ModemLine::DCD;
+    return bits;
+}
+
+void QtSerialChannel::close()
+{
+    // Whatever the line's state: closed, with nothing kept. Closing twice does nothing more.
+    line_ = Line::Closed;
+    lostBecause_.reset();
+    kept_.clear();
+    closePort();
+}
+
+void QtSerialChannel::closeAll()
+{
+    // There is one port: closing all is closing it.
+    close();
+}
+
+bool QtSerialChannel::isOpen() const
+{
+    return line_ == Line::Open;
+}
+
+void QtSerialChannel::onErrorOccurred(QSerialPort::SerialPortError error)
+{
+    const int errnoAtReport = errno;
+    if (!meansPortLost(error) || !port_.isOpen() || line_ == Line::LostUnreported)
+        return;
+    const int number = lossNumber(port_, errnoAtReport);
+    const QString detail = number == ErrorNumber::PortLost
+                               ? QStringLiteral("Die Gegenstelle hat aufgelegt, oder der Adapter wurde entfernt.")
+                               : port_.errorString();
+    qCDebug(lcSerial).noquote() << "port lost after" << error;
+    loseLine(PortLostError(number, describe("Verbindung zu %1 verloren", deviceName_, detail)));
+}
+
+void QtSerialChannel::loseLine(const PortLostError &why)
+{
+    // Closing discards Qt's buffer, and with it an answer that came during a command's pause.
+    kept_ += port_.readAll();
+    kept_ += drainWithoutWaiting(port_.handle());
+    lostBecause_ = why;
+    line_ = Line::LostUnreported;
+    qCDebug(lcSerial).noquote() << "port closed," << kept_.size() << "bytes read before the loss kept:" << why.what();
+    closePort();
+}
+
+void QtSerialChannel::closePort()
+{
+#ifndef Q_OS_WIN
+    if (lockedHandle_ >= 0) {
+        ::flock(lockedHandle_, LOCK_UN);
+        lockedHandle_ = -1;
+    }
+#endif
+    if (port_.isOpen())
+        port_.close();
+    port_.clearError();
+}

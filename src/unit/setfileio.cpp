@@ -1,0 +1,31 @@
+#include "unit/setfileio.h"
+
+#include "unit/completefile.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+std::variant<ParameterSet, QString> loadSetFile(const QString &path)
+{
+    QFile file(path);
+    if (!QFileInfo(path).isFile() && QFileInfo::exists(path))
+        return QStringLiteral("%1: keine gewöhnliche Datei.").arg(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QStringLiteral("%1: lässt sich nicht lesen (%2).").arg(path, file.errorString());
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return QStringLiteral("%1: lässt sich nicht lesen (%2).").arg(path, file.errorString());
+    auto parsed = parseParameterSet(QString::fromUtf8(bytes));
+    if (const auto *error = std::get_if<SetParseError>(&parsed))
+        return QStringLiteral("%1:%2: %3").arg(path).arg(error->line).arg(error->what);
+    return std::get<ParameterSet>(std::move(parsed));
+}
+
+QString saveSetFile(const QString &path, const QString &text)
+{
+    CompleteFile file(path);
+    const QByteArray bytes = text.toUtf8();
+    if (!file.open() || !file.write(bytes.constData(), std::size_t(bytes.size())) || !file.commit())
+        return QStringLiteral("%1: nichts gespeichert. %2").arg(path, file.errorText());
+    return QString();
+}

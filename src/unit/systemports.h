@@ -1,0 +1,22 @@
+#pragma once
+// The serial ports the system knows, named the way the port box opens them.
+
+#include <QList>
+#include <QString>
+
+// A serial port as the system reports it; `name` is what the port box needs to open it.
+struct FoundPort {
+    QString name;
+    QString description;
+    QString manufacturer;
+
+    bool operator==(const FoundPort &other) const
+    {
+        return name == other.name && description == other.description && manufacturer == other.manufacturer;
+    }
+};
+
+// Windows: the port name (COM7), which the serial library opens as it is. Elsewhere: the
+// device path (/dev/ttyUSB0), which the port-name mapping uses as typed. Reads the system's
+// list on every call.
+QList<FoundPort> systemPorts();

@@ -1,0 +1,9 @@
+#include "widgets/captionlabel.h"
+
+#include "widgets/displaylines.h"
+
+void CaptionLabel::setCaption(const QString &caption)
+{
+    caption_ = caption;
+    setText(displayLines(caption));
+}

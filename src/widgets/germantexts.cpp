@@ -1,0 +1,8 @@
+#include "widgets/germantexts.h"
+
+#include <QLibraryInfo>
+
+bool loadQtGermanTexts(QTranslator &translator)
+{
+    return translator.load(QStringLiteral("qtbase_de"), QLibraryInfo::path(QLibraryInfo::TranslationsPath));
+}

@@ -1,0 +1,589 @@
+#include "widgets/lineview.h"
+
+#include "widgets/lineviewaccessible.h"
+#include "widgets/lineviewfile.h"
+#include "widgets/lineviewformat.h"
+
+#include <QAccessible>
+#include <QAction>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QDateTime>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFontDatabase>
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QHelpEvent>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPointer>
+#include <QScrollBar>
+#include <QStandardPaths>
+#include <QStyle>
+#include <QStyleOptionFocusRect>
+#include <QToolTip>
+
+#include <algorithm>
+#include <limits>
+
+namespace {
+// Room left and right of the text, so the first character does not touch the frame.
+constexpr int kMargin = 2;
+// The frame that shows the list has the keyboard focus, in device pixels: wide enough to see,
+// and narrower than the margin, so it never covers text.
+constexpr int kFocusFrameWidth = 2;
+} // namespace
+
+LineView::LineView(QWidget *parent)
+    : QAbstractScrollArea(parent)
+{
+    // Before anything can ask for this widget's accessible interface and cache Qt's default one.
+    installAccessibility();
+
+    setFocusPolicy(Qt::StrongFocus);
+    // A fixed pitch lets a long line be cut to the visible columns by counting bytes
+    // (every byte is one shown character) instead of measuring text.
+    setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    updateMetrics();
+
+    copyAction_ = new QAction(QStringLiteral("Kopieren"), this);
+    // The key itself is handled in keyPressEvent; the shortcut here only labels the menu entry.
+    copyAction_->setShortcut(QKeySequence::Copy);
+    copyAction_->setShortcutContext(Qt::WidgetShortcut);
+    connect(copyAction_, &QAction::triggered, this, &LineView::copySelection);
+
+    selectAllAction_ = new QAction(QStringLiteral("Alles auswählen"), this);
+    selectAllAction_->setShortcut(QKeySequence::SelectAll);
+    selectAllAction_->setShortcutContext(Qt::WidgetShortcut);
+    connect(selectAllAction_, &QAction::triggered, this, &LineView::selectAll);
+
+    saveAction_ = new QAction(QStringLiteral("Speichern unter …"), this);
+    // Queued: the file dialog then opens after the context menu's own event loop has ended,
+    // not inside it.
+    connect(saveAction_, &QAction::triggered, this, &LineView::saveAs, Qt::QueuedConnection);
+
+    askSaveFile_ = [](QWidget *parent, const QString &caption, const QString &suggestedPath,
+                      const QString &filter) {
+        return QFileDialog::getSaveFileName(parent, caption, suggestedPath, filter);
+    };
+    warn_ = [](QWidget *parent, const QString &title, const QString &text) {
+        QMessageBox::warning(parent, title, text);
+    };
+
+    verticalScrollBar()->setSingleStep(1);
+    updatePageStep();
+    updateVerticalRange();
+    updateHorizontalRange();
+}
+
+LineView::~LineView() = default;
+
+void LineView::installAccessibility()
+{
+    QAccessible::installFactory(lineViewAccessibleFactory);
+}
+
+void LineView::addLine(const QByteArray &bytes)
+{
+    addLine(bytes, QDateTime::currentMSecsSinceEpoch());
+}
+
+void LineView::addLine(const QByteArray &bytes, qint64 addedMSecsSinceEpoch)
+{
+    const int index = count();
+    const int longestBefore = lines_.longest();
+    lines_.append(bytes, addedMSecsSinceEpoch);
+    if (lines_.longest() != longestBefore)
+        updateHorizontalRange();
+    updateVerticalRange();
+
+    // A line below the visible rows only changes the scroll bar, which repaints itself.
+    if (index <= verticalScrollBar()->value() + fullyVisibleRows())
+        viewport()->update();
+}
+
+int LineView::count() const
+{
+    return lines_.count();
+}
+
+QByteArray LineView::lineBytes(int index) const
+{
+    if (index < 0 || index >= count())
+        return {};
+    return QByteArray(lines_.data(index), lines_.length(index));
+}
+
+QString LineView::lineText(int index) const
+{
+    if (index < 0 || index >= count())
+        return {};
+    return lineformat::shownText(lines_.data(index), lines_.length(index));
+}
+
+int LineView::longestLineLength() const
+{
+    return lines_.longest();
+}
+
+qint64 LineView::lineTime(int index) const
+{
+    if (index < 0 || index >= count())
+        return 0;
+    return lines_.time(index);
+}
+
+QString LineView::lineToolTip(int index) const
+{
+    if (index < 0 || index >= count())
+        return {};
+    return lineformat::toolTip(lines_.data(index), lines_.length(index), lines_.time(index));
+}
+
+void LineView::setCurrentLine(int index)
+{
+    if (index < 0 || index >= count())
+        return;
+    selectSingle(index);
+}
+
+int LineView::currentLine() const
+{
+    return current_;
+}
+
+bool LineView::hasSelection() const
+{
+    return selFirst_ >= 0;
+}
+
+bool LineView::isSelected(int index) const
+{
+    return selFirst_ >= 0 && index >= selFirst_ && index <= selLast_;
+}
+
+int LineView::selectionFirst() const
+{
+    return selFirst_;
+}
+
+int LineView::selectionLast() const
+{
+    return selLast_;
+}
+
+void LineView::selectAll()
+{
+    if (count() == 0)
+        return;
+    selFirst_ = 0;
+    selLast_ = count() - 1;
+    viewport()->update();
+}
+
+QString LineView::selectedText() const
+{
+    QString text;
+    if (!hasSelection())
+        return text;
+    text.reserve(qsizetype(lines_.bytesBetween(selFirst_, selLast_)) + (selLast_ - selFirst_));
+    for (int i = selFirst_; i <= selLast_; ++i) {
+        if (i > selFirst_)
+            text += QLatin1Char('\n');
+        text += lineText(i);
+    }
+    return text;
+}
+
+void LineView::copySelection()
+{
+    if (!hasSelection())
+        return;
+    QGuiApplication::clipboard()->setText(selectedText());
+}
+
+QAction *LineView::copyAction() const
+{
+    return copyAction_;
+}
+
+QAction *LineView::selectAllAction() const
+{
+    return selectAllAction_;
+}
+
+QAction *LineView::saveAction() const
+{
+    return saveAction_;
+}
+
+bool LineView::saveToFile(const QString &path, QString *errorText) const
+{
+    return saveLines(lines_, path, errorText);
+}
+
+void LineView::saveAs()
+{
+    const QString caption = QStringLiteral("Speichern unter");
+    QString dir = lastSaveDir_;
+    if (dir.isEmpty()) {
+        dir = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        if (dir.isEmpty() || !QFileInfo(dir).isDir())
+            dir = QDir::homePath();
+    }
+    const QString suggested = QDir(dir).filePath(suggestedFileName(QDateTime::currentDateTime()));
+    // The dialog runs its own event loop: the window may be closed meanwhile.
+    QPointer<LineView> self(this);
+    const QString path = askSaveFile_(this, caption, suggested,
+                                      QStringLiteral("Textdateien (*.txt);;Alle Dateien (*)"));
+    if (!self || path.isEmpty())
+        return;
+    QString reason;
+    if (saveToFile(path, &reason)) {
+        lastSaveDir_ = QFileInfo(path).absolutePath();
+        return;
+    }
+    warn_(this, caption,
+          QStringLiteral("Die Datei „%1“ konnte nicht gespeichert werden: %2")
+              .arg(QDir::toNativeSeparators(path), reason));
+}
+
+QString LineView::suggestedFileName(const QDateTime &now) const
+{
+    QString name = QStringLiteral("rix-term-") + now.toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    if (!saveNameSuffix_.isEmpty())
+        name += QLatin1Char('-') + saveNameSuffix_;
+    return name + QStringLiteral(".txt");
+}
+
+QString LineView::saveNameSuffix() const
+{
+    return saveNameSuffix_;
+}
+
+void LineView::setSaveNameSuffix(const QString &suffix)
+{
+    saveNameSuffix_ = suffix;
+}
+
+void LineView::setSaveFileAsker(SaveFileAsker asker)
+{
+    askSaveFile_ = std::move(asker);
+}
+
+void LineView::setWarningBox(WarningBox box)
+{
+    warn_ = std::move(box);
+}
+
+int LineView::rowHeight() const
+{
+    return rowHeight_;
+}
+
+int LineView::fullyVisibleRows() const
+{
+    return std::max(1, viewport()->height() / rowHeight_);
+}
+
+int LineView::lineAt(const QPoint &viewportPos) const
+{
+    if (viewportPos.y() < 0)
+        return -1;
+    const qint64 row = qint64(verticalScrollBar()->value()) + viewportPos.y() / rowHeight_;
+    return row < count() ? int(row) : -1;
+}
+
+QRect LineView::lineRect(int index) const
+{
+    if (index < 0 || index >= count())
+        return {};
+    const qint64 y = (qint64(index) - verticalScrollBar()->value()) * rowHeight_;
+    // Far-off rows only need to be far outside the viewport, not exact.
+    constexpr qint64 kFar = qint64(1) << 30;
+    return QRect(0, int(std::clamp<qint64>(y, -kFar, kFar)), viewport()->width(), rowHeight_);
+}
+
+void LineView::updateMetrics()
+{
+    const QFontMetrics metrics(font());
+    rowHeight_ = std::max(1, metrics.height());
+    charWidth_ = std::max(1, metrics.horizontalAdvance(QLatin1Char('M')));
+    ascent_ = metrics.ascent();
+}
+
+void LineView::updatePageStep()
+{
+    verticalScrollBar()->setPageStep(fullyVisibleRows());
+}
+
+void LineView::updateVerticalRange()
+{
+    // Called on every append: setRange does nothing when the range is unchanged, and the
+    // scroll bar only schedules its own repaint otherwise.
+    verticalScrollBar()->setRange(0, std::max(0, count() - fullyVisibleRows()));
+}
+
+void LineView::updateHorizontalRange()
+{
+    const qint64 content = 2 * kMargin + qint64(lines_.longest()) * charWidth_;
+    const int width = viewport()->width();
+    QScrollBar *bar = horizontalScrollBar();
+    bar->setSingleStep(charWidth_);
+    bar->setPageStep(std::max(1, width));
+    bar->setRange(0, int(std::clamp<qint64>(content - width, 0, std::numeric_limits<int>::max())));
+}
+
+void LineView::ensureVisible(int index)
+{
+    QScrollBar *bar = verticalScrollBar();
+    const int rows = fullyVisibleRows();
+    if (index < bar->value())
+        bar->setValue(index);
+    else if (index >= bar->value() + rows)
+        bar->setValue(index - rows + 1);
+}
+
+void LineView::selectSingle(int index)
+{
+    current_ = anchor_ = index;
+    selFirst_ = selLast_ = index;
+    ensureVisible(index);
+    currentChanged();
+}
+
+void LineView::extendSelectionTo(int index)
+{
+    if (anchor_ < 0) {
+        selectSingle(index);
+        return;
+    }
+    current_ = index;
+    selFirst_ = std::min(anchor_, index);
+    selLast_ = std::max(anchor_, index);
+    ensureVisible(index);
+    currentChanged();
+}
+
+void LineView::currentChanged()
+{
+    viewport()->update();
+    if (QAccessible::isActive() && hasFocus() && current_ >= 0) {
+        QAccessibleEvent event(this, QAccessible::Focus);
+        event.setChild(current_);
+        QAccessible::updateAccessibility(&event);
+    }
+}
+
+bool LineView::viewportEvent(QEvent *event)
+{
+    if (event->type() == QEvent::ToolTip) {
+        const auto *help = static_cast<QHelpEvent *>(event);
+        const int row = lineAt(help->pos());
+        if (row < 0) {
+            QToolTip::hideText();
+            event->ignore();
+        } else {
+            // Tied to the row's rectangle, so moving to the next line brings that line's tip.
+            QToolTip::showText(help->globalPos(), lineToolTip(row), viewport(), lineRect(row));
+        }
+        return true;
+    }
+    return QAbstractScrollArea::viewportEvent(event);
+}
+
+void LineView::paintEvent(QPaintEvent *event)
+{
+    QPainter painter(viewport());
+    painter.setFont(font());
+
+    const QPalette::ColorGroup group = !isEnabled() ? QPalette::Disabled
+                                       : isActiveWindow() ? QPalette::Active
+                                                          : QPalette::Inactive;
+    const QColor text = palette().color(group, QPalette::Text);
+    const QColor highlight = palette().color(group, QPalette::Highlight);
+    const QColor highlightedText = palette().color(group, QPalette::HighlightedText);
+
+    const QRect area = event->rect();
+    const int top = verticalScrollBar()->value();
+    const int firstRow = top + std::max(0, area.top()) / rowHeight_;
+    const int lastRow = std::min(count() - 1, top + area.bottom() / rowHeight_);
+
+    const int scrollX = horizontalScrollBar()->value();
+    const int firstColumn = std::max(0, (scrollX - kMargin) / charWidth_);
+    const int columns = viewport()->width() / charWidth_ + 2;
+    const int x = kMargin + firstColumn * charWidth_ - scrollX;
+
+    for (int row = firstRow; row <= lastRow; ++row) {
+        const QRect rect(0, (row - top) * rowHeight_, viewport()->width(), rowHeight_);
+        if (isSelected(row)) {
+            painter.fillRect(rect, highlight);
+            painter.setPen(highlightedText);
+        } else {
+            painter.setPen(text);
+        }
+        const int length = lines_.length(row);
+        if (length > firstColumn) {
+            const int shown = std::min(columns, length - firstColumn);
+            painter.drawText(QPoint(x, rect.top() + ascent_),
+                             lineformat::shownText(lines_.data(row) + firstColumn, shown));
+        }
+        if (row == current_ && hasFocus()) {
+            QStyleOptionFocusRect option;
+            option.initFrom(this);
+            option.rect = rect;
+            option.backgroundColor = isSelected(row) ? highlight : palette().color(group, QPalette::Base);
+            style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
+        }
+    }
+    if (hasFocus())
+        paintFocusFrame(painter, highlight);
+}
+
+void LineView::paintFocusFrame(QPainter &painter, const QColor &color)
+{
+    // Many styles (Fusion among them) draw the current row's focus rectangle only after the
+    // focus came by the keyboard, and the list's frame not at all: without this frame a list
+    // that got the focus by a click, or holds no current line, would not show it. Whole device
+    // pixels, so no edge is lost at a fractional scale.
+    const qreal px = 1.0 / viewport()->devicePixelRatioF();
+    const qreal inset = kFocusFrameWidth * px / 2;
+    QPen pen(color, kFocusFrameWidth * px);
+    pen.setJoinStyle(Qt::MiterJoin);
+    painter.setPen(pen);
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(QRectF(viewport()->rect()).adjusted(inset, inset, -inset, -inset));
+}
+
+void LineView::resizeEvent(QResizeEvent *event)
+{
+    QAbstractScrollArea::resizeEvent(event);
+    updatePageStep();
+    updateVerticalRange();
+    updateHorizontalRange();
+}
+
+void LineView::changeEvent(QEvent *event)
+{
+    QAbstractScrollArea::changeEvent(event);
+    if (event->type() == QEvent::FontChange) {
+        updateMetrics();
+        updatePageStep();
+        updateVerticalRange();
+        updateHorizontalRange();
+        viewport()->update();
+    }
+}
+
+void LineView::mousePressEvent(QMouseEvent *event)
+{
+    const int row = lineAt(event->position().toPoint());
+    if (row < 0) {
+        event->accept(); // below the last line: nothing to select
+        return;
+    }
+    if (event->button() == Qt::LeftButton) {
+        if (event->modifiers() & Qt::ShiftModifier)
+            extendSelectionTo(row);
+        else
+            selectSingle(row);
+    } else if (event->button() == Qt::RightButton && !isSelected(row)) {
+        // The context menu copies what is under the mouse, as in other lists.
+        selectSingle(row);
+    }
+    event->accept();
+}
+
+void LineView::mouseReleaseEvent(QMouseEvent *event)
+{
+    // The press did the work; the release belongs to it.
+    event->accept();
+}
+
+void LineView::mouseMoveEvent(QMouseEvent *event)
+{
+    if (!(event->buttons() & Qt::LeftButton) || count() == 0) {
+        QAbstractScrollArea::mouseMoveEvent(event);
+        return;
+    }
+    // Dragging past the top or bottom edge still extends to the edge row and scrolls one on.
+    const int y = event->position().toPoint().y();
+    const int top = verticalScrollBar()->value();
+    const qint64 row = y < 0 ? qint64(top) - 1 : qint64(top) + y / rowHeight_;
+    extendSelectionTo(int(std::clamp<qint64>(row, 0, count() - 1)));
+    event->accept();
+}
+
+void LineView::keyPressEvent(QKeyEvent *event)
+{
+    if (event->matches(QKeySequence::Copy)) {
+        copySelection();
+        event->accept();
+        return;
+    }
+    if (event->matches(QKeySequence::SelectAll)) {
+        selectAll();
+        event->accept();
+        return;
+    }
+    if (count() == 0) {
+        QAbstractScrollArea::keyPressEvent(event);
+        return;
+    }
+    const int from = current_ < 0 ? 0 : current_;
+    const int page = fullyVisibleRows();
+    qint64 target = from;
+    switch (event->key()) {
+    case Qt::Key_Up: target = qint64(from) - 1; break;
+    case Qt::Key_Down: target = qint64(from) + 1; break;
+    case Qt::Key_PageUp: target = qint64(from) - page; break;
+    case Qt::Key_PageDown: target = qint64(from) + page; break;
+    case Qt::Key_Home: target = 0; break;
+    case Qt::Key_End: target = count() - 1; break;
+    default:
+        QAbstractScrollArea::keyPressEvent(event);
+        return;
+    }
+    const int row = int(std::clamp<qint64>(target, 0, count() - 1));
+    if (event->modifiers() & Qt::ShiftModifier)
+        extendSelectionTo(row);
+    else
+        selectSingle(row);
+    event->accept();
+}
+
+void LineView::contextMenuEvent(QContextMenuEvent *event)
+{
+    copyAction_->setEnabled(hasSelection());
+    selectAllAction_->setEnabled(count() > 0);
+    saveAction_->setEnabled(count() > 0);
+    QMenu menu(this);
+    menu.addAction(copyAction_);
+    menu.addAction(selectAllAction_);
+    menu.addAction(saveAction_);
+    menu.exec(event->globalPos());
+    event->accept();
+}
+
+void LineView::focusInEvent(QFocusEvent *event)
+{
+    QAbstractScrollArea::focusInEvent(event);
+    viewport()->update();
+}
+
+void LineView::focusOutEvent(QFocusEvent *event)
+{
+    QAbstractScrollArea::focusOutEvent(event);
+    viewport()->update();
+}
+
+void LineView::scrollContentsBy(int, int)
+{
+    // Rows are painted from the scroll values; a scheduled repaint coalesces with the append's.
+    viewport()->update();
+}

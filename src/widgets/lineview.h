@@ -1,0 +1,144 @@
+#pragma once
+// The two line lists of the window (the command-line log and the unit's answers). They grow
+// for the whole run and are never cleared, so appending a line and making it current must
+// cost the same at the millionth line as at the first: the lines live in a LineStore, and only
+// the visible rows are painted. This class is the widget: painting, selection and input; the
+// formatting of a line and saving are in lineviewformat and lineviewfile.
+
+#include "widgets/lineviewstore.h"
+
+#include <QAbstractScrollArea>
+#include <QByteArray>
+#include <QString>
+
+#include <functional>
+
+class QAction;
+class QColor;
+class QDateTime;
+class QPainter;
+
+class LineView : public QAbstractScrollArea {
+    Q_OBJECT
+    // The end of the file name "Speichern unter …" suggests ("antworten", "befehle"): only
+    // the window knows which list is which.
+    Q_PROPERTY(QString saveNameSuffix READ saveNameSuffix WRITE setSaveNameSuffix)
+public:
+    // Asks for the file to save to; an empty result means the user cancelled.
+    using SaveFileAsker = std::function<QString(QWidget *parent, const QString &caption,
+                                                const QString &suggestedPath, const QString &filter)>;
+    // Tells the user something went wrong (default: QMessageBox::warning).
+    using WarningBox = std::function<void(QWidget *parent, const QString &title, const QString &text)>;
+
+    explicit LineView(QWidget *parent = nullptr);
+    ~LineView() override;
+
+    // Registers the accessibility factory that presents a LineView as a list of its lines.
+    // The constructor calls it too; Qt keeps a factory only once, so calling it again is harmless.
+    static void installAccessibility();
+
+    // Appends a line at the end, stamped with the current time. Amortised constant time:
+    // nothing is laid out again and at most one repaint of the viewport is scheduled.
+    void addLine(const QByteArray &bytes);
+    // The same with the time it was added given, in milliseconds since the epoch.
+    void addLine(const QByteArray &bytes, qint64 addedMSecsSinceEpoch);
+    int count() const;
+
+    // The stored bytes exactly as added, and the text as shown (control bytes as visible
+    // symbols). Both are empty for an index out of range.
+    QByteArray lineBytes(int index) const;
+    QString lineText(int index) const;
+    int longestLineLength() const;
+    // When the line was added, in milliseconds since the epoch; 0 for an index out of range.
+    qint64 lineTime(int index) const;
+    // What hovering the line shows: the local time it was added, its byte count and its first
+    // 64 bytes in hex. Empty for an index out of range.
+    QString lineToolTip(int index) const;
+
+    // Makes a line current, selects it alone and scrolls it into view. An index out of range
+    // changes nothing.
+    void setCurrentLine(int index);
+    int currentLine() const; // -1 when none
+
+    // Selection: one contiguous range of lines.
+    bool hasSelection() const;
+    bool isSelected(int index) const;
+    int selectionFirst() const; // -1 when nothing is selected
+    int selectionLast() const;  // -1 when nothing is selected
+    void selectAll();
+    // The selected lines' shown text, joined with "\n".
+    QString selectedText() const;
+    // Puts selectedText() on the clipboard; with nothing selected the clipboard is left alone.
+    void copySelection();
+    // The entries of the context menu, in its order: "Kopieren", "Alles auswählen",
+    // "Speichern unter …".
+    QAction *copyAction() const;
+    QAction *selectAllAction() const;
+    QAction *saveAction() const;
+
+    // Saving: every line as "HH:MM:SS.mmm<TAB>shown text" plus "\n", in UTF-8, the time being
+    // local time when the line was added. The file appears whole or not at all, and only a
+    // regular file or a new name is written. Returns false and the German reason in *errorText
+    // when it could not be written completely.
+    bool saveToFile(const QString &path, QString *errorText = nullptr) const;
+    // "Speichern unter …": asks for a file, saves, and shows a failure in a warning box.
+    void saveAs();
+    // "rix-term-YYYYMMDD-HHMMSS-<suffix>.txt" for the given local time.
+    QString suggestedFileName(const QDateTime &now) const;
+    QString saveNameSuffix() const;
+    void setSaveNameSuffix(const QString &suffix);
+    // The file dialog and the warning box, replaceable so that tests never open a modal window.
+    void setSaveFileAsker(SaveFileAsker asker);
+    void setWarningBox(WarningBox box);
+
+    // Geometry in viewport coordinates: every row has the same height.
+    int rowHeight() const;
+    int lineAt(const QPoint &viewportPos) const; // -1 when no line is there
+    QRect lineRect(int index) const;
+    int fullyVisibleRows() const;
+
+protected:
+    bool viewportEvent(QEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+    void scrollContentsBy(int dx, int dy) override;
+
+private:
+    void updateMetrics();
+    void updatePageStep();
+    void updateVerticalRange();
+    void updateHorizontalRange();
+    void ensureVisible(int index);
+    void selectSingle(int index);
+    void extendSelectionTo(int index);
+    void currentChanged();
+    void paintFocusFrame(QPainter &painter, const QColor &color);
+
+    LineStore lines_;
+
+    int current_ = -1;
+    int anchor_ = -1;
+    int selFirst_ = -1;
+    int selLast_ = -1;
+
+    int rowHeight_ = 1;
+    int charWidth_ = 1;
+    int ascent_ = 0;
+
+    QAction *copyAction_ = nullptr;
+    QAction *selectAllAction_ = nullptr;
+    QAction *saveAction_ = nullptr;
+
+    QString saveNameSuffix_;
+    QString lastSaveDir_;
+    SaveFileAsker askSaveFile_;
+    WarningBox warn_;
+};

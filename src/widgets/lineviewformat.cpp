@@ -1,0 +1,126 @@
+#include "widgets/lineviewformat.h"
+
+#include "unit/cp1252.h"
+
+#include <QByteArray>
+#include <QDateTime>
+
+#include <algorithm>
+#include <array>
+
+namespace lineformat {
+namespace {
+
+// The tool tip shows this many bytes in hex, in rows of kHexPerRow, so it stays narrow.
+constexpr int kHexShown = 64;
+constexpr int kHexPerRow = 16;
+constexpr char kHexDigits[] = "0123456789ABCDEF";
+
+constexpr qint64 kMsPerMinute = 60 * 1000;
+constexpr qint64 kMsPerDay = 24 * 60 * kMsPerMinute;
+
+// Every byte as the UTF-8 of the symbol the list shows for it, worked out once from the
+// display conversion itself, so that a saved file says exactly what the list says.
+struct Utf8Byte {
+    std::array<char, 4> bytes{};
+    int length = 0;
+};
+
+std::array<Utf8Byte, 256> makeUtf8Table()
+{
+    std::array<Utf8Byte, 256> table{};
+    for (int b = 0; b < 256; ++b) {
+        const QByteArray utf8 = cp1252::decodeForDisplay(QByteArray(1, char(b))).toUtf8();
+        Q_ASSERT(utf8.size() <= 3);
+        std::copy(utf8.cbegin(), utf8.cend(), table[std::size_t(b)].bytes.begin());
+        table[std::size_t(b)].length = int(utf8.size());
+    }
+    return table;
+}
+
+const std::array<Utf8Byte, 256> &utf8Table()
+{
+    static const std::array<Utf8Byte, 256> table = makeUtf8Table();
+    return table;
+}
+
+qint64 floorDiv(qint64 a, qint64 b)
+{
+    return a / b - ((a % b != 0) && ((a < 0) != (b < 0)));
+}
+
+qint64 floorMod(qint64 a, qint64 b)
+{
+    return a - floorDiv(a, b) * b;
+}
+
+char *twoDigits(int value, char *out)
+{
+    *out++ = char('0' + value / 10);
+    *out++ = char('0' + value % 10);
+    return out;
+}
+
+} // namespace
+
+QString shownText(const char *bytes, int length)
+{
+    return cp1252::decodeForDisplay(QByteArray::fromRawData(bytes, length));
+}
+
+QString timeOfDay(qint64 msecsSinceEpoch)
+{
+    return QDateTime::fromMSecsSinceEpoch(msecsSinceEpoch).toString(QStringLiteral("HH:mm:ss.zzz"));
+}
+
+QString toolTip(const char *bytes, int length, qint64 addedMSecsSinceEpoch)
+{
+    QString tip = timeOfDay(addedMSecsSinceEpoch) + QLatin1Char('\n')
+                  + (length == 1 ? QStringLiteral("1 Byte") : QStringLiteral("%1 Bytes").arg(length));
+    const auto *unsignedBytes = reinterpret_cast<const unsigned char *>(bytes);
+    const int shown = std::min(length, kHexShown);
+    for (int i = 0; i < shown; ++i) {
+        tip += QLatin1Char(i % kHexPerRow == 0 ? '\n' : ' ');
+        tip += QLatin1Char(kHexDigits[unsignedBytes[i] >> 4]);
+        tip += QLatin1Char(kHexDigits[unsignedBytes[i] & 0xF]);
+    }
+    if (length > kHexShown)
+        tip += QStringLiteral(" …");
+    return tip;
+}
+
+char *TimeOfDayWriter::write(qint64 msecsSinceEpoch, char *out)
+{
+    const qint64 minute = floorDiv(msecsSinceEpoch, kMsPerMinute);
+    if (minute != minute_) {
+        minute_ = minute;
+        offsetMs_ = qint64(QDateTime::fromMSecsSinceEpoch(msecsSinceEpoch).offsetFromUtc()) * 1000;
+    }
+    const qint64 ms = floorMod(msecsSinceEpoch + offsetMs_, kMsPerDay);
+    out = twoDigits(int(ms / 3'600'000), out);
+    *out++ = ':';
+    out = twoDigits(int(ms / 60'000 % 60), out);
+    *out++ = ':';
+    out = twoDigits(int(ms / 1000 % 60), out);
+    *out++ = '.';
+    const int milli = int(ms % 1000);
+    *out++ = char('0' + milli / 100);
+    return twoDigits(milli % 100, out);
+}
+
+char *writeFileLine(const char *bytes, int length, qint64 addedMSecsSinceEpoch, TimeOfDayWriter &time, char *out)
+{
+    const auto &table = utf8Table();
+    out = time.write(addedMSecsSinceEpoch, out);
+    *out++ = '\t';
+    const auto *unsignedBytes = reinterpret_cast<const unsigned char *>(bytes);
+    for (int k = 0; k < length; ++k) {
+        const Utf8Byte &symbol = table[unsignedBytes[k]];
+        for (int j = 0; j < symbol.length; ++j)
+            *out++ = symbol.bytes[std::size_t(j)];
+    }
+    *out++ = '\n';
+    return out;
+}
+
+} // namespace lineformat

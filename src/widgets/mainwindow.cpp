@@ -1,0 +1,118 @@
+#include "widgets/mainwindow.h"
+
+#include "ui_mainwindow.h"
+
+#include "widgets/cp1252validator.h"
+#include "widgets/screenfit.h"
+#include "widgets/texttooltip.h"
+
+#include <QScrollArea>
+#include <QStyle>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace {
+// The smallest a scrolling window may be made: still a handful of controls in view.
+constexpr int kSmallestWidth = 240;
+constexpr int kSmallestHeight = 160;
+} // namespace
+
+MainWindow::MainWindow(QWidget *parent)
+    : QWidget(parent), ui_(std::make_unique<Ui::frm1>()), scroller_(new QScrollArea(this)), layoutArea_(new QWidget)
+{
+    ui_->setupUi(layoutArea_);
+    // To the user and to automation tools the window is frm1; the area the layout was
+    // drawn on is only what scrolls inside it.
+    setObjectName(layoutArea_->objectName());
+    setAccessibleDescription(layoutArea_->accessibleDescription());
+    setWindowTitle(layoutArea_->windowTitle());
+    layoutArea_->setObjectName(QStringLiteral("layoutArea"));
+    layoutArea_->setAccessibleDescription(layoutArea_->objectName());
+    scroller_->setObjectName(QStringLiteral("scroller"));
+    scroller_->setAccessibleDescription(scroller_->objectName());
+    // At the designed size nothing shows that the layout could scroll: no frame, no
+    // scroll bars, and Tab moves through the controls as before.
+    scroller_->setFrameShape(QFrame::NoFrame);
+    scroller_->setFocusPolicy(Qt::NoFocus);
+    scroller_->setWidget(layoutArea_);
+    auto *fill = new QVBoxLayout(this);
+    fill->setContentsMargins(0, 0, 0, 0);
+    fill->addWidget(scroller_);
+    resize(layoutArea_->size());
+    // What is typed is what goes on the line: only characters with a Windows-1252 byte.
+    ui_->ed1->setValidator(new Cp1252Validator(ui_->ed1));
+    // The connection text outgrows its label with a long port path.
+    new TextToolTip(ui_->lbl1);
+    // "Speichern unter …" suggests a file name that says which list it came from.
+    ui_->lb2->setSaveNameSuffix(QStringLiteral("befehle"));
+    ui_->lbrx->setSaveNameSuffix(QStringLiteral("antworten"));
+}
+
+MainWindow::~MainWindow() = default;
+
+QGroupBox *MainWindow::fr1() const { return ui_->fr1; }
+QGroupBox *MainWindow::fr2() const { return ui_->fr2; }
+QGroupBox *MainWindow::fr3() const { return ui_->fr3; }
+QGroupBox *MainWindow::fr4() const { return ui_->fr4; }
+QFrame *MainWindow::tb1() const { return ui_->tb1; }
+QComboBox *MainWindow::cbCOM() const { return ui_->cbCOM; }
+QComboBox *MainWindow::cbbaud() const { return ui_->cbbaud; }
+QComboBox *MainWindow::cbAdr() const { return ui_->cbAdr; }
+QLabel *MainWindow::lbl1() const { return ui_->lbl1; }
+QLabel *MainWindow::lbl2() const { return ui_->lbl2; }
+QLabel *MainWindow::lbl3() const { return ui_->lbl3; }
+QLabel *MainWindow::lblAdr() const { return ui_->lblAdr; }
+QPushButton *MainWindow::cmdEIN() const { return ui_->cmdEIN; }
+QPushButton *MainWindow::cmdAUS() const { return ui_->cmdAUS; }
+QPushButton *MainWindow::cmdEnde() const { return ui_->cmdEnde; }
+QPushButton *MainWindow::cmdF0() const { return ui_->cmdF0; }
+QPushButton *MainWindow::cmdF1() const { return ui_->cmdF1; }
+QPushButton *MainWindow::cmdF2() const { return ui_->cmdF2; }
+QPushButton *MainWindow::cmdF3() const { return ui_->cmdF3; }
+QPushButton *MainWindow::cmdF4() const { return ui_->cmdF4; }
+QPushButton *MainWindow::cmdF5() const { return ui_->cmdF5; }
+QPushButton *MainWindow::cmdF6() const { return ui_->cmdF6; }
+CaptionLabel *MainWindow::lblF0() const { return ui_->lblF0; }
+CaptionLabel *MainWindow::lblF1() const { return ui_->lblF1; }
+CaptionLabel *MainWindow::lblF2() const { return ui_->lblF2; }
+CaptionLabel *MainWindow::lblF3() const { return ui_->lblF3; }
+CaptionLabel *MainWindow::lblF4() const { return ui_->lblF4; }
+CaptionLabel *MainWindow::lblF5() const { return ui_->lblF5; }
+CaptionLabel *MainWindow::lblF6() const { return ui_->lblF6; }
+QPushButton *MainWindow::cmdschreiben() const { return ui_->cmdschreiben; }
+QPushButton *MainWindow::cmdVersion() const { return ui_->cmdVersion; }
+QPushButton *MainWindow::cmdTR1() const { return ui_->cmdTR1; }
+QPushButton *MainWindow::cmdTR2() const { return ui_->cmdTR2; }
+QPushButton *MainWindow::cmd5Ton() const { return ui_->cmd5Ton; }
+QPushButton *MainWindow::cmdFMS() const { return ui_->cmdFMS; }
+CommandLineEdit *MainWindow::ed1() const { return ui_->ed1; }
+QPushButton *MainWindow::cmdSendentx() const { return ui_->cmdSendentx; }
+LineView *MainWindow::lb2() const { return ui_->lb2; }
+LineView *MainWindow::lbrx() const { return ui_->lbrx; }
+QLabel *MainWindow::lblRX1() const { return ui_->lblRX1; }
+QLabel *MainWindow::lblrx9() const { return ui_->lblrx9; }
+QLabel *MainWindow::lblrx6() const { return ui_->lblrx6; }
+QLabel *MainWindow::lblrx8() const { return ui_->lblrx8; }
+
+void MainWindow::fitInto(QSize designed, QSize available)
+{
+    layoutArea_->setFixedSize(designed);
+    const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, scroller_);
+    const QSize fitted = fittedWindowSize(designed, available, bar);
+    if (fitted == designed) {
+        // The controls sit at fixed places, so the window keeps the size the layout gives it,
+        // and nothing shows that it could scroll.
+        scroller_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        scroller_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        setFixedSize(designed);
+        return;
+    }
+    scroller_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    scroller_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    // Too large for the screen: the window takes the free area and its layout scrolls. It
+    // stays resizable, so a window manager can take its frame off that area too.
+    setMinimumSize(std::min(kSmallestWidth, fitted.width()), std::min(kSmallestHeight, fitted.height()));
+    setMaximumSize(designed + QSize(bar, bar));
+    resize(fitted);
+}

@@ -1,0 +1,54 @@
+#pragma once
+// The running program: owns the window, the program state, the serial port and the seams,
+// and wires them together. The program itself runs on Qt's seams; tests and benchmarks build
+// the same program with their own (a fake port, a recording box, an end that does not quit).
+
+#include "unit/qtserialchannel.h"
+#include "widgets/mainwindow.h"
+#include "widgets/mousefilter.h"
+#include "window/program.h"
+#include "window/programstate.h"
+#include "window/receive/receiver.h"
+#include "window/seams_qt.h"
+
+#include <QTranslator>
+
+#include <functional>
+#include <iosfwd>
+
+// The seams to use instead of Qt's; each one left null is Qt's own.
+struct Seams {
+    SerialChannel *channel = nullptr;
+    Pause *pause = nullptr;
+    MessageBox *box = nullptr;
+    ProgramEnd *end = nullptr;
+};
+
+class Application {
+public:
+    explicit Application(Seams seams = {});
+    // Sizes the window and fills it.
+    void prepare();
+    // Prepares the window, lets the port box suggest the system's ports, shows the window.
+    void start();
+    MainWindow &window() { return window_; }
+    ProgramState &state() { return state_; }
+    Program &program() { return program_; }
+    Receiver &receiver() { return receiver_; }
+
+private:
+    ProgramState state_;
+    MainWindow window_;
+    QtSerialChannel qtChannel_;
+    EventLoopPause qtPause_;
+    QtMessageBox qtBox_;
+    QtProgramEnd qtEnd_;
+    Receiver receiver_;
+    QTranslator qtTexts_;
+    Program program_;
+    MouseFilter filter_;
+};
+
+// Runs the start-up; a failure there, before the main loop can report it, is written to
+// `err` and gives a non-zero exit code.
+int startOrReport(const std::function<void()> &startup, std::ostream &err);

@@ -1,0 +1,115 @@
+#include "window/app/dispatch.h"
+
+#include "unit/errors.h"
+#include "unit/logging.h"
+#include "unit/openfailure.h"
+#include "unit/serialchannel.h"
+#include "window/app/ending.h"
+#include "window/connection/connection.h"
+#include "window/connection/refusedconnect.h"
+#include "window/program.h"
+#include "window/programstate.h"
+#include "window/receive/polling.h"
+#include "window/receive/receiver.h"
+
+#include <new>
+
+QString fatalErrorMessage(int number)
+{
+    return QStringLiteral("Es ist ein Fehler aufgetreten: ") + QString::number(number)
+           + QStringLiteral("\rDas Programm muß beendet werden.");
+}
+
+void FatalErrorReport(Program &p, int number)
+{
+    endWithMessage(p, fatalErrorMessage(number));
+}
+
+void ReportOpenFailure(Program &p, const PortOpenError &error)
+{
+    if (KeepSessionAfterRefusedConnect(p, QString::fromStdString(error.what())))
+        return;
+    endWithMessage(p, openFailureMessage(p.state.PortName), QString::fromStdString(error.what()));
+}
+
+namespace {
+// Runs `report` for a failure; the report itself may fail, and then the program just ends.
+template <typename Report>
+void report(Program &p, Report &&r)
+{
+    try {
+        r();
+    } catch (...) {
+        endProgram(p, 1);
+    }
+}
+
+// The line is still there for a handler that waited: open, and not lost while it waited
+// (a loss reported meanwhile, even one followed by a new connect, ends the action).
+bool lineStillThere(const Program &p, unsigned lossesBefore)
+{
+    return isConnected(p) && p.state.linesLost == lossesBefore;
+}
+
+void guarded(Program &p, Handler handler, bool afterBurst, Line line)
+{
+    if (p.state.ending)
+        return;
+    int number = 0;
+    try {
+        if (afterBurst) {
+            const unsigned lossesBefore = p.state.linesLost;
+            finishBurstForInput(p);
+            if (p.state.ending)
+                return;
+            if (line == Line::Needed && !lineStillThere(p, lossesBefore)) {
+                qCDebug(lcSerial) << "the line is gone; the action that needs it does nothing";
+                return;
+            }
+        }
+        handler(p);
+        return;
+    } catch (const PortLostError &e) {
+        qCWarning(lcSerial).noquote() << "port lost, error" << e.number() << ":" << e.what();
+        // What was read before the loss is shown before the port closes for good.
+        try {
+            closeBurstWithoutPort(p);
+        } catch (const std::exception &x) {
+            qCWarning(lcReceive).noquote() << "what was read before the loss is not shown:" << x.what();
+        }
+        report(p, [&] { ReportLostPort(p, e); });
+        return;
+    } catch (const PortOpenError &e) {
+        qCWarning(lcSerial).noquote() << "port not opened, error" << e.number() << ":" << e.what();
+        p.receiver.close(false);
+        report(p, [&] { ReportOpenFailure(p, e); });
+        return;
+    } catch (const RixError &e) {
+        qCCritical(lcApp).noquote() << "error" << e.number() << ":" << e.what();
+        number = e.number();
+    } catch (const std::bad_alloc &) {
+        qCCritical(lcApp) << "out of memory";
+        number = ErrorNumber::OutOfMemory;
+    } catch (const std::exception &e) {
+        qCCritical(lcApp).noquote() << "unexpected failure:" << e.what();
+        number = ErrorNumber::Unknown;
+    } catch (...) {
+        qCCritical(lcApp) << "unexpected failure";
+        number = ErrorNumber::Unknown;
+    }
+    // A burst cut short by the failure is not read on. Reported outside the catch block,
+    // so the report itself may fail without nesting.
+    p.receiver.close(false);
+    report(p, [&] { FatalErrorReport(p, number); });
+}
+} // namespace
+
+void dispatch(Program &p, Handler handler, Line line)
+{
+    guarded(p, handler, true, line);
+}
+
+void dispatchReceive(Program &p, Handler handler)
+{
+    guarded(p, handler, false, Line::NotNeeded);
+}

@@ -1,0 +1,23 @@
+#include "window/app/ending.h"
+
+#include "unit/serialchannel.h"
+#include "widgets/mainwindow.h"
+#include "window/program.h"
+#include "window/programstate.h"
+#include "window/receive/receiver.h"
+#include "window/seams.h"
+
+void endProgram(Program &p, int exitCode)
+{
+    p.state.ending = true;
+    p.end.end(exitCode);
+}
+
+void endWithMessage(Program &p, const QString &text, const QString &details)
+{
+    p.receiver.stopPolling();
+    p.state.ending = true;
+    p.box.show(text, details);
+    p.channel.closeAll();
+    endProgram(p, 1);
+}

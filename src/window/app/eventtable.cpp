@@ -1,0 +1,75 @@
+#include "window/app/eventtable.h"
+
+#include "unit/serialchannel.h"
+#include "widgets/mainwindow.h"
+#include "widgets/mousefilter.h"
+#include "window/app/dispatch.h"
+#include "window/app/quit.h"
+#include "window/commands/keysandtestcalls.h"
+#include "window/commands/parameterbuttons.h"
+#include "window/commands/writeandaddress.h"
+#include "window/connection/connection.h"
+#include "window/connection/sending.h"
+#include "window/program.h"
+#include "window/receive/lamps.h"
+#include "window/receive/polling.h"
+#include "window/receive/receiver.h"
+
+namespace {
+// The events the window handles without doing anything. They are registered all the same:
+// a registered press arms its control for the mouse semantics, and, like every user action,
+// waits for a burst that is still being read.
+void nothing(Program &) {}
+} // namespace
+
+void connectEventTable(Program &p, MouseFilter &f)
+{
+    MainWindow &w = p.w;
+    const auto run = [&p](Handler handler) { return [&p, handler] { dispatch(p, handler); }; };
+    // The handlers that write to the unit: they do nothing once the line is gone.
+    const auto send = [&p](Handler handler) { return [&p, handler] { dispatch(p, handler, Line::Needed); }; };
+
+    f.onMouseDown(w.cbAdr(), run(cbAdr_MouseDown));
+    f.onMouseUp(w.cbAdr(), run(cbAdr_MouseDown));
+    f.onKeyPress(w.cbbaud(), run(nothing));
+    f.onMouseDown(w.cbbaud(), run(nothing));
+    f.onMouseDown(w.cbCOM(), run(nothing));
+    f.onMouseDown(w.cmd5Ton(), send(cmd5Ton_MouseDown));
+    f.onMouseUp(w.cmd5Ton(), run(nothing));
+    f.onMouseDown(w.cmdAUS(), run(cmdAUS_MouseDown));
+    f.onMouseUp(w.cmdAUS(), send(cmdAUS_MouseUp));
+    f.onMouseDown(w.cmdEIN(), run(cmdEIN_MouseDown));
+    f.onMouseUp(w.cmdEIN(), run(cmdEIN_MouseUp));
+    f.onMouseDown(w.cmdEnde(), send(cmdEnde_MouseDown));
+    f.onMouseUp(w.cmdEnde(), run(cmdEnde_MouseUp));
+    f.onMouseDown(w.cmdF0(), send(cmdF0_MouseDown));
+    f.onMouseDown(w.cmdF1(), send(cmdF1_MouseDown));
+    f.onMouseDown(w.cmdF2(), send(cmdF2_MouseDown));
+    f.onMouseDown(w.cmdF3(), send(cmdF3_MouseDown));
+    f.onMouseDown(w.cmdF4(), send(cmdF4_MouseDown));
+    f.onMouseDown(w.cmdF5(), send(cmdF5_MouseDown));
+    f.onMouseDown(w.cmdF6(), send(cmdF6_MouseDown));
+    for (QWidget *button : {w.cmdF0(), w.cmdF1(), w.cmdF2(), w.cmdF3(), w.cmdF4(), w.cmdF5(), w.cmdF6()})
+        f.onMouseUp(button, run(cmdF_MouseUp));
+    f.onMouseDown(w.cmdFMS(), send(cmdFMS_MouseDown));
+    f.onMouseUp(w.cmdFMS(), run(nothing));
+    f.onMouseDown(w.cmdschreiben(), run(cmdschreiben_MouseDown));
+    f.onMouseUp(w.cmdschreiben(), run(cmdschreiben_MouseUp));
+    f.onMouseDown(w.cmdSendentx(), send(cmdSendentx_MouseDown));
+    f.onMouseDown(w.cmdTR1(), send(cmdTR1_MouseDown));
+    f.onMouseUp(w.cmdTR1(), send(cmdTR_MouseUp));
+    f.onMouseDown(w.cmdTR2(), send(cmdTR2_MouseDown));
+    f.onMouseUp(w.cmdTR2(), send(cmdTR_MouseUp));
+    f.onMouseDown(w.cmdVersion(), send(cmdVersion_MouseDown));
+    f.onClick(w.ed1(), run(ed1_Click));
+    f.onKeyPress(w.ed1(), run(ed1_KeyPress));
+    f.onMouseDown(w.ed1(), run(ed1_MouseDown));
+    f.onMouseDown(w.lblRX1(), run(lblRX1_MouseDown));
+    f.onMouseDown(w.lblrx6(), run(lblrx6_MouseDown));
+    f.onMouseDown(w.lblrx8(), run(lblrx8_MouseDown));
+    f.onMouseDown(w.lblrx9(), run(lblrx9_MouseDown));
+    const auto receive = [&p](Handler handler) { return [&p, handler] { dispatchReceive(p, handler); }; };
+    QObject::connect(&p.receiver.pollTimer(), &QTimer::timeout, &w, receive(tmr1_Timer));
+    QObject::connect(&p.receiver.quietTimer(), &QTimer::timeout, &w, receive(burst_Quiet));
+    p.channel.onBytesArrived(receive(burst_BytesArrived));
+}

@@ -1,0 +1,15 @@
+#include "window/commands/presssequence.h"
+
+#include "widgets/mainwindow.h"
+#include "window/connection/sending.h"
+#include "window/program.h"
+#include "window/programstate.h"
+#include "window/receive/receiver.h"
+
+void pressSequence(Program &p, const QString &command)
+{
+    p.receiver.stopPolling();
+    p.state.ButtonCommandFlag = 1;
+    p.w.ed1()->setText(command);
+    SendCommandLine(p);
+}

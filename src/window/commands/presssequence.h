@@ -1,0 +1,11 @@
+#pragma once
+// The press of every command button: polling off, flag 1, the button's command into the
+// command line, and the command line sent.
+
+#include <QString>
+
+struct Program;
+
+// `command`: the whole command, built by the unit's protocol with the address digit of the
+// last connect.
+void pressSequence(Program &p, const QString &command);

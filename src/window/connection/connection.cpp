@@ -1,0 +1,97 @@
+#include "window/connection/connection.h"
+
+#include "unit/errors.h"
+#include "unit/logging.h"
+#include "unit/protocol.h"
+#include "unit/serialchannel.h"
+#include "widgets/mainwindow.h"
+#include "window/connection/connectionstate.h"
+#include "window/program.h"
+#include "window/programstate.h"
+#include "window/receive/receiver.h"
+#include "window/seams.h"
+
+QString lostPortMessage(const QString &portName, int number)
+{
+    return QStringLiteral("Die Verbindung zu ") + portName + QStringLiteral(" ist unterbrochen (Fehler ")
+           + QString::number(number) + QStringLiteral(").");
+}
+
+QString waitingForPortMessage(const QString &portName)
+{
+    return QStringLiteral("Warte auf ") + portName + QStringLiteral(" \u2026");
+}
+
+bool isConnected(const Program &p)
+{
+    return p.channel.isOpen();
+}
+
+void cmdEIN_MouseDown(Program &p)
+{
+    MainWindow &w = p.w;
+    p.state.PortName = w.cbCOM()->currentText();
+    p.state.BaudText = w.cbbaud()->currentText();
+    p.state.AddressDigit = w.cbAdr()->currentText();
+    w.lbl1()->setText(QLatin1Char('(') + w.cbAdr()->currentText() + QStringLiteral(") ") + p.state.PortName
+                    + QLatin1Char(':') + p.state.BaudText + QStringLiteral(",n,8,1"));
+}
+
+void cmdEIN_MouseUp(Program &p)
+{
+    // The two connection buttons switch before the port is tried; a refused port ends the
+    // program with the window in that state.
+    p.w.cmdEIN()->setEnabled(false);
+    p.w.cmdAUS()->setEnabled(true);
+    OpenPort(p);
+    setConnected(p.w, true);
+    p.receiver.startPolling();
+}
+
+void OpenPort(Program &p)
+{
+    p.channel.open(PortSettings{p.state.PortName, p.state.BaudText});
+}
+
+void ReportLostPort(Program &p, const PortLostError &error)
+{
+    // One state change, before the box: the loss counted, the disconnected set and the
+    // timer off as after "Trennen", the port closed. Nothing is written. The box, being
+    // modal, drops a press that is still held, so its release does nothing.
+    ++p.state.linesLost;
+    cmdAUS_MouseDown(p);
+    p.channel.close();
+    const QString details = QString::fromStdString(error.what());
+    if (!p.box.askToWaitForPort(lostPortMessage(p.state.PortName, error.number()), details))
+        return;
+    const PortSettings settings{p.state.PortName, p.state.BaudText};
+    const bool back = p.box.waitForPort(waitingForPortMessage(p.state.PortName), [&p, &settings] {
+        try {
+            p.channel.open(settings);
+            return true;
+        } catch (const std::exception &e) {
+            qCDebug(lcSerial) << "still waiting for" << settings.portName << ":" << e.what();
+            return false;
+        }
+    });
+    if (!back || p.state.ending)
+        return;
+    // Connected as the connect button does it, with the settings of the last connect.
+    setConnected(p.w, true);
+    p.receiver.startPolling();
+}
+
+void cmdAUS_MouseDown(Program &p)
+{
+    p.receiver.stopPolling();
+    setConnected(p.w, false);
+}
+
+void cmdAUS_MouseUp(Program &p)
+{
+    // The unit's disconnect always goes to every unit, whatever the address digit.
+    p.channel.write(Protocol::bytes(Protocol::disconnect()));
+    p.receiver.engine.commandWritten();
+    p.pause.pause(Protocol::SendPauseMs);
+    p.channel.close();
+}

@@ -1,0 +1,28 @@
+#pragma once
+// Connecting and disconnecting. The connection state is the window's: which controls are
+// enabled, whether tmr1 runs, whether the channel is open. No second copy of it is kept.
+
+#include <QString>
+
+struct Program;
+class PortLostError;
+
+// Connected: the port is open. The window's controls and the poll timer follow it.
+bool isConnected(const Program &p);
+
+void cmdEIN_MouseDown(Program &p);   // takes the three choices, shows the summary
+void cmdEIN_MouseUp(Program &p);     // connected set, opens the port, polling on
+void cmdAUS_MouseDown(Program &p);   // disconnected set, polling off; touches neither port nor unit
+void cmdAUS_MouseUp(Program &p);     // "$RSQ", pause, close
+
+// Opens the port of PortName at BaudText; throws PortOpenError when it cannot.
+void OpenPort(Program &p);
+
+// A port lost while connected: the disconnected state as after "Trennen", the port closed,
+// nothing written, both lists kept; then the box offers to wait for the port and connect
+// again by itself.
+void ReportLostPort(Program &p, const PortLostError &error);
+
+// Texts that the tests and the window share.
+QString lostPortMessage(const QString &portName, int number);
+QString waitingForPortMessage(const QString &portName);

@@ -1,0 +1,21 @@
+#pragma once
+// What every handler works on: the window, the program state, the seams and the receive
+// path. Only references, so that a handler's header needs none of their definitions.
+
+class MainWindow;
+class SerialChannel;
+class Pause;
+class MessageBox;
+class ProgramEnd;
+class Receiver;
+struct ProgramState;
+
+struct Program {
+    MainWindow &w;
+    ProgramState &state;
+    SerialChannel &channel;
+    Pause &pause;
+    MessageBox &box;
+    ProgramEnd &end;
+    Receiver &receiver;
+};

@@ -1,0 +1,65 @@
+#include "window/receive/receiver.h"
+
+#include <QEventLoop>
+
+#include <algorithm>
+
+Receiver::Receiver() : clock_([] { return std::chrono::steady_clock::now(); })
+{
+    tmr1_.setObjectName(QStringLiteral("tmr1"));
+    tmr1_.setTimerType(Qt::PreciseTimer);
+    tmr1_.setInterval(kPollIntervalMs);
+    quietTimer_.setObjectName(QStringLiteral("burstQuiet"));
+    quietTimer_.setSingleShot(true);
+    quietTimer_.setTimerType(Qt::PreciseTimer);
+    quietTimer_.setInterval(ReceiveEngine::kQuietMs);
+}
+
+void Receiver::bytesTaken()
+{
+    lastBytesAt_ = clock_();
+    // Not restarted for every chunk of a flood: when it fires early, quietTimePassed() sets
+    // it for the rest.
+    if (!quietTimer_.isActive())
+        quietTimer_.start(ReceiveEngine::kQuietMs);
+}
+
+bool Receiver::quietTimePassed()
+{
+    using namespace std::chrono;
+    const auto quietFor = clock_() - lastBytesAt_;
+    if (quietFor >= milliseconds(ReceiveEngine::kQuietMs))
+        return true;
+    const auto rest = ceil<milliseconds>(milliseconds(ReceiveEngine::kQuietMs) - quietFor).count();
+    quietTimer_.start(int(std::clamp<decltype(rest)>(rest, 1, ReceiveEngine::kQuietMs)));
+    return false;
+}
+
+void Receiver::close(bool watchForQuiet)
+{
+    if (!watchForQuiet)
+        quietTimer_.stop();
+    else if (!quietTimer_.isActive())
+        quietTimer_.start(ReceiveEngine::kQuietMs);
+    if (waiting_)
+        waiting_->quit();
+}
+
+void Receiver::waitForClose(int ms)
+{
+    if (!isOpen())
+        return;
+    // As in a pause, not AllEvents: the input that is waiting for the burst stays queued,
+    // in order, while the window repaints and the burst is read on.
+    QEventLoop loop;
+    QTimer limit;
+    limit.setSingleShot(true);
+    QObject::connect(&limit, &QTimer::timeout, &loop, &QEventLoop::quit);
+    limit.start(ms);
+    QEventLoop *outer = waiting_;
+    waiting_ = &loop;
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    waiting_ = outer;
+    if (!isOpen() && waiting_)
+        waiting_->quit();
+}

@@ -1,0 +1,72 @@
+#include "window/seams_qt.h"
+
+#include "widgets/displaylines.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QEventLoop>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+
+void EventLoopPause::pause(int ms)
+{
+    // Not AllEvents: a window closed in the middle of a pause would destroy what the
+    // running handler still uses. Input and close requests wait, in order, until the end.
+    QDeadlineTimer deadline(ms, Qt::PreciseTimer);
+    QEventLoop loop;
+    QTimer timer;
+    timer.setTimerType(Qt::PreciseTimer);
+    timer.setSingleShot(true);
+    QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+    while (!deadline.hasExpired()) {
+        timer.start(int(deadline.remainingTime()));
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    }
+}
+
+void QtMessageBox::show(const QString &text, const QString &details)
+{
+    // Default title (the application's name), OK only, no icon.
+    QMessageBox box(QMessageBox::NoIcon, QCoreApplication::applicationName(), displayLines(text),
+                    QMessageBox::Ok, parent_);
+    if (!details.isEmpty())
+        box.setDetailedText(details);
+    box.exec();
+}
+
+bool QtMessageBox::askToWaitForPort(const QString &text, const QString &details)
+{
+    QMessageBox box(QMessageBox::Warning, QCoreApplication::applicationName(), text, QMessageBox::NoButton, parent_);
+    if (!details.isEmpty())
+        box.setDetailedText(details);
+    QPushButton *ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+    QPushButton *wait = box.addButton(QStringLiteral("Warten und neu verbinden"), QMessageBox::ActionRole);
+    box.setDefaultButton(ok);
+    box.setEscapeButton(ok);
+    box.exec();
+    return box.clickedButton() == wait;
+}
+
+bool QtMessageBox::waitForPort(const QString &text, const std::function<bool()> &tryOpen)
+{
+    QMessageBox box(QMessageBox::NoIcon, QCoreApplication::applicationName(), text, QMessageBox::NoButton, parent_);
+    box.addButton(QStringLiteral("Abbrechen"), QMessageBox::RejectRole);
+    bool opened = false;
+    QTimer retry;
+    QObject::connect(&retry, &QTimer::timeout, &box, [&] {
+        if (tryOpen()) {
+            opened = true;
+            retry.stop();
+            box.done(QMessageBox::Ok);
+        }
+    });
+    retry.start(500);
+    box.exec();
+    return opened;
+}
+
+void QtProgramEnd::end(int exitCode)
+{
+    QCoreApplication::exit(exitCode);
+}

@@ -1,0 +1,28 @@
+#pragma once
+// The real seams: a pause that keeps the window painting, a QMessageBox, the end of the event loop.
+
+#include "window/seams.h"
+
+class QWidget;
+
+class EventLoopPause : public Pause {
+public:
+    void pause(int ms) override;
+};
+
+class QtMessageBox : public MessageBox {
+public:
+    explicit QtMessageBox(QWidget *parent = nullptr) : parent_(parent) {}
+    void setParent(QWidget *parent) { parent_ = parent; }
+    void show(const QString &text, const QString &details = QString()) override;
+    bool askToWaitForPort(const QString &text, const QString &details) override;
+    bool waitForPort(const QString &text, const std::function<bool()> &tryOpen) override;
+
+private:
+    QWidget *parent_;
+};
+
+class QtProgramEnd : public ProgramEnd {
+public:
+    void end(int exitCode) override;
+};

@@ -1,0 +1,46 @@
+#include "unit/protocol.h"
+
+#include <gtest/gtest.h>
+
+TEST(WriteConversion, FourthCharacterBecomesPWhateverTheText)
+{
+    EXPECT_EQ(Protocol::toWriteCommand("$RSRF2"), "$RSPF2");
+    EXPECT_EQ(Protocol::toWriteCommand("$RSV"), "$RSP");
+    EXPECT_EQ(Protocol::toWriteCommand("$RS"), "$RS");
+    EXPECT_EQ(Protocol::toWriteCommand(""), "");
+    EXPECT_EQ(Protocol::toWriteCommand("abcdefg"), "abcPefg");
+}
+
+TEST(ReadAnswer, TheValueIsTakenOnlyFromTheAnswerThatNamesTheParameterAsked)
+{
+    const auto value = [](const char *arrived, char asked, int n) {
+        const auto answer = Protocol::findReadAnswer(QByteArray(arrived), QLatin1Char(asked), n);
+        return answer ? answer->value.toStdString() : std::string("-");
+    };
+    EXPECT_EQ(value("SRF0F011\r\n", 'S', 0), "F011");
+    // A late answer to the read before, then the one asked.
+    EXPECT_EQ(value("SRF0F011\r\nSRF10A00\r\n", 'S', 1), "0A00");
+    EXPECT_EQ(value("SRF0F011\r\n", 'S', 1), "-");
+    // Unasked text around it, and the command sent back first (4800 baud).
+    EXPECT_EQ(value("45Z12345\r\nSRF0f011\r\nZ1", 'S', 0), "F011");
+    EXPECT_EQ(value("$RARF1ARF10A00\r\n", 'A', 1), "0A00");
+    // Asked as S, any unit answers with its own digit; asked by digit, only that unit.
+    EXPECT_EQ(value("7RF31212\r\n", 'S', 3), "1212");
+    EXPECT_EQ(value("7RF31212\r\n", 'A', 3), "-");
+    EXPECT_EQ(value("XRF31212\r\n", 'S', 3), "-");
+    // Not four digits: too few, a fifth, or not hexadecimal.
+    EXPECT_EQ(value("SRF0F01\r\n", 'S', 0), "-");
+    EXPECT_EQ(value("SRF0F0112\r\n", 'S', 0), "-");
+    EXPECT_EQ(value("SRF0F0G1\r\n", 'S', 0), "-");
+    EXPECT_EQ(value("SRF0F011", 'S', 0), "F011");
+}
+
+TEST(ReadAnswer, SaysWhetherTheCommandCameBackFirst)
+{
+    const auto echoed = [](const char *arrived) {
+        return Protocol::findReadAnswer(QByteArray(arrived), QLatin1Char('S'), 2)->echoed;
+    };
+    EXPECT_TRUE(echoed("$RSRF2SRF21212\r\n"));
+    EXPECT_FALSE(echoed("SRF21212\r\n"));
+    EXPECT_FALSE(echoed("$RSRF2xSRF21212\r\n"));
+}

@@ -1,0 +1,123 @@
+// What the window tells a screen reader and the mouse pointer about its controls.
+#include "support/harness.h"
+#include "widgets/screenfit.h"
+
+#include <QAbstractButton>
+#include <QCoreApplication>
+#include <QMessageBox>
+
+#include <QAccessible>
+#include <QHelpEvent>
+#include <QToolTip>
+#include <gtest/gtest.h>
+
+TEST(WindowAccessibility, TheTwoListsAreNamedForWhatTheyHoldAndKeepTheirDescriptions)
+{
+    Harness h;
+    QAccessibleInterface *sent = QAccessible::queryAccessibleInterface(h.w.lb2());
+    QAccessibleInterface *answers = QAccessible::queryAccessibleInterface(h.w.lbrx());
+    ASSERT_NE(sent, nullptr);
+    ASSERT_NE(answers, nullptr);
+    EXPECT_EQ(sent->role(), QAccessible::List);
+    EXPECT_EQ(sent->text(QAccessible::Name), "Gesendete Befehle");
+    EXPECT_EQ(sent->text(QAccessible::Description), "lb2");
+    EXPECT_EQ(answers->text(QAccessible::Name), "Antworten");
+    EXPECT_EQ(answers->text(QAccessible::Description), "lbrx");
+}
+
+TEST(ConnectionLabel, ItsToolTipIsItsWholeTextAfterEveryChange)
+{
+    Harness h;
+    h.showWindow();
+    const auto tipShown = [&h] {
+        const QPoint inside = h.w.lbl1()->rect().center();
+        QHelpEvent ask(QEvent::ToolTip, inside, h.w.lbl1()->mapToGlobal(inside));
+        QApplication::sendEvent(h.w.lbl1(), &ask);
+        return QToolTip::isVisible() ? QToolTip::text() : QString();
+    };
+
+    const QString longPath = "/dev/serial/by-id/usb-Prolific_Technology_Inc._USB-Serial_Controller-if00-port0";
+    h.connectWith(longPath, "19200", "S");
+    EXPECT_EQ(h.w.lbl1()->text(), "(S) " + longPath + ":19200,n,8,1");
+    EXPECT_EQ(tipShown(), h.w.lbl1()->text());
+
+    h.click(h.w.cmdAUS());
+    h.connectWith("COM2", "4800", "3");
+    EXPECT_EQ(h.w.lbl1()->text(), "(3) COM2:4800,n,8,1");
+    EXPECT_EQ(tipShown(), h.w.lbl1()->text());
+    QToolTip::hideText();
+}
+
+TEST(GermanQtTexts, QtsOwnBoxesAndFileDialogSpeakGermanAfterStartUp)
+{
+    Harness h;
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("RIX-TERM"), QStringLiteral("Text"));
+    box.setDetailedText(QStringLiteral("Grund"));
+    QStringList labels;
+    for (QAbstractButton *button : box.buttons())
+        labels << button->text();
+    EXPECT_TRUE(labels.contains(QStringLiteral("Details einblenden..."))) << labels.join(QLatin1Char('|')).toStdString();
+    // The file dialog's title and its question before it replaces a file.
+    EXPECT_EQ(QCoreApplication::translate("QFileDialog", "Save As"), "Speichern unter");
+    EXPECT_EQ(QCoreApplication::translate("QFileDialog", "%1 already exists.\nDo you want to replace it?"),
+              QStringLiteral("Die Datei %1 existiert bereits.\nSoll sie überschrieben werden?"));
+}
+
+TEST(ScreenFit, TheWindowKeepsItsSizeWhereItFitsAndTakesTheFreeAreaWhereNot)
+{
+    // A desktop: nothing changes.
+    EXPECT_EQ(fittedWindowSize({1002, 352}, {1920, 1050}, 15), QSize(1002, 352));
+    EXPECT_EQ(fittedWindowSize({1002, 352}, {1002, 352}, 15), QSize(1002, 352));
+    // Scale 2 on 1920×1080: too wide only, so it keeps the whole height plus the bar below.
+    EXPECT_EQ(fittedWindowSize({1002, 352}, {960, 540}, 15), QSize(960, 367));
+    // Too wide, and the bar below no longer fits: both directions scroll.
+    EXPECT_EQ(fittedWindowSize({1002, 352}, {910, 360}, 15), QSize(910, 360));
+    // Too low only: the bar goes to the right and makes it too wide as well.
+    EXPECT_EQ(fittedWindowSize({1002, 352}, {1010, 300}, 15), QSize(1010, 300));
+    EXPECT_EQ(fittedWindowSize({1002, 352}, {1200, 300}, 15), QSize(1017, 300));
+}
+
+TEST(ScreenFit, OnASmallScreenEveryControlIsReachedByScrollingAndStillWorks)
+{
+    Harness h;
+    h.w.fitInto(QSize(1002, 352), QSize(640, 300));
+    h.showWindow();
+    EXPECT_LE(h.w.width(), 640);
+    EXPECT_LE(h.w.height(), 300);
+    const QPoint endAt = h.w.cmdEnde()->mapTo(&h.w, h.w.cmdEnde()->rect().center());
+    ASSERT_GT(endAt.x(), h.w.width());   // out of view until scrolled to
+
+    const QList<QWidget *> controls = h.w.layoutArea()->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly)
+                                      + h.w.fr1()->findChildren<QWidget *>() + h.w.fr2()->findChildren<QWidget *>()
+                                      + h.w.fr3()->findChildren<QWidget *>() + h.w.fr4()->findChildren<QWidget *>();
+    int reached = 0;
+    for (QWidget *c : controls) {
+        if (c->objectName().isEmpty() || c->objectName().startsWith("qt_"))
+            continue;   // a combo box's or list's own inner parts
+        h.w.scroller()->ensureWidgetVisible(c, 0, 0);
+        const QPoint centre = c->mapTo(&h.w, c->rect().center());
+        QWidget *hit = h.w.childAt(centre);
+        EXPECT_TRUE(hit == c || c->isAncestorOf(hit)) << c->objectName().toStdString();
+        ++reached;
+    }
+    EXPECT_EQ(reached, 43);   // every control of frm1 but the window itself and the timer
+
+    // Clicked through the QWindow where the user sees it, Beenden still ends the program.
+    h.click(h.w.cmdEnde());
+    EXPECT_EQ(h.end.ends, 1);
+}
+
+TEST(ScreenFit, TheListsFramesLieOnWholeDevicePixelsAtQuarterScales)
+{
+    // At 1.25, 1.5 and 1.75 a list's one-pixel frame line is only drawn whole when the
+    // list starts on a multiple of 4 pixels and its last pixel is one too; otherwise the
+    // list's inner area, rounded outwards, covers its right and bottom frame lines.
+    Harness h;
+    for (QWidget *list : {(QWidget *)h.w.lb2(), (QWidget *)h.w.lbrx()}) {
+        const QPoint at = list->mapTo(h.w.layoutArea(), QPoint(0, 0));
+        EXPECT_EQ(at.x() % 4, 0) << list->objectName().toStdString();
+        EXPECT_EQ(at.y() % 4, 0) << list->objectName().toStdString();
+        EXPECT_EQ((list->width() - 1) % 4, 0) << list->objectName().toStdString();
+        EXPECT_EQ((list->height() - 1) % 4, 0) << list->objectName().toStdString();
+    }
+}

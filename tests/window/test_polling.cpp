@@ -1,0 +1,281 @@
+#include "support/harness.h"
+#include "window/app/dispatch.h"
+#include "window/receive/lamps.h"
+#include "window/receive/polling.h"
+#include "window/receive/receiver.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+namespace {
+QByteArray lastLine(LineView *list) { return list->lineBytes(list->count() - 1); }
+}
+
+TEST(Polling, AnAnswerToAParameterButtonShowsItsValue)
+{
+    Harness h;
+    h.connectWith("COM1", "19200", "S");
+    h.click(h.w.cmdF0());
+    h.channel.receive("SRF0F011\r\n");
+    h.tick();
+    ASSERT_EQ(h.w.lb2()->count(), 1);
+    ASSERT_EQ(h.w.lbrx()->count(), 1);
+    EXPECT_EQ(lastLine(h.w.lb2()), "$RSRF0");
+    EXPECT_EQ(lastLine(h.w.lbrx()), "F011");
+    EXPECT_EQ(h.w.lb2()->currentLine(), 0);
+    EXPECT_EQ(h.w.lbrx()->currentLine(), 0);
+    EXPECT_TRUE(h.receiver.isPolling());
+}
+
+TEST(Polling, At4800TheEchoedCommandIsSkipped)
+{
+    Harness h;
+    h.connectWith("COM1", "4800", "S");
+    h.click(h.w.cmdF0());
+    h.channel.receive("$RSRF0SRF0F011\r\n");
+    h.tick();
+    EXPECT_EQ(lastLine(h.w.lbrx()), "F011");
+}
+
+TEST(Polling, ATickWithNothingWaitingChangesNoListButRefreshesTheLamps)
+{
+    Harness h;
+    h.connectWith("COM1", "19200", "S");
+    h.channel.status = ModemLine::CTS;
+    h.tick();
+    EXPECT_EQ(h.w.lb2()->count(), 0);
+    EXPECT_EQ(h.w.lbrx()->count(), 0);
+    EXPECT_EQ(h.channel.statusReads, 1);
+    EXPECT_EQ(h.w.lblrx8()->palette().color(QPalette::WindowText), lampRed());
+    EXPECT_TRUE(h.receiver.isPolling());
+    EXPECT_EQ(h.receiver.pollTimer().interval(), 50);
+}
+
+TEST(Polling, BlankBurstsLogTheCommandLineButShowNoAnswer)
+{
+    Harness h;
+    h.connectWith("COM1", "19200", "S");
+    h.w.ed1()->setText("abc");
+    h.channel.receive("    ");
+    h.tick();
+    EXPECT_EQ(h.w.lb2()->count(), 1);
+    EXPECT_EQ(lastLine(h.w.lb2()), "abc");
+    EXPECT_EQ(h.w.lbrx()->count(), 0);
+}
+
+TEST(Polling, AGapSplitsAnAnswerIntoTwoLines)
+{
+    Harness h;
+    h.connectWith("COM1", "19200", "S");
+    h.w.ed1()->setText("typed");   // flag 0 after connecting: the whole burst is shown
+    h.channel.receive("AB");
+    h.channel.receive("CD\r\n");
+    h.tick();
+    h.tick();
+    ASSERT_EQ(h.w.lbrx()->count(), 2);
+    EXPECT_EQ(h.w.lbrx()->lineBytes(0), "AB");
+    EXPECT_EQ(h.w.lbrx()->lineBytes(1), "CD");
+    EXPECT_EQ(h.w.lb2()->count(), 2);
+    EXPECT_EQ(h.w.lbrx()->currentLine(), 1);
+}
+
+TEST(Polling, LeadingLineEndIsKeptAsReceived)
+{
+    Harness h;
+    h.connectWith("COM1", "19200", "S");
+    h.channel.receive("\rOK\r\n");
+    h.tick();
+    EXPECT_EQ(lastLine(h.w.lbrx()), "\rOK");
+}
+
+TEST(Polling, ATextWithoutPauseIsShownInPiecesOf65536BytesWithEveryByte)
+{
+    Harness h;
+    h.connectWith("COM1", "19200", "S");
+    h.w.ed1()->setText("typed");
+    QByteArray stream;
+    for (int i = 0; i < 20480; ++i)
+        stream += QByteArray::number(i).rightJustified(8, '0') + "\r\n";
+    h.channel.receive(stream);
+    h.tick();
+
+    QByteArray expected = stream;
+    expected.replace("\r", "").replace("\n", "");
+    ASSERT_EQ(expected.size(), 163840);
+    ASSERT_EQ(h.w.lbrx()->count(), 3);
+    EXPECT_EQ(h.w.lbrx()->lineBytes(0), expected.mid(0, 65536));
+    EXPECT_EQ(h.w.lbrx()->lineBytes(1), expected.mid(65536, 65536));
+    EXPECT_EQ(h.w.lbrx()->lineBytes(2), expected.mid(131072));
+    EXPECT_EQ(h.w.lb2()->count(), 3) << "each piece logs the command line beside it";
+    EXPECT_TRUE(h.receiver.isPolling());
+}
+
+TEST(Polling, APieceAfterTheByteLimitIsShownFromItsFirstByteAndBlankTested)
+{
+    // At 4800 after a button, the first piece loses the echoed command and the repeated
+    // address; the pieces after it belong to the same text and lose nothing.
+    Harness h;
+    h.connectWith("COM1", "4800", "S");
+    h.click(h.w.cmdF0());   // ed1 "$RSRF0", flag 1
+    QByteArray text = "$RSRF0SRF0" + QByteArray(65526, 'x') + "C\r\nDE";
+    h.channel.receive(text);
+    h.tick();
+    ASSERT_EQ(h.w.lbrx()->count(), 2);
+    EXPECT_EQ(h.w.lbrx()->lineBytes(0), QByteArray(65526, 'x'));
+    EXPECT_EQ(h.w.lbrx()->lineBytes(1), "CDE");
+    // The next text is a new one: the skip rules apply again.
+    h.channel.receive("$RSRF0SRF0F011\r\n");
+    h.tick();
+    ASSERT_EQ(h.w.lbrx()->count(), 3);
+    EXPECT_EQ(h.w.lbrx()->lineBytes(2), "F011");
+
+    // 65,536 x "A" and then 100 blanks: the blank piece logs its lb2 line only. (The first
+    // piece loses 2L - 2 = 4 characters: the echo of "abc" and one more.)
+    h.w.ed1()->setText("abc");
+    h.channel.receive(QByteArray(65536, 'A') + QByteArray(100, ' '));
+    h.tick();
+    ASSERT_EQ(h.w.lbrx()->count(), 4);
+    EXPECT_EQ(h.w.lbrx()->lineBytes(3), QByteArray(65532, 'A'));
+    ASSERT_EQ(h.w.lb2()->count(), 5);
+    EXPECT_EQ(h.w.lb2()->lineBytes(4), "abc");
+}
+
+namespace {
+// A text the unit is still sending when the user acts: the burst stays open (the clock
+// stands still) until the action splits it after 1 s; then F0 is pressed and answered.
+void splitForAnActionThenF0(Harness &h, const QByteArray &answer)
+{
+    std::chrono::steady_clock::time_point frozen{};
+    h.receiver.setClock([&frozen] { return frozen; });
+    h.channel.receiveWithoutGap("UNASKED");
+    h.channel.notifyArrival();
+    ASSERT_TRUE(h.receiver.isOpen());
+    h.click(h.w.cmdF0());
+    ASSERT_EQ(h.w.lbrx()->count(), 1) << "the text was split for the click";
+    EXPECT_EQ(h.w.lbrx()->lineBytes(0), "UNASKED");
+    EXPECT_EQ(h.channel.written(), "$RSRF0");
+    h.receiver.setClock([] { return std::chrono::steady_clock::now(); });
+    h.channel.receive(answer);
+    h.tick();
+}
+} // namespace
+
+TEST(Polling, AfterASplitForAUsersActionTheAnswerToTheUsersCommandFollowsTheRules)
+{
+    Harness h;
+    h.connectWith("COM1", "19200", "S");
+    splitForAnActionThenF0(h, "SRF0F011\r\n");
+    ASSERT_EQ(h.w.lbrx()->count(), 2);
+    EXPECT_EQ(h.w.lbrx()->lineBytes(1), "F011");
+    ASSERT_EQ(h.w.lb2()->count(), 2);
+    EXPECT_EQ(h.w.lb2()->lineBytes(1), "$RSRF0");
+
+    Harness echo;
+    echo.connectWith("COM1", "4800", "S");
+    splitForAnActionThenF0(echo, "$RSRF0SRF0F011\r\n");
+    ASSERT_EQ(echo.w.lbrx()->count(), 2);
+    EXPECT_EQ(echo.w.lbrx()->lineBytes(1), "F011");
+
+    // A CR/LF-only answer after the split is a new text: its first CR is kept.
+    std::chrono::steady_clock::time_point frozen{};
+    h.receiver.setClock([&frozen] { return frozen; });
+    h.channel.receiveWithoutGap("MORE");
+    h.channel.notifyArrival();
+    h.w.ed1()->setText("ab");
+    h.click(h.w.cmdSendentx());
+    h.receiver.setClock([] { return std::chrono::steady_clock::now(); });
+    h.channel.receive("\r\n");
+    h.tick();
+    ASSERT_EQ(h.w.lb2()->count(), 4);
+    EXPECT_EQ(h.w.lb2()->lineBytes(3), "ab");
+    ASSERT_EQ(h.w.lbrx()->count(), 4);
+    EXPECT_EQ(h.w.lbrx()->lineBytes(3), "\r");
+}
+
+TEST(Polling, AGapUnder20MsKeepsOneLineAGapOver20MsStartsANewOne)
+{
+    // On a clock the test moves: the quiet timer only wakes the check, the clock decides.
+    Harness h;
+    h.connectWith("COM1", "19200", "S");
+    h.w.ed1()->setText("typed");
+    std::chrono::steady_clock::time_point now{};
+    h.receiver.setClock([&now] { return now; });
+    const auto quietTimerFires = [&h] { dispatchReceive(h.p, burst_Quiet); };
+    const auto arrive = [&h](const QByteArray &bytes) {
+        h.channel.receiveWithoutGap(bytes);
+        h.channel.notifyArrival();
+    };
+    for (const int gapMs : {15, 19, 21, 30}) {
+        const int before = h.w.lbrx()->count();
+        arrive("AB");
+        now += std::chrono::milliseconds(gapMs);
+        quietTimerFires();
+        arrive("CD");
+        now += std::chrono::milliseconds(40);
+        quietTimerFires();
+        if (gapMs < 20) {
+            ASSERT_EQ(h.w.lbrx()->count(), before + 1) << gapMs << " ms";
+            EXPECT_EQ(h.w.lbrx()->lineBytes(before), "ABCD");
+        } else {
+            ASSERT_EQ(h.w.lbrx()->count(), before + 2) << gapMs << " ms";
+            EXPECT_EQ(h.w.lbrx()->lineBytes(before + 1), "CD");
+        }
+    }
+
+    // A trickle, one byte every 15 ms for 2 s: never a 20 ms pause, so one line.
+    const int before = h.w.lbrx()->count();
+    for (int i = 0; i < 133; ++i) {
+        arrive(QByteArray(1, char('a' + i % 26)));
+        now += std::chrono::milliseconds(15);
+        quietTimerFires();
+    }
+    now += std::chrono::milliseconds(20);
+    quietTimerFires();
+    ASSERT_EQ(h.w.lbrx()->count(), before + 1);
+    EXPECT_EQ(h.w.lbrx()->lineBytes(before).size(), 133);
+}
+
+TEST(Polling, WhatThePortStillHoldsWhenItIsLostIsShownByTheRules)
+{
+    Harness h;
+    h.connectWith("COM1", "19200", "S");
+    h.click(h.w.cmdF0());
+    // The answer came during the command's pause, and then the port went.
+    h.channel.receive("SRF0F011\r\n");
+    h.channel.hangUp();
+    // The loss is reported first (that is how the program learns of it), then what the
+    // port had read is taken.
+    EXPECT_THROW(h.channel.takeAvailable(), PortLostError);
+    closeBurstWithoutPort(h.p);
+    ASSERT_EQ(h.w.lbrx()->count(), 1);
+    EXPECT_EQ(h.w.lbrx()->lineBytes(0), "F011");
+    EXPECT_EQ(h.w.lb2()->count(), 1);
+
+    // An open burst takes the rest, and it is one line.
+    h.channel.open({"COM1", "19200"});
+    h.receiver.startPolling();
+    h.channel.receiveWithoutGap("SRF0");
+    h.channel.notifyArrival();
+    ASSERT_TRUE(h.receiver.isOpen());
+    h.channel.receive("F012\r\n");
+    h.channel.hangUp();
+    EXPECT_THROW(h.channel.takeAvailable(), PortLostError);
+    closeBurstWithoutPort(h.p);
+    EXPECT_FALSE(h.receiver.isOpen());
+    ASSERT_EQ(h.w.lbrx()->count(), 2);
+    EXPECT_EQ(h.w.lbrx()->lineBytes(1), "F012");
+}
+
+TEST(Polling, AFailedReadEndsInTheFatalErrorReport)
+{
+    Harness h;
+    h.connectWith("COM1", "19200", "S");
+    h.channel.failReadWith = 5;
+    h.tick();
+    h.tick();
+    ASSERT_EQ(h.box.texts.size(), 1u);
+    EXPECT_TRUE(h.box.texts[0].startsWith("Es ist ein Fehler aufgetreten: 5"));
+    EXPECT_EQ(h.box.shownWithPollingOn, 0);
+    EXPECT_EQ(h.end.ends, 1);
+}

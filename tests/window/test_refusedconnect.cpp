@@ -1,0 +1,96 @@
+// A "Verbinden" that the port refuses: the end when nothing would be lost, otherwise the
+// disconnected state with both lists kept.
+#include "support/harness.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+const QString kEndingCOM9 = QStringLiteral("Serielle Schnittstelle\rCOM9\rist nicht vorhanden, oder wird von "
+                                           "\reiner anderen Anwendung benutzt!\r\rProgramm neu starten!");
+const QString kKeptCOM9 = QStringLiteral("Serielle Schnittstelle\rCOM9\rist nicht vorhanden, oder wird von "
+                                         "\reiner anderen Anwendung benutzt!\r\r"
+                                         "Die Verbindung bleibt getrennt, die Listen bleiben erhalten.");
+
+void expectDisconnected(Harness &h)
+{
+    EXPECT_TRUE(h.w.cmdEIN()->isEnabled());
+    EXPECT_FALSE(h.w.cmdAUS()->isEnabled());
+    for (QWidget *b : {h.w.cmdSendentx(), h.w.cmdVersion(), h.w.cmdF0(), h.w.cmdF3(), h.w.cmdF6(), h.w.cmdTR1(), h.w.cmdTR2(),
+                       h.w.cmdFMS(), h.w.cmd5Ton()})
+        EXPECT_FALSE(b->isEnabled()) << b->objectName().toStdString();
+    for (QWidget *c : {(QWidget *)h.w.cbAdr(), (QWidget *)h.w.cbCOM(), (QWidget *)h.w.cbbaud()})
+        EXPECT_TRUE(c->isEnabled()) << c->objectName().toStdString();
+    EXPECT_FALSE(h.receiver.isPolling());
+    EXPECT_FALSE(h.channel.isOpen());
+}
+} // namespace
+
+TEST(RefusedConnect, WithBothListsEmptyTheProgramEndsWithTheSixLines)
+{
+    Harness h;
+    h.channel.failOpen = true;
+    h.connectWith("COM9", "19200", "S");
+    ASSERT_EQ(h.box.texts.size(), 1u);
+    EXPECT_EQ(h.box.texts[0], kEndingCOM9);
+    ASSERT_EQ(h.box.details.size(), 1u);
+    EXPECT_EQ(h.box.details[0], "no such port");
+    EXPECT_EQ(h.end.ends, 1);
+    EXPECT_EQ(h.end.exitCode, 1);
+}
+
+TEST(RefusedConnect, AReceivedLineKeepsTheSessionDisconnectedAndAGoodConnectWorksAfterIt)
+{
+    Harness h;
+    h.connectWith("COM9", "19200", "S");
+    h.click(h.w.cmdF0());
+    h.channel.receive("SRF0F011\r\n");
+    h.tick();
+    h.click(h.w.cmdAUS());
+    ASSERT_EQ(h.w.lb2()->count(), 1);
+    ASSERT_EQ(h.w.lbrx()->count(), 1);
+    const std::size_t writesBefore = h.channel.writes.size();
+
+    h.channel.failOpen = true;
+    h.connectWith("COM9", "19200", "S");
+    ASSERT_EQ(h.box.texts.size(), 1u);
+    EXPECT_EQ(h.box.texts[0], kKeptCOM9);
+    EXPECT_EQ(h.box.texts[0].split('\r').size(), 6);
+    ASSERT_EQ(h.box.details.size(), 1u);
+    EXPECT_EQ(h.box.details[0], "no such port");
+    EXPECT_EQ(h.end.ends, 0);
+    expectDisconnected(h);
+    EXPECT_EQ(h.channel.writes.size(), writesBefore);   // nothing written for the refusal
+    EXPECT_EQ(h.w.lb2()->count(), 1);
+    EXPECT_EQ(h.w.lbrx()->count(), 1);
+    // Still alive: the poll timer stays off and handlers run on.
+    h.tick();
+    EXPECT_EQ(h.w.lbrx()->count(), 1);
+
+    h.channel.failOpen = false;
+    h.connectWith("COM9", "4800", "S");
+    ASSERT_EQ(h.channel.opens.size(), 3u);
+    EXPECT_EQ(h.channel.opens[2].baudText, "4800");
+    EXPECT_TRUE(h.channel.isOpen());
+    EXPECT_FALSE(h.w.cmdEIN()->isEnabled());
+    EXPECT_TRUE(h.w.cmdF0()->isEnabled());
+    EXPECT_TRUE(h.receiver.isPolling());
+    EXPECT_FALSE(h.w.cbCOM()->isEnabled());
+    h.click(h.w.cmdF1());
+    EXPECT_EQ(h.channel.written().right(6), "$RSRF1");
+    EXPECT_EQ(h.box.texts.size(), 1u);
+}
+
+TEST(RefusedConnect, ALineInEitherListIsEnough)
+{
+    for (const bool inSent : {true, false}) {
+        Harness h;
+        (inSent ? h.w.lb2() : h.w.lbrx())->addLine("$RSV");
+        h.channel.failOpen = true;
+        h.connectWith("COM9", "19200", "S");
+        ASSERT_EQ(h.box.texts.size(), 1u);
+        EXPECT_EQ(h.box.texts[0], kKeptCOM9);
+        EXPECT_EQ(h.end.ends, 0);
+        expectDisconnected(h);
+        EXPECT_EQ(h.w.lb2()->count() + h.w.lbrx()->count(), 1);
+    }
+}

@@ -1,0 +1,78 @@
+#include "support/harness.h"
+#include "window/connection/sending.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <gtest/gtest.h>
+
+TEST(Sending, SendButtonWritesTheLineAsTypedWithFlagZeroAndPause275)
+{
+    Harness h;
+    h.connectWith("COM1", "19200", "S");
+    h.click(h.w.cmdF0());
+    ASSERT_EQ(h.state.ButtonCommandFlag, 1);
+    h.w.ed1()->setText(QString::fromUtf8(" $RSPF21234 \u00e4\u20ac "));
+    h.click(h.w.cmdSendentx());
+    EXPECT_EQ(h.channel.writes.back(), QByteArray(" $RSPF21234 \xE4\x80 "));
+    EXPECT_EQ(h.state.ButtonCommandFlag, 0);
+    EXPECT_EQ(h.pause.pauses.back(), 275);
+    EXPECT_EQ(h.pause.pausesWithPollingOn, 0);
+    EXPECT_TRUE(h.receiver.isPolling());
+    // write, then the pause, nothing in between
+    EXPECT_EQ(h.timeline.events.end()[-2], "write: $RSPF21234 \xE4\x80 ");
+    EXPECT_EQ(h.timeline.events.end()[-1], "pause:275");
+}
+
+TEST(Sending, AnEmptyCommandLineWritesNothingButStillPausesAndPolls)
+{
+    Harness h;
+    h.connectWith("COM1", "19200", "S");
+    h.state.ButtonCommandFlag = 1;
+    h.w.ed1()->clear();
+    h.click(h.w.cmdSendentx());
+    EXPECT_TRUE(h.channel.writes.empty());
+    EXPECT_EQ(h.pause.pauses, std::vector<int>{275});
+    EXPECT_EQ(h.state.ButtonCommandFlag, 0);
+    EXPECT_TRUE(h.receiver.isPolling());
+
+    SendCommandLine(h.p);
+    EXPECT_TRUE(h.channel.writes.empty());
+    EXPECT_EQ(h.pause.pauses.back(), 165);
+    EXPECT_TRUE(h.receiver.isPolling());
+}
+
+TEST(Sending, SendCommandLineLeavesTheFlagAndTurnsPollingOnAfterThePause)
+{
+    Harness h;
+    h.connectWith("COM1", "19200", "S");
+    h.state.ButtonCommandFlag = 0;
+    h.w.ed1()->setText("$RSV");
+    h.receiver.stopPolling();
+    SendCommandLine(h.p);
+    EXPECT_EQ(h.channel.written(), "$RSV");
+    EXPECT_EQ(h.state.ButtonCommandFlag, 0);
+    EXPECT_EQ(h.pause.pauses, std::vector<int>{165});
+    EXPECT_EQ(h.pause.pausesWithPollingOn, 0);
+    EXPECT_TRUE(h.receiver.isPolling());
+}
+
+TEST(Sending, CommandLineAcceptsOnlyWhatWindows1252CanCarry)
+{
+    Harness h;
+    h.showWindow();
+    h.w.ed1()->setFocus();
+    // Typed one character at a time, as a keyboard with these keys would.
+    for (QChar c : QString::fromUtf8("a\u00e4\u2192\u20acb")) {
+        QKeyEvent key(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(h.w.ed1(), &key);
+    }
+    EXPECT_EQ(h.w.ed1()->text(), QString::fromUtf8("a\u00e4\u20acb"));
+
+    h.w.ed1()->clear();
+    QGuiApplication::clipboard()->setText(QString::fromUtf8("$RS\u2192V"));
+    h.w.ed1()->paste();
+    EXPECT_EQ(h.w.ed1()->text(), "");   // refused whole, not turned into "?"
+    QGuiApplication::clipboard()->setText(QString::fromUtf8("$RS\u00dfV"));
+    h.w.ed1()->paste();
+    EXPECT_EQ(h.w.ed1()->text(), QString::fromUtf8("$RS\u00dfV"));
+}
