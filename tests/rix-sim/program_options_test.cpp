@@ -34,14 +34,16 @@ TEST(ProgramOptions, NoArgumentsRunsWithDefaults)
 
 TEST(ProgramOptions, FaultOptionsReachTheUnit)
 {
-    const auto parsed = parse({"--ignore-writes", "--mute", "F3", "--mute=f5"});
+    const auto parsed = parse({"--ignore-writes", "--mute", "F3", "--mute=f5", "--mute-after-writes", "3"});
     ASSERT_EQ(parsed.action, Action::Run) << parsed.error;
     rixsim::Unit unit = rixsim::unitFor(parsed.options);
     EXPECT_FALSE(unit.keepsWrites());
     EXPECT_TRUE(unit.muted(3));
     EXPECT_TRUE(unit.muted(5));
     EXPECT_FALSE(unit.muted(4));
+    EXPECT_EQ(unit.muteAfterWrites(), 3);
     EXPECT_TRUE(rixsim::unitFor(parse({}).options).keepsWrites());
+    EXPECT_EQ(rixsim::unitFor(parse({}).options).muteAfterWrites(), 0);
     EXPECT_EQ(parse({"--mute", "F7"}).action, Action::Error);
     EXPECT_EQ(parse({"--mute", "3"}).action, Action::Error);
 }
@@ -111,7 +113,7 @@ TEST(ProgramOptions, HelpAndVersion)
     const std::string usage = rixsim::usageText();
     for (const char *option : {"--echo", "--delay", "--split-ms", "--send", "--flood", "--hangup-after", "--device",
                                "--baud", "--link", "--help", "--version", "--no-pace", "--send-every",
-                               "--version-text"})
+                               "--version-text", "--mute-after-writes"})
         EXPECT_NE(usage.find(option), std::string::npos) << option;
 }
 
@@ -129,7 +131,8 @@ TEST(ProgramOptions, BadCommandLinesAreErrorsWithOneLine)
         {"--no-pace=yes"},    {"--send-every"}, {"--send-every", "100"},
         {"--send-every", "0", "X"}, {"--send-every", "x", "X"}, {"--send-every", "100", ""},
         {"--send-every", "100", "bad\\q"}, {"--send-every=", "X"}, {"--version-text"},
-        {"--version-text", "\\x4"},
+        {"--version-text", "\\x4"}, {"--mute-after-writes", "0"}, {"--mute-after-writes", "2.5"},
+        {"--mute-after-writes", "-1"}, {"--mute-after-writes"},
     };
     for (const auto &arguments : bad) {
         const auto parsed = parse(arguments);

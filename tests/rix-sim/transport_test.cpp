@@ -132,6 +132,26 @@ TEST(TransportAnswers, TerminalCanCloseAndReopenTheLine)
     EXPECT_FALSE(sim.waitForEnd(0ms).has_value()) << "closing the slave must not end the simulator";
 }
 
+TEST(TransportAnswers, SilentUnitLogsAndTakesWhatItNoLongerAnswers)
+{
+    rixsim::Unit unit;
+    unit.setMuteAfterWrites(1);
+    rixsim::BackgroundSimulator sim({}, unit);
+    TerminalSide terminal(sim.path());
+    terminal.write("$RSPF30E30");
+    EXPECT_EQ(terminal.readExactly(10, generous), "SPF30E30\r\n");
+    terminal.write("$RSRF3");
+    ASSERT_TRUE(waitForCount(sim.log(), Kind::Received, 2));
+    terminal.write("$RSPF41234");
+    ASSERT_TRUE(waitForCount(sim.log(), Kind::Received, 3));
+    EXPECT_EQ(terminal.readUntilQuiet(200ms, 1000ms), "");
+
+    EXPECT_EQ(sim.log().joined(Kind::Received), "$RSPF30E30$RSRF3$RSPF41234");
+    EXPECT_EQ(sim.log().joined(Kind::Sent), "SPF30E30\r\n");
+    EXPECT_TRUE(waitForNoteNow(sim.log(), "falls silent after write 1"));
+    EXPECT_EQ(sim.transport().unit().parameter(4), "1234");
+}
+
 TEST(TransportTiming, AnswerDelayHoldsTheAnswerBack)
 {
     rixsim::TransportOptions options;

@@ -112,6 +112,8 @@ std::string usageText()
            "  --ignore-writes       answer parameter writes but keep the old values\n"
            "  --mute PARAM          never answer reads or writes of PARAM (F0 ... F6);\n"
            "                        may be given more than once\n"
+           "  --mute-after-writes N answer the N-th accepted parameter write, then nothing more,\n"
+           "                        but still take the writes that come (a stopped unit)\n"
            "  --no-pace             send every byte at once; without it each byte takes 10 bits\n"
            "                        at the rate the terminal program set (--baud with --device)\n"
            "  --flood SECONDS       send numbered lines back to back for SECONDS\n"
@@ -149,6 +151,13 @@ ParsedArguments parseArguments(const std::vector<std::string> &arguments)
             return value ? (target = *value, true) : false;
         });
     };
+    // A count of things that happen, from 1 on.
+    const auto count = [](int &target) {
+        return Setter([&target](const std::string &v) {
+            const auto value = parseMilliseconds(v); // the same whole-number rule
+            return value && value->count() > 0 ? (target = static_cast<int>(value->count()), true) : false;
+        });
+    };
     const auto flag = [](auto apply) {
         return Setter([apply](const std::string &) { return apply(), true; });
     };
@@ -172,6 +181,7 @@ ParsedArguments parseArguments(const std::vector<std::string> &arguments)
              o.muted[static_cast<std::size_t>(v[1] - '0')] = true;
              return true;
          }},
+        {"mute-after-writes", true, count(o.muteAfterWrites)},
         {"delay", true, ms(o.answerDelay)},
         {"split-ms", true, ms(o.splitGap)},
         {"flood", true, seconds(o.flood)},
@@ -283,6 +293,7 @@ Unit unitFor(const ProgramOptions &options)
     unit.setKeepsWrites(!options.ignoreWrites);
     for (int index = 0; index < Unit::parameterCount; ++index)
         unit.setMuted(index, options.muted[static_cast<std::size_t>(index)]);
+    unit.setMuteAfterWrites(options.muteAfterWrites);
     if (options.versionText)
         unit.setVersionText(*options.versionText);
     return unit;

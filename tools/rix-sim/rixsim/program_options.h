@@ -30,6 +30,7 @@ struct ProgramOptions {
     std::optional<std::string> link;
     bool ignoreWrites = false;
     std::array<bool, Unit::parameterCount> muted{};
+    int muteAfterWrites = 0; // 0: never
 };
 
 struct ParsedArguments {

@@ -124,10 +124,18 @@ private:
         command.swap(input_);
         t_.record(TrafficEvent::Kind::Received, command, lastByte_);
         std::string answer;
+        bool fellSilent = false;
+        int writes = 0;
         {
             std::lock_guard lock(t_.unitMutex_);
+            const bool wasSilent = t_.unit_.silent();
             answer = t_.unit_.respond(command);
+            fellSilent = !wasSilent && t_.unit_.silent();
+            writes = t_.unit_.acceptedWrites();
         }
+        // The log would otherwise show a unit that simply stops answering.
+        if (fellSilent)
+            t_.record(TrafficEvent::Kind::Note, "falls silent after write " + std::to_string(writes));
         if (answer.empty())
             return;
         const Clock::time_point due = now + t_.options_.answerDelay;
