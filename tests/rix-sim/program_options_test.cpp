@@ -21,6 +21,7 @@ TEST(ProgramOptions, NoArgumentsRunsWithDefaults)
     EXPECT_EQ(parsed.options.splitGap, milliseconds(0));
     EXPECT_EQ(parsed.options.flood, milliseconds(0));
     EXPECT_FALSE(parsed.options.hangupAfter.has_value());
+    EXPECT_EQ(rixsim::transportOptionsFor(parsed.options).hangupAfterWrites, 0);
     EXPECT_FALSE(parsed.options.device.has_value());
     EXPECT_FALSE(parsed.options.link.has_value());
     EXPECT_EQ(parsed.options.baud, 19200);
@@ -51,8 +52,8 @@ TEST(ProgramOptions, FaultOptionsReachTheUnit)
 TEST(ProgramOptions, EveryOptionReachesItsField)
 {
     const auto parsed = parse({"--echo", "--delay", "50", "--split-ms=40", "--send", "HI\\r\\n", "--flood", "1.5",
-                               "--hangup-after", "0.25", "--device", "/dev/ttyUSB0", "--baud", "4800", "--link",
-                               "/tmp/rix0"});
+                               "--hangup-after", "0.25", "--hangup-after-writes", "5", "--device", "/dev/ttyUSB0",
+                               "--baud", "4800", "--link", "/tmp/rix0"});
     ASSERT_EQ(parsed.action, Action::Run) << parsed.error;
     const auto &o = parsed.options;
     EXPECT_TRUE(o.echo);
@@ -61,6 +62,7 @@ TEST(ProgramOptions, EveryOptionReachesItsField)
     EXPECT_EQ(o.sendAtStart, "HI\r\n");
     EXPECT_EQ(o.flood, milliseconds(1500));
     EXPECT_EQ(o.hangupAfter, milliseconds(250));
+    EXPECT_EQ(o.hangupAfterWrites, 5);
     EXPECT_EQ(o.device, "/dev/ttyUSB0");
     EXPECT_EQ(o.baud, 4800);
     EXPECT_EQ(o.link, "/tmp/rix0");
@@ -71,6 +73,7 @@ TEST(ProgramOptions, EveryOptionReachesItsField)
     EXPECT_EQ(t.sendAtStart, "HI\r\n");
     EXPECT_EQ(t.flood, milliseconds(1500));
     EXPECT_EQ(t.hangupAfter, milliseconds(250));
+    EXPECT_EQ(t.hangupAfterWrites, 5);
     EXPECT_EQ(t.quietGap, milliseconds(10));
 }
 
@@ -113,7 +116,7 @@ TEST(ProgramOptions, HelpAndVersion)
     const std::string usage = rixsim::usageText();
     for (const char *option : {"--echo", "--delay", "--split-ms", "--send", "--flood", "--hangup-after", "--device",
                                "--baud", "--link", "--help", "--version", "--no-pace", "--send-every",
-                               "--version-text", "--mute-after-writes"})
+                               "--version-text", "--mute-after-writes", "--hangup-after-writes"})
         EXPECT_NE(usage.find(option), std::string::npos) << option;
 }
 
@@ -132,7 +135,8 @@ TEST(ProgramOptions, BadCommandLinesAreErrorsWithOneLine)
         {"--send-every", "0", "X"}, {"--send-every", "x", "X"}, {"--send-every", "100", ""},
         {"--send-every", "100", "bad\\q"}, {"--send-every=", "X"}, {"--version-text"},
         {"--version-text", "\\x4"}, {"--mute-after-writes", "0"}, {"--mute-after-writes", "2.5"},
-        {"--mute-after-writes", "-1"}, {"--mute-after-writes"},
+        {"--mute-after-writes", "-1"}, {"--mute-after-writes"}, {"--hangup-after-writes", "0"},
+        {"--hangup-after-writes", "0.5"}, {"--hangup-after-writes=x"},
     };
     for (const auto &arguments : bad) {
         const auto parsed = parse(arguments);

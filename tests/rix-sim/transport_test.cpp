@@ -317,6 +317,74 @@ TEST(TransportEnd, HangUpGivesTheTerminalEofAndEndsTheRun)
     EXPECT_EQ(sim.log().snapshot().back().bytes, "hung up");
 }
 
+// The terminal's side of a hung-up line: POLLHUP, then EOF or EIO.
+void expectHungUp(const TerminalSide &terminal)
+{
+    pollfd pfd{terminal.fd(), POLLIN, 0};
+    ASSERT_EQ(::poll(&pfd, 1, static_cast<int>(generous.count())), 1);
+    EXPECT_NE(pfd.revents & POLLHUP, 0);
+    char byte = 0;
+    const ssize_t n = ::read(terminal.fd(), &byte, 1);
+    EXPECT_TRUE(n == 0 || (n < 0 && errno == EIO)) << "read gave " << n;
+}
+
+TEST(TransportEnd, HangUpAfterWritesComesOnceTheLastAnswerIsRead)
+{
+    rixsim::TransportOptions options;
+    options.hangupAfterWrites = 2;
+    rixsim::BackgroundSimulator sim(options);
+    TerminalSide terminal(sim.path());
+    terminal.write("$RSPF10001");
+    EXPECT_EQ(terminal.readExactly(10, generous), "SPF10001\r\n");
+    // Neither a read nor a malformed write is a write that counts.
+    terminal.write("$RSRF1");
+    EXPECT_EQ(terminal.readExactly(10, generous), "SRF10001\r\n");
+    terminal.write("$RSPF2XYZ");
+    EXPECT_EQ(terminal.readExactly(7, generous), "SPF2?\r\n");
+    EXPECT_FALSE(sim.waitForEnd(50ms).has_value());
+
+    terminal.write("$RSPF20002");
+    ASSERT_TRUE(waitForCount(sim.log(), Kind::Sent, 4));
+    // A program busy elsewhere reads late; closing the line before it did
+    // would throw the answer away.
+    std::this_thread::sleep_for(200ms);
+    EXPECT_FALSE(sim.waitForEnd(0ms).has_value());
+    EXPECT_EQ(terminal.readExactly(10, generous), "SPF20002\r\n");
+    expectHungUp(terminal);
+    EXPECT_EQ(sim.waitForEnd(generous), rixsim::RunEnd::HungUp);
+    EXPECT_EQ(sim.log().snapshot().back().bytes, "hung up after write 2");
+    EXPECT_EQ(sim.transport().unit().parameter(2), "0002");
+}
+
+TEST(TransportEnd, HangUpAfterAnUnansweredWriteComesAtOnce)
+{
+    rixsim::TransportOptions options;
+    options.hangupAfterWrites = 2;
+    rixsim::Unit unit;
+    unit.setMuteAfterWrites(1);
+    rixsim::BackgroundSimulator sim(options, unit);
+    TerminalSide terminal(sim.path());
+    terminal.write("$RSPF10001");
+    EXPECT_EQ(terminal.readExactly(10, generous), "SPF10001\r\n");
+    terminal.write("$RSPF20002");
+    expectHungUp(terminal);
+    EXPECT_EQ(sim.waitForEnd(generous), rixsim::RunEnd::HungUp);
+    EXPECT_EQ(sim.log().joined(Kind::Sent), "SPF10001\r\n");
+}
+
+TEST(TransportEnd, HangUpAfterWritesDoesNotWaitForeverForAProgramThatNeverReads)
+{
+    rixsim::TransportOptions options;
+    options.hangupAfterWrites = 1;
+    rixsim::BackgroundSimulator sim(options);
+    TerminalSide terminal(sim.path());
+    terminal.write("$RSPF10001");
+    ASSERT_TRUE(waitForCount(sim.log(), Kind::Sent, 1));
+    terminal.write("$RSRF1"); // the line is as good as gone: nothing more is taken
+    EXPECT_EQ(sim.waitForEnd(6000ms), rixsim::RunEnd::HungUp);
+    EXPECT_EQ(sim.log().joined(Kind::Received), "$RSPF10001");
+}
+
 TEST(TransportEnd, StopFromAnotherThreadEndsTheRunAtOnce)
 {
     rixsim::BackgroundSimulator sim;

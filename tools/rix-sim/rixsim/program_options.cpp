@@ -118,6 +118,8 @@ std::string usageText()
            "                        at the rate the terminal program set (--baud with --device)\n"
            "  --flood SECONDS       send numbered lines back to back for SECONDS\n"
            "  --hangup-after SECONDS  close the line after SECONDS (an unplugged adapter) and exit\n"
+           "  --hangup-after-writes N  close the line and exit right after answering the N-th\n"
+           "                        accepted parameter write, once the program has read the answer\n"
            "  --device PATH         use the serial port PATH instead of a pseudo-terminal\n"
            "  --baud RATE           rate for --device (default 19200), always 8N1\n"
            "  --link PATH           make PATH a symbolic link to the line while running\n"
@@ -186,6 +188,7 @@ ParsedArguments parseArguments(const std::vector<std::string> &arguments)
         {"split-ms", true, ms(o.splitGap)},
         {"flood", true, seconds(o.flood)},
         {"hangup-after", true, seconds(o.hangupAfter)},
+        {"hangup-after-writes", true, count(o.hangupAfterWrites)},
         {"send", true, [&o](const std::string &v) {
              auto text = resolveEscapes(v);
              return text ? (o.sendAtStart = std::move(*text), true) : false;
@@ -284,6 +287,7 @@ TransportOptions transportOptionsFor(const ProgramOptions &options)
     t.sendEveryText = options.sendEveryText;
     t.flood = options.flood;
     t.hangupAfter = options.hangupAfter;
+    t.hangupAfterWrites = options.hangupAfterWrites;
     return t;
 }
 

@@ -25,6 +25,7 @@ struct ProgramOptions {
     std::optional<std::string> versionText; // escapes already resolved
     std::chrono::milliseconds flood{0};
     std::optional<std::chrono::milliseconds> hangupAfter;
+    int hangupAfterWrites = 0; // 0: never
     std::optional<std::string> device;
     int baud = 19200;
     std::optional<std::string> link;

@@ -34,6 +34,11 @@ constexpr auto paceGranularity = std::chrono::milliseconds(1);
 // unknown constant): the rate the terminal program opens with by default.
 constexpr int fallbackRate = 19200;
 constexpr int bitsPerCharacter = 10; // start bit, 8 data bits, stop bit
+// A hang-up after a number of writes waits for the program to read the last
+// answer, looking this often, and gives up waiting for a program that does
+// not read after hangupLinger.
+constexpr auto hangupCheck = std::chrono::milliseconds(2);
+constexpr auto hangupLinger = std::chrono::seconds(2);
 
 struct Pending {
     std::string bytes;
@@ -43,6 +48,7 @@ struct Pending {
     bool repeating = false;               // queued by sendEvery
     Clock::duration spacing{0};           // fixed when its first byte goes out
     bool trickle = false;                 // perByte is slower than the line
+    bool lastBeforeHangup = false;        // hangupAfterWrites: the last answer
 };
 
 } // namespace
@@ -74,10 +80,15 @@ public:
             if (t_.stopRequested_.load())
                 return RunEnd::Stopped;
             const Clock::time_point now = Clock::now();
-            if (hangupAt_ && now >= *hangupAt_) {
-                t_.port_.close();
-                t_.record(TrafficEvent::Kind::Note, "hung up");
-                return RunEnd::HungUp;
+            if (hangupAt_ && now >= *hangupAt_)
+                return hangUp("hung up");
+            if (hangingUp_) {
+                if (now >= hangupLatest_ || t_.port_.bytesNotTaken() == 0)
+                    return hangUp("hung up after write " + std::to_string(t_.options_.hangupAfterWrites));
+                // Nothing more is framed, answered or sent: the line is as good as gone.
+                if (!waitAndServe(now))
+                    return RunEnd::LineLost;
+                continue;
             }
             takeUnasked(now);
             repeatSendEvery(now);
@@ -92,6 +103,19 @@ public:
 
 private:
     enum class Source { None, Queue, Flood };
+
+    RunEnd hangUp(std::string note)
+    {
+        t_.port_.close();
+        t_.record(TrafficEvent::Kind::Note, std::move(note));
+        return RunEnd::HungUp;
+    }
+
+    void startHangingUp(Clock::time_point now)
+    {
+        hangingUp_ = true;
+        hangupLatest_ = now + hangupLinger;
+    }
 
     void takeUnasked(Clock::time_point now)
     {
@@ -125,10 +149,12 @@ private:
         t_.record(TrafficEvent::Kind::Received, command, lastByte_);
         std::string answer;
         bool fellSilent = false;
+        int writesBefore = 0;
         int writes = 0;
         {
             std::lock_guard lock(t_.unitMutex_);
             const bool wasSilent = t_.unit_.silent();
+            writesBefore = t_.unit_.acceptedWrites();
             answer = t_.unit_.respond(command);
             fellSilent = !wasSilent && t_.unit_.silent();
             writes = t_.unit_.acceptedWrites();
@@ -136,8 +162,13 @@ private:
         // The log would otherwise show a unit that simply stops answering.
         if (fellSilent)
             t_.record(TrafficEvent::Kind::Note, "falls silent after write " + std::to_string(writes));
-        if (answer.empty())
+        const int lastWrite = t_.options_.hangupAfterWrites;
+        const bool hangupDue = lastWrite > 0 && writesBefore < lastWrite && writes >= lastWrite;
+        if (answer.empty()) {
+            if (hangupDue)
+                startHangingUp(now);
             return;
+        }
         const Clock::time_point due = now + t_.options_.answerDelay;
         const milliseconds split = t_.options_.splitGap;
         if (split.count() > 0 && answer.size() >= 2) {
@@ -147,6 +178,7 @@ private:
         } else {
             queue_.push_back({std::move(answer), due});
         }
+        queue_.back().lastBeforeHangup = hangupDue;
     }
 
     void refillFlood(Clock::time_point now)
@@ -253,6 +285,9 @@ private:
     // The earliest moment at which something is due without any I/O.
     std::optional<Clock::time_point> nextDeadline(Clock::time_point now)
     {
+        // No I/O tells when the program has read the last answer.
+        if (hangingUp_)
+            return now + hangupCheck;
         std::optional<Clock::time_point> next;
         const auto consider = [&next](Clock::time_point at) {
             if (!next || at < *next)
@@ -280,7 +315,7 @@ private:
     // returns false when the line failed.
     bool waitAndServe(Clock::time_point now)
     {
-        const Source source = nextSource(now);
+        const Source source = hangingUp_ ? Source::None : nextSource(now);
         const bool wantWrite = source != Source::None && nextByteAt(source) <= now;
         pollfd fds[2] = {
             {t_.port_.fd(), static_cast<short>(POLLIN | (wantWrite ? POLLOUT : 0)), 0},
@@ -373,6 +408,8 @@ private:
                 finishQueued();
             else
                 refillFlood(Clock::now());
+            if (hangingUp_)
+                return true;
         }
         return true;
     }
@@ -382,6 +419,8 @@ private:
         const Clock::time_point done = Clock::now();
         if (queue_.front().repeating)
             sendEveryQueued_ = false;
+        if (queue_.front().lastBeforeHangup)
+            startHangingUp(done);
         t_.record(TrafficEvent::Kind::Sent, std::move(queue_.front().bytes), done);
         queue_.pop_front();
         queueOffset_ = 0;
@@ -409,6 +448,8 @@ private:
     std::size_t floodOffset_ = 0;
     Clock::duration floodSpacing_{0};
     std::optional<Clock::time_point> hangupAt_;
+    bool hangingUp_ = false; // hangupAfterWrites reached: waiting for the last answer to be read
+    Clock::time_point hangupLatest_{};
     std::optional<Clock::time_point> sendEveryAt_;
     bool sendEveryQueued_ = false;
     // The pace: where the last written byte stands in the schedule, and

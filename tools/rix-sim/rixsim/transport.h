@@ -42,13 +42,19 @@ struct TransportOptions {
     // When set, the port is closed this long after run() starts (an unplugged
     // adapter) and run() returns RunEnd::HungUp.
     std::optional<std::chrono::milliseconds> hangupAfter;
+    // When non-zero, the port is closed the same way right after the answer
+    // to this many accepted writes (see Unit::acceptedWrites) is out, once
+    // the terminal program has read it (a hang-up would discard it), or 2 s
+    // after it went out when the program does not read; at once when the unit
+    // gave that write no answer. run() then returns RunEnd::HungUp.
+    int hangupAfterWrites = 0;
     // Called on the run-loop thread for each event, after it is in the log.
     std::function<void(const TrafficEvent &)> onEvent;
 };
 
 enum class RunEnd {
     Stopped,  // stop() was called
-    HungUp,   // hangupAfter passed and the port was closed
+    HungUp,   // hangupAfter passed or hangupAfterWrites were answered, and the port was closed
     LineLost, // the line failed (a real port vanished); see lineError()
 };
 
