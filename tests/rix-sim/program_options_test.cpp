@@ -26,6 +26,7 @@ TEST(ProgramOptions, NoArgumentsRunsWithDefaults)
     EXPECT_FALSE(parsed.options.link.has_value());
     EXPECT_EQ(parsed.options.baud, 19200);
     EXPECT_EQ(parsed.options.sendAtStart, "");
+    EXPECT_EQ(rixsim::transportOptionsFor(parsed.options).sendOnOpen, "");
     EXPECT_TRUE(parsed.options.paced);
     EXPECT_EQ(parsed.options.sendEvery, milliseconds(0));
     EXPECT_FALSE(parsed.options.versionText.has_value());
@@ -79,18 +80,21 @@ TEST(ProgramOptions, EveryOptionReachesItsField)
 
 TEST(ProgramOptions, PacingRepeatedTextAndVersionText)
 {
-    const auto parsed = parse({"--no-pace", "--send-every", "250", "PING\\r\\n", "--version-text=V\\x41 2", "--echo"});
+    const auto parsed = parse({"--no-pace", "--send-every", "250", "PING\\r\\n", "--version-text=V\\x41 2", "--echo",
+                               "--send-on-open", "SRF0\\x46011\\r\\n"});
     ASSERT_EQ(parsed.action, Action::Run) << parsed.error;
     const auto &o = parsed.options;
     EXPECT_FALSE(o.paced);
     EXPECT_EQ(o.sendEvery, milliseconds(250));
     EXPECT_EQ(o.sendEveryText, "PING\r\n");
     EXPECT_EQ(o.versionText, "VA 2");
+    EXPECT_EQ(o.sendOnOpen, "SRF0F011\r\n");
 
     const auto t = rixsim::transportOptionsFor(o);
     EXPECT_FALSE(t.paced);
     EXPECT_EQ(t.sendEvery, milliseconds(250));
     EXPECT_EQ(t.sendEveryText, "PING\r\n");
+    EXPECT_EQ(t.sendOnOpen, "SRF0F011\r\n");
     rixsim::Unit unit = rixsim::unitFor(o);
     EXPECT_EQ(unit.respond("$RSV"), "$RSVSVVA 2\r\n");
 
@@ -116,7 +120,8 @@ TEST(ProgramOptions, HelpAndVersion)
     const std::string usage = rixsim::usageText();
     for (const char *option : {"--echo", "--delay", "--split-ms", "--send", "--flood", "--hangup-after", "--device",
                                "--baud", "--link", "--help", "--version", "--no-pace", "--send-every",
-                               "--version-text", "--mute-after-writes", "--hangup-after-writes"})
+                               "--version-text", "--mute-after-writes", "--hangup-after-writes",
+                               "--send-on-open"})
         EXPECT_NE(usage.find(option), std::string::npos) << option;
 }
 
@@ -136,7 +141,8 @@ TEST(ProgramOptions, BadCommandLinesAreErrorsWithOneLine)
         {"--send-every", "100", "bad\\q"}, {"--send-every=", "X"}, {"--version-text"},
         {"--version-text", "\\x4"}, {"--mute-after-writes", "0"}, {"--mute-after-writes", "2.5"},
         {"--mute-after-writes", "-1"}, {"--mute-after-writes"}, {"--hangup-after-writes", "0"},
-        {"--hangup-after-writes", "0.5"}, {"--hangup-after-writes=x"},
+        {"--hangup-after-writes", "0.5"}, {"--hangup-after-writes=x"}, {"--send-on-open"},
+        {"--send-on-open", "bad\\q"},
     };
     for (const auto &arguments : bad) {
         const auto parsed = parse(arguments);

@@ -198,6 +198,45 @@ TEST(TransportTiming, UnsolicitedTextIsWaitingWhenTheTerminalOpens)
     EXPECT_EQ(terminal.readExactly(4, generous), "SQ\r\n");
 }
 
+TEST(TransportTiming, TextOnOpenWaitsForTheTerminalAndComesBeforeTheFirstAnswer)
+{
+    rixsim::TransportOptions options;
+    options.sendOnOpen = "SRF0F011\r\n";
+    rixsim::BackgroundSimulator sim(options);
+    std::this_thread::sleep_for(100ms);
+    EXPECT_EQ(sim.log().joined(Kind::Sent), "") << "nobody has opened the line yet";
+    {
+        TerminalSide terminal(sim.path());
+        terminal.write("$RSRF1"); // asked at once, as a program does
+        EXPECT_EQ(terminal.readExactly(20, generous), "SRF0F011\r\nSRF10A00\r\n");
+    }
+    TerminalSide again(sim.path());
+    again.write("$RSQ");
+    EXPECT_EQ(again.readUntilQuiet(200ms, 1000ms), "SQ\r\n") << "sent on the first open only";
+    const auto sent = eventsOf(sim.log(), Kind::Sent);
+    ASSERT_EQ(sent.size(), 3U);
+    EXPECT_EQ(sent[0].bytes, "SRF0F011\r\n");
+}
+
+TEST(TransportTiming, TextOnOpenGoesOutAtStartOnADevice)
+{
+    // A pseudo-terminal's slave stands in for a serial port, its master for
+    // the far end, which is there from the start.
+    rixsim::SimPort pty = rixsim::SimPort::openPseudoTerminal();
+    rixsim::TransportOptions options;
+    options.sendOnOpen = "STALE\r\n";
+    options.paced = false;
+    rixsim::Transport transport(rixsim::SimPort::openDevice(pty.path(), 19200), rixsim::Unit(), options);
+    std::thread runner([&transport] { transport.run(); });
+    pollfd pfd{pty.fd(), POLLIN, 0};
+    EXPECT_EQ(::poll(&pfd, 1, static_cast<int>(generous.count())), 1);
+    char buffer[16] = {};
+    const ssize_t n = ::read(pty.fd(), buffer, sizeof buffer);
+    transport.stop();
+    runner.join();
+    EXPECT_EQ(std::string(buffer, n > 0 ? static_cast<std::size_t>(n) : 0), "STALE\r\n");
+}
+
 // Checks that text is whole flood lines numbered from `next` on, with any
 // other whole lines collected in `others`; returns the next expected number.
 std::uint64_t checkFloodLines(const std::string &text, std::uint64_t next, std::vector<std::string> &others)

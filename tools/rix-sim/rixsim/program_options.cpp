@@ -105,6 +105,8 @@ std::string usageText()
            "  --delay MS            wait MS milliseconds before answering\n"
            "  --split-ms MS         send the first half of an answer, pause MS ms, then the rest\n"
            "  --send TEXT           send TEXT once at start, unasked (\\r \\n \\t \\\\ \\xHH allowed)\n"
+           "  --send-on-open TEXT   send TEXT once, unasked, as soon as a program has opened the\n"
+           "                        line, before it asks anything (escapes as for --send)\n"
            "  --send-every MS TEXT  send TEXT unasked every MS milliseconds while running\n"
            "                        (escapes as for --send)\n"
            "  --version-text TEXT   answer V with TEXT instead of \"rix-sim 1.0\"\n"
@@ -192,6 +194,10 @@ ParsedArguments parseArguments(const std::vector<std::string> &arguments)
         {"send", true, [&o](const std::string &v) {
              auto text = resolveEscapes(v);
              return text ? (o.sendAtStart = std::move(*text), true) : false;
+         }},
+        {"send-on-open", true, [&o](const std::string &v) {
+             auto text = resolveEscapes(v);
+             return text ? (o.sendOnOpen = std::move(*text), true) : false;
          }},
         // No setter: its text is the argument after its period, which getopt_long
         // cannot express, so the loop takes it.
@@ -283,6 +289,7 @@ TransportOptions transportOptionsFor(const ProgramOptions &options)
     t.splitGap = options.splitGap;
     t.paced = options.paced;
     t.sendAtStart = options.sendAtStart;
+    t.sendOnOpen = options.sendOnOpen;
     t.sendEvery = options.sendEvery;
     t.sendEveryText = options.sendEveryText;
     t.flood = options.flood;

@@ -20,6 +20,7 @@ struct ProgramOptions {
     std::chrono::milliseconds splitGap{0};
     bool paced = true;
     std::string sendAtStart; // escapes already resolved
+    std::string sendOnOpen;  // escapes already resolved
     std::chrono::milliseconds sendEvery{0};
     std::string sendEveryText; // escapes already resolved
     std::optional<std::string> versionText; // escapes already resolved

@@ -62,6 +62,8 @@ public:
     {
         if (!t_.options_.sendAtStart.empty())
             queue_.push_back({t_.options_.sendAtStart, start});
+        if (!t_.options_.sendOnOpen.empty() && !t_.openWatch_)
+            queue_.push_back({t_.options_.sendOnOpen, start});
         if (t_.options_.flood.count() > 0) {
             flooding_ = true;
             floodUntil_ = start + t_.options_.flood;
@@ -317,9 +319,10 @@ private:
     {
         const Source source = hangingUp_ ? Source::None : nextSource(now);
         const bool wantWrite = source != Source::None && nextByteAt(source) <= now;
-        pollfd fds[2] = {
+        pollfd fds[3] = {
             {t_.port_.fd(), static_cast<short>(POLLIN | (wantWrite ? POLLOUT : 0)), 0},
             {t_.wakeFd_, POLLIN, 0},
+            {t_.openWatch_ ? t_.openWatch_->fd() : -1, POLLIN, 0},
         };
         timespec timeout{};
         timespec *timeoutPtr = nullptr;
@@ -330,13 +333,20 @@ private:
             timeout.tv_nsec = static_cast<long>(ns % 1000000000);
             timeoutPtr = &timeout;
         }
-        const int ready = ::ppoll(fds, 2, timeoutPtr, nullptr);
+        const int ready = ::ppoll(fds, 3, timeoutPtr, nullptr);
         if (ready < 0)
             return errno == EINTR ? true : fail(errno);
         if (fds[1].revents != 0) {
             // stop() or sendUnasked(): the loop looks at both at its top.
             std::uint64_t count = 0;
             [[maybe_unused]] const ssize_t ignored = ::read(t_.wakeFd_, &count, sizeof count);
+        }
+        // Taken before the input, so that the text is queued ahead of the
+        // answer to a command that came right after the open.
+        if (fds[2].revents != 0 && t_.openWatch_->takeOpened()) {
+            t_.openWatch_.reset();
+            t_.record(TrafficEvent::Kind::Note, "line opened");
+            queue_.push_back({t_.options_.sendOnOpen, Clock::now()});
         }
         if ((fds[0].revents & POLLIN) != 0 && !readInput())
             return false;
@@ -465,6 +475,9 @@ Transport::Transport(SimPort port, Unit unit, TransportOptions options)
     , unit_(std::move(unit))
     , options_(std::move(options))
 {
+    // Made here, before anyone can know the path, so that no open is missed.
+    if (!options_.sendOnOpen.empty() && port_.isPseudoTerminal() && port_.isOpen())
+        openWatch_.emplace(path_);
     wakeFd_ = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     if (wakeFd_ < 0)
         throw std::system_error(errno, std::generic_category(), "eventfd");

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "rixsim/open_watch.h"
 #include "rixsim/sim_port.h"
 #include "rixsim/traffic_log.h"
 #include "rixsim/unit.h"
@@ -29,6 +30,12 @@ struct TransportOptions {
     bool paced = true;
     // Unsolicited bytes written once when run() starts.
     std::string sendAtStart;
+    // Unsolicited bytes written once as soon as a terminal program has opened
+    // the pseudo-terminal, before it can have sent anything: a stale answer
+    // or a line waiting in its input when it starts asking. Only the first
+    // open counts. On a device, whose far end is always there, written when
+    // run() starts, after sendAtStart.
+    std::string sendOnOpen;
     // When non-zero, sendEveryText is sent unasked this often while running,
     // the first time one period after run() starts. A repetition that falls
     // due while the previous one is still queued is skipped.
@@ -106,6 +113,7 @@ private:
 
     SimPort port_;
     std::string path_;
+    std::optional<OpenWatch> openWatch_; // until the first open, for sendOnOpen
     mutable std::mutex unitMutex_;
     Unit unit_;
     TransportOptions options_;
