@@ -53,7 +53,8 @@ struct TransportOptions {
     // to this many accepted writes (see Unit::acceptedWrites) is out, once
     // the terminal program has read it (a hang-up would discard it), or 2 s
     // after it went out when the program does not read; at once when the unit
-    // gave that write no answer. run() then returns RunEnd::HungUp.
+    // gave that write no answer. Commands that come meanwhile are neither
+    // logged nor answered. run() then returns RunEnd::HungUp.
     int hangupAfterWrites = 0;
     // Called on the run-loop thread for each event, after it is in the log.
     std::function<void(const TrafficEvent &)> onEvent;
