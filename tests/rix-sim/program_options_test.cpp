@@ -21,10 +21,12 @@ TEST(ProgramOptions, NoArgumentsRunsWithDefaults)
     EXPECT_EQ(parsed.options.splitGap, milliseconds(0));
     EXPECT_EQ(parsed.options.flood, milliseconds(0));
     EXPECT_FALSE(parsed.options.hangupAfter.has_value());
+    EXPECT_EQ(rixsim::transportOptionsFor(parsed.options).hangupAfterWrites, 0);
     EXPECT_FALSE(parsed.options.device.has_value());
     EXPECT_FALSE(parsed.options.link.has_value());
     EXPECT_EQ(parsed.options.baud, 19200);
     EXPECT_EQ(parsed.options.sendAtStart, "");
+    EXPECT_EQ(rixsim::transportOptionsFor(parsed.options).sendOnOpen, "");
     EXPECT_TRUE(parsed.options.paced);
     EXPECT_EQ(parsed.options.sendEvery, milliseconds(0));
     EXPECT_FALSE(parsed.options.versionText.has_value());
@@ -34,14 +36,16 @@ TEST(ProgramOptions, NoArgumentsRunsWithDefaults)
 
 TEST(ProgramOptions, FaultOptionsReachTheUnit)
 {
-    const auto parsed = parse({"--ignore-writes", "--mute", "F3", "--mute=f5"});
+    const auto parsed = parse({"--ignore-writes", "--mute", "F3", "--mute=f5", "--mute-after-writes", "3"});
     ASSERT_EQ(parsed.action, Action::Run) << parsed.error;
     rixsim::Unit unit = rixsim::unitFor(parsed.options);
     EXPECT_FALSE(unit.keepsWrites());
     EXPECT_TRUE(unit.muted(3));
     EXPECT_TRUE(unit.muted(5));
     EXPECT_FALSE(unit.muted(4));
+    EXPECT_EQ(unit.muteAfterWrites(), 3);
     EXPECT_TRUE(rixsim::unitFor(parse({}).options).keepsWrites());
+    EXPECT_EQ(rixsim::unitFor(parse({}).options).muteAfterWrites(), 0);
     EXPECT_EQ(parse({"--mute", "F7"}).action, Action::Error);
     EXPECT_EQ(parse({"--mute", "3"}).action, Action::Error);
 }
@@ -49,8 +53,8 @@ TEST(ProgramOptions, FaultOptionsReachTheUnit)
 TEST(ProgramOptions, EveryOptionReachesItsField)
 {
     const auto parsed = parse({"--echo", "--delay", "50", "--split-ms=40", "--send", "HI\\r\\n", "--flood", "1.5",
-                               "--hangup-after", "0.25", "--device", "/dev/ttyUSB0", "--baud", "4800", "--link",
-                               "/tmp/rix0"});
+                               "--hangup-after", "0.25", "--hangup-after-writes", "5", "--device", "/dev/ttyUSB0",
+                               "--baud", "4800", "--link", "/tmp/rix0"});
     ASSERT_EQ(parsed.action, Action::Run) << parsed.error;
     const auto &o = parsed.options;
     EXPECT_TRUE(o.echo);
@@ -59,6 +63,7 @@ TEST(ProgramOptions, EveryOptionReachesItsField)
     EXPECT_EQ(o.sendAtStart, "HI\r\n");
     EXPECT_EQ(o.flood, milliseconds(1500));
     EXPECT_EQ(o.hangupAfter, milliseconds(250));
+    EXPECT_EQ(o.hangupAfterWrites, 5);
     EXPECT_EQ(o.device, "/dev/ttyUSB0");
     EXPECT_EQ(o.baud, 4800);
     EXPECT_EQ(o.link, "/tmp/rix0");
@@ -69,23 +74,27 @@ TEST(ProgramOptions, EveryOptionReachesItsField)
     EXPECT_EQ(t.sendAtStart, "HI\r\n");
     EXPECT_EQ(t.flood, milliseconds(1500));
     EXPECT_EQ(t.hangupAfter, milliseconds(250));
+    EXPECT_EQ(t.hangupAfterWrites, 5);
     EXPECT_EQ(t.quietGap, milliseconds(10));
 }
 
 TEST(ProgramOptions, PacingRepeatedTextAndVersionText)
 {
-    const auto parsed = parse({"--no-pace", "--send-every", "250", "PING\\r\\n", "--version-text=V\\x41 2", "--echo"});
+    const auto parsed = parse({"--no-pace", "--send-every", "250", "PING\\r\\n", "--version-text=V\\x41 2", "--echo",
+                               "--send-on-open", "SRF0\\x46011\\r\\n"});
     ASSERT_EQ(parsed.action, Action::Run) << parsed.error;
     const auto &o = parsed.options;
     EXPECT_FALSE(o.paced);
     EXPECT_EQ(o.sendEvery, milliseconds(250));
     EXPECT_EQ(o.sendEveryText, "PING\r\n");
     EXPECT_EQ(o.versionText, "VA 2");
+    EXPECT_EQ(o.sendOnOpen, "SRF0F011\r\n");
 
     const auto t = rixsim::transportOptionsFor(o);
     EXPECT_FALSE(t.paced);
     EXPECT_EQ(t.sendEvery, milliseconds(250));
     EXPECT_EQ(t.sendEveryText, "PING\r\n");
+    EXPECT_EQ(t.sendOnOpen, "SRF0F011\r\n");
     rixsim::Unit unit = rixsim::unitFor(o);
     EXPECT_EQ(unit.respond("$RSV"), "$RSVSVVA 2\r\n");
 
@@ -111,7 +120,8 @@ TEST(ProgramOptions, HelpAndVersion)
     const std::string usage = rixsim::usageText();
     for (const char *option : {"--echo", "--delay", "--split-ms", "--send", "--flood", "--hangup-after", "--device",
                                "--baud", "--link", "--help", "--version", "--no-pace", "--send-every",
-                               "--version-text"})
+                               "--version-text", "--mute-after-writes", "--hangup-after-writes",
+                               "--send-on-open"})
         EXPECT_NE(usage.find(option), std::string::npos) << option;
 }
 
@@ -129,7 +139,10 @@ TEST(ProgramOptions, BadCommandLinesAreErrorsWithOneLine)
         {"--no-pace=yes"},    {"--send-every"}, {"--send-every", "100"},
         {"--send-every", "0", "X"}, {"--send-every", "x", "X"}, {"--send-every", "100", ""},
         {"--send-every", "100", "bad\\q"}, {"--send-every=", "X"}, {"--version-text"},
-        {"--version-text", "\\x4"},
+        {"--version-text", "\\x4"}, {"--mute-after-writes", "0"}, {"--mute-after-writes", "2.5"},
+        {"--mute-after-writes", "-1"}, {"--mute-after-writes"}, {"--hangup-after-writes", "0"},
+        {"--hangup-after-writes", "0.5"}, {"--hangup-after-writes=x"}, {"--send-on-open"},
+        {"--send-on-open", "bad\\q"},
     };
     for (const auto &arguments : bad) {
         const auto parsed = parse(arguments);

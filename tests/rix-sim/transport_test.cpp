@@ -132,6 +132,26 @@ TEST(TransportAnswers, TerminalCanCloseAndReopenTheLine)
     EXPECT_FALSE(sim.waitForEnd(0ms).has_value()) << "closing the slave must not end the simulator";
 }
 
+TEST(TransportAnswers, SilentUnitLogsAndTakesWhatItNoLongerAnswers)
+{
+    rixsim::Unit unit;
+    unit.setMuteAfterWrites(1);
+    rixsim::BackgroundSimulator sim({}, unit);
+    TerminalSide terminal(sim.path());
+    terminal.write("$RSPF30E30");
+    EXPECT_EQ(terminal.readExactly(10, generous), "SPF30E30\r\n");
+    terminal.write("$RSRF3");
+    ASSERT_TRUE(waitForCount(sim.log(), Kind::Received, 2));
+    terminal.write("$RSPF41234");
+    ASSERT_TRUE(waitForCount(sim.log(), Kind::Received, 3));
+    EXPECT_EQ(terminal.readUntilQuiet(200ms, 1000ms), "");
+
+    EXPECT_EQ(sim.log().joined(Kind::Received), "$RSPF30E30$RSRF3$RSPF41234");
+    EXPECT_EQ(sim.log().joined(Kind::Sent), "SPF30E30\r\n");
+    EXPECT_TRUE(waitForNoteNow(sim.log(), "falls silent after write 1"));
+    EXPECT_EQ(sim.transport().unit().parameter(4), "1234");
+}
+
 TEST(TransportTiming, AnswerDelayHoldsTheAnswerBack)
 {
     rixsim::TransportOptions options;
@@ -176,6 +196,45 @@ TEST(TransportTiming, UnsolicitedTextIsWaitingWhenTheTerminalOpens)
     EXPECT_EQ(terminal.readExactly(7, generous), "HELLO\r\n");
     terminal.write("$RSQ");
     EXPECT_EQ(terminal.readExactly(4, generous), "SQ\r\n");
+}
+
+TEST(TransportTiming, TextOnOpenWaitsForTheTerminalAndComesBeforeTheFirstAnswer)
+{
+    rixsim::TransportOptions options;
+    options.sendOnOpen = "SRF0F011\r\n";
+    rixsim::BackgroundSimulator sim(options);
+    std::this_thread::sleep_for(100ms);
+    EXPECT_EQ(sim.log().joined(Kind::Sent), "") << "nobody has opened the line yet";
+    {
+        TerminalSide terminal(sim.path());
+        terminal.write("$RSRF1"); // asked at once, as a program does
+        EXPECT_EQ(terminal.readExactly(20, generous), "SRF0F011\r\nSRF10A00\r\n");
+    }
+    TerminalSide again(sim.path());
+    again.write("$RSQ");
+    EXPECT_EQ(again.readUntilQuiet(200ms, 1000ms), "SQ\r\n") << "sent on the first open only";
+    const auto sent = eventsOf(sim.log(), Kind::Sent);
+    ASSERT_EQ(sent.size(), 3U);
+    EXPECT_EQ(sent[0].bytes, "SRF0F011\r\n");
+}
+
+TEST(TransportTiming, TextOnOpenGoesOutAtStartOnADevice)
+{
+    // A pseudo-terminal's slave stands in for a serial port, its master for
+    // the far end, which is there from the start.
+    rixsim::SimPort pty = rixsim::SimPort::openPseudoTerminal();
+    rixsim::TransportOptions options;
+    options.sendOnOpen = "STALE\r\n";
+    options.paced = false;
+    rixsim::Transport transport(rixsim::SimPort::openDevice(pty.path(), 19200), rixsim::Unit(), options);
+    std::thread runner([&transport] { transport.run(); });
+    pollfd pfd{pty.fd(), POLLIN, 0};
+    EXPECT_EQ(::poll(&pfd, 1, static_cast<int>(generous.count())), 1);
+    char buffer[16] = {};
+    const ssize_t n = ::read(pty.fd(), buffer, sizeof buffer);
+    transport.stop();
+    runner.join();
+    EXPECT_EQ(std::string(buffer, n > 0 ? static_cast<std::size_t>(n) : 0), "STALE\r\n");
 }
 
 // Checks that text is whole flood lines numbered from `next` on, with any
@@ -295,6 +354,74 @@ TEST(TransportEnd, HangUpGivesTheTerminalEofAndEndsTheRun)
     EXPECT_TRUE(n == 0 || (n < 0 && errno == EIO)) << "read gave " << n;
     EXPECT_EQ(sim.waitForEnd(generous), rixsim::RunEnd::HungUp);
     EXPECT_EQ(sim.log().snapshot().back().bytes, "hung up");
+}
+
+// The terminal's side of a hung-up line: POLLHUP, then EOF or EIO.
+void expectHungUp(const TerminalSide &terminal)
+{
+    pollfd pfd{terminal.fd(), POLLIN, 0};
+    ASSERT_EQ(::poll(&pfd, 1, static_cast<int>(generous.count())), 1);
+    EXPECT_NE(pfd.revents & POLLHUP, 0);
+    char byte = 0;
+    const ssize_t n = ::read(terminal.fd(), &byte, 1);
+    EXPECT_TRUE(n == 0 || (n < 0 && errno == EIO)) << "read gave " << n;
+}
+
+TEST(TransportEnd, HangUpAfterWritesComesOnceTheLastAnswerIsRead)
+{
+    rixsim::TransportOptions options;
+    options.hangupAfterWrites = 2;
+    rixsim::BackgroundSimulator sim(options);
+    TerminalSide terminal(sim.path());
+    terminal.write("$RSPF10001");
+    EXPECT_EQ(terminal.readExactly(10, generous), "SPF10001\r\n");
+    // Neither a read nor a malformed write is a write that counts.
+    terminal.write("$RSRF1");
+    EXPECT_EQ(terminal.readExactly(10, generous), "SRF10001\r\n");
+    terminal.write("$RSPF2XYZ");
+    EXPECT_EQ(terminal.readExactly(7, generous), "SPF2?\r\n");
+    EXPECT_FALSE(sim.waitForEnd(50ms).has_value());
+
+    terminal.write("$RSPF20002");
+    ASSERT_TRUE(waitForCount(sim.log(), Kind::Sent, 4));
+    // A program busy elsewhere reads late; closing the line before it did
+    // would throw the answer away.
+    std::this_thread::sleep_for(200ms);
+    EXPECT_FALSE(sim.waitForEnd(0ms).has_value());
+    EXPECT_EQ(terminal.readExactly(10, generous), "SPF20002\r\n");
+    expectHungUp(terminal);
+    EXPECT_EQ(sim.waitForEnd(generous), rixsim::RunEnd::HungUp);
+    EXPECT_EQ(sim.log().snapshot().back().bytes, "hung up after write 2");
+    EXPECT_EQ(sim.transport().unit().parameter(2), "0002");
+}
+
+TEST(TransportEnd, HangUpAfterAnUnansweredWriteComesAtOnce)
+{
+    rixsim::TransportOptions options;
+    options.hangupAfterWrites = 2;
+    rixsim::Unit unit;
+    unit.setMuteAfterWrites(1);
+    rixsim::BackgroundSimulator sim(options, unit);
+    TerminalSide terminal(sim.path());
+    terminal.write("$RSPF10001");
+    EXPECT_EQ(terminal.readExactly(10, generous), "SPF10001\r\n");
+    terminal.write("$RSPF20002");
+    expectHungUp(terminal);
+    EXPECT_EQ(sim.waitForEnd(generous), rixsim::RunEnd::HungUp);
+    EXPECT_EQ(sim.log().joined(Kind::Sent), "SPF10001\r\n");
+}
+
+TEST(TransportEnd, HangUpAfterWritesDoesNotWaitForeverForAProgramThatNeverReads)
+{
+    rixsim::TransportOptions options;
+    options.hangupAfterWrites = 1;
+    rixsim::BackgroundSimulator sim(options);
+    TerminalSide terminal(sim.path());
+    terminal.write("$RSPF10001");
+    ASSERT_TRUE(waitForCount(sim.log(), Kind::Sent, 1));
+    terminal.write("$RSRF1"); // the line is as good as gone: nothing more is taken
+    EXPECT_EQ(sim.waitForEnd(6000ms), rixsim::RunEnd::HungUp);
+    EXPECT_EQ(sim.log().joined(Kind::Received), "$RSPF10001");
 }
 
 TEST(TransportEnd, StopFromAnotherThreadEndsTheRunAtOnce)

@@ -204,4 +204,41 @@ TEST(UnitFaults, MutedParameterAnswersNeitherReadNorWriteOthersStillDo)
     EXPECT_EQ(unit.respond("$RSRF4"), "SRF40E0E\r\n");
 }
 
+TEST(UnitFaults, FallsSilentRightAfterAnsweringTheNthAcceptedWrite)
+{
+    rixsim::Unit unit;
+    unit.setMuteAfterWrites(2);
+    unit.setMuted(2, true);
+    // Only a well-formed write that reaches a parameter of this unit counts.
+    EXPECT_EQ(unit.respond("$RSPF30E30"), "SPF30E30\r\n");
+    EXPECT_EQ(unit.respond("$RSRF3"), "SRF30E30\r\n");
+    EXPECT_EQ(unit.respond("$RSPF3XYZ"), "SPF3?\r\n");
+    EXPECT_EQ(unit.respond("$RAPF30E31"), "");
+    EXPECT_EQ(unit.respond("$RSPF20E31"), "");
+    EXPECT_EQ(unit.respond("$RSQ"), "SQ\r\n");
+    EXPECT_EQ(unit.acceptedWrites(), 1);
+    EXPECT_FALSE(unit.silent());
+
+    EXPECT_EQ(unit.respond("$RFPF4abcd"), "FPF4ABCD\r\n");
+    EXPECT_TRUE(unit.silent());
+    for (const char *command : {"$RSRF4", "$RFRF0", "$RSV", "$RSQ", "$RSE1", "$RSPF4XYZ", "$RSPF51234"})
+        EXPECT_EQ(unit.respond(command), "") << command;
+}
+
+TEST(UnitFaults, SilentUnitStillTakesTheWritesMeantForIt)
+{
+    rixsim::Unit unit(true);
+    unit.setMuteAfterWrites(1);
+    EXPECT_EQ(unit.respond("$RSPF1beef"), "$RSPF1beefSPF1BEEF\r\n");
+    EXPECT_EQ(unit.respond("$RSPF5abcd"), "") << "neither echo nor answer";
+    EXPECT_EQ(unit.respond("$RSPF6XYZ"), "");
+    EXPECT_EQ(unit.respond("$RFPF0A011"), "");
+    EXPECT_EQ(unit.respond("$RFPF30E30"), "") << "F is no longer its address";
+    EXPECT_EQ(unit.respond("$RAPF41234"), "");
+    const char *expected[] = {"A011", "BEEF", "1212", "0E28", "1234", "ABCD", "1010"};
+    for (int i = 0; i < rixsim::Unit::parameterCount; ++i)
+        EXPECT_EQ(unit.parameter(i), expected[i]) << "F" << i;
+    EXPECT_EQ(unit.acceptedWrites(), 4);
+}
+
 } // namespace

@@ -105,6 +105,8 @@ std::string usageText()
            "  --delay MS            wait MS milliseconds before answering\n"
            "  --split-ms MS         send the first half of an answer, pause MS ms, then the rest\n"
            "  --send TEXT           send TEXT once at start, unasked (\\r \\n \\t \\\\ \\xHH allowed)\n"
+           "  --send-on-open TEXT   send TEXT once, unasked, as soon as a program has opened the\n"
+           "                        line, before it asks anything (escapes as for --send)\n"
            "  --send-every MS TEXT  send TEXT unasked every MS milliseconds while running\n"
            "                        (escapes as for --send)\n"
            "  --version-text TEXT   answer V with TEXT instead of \"rix-sim 1.0\"\n"
@@ -112,10 +114,14 @@ std::string usageText()
            "  --ignore-writes       answer parameter writes but keep the old values\n"
            "  --mute PARAM          never answer reads or writes of PARAM (F0 ... F6);\n"
            "                        may be given more than once\n"
+           "  --mute-after-writes N answer the N-th accepted parameter write, then nothing more,\n"
+           "                        but still take the writes that come (a stopped unit)\n"
            "  --no-pace             send every byte at once; without it each byte takes 10 bits\n"
            "                        at the rate the terminal program set (--baud with --device)\n"
            "  --flood SECONDS       send numbered lines back to back for SECONDS\n"
            "  --hangup-after SECONDS  close the line after SECONDS (an unplugged adapter) and exit\n"
+           "  --hangup-after-writes N  close the line and exit right after answering the N-th\n"
+           "                        accepted parameter write, once the program has read the answer\n"
            "  --device PATH         use the serial port PATH instead of a pseudo-terminal\n"
            "  --baud RATE           rate for --device (default 19200), always 8N1\n"
            "  --link PATH           make PATH a symbolic link to the line while running\n"
@@ -149,6 +155,13 @@ ParsedArguments parseArguments(const std::vector<std::string> &arguments)
             return value ? (target = *value, true) : false;
         });
     };
+    // A count of things that happen, from 1 on.
+    const auto count = [](int &target) {
+        return Setter([&target](const std::string &v) {
+            const auto value = parseMilliseconds(v); // the same whole-number rule
+            return value && value->count() > 0 ? (target = static_cast<int>(value->count()), true) : false;
+        });
+    };
     const auto flag = [](auto apply) {
         return Setter([apply](const std::string &) { return apply(), true; });
     };
@@ -172,13 +185,19 @@ ParsedArguments parseArguments(const std::vector<std::string> &arguments)
              o.muted[static_cast<std::size_t>(v[1] - '0')] = true;
              return true;
          }},
+        {"mute-after-writes", true, count(o.muteAfterWrites)},
         {"delay", true, ms(o.answerDelay)},
         {"split-ms", true, ms(o.splitGap)},
         {"flood", true, seconds(o.flood)},
         {"hangup-after", true, seconds(o.hangupAfter)},
+        {"hangup-after-writes", true, count(o.hangupAfterWrites)},
         {"send", true, [&o](const std::string &v) {
              auto text = resolveEscapes(v);
              return text ? (o.sendAtStart = std::move(*text), true) : false;
+         }},
+        {"send-on-open", true, [&o](const std::string &v) {
+             auto text = resolveEscapes(v);
+             return text ? (o.sendOnOpen = std::move(*text), true) : false;
          }},
         // No setter: its text is the argument after its period, which getopt_long
         // cannot express, so the loop takes it.
@@ -270,10 +289,12 @@ TransportOptions transportOptionsFor(const ProgramOptions &options)
     t.splitGap = options.splitGap;
     t.paced = options.paced;
     t.sendAtStart = options.sendAtStart;
+    t.sendOnOpen = options.sendOnOpen;
     t.sendEvery = options.sendEvery;
     t.sendEveryText = options.sendEveryText;
     t.flood = options.flood;
     t.hangupAfter = options.hangupAfter;
+    t.hangupAfterWrites = options.hangupAfterWrites;
     return t;
 }
 
@@ -283,6 +304,7 @@ Unit unitFor(const ProgramOptions &options)
     unit.setKeepsWrites(!options.ignoreWrites);
     for (int index = 0; index < Unit::parameterCount; ++index)
         unit.setMuted(index, options.muted[static_cast<std::size_t>(index)]);
+    unit.setMuteAfterWrites(options.muteAfterWrites);
     if (options.versionText)
         unit.setVersionText(*options.versionText);
     return unit;

@@ -20,16 +20,19 @@ struct ProgramOptions {
     std::chrono::milliseconds splitGap{0};
     bool paced = true;
     std::string sendAtStart; // escapes already resolved
+    std::string sendOnOpen;  // escapes already resolved
     std::chrono::milliseconds sendEvery{0};
     std::string sendEveryText; // escapes already resolved
     std::optional<std::string> versionText; // escapes already resolved
     std::chrono::milliseconds flood{0};
     std::optional<std::chrono::milliseconds> hangupAfter;
+    int hangupAfterWrites = 0; // 0: never
     std::optional<std::string> device;
     int baud = 19200;
     std::optional<std::string> link;
     bool ignoreWrites = false;
     std::array<bool, Unit::parameterCount> muted{};
+    int muteAfterWrites = 0; // 0: never
 };
 
 struct ParsedArguments {

@@ -3,7 +3,9 @@
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
+#include <poll.h>
 #include <stdexcept>
+#include <sys/ioctl.h>
 #include <system_error>
 #include <termios.h>
 #include <unistd.h>
@@ -164,6 +166,21 @@ int SimPort::lineRate() const
     if (lineFd_ < 0 || ::tcgetattr(lineFd_, &tio) != 0)
         return 0;
     return bitsPerSecond(::cfgetospeed(&tio));
+}
+
+std::size_t SimPort::bytesNotTaken() const
+{
+    if (lineFd_ < 0)
+        return 0;
+    int count = 0;
+    if (!pseudo_)
+        return ::ioctl(lineFd_, TIOCOUTQ, &count) == 0 && count > 0 ? static_cast<std::size_t>(count) : 0;
+    // What was just written may still be on its way to the slave's input
+    // queue, where FIONREAD does not see it yet; polling the slave waits for
+    // that hand-over. The poll takes nothing: the kept descriptor never reads.
+    pollfd pfd{keptSlaveFd_, POLLIN, 0};
+    ::poll(&pfd, 1, 0);
+    return ::ioctl(keptSlaveFd_, FIONREAD, &count) == 0 && count > 0 ? static_cast<std::size_t>(count) : 0;
 }
 
 SimPort::SimPort(SimPort &&other) noexcept

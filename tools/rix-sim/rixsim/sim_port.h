@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace rixsim {
@@ -37,6 +38,11 @@ public:
     // each time, since a program may reconnect at another rate); a device
     // keeps the rate it was opened with.
     int lineRate() const;
+
+    // Bytes written to the line that have not reached the far end yet: on a
+    // pseudo-terminal those the terminal program has not read (a hang-up
+    // would discard them), on a device those still waiting to be sent.
+    std::size_t bytesNotTaken() const;
 
     // Closes both descriptors: for a pseudo-terminal the terminal program then
     // reads EOF/EIO and sees POLLHUP, as with an unplugged adapter.

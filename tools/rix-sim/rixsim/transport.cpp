@@ -34,6 +34,11 @@ constexpr auto paceGranularity = std::chrono::milliseconds(1);
 // unknown constant): the rate the terminal program opens with by default.
 constexpr int fallbackRate = 19200;
 constexpr int bitsPerCharacter = 10; // start bit, 8 data bits, stop bit
+// A hang-up after a number of writes waits for the program to read the last
+// answer, looking this often, and gives up waiting for a program that does
+// not read after hangupLinger.
+constexpr auto hangupCheck = std::chrono::milliseconds(2);
+constexpr auto hangupLinger = std::chrono::seconds(2);
 
 struct Pending {
     std::string bytes;
@@ -43,6 +48,7 @@ struct Pending {
     bool repeating = false;               // queued by sendEvery
     Clock::duration spacing{0};           // fixed when its first byte goes out
     bool trickle = false;                 // perByte is slower than the line
+    bool lastBeforeHangup = false;        // hangupAfterWrites: the last answer
 };
 
 } // namespace
@@ -56,6 +62,8 @@ public:
     {
         if (!t_.options_.sendAtStart.empty())
             queue_.push_back({t_.options_.sendAtStart, start});
+        if (!t_.options_.sendOnOpen.empty() && !t_.openWatch_)
+            queue_.push_back({t_.options_.sendOnOpen, start});
         if (t_.options_.flood.count() > 0) {
             flooding_ = true;
             floodUntil_ = start + t_.options_.flood;
@@ -74,10 +82,15 @@ public:
             if (t_.stopRequested_.load())
                 return RunEnd::Stopped;
             const Clock::time_point now = Clock::now();
-            if (hangupAt_ && now >= *hangupAt_) {
-                t_.port_.close();
-                t_.record(TrafficEvent::Kind::Note, "hung up");
-                return RunEnd::HungUp;
+            if (hangupAt_ && now >= *hangupAt_)
+                return hangUp("hung up");
+            if (hangingUp_) {
+                if (now >= hangupLatest_ || t_.port_.bytesNotTaken() == 0)
+                    return hangUp("hung up after write " + std::to_string(t_.options_.hangupAfterWrites));
+                // Nothing more is framed, answered or sent: the line is as good as gone.
+                if (!waitAndServe(now))
+                    return RunEnd::LineLost;
+                continue;
             }
             takeUnasked(now);
             repeatSendEvery(now);
@@ -92,6 +105,19 @@ public:
 
 private:
     enum class Source { None, Queue, Flood };
+
+    RunEnd hangUp(std::string note)
+    {
+        t_.port_.close();
+        t_.record(TrafficEvent::Kind::Note, std::move(note));
+        return RunEnd::HungUp;
+    }
+
+    void startHangingUp(Clock::time_point now)
+    {
+        hangingUp_ = true;
+        hangupLatest_ = now + hangupLinger;
+    }
 
     void takeUnasked(Clock::time_point now)
     {
@@ -124,12 +150,27 @@ private:
         command.swap(input_);
         t_.record(TrafficEvent::Kind::Received, command, lastByte_);
         std::string answer;
+        bool fellSilent = false;
+        int writesBefore = 0;
+        int writes = 0;
         {
             std::lock_guard lock(t_.unitMutex_);
+            const bool wasSilent = t_.unit_.silent();
+            writesBefore = t_.unit_.acceptedWrites();
             answer = t_.unit_.respond(command);
+            fellSilent = !wasSilent && t_.unit_.silent();
+            writes = t_.unit_.acceptedWrites();
         }
-        if (answer.empty())
+        // The log would otherwise show a unit that simply stops answering.
+        if (fellSilent)
+            t_.record(TrafficEvent::Kind::Note, "falls silent after write " + std::to_string(writes));
+        const int lastWrite = t_.options_.hangupAfterWrites;
+        const bool hangupDue = lastWrite > 0 && writesBefore < lastWrite && writes >= lastWrite;
+        if (answer.empty()) {
+            if (hangupDue)
+                startHangingUp(now);
             return;
+        }
         const Clock::time_point due = now + t_.options_.answerDelay;
         const milliseconds split = t_.options_.splitGap;
         if (split.count() > 0 && answer.size() >= 2) {
@@ -139,6 +180,7 @@ private:
         } else {
             queue_.push_back({std::move(answer), due});
         }
+        queue_.back().lastBeforeHangup = hangupDue;
     }
 
     void refillFlood(Clock::time_point now)
@@ -245,6 +287,9 @@ private:
     // The earliest moment at which something is due without any I/O.
     std::optional<Clock::time_point> nextDeadline(Clock::time_point now)
     {
+        // No I/O tells when the program has read the last answer.
+        if (hangingUp_)
+            return now + hangupCheck;
         std::optional<Clock::time_point> next;
         const auto consider = [&next](Clock::time_point at) {
             if (!next || at < *next)
@@ -272,11 +317,12 @@ private:
     // returns false when the line failed.
     bool waitAndServe(Clock::time_point now)
     {
-        const Source source = nextSource(now);
+        const Source source = hangingUp_ ? Source::None : nextSource(now);
         const bool wantWrite = source != Source::None && nextByteAt(source) <= now;
-        pollfd fds[2] = {
+        pollfd fds[3] = {
             {t_.port_.fd(), static_cast<short>(POLLIN | (wantWrite ? POLLOUT : 0)), 0},
             {t_.wakeFd_, POLLIN, 0},
+            {t_.openWatch_ ? t_.openWatch_->fd() : -1, POLLIN, 0},
         };
         timespec timeout{};
         timespec *timeoutPtr = nullptr;
@@ -287,13 +333,20 @@ private:
             timeout.tv_nsec = static_cast<long>(ns % 1000000000);
             timeoutPtr = &timeout;
         }
-        const int ready = ::ppoll(fds, 2, timeoutPtr, nullptr);
+        const int ready = ::ppoll(fds, 3, timeoutPtr, nullptr);
         if (ready < 0)
             return errno == EINTR ? true : fail(errno);
         if (fds[1].revents != 0) {
             // stop() or sendUnasked(): the loop looks at both at its top.
             std::uint64_t count = 0;
             [[maybe_unused]] const ssize_t ignored = ::read(t_.wakeFd_, &count, sizeof count);
+        }
+        // Taken before the input, so that the text is queued ahead of the
+        // answer to a command that came right after the open.
+        if (fds[2].revents != 0 && t_.openWatch_->takeOpened()) {
+            t_.openWatch_.reset();
+            t_.record(TrafficEvent::Kind::Note, "line opened");
+            queue_.push_back({t_.options_.sendOnOpen, Clock::now()});
         }
         if ((fds[0].revents & POLLIN) != 0 && !readInput())
             return false;
@@ -365,6 +418,8 @@ private:
                 finishQueued();
             else
                 refillFlood(Clock::now());
+            if (hangingUp_)
+                return true;
         }
         return true;
     }
@@ -374,6 +429,8 @@ private:
         const Clock::time_point done = Clock::now();
         if (queue_.front().repeating)
             sendEveryQueued_ = false;
+        if (queue_.front().lastBeforeHangup)
+            startHangingUp(done);
         t_.record(TrafficEvent::Kind::Sent, std::move(queue_.front().bytes), done);
         queue_.pop_front();
         queueOffset_ = 0;
@@ -401,6 +458,8 @@ private:
     std::size_t floodOffset_ = 0;
     Clock::duration floodSpacing_{0};
     std::optional<Clock::time_point> hangupAt_;
+    bool hangingUp_ = false; // hangupAfterWrites reached: waiting for the last answer to be read
+    Clock::time_point hangupLatest_{};
     std::optional<Clock::time_point> sendEveryAt_;
     bool sendEveryQueued_ = false;
     // The pace: where the last written byte stands in the schedule, and
@@ -416,6 +475,9 @@ Transport::Transport(SimPort port, Unit unit, TransportOptions options)
     , unit_(std::move(unit))
     , options_(std::move(options))
 {
+    // Made here, before anyone can know the path, so that no open is missed.
+    if (!options_.sendOnOpen.empty() && port_.isPseudoTerminal() && port_.isOpen())
+        openWatch_.emplace(path_);
     wakeFd_ = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     if (wakeFd_ < 0)
         throw std::system_error(errno, std::generic_category(), "eventfd");

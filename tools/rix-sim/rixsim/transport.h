@@ -1,5 +1,6 @@
 #pragma once
 
+#include "rixsim/open_watch.h"
 #include "rixsim/sim_port.h"
 #include "rixsim/traffic_log.h"
 #include "rixsim/unit.h"
@@ -29,6 +30,12 @@ struct TransportOptions {
     bool paced = true;
     // Unsolicited bytes written once when run() starts.
     std::string sendAtStart;
+    // Unsolicited bytes written once as soon as a terminal program has opened
+    // the pseudo-terminal, before it can have sent anything: a stale answer
+    // or a line waiting in its input when it starts asking. Only the first
+    // open counts. On a device, whose far end is always there, written when
+    // run() starts, after sendAtStart.
+    std::string sendOnOpen;
     // When non-zero, sendEveryText is sent unasked this often while running,
     // the first time one period after run() starts. A repetition that falls
     // due while the previous one is still queued is skipped.
@@ -42,13 +49,20 @@ struct TransportOptions {
     // When set, the port is closed this long after run() starts (an unplugged
     // adapter) and run() returns RunEnd::HungUp.
     std::optional<std::chrono::milliseconds> hangupAfter;
+    // When non-zero, the port is closed the same way right after the answer
+    // to this many accepted writes (see Unit::acceptedWrites) is out, once
+    // the terminal program has read it (a hang-up would discard it), or 2 s
+    // after it went out when the program does not read; at once when the unit
+    // gave that write no answer. Commands that come meanwhile are neither
+    // logged nor answered. run() then returns RunEnd::HungUp.
+    int hangupAfterWrites = 0;
     // Called on the run-loop thread for each event, after it is in the log.
     std::function<void(const TrafficEvent &)> onEvent;
 };
 
 enum class RunEnd {
     Stopped,  // stop() was called
-    HungUp,   // hangupAfter passed and the port was closed
+    HungUp,   // hangupAfter passed or hangupAfterWrites were answered, and the port was closed
     LineLost, // the line failed (a real port vanished); see lineError()
 };
 
@@ -100,6 +114,7 @@ private:
 
     SimPort port_;
     std::string path_;
+    std::optional<OpenWatch> openWatch_; // until the first open, for sendOnOpen
     mutable std::mutex unitMutex_;
     Unit unit_;
     TransportOptions options_;

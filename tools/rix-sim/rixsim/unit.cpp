@@ -68,8 +68,11 @@ std::string Unit::respond(std::string_view command)
     const char address = command[2];
     if (address != 'S' && address != addressDigit())
         return {};
+    // Decided before the command is taken, so that the write that makes the
+    // unit silent is still answered.
+    const bool silentBefore = silent();
     std::string answer = answerFor(address, command.substr(3));
-    if (answer.empty())
+    if (answer.empty() || silentBefore)
         return {};
     if (echo_)
         answer.insert(0, command);
@@ -97,6 +100,7 @@ std::string Unit::answerFor(char address, std::string_view letters)
         // Reads compare against the stored text, so keep one spelling of it.
         if (keepsWrites_)
             parameters_[static_cast<std::size_t>(index)] = upper(value);
+        ++acceptedWrites_;
         return head.append(name).append(upper(value)).append(lineEnd);
     }
     if (letters == "V")

@@ -29,8 +29,11 @@ namespace rixsim {
 //    first, in front of the answer. A command the unit ignores is not echoed
 //    either, so a unit never talks on a line that is not addressed to it.
 //  - Faults for tests: a unit that answers writes as usual but keeps nothing
-//    (its reads give the old values), and muted parameters whose reads and
-//    writes get no answer at all.
+//    (its reads give the old values), muted parameters whose reads and
+//    writes get no answer at all, and a unit that falls silent after a number
+//    of writes: it answers that write, then nothing at all, yet still takes
+//    the writes that reach it, like a stopped unit that works off its buffered
+//    writes later.
 class Unit {
 public:
     static constexpr int parameterCount = 7;
@@ -56,6 +59,14 @@ public:
     bool muted(int index) const { return muted_.at(static_cast<std::size_t>(index)); }
     void setMuted(int index, bool on) { muted_.at(static_cast<std::size_t>(index)) = on; }
 
+    // Writes the unit took as writes: to its address, to a parameter that is
+    // not muted, with a well-formed value, whether kept or not, answered or not.
+    int acceptedWrites() const { return acceptedWrites_; }
+    // After this many accepted writes (0: never) the unit answers nothing more.
+    int muteAfterWrites() const { return muteAfterWrites_; }
+    void setMuteAfterWrites(int count) { muteAfterWrites_ = count; }
+    bool silent() const { return muteAfterWrites_ > 0 && acceptedWrites_ >= muteAfterWrites_; }
+
     // What "V" is answered with between "V" and CR LF; a test that needs a
     // long answer (to see it paced out) sets a longer one.
     const std::string &versionText() const { return versionText_; }
@@ -68,6 +79,8 @@ private:
     bool echo_;
     bool keepsWrites_ = true;
     std::array<bool, parameterCount> muted_{};
+    int acceptedWrites_ = 0;
+    int muteAfterWrites_ = 0;
     std::string versionText_{defaultVersionText};
 };
 
