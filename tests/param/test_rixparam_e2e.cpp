@@ -1,7 +1,7 @@
 // rix-param as a technician runs it: the built program against a simulated unit on a
 // pseudo-terminal. What reached the unit is read from the simulator's traffic log.
 
-#include "child_process.h"
+#include "support/childprocess.h"
 
 #include "rixsim/background_simulator.h"
 

@@ -1,6 +1,6 @@
 // The rix-sim program as a child process, the way a test harness or a
 // technician's shell runs it.
-#include "child_process.h"
+#include "support/childprocess.h"
 #include "terminal_side.h"
 
 #include <gtest/gtest.h>

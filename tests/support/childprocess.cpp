@@ -1,4 +1,4 @@
-#include "child_process.h"
+#include "support/childprocess.h"
 
 #include <cerrno>
 #include <csignal>
