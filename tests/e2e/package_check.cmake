@@ -72,10 +72,12 @@ foreach(field "Package: rix-term" "Version: ${VERSION}" "Architecture: ${arch}" 
     message(FATAL_ERROR "the control fields do not match '${field}':\n${out}")
   endif()
 endforeach()
-# Qt's German texts are data that dpkg-shlibdeps cannot find.
-if(NOT out MATCHES "Depends: [^\n]*qt6-translations-l10n")
-  message(FATAL_ERROR "the package does not depend on qt6-translations-l10n:\n${out}")
-endif()
+# Qt's German texts and its platform plugins are what dpkg-shlibdeps cannot find.
+foreach(package qt6-translations-l10n qt6-qpa-plugins)
+  if(NOT out MATCHES "Depends: [^\n]*${package}")
+    message(FATAL_ERROR "the package does not depend on ${package}:\n${out}")
+  endif()
+endforeach()
 
 set(root "${WORK_DIR}/root")
 run(dpkg-deb --extract "${deb}" "${root}")
