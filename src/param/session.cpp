@@ -61,9 +61,9 @@ void Session::checkRate(int n, const Protocol::ReadAnswer &answer) const
     const bool at4800 = options_.baud == QLatin1String("4800");
     if (answer.echoed == at4800)
         return;
-    const QString what = at4800 ? QStringLiteral("sendet die Befehle nicht zurück, wie sie es bei 4800 Baud tut")
-                                : QStringLiteral("sendet jeden Befehl zurück, wie sie es nur bei 4800 Baud tut");
-    throw ParamFailure{QStringLiteral("%1: Die Einheit antwortet, aber sie %2; die Verbindung läuft mit %3 Baud. "
+    const QString what = at4800 ? QStringLiteral("sendet aber den Befehl nicht vorher zurück, wie sie es bei 4800 Baud tut")
+                                : QStringLiteral("sendet aber jeden Befehl vorher zurück, wie sie es nur bei 4800 Baud tut");
+    throw ParamFailure{QStringLiteral("%1: Die Einheit antwortet, %2: sie arbeitet wohl mit %4 Baud, nicht mit %3. "
                                       "Bitte mit --baud %4 aufrufen.")
                            .arg(parameterName(n), what, options_.baud, otherBaud())};
 }

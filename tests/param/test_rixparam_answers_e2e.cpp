@@ -64,7 +64,7 @@ TEST_F(RixParam, AnAnswerThatDoesNotFitTheRateNamesTheOtherBaud)
     startUnit(rixsim::Unit(true));
     const ParamResult echo = run({"read", "--quiet"});
     EXPECT_EQ(echo.code, 2);
-    EXPECT_NE(echo.err.find("sendet jeden Befehl zurück"), std::string::npos) << echo.err;
+    EXPECT_NE(echo.err.find("sendet aber jeden Befehl vorher zurück"), std::string::npos) << echo.err;
     EXPECT_NE(echo.err.find("Bitte mit --baud 4800 aufrufen."), std::string::npos) << echo.err;
     EXPECT_EQ(echo.out, "");
 
@@ -72,7 +72,7 @@ TEST_F(RixParam, AnAnswerThatDoesNotFitTheRateNamesTheOtherBaud)
     startUnit();
     const ParamResult none = run({"read", "--quiet", "--baud", "4800"});
     EXPECT_EQ(none.code, 2);
-    EXPECT_NE(none.err.find("sendet die Befehle nicht zurück"), std::string::npos) << none.err;
+    EXPECT_NE(none.err.find("sendet aber den Befehl nicht vorher zurück"), std::string::npos) << none.err;
     EXPECT_NE(none.err.find("Bitte mit --baud 19200 aufrufen."), std::string::npos) << none.err;
 }
 
