@@ -1,6 +1,7 @@
 // rix-param reading all seven parameters at 19200 against a simulated unit that answers at
 // once, as a real one does: the whole run of the program, from its start to its exit.
-// Each read costs its 165 ms pause plus 20 ms of quiet, so about 1.3 s is the floor.
+// Each read costs its 165 ms pause (the answer is in long before), after 100 ms of listening
+// once the port is open, so about 1.3 s is the floor.
 
 #include "support/figures.h"
 #include "support/stats.h"

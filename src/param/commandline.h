@@ -6,18 +6,24 @@
 #include <QStringList>
 
 struct ParamOptions {
-    enum class Command { Read, Diff, Write, Help };
+    enum class Command { Read, Diff, Write, Help, Version };
     Command command = Command::Help;
     // The window's settings at start: port COM1, 19200 baud, address S.
     QString port = QStringLiteral("COM1");
     QString baud = QStringLiteral("19200");
     QChar address = QLatin1Char('S');
-    QString outputFile;   // read -o; empty: standard output
+    // How long after a request its answer is still taken. A unit answers within a few ms;
+    // a slow adapter or a unit that is busy may take much longer, and an answer missed is
+    // a read asked again.
+    int timeoutMs = 2000;
+    QString outputFile;   // read -o; empty or "-": standard output
     QString setFile;      // diff and write
     bool quiet = false;
     bool dryRun = false;
     bool yes = false;
     bool includeLineSettings = false;
+
+    bool toStandardOutput() const { return outputFile.isEmpty() || outputFile == QLatin1String("-"); }
 };
 
 struct ParsedCommandLine {
@@ -25,7 +31,8 @@ struct ParsedCommandLine {
     QString error;   // German, one line; empty when the command line is good
 };
 
-// The arguments after the program's name.
+// The arguments after the program's name. Options may stand anywhere, as "--opt value" or
+// "--opt=value"; "--" ends them.
 ParsedCommandLine parseCommandLine(const QStringList &arguments);
 
 QString usageText();

@@ -1,13 +1,13 @@
 // rix-param: reads, compares and writes a RIX unit's parameter set from the command line.
 
 #include "param/commandline.h"
+#include "param/console.h"
 #include "param/paramcommands.h"
+#include "param/stopsignals.h"
 #include "unit/qtserialchannel.h"
 
 #include <QCoreApplication>
-#include <QTextStream>
 
-#include <cstdio>
 #include <iostream>
 #include <string>
 
@@ -15,27 +15,43 @@
 
 int main(int argc, char *argv[])
 {
+    StopSignals stops;
     QCoreApplication app(argc, argv);
-    QTextStream out(stdout);
-    QTextStream err(stderr);
+    DescriptorOutput out(STDOUT_FILENO);
+    DescriptorOutput err(STDERR_FILENO);
 
     const ParsedCommandLine parsed = parseCommandLine(app.arguments().mid(1));
     if (!parsed.error.isEmpty()) {
-        err << "rix-param: " << parsed.error << " (--help zeigt die Aufrufe)" << Qt::endl;
+        err << "rix-param: " << parsed.error << " (--help zeigt die Aufrufe)\n";
         return ParamExit::Error;
     }
-    if (parsed.options.command == ParamOptions::Command::Help) {
-        out << usageText() << Qt::flush;
-        return ParamExit::Ok;
-    }
+    const auto shown = [&](const QString &text) {
+        out << text;
+        if (!out.failed())
+            return ParamExit::Ok;
+        err << "rix-param: Standardausgabe: " << out.failure() << '\n';
+        return ParamExit::Error;
+    };
+    const QString version = QStringLiteral("rix-param ") + QStringLiteral(PROJECT_VERSION);
+    if (parsed.options.command == ParamOptions::Command::Help)
+        return shown(usageText());
+    if (parsed.options.command == ParamOptions::Command::Version)
+        return shown(version + QLatin1Char('\n'));
 
-    ParamConsole console{out, err, ::isatty(STDIN_FILENO) == 1, [&err](const QString &question) {
-                             err << question << Qt::flush;
+    ParamConsole console{out, err, ::isatty(STDIN_FILENO) == 1,
+                         [&err](const QString &question) {
+                             err << question;
                              std::string answer;
                              std::getline(std::cin, answer);
-                             return answer == "j" || answer == "J" || answer == "ja" || answer == "Ja";
-                         }};
-    QtSerialChannel channel;
-    return runParamCommand(parsed.options, channel, console,
-                           QStringLiteral("rix-param ") + QStringLiteral(PROJECT_VERSION));
+                             return isYes(QString::fromLocal8Bit(answer.c_str()));
+                         },
+                         stops};
+    ParamEnd end;
+    {
+        QtSerialChannel channel;
+        end = runParamCommand(parsed.options, channel, console, version);
+    }
+    if (end.signal != 0)
+        StopSignals::endBy(end.signal);
+    return end.exitCode;
 }

@@ -3,29 +3,24 @@
 
 #include "param/commandline.h"
 
-#include <QTextStream>
-
-#include <functional>
-
 class SerialChannel;
+struct ParamConsole;
 
 namespace ParamExit {
-constexpr int Ok = 0;          // read and write done; diff: the unit holds the file's values
-constexpr int Different = 1;   // diff: the unit holds other values
-constexpr int Error = 2;       // no port, no answer, a bad file, a failed save
-constexpr int NotTaken = 3;    // write: a written value did not read back
+constexpr int Ok = 0;             // read and write done; diff: the unit holds the file's values
+constexpr int Different = 1;      // diff: the unit holds other values; write: F0 or F6 left out still differs
+constexpr int Error = 2;          // no port, no answer, a bad file, a failed save or output, a write cut short
+constexpr int NotConfirmed = 3;   // write: a written value read back different, or could not be read back
 }
 
-// Where a command talks to its user. `confirm` asks a yes/no question on the terminal;
-// `terminal` says whether there is one to ask on.
-struct ParamConsole {
-    QTextStream &out;
-    QTextStream &err;
-    bool terminal = false;
-    std::function<bool(const QString &question)> confirm;
+// How a command ended: its exit code, or, when `signal` is not 0, the signal that stopped
+// it, by which the program is to end once the report is out.
+struct ParamEnd {
+    int exitCode = ParamExit::Ok;
+    int signal = 0;
 };
 
-// Runs the command of `options` over `channel` (not yet open) and returns the exit code.
-// `programVersion` goes into a read file's header.
-int runParamCommand(const ParamOptions &options, SerialChannel &channel, ParamConsole &console,
-                    const QString &programVersion);
+// Runs the command of `options` over `channel` (not yet open). `programVersion` goes into
+// a read file's header.
+ParamEnd runParamCommand(const ParamOptions &options, SerialChannel &channel, ParamConsole &console,
+                         const QString &programVersion);

@@ -2,6 +2,7 @@
 
 #include "unit/serialchannel.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTimer>
@@ -9,9 +10,27 @@
 #include <algorithm>
 
 namespace {
-// A value's answer is a few characters; a burst past this size is no value, and is not
-// gathered on (the window shows such a text in pieces of the same size).
-constexpr qsizetype kAnswerByteLimit = 65536;
+// What a message quotes of what came instead of an answer.
+constexpr qsizetype kShownBytes = 64;
+// The answer is looked for in the bytes since the request, but a unit that floods the
+// line must not fill the memory: past this size only the newest bytes are kept, enough
+// for an answer and the command sent back before it.
+constexpr qsizetype kKeptBytes = 4096;
+constexpr qsizetype kTailBytes = 64;
+
+// Two answers naming Fn with different values in one request's time: one of them is from
+// before the request, and which one cannot be told. Neither is taken; the read is asked again.
+bool anotherValueIn(const QByteArray &arrived, const QString &value, QChar asked, int n)
+{
+    for (qsizetype from = 0;;) {
+        const std::optional<Protocol::ReadAnswer> next = Protocol::findReadAnswer(arrived.mid(from), asked, n);
+        if (!next)
+            return false;
+        if (next->value != value)
+            return true;
+        from += next->at + 1;
+    }
+}
 } // namespace
 
 UnitLine::UnitLine(SerialChannel &channel, LineTiming timing)
@@ -25,56 +44,101 @@ UnitLine::~UnitLine()
     channel_.onBytesArrived({});
 }
 
+void UnitLine::settle()
+{
+    hold(timing_.settleMs);
+}
+
 void UnitLine::writeFresh(const QByteArray &command)
 {
-    // What is left over from an earlier answer (or an unasked text) belongs to no command
-    // of ours; the window would have shown it on a line of its own.
+    // A late answer to an earlier request, or text the unit sent on its own, must not be
+    // read as the answer to this one. The port's notifier fetches what the system holds.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     channel_.takeAvailable();
     channel_.write(command);
 }
 
-QByteArray UnitLine::ask(const QByteArray &command)
+void UnitLine::waitForBytes(int ms)
 {
-    writeFresh(command);
-    return collect(timing_.buttonPauseMs, timing_.answerWaitMs);
-}
-
-void UnitLine::send(const QByteArray &command)
-{
-    writeFresh(command);
-    collect(timing_.sendPauseMs, timing_.sendPauseMs);
-}
-
-QByteArray UnitLine::collect(int minimumMs, int emptyMs)
-{
-    QElapsedTimer since;
-    since.start();
+    if (ms <= 0)
+        return;
     QEventLoop loop;
     QTimer wake;
     wake.setSingleShot(true);
     wake.setTimerType(Qt::PreciseTimer);
     QObject::connect(&wake, &QTimer::timeout, &loop, &QEventLoop::quit);
     channel_.onBytesArrived([&loop] { loop.quit(); });
+    wake.start(ms);
+    loop.exec();
+    channel_.onBytesArrived({});
+}
 
-    QByteArray burst;
+void UnitLine::hold(int ms)
+{
+    QElapsedTimer since;
+    since.start();
+    for (;;) {
+        channel_.takeAvailable();
+        const qint64 left = ms - since.elapsed();
+        if (left <= 0)
+            return;
+        waitForBytes(int(left));
+    }
+}
+
+void UnitLine::send(const QByteArray &command)
+{
+    writeFresh(command);
+    hold(timing_.sendPauseMs);
+}
+
+UnitLine::Heard UnitLine::ask(const QByteArray &command, QChar asked, int n)
+{
+    writeFresh(command);
+    QElapsedTimer since;
+    since.start();
+    const qint64 waitEnd = std::max(timing_.answerWaitMs, timing_.buttonPauseMs);
+    Heard heard;
+    std::optional<Protocol::ReadAnswer> found;
+    QByteArray arrived;   // since the request; once an answer is found, what came after its start
     qint64 lastByteAt = 0;
     for (;;) {
-        const QByteArray arrived = channel_.takeAvailable();
-        if (!arrived.isEmpty()) {
-            burst += arrived;
+        const QByteArray bytes = channel_.takeAvailable();
+        if (!bytes.isEmpty()) {
+            heard.anything = true;
+            if (heard.before.size() < kShownBytes)
+                heard.before = (heard.before + bytes).left(kShownBytes);
+            arrived += bytes;
             lastByteAt = since.elapsed();
         }
-        const qint64 deadline = burst.isEmpty()
-                                    ? std::max(minimumMs, emptyMs)
-                                    : std::min<qint64>(std::max<qint64>(minimumMs, lastByteAt + timing_.quietMs),
-                                                       timing_.answerLimitMs);
         const qint64 now = since.elapsed();
-        if (now >= deadline || burst.size() > kAnswerByteLimit)
-            break;
-        wake.start(int(deadline - now));
-        loop.exec();
-        wake.stop();
+        std::optional<Protocol::ReadAnswer> answer;
+        if (!found) {
+            answer = Protocol::findReadAnswer(arrived, asked, n);
+            // Complete once a byte follows it (no hexadecimal digit, or it would not have
+            // been found) or the line has fallen quiet after it.
+            if (answer && (answer->at + Protocol::ReadAnswerLength < arrived.size() || now - lastByteAt >= timing_.quietMs)) {
+                found = answer;
+                arrived = arrived.mid(answer->at + 1);
+            }
+        }
+        // The pause is listened through: an answer that was on its way from before the
+        // request may have come first.
+        if (found) {
+            heard.contradicted = heard.contradicted || anotherValueIn(arrived, found->value, asked, n);
+            if (now >= timing_.buttonPauseMs) {
+                if (!heard.contradicted) {
+                    heard.answer = found;
+                    heard.before.clear();
+                }
+                return heard;
+            }
+        } else if (now >= waitEnd) {
+            return heard;
+        }
+        if (arrived.size() > kKeptBytes)
+            arrived = arrived.right(kTailBytes);
+        const qint64 wakeAt = found ? timing_.buttonPauseMs : answer ? lastByteAt + timing_.quietMs : waitEnd;
+        waitForBytes(int(std::min(wakeAt, waitEnd) - now));
     }
-    channel_.onBytesArrived({});
-    return burst;
 }

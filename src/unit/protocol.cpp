@@ -52,8 +52,7 @@ std::optional<ReadAnswer> findReadAnswer(const QByteArray &arrived, QChar asked,
     const QByteArray letters = QByteArrayLiteral("RF") + QByteArray::number(n);
     const bool anyUnit = asked == QLatin1Char('S');
     const QByteArray sent = bytes(readParameter(QString(asked), n));
-    constexpr qsizetype kLength = 1 + 3 + 4;   // address, "RFn", four digits
-    for (qsizetype at = 0; at + kLength <= arrived.size(); ++at) {
+    for (qsizetype at = 0; at + ReadAnswerLength <= arrived.size(); ++at) {
         const char address = arrived.at(at);
         if (anyUnit ? !isAddressDigit(QLatin1Char(address)) : QLatin1Char(address) != asked)
             continue;
@@ -62,7 +61,7 @@ std::optional<ReadAnswer> findReadAnswer(const QByteArray &arrived, QChar asked,
         const QByteArray digits = arrived.mid(at + 4, 4);
         if (!std::all_of(digits.begin(), digits.end(), isHexDigit))
             continue;
-        if (at + kLength < arrived.size() && isHexDigit(arrived.at(at + kLength)))
+        if (at + ReadAnswerLength < arrived.size() && isHexDigit(arrived.at(at + ReadAnswerLength)))
             continue;
         ReadAnswer answer;
         answer.value = QString::fromLatin1(digits).toUpper();

@@ -62,5 +62,7 @@ struct ReadAnswer {
     bool echoed = false;   // the read command itself came right before it (the 4800-baud mode)
 };
 std::optional<ReadAnswer> findReadAnswer(const QByteArray &arrived, QChar asked, int n);
+// The answer's bytes from its address digit to its last hexadecimal digit.
+constexpr qsizetype ReadAnswerLength = 1 + 3 + 4;
 
 } // namespace Protocol

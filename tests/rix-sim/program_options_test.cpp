@@ -36,10 +36,11 @@ TEST(ProgramOptions, NoArgumentsRunsWithDefaults)
 
 TEST(ProgramOptions, FaultOptionsReachTheUnit)
 {
-    const auto parsed = parse({"--ignore-writes", "--mute", "F3", "--mute=f5", "--mute-after-writes", "3"});
+    const auto parsed = parse({"--ignore-writes", "--mute", "F3", "--mute=f5", "--mute-after-writes", "3", "--late-answers"});
     ASSERT_EQ(parsed.action, Action::Run) << parsed.error;
     rixsim::Unit unit = rixsim::unitFor(parsed.options);
     EXPECT_FALSE(unit.keepsWrites());
+    EXPECT_TRUE(unit.lateAnswers());
     EXPECT_TRUE(unit.muted(3));
     EXPECT_TRUE(unit.muted(5));
     EXPECT_FALSE(unit.muted(4));
@@ -54,7 +55,7 @@ TEST(ProgramOptions, EveryOptionReachesItsField)
 {
     const auto parsed = parse({"--echo", "--delay", "50", "--split-ms=40", "--send", "HI\\r\\n", "--flood", "1.5",
                                "--hangup-after", "0.25", "--hangup-after-writes", "5", "--device", "/dev/ttyUSB0",
-                               "--baud", "4800", "--link", "/tmp/rix0"});
+                               "--baud", "4800", "--link", "/tmp/rix0", "--unit-baud=4800"});
     ASSERT_EQ(parsed.action, Action::Run) << parsed.error;
     const auto &o = parsed.options;
     EXPECT_TRUE(o.echo);
@@ -67,6 +68,7 @@ TEST(ProgramOptions, EveryOptionReachesItsField)
     EXPECT_EQ(o.device, "/dev/ttyUSB0");
     EXPECT_EQ(o.baud, 4800);
     EXPECT_EQ(o.link, "/tmp/rix0");
+    EXPECT_EQ(o.unitBaud, 4800);
 
     const auto t = rixsim::transportOptionsFor(o);
     EXPECT_EQ(t.answerDelay, milliseconds(50));
@@ -75,6 +77,7 @@ TEST(ProgramOptions, EveryOptionReachesItsField)
     EXPECT_EQ(t.flood, milliseconds(1500));
     EXPECT_EQ(t.hangupAfter, milliseconds(250));
     EXPECT_EQ(t.hangupAfterWrites, 5);
+    EXPECT_EQ(t.unitRate, 4800);
     EXPECT_EQ(t.quietGap, milliseconds(10));
 }
 
@@ -121,7 +124,7 @@ TEST(ProgramOptions, HelpAndVersion)
     for (const char *option : {"--echo", "--delay", "--split-ms", "--send", "--flood", "--hangup-after", "--device",
                                "--baud", "--link", "--help", "--version", "--no-pace", "--send-every",
                                "--version-text", "--mute-after-writes", "--hangup-after-writes",
-                               "--send-on-open"})
+                               "--send-on-open", "--unit-baud", "--late-answers"})
         EXPECT_NE(usage.find(option), std::string::npos) << option;
 }
 
@@ -142,7 +145,7 @@ TEST(ProgramOptions, BadCommandLinesAreErrorsWithOneLine)
         {"--version-text", "\\x4"}, {"--mute-after-writes", "0"}, {"--mute-after-writes", "2.5"},
         {"--mute-after-writes", "-1"}, {"--mute-after-writes"}, {"--hangup-after-writes", "0"},
         {"--hangup-after-writes", "0.5"}, {"--hangup-after-writes=x"}, {"--send-on-open"},
-        {"--send-on-open", "bad\\q"},
+        {"--send-on-open", "bad\\q"}, {"--unit-baud", "0"}, {"--unit-baud", "fast"}, {"--unit-baud"},
     };
     for (const auto &arguments : bad) {
         const auto parsed = parse(arguments);

@@ -152,6 +152,23 @@ TEST(TransportAnswers, SilentUnitLogsAndTakesWhatItNoLongerAnswers)
     EXPECT_EQ(sim.transport().unit().parameter(4), "1234");
 }
 
+TEST(TransportAnswers, AUnitSetToOneRateHearsNoiseAtAnother)
+{
+    rixsim::TransportOptions at4800;
+    at4800.unitRate = 4800;
+    rixsim::BackgroundSimulator sim(at4800);
+    TerminalSide terminal(sim.path());
+    terminal.setSpeed(B19200);
+    terminal.write("$RSRF0");
+    ASSERT_TRUE(waitForNote(sim.log(), "not understood at 19200 baud: the unit works at 4800"));
+    EXPECT_EQ(terminal.readUntilQuiet(100ms, 300ms), "");
+
+    terminal.setSpeed(B4800);
+    terminal.write("$RSRF0");
+    EXPECT_EQ(terminal.readExactly(10, generous), "SRF0F011\r\n");
+    EXPECT_EQ(sim.log().joined(Kind::Received), "$RSRF0$RSRF0");
+}
+
 TEST(TransportTiming, AnswerDelayHoldsTheAnswerBack)
 {
     rixsim::TransportOptions options;

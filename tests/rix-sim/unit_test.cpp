@@ -204,6 +204,18 @@ TEST(UnitFaults, MutedParameterAnswersNeitherReadNorWriteOthersStillDo)
     EXPECT_EQ(unit.respond("$RSRF4"), "SRF40E0E\r\n");
 }
 
+TEST(UnitFaults, LateAnswersBringThePreviousReadsAnswerFirst)
+{
+    rixsim::Unit unit;
+    unit.setLateAnswers(true);
+    EXPECT_EQ(unit.respond("$RSRF0"), "SRF0F011\r\n");
+    EXPECT_EQ(unit.respond("$RSRF1"), "SRF0F011\r\nSRF10A00\r\n");
+    EXPECT_EQ(unit.respond("$RSPF20001"), "SPF20001\r\n") << "only reads run late";
+    EXPECT_EQ(unit.respond("$RSRF2"), "SRF10A00\r\nSRF20001\r\n");
+    unit.setEcho(true);
+    EXPECT_EQ(unit.respond("$RSRF3"), "SRF20001\r\n$RSRF3SRF30E28\r\n");
+}
+
 TEST(UnitFaults, FallsSilentRightAfterAnsweringTheNthAcceptedWrite)
 {
     rixsim::Unit unit;

@@ -102,8 +102,10 @@ std::optional<int> ChildProcess::waitForExit(std::chrono::milliseconds timeout)
         const pid_t done = ::waitpid(pid_, &status, WNOHANG);
         if (done == pid_) {
             reaped_ = true;
-            if (!WIFEXITED(status))
+            if (!WIFEXITED(status)) {
+                endSignal_ = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
                 return std::nullopt;
+            }
             return WEXITSTATUS(status);
         }
         if (std::chrono::steady_clock::now() >= deadline)
@@ -111,6 +113,12 @@ std::optional<int> ChildProcess::waitForExit(std::chrono::milliseconds timeout)
         std::this_thread::sleep_for(std::chrono::milliseconds(5)); // waitpid has no time-out
     }
     return std::nullopt;
+}
+
+void ChildProcess::closeStdout()
+{
+    ::close(stdout_);
+    stdout_ = -1;
 }
 
 std::string ChildProcess::readAllStderr()

@@ -23,6 +23,11 @@ public:
     // The exit code once the child has exited normally within the timeout;
     // empty on a timeout or a death by signal.
     std::optional<int> waitForExit(std::chrono::milliseconds timeout);
+    // The signal that ended the child, once waitForExit() has seen it end; 0 when it exited.
+    int endSignal() const { return endSignal_; }
+    // Closes the reading end of the child's stdout, as a pipeline's reader that has had
+    // enough (`| head`) does.
+    void closeStdout();
     // Everything the child wrote to stderr (reads to EOF: call after exit).
     std::string readAllStderr();
     std::string readAllStdout();
@@ -32,6 +37,7 @@ private:
     int stdout_ = -1;
     int stderr_ = -1;
     bool reaped_ = false;
+    int endSignal_ = 0;
 };
 
 } // namespace rixsim::testing

@@ -26,6 +26,29 @@ TEST(NoDisplay, TheProgramPrintsWhatIsMissingAndEndsWithOne)
     EXPECT_TRUE(program.readAllStandardOutput().isEmpty());
 }
 
+TEST(NoDisplay, VersionAndHelpNeedNoDisplay)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        env.remove(QString::fromLatin1(name));
+    for (const char *asked : {"--version", "--help"}) {
+        QProcess program;
+        program.setProcessEnvironment(env);
+        program.start(QStringLiteral(RIX_TERM_PROGRAM), {QString::fromLatin1(asked)});
+        ASSERT_TRUE(program.waitForFinished(20'000)) << program.errorString().toStdString();
+        EXPECT_EQ(program.exitCode(), 0) << asked;
+        const QString out = QString::fromUtf8(program.readAllStandardOutput());
+        EXPECT_TRUE(out.startsWith(QString::fromLatin1(asked == std::string("--version") ? "rix-term 1." : "Aufruf: rix-term")))
+            << out.toStdString();
+        EXPECT_TRUE(program.readAllStandardError().isEmpty()) << asked;
+    }
+    EXPECT_EQ(informationAsked({QStringLiteral("rix-term"), QStringLiteral("--version")}, QStringLiteral("1.2.3")),
+              QStringLiteral("rix-term 1.2.3\n"));
+    EXPECT_EQ(informationAsked({QStringLiteral("rix-term"), QStringLiteral("-platform"), QStringLiteral("offscreen")},
+                               QStringLiteral("1.2.3")),
+              QString());
+}
+
 TEST(NoDisplay, OnlyX11AndWaylandNeedOneAndEitherVariableIsEnough)
 {
     const QStringList bare = {QStringLiteral("rix-term")};

@@ -58,3 +58,16 @@ QString missingDisplayMessage(const QStringList &arguments, const QString &qpaPl
     }
     return QStringLiteral("rix-term: Keine grafische Anzeige: weder DISPLAY noch WAYLAND_DISPLAY ist gesetzt.");
 }
+
+QString informationAsked(const QStringList &arguments, const QString &version)
+{
+    const QStringList given = arguments.mid(1);
+    if (given.contains(QStringLiteral("--help")) || given.contains(QStringLiteral("-h")))
+        return QStringLiteral("Aufruf: rix-term [--version] [--help]\n"
+                              "RIX-TERM richtet eine RIX-Einheit über die serielle Schnittstelle ein.\n"
+                              "Schnittstelle, Baudrate und Adresse werden im Fenster gewählt; sonst nimmt\n"
+                              "das Programm keine Angaben entgegen. Parameter von der Kommandozeile: rix-param.\n");
+    if (given.contains(QStringLiteral("--version")))
+        return QStringLiteral("rix-term %1\n").arg(version);
+    return QString();
+}

@@ -21,3 +21,8 @@ void InitProgram(MainWindow &w, const ProgramState &state);
 // left to Qt.
 QString missingDisplayMessage(const QStringList &arguments, const QString &qpaPlatform, const QString &display,
                               const QString &waylandDisplay);
+
+// What to print instead of opening the window when the command line asks for the version
+// ("--version") or a summary ("--help", "-h"); empty otherwise. The program takes nothing
+// else from its command line, and needs no display for these.
+QString informationAsked(const QStringList &arguments, const QString &version);

@@ -116,12 +116,16 @@ std::string usageText()
            "                        may be given more than once\n"
            "  --mute-after-writes N answer the N-th accepted parameter write, then nothing more,\n"
            "                        but still take the writes that come (a stopped unit)\n"
+           "  --late-answers        send the previous read's answer once more in front of each\n"
+           "                        read's answer (an answer that was slow arrives after the next request)\n"
            "  --no-pace             send every byte at once; without it each byte takes 10 bits\n"
            "                        at the rate the terminal program set (--baud with --device)\n"
            "  --flood SECONDS       send numbered lines back to back for SECONDS\n"
            "  --hangup-after SECONDS  close the line after SECONDS (an unplugged adapter) and exit\n"
            "  --hangup-after-writes N  close the line and exit right after answering the N-th\n"
            "                        accepted parameter write, once the program has read the answer\n"
+           "  --unit-baud RATE      the unit works at RATE only: a command that comes at another\n"
+           "                        rate is logged but not answered (combine with --echo for 4800)\n"
            "  --device PATH         use the serial port PATH instead of a pseudo-terminal\n"
            "  --baud RATE           rate for --device (default 19200), always 8N1\n"
            "  --link PATH           make PATH a symbolic link to the line while running\n"
@@ -179,6 +183,7 @@ ParsedArguments parseArguments(const std::vector<std::string> &arguments)
         {"echo", false, flag([&o] { o.echo = true; })},
         {"no-pace", false, flag([&o] { o.paced = false; })},
         {"ignore-writes", false, flag([&o] { o.ignoreWrites = true; })},
+        {"late-answers", false, flag([&o] { o.lateAnswers = true; })},
         {"mute", true, [&o](const std::string &v) {
              if (v.size() != 2 || (v[0] != 'F' && v[0] != 'f') || v[1] < '0' || v[1] >= '0' + Unit::parameterCount)
                  return false;
@@ -213,6 +218,13 @@ ParsedArguments parseArguments(const std::vector<std::string> &arguments)
              if (!value || value->count() == 0 || value->count() > 4000000)
                  return false;
              o.baud = static_cast<int>(value->count());
+             return true;
+         }},
+        {"unit-baud", true, [&o](const std::string &v) {
+             const auto value = parseMilliseconds(v); // the same whole-number rule
+             if (!value || value->count() == 0 || value->count() > 4000000)
+                 return false;
+             o.unitBaud = static_cast<int>(value->count());
              return true;
          }},
     };
@@ -295,6 +307,7 @@ TransportOptions transportOptionsFor(const ProgramOptions &options)
     t.flood = options.flood;
     t.hangupAfter = options.hangupAfter;
     t.hangupAfterWrites = options.hangupAfterWrites;
+    t.unitRate = options.unitBaud;
     return t;
 }
 
@@ -305,6 +318,7 @@ Unit unitFor(const ProgramOptions &options)
     for (int index = 0; index < Unit::parameterCount; ++index)
         unit.setMuted(index, options.muted[static_cast<std::size_t>(index)]);
     unit.setMuteAfterWrites(options.muteAfterWrites);
+    unit.setLateAnswers(options.lateAnswers);
     if (options.versionText)
         unit.setVersionText(*options.versionText);
     return unit;

@@ -29,10 +29,12 @@ struct ProgramOptions {
     int hangupAfterWrites = 0; // 0: never
     std::optional<std::string> device;
     int baud = 19200;
+    int unitBaud = 0; // 0: the unit answers at any rate
     std::optional<std::string> link;
     bool ignoreWrites = false;
     std::array<bool, Unit::parameterCount> muted{};
     int muteAfterWrites = 0; // 0: never
+    bool lateAnswers = false;
 };
 
 struct ParsedArguments {

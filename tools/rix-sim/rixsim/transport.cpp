@@ -149,6 +149,11 @@ private:
         std::string command;
         command.swap(input_);
         t_.record(TrafficEvent::Kind::Received, command, lastByte_);
+        if (const int unitRate = t_.options_.unitRate; unitRate > 0 && t_.port_.lineRate() != unitRate) {
+            t_.record(TrafficEvent::Kind::Note, "not understood at " + std::to_string(t_.port_.lineRate())
+                                                    + " baud: the unit works at " + std::to_string(unitRate));
+            return;
+        }
         std::string answer;
         bool fellSilent = false;
         int writesBefore = 0;

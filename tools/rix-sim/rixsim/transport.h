@@ -56,6 +56,11 @@ struct TransportOptions {
     // gave that write no answer. Commands that come meanwhile are neither
     // logged nor answered. run() then returns RunEnd::HungUp.
     int hangupAfterWrites = 0;
+    // When non-zero, the rate the unit works at: a command that comes while the
+    // line runs at another rate (the rate the terminal program set on a
+    // pseudo-terminal) is noise to the unit, logged but not answered, as a
+    // real unit set to another rate hears it.
+    int unitRate = 0;
     // Called on the run-loop thread for each event, after it is in the log.
     std::function<void(const TrafficEvent &)> onEvent;
 };

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <utility>
 
 namespace rixsim {
 namespace {
@@ -76,6 +77,8 @@ std::string Unit::respond(std::string_view command)
         return {};
     if (echo_)
         answer.insert(0, command);
+    if (lateAnswers_ && command[3] == 'R')
+        answer.insert(0, std::exchange(previousReadAnswer_, answer));
     return answer;
 }
 

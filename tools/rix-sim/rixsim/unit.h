@@ -33,7 +33,9 @@ namespace rixsim {
 //    writes get no answer at all, and a unit that falls silent after a number
 //    of writes: it answers that write, then nothing at all, yet still takes
 //    the writes that reach it, like a stopped unit that works off its buffered
-//    writes later.
+//    writes later; and a unit whose answers run late: each read's answer comes
+//    after the previous read's answer, sent once more, as an answer that was
+//    slow to come arrives just after the next request.
 class Unit {
 public:
     static constexpr int parameterCount = 7;
@@ -67,6 +69,10 @@ public:
     void setMuteAfterWrites(int count) { muteAfterWrites_ = count; }
     bool silent() const { return muteAfterWrites_ > 0 && acceptedWrites_ >= muteAfterWrites_; }
 
+    // Each read's answer is preceded by the previous read's answer.
+    bool lateAnswers() const { return lateAnswers_; }
+    void setLateAnswers(bool on) { lateAnswers_ = on; }
+
     // What "V" is answered with between "V" and CR LF; a test that needs a
     // long answer (to see it paced out) sets a longer one.
     const std::string &versionText() const { return versionText_; }
@@ -81,6 +87,8 @@ private:
     std::array<bool, parameterCount> muted_{};
     int acceptedWrites_ = 0;
     int muteAfterWrites_ = 0;
+    bool lateAnswers_ = false;
+    std::string previousReadAnswer_;
     std::string versionText_{defaultVersionText};
 };
 

@@ -1,0 +1,134 @@
+#include "param/session.h"
+
+#include "param/console.h"
+#include "param/parameterexchange.h"
+#include "unit/cp1252.h"
+#include "unit/errors.h"
+#include "unit/openfailure.h"
+#include "unit/serialchannel.h"
+
+namespace {
+constexpr int kParameterCount = 7;
+} // namespace
+
+QString parameterName(int n)
+{
+    return QStringLiteral("F") + QString::number(n);
+}
+
+Session::Session(const ParamOptions &options, SerialChannel &channel, ParamConsole &console)
+    : options_(options)
+    , channel_(channel)
+    , console_(console)
+    , address_(options.address)
+{
+}
+
+Session::~Session()
+{
+    line_.reset();
+    channel_.closeAll();
+}
+
+void Session::openAt(const QString &baud)
+{
+    line_.reset();
+    try {
+        channel_.open({options_.port, baud});
+    } catch (const RixError &error) {
+        // The window's reasons, as its open-failure box gives them in its details.
+        throw ParamFailure{openFailureLine(options_.port, QString::fromStdString(error.what()))};
+    }
+    LineTiming timing;
+    timing.answerWaitMs = options_.timeoutMs;
+    line_.emplace(channel_, timing);
+    line_->settle();
+}
+
+void Session::open()
+{
+    openAt(options_.baud);
+}
+
+QString Session::otherBaud() const
+{
+    return options_.baud == QLatin1String("4800") ? QStringLiteral("19200") : QStringLiteral("4800");
+}
+
+void Session::checkRate(int n, const Protocol::ReadAnswer &answer) const
+{
+    // In its 4800-baud mode the unit sends every command back before its answer, and only then.
+    const bool at4800 = options_.baud == QLatin1String("4800");
+    if (answer.echoed == at4800)
+        return;
+    const QString what = at4800 ? QStringLiteral("sendet aber den Befehl nicht vorher zurück, wie sie es bei 4800 Baud tut")
+                                : QStringLiteral("sendet aber jeden Befehl vorher zurück, wie sie es nur bei 4800 Baud tut");
+    throw ParamFailure{QStringLiteral("%1: Die Einheit antwortet, %2: sie arbeitet wohl mit %4 Baud, nicht mit %3. "
+                                      "Bitte mit --baud %4 aufrufen.")
+                           .arg(parameterName(n), what, options_.baud, otherBaud())};
+}
+
+void Session::noAnswer(int n, const UnitLine::Heard &heard)
+{
+    const QString command = QString::fromLatin1(readCommand(address_, n));
+    QString message = QStringLiteral("%1 antwortet nicht (auch nicht auf die Wiederholung von „%2“)")
+                          .arg(parameterName(n), command);
+    if (heard.contradicted)
+        message += QStringLiteral("; es kamen zwei Antworten mit verschiedenen Werten, von denen keine gilt: %1")
+                       .arg(quoted(cp1252::decode(heard.before)));
+    else if (heard.anything)
+        message += QStringLiteral("; es kam nur anderer Text: %1").arg(quoted(cp1252::decode(heard.before)));
+    if (!answered_) {
+        progress(QStringLiteral("%1: keine Antwort mit %2 Baud, Versuch mit %3 Baud")
+                     .arg(parameterName(n), options_.baud, otherBaud()));
+        openAt(otherBaud());
+        if (line_->ask(readCommand(address_, n), address_, n).answer)
+            throw ParamFailure{QStringLiteral("%1 antwortet nicht mit %2 Baud, aber mit %3 Baud. "
+                                              "Bitte mit --baud %3 aufrufen.")
+                                   .arg(parameterName(n), options_.baud, otherBaud())};
+        message += QStringLiteral("; auch mit %1 Baud keine Antwort").arg(otherBaud());
+    }
+    throw ParamFailure{message + QLatin1Char('.')};
+}
+
+QString Session::read(int n)
+{
+    const UnitLine::Heard heard = readParameter(*line_, address_, n);
+    if (!heard.answer)
+        noAnswer(n, heard);
+    checkRate(n, *heard.answer);
+    answered_ = true;
+    progress(parameterName(n) + QStringLiteral(" … ") + heard.answer->value);
+    return heard.answer->value;
+}
+
+std::optional<QString> Session::readBack(int n, QChar address)
+{
+    const UnitLine::Heard heard = readParameter(*line_, address, n);
+    std::optional<QString> value;
+    if (heard.answer)
+        value = heard.answer->value;
+    progress(parameterName(n) + QStringLiteral(" … ") + value.value_or(QStringLiteral("keine Antwort")));
+    return value;
+}
+
+void Session::write(int n, const QString &value)
+{
+    progress(parameterName(n) + QStringLiteral(" ← ") + value);
+    line_->send(writeCommand(address_, n, value));
+}
+
+ParameterSet Session::readPresent(const ParameterSet &set)
+{
+    ParameterSet unit;
+    for (int n = 0; n < kParameterCount; ++n)
+        if (set.value[std::size_t(n)])
+            unit.value[std::size_t(n)] = read(n);
+    return unit;
+}
+
+void Session::progress(const QString &text)
+{
+    if (!options_.quiet)
+        console_.err << text << '\n';
+}

@@ -1,0 +1,21 @@
+#pragma once
+// A parameter-set file against the unit: the file loaded for a command, the parameters
+// whose values differ, and the lines that show a change.
+
+#include "unit/parameterset.h"
+
+#include <QString>
+
+#include <vector>
+
+class TextOutput;
+
+// The file at `path`, with at least one parameter; throws ParamFailure with the reason.
+// `writing`: the message says that nothing went to the unit.
+ParameterSet loadSetOrFail(const QString &path, bool writing);
+
+// The parameters whose file value differs from the unit's, in order.
+std::vector<int> differing(const ParameterSet &file, const ParameterSet &unit);
+
+// "F3: 0E28 → 0E3C (Vorlaufzeit)" and, below it, each digit group that changes.
+void printChange(TextOutput &out, int n, const QString &unitValue, const QString &fileValue);

@@ -1,0 +1,10 @@
+#pragma once
+// rix-param write: only what differs, one parameter at a time, each read back before the
+// next; the line settings last and only on request; and, when the write stops early, a
+// report of what reached the unit.
+
+#include "param/paramcommands.h"
+
+class Session;
+
+ParamEnd runWrite(const ParamOptions &options, Session &session, ParamConsole &console);

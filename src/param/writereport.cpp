@@ -1,0 +1,34 @@
+#include "param/writereport.h"
+
+namespace {
+
+QString outcome(const PlannedWrite &p)
+{
+    switch (p.state) {
+    case PlannedWrite::State::Confirmed: return QStringLiteral("geschrieben und bestätigt");
+    case PlannedWrite::State::NotTaken:
+        return QStringLiteral("geschrieben, nicht übernommen (zurückgelesen %1)").arg(p.readBack);
+    case PlannedWrite::State::Unknown:
+        return QStringLiteral("geschrieben, nicht bestätigt (Zustand unbekannt)")
+               + (p.newRate ? QStringLiteral(": neue Baudrate, nicht zurückgelesen") : QString());
+    case PlannedWrite::State::NotWritten: break;
+    }
+    return p.leftOut ? QStringLiteral("nicht geschrieben (nur mit --include-line-settings)")
+                     : QStringLiteral("nicht geschrieben");
+}
+
+} // namespace
+
+QString writeReport(const std::vector<PlannedWrite> &plan)
+{
+    QString report;
+    bool newRate = false;
+    for (const PlannedWrite &p : plan) {
+        report += QStringLiteral("  F%1: %2 → %3  %4\n").arg(p.n).arg(p.unitValue, p.fileValue, outcome(p));
+        newRate = newRate || (p.newRate && p.state != PlannedWrite::State::NotWritten);
+    }
+    if (newRate)
+        report += QStringLiteral("Die Einheit arbeitet jetzt mit der Baudrate, die F6 nennt: mit dieser neu verbinden "
+                                 "und mit „rix-param diff“ prüfen.\n");
+    return report;
+}
