@@ -48,6 +48,29 @@ TEST(ConnectionLabel, ItsToolTipIsItsWholeTextAfterEveryChange)
     QToolTip::hideText();
 }
 
+TEST(WindowAccessibility, EachLampsToolTipNamesItsLineAndPinAndSaysThatAClickSwapsItsLevel)
+{
+    Harness h;
+    const QString swap = QStringLiteral(": rot, solange die Leitung auf dem aktiven Pegel ist.\n"
+                                        "Ein Klick tauscht den aktiven Pegel zwischen ein und aus.");
+    const struct {
+        QLabel *lamp;
+        const char *name;
+        const char *accessibleName;
+        const char *line;
+    } lamps[] = {
+        {h.w.lblRX1(), "lblRX1", "Lampe DCD", "DCD, Pin 1 (Träger erkannt)"},
+        {h.w.lblrx9(), "lblrx9", "Lampe RI", "RI, Pin 9 (Klingelzeichen)"},
+        {h.w.lblrx6(), "lblrx6", "Lampe DSR", "DSR, Pin 6 (Gegenstelle bereit)"},
+        {h.w.lblrx8(), "lblrx8", "Lampe CTS", "CTS, Pin 8 (Sendebereitschaft)"},
+    };
+    for (const auto &l : lamps) {
+        EXPECT_EQ(l.lamp->toolTip(), QString::fromUtf8(l.line) + swap) << l.name;
+        EXPECT_EQ(l.lamp->accessibleName(), QString::fromUtf8(l.accessibleName)) << l.name;
+        EXPECT_EQ(l.lamp->accessibleDescription(), QString::fromUtf8(l.name));
+    }
+}
+
 TEST(GermanQtTexts, QtsOwnBoxesAndFileDialogSpeakGermanAfterStartUp)
 {
     Harness h;
