@@ -6,6 +6,7 @@
 #include "widgets/portsuggestions.h"
 #include "window/app/eventtable.h"
 #include "window/app/startup.h"
+#include "window/app/storesnothing.h"
 
 #include <QCoreApplication>
 #include <QScreen>
@@ -22,6 +23,7 @@ Application::Application(Seams seams)
                seams.end ? *seams.end : qtEnd_,
                receiver_}
 {
+    keepQtDialogsFromStoringAnything();
     connectEventTable(program_, filter_);
     if (loadQtGermanTexts(qtTexts_))
         QCoreApplication::installTranslator(&qtTexts_);
