@@ -100,6 +100,24 @@ TEST(ScreenFit, TheWindowKeepsItsSizeWhereItFitsAndTakesTheFreeAreaWhereNot)
     EXPECT_EQ(fittedWindowSize({1002, 352}, {1200, 300}, 15), QSize(1017, 300));
 }
 
+TEST(ScreenFit, TheFreeAreaIsWorkedOutInDevicePixelsFrameIncluded)
+{
+    // Qt makes a length the nearest whole number of device pixels.
+    EXPECT_EQ(logicalLengthWithin(1366, 1.5), 910);   // 911 would be 1367
+    EXPECT_EQ(logicalLengthWithin(1365, 1.5), 910);
+    EXPECT_EQ(logicalLengthWithin(1001, 1.25), 801);  // 1001.25, made 1001
+    EXPECT_EQ(logicalLengthWithin(1920, 2.0), 960);
+    EXPECT_EQ(logicalLengthWithin(0, 1.5), 0);
+    // 1366×768 at 1.5, which Qt reports as 911×512: one pixel less across.
+    EXPECT_EQ(freeInnerArea({911, 512}, {}, 1.5), QSize(910, 512));
+    // With a frame of 1, 20, 1 and 4 device pixels (left, top, right, bottom), which Qt
+    // reports as 1, 13, 1 and 3 at 1.5 and as 1, 10, 1 and 2 at 2.
+    EXPECT_EQ(freeInnerArea({911, 512}, {1, 13, 1, 3}, 1.5), QSize(908, 495));
+    EXPECT_EQ(freeInnerArea({960, 540}, {1, 10, 1, 2}, 2.0), QSize(958, 528));
+    // Unscaled, exactly the area less the frame.
+    EXPECT_EQ(freeInnerArea({1920, 1050}, {1, 20, 1, 4}, 1.0), QSize(1918, 1026));
+}
+
 TEST(ScreenFit, OnASmallScreenEveryControlIsReachedByScrollingAndStillWorks)
 {
     Harness h;
