@@ -1,12 +1,14 @@
 #include "unit/completefile.h"
 
+#include "unit/logging.h"
+#include "unit/systemreason.h"
+
 #include <QFile>
 #include <QRandomGenerator>
 
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
-#include <cstring>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -64,48 +66,60 @@ QByteArray tempNameIn(const QByteArray &folder)
     return name + QByteArrayLiteral(".tmp");
 }
 
-QString germanReason(int errnoValue)
-{
-    switch (errnoValue) {
-    case ENOSPC: return QStringLiteral("Auf dem Datenträger ist kein Platz mehr frei.");
-#ifdef EDQUOT
-    case EDQUOT: return QStringLiteral("Der Speicherplatz, der Ihnen auf dem Datenträger zusteht (Quota), ist aufgebraucht.");
-#endif
-    case EACCES:
-    case EPERM: return QStringLiteral("Keine Berechtigung, hier zu schreiben.");
-    case EROFS: return QStringLiteral("Das Dateisystem ist nur lesbar.");
-    case EFBIG: return QStringLiteral("Die Datei wird zu groß.");
-    case EIO: return QStringLiteral("Beim Schreiben auf den Datenträger ist ein Ein-/Ausgabefehler aufgetreten.");
-    case ENAMETOOLONG: return QStringLiteral("Der Name der Datei ist zu lang.");
-    case ENOENT: return QStringLiteral("Den Ordner gibt es nicht.");
-    case ENOTDIR: return QStringLiteral("Ein Teil des Pfades ist kein Ordner.");
-    case EISDIR: return QStringLiteral("Das Ziel ist ein Ordner.");
-    case ELOOP: return QStringLiteral("Der Pfad enthält zu viele Verknüpfungen.");
-    case EMFILE:
-    case ENFILE: return QStringLiteral("Es sind zu viele Dateien geöffnet.");
-    case ENOMEM: return QStringLiteral("Der Arbeitsspeicher reicht nicht aus.");
-    case EBUSY:
-    case ETXTBSY: return QStringLiteral("Die Datei ist gerade belegt.");
-    case EINTR: return QStringLiteral("Das Schreiben wurde unterbrochen.");
-    case EXDEV: return QStringLiteral("Die Datei liegt auf einem anderen Datenträger als ihr Ordner.");
-    default: return QStringLiteral("Das System meldet den Fehler Nr. %1.").arg(errnoValue);
-    }
-}
-
 } // namespace
 
-QString fileErrorReason(int errnoValue)
+SaveTarget examineSaveTarget(const QString &path)
 {
-    QString reason = germanReason(errnoValue);
-    const QString system = QString::fromLocal8Bit(std::strerror(errnoValue));
-    // glibc's text for a number it does not know says nothing the number does not.
-    if (!system.isEmpty() && !system.startsWith(QLatin1String("Unknown error")))
-        reason += QStringLiteral(" (Meldung des Systems: %1)").arg(system);
-    return reason;
+    SaveTarget target;
+    const auto refusedBy = [&](int errnoValue) {
+        qCWarning(lcFile).noquote() << "cannot save to" << path << "-" << systemText(errnoValue);
+        target.refusal = systemReason(errnoValue);
+        return target;
+    };
+    const QByteArray name = QFile::encodeName(path);
+    if (name.isEmpty()) {
+        target.refusal = QStringLiteral("Kein Dateiname angegeben.");
+        return target;
+    }
+    struct stat status {};
+    if (::lstat(name.constData(), &status) != 0) {
+        if (errno != ENOENT)
+            return refusedBy(errno);
+        target.file = name; // a new name
+        return target;
+    }
+    const bool link = S_ISLNK(status.st_mode);
+    if (link && ::stat(name.constData(), &status) != 0) {
+        if (errno != ENOENT)
+            return refusedBy(errno);
+        target.refusal = QStringLiteral("Das Ziel ist eine Verknüpfung auf etwas, das es nicht gibt; das Ziel "
+                                        "bleibt unverändert.");
+        return target;
+    }
+    if (!S_ISREG(status.st_mode)) {
+        target.refusal = kindRefused(status.st_mode, link);
+        return target;
+    }
+    target.file = name;
+    if (link) {
+        // The file the link points to gets the new content; the link stays a link.
+        char resolved[PATH_MAX];
+        if (!::realpath(name.constData(), resolved))
+            return refusedBy(errno);
+        target.file = QByteArray(resolved);
+    }
+    target.exists = true;
+    return target;
 }
 
-CompleteFile::CompleteFile(const QString &path)
+CompleteFile::FlushToDisk CompleteFile::defaultFlush()
+{
+    return ::fsync;
+}
+
+CompleteFile::CompleteFile(const QString &path, FlushToDisk flush)
     : path_(path)
+    , flush_(flush)
 {
 }
 
@@ -114,45 +128,14 @@ CompleteFile::~CompleteFile()
     discard();
 }
 
-QString CompleteFile::checkTarget()
-{
-    const QByteArray path = QFile::encodeName(path_);
-    if (path.isEmpty())
-        return germanReason(ENOENT);
-    struct stat status {};
-    if (::lstat(path.constData(), &status) != 0) {
-        if (errno != ENOENT)
-            return fileErrorReason(errno);
-        target_ = path; // a new name
-        return {};
-    }
-    const bool link = S_ISLNK(status.st_mode);
-    if (link && ::stat(path.constData(), &status) != 0) {
-        if (errno == ENOENT)
-            return QStringLiteral("Das Ziel ist eine Verknüpfung auf etwas, das es nicht gibt; das Ziel bleibt unverändert.");
-        return fileErrorReason(errno);
-    }
-    if (!S_ISREG(status.st_mode))
-        return kindRefused(status.st_mode, link);
-    if (link) {
-        // The file the link points to gets the new content; the link stays a link.
-        char resolved[PATH_MAX];
-        if (!::realpath(path.constData(), resolved))
-            return fileErrorReason(errno);
-        target_ = QByteArray(resolved);
-    } else {
-        target_ = path;
-    }
-    return {};
-}
-
 bool CompleteFile::open()
 {
     discard();
     error_.clear();
-    const QString refused = checkTarget();
-    if (!refused.isEmpty())
-        return refuse(refused);
+    const SaveTarget target = examineSaveTarget(path_);
+    if (!target.refusal.isEmpty())
+        return refuse(target.refusal);
+    target_ = target.file;
 
     const QByteArray folder = folderOf(target_);
     for (int attempt = 0; attempt < kTempNameAttempts && fd_ < 0; ++attempt) {
@@ -160,13 +143,17 @@ bool CompleteFile::open()
         // 0666 and the user's umask, as for any new file; an existing file's mode is copied below.
         fd_ = ::open(temp_.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd_ < 0 && errno != EEXIST) {
+            const int why = errno;
             temp_.clear();
-            return fail(errno);
+            // The target's name is free or a file, so what is missing is its folder.
+            if (why == ENOENT)
+                return refuse(QStringLiteral("Den Ordner gibt es nicht."), "create", ENOENT);
+            return fail(why, "create");
         }
     }
     if (fd_ < 0) {
         temp_.clear();
-        return fail(EEXIST);
+        return fail(EEXIST, "find a free name");
     }
     struct stat old {};
     if (::stat(target_.constData(), &old) == 0) {
@@ -190,10 +177,10 @@ bool CompleteFile::write(const char *data, std::size_t size)
         if (written < 0) {
             if (errno == EINTR)
                 continue;
-            return fail(errno);
+            return fail(errno, "write");
         }
         if (written == 0)
-            return fail(EIO); // no progress and no reason: never loop forever
+            return fail(EIO, "write without progress"); // no reason given: never loop forever
         data += written;
         size -= std::size_t(written);
     }
@@ -204,37 +191,41 @@ bool CompleteFile::commit()
 {
     if (fd_ < 0)
         return false;
-    if (::fsync(fd_) != 0)
-        return fail(errno);
+    // Without the flush a crash soon after could leave the new name on an empty file.
+    if (flush_(fd_) != 0)
+        return fail(errno, "flush to the disk");
     const int fd = fd_;
     fd_ = -1;
     if (::close(fd) != 0)
-        return fail(errno);
+        return fail(errno, "close");
     // The target may have changed kind while the lines were written.
-    const QByteArray target = target_;
-    const QString refused = checkTarget();
-    if (!refused.isEmpty())
-        return refuse(refused);
-    if (target_ != target)
+    const SaveTarget now = examineSaveTarget(path_);
+    if (!now.refusal.isEmpty())
+        return refuse(now.refusal);
+    if (now.file != target_)
         return refuse(QStringLiteral("Das Ziel wurde während des Speicherns verändert; es bleibt, wie es ist."));
     if (::rename(temp_.constData(), target_.constData()) != 0)
-        return fail(errno);
+        return fail(errno, "rename");
     temp_.clear();
     // The new name itself reaches the disk with its folder. The file is complete already, so a
     // folder that cannot be flushed (some file systems refuse) is no failure of the save.
     const int folder = ::open(folderOf(target_).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (folder >= 0) {
-        ::fsync(folder);
+        flush_(folder);
         ::close(folder);
     }
     return true;
 }
 
-bool CompleteFile::fail(int errnoValue)
+bool CompleteFile::fail(int errnoValue, const char *doing)
 {
-    discard();
-    error_ = fileErrorReason(errnoValue);
-    return false;
+    return refuse(systemReason(errnoValue), doing, errnoValue);
+}
+
+bool CompleteFile::refuse(const QString &reason, const char *doing, int errnoValue)
+{
+    qCWarning(lcFile).noquote() << "saving to" << path_ << "failed at" << doing << "-" << systemText(errnoValue);
+    return refuse(reason);
 }
 
 bool CompleteFile::refuse(const QString &reason)

@@ -11,10 +11,22 @@
 
 #include <cstddef>
 
+// What a save to a path would do, found before anything is written (and before anyone is
+// asked whether to replace a file that is there).
+struct SaveTarget {
+    QString refusal;     // why nothing may be saved there, in German; empty when it may
+    QByteArray file;     // what gets the new content: the path, or the file a link points to
+    bool exists = false; // a file is there already and would be replaced
+};
+SaveTarget examineSaveTarget(const QString &path);
+
 // A file that is written completely or not at all.
 class CompleteFile {
 public:
-    explicit CompleteFile(const QString &path);
+    // How a file reaches the disk: fsync(2), replaceable where a test needs a disk that fails.
+    using FlushToDisk = int (*)(int fd);
+
+    explicit CompleteFile(const QString &path, FlushToDisk flush = defaultFlush());
     // A file that was not committed is removed again; the target stays as it was.
     ~CompleteFile();
     CompleteFile(const CompleteFile &) = delete;
@@ -31,19 +43,17 @@ public:
     QString errorText() const { return error_; }
 
 private:
-    bool fail(int errnoValue);
+    static FlushToDisk defaultFlush();
+    // The German reason for the user; the system's own text for `errnoValue` goes to the log.
+    bool fail(int errnoValue, const char *doing);
+    bool refuse(const QString &reason, const char *doing, int errnoValue);
     bool refuse(const QString &reason);
     void discard();
-    // Empty when `target_` may be written; the reason otherwise.
-    QString checkTarget();
 
     QString path_;
+    FlushToDisk flush_;
     QByteArray target_;
     QByteArray temp_;
     int fd_ = -1;
     QString error_;
 };
-
-// The German reason for the system's error number `errnoValue`, followed by the system's own
-// text where it has one.
-QString fileErrorReason(int errnoValue);

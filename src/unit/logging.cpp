@@ -3,3 +3,4 @@
 Q_LOGGING_CATEGORY(lcApp, "rix.app", QtInfoMsg)
 Q_LOGGING_CATEGORY(lcSerial, "rix.serial", QtInfoMsg)
 Q_LOGGING_CATEGORY(lcReceive, "rix.receive", QtInfoMsg)
+Q_LOGGING_CATEGORY(lcFile, "rix.file", QtInfoMsg)

@@ -1,11 +1,13 @@
 #include "unit/openfailure.h"
 
+#include "unit/logging.h"
+#include "unit/systemreason.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QLockFile>
 
 #include <cerrno>
-#include <cstring>
 
 #ifndef Q_OS_WIN
 #include <unistd.h>
@@ -23,11 +25,6 @@ QString openFailureLine(const QString &portName, const QString &reason)
 }
 
 namespace {
-QString systemText(int errnoValue)
-{
-    return QString::fromLocal8Bit(std::strerror(errnoValue));
-}
-
 // Qt's lock file for the device ("LCK..ttyUSB0") and the process that holds it, if any.
 QString lockFileHolder(const QString &device)
 {
@@ -54,31 +51,35 @@ QString dialoutHint()
 }
 } // namespace
 
-OpenFailure explainOpenFailure(const QString &device, QSerialPort::SerialPortError error, const QString &qtText)
+OpenFailure explainOpenFailure(const QString &device, QSerialPort::SerialPortError error, const QString &qtText,
+                               int errnoValue)
 {
+    // Qt's text is English and may name only its own step ("Permission error while locking
+    // the device"): for the log. The German reason and its number are logged where the failure
+    // is reported.
+    qCDebug(lcSerial).noquote() << device << "not opened:" << error << qtText << "- errno" << errnoValue;
     if (error == QSerialPort::DeviceNotFoundError || !QFileInfo::exists(device))
-        return {ENOENT, QStringLiteral("Das Gerät %1 gibt es nicht (%2). Ist der Adapter eingesteckt, und ist der Name "
+        return {ENOENT, QStringLiteral("Das Gerät %1 gibt es nicht. Ist der Adapter eingesteckt, und ist der Name "
                                        "richtig? USB-Adapter heißen meist /dev/ttyUSB0 oder /dev/ttyACM0.")
-                            .arg(device, systemText(ENOENT))};
+                            .arg(device)};
     if (error == QSerialPort::PermissionError) {
 #ifndef Q_OS_WIN
         if (::access(QFile::encodeName(device).constData(), R_OK | W_OK) != 0 && errno == EACCES)
-            return {EACCES, QStringLiteral("Keine Berechtigung für %1 (%2). ").arg(device, systemText(EACCES))
-                                + dialoutHint()};
+            return {EACCES, QStringLiteral("Keine Berechtigung für %1. ").arg(device) + dialoutHint()};
 #endif
         const QString holder = lockFileHolder(device);
         if (!holder.isEmpty())
             return {EBUSY, QStringLiteral("%1 wird von einem anderen Programm benutzt: Sperrdatei %2.").arg(device, holder)};
-        return {EBUSY, QStringLiteral("%1 wird von einem anderen Programm exklusiv benutzt (%2).")
-                           .arg(device, qtText.isEmpty() ? systemText(EBUSY) : qtText)};
+        return {EBUSY, QStringLiteral("%1 wird von einem anderen Programm exklusiv benutzt.").arg(device)};
     }
-    return {error == QSerialPort::ResourceError ? EIO : ENODEV,
-            QStringLiteral("%1 lässt sich nicht öffnen: %2").arg(device, qtText)};
+    const int number = errnoValue > 0 ? errnoValue : error == QSerialPort::ResourceError ? EIO : ENODEV;
+    return {number, QStringLiteral("%1 lässt sich nicht öffnen: %2").arg(device, systemReason(number))};
 }
 
 OpenFailure explainLockFailure(const QString &device, int errnoValue)
 {
+    qCDebug(lcSerial).noquote() << device << "not locked (flock):" << systemText(errnoValue);
     return {errnoValue, QStringLiteral("%1 wird von einem anderen Programm benutzt: es hält eine Sperre (flock) auf "
-                                       "dem Gerät, womöglich unter einem anderen Namen (%2).")
-                            .arg(device, systemText(errnoValue))};
+                                       "dem Gerät, womöglich unter einem anderen Namen.")
+                            .arg(device)};
 }

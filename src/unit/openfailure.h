@@ -13,10 +13,12 @@ QString openFailureLine(const QString &portName, const QString &reason);
 
 struct OpenFailure {
     int number;       // errno where the system gave one
-    QString reason;   // German, for the details of the open-failure box and the log
+    QString reason;   // German alone, for the details of the open-failure box and the log
 };
 
-// After QSerialPort::open() failed on `device`.
-OpenFailure explainOpenFailure(const QString &device, QSerialPort::SerialPortError error, const QString &qtText);
+// After QSerialPort::open() failed on `device`: Qt's error, its (English) text, which goes to the
+// log only, and errno as the failed open left it (0 when there is none).
+OpenFailure explainOpenFailure(const QString &device, QSerialPort::SerialPortError error, const QString &qtText,
+                               int errnoValue);
 // After flock() on the opened device failed with `errnoValue`.
 OpenFailure explainLockFailure(const QString &device, int errnoValue);

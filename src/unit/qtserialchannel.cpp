@@ -3,11 +3,11 @@
 #include "unit/logging.h"
 #include "unit/openfailure.h"
 #include "unit/portname.h"
+#include "unit/systemreason.h"
 
 #include <QDeadlineTimer>
 
 #include <cerrno>
-#include <cstring>
 #include <limits>
 #include <utility>
 
@@ -113,8 +113,10 @@ void QtSerialChannel::open(const PortSettings &settings)
     port_.setStopBits(QSerialPort::OneStop);
     port_.setFlowControl(QSerialPort::NoFlowControl);
 
+    errno = 0;
     if (!port_.open(QIODevice::ReadWrite)) {
-        const OpenFailure why = explainOpenFailure(name, port_.error(), port_.errorString());
+        const int openErrno = errno;
+        const OpenFailure why = explainOpenFailure(name, port_.error(), port_.errorString(), openErrno);
         port_.clearError();
         throw PortOpenError(why.number, why.reason.toStdString());
     }
@@ -204,10 +206,15 @@ void QtSerialChannel::write(const QByteArray &bytes)
         return;
 
     const QDeadlineTimer deadline(WriteTimeoutBaseMs + qint64(WriteTimeoutPerByteMs) * bytes.size());
+    errno = 0; // a reason left over from an earlier call must not explain this write
     const qint64 taken = port_.write(bytes);
     throwIfUnusable();
     if (taken != bytes.size()) {
-        const QString detail = port_.errorString();
+        const int writeErrno = errno;
+        qCDebug(lcSerial).noquote() << "write to" << deviceName_ << "took" << taken << "of" << bytes.size()
+                                    << "bytes:" << port_.errorString();
+        const QString detail = writeErrno > 0 ? systemReason(writeErrno)
+                                              : QStringLiteral("Der Port hat nicht alle Bytes angenommen.");
         port_.clear(QSerialPort::Output);
         loseLine(PortLostError(ErrorNumber::PortLost, describe("Schreiben auf %1 fehlgeschlagen", deviceName_, detail)));
         throwIfUnusable();
@@ -280,8 +287,8 @@ void QtSerialChannel::onErrorOccurred(QSerialPort::SerialPortError error)
     const int number = lossNumber(port_, errnoAtReport);
     const QString detail = number == ErrorNumber::PortLost
                                ? QStringLiteral("Die Gegenstelle hat aufgelegt, oder der Adapter wurde entfernt.")
-                               : port_.errorString();
-    qCDebug(lcSerial).noquote() << "port lost after" << error;
+                               : systemReason(number);
+    qCDebug(lcSerial).noquote() << "port lost after" << error << port_.errorString();
     loseLine(PortLostError(number, describe("Verbindung zu %1 verloren", deviceName_, detail)));
 }
 

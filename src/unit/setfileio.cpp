@@ -1,20 +1,32 @@
 #include "unit/setfileio.h"
 
 #include "unit/completefile.h"
+#include "unit/logging.h"
+#include "unit/systemreason.h"
 
 #include <QFile>
 #include <QFileInfo>
+
+#include <cerrno>
 
 std::variant<ParameterSet, QString> loadSetFile(const QString &path)
 {
     QFile file(path);
     if (!QFileInfo(path).isFile() && QFileInfo::exists(path))
         return QStringLiteral("%1: keine gewöhnliche Datei.").arg(path);
+    // QFile's reason is the system's English text: the log gets it, the user the German one.
+    const auto unreadable = [&](int errnoValue) {
+        qCWarning(lcFile).noquote() << "cannot read" << path << "-" << file.errorString();
+        return QStringLiteral("%1: lässt sich nicht lesen. %2")
+            .arg(path, errnoValue > 0 ? systemReason(errnoValue) : QStringLiteral("Das System nennt keinen Grund."));
+    };
+    errno = 0;
     if (!file.open(QIODevice::ReadOnly))
-        return QStringLiteral("%1: lässt sich nicht lesen (%2).").arg(path, file.errorString());
+        return unreadable(errno);
+    errno = 0;
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
-        return QStringLiteral("%1: lässt sich nicht lesen (%2).").arg(path, file.errorString());
+        return unreadable(errno);
     auto parsed = parseParameterSet(QString::fromUtf8(bytes));
     if (const auto *error = std::get_if<SetParseError>(&parsed))
         return QStringLiteral("%1:%2: %3").arg(path).arg(error->line).arg(error->what);

@@ -51,13 +51,15 @@ PastedText cleanPastedText(const QString &pasted)
     out.text.reserve(pasted.size());
     for (qsizetype i = 0; i < pasted.size(); ++i) {
         const QChar c = pasted.at(i);
-        if (showsAsBlank(c)) {
+        if (c == QLatin1Char('\n') && i > 0 && pasted.at(i - 1) == QLatin1Char('\r')) {
+            // CR LF is one line break (a Windows text's), already one blank.
+        } else if (showsAsBlank(c)) {
             out.text += QLatin1Char(' ');
             if (c == QLatin1Char('\t'))
                 ++out.tabs;
             else if (!breaksLine(c))
                 ++out.otherControls;
-            else if (!(c == QLatin1Char('\n') && i > 0 && pasted.at(i - 1) == QLatin1Char('\r')))
+            else
                 ++out.lineBreaks;
         } else if (cp1252::canEncode(c)) {
             out.text += c;

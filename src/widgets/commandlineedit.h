@@ -14,7 +14,7 @@
 struct PastedText {
     QString text;          // what goes into the line
     QStringList leftOut;   // the characters that were left out, each once, in order
-    int lineBreaks = 0;    // each turned into blanks; CR LF counts as one
+    int lineBreaks = 0;    // each turned into one blank; CR LF is one
     int tabs = 0;
     int otherControls = 0;
 };

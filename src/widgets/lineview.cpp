@@ -1,5 +1,6 @@
 #include "widgets/lineview.h"
 
+#include "unit/completefile.h"
 #include "widgets/lineviewaccessible.h"
 #include "widgets/lineviewfile.h"
 #include "widgets/lineviewformat.h"
@@ -69,10 +70,17 @@ LineView::LineView(QWidget *parent)
 
     askSaveFile_ = [](QWidget *parent, const QString &caption, const QString &suggestedPath,
                       const QString &filter) {
-        return QFileDialog::getSaveFileName(parent, caption, suggestedPath, filter);
+        // The dialog's own question would come before the target is looked at, so a FIFO or a
+        // device would first be offered for replacing and then refused; saveAs() asks itself.
+        return QFileDialog::getSaveFileName(parent, caption, suggestedPath, filter, nullptr,
+                                            QFileDialog::DontConfirmOverwrite);
     };
     warn_ = [](QWidget *parent, const QString &title, const QString &text) {
         QMessageBox::warning(parent, title, text);
+    };
+    askReplace_ = [](QWidget *parent, const QString &title, const QString &question) {
+        return QMessageBox::warning(parent, title, question, QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
+               == QMessageBox::Yes;
     };
 
     verticalScrollBar()->setSingleStep(1);
@@ -243,14 +251,28 @@ void LineView::saveAs()
                                       QStringLiteral("Textdateien (*.txt);;Alle Dateien (*)"));
     if (!self || path.isEmpty())
         return;
+    const auto notSaved = [&](const QString &reason) {
+        warn_(this, caption,
+              QStringLiteral("Die Datei „%1“ konnte nicht gespeichert werden: %2")
+                  .arg(QDir::toNativeSeparators(path), reason));
+    };
+    const SaveTarget target = examineSaveTarget(path);
+    if (!target.refusal.isEmpty()) {
+        notSaved(target.refusal);
+        return;
+    }
+    if (target.exists) {
+        const QString question = QStringLiteral("Die Datei „%1“ existiert bereits.\nSoll sie überschrieben werden?")
+                                     .arg(QFileInfo(path).fileName());
+        if (!askReplace_(this, caption, question) || !self)
+            return;
+    }
     QString reason;
     if (saveToFile(path, &reason)) {
         lastSaveDir_ = QFileInfo(path).absolutePath();
         return;
     }
-    warn_(this, caption,
-          QStringLiteral("Die Datei „%1“ konnte nicht gespeichert werden: %2")
-              .arg(QDir::toNativeSeparators(path), reason));
+    notSaved(reason);
 }
 
 QString LineView::suggestedFileName(const QDateTime &now) const
@@ -279,6 +301,11 @@ void LineView::setSaveFileAsker(SaveFileAsker asker)
 void LineView::setWarningBox(WarningBox box)
 {
     warn_ = std::move(box);
+}
+
+void LineView::setReplaceAsker(ReplaceAsker asker)
+{
+    askReplace_ = std::move(asker);
 }
 
 int LineView::rowHeight() const

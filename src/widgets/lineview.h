@@ -29,6 +29,9 @@ public:
                                                 const QString &suggestedPath, const QString &filter)>;
     // Tells the user something went wrong (default: QMessageBox::warning).
     using WarningBox = std::function<void(QWidget *parent, const QString &title, const QString &text)>;
+    // Asks whether a file that is there may be replaced; true for yes (default: a warning box
+    // with "Ja" and "Nein", "Nein" preselected).
+    using ReplaceAsker = std::function<bool(QWidget *parent, const QString &title, const QString &question)>;
 
     explicit LineView(QWidget *parent = nullptr);
     ~LineView() override;
@@ -81,15 +84,17 @@ public:
     // regular file or a new name is written. Returns false and the German reason in *errorText
     // when it could not be written completely.
     bool saveToFile(const QString &path, QString *errorText = nullptr) const;
-    // "Speichern unter …": asks for a file, saves, and shows a failure in a warning box.
+    // "Speichern unter …": asks for a file, refuses a target that is no regular file, asks
+    // before replacing a file, saves, and shows a failure in a warning box.
     void saveAs();
     // "rix-term-YYYYMMDD-HHMMSS-<suffix>.txt" for the given local time.
     QString suggestedFileName(const QDateTime &now) const;
     QString saveNameSuffix() const;
     void setSaveNameSuffix(const QString &suffix);
-    // The file dialog and the warning box, replaceable so that tests never open a modal window.
+    // The file dialog and the boxes, replaceable so that tests never open a modal window.
     void setSaveFileAsker(SaveFileAsker asker);
     void setWarningBox(WarningBox box);
+    void setReplaceAsker(ReplaceAsker asker);
 
     // Geometry in viewport coordinates: every row has the same height.
     int rowHeight() const;
@@ -141,4 +146,5 @@ private:
     QString lastSaveDir_;
     SaveFileAsker askSaveFile_;
     WarningBox warn_;
+    ReplaceAsker askReplace_;
 };

@@ -6,17 +6,11 @@
 #include "widgets/screenfit.h"
 #include "widgets/texttooltip.h"
 
+#include <QScreen>
 #include <QScrollArea>
 #include <QStyle>
 #include <QVBoxLayout>
-
-#include <algorithm>
-
-namespace {
-// The smallest a scrolling window may be made: still a handful of controls in view.
-constexpr int kSmallestWidth = 240;
-constexpr int kSmallestHeight = 160;
-} // namespace
+#include <QWindow>
 
 MainWindow::MainWindow(QWidget *parent)
     : QWidget(parent), ui_(std::make_unique<Ui::frm1>()), scroller_(new QScrollArea(this)), layoutArea_(new QWidget)
@@ -95,24 +89,61 @@ QLabel *MainWindow::lblrx9() const { return ui_->lblrx9; }
 QLabel *MainWindow::lblrx6() const { return ui_->lblrx6; }
 QLabel *MainWindow::lblrx8() const { return ui_->lblrx8; }
 
+void MainWindow::fitToScreen(QSize designed)
+{
+    designed_ = designed;
+    fitToFreeArea();
+}
+
+void MainWindow::fitToFreeArea()
+{
+    const QScreen *onScreen = screen();
+    const QWindow *handle = windowHandle();
+    fittedScreen_ = onScreen;
+    fittedFrame_ = handle ? handle->frameMargins() : QMargins();
+    if (!onScreen) {
+        applyFit(designed_, designed_);
+        return;
+    }
+    applyFit(designed_, freeInnerArea(onScreen->availableGeometry().size(), fittedFrame_, onScreen->devicePixelRatio()));
+}
+
+bool MainWindow::event(QEvent *event)
+{
+    // A window manager frames the window after it is shown: the frame's size becomes known
+    // with the move that follows. Only a new frame or another screen makes it fit again.
+    const QEvent::Type type = event->type();
+    if (designed_.isValid() && (type == QEvent::Move || type == QEvent::Show || type == QEvent::ScreenChangeInternal)) {
+        const QWindow *handle = windowHandle();
+        const QMargins frame = handle ? handle->frameMargins() : QMargins();
+        if (frame != fittedFrame_ || screen() != fittedScreen_)
+            fitToFreeArea();
+    }
+    return QWidget::event(event);
+}
+
 void MainWindow::fitInto(QSize designed, QSize available)
+{
+    designed_ = QSize(); // given, not the screen's: the window does not fit itself again
+    applyFit(designed, available);
+}
+
+void MainWindow::applyFit(QSize designed, QSize available)
 {
     layoutArea_->setFixedSize(designed);
     const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, scroller_);
     const QSize fitted = fittedWindowSize(designed, available, bar);
-    if (fitted == designed) {
-        // The controls sit at fixed places, so the window keeps the size the layout gives it,
-        // and nothing shows that it could scroll.
-        scroller_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        scroller_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        setFixedSize(designed);
-        return;
-    }
-    scroller_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    scroller_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    // Too large for the screen: the window takes the free area and its layout scrolls. It
-    // stays resizable, so a window manager can take its frame off that area too.
-    setMinimumSize(std::min(kSmallestWidth, fitted.width()), std::min(kSmallestHeight, fitted.height()));
-    setMaximumSize(designed + QSize(bar, bar));
-    resize(fitted);
+    // At the designed size nothing shows that the layout could scroll.
+    const Qt::ScrollBarPolicy bars = fitted == designed ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAsNeeded;
+    scroller_->setHorizontalScrollBarPolicy(bars);
+    scroller_->setVerticalScrollBarPolicy(bars);
+    // The size is fixed also where the layout scrolls: it is the free area already, frame
+    // included, and a window manager takes a fixed size as it is. A size it is asked for on
+    // the way (setFixedSize sets the minimum first) it rounds down to the window's resize
+    // steps, counted from its base size. Qt makes a step one device-independent pixel, rounded
+    // to device pixels (2 at a scale of 1.5), counted from -2: every odd size lost a pixel,
+    // and a window one pixel short of its layout showed a scroll bar for it. Counted from the
+    // size itself, the steps include it.
+    setBaseSize(fitted);
+    setFixedSize(fitted);
 }

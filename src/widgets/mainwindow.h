@@ -10,12 +10,15 @@
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
+#include <QMargins>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QSize>
 #include <QWidget>
 
 #include <memory>
+
+class QScreen;
 
 namespace Ui {
 class frm1;
@@ -28,7 +31,11 @@ public:
     ~MainWindow() override;
 
     // Gives the window its designed inner size, or, on a screen whose free area is smaller,
-    // that area with the layout scrolling inside it.
+    // that area with the layout scrolling inside it. The free area is the screen's, less the
+    // window's frame where the platform reports one; as a window manager reports it only once
+    // the window is shown, the window fits itself again then (and on another screen).
+    void fitToScreen(QSize designed);
+    // The same within a given inner size.
     void fitInto(QSize designed, QSize available);
 
     // The controls sit at fixed places on `layoutArea`; `scroller` shows it whole at the
@@ -81,8 +88,18 @@ public:
     QLabel *lblrx6() const;
     QLabel *lblrx8() const;
 
+protected:
+    bool event(QEvent *event) override;
+
 private:
+    void fitToFreeArea();
+    void applyFit(QSize designed, QSize available);
+
     std::unique_ptr<Ui::frm1> ui_;
     QScrollArea *scroller_;
     QWidget *layoutArea_;
+    // What fitToScreen() was given, and the frame and screen it last fitted to.
+    QSize designed_;
+    QMargins fittedFrame_;
+    const QScreen *fittedScreen_ = nullptr;
 };

@@ -25,12 +25,20 @@ TEST(CommandLinePaste, LineBreaksAndTabsBecomeOneBlankEachAndLackingCharactersAr
     h.w.ed1()->setFocus();
     QWidget *focused = QApplication::focusWidget();
 
+    // A Windows line end, CR LF, is one line break and becomes one blank, as the notice says.
     QGuiApplication::clipboard()->setText("a\r\nb\tc");
     pasteKey(h.w.ed1());
-    EXPECT_EQ(h.w.ed1()->text(), "a  b c");
+    EXPECT_EQ(h.w.ed1()->text(), "a b c");
     EXPECT_EQ(h.w.ed1()->displayText(), h.w.ed1()->text());
     EXPECT_TRUE(QToolTip::isVisible());
     EXPECT_EQ(QToolTip::text(), "Durch Leerzeichen ersetzt: 1 Zeilenumbruch, 1 Tabulator");
+
+    // A lone CR, a lone LF and LF CR (two line ends, not one) each count and show as what they are.
+    h.w.ed1()->clear();
+    QGuiApplication::clipboard()->setText("a\r\nb\rc\nd\n\re\r\n");
+    pasteKey(h.w.ed1());
+    EXPECT_EQ(h.w.ed1()->text(), "a b c d  e ");
+    EXPECT_EQ(QToolTip::text(), "Durch Leerzeichen ersetzt: 6 Zeilenumbrüche");
 
     h.w.ed1()->clear();
     QGuiApplication::clipboard()->setText("AΩB");
@@ -87,7 +95,7 @@ TEST(CommandLinePaste, TheContextMenuAndADropCleanTheTextAlike)
     QDropEvent drop(QPointF(inside), Qt::CopyAction, &dragged, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(h.w.ed1(), &drop);
     EXPECT_TRUE(drop.isAccepted());
-    EXPECT_EQ(h.w.ed1()->text(), "$RS  V");
+    EXPECT_EQ(h.w.ed1()->text(), "$RS V");
     EXPECT_EQ(QToolTip::text(), "Nicht übertragbar, weggelassen: ≠\nDurch Leerzeichen ersetzt: 1 Zeilenumbruch");
     QToolTip::hideText();
 }
@@ -112,8 +120,8 @@ TEST(CommandLinePaste, TextBeyondTheLinesLimitIsCutAtItsEndAndTheNoticeSaysHowMu
     QGuiApplication::clipboard()->setText(QStringLiteral("a\tb\r\nΩ") + QString(40, QLatin1Char('c')));
     pasteKey(h.w.ed1());
     EXPECT_EQ(h.w.ed1()->text().size(), 1024);
-    EXPECT_TRUE(h.w.ed1()->text().startsWith(QStringLiteral("a b  ") + QString(29, QLatin1Char('c')) + "xxx"));
-    EXPECT_EQ(QToolTip::text(), "Zu lang: die letzten 11 Zeichen weggelassen (die Zeile fasst höchstens 1024 Zeichen)\n"
+    EXPECT_TRUE(h.w.ed1()->text().startsWith(QStringLiteral("a b ") + QString(30, QLatin1Char('c')) + "xxx"));
+    EXPECT_EQ(QToolTip::text(), "Zu lang: die letzten 10 Zeichen weggelassen (die Zeile fasst höchstens 1024 Zeichen)\n"
                                 "Nicht übertragbar, weggelassen: Ω\n"
                                 "Durch Leerzeichen ersetzt: 1 Zeilenumbruch, 1 Tabulator");
     QToolTip::hideText();

@@ -48,6 +48,29 @@ TEST(ConnectionLabel, ItsToolTipIsItsWholeTextAfterEveryChange)
     QToolTip::hideText();
 }
 
+TEST(WindowAccessibility, EachLampsToolTipNamesItsLineAndPinAndSaysThatAClickSwapsItsLevel)
+{
+    Harness h;
+    const QString swap = QStringLiteral(": rot, solange die Leitung auf dem aktiven Pegel ist.\n"
+                                        "Ein Klick tauscht den aktiven Pegel zwischen ein und aus.");
+    const struct {
+        QLabel *lamp;
+        const char *name;
+        const char *accessibleName;
+        const char *line;
+    } lamps[] = {
+        {h.w.lblRX1(), "lblRX1", "Lampe DCD", "DCD, Pin 1 (Träger erkannt)"},
+        {h.w.lblrx9(), "lblrx9", "Lampe RI", "RI, Pin 9 (Klingelzeichen)"},
+        {h.w.lblrx6(), "lblrx6", "Lampe DSR", "DSR, Pin 6 (Gegenstelle bereit)"},
+        {h.w.lblrx8(), "lblrx8", "Lampe CTS", "CTS, Pin 8 (Sendebereitschaft)"},
+    };
+    for (const auto &l : lamps) {
+        EXPECT_EQ(l.lamp->toolTip(), QString::fromUtf8(l.line) + swap) << l.name;
+        EXPECT_EQ(l.lamp->accessibleName(), QString::fromUtf8(l.accessibleName)) << l.name;
+        EXPECT_EQ(l.lamp->accessibleDescription(), QString::fromUtf8(l.name));
+    }
+}
+
 TEST(GermanQtTexts, QtsOwnBoxesAndFileDialogSpeakGermanAfterStartUp)
 {
     Harness h;
@@ -75,6 +98,24 @@ TEST(ScreenFit, TheWindowKeepsItsSizeWhereItFitsAndTakesTheFreeAreaWhereNot)
     // Too low only: the bar goes to the right and makes it too wide as well.
     EXPECT_EQ(fittedWindowSize({1002, 352}, {1010, 300}, 15), QSize(1010, 300));
     EXPECT_EQ(fittedWindowSize({1002, 352}, {1200, 300}, 15), QSize(1017, 300));
+}
+
+TEST(ScreenFit, TheFreeAreaIsWorkedOutInDevicePixelsFrameIncluded)
+{
+    // Qt makes a length the nearest whole number of device pixels.
+    EXPECT_EQ(logicalLengthWithin(1366, 1.5), 910);   // 911 would be 1367
+    EXPECT_EQ(logicalLengthWithin(1365, 1.5), 910);
+    EXPECT_EQ(logicalLengthWithin(1001, 1.25), 801);  // 1001.25, made 1001
+    EXPECT_EQ(logicalLengthWithin(1920, 2.0), 960);
+    EXPECT_EQ(logicalLengthWithin(0, 1.5), 0);
+    // 1366×768 at 1.5, which Qt reports as 911×512: one pixel less across.
+    EXPECT_EQ(freeInnerArea({911, 512}, {}, 1.5), QSize(910, 512));
+    // With a frame of 1, 20, 1 and 4 device pixels (left, top, right, bottom), which Qt
+    // reports as 1, 13, 1 and 3 at 1.5 and as 1, 10, 1 and 2 at 2.
+    EXPECT_EQ(freeInnerArea({911, 512}, {1, 13, 1, 3}, 1.5), QSize(908, 495));
+    EXPECT_EQ(freeInnerArea({960, 540}, {1, 10, 1, 2}, 2.0), QSize(958, 528));
+    // Unscaled, exactly the area less the frame.
+    EXPECT_EQ(freeInnerArea({1920, 1050}, {1, 20, 1, 4}, 1.0), QSize(1918, 1026));
 }
 
 TEST(ScreenFit, OnASmallScreenEveryControlIsReachedByScrollingAndStillWorks)

@@ -6,10 +6,9 @@
 #include "widgets/portsuggestions.h"
 #include "window/app/eventtable.h"
 #include "window/app/startup.h"
+#include "window/app/storesnothing.h"
 
 #include <QCoreApplication>
-#include <QScreen>
-#include <QWindow>
 #include <ostream>
 
 Application::Application(Seams seams)
@@ -22,6 +21,7 @@ Application::Application(Seams seams)
                seams.end ? *seams.end : qtEnd_,
                receiver_}
 {
+    keepQtDialogsFromStoringAnything();
     connectEventTable(program_, filter_);
     if (loadQtGermanTexts(qtTexts_))
         QCoreApplication::installTranslator(&qtTexts_);
@@ -29,27 +29,10 @@ Application::Application(Seams seams)
         qCWarning(lcApp) << "Qt's German texts (qtbase_de) not found; Qt's own dialogs stay English";
 }
 
-namespace {
-// What the window may take of its screen: the area the desktop's panels leave free, less
-// the frame where the platform already reports one.
-QSize freeScreenArea(const QWidget &window, QSize designed)
-{
-    const QScreen *screen = window.screen();
-    if (!screen)
-        return designed;
-    QSize area = screen->availableGeometry().size();
-    if (const QWindow *handle = window.windowHandle()) {
-        const QMargins frame = handle->frameMargins();
-        area -= QSize(frame.left() + frame.right(), frame.top() + frame.bottom());
-    }
-    return area;
-}
-} // namespace
-
 void Application::prepare()
 {
     const QSize designed(window_.layoutArea()->width(), innerHeightPixels(window_.logicalDpiY()));
-    window_.fitInto(designed, freeScreenArea(window_, designed));
+    window_.fitToScreen(designed);
     InitProgram(window_, state_);
 }
 

@@ -1,0 +1,89 @@
+// "Speichern unter …" on a list: the target is looked at before anyone is asked whether to
+// replace it, and a file that is there is replaced only after "Ja".
+#include "widgets/lineview.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+namespace {
+
+QByteArray contentOf(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<nicht lesbar>");
+}
+
+// A list whose "Speichern unter …" saves to `path`, with the boxes recorded instead of shown.
+struct SavingList {
+    explicit SavingList(const QString &path)
+    {
+        view.addLine("SRF0F011", 0);
+        view.setSaveFileAsker([path](QWidget *, const QString &, const QString &, const QString &) { return path; });
+        view.setWarningBox([this](QWidget *, const QString &, const QString &text) { warnings << text; });
+        view.setReplaceAsker([this](QWidget *, const QString &, const QString &question) {
+            questions << question;
+            return replace;
+        });
+    }
+    LineView view;
+    QStringList warnings;
+    QStringList questions;
+    bool replace = false;
+};
+
+} // namespace
+
+TEST(LineViewSaveAs, AFifoIsRefusedWithoutAskingWhetherToReplaceIt)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString fifo = dir.filePath(QStringLiteral("fifo"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+
+    SavingList list(fifo);
+    list.replace = true;
+    list.view.saveAs();
+
+    EXPECT_TRUE(list.questions.isEmpty()) << list.questions.join(QLatin1Char('|')).toStdString();
+    ASSERT_EQ(list.warnings.size(), 1);
+    EXPECT_EQ(list.warnings[0],
+              QStringLiteral("Die Datei „%1“ konnte nicht gespeichert werden: Das Ziel ist eine Pipe (FIFO), keine "
+                             "gewöhnliche Datei. Gespeichert wird nur in eine gewöhnliche Datei oder unter einem "
+                             "neuen Namen; das Ziel bleibt unverändert.")
+                  .arg(QDir::toNativeSeparators(fifo)));
+}
+
+TEST(LineViewSaveAs, AFileThatIsThereIsReplacedOnlyAfterYesAndANewNameIsNotAskedAbout)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("liste.txt"));
+    {
+        QFile old(path);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        ASSERT_EQ(old.write("alter Inhalt\n"), 13);
+    }
+
+    SavingList list(path);
+    list.view.saveAs();
+    EXPECT_EQ(list.questions,
+              QStringList{QStringLiteral("Die Datei „liste.txt“ existiert bereits.\nSoll sie überschrieben werden?")});
+    EXPECT_EQ(contentOf(path), QByteArray("alter Inhalt\n")) << "replaced after „Nein“";
+    EXPECT_TRUE(list.warnings.isEmpty());
+
+    list.replace = true;
+    list.view.saveAs();
+    EXPECT_EQ(list.questions.size(), 2);
+    EXPECT_TRUE(contentOf(path).endsWith("\tSRF0F011\n")) << contentOf(path).toStdString();
+    EXPECT_TRUE(list.warnings.isEmpty()) << list.warnings.join(QLatin1Char('\n')).toStdString();
+
+    const QString fresh = dir.filePath(QStringLiteral("neu.txt"));
+    SavingList another(fresh);
+    another.view.saveAs();
+    EXPECT_TRUE(another.questions.isEmpty());
+    EXPECT_TRUE(contentOf(fresh).endsWith("\tSRF0F011\n")) << contentOf(fresh).toStdString();
+}

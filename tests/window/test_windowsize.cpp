@@ -1,0 +1,87 @@
+// The window on a screen that is too small for it at a scale factor: it takes the free area,
+// frame included, in device pixels, and scrolls only where it must. The window runs in a
+// child process, on a screen of its own.
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QTemporaryFile>
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+
+namespace {
+
+// What the child printed: each line's name with its two numbers.
+using Measured = std::map<std::string, std::pair<int, int>>;
+
+Measured windowOn(int screenWidth, int screenHeight, const char *scale)
+{
+    QTemporaryFile screens;
+    EXPECT_TRUE(screens.open());
+    screens.write(QStringLiteral(R"({"screens": [{"name": "laptop", "x": 0, "y": 0, "width": %1, "height": %2,
+                                     "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})")
+                      .arg(screenWidth)
+                      .arg(screenHeight)
+                      .toUtf8());
+    screens.flush();
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen:configfile=") + screens.fileName());
+    env.insert(QStringLiteral("QT_SCALE_FACTOR"), QString::fromLatin1(scale));
+    for (const char *name : {"QT_SCREEN_SCALE_FACTORS", "QT_AUTO_SCREEN_SCALE_FACTOR", "QT_ENABLE_HIGHDPI_SCALING"})
+        env.remove(QString::fromLatin1(name));
+    QProcess child;
+    child.setProcessEnvironment(env);
+    child.start(QStringLiteral(WINDOW_SIZE_CHILD), {});
+    EXPECT_TRUE(child.waitForFinished(60'000)) << child.errorString().toStdString();
+    EXPECT_EQ(child.exitCode(), 0) << child.readAllStandardError().toStdString();
+    Measured measured;
+    for (const QByteArray &line : child.readAllStandardOutput().split('\n')) {
+        const QList<QByteArray> fields = line.split(' ');
+        if (fields.size() == 3)
+            measured[fields[0].toStdString()] = {fields[1].toInt(), fields[2].toInt()};
+    }
+    return measured;
+}
+
+// A window manager rounds a size down to the window's resize steps, counted from its base
+// size: the size the window asks for must be one of them, or a pixel of it is lost.
+bool sizeIsAResizeStep(Measured &m)
+{
+    const auto [width, height] = m["window"];
+    const auto [baseWidth, baseHeight] = m["base"];
+    const auto [stepWidth, stepHeight] = m["step"];
+    const auto onStep = [](int size, int base, int step) { return step <= 0 || (size - base) % step == 0; };
+    return onStep(width, baseWidth, stepWidth) && onStep(height, baseHeight, stepHeight);
+}
+
+} // namespace
+
+TEST(WindowOnAScaledScreen, At1Point5On1366By768ItTakesTheFreeAreaAndScrollsOnlyAcross)
+{
+    Measured m = windowOn(1366, 768, "1.5");
+    ASSERT_EQ(m.count("window"), 1u);
+    EXPECT_EQ(m["available"], std::make_pair(1366, 768));
+    // The frame (2 device pixels a side here) within the screen, the window as wide as that allows.
+    EXPECT_EQ(m["frame"], std::make_pair(4, 4));
+    EXPECT_EQ(m["window"], std::make_pair(1362, 549));
+    EXPECT_LE(m["window"].first + m["frame"].first, 1366);
+    // Qt's resize step is 2 device pixels at 1.5; the window's 549 must still be one.
+    EXPECT_EQ(m["step"], std::make_pair(2, 2));
+    EXPECT_TRUE(sizeIsAResizeStep(m));
+    // The layout's whole height shows; only the width scrolls.
+    EXPECT_EQ(m["bars"], std::make_pair(1, 0));
+    EXPECT_EQ(m["viewport"].second, m["layout"].second);
+}
+
+TEST(WindowOnAScaledScreen, At2On1920By1080ItTakesTheFreeAreaAndScrollsOnlyAcross)
+{
+    Measured m = windowOn(1920, 1080, "2");
+    ASSERT_EQ(m.count("window"), 1u);
+    EXPECT_EQ(m["available"], std::make_pair(1920, 1080));
+    EXPECT_EQ(m["frame"], std::make_pair(4, 4));
+    EXPECT_EQ(m["window"], std::make_pair(1916, 732));
+    EXPECT_LE(m["window"].first + m["frame"].first, 1920);
+    EXPECT_TRUE(sizeIsAResizeStep(m));
+    EXPECT_EQ(m["bars"], std::make_pair(1, 0));
+    EXPECT_EQ(m["viewport"].second, m["layout"].second);
+}

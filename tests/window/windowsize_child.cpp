@@ -1,0 +1,46 @@
+// Started by the test "WindowOnAScaledScreen" on the offscreen platform with a screen of its
+// own and QT_SCALE_FACTOR: builds and shows the window as the program does, lets the platform
+// frame it, and prints what a window manager sees, in device pixels (the window's size, its
+// frame and its resize steps), and which scroll bars show, one "name width height" line each.
+#include "support/harness.h"
+
+#include <QApplication>
+#include <QScreen>
+#include <QScrollBar>
+#include <QWindow>
+#include <qpa/qplatformscreen.h>
+#include <qpa/qplatformwindow.h>
+
+#include <iostream>
+
+namespace {
+void print(const char *name, int width, int height)
+{
+    std::cout << name << ' ' << width << ' ' << height << '\n';
+}
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QApplication qtApp(argc, argv);
+    Harness h;
+    h.showWindow();
+    // The frame is reported after the window is shown; the window fits itself to it then.
+    for (int i = 0; i < 20; ++i)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+
+    const QRect available = h.w.screen()->handle()->availableGeometry();
+    const QPlatformWindow *window = h.w.windowHandle()->handle();
+    const QMargins frame = window->frameMargins();
+    print("available", available.width(), available.height());
+    print("window", window->geometry().width(), window->geometry().height());
+    print("frame", frame.left() + frame.right(), frame.top() + frame.bottom());
+    // The resize steps a window manager rounds a size to, and where they are counted from.
+    print("base", window->windowBaseSize().width(), window->windowBaseSize().height());
+    print("step", window->windowSizeIncrement().width(), window->windowSizeIncrement().height());
+    print("bars", h.w.scroller()->horizontalScrollBar()->isVisible(), h.w.scroller()->verticalScrollBar()->isVisible());
+    const QSize viewport = h.w.scroller()->viewport()->size();
+    print("viewport", viewport.width(), viewport.height());
+    print("layout", h.w.layoutArea()->width(), h.w.layoutArea()->height());
+    return 0;
+}
