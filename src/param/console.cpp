@@ -1,6 +1,6 @@
 #include "param/console.h"
 
-#include "unit/completefile.h"
+#include "unit/systemreason.h"
 
 #include <cerrno>
 
@@ -10,8 +10,8 @@ TextOutput &TextOutput::operator<<(const QString &text)
 {
     if (failure_.isEmpty() && !text.isEmpty()) {
         if (const int error = put(text.toUtf8())) {
-            failure_ = error == EPIPE ? QStringLiteral("Wer die Ausgabe lesen sollte, hat sie geschlossen (Broken pipe).")
-                                      : fileErrorReason(error);
+            failure_ = error == EPIPE ? QStringLiteral("Wer die Ausgabe lesen sollte, hat sie geschlossen.")
+                                      : systemReason(error);
         }
     }
     return *this;
