@@ -220,9 +220,10 @@ TEST(LostLine, AnAnswerReadInThePauseIsShownWithItsCommand)
         h.channel.receive("SRF0F011\r\n");
         h.channel.hangUp();
     };
-    h.click(h.w.cmdF0());
+    h.press(h.w.cmdF0());
     h.pause.during = nullptr;
     h.tick();   // the first poll after the pause finds the line gone
+    h.release(h.w.cmdF0());   // dropped by the box
 
     ASSERT_EQ(h.w.lbrx()->count(), 1);
     EXPECT_EQ(h.w.lbrx()->lineBytes(0), "F011");
@@ -233,4 +234,29 @@ TEST(LostLine, AnAnswerReadInThePauseIsShownWithItsCommand)
     EXPECT_EQ(h.channel.written(), "$RSRF0");
     EXPECT_EQ(h.end.ends, 0);
     expectDisconnectedSet(h);
+    EXPECT_FALSE(h.w.cmdschreiben()->isEnabled()) << "the release the box dropped did nothing";
+}
+
+TEST(LostLine, AClickBehindThePauseThatFindsTheLineGoneShowsTheAnswerFirst)
+{
+    // The release of F0 waited behind F0's pause, in which the unit answered and the line
+    // went: the release reads the answer, finds the loss there, and still does its own part.
+    Harness h;
+    h.connectWith("COM1", "4800", "S");
+    h.pause.during = [&](int) {
+        h.channel.receive("$RSRF0SRF0F011\r\n");
+        h.channel.hangUp();
+    };
+    h.click(h.w.cmdF0());
+
+    ASSERT_EQ(h.w.lbrx()->count(), 1);
+    EXPECT_EQ(h.w.lbrx()->lineBytes(0), "F011");
+    ASSERT_EQ(h.w.lb2()->count(), 1);
+    EXPECT_EQ(h.w.lb2()->lineBytes(0), "$RSRF0");
+    ASSERT_EQ(h.box.texts.size(), 1u);
+    EXPECT_EQ(h.box.texts[0], kLostCom1);
+    EXPECT_EQ(h.channel.written(), "$RSRF0");
+    EXPECT_EQ(h.end.ends, 0);
+    expectDisconnectedSet(h);
+    EXPECT_TRUE(h.w.cmdschreiben()->isEnabled()) << "the release needs no line";
 }

@@ -59,6 +59,11 @@ void guarded(Program &p, Handler handler, bool afterBurst, Line line)
     try {
         if (afterBurst) {
             const unsigned lossesBefore = p.state.linesLost;
+            // What came before the action is the answer to what went before it: read first,
+            // as the receive path's own event, so a loss found there is reported as one.
+            guarded(p, takeReceivedBeforeInput, false, Line::NotNeeded);
+            if (p.state.ending)
+                return;
             finishBurstForInput(p);
             if (p.state.ending)
                 return;
