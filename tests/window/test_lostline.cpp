@@ -180,32 +180,41 @@ TEST(LostLine, AfterWaitingAndConnectingAgainTheUnitGetsOnlyWhatTheUserDoesNext)
 
 TEST(LostLine, AClickWaitingForABurstDoesNothingWhenTheLineGoesMeanwhile)
 {
-    for (const bool waitForThePort : {false, true}) {
-        SCOPED_TRACE(waitForThePort ? "waiting and connecting again" : "OK");
-        Harness h;
-        h.connectWith("COM1", "19200", "S");
-        h.box.waitForThePort = waitForThePort;
-        h.box.waitTries = 1;
-        h.channel.receiveWithoutGap("partial");
-        dispatchReceive(h.p, tmr1_Timer);
-        ASSERT_TRUE(h.receiver.isOpen());
-        // The line goes while the click waits for the burst's quiet time.
-        QTimer::singleShot(0, [&] { h.channel.hangUp(); });
-        h.click(h.w.cmdF0());
+    // Every button that writes, so that none of them is taken for one that does not: a write
+    // after the loss would end in the fatal report ("Fehler 1003").
+    const char *writers[] = {"cmdF0", "cmdF1", "cmdF2", "cmdF3", "cmdF4", "cmdF5", "cmdF6", "cmdVersion",
+                             "cmdTR1", "cmdTR2", "cmd5Ton", "cmdFMS", "cmdSendentx", "cmdAUS", "cmdEnde"};
+    for (const char *name : writers) {
+        for (const bool waitForThePort : {false, true}) {
+            SCOPED_TRACE(std::string(name) + (waitForThePort ? ", waiting and connecting again" : ", OK"));
+            Harness h;
+            h.connectWith("COM1", "19200", "S");
+            h.w.ed1()->setText("$RSV");   // something for "Senden" to send
+            h.box.waitForThePort = waitForThePort;
+            h.box.waitTries = 1;
+            h.channel.receiveWithoutGap("partial");
+            dispatchReceive(h.p, tmr1_Timer);
+            ASSERT_TRUE(h.receiver.isOpen());
+            // The line goes while the click waits for the burst's quiet time.
+            QTimer::singleShot(0, [&] { h.channel.hangUp(); });
+            auto *button = h.w.findChild<QWidget *>(name);
+            ASSERT_NE(button, nullptr);
+            h.click(button);
 
-        EXPECT_TRUE(h.channel.writes.empty()) << "the click's command is not sent after the loss";
-        ASSERT_GE(h.box.texts.size(), 1u);
-        EXPECT_EQ(h.box.texts[0], kLostCom1);
-        EXPECT_EQ(h.end.ends, 0) << "no fatal report";
-        ASSERT_EQ(h.w.lbrx()->count(), 1);
-        EXPECT_EQ(h.w.lbrx()->lineBytes(0), "partial");
-        if (waitForThePort) {
-            ASSERT_EQ(h.box.texts.size(), 2u);
-            EXPECT_EQ(h.box.texts[1], kWaitingForCom1);
-            EXPECT_TRUE(h.channel.isOpen());
-        } else {
-            EXPECT_EQ(h.box.texts.size(), 1u);
-            expectDisconnectedSet(h);
+            EXPECT_TRUE(h.channel.writes.empty()) << "the click's command is not sent after the loss";
+            ASSERT_GE(h.box.texts.size(), 1u);
+            EXPECT_EQ(h.box.texts[0], kLostCom1);
+            EXPECT_EQ(h.end.ends, 0) << "no fatal report";
+            ASSERT_EQ(h.w.lbrx()->count(), 1);
+            EXPECT_EQ(h.w.lbrx()->lineBytes(0), "partial");
+            if (waitForThePort) {
+                ASSERT_EQ(h.box.texts.size(), 2u);
+                EXPECT_EQ(h.box.texts[1], kWaitingForCom1);
+                EXPECT_TRUE(h.channel.isOpen());
+            } else {
+                EXPECT_EQ(h.box.texts.size(), 1u);
+                expectDisconnectedSet(h);
+            }
         }
     }
 }
