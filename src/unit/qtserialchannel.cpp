@@ -5,7 +5,10 @@
 #include "unit/portname.h"
 #include "unit/systemreason.h"
 
+#include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QEventLoop>
+#include <QTimer>
 
 #include <cerrno>
 #include <limits>
@@ -66,6 +69,16 @@ QByteArray drainWithoutWaiting(qintptr handle)
 #endif
     return got;
 }
+
+#ifndef Q_OS_WIN
+// Whether the system has input for the device that has not been read yet (or the device
+// has hung up, which a read then reports).
+bool systemHoldsInput(qintptr handle)
+{
+    pollfd p{int(handle), POLLIN, 0};
+    return handle >= 0 && ::poll(&p, 1, 0) > 0 && (p.revents & (POLLIN | POLLHUP | POLLERR));
+}
+#endif
 
 } // namespace
 
@@ -191,6 +204,36 @@ QByteArray QtSerialChannel::takeAvailable()
     throwIfUnusable();
     // Only what Qt's read notifier has fetched: reading the device besides it would leave
     // the notifier to find it empty, which Qt takes for a read error.
+    return port_.readAll();
+}
+
+QByteArray QtSerialChannel::takeAllReceived()
+{
+    if (line_ == Line::LostReported)
+        return takeAvailable();
+    throwIfUnusable();
+#ifdef Q_OS_WIN
+    // Qt keeps a read pending on Windows: what has arrived is in its buffer once the event
+    // loop has run, so one pass fetches it.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    throwIfUnusable();
+#else
+    if (systemHoldsInput(port_.handle())) {
+        // Qt's own read notifier fetches it: reading the device here, even through Qt's
+        // waitForReadyRead(), can leave a readiness the event loop has already seen to a
+        // notifier that then finds the device empty, which Qt reports as an error. The loop
+        // runs only until that fetch (at once, as the system has the bytes), or until the
+        // loss it finds instead is reported; input waits, as in a pause.
+        QEventLoop loop;
+        const QMetaObject::Connection fetched = connect(&port_, &QSerialPort::readyRead, &loop, &QEventLoop::quit);
+        const QMetaObject::Connection failed = connect(&port_, &QSerialPort::errorOccurred, &loop, &QEventLoop::quit);
+        QTimer::singleShot(kMostFetchWaitMs, &loop, &QEventLoop::quit);
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+        disconnect(fetched);
+        disconnect(failed);
+        throwIfUnusable();
+    }
+#endif
     return port_.readAll();
 }
 

@@ -16,6 +16,9 @@ class QtSerialChannel : public QObject, public SerialChannel {
 public:
     static constexpr int WriteTimeoutBaseMs = 20;      // the write time-out is the base …
     static constexpr int WriteTimeoutPerByteMs = 20;   // … plus this much for every byte
+    // takeAllReceived() lets Qt fetch what the system holds for at most this long; it is
+    // there already, so the fetch takes microseconds.
+    static constexpr int kMostFetchWaitMs = 20;
 
     explicit QtSerialChannel(QObject *parent = nullptr);
     ~QtSerialChannel() override;
@@ -23,6 +26,7 @@ public:
     void open(const PortSettings &settings) override;
     void write(const QByteArray &bytes) override;
     QByteArray takeAvailable() override;
+    QByteArray takeAllReceived() override;
     void onBytesArrived(std::function<void()> handler) override;
     std::optional<std::uint32_t> modemStatus() override;   // empty when the port has no modem lines
     void close() override;

@@ -29,6 +29,10 @@ public:
     // throws PortLostError once, then hands out what it had read before the loss, once,
     // until the program closes or opens it.
     virtual QByteArray takeAvailable() = 0;
+    // The same, and also what the system has received that the port has not fetched yet; it
+    // waits for nothing to arrive, only for that fetch. Taken before a user's action, so that
+    // what the unit sent before it is never read as the answer to the action's command.
+    virtual QByteArray takeAllReceived() { return takeAvailable(); }
     // `handler` runs from the event loop whenever new bytes have arrived; it may call
     // takeAvailable().
     virtual void onBytesArrived(std::function<void()> handler) = 0;

@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <optional>
 
 struct ProgramState {
     // The three settings; only a connect copies the combo boxes' texts into them.
@@ -23,6 +24,14 @@ struct ProgramState {
         bool dsr = true;
         bool cts = true;
     } IndicatorLevel;
+
+    // TR1 or TR2 (`key` 1 or 2) whose press went out under `addressDigit` and whose release
+    // has not; kept across a lost line, whose next connect sends the release first.
+    struct HeldKey {
+        int key = 0;
+        QString addressDigit;
+    };
+    std::optional<HeldKey> keyHeld;
 
     // How often the port was lost while connected. A handler that waited for a burst
     // compares it, so an action from before a loss is not sent after it.

@@ -37,7 +37,8 @@ void QtMessageBox::show(const QString &text, const QString &details)
 
 bool QtMessageBox::askToWaitForPort(const QString &text, const QString &details)
 {
-    QMessageBox box(QMessageBox::Warning, QCoreApplication::applicationName(), text, QMessageBox::NoButton, parent_);
+    QMessageBox box(QMessageBox::Warning, QCoreApplication::applicationName(), displayLines(text),
+                    QMessageBox::NoButton, parent_);
     if (!details.isEmpty())
         box.setDetailedText(details);
     QPushButton *ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);

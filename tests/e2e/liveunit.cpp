@@ -2,6 +2,22 @@
 
 #include "widgets/lineview.h"
 
+#include <QFile>
+
+UnitLink::UnitLink() : path_(dir_.filePath(QStringLiteral("unit"))) {}
+
+void UnitLink::pointAt(const QString &target)
+{
+    cut();
+    if (!QFile::link(target, path_))
+        ADD_FAILURE() << "no link " << path_.toStdString() << " to " << target.toStdString();
+}
+
+void UnitLink::cut()
+{
+    QFile::remove(path_);
+}
+
 void LiveUnit::startUnit(rixsim::TransportOptions options, bool echo)
 {
     sim = std::make_unique<rixsim::BackgroundSimulator>(std::move(options), rixsim::Unit(echo));

@@ -8,8 +8,27 @@
 
 #include "rixsim/background_simulator.h"
 
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <memory>
+
+// A name for the unit that a program may go on trying after the unit has gone ("Warten und
+// neu verbinden"). It leads to a unit only while the test points it at one: cut, a retry finds
+// nothing, and never a freed pseudo-terminal number that the system has meanwhile given to
+// another test's unit, which the program would then open and lock under that test's feet.
+class UnitLink {
+public:
+    UnitLink();
+    const QString &path() const { return path_; }
+    // Leads to `target` from now on (a unit's pseudo-terminal).
+    void pointAt(const QString &target);
+    // Leads nowhere.
+    void cut();
+
+private:
+    QTemporaryDir dir_;
+    QString path_;
+};
 
 class LiveUnit : public ::testing::Test {
 protected:

@@ -4,8 +4,6 @@
 #include "window/app/dispatch.h"
 #include "window/connection/connection.h"
 
-#include <QFile>
-#include <QTemporaryDir>
 #include <algorithm>
 
 #include <cstdio>
@@ -123,27 +121,29 @@ TEST_F(EndingTheConnection, UnitHangingUpKeepsTheProgramDisconnectedWithItsLines
 // same name, writing nothing on connecting; "Abbrechen" leaves it disconnected.
 TEST_F(EndingTheConnection, WaitingForTheLostPortConnectsAgainWhenItIsBack)
 {
-    QTemporaryDir dir;
-    const QString link = dir.filePath(QStringLiteral("unit"));
+    UnitLink link;
     rixsim::TransportOptions options;
     options.hangupAfter = 1500ms;
     startUnit(options);
-    ASSERT_TRUE(QFile::link(unitPath(), link));
-    program.connectTo(link);
+    link.pointAt(unitPath());
+    program.connectTo(link.path());
     ASSERT_TRUE(program.connected());
 
     program.box.waitForThePort = true;
     program.box.waitTries = 50;
     program.box.beforeTry = [&](int attempt) {
-        if (attempt != 3)
-            return;
-        startUnit();   // the adapter is back, under the same name
-        QFile::remove(link);
-        QFile::link(unitPath(), link);
+        // The unit that hung up has freed its pseudo-terminal: until the adapter is back the
+        // name leads nowhere, so no try meets a number the system has given to another unit.
+        if (attempt < 3) {
+            link.cut();
+        } else if (attempt == 3) {
+            startUnit();   // the adapter is back, under the same name
+            link.pointAt(unitPath());
+        }
     };
     ASSERT_TRUE(waitUntil([&] { return program.box.texts.size() >= 2 && program.connected(); }, 15s));
-    EXPECT_EQ(program.box.texts[0], lostPortMessage(link, 1002));
-    EXPECT_EQ(program.box.texts[1], waitingForPortMessage(link));
+    EXPECT_EQ(program.box.texts[0], lostPortMessage(link.path(), 1002));
+    EXPECT_EQ(program.box.texts[1], waitingForPortMessage(link.path()));
     EXPECT_FALSE(program.w.cbCOM()->isEnabled());
     runEventsFor(100ms);
     EXPECT_TRUE(received().empty()) << "nothing is written on connecting";
@@ -154,12 +154,17 @@ TEST_F(EndingTheConnection, WaitingForTheLostPortConnectsAgainWhenItIsBack)
 
 TEST_F(EndingTheConnection, CancellingTheWaitLeavesTheProgramDisconnected)
 {
+    UnitLink link;
     rixsim::TransportOptions options;
     options.hangupAfter = 1500ms;
     startUnit(options);
-    connectProgram();
+    link.pointAt(unitPath());
+    program.connectTo(link.path());
+    ASSERT_TRUE(program.connected());
     program.box.waitForThePort = true;
     program.box.waitTries = 2;   // then "Abbrechen"
+    // The unit does not come back: its freed pseudo-terminal must not be tried.
+    program.box.beforeTry = [&](int) { link.cut(); };
     ASSERT_TRUE(waitUntil([&] { return program.box.texts.size() >= 2; }, 10s));
     runEventsFor(300ms);
     EXPECT_FALSE(program.channel.isOpen());

@@ -1,12 +1,16 @@
 // The press-and-hold keys: the release command follows the press command by the time the
-// key was held, and never comes first.
+// key was held, and never comes first, also when the line went while the key was held.
 #include "liveunit.h"
+
+#include "rixsim/log_format.h"
+#include "window/connection/connection.h"
 
 #include <cstdio>
 
 using namespace e2e;
 using namespace testsupport;
 using Commands = std::vector<std::string>;
+using namespace std::chrono_literals;
 
 namespace {
 // Milliseconds between the unit's first and second received command.
@@ -57,4 +61,65 @@ TEST_F(KeysOnTheLine, TR2ShortClickWithTheRightButtonStillSendsPressBeforeReleas
     EXPECT_EQ(program.w.ed1()->text(), QStringLiteral("$RSEA"));
     EXPECT_EQ(program.state.ButtonCommandFlag, 1);
     std::printf("[figure] TR2 zero-length click: $RSE2 to $RSEA at the unit %.0f ms\n", gap);
+}
+
+namespace {
+// The unit's log as rix-sim writes it to standard error.
+void printLog(const char *unit, const std::vector<TrafficEvent> &events)
+{
+    const auto steadyNow = std::chrono::steady_clock::now();
+    const auto wallNow = std::chrono::system_clock::now();
+    for (const TrafficEvent &event : events) {
+        const auto wall = wallNow - std::chrono::duration_cast<std::chrono::system_clock::duration>(steadyNow - event.time);
+        std::printf("[rix-sim log, %s] %s\n", unit, rixsim::formatLogLine(event, wall).c_str());
+    }
+}
+} // namespace
+
+// TR1 held, the adapter pulled, "Warten und neu verbinden": the unit that comes back gets the
+// release it is owed before anything else, then the user's next command.
+TEST_F(KeysOnTheLine, AKeyHeldWhenTheLineGoesIsReleasedFirstWhenTheUnitIsBack)
+{
+    UnitLink link;
+    startUnit();
+    link.pointAt(unitPath());
+    program.connectTo(link.path());
+    ASSERT_TRUE(program.connected());
+
+    program.press(program.w.cmdTR1());
+    ASSERT_TRUE(sim->log().waitFor([](const auto &events) { return events.size() >= 2; }, 5s));
+    ASSERT_TRUE(listHas(program.w.lb2(), 1));
+    const std::vector<TrafficEvent> firstUnit = sim->log().snapshot();
+    EXPECT_EQ(received(), Commands{"$RSE1"});
+
+    program.box.waitForThePort = true;
+    program.box.waitTries = 50;
+    program.box.beforeTry = [&](int attempt) {
+        if (attempt == 2) {
+            startUnit();   // the adapter is back, under the same name
+            link.pointAt(unitPath());
+        }
+    };
+    // The adapter pulled with the key held; its name leads nowhere until it is back.
+    link.cut();
+    sim.reset();
+    ASSERT_TRUE(waitUntil([&] { return program.box.texts.size() >= 2 && program.connected(); }, 15s));
+    EXPECT_EQ(program.box.texts[0],
+              lostPortMessage(link.path(), 1002) + QLatin1Char('\r')
+                  + QString::fromUtf8("Taste TR1 war gedrückt; die Freigabe wird beim nächsten Verbinden gesendet."));
+    program.release(program.w.cmdTR1());   // over the box: nothing
+    ASSERT_TRUE(unitReceived(1));
+    program.click(program.w.cmdF1());
+    ASSERT_TRUE(unitReceived(2));
+    ASSERT_TRUE(listHas(program.w.lbrx(), 3));
+    runEventsFor(300ms);
+
+    EXPECT_EQ(received(), (Commands{"$RSEA", "$RSRF1"})) << "the release once, first, then the user's command";
+    EXPECT_EQ(linesOf(*program.w.lb2()), (std::vector<QByteArray>{"$RSE1", "$RSEA", "$RSRF1"}));
+    // After a key's command the repeated address and letters are skipped: nothing is left of
+    // "SE1" and "SEA" but their lines.
+    EXPECT_EQ(linesOf(*program.w.lbrx()), (std::vector<QByteArray>{"", "", "0A00"}));
+    EXPECT_EQ(program.end.ends, 0);
+    printLog("before the loss", firstUnit);
+    printLog("after the reconnect", sim->log().snapshot());
 }

@@ -48,10 +48,12 @@ TEST(HostileTiming, BytesSentDuringTheCommandPauseAreShownByTheFirstTickAfterIt)
     ASSERT_TRUE(answeredAtPauseEnd) << "the unit's bytes came during the pause";
     EXPECT_EQ(lbrxAtPauseEnd, 0) << "nothing is read while the pause holds the handler";
     EXPECT_EQ(std::count(prog.timeline.events.begin(), prog.timeline.events.end(), "pause:165"), 1);
-    prog.release(prog.w.cmdF0());
 
+    // F0 still held: no action of the user's comes first (a release would read the answer
+    // itself, before the tick).
     ASSERT_TRUE(testsupport::waitUntil([&] { return !burstAfterTick.empty(); }, 5s));
     ASSERT_TRUE(burstAfterTick.front()) << "the first tick after the pause finds the answer";
+    prog.release(prog.w.cmdF0());
     ASSERT_TRUE(testsupport::waitUntil([&] { return prog.w.lbrx()->count() >= 1; }, 5s));
     EXPECT_EQ(prog.w.lbrx()->count(), 1);
     EXPECT_EQ(prog.w.lbrx()->lineBytes(0), "F011");

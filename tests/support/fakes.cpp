@@ -41,6 +41,8 @@ void FakeSerialChannel::open(const PortSettings &settings)
 
 void FakeSerialChannel::write(const QByteArray &bytes)
 {
+    if (beforeWrite)
+        beforeWrite(bytes);
     if (failWriteWith)
         throw SerialError(*failWriteWith, "write failed");
     throwPendingLoss(lossPending_);

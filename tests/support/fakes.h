@@ -55,6 +55,7 @@ public:
     std::optional<std::uint32_t> status = 0u;
     bool failOpen = false;
     std::optional<int> failWriteWith;   // throws SerialError with this number
+    std::function<void(const QByteArray &)> beforeWrite;   // runs first in every write (it may hang up)
     std::optional<int> failReadWith;
 
 private:

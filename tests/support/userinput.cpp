@@ -4,6 +4,7 @@
 
 #include <QTest>
 #include <QWindow>
+#include <qpa/qwindowsysteminterface.h>
 
 namespace {
 // On a screen smaller than the window a user first scrolls the control into view.
@@ -30,6 +31,17 @@ void click(MainWindow &w, QWidget *control, Qt::MouseButton button)
 {
     press(w, control, button);
     release(w, control, button);
+}
+
+void queueClick(MainWindow &w, QWidget *control, Qt::MouseButton button)
+{
+    QWindow *window = w.windowHandle();
+    const QPointF local = centreInWindow(control, w);
+    const QPointF global = window->mapToGlobal(local.toPoint());
+    QWindowSystemInterface::handleMouseEvent<QWindowSystemInterface::AsynchronousDelivery>(
+        window, local, global, button, button, QEvent::MouseButtonPress);
+    QWindowSystemInterface::handleMouseEvent<QWindowSystemInterface::AsynchronousDelivery>(
+        window, local, global, Qt::NoButton, button, QEvent::MouseButtonRelease);
 }
 
 void chooseConnection(MainWindow &w, const QString &port, const QString &baud, const QString &digit)

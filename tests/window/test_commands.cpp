@@ -78,6 +78,20 @@ TEST(CommandButtons, ShortRightClickOnAKeySendsPressThenRelease)
     EXPECT_EQ(h.pause.pausesWithPollingOn, 0);
 }
 
+TEST(CommandButtons, AKeysReleaseGoesToTheChosenAddressDigit)
+{
+    for (const char *digit : {"7", "A"}) {
+        Harness h;
+        h.connectWith("COM1", "19200", digit);
+        h.click(h.w.cmdTR1());
+        h.click(h.w.cmdTR2());
+        const QByteArray d(digit);
+        EXPECT_EQ(h.channel.writes, (std::vector<QByteArray>{"$R" + d + "E1", "$R" + d + "EA", "$R" + d + "E2",
+                                                              "$R" + d + "EA"}))
+            << digit;
+    }
+}
+
 TEST(CommandButtons, HoldingAKeySendsNothingMore)
 {
     Harness h;

@@ -6,6 +6,7 @@
 #include "unit/serialchannel.h"
 #include "window/app/ending.h"
 #include "window/connection/connection.h"
+#include "window/connection/heldkey.h"
 #include "window/connection/refusedconnect.h"
 #include "window/program.h"
 #include "window/programstate.h"
@@ -59,6 +60,11 @@ void guarded(Program &p, Handler handler, bool afterBurst, Line line)
     try {
         if (afterBurst) {
             const unsigned lossesBefore = p.state.linesLost;
+            // What came before the action is the answer to what went before it: read first,
+            // as the receive path's own event, so a loss found there is reported as one.
+            guarded(p, takeReceivedBeforeInput, false, Line::NotNeeded);
+            if (p.state.ending)
+                return;
             finishBurstForInput(p);
             if (p.state.ending)
                 return;
@@ -78,6 +84,10 @@ void guarded(Program &p, Handler handler, bool afterBurst, Line line)
             qCWarning(lcReceive).noquote() << "what was read before the loss is not shown:" << x.what();
         }
         report(p, [&] { ReportLostPort(p, e); });
+        // Connected again from the box: a key release the lost line owes goes out before
+        // anything else, itself guarded, as it may find the line gone again.
+        if (!p.state.ending && isConnected(p))
+            guarded(p, SendOwedKeyRelease, false, Line::NotNeeded);
         return;
     } catch (const PortOpenError &e) {
         qCWarning(lcSerial).noquote() << "port not opened, error" << e.number() << ":" << e.what();

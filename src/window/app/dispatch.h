@@ -11,7 +11,8 @@ using Handler = void (*)(Program &);
 // Whether a handler writes to the unit, and so needs the line.
 enum class Line { NotNeeded, Needed };
 
-// A user's action, and every handler but the receive path's own: a burst that is still
+// A user's action, and every handler but the receive path's own: what the port has
+// received by then opens a burst, as if the poll had come first, and a burst that is still
 // being read is read to its end first (at most about a second), as the window was busy
 // with it when the action came. A handler that needs the line then runs only if the line
 // is open and was not lost meanwhile: an action from before a loss is never sent after it,

@@ -1,19 +1,26 @@
 #include "window/commands/keysandtestcalls.h"
 
 #include "unit/protocol.h"
-#include "widgets/mainwindow.h"
 #include "window/commands/presssequence.h"
-#include "window/connection/sending.h"
+#include "window/connection/heldkey.h"
 #include "window/program.h"
 #include "window/programstate.h"
 
-void cmdTR1_MouseDown(Program &p) { pressSequence(p, Protocol::keyPress(p.state.AddressDigit, 1)); }
-void cmdTR2_MouseDown(Program &p) { pressSequence(p, Protocol::keyPress(p.state.AddressDigit, 2)); }
+namespace {
+void pressKey(Program &p, int key)
+{
+    pressSequence(p, Protocol::keyPress(p.state.AddressDigit, key));
+    // Written (a failed write does not return here): the unit holds the key until the release.
+    keyPressSent(p, key);
+}
+} // namespace
+
+void cmdTR1_MouseDown(Program &p) { pressKey(p, 1); }
+void cmdTR2_MouseDown(Program &p) { pressKey(p, 2); }
 
 void cmdTR_MouseUp(Program &p)
 {
-    p.w.ed1()->setText(Protocol::keyRelease(p.state.AddressDigit));
-    SendCommandLine(p);
+    sendKeyRelease(p, p.state.AddressDigit);
 }
 
 void cmd5Ton_MouseDown(Program &p) { pressSequence(p, Protocol::fiveToneTestCall(p.state.AddressDigit)); }

@@ -6,6 +6,7 @@
 #include "unit/serialchannel.h"
 #include "widgets/mainwindow.h"
 #include "window/connection/connectionstate.h"
+#include "window/connection/heldkey.h"
 #include "window/program.h"
 #include "window/programstate.h"
 #include "window/receive/receiver.h"
@@ -46,6 +47,7 @@ void cmdEIN_MouseUp(Program &p)
     OpenPort(p);
     setConnected(p.w, true);
     p.receiver.startPolling();
+    SendOwedKeyRelease(p);
 }
 
 void OpenPort(Program &p)
@@ -62,7 +64,10 @@ void ReportLostPort(Program &p, const PortLostError &error)
     cmdAUS_MouseDown(p);
     p.channel.close();
     const QString details = QString::fromStdString(error.what());
-    if (!p.box.askToWaitForPort(lostPortMessage(p.state.PortName, error.number()), details))
+    QString text = lostPortMessage(p.state.PortName, error.number());
+    if (const QString held = heldKeyNote(p); !held.isEmpty())
+        text += QLatin1Char('\r') + held;
+    if (!p.box.askToWaitForPort(text, details))
         return;
     const PortSettings settings{p.state.PortName, p.state.BaudText};
     const bool back = p.box.waitForPort(waitingForPortMessage(p.state.PortName), [&p, &settings] {
@@ -76,7 +81,8 @@ void ReportLostPort(Program &p, const PortLostError &error)
     });
     if (!back || p.state.ending)
         return;
-    // Connected as the connect button does it, with the settings of the last connect.
+    // Connected as the connect button does it, with the settings of the last connect. A key
+    // release the line owes goes out next, through the guarded dispatch.
     setConnected(p.w, true);
     p.receiver.startPolling();
 }

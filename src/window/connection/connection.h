@@ -11,7 +11,7 @@ class PortLostError;
 bool isConnected(const Program &p);
 
 void cmdEIN_MouseDown(Program &p);   // takes the three choices, shows the summary
-void cmdEIN_MouseUp(Program &p);     // connected set, opens the port, polling on
+void cmdEIN_MouseUp(Program &p);     // connected set, opens the port, polling on, an owed key release
 void cmdAUS_MouseDown(Program &p);   // disconnected set, polling off; touches neither port nor unit
 void cmdAUS_MouseUp(Program &p);     // "$RSQ", pause, close
 
@@ -19,8 +19,8 @@ void cmdAUS_MouseUp(Program &p);     // "$RSQ", pause, close
 void OpenPort(Program &p);
 
 // A port lost while connected: the disconnected state as after "Trennen", the port closed,
-// nothing written, both lists kept; then the box offers to wait for the port and connect
-// again by itself.
+// nothing written, both lists kept; then the box (which names a key still held) offers to
+// wait for the port and connect again by itself.
 void ReportLostPort(Program &p, const PortLostError &error);
 
 // Texts that the tests and the window share.

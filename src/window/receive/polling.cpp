@@ -82,10 +82,9 @@ void addBytes(Program &p, const QByteArray &bytes)
     p.receiver.bytesTaken();
 }
 
-// Opens a burst with what is waiting; false when nothing is.
-bool openBurstIfWaiting(Program &p)
+// Opens a burst with `waiting`; false when it is empty.
+bool openBurstWith(Program &p, const QByteArray &waiting)
 {
-    const QByteArray waiting = p.channel.takeAvailable();
     if (waiting.isEmpty())
         return false;
     // The poll timer stays off until the burst is shown: it is the guard that keeps
@@ -93,6 +92,12 @@ bool openBurstIfWaiting(Program &p)
     p.receiver.stopPolling();
     addBytes(p, waiting);
     return true;
+}
+
+// Opens a burst with what is waiting; false when nothing is.
+bool openBurstIfWaiting(Program &p)
+{
+    return openBurstWith(p, p.channel.takeAvailable());
 }
 
 // Nothing has come since a split for the quiet time: the split text is over.
@@ -167,6 +172,17 @@ void closeBurstWithoutPort(Program &p)
     }
     show(p, p.receiver.engine.quiet(Moment(p).context()));
     p.receiver.close(false);
+}
+
+void takeReceivedBeforeInput(Program &p)
+{
+    // Only where the poll would look: while it runs and no burst is open. An answer that
+    // came in a command's pause is still waiting when a click queued behind that pause is
+    // handled, before the first tick; read after the click's command went out, it would be
+    // taken for that command's answer.
+    if (!p.receiver.isPolling() || p.receiver.isOpen())
+        return;
+    openBurstWith(p, p.channel.takeAllReceived());
 }
 
 void finishBurstForInput(Program &p)

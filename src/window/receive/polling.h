@@ -13,6 +13,9 @@ void PollReceive(Program &p);
 void burst_BytesArrived(Program &p);
 // The quiet time after the burst's last byte is over: the burst is shown.
 void burst_Quiet(Program &p);
+// Before a user's action: what the port has received by now (also what the system holds
+// that the port has not reported yet) opens a burst, as the poll's tick would have.
+void takeReceivedBeforeInput(Program &p);
 // Before a user's action: lets an open burst end by itself, waiting at most
 // Receiver::kInputWaitMs, and splits it there if the unit is still sending.
 void finishBurstForInput(Program &p);
