@@ -63,6 +63,12 @@ TEST(LostLine, AClickWaitingForABurstDoesNothingWhenTheLineGoesMeanwhile)
                 ASSERT_EQ(h.box.texts.size(), 2u);
                 EXPECT_EQ(h.box.texts[1], kWaitingForCom1);
                 EXPECT_TRUE(h.channel.isOpen());
+                // Connected again, and the press from before the loss left no trace: a
+                // "Trennen" must not leave the window disconnected over an open port.
+                EXPECT_FALSE(h.w.cmdEIN()->isEnabled());
+                EXPECT_TRUE(h.w.cmdAUS()->isEnabled());
+                EXPECT_TRUE(h.w.cmdF0()->isEnabled());
+                EXPECT_TRUE(h.receiver.isPolling());
             } else {
                 EXPECT_EQ(h.box.texts.size(), 1u);
                 expectDisconnectedSet(h);

@@ -26,7 +26,9 @@ void connectEventTable(Program &p, MouseFilter &f)
 {
     MainWindow &w = p.w;
     const auto run = [&p](Handler handler) { return [&p, handler] { dispatch(p, handler); }; };
-    // The handlers that write to the unit: they do nothing once the line is gone.
+    // The handlers that write to the unit, and the press of a disconnect that its release
+    // completes: they do nothing once the line is gone. A "Trennen" press from before a loss
+    // must not switch a window that has connected again to disconnected over an open port.
     const auto send = [&p](Handler handler) { return [&p, handler] { dispatch(p, handler, Line::Needed); }; };
 
     f.onMouseDown(w.cbAdr(), run(cbAdr_MouseDown));
@@ -36,7 +38,7 @@ void connectEventTable(Program &p, MouseFilter &f)
     f.onMouseDown(w.cbCOM(), run(nothing));
     f.onMouseDown(w.cmd5Ton(), send(cmd5Ton_MouseDown));
     f.onMouseUp(w.cmd5Ton(), run(nothing));
-    f.onMouseDown(w.cmdAUS(), run(cmdAUS_MouseDown));
+    f.onMouseDown(w.cmdAUS(), send(cmdAUS_MouseDown));
     f.onMouseUp(w.cmdAUS(), send(cmdAUS_MouseUp));
     f.onMouseDown(w.cmdEIN(), run(cmdEIN_MouseDown));
     f.onMouseUp(w.cmdEIN(), run(cmdEIN_MouseUp));
