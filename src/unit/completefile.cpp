@@ -116,14 +116,19 @@ CompleteFile::~CompleteFile()
 
 QString CompleteFile::checkTarget()
 {
-    const QByteArray path = QFile::encodeName(path_);
+    return refusedTarget(path_, target_);
+}
+
+QString refusedTarget(const QString &name, QByteArray &target)
+{
+    const QByteArray path = QFile::encodeName(name);
     if (path.isEmpty())
         return germanReason(ENOENT);
     struct stat status {};
     if (::lstat(path.constData(), &status) != 0) {
         if (errno != ENOENT)
             return fileErrorReason(errno);
-        target_ = path; // a new name
+        target = path; // a new name
         return {};
     }
     const bool link = S_ISLNK(status.st_mode);
@@ -139,9 +144,9 @@ QString CompleteFile::checkTarget()
         char resolved[PATH_MAX];
         if (!::realpath(path.constData(), resolved))
             return fileErrorReason(errno);
-        target_ = QByteArray(resolved);
+        target = QByteArray(resolved);
     } else {
-        target_ = path;
+        target = path;
     }
     return {};
 }

@@ -44,6 +44,10 @@ private:
     QString error_;
 };
 
+// Empty when `name` may be written: a regular file, a link to one, or a new name; `target`
+// then gets the path to write (a link's file). The German reason otherwise.
+QString refusedTarget(const QString &name, QByteArray &target);
+
 // The German reason for the system's error number `errnoValue`, followed by the system's own
 // text where it has one.
 QString fileErrorReason(int errnoValue);
