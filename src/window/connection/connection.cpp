@@ -9,6 +9,7 @@
 #include "window/program.h"
 #include "window/programstate.h"
 #include "window/receive/receiver.h"
+#include "window/recording/recordinghandlers.h"
 #include "window/seams.h"
 
 QString lostPortMessage(const QString &portName, int number)
@@ -46,6 +47,7 @@ void cmdEIN_MouseUp(Program &p)
     OpenPort(p);
     setConnected(p.w, true);
     p.receiver.startPolling();
+    RecordConnected(p);
 }
 
 void OpenPort(Program &p)
@@ -61,6 +63,7 @@ void ReportLostPort(Program &p, const PortLostError &error)
     ++p.state.linesLost;
     cmdAUS_MouseDown(p);
     p.channel.close();
+    RecordLineLost(p, error);
     const QString details = QString::fromStdString(error.what());
     if (!p.box.askToWaitForPort(lostPortMessage(p.state.PortName, error.number()), details))
         return;
@@ -79,6 +82,7 @@ void ReportLostPort(Program &p, const PortLostError &error)
     // Connected as the connect button does it, with the settings of the last connect.
     setConnected(p.w, true);
     p.receiver.startPolling();
+    RecordReconnected(p);
 }
 
 void cmdAUS_MouseDown(Program &p)
@@ -94,4 +98,5 @@ void cmdAUS_MouseUp(Program &p)
     p.receiver.engine.commandWritten();
     p.pause.pause(Protocol::SendPauseMs);
     p.channel.close();
+    RecordDisconnected(p);
 }
