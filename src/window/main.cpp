@@ -1,4 +1,5 @@
 #include "window/app/application.h"
+#include "window/app/displayguard.h"
 #include "window/app/startup.h"
 
 #include <QApplication>
@@ -19,7 +20,12 @@ int main(int argc, char **argv)
         return 1;
     }
 
-    QApplication qtApp(argc, argv);
+    std::unique_ptr<QApplication> qtApp;
+    {
+        // Set but unreachable (sudo, a broken "ssh -X"): one German line, not Qt's abort.
+        const UnreachableDisplayGuard guard;
+        qtApp = std::make_unique<QApplication>(argc, argv);
+    }
     QApplication::setApplicationName(QStringLiteral("RIX-TERM"));
     QApplication::setApplicationVersion(QStringLiteral(PROJECT_VERSION));
 

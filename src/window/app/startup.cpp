@@ -58,3 +58,30 @@ QString missingDisplayMessage(const QStringList &arguments, const QString &qpaPl
     }
     return QStringLiteral("rix-term: Keine grafische Anzeige: weder DISPLAY noch WAYLAND_DISPLAY ist gesetzt.");
 }
+
+QString unreachableDisplayMessage(const QStringList &failedPlatforms, const QString &x11Display,
+                                  const QString &waylandDisplay)
+{
+    QStringList displays;
+    bool windowSystem = false;
+    for (const QString &platform : failedPlatforms) {
+        QString display;
+        if (platform == QLatin1String("xcb"))
+            display = x11Display;
+        else if (platform.startsWith(QLatin1String("wayland")))
+            display = waylandDisplay.isEmpty() ? QStringLiteral("wayland-0") : waylandDisplay;
+        else
+            continue;
+        windowSystem = true;
+        if (!display.isEmpty() && !displays.contains(display))
+            displays << display;
+    }
+    if (!windowSystem)
+        return QString();
+    if (displays.isEmpty())
+        return QStringLiteral("rix-term: Die grafische Anzeige ist nicht erreichbar: DISPLAY ist nicht gesetzt.");
+    if (displays.size() == 1)
+        return QStringLiteral("rix-term: Die grafische Anzeige „%1“ ist nicht erreichbar.").arg(displays.front());
+    return QStringLiteral("rix-term: Die grafischen Anzeigen „%1“ sind nicht erreichbar.")
+        .arg(displays.join(QStringLiteral("“ und „")));
+}
