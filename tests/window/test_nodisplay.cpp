@@ -91,6 +91,34 @@ TEST(NoDisplay, OnlyX11AndWaylandNeedOneAndEitherVariableIsEnough)
     EXPECT_EQ(missingDisplayMessage({"rix-term", "-platform", "xcb"}, "offscreen", "", ""), kNoDisplay);
 }
 
+TEST(NoDisplay, HelpVersionAndABadOptionNeedNone)
+{
+    const ProgramRun help = runProgram({QStringLiteral("--help")}, withoutDisplay());
+    EXPECT_FALSE(help.crashed);
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_TRUE(help.out.startsWith(QStringLiteral("Aufruf: rix-term [--port P] [--baud 19200|4800] [--address D] "
+                                                   "[--connect] [--log DATEI]\n")))
+        << help.out.toStdString();
+    EXPECT_TRUE(help.err.isEmpty()) << help.err.toStdString();
+
+    const ProgramRun version = runProgram({QStringLiteral("--version")}, withoutDisplay());
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^rix-term \\d+\\.\\d+\\.\\d+\n$")).match(version.out).hasMatch())
+        << version.out.toStdString();
+
+    // Before any window and before the display is even looked at.
+    const ProgramRun bad = runProgram({QStringLiteral("--baud"), QStringLiteral("9600")}, withoutDisplay());
+    EXPECT_FALSE(bad.crashed);
+    EXPECT_EQ(bad.exitCode, 2);
+    EXPECT_EQ(bad.err, QStringLiteral("rix-term: Ungültige Baudrate „9600“: 19200 oder 4800. (--help zeigt die Aufrufe)\n"));
+    EXPECT_TRUE(bad.out.isEmpty());
+
+    // A help that could not be written is no success.
+    const ProgramRun full = runProgram({QStringLiteral("--version")}, withoutDisplay(), QStringLiteral("/dev/full"));
+    EXPECT_EQ(full.exitCode, 1);
+    EXPECT_EQ(full.err, QStringLiteral("rix-term: Die Ausgabe konnte nicht geschrieben werden.\n"));
+}
+
 TEST(NoDisplay, AnX11DisplayThatCannotBeReachedIsNamedInOneGermanLine)
 {
     // A display number nobody serves here.
