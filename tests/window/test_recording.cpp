@@ -114,7 +114,7 @@ TEST(Recording, RecordsEachShownBurstBetweenMarkersForConnectDisconnectLossAndRe
         "$RSRF0\t",
         "# Getrennt",
         "# Verbunden: (S) COM1:19200,n,8,1",
-        "# Verbindung zu COM1 unterbrochen (Fehler 1002): hung up",
+        "# Verbindung unterbrochen (Fehler 1002): hung up",
         "# Wieder verbunden: (S) COM1:19200,n,8,1",
         "# Mitschnitt beendet"}));
     // The record carries the time its lines were shown with.

@@ -112,8 +112,9 @@ void RecordDisconnected(Program &p)
 
 void RecordLineLost(Program &p, const PortLostError &error)
 {
-    p.recording.addMarker(QStringLiteral("Verbindung zu %1 unterbrochen (Fehler %2): %3")
-                              .arg(p.state.PortName, QString::number(error.number()), QString::fromStdString(error.what())));
+    // The error's own text names the port.
+    p.recording.addMarker(QStringLiteral("Verbindung unterbrochen (Fehler %1): %2")
+                              .arg(QString::number(error.number()), QString::fromStdString(error.what())));
 }
 
 void RecordReconnected(Program &p)
