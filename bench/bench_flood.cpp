@@ -3,14 +3,24 @@
 // the slave end. Measured: the time from the first byte written until every byte is in
 // lbrx (checked in order), the longest lateness of a 10 ms probe timer (an upper bound of
 // the longest time the event loop was blocked) and the 95th percentile of that lateness.
+// The same flood again with a recording running: its time against the flood without one,
+// its blocks, whether every line was in the file before it was painted and the file whole;
+// and the memory a recording of a million records keeps.
 
 #include "support/connectedapp.h"
 #include "support/figures.h"
 #include "support/process.h"
 #include "support/pty.h"
 #include "support/stats.h"
+#include "unit/recordformat.h"
+#include "window/app/dispatch.h"
+#include "window/program.h"
+#include "window/recording/recording.h"
+#include "window/recording/recordinghandlers.h"
 
 #include <QApplication>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <algorithm>
@@ -59,9 +69,68 @@ struct Round {
     double totalMs = 0;
     double longestBlockMs = 0;
     double p95LatenessMs = 0;
+    // With a recording: paints of lbrx that came before their lines' records were written, and
+    // whether the file holds every answer, whole and in order.
+    int paintsAhead = 0;
+    bool fileIntact = false;
 };
 
-Round runRound()
+// The recording's file as the measurement reads it: while the flood runs only its lines are
+// counted (cheaply: the check runs on the GUI thread at every paint); afterwards its records'
+// answers are read back whole.
+struct RecordedAnswers {
+    QString path;
+    qint64 readTo = 0;
+    int lines = 0;
+    // Lines before the flood: the recording's first marker.
+    int markers = 0;
+    int records() const { return lines - markers; }
+    void countNew()
+    {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly) || !file.seek(readTo))
+            return;
+        const QByteArray more = file.readAll();
+        readTo += more.size();
+        lines += int(more.count('\n'));
+    }
+    QByteArray answers() const
+    {
+        QFile file(path);
+        QByteArray joined;
+        if (!file.open(QIODevice::ReadOnly))
+            return joined;
+        for (const QByteArray &line : file.readAll().split('\n'))
+            if (const auto record = recordformat::readRecord(line))
+                joined += record->answer;
+        return joined;
+    }
+};
+
+// Counts the paints of a list's viewport that come before its lines' records are in the file.
+class PaintWatch : public QObject {
+public:
+    PaintWatch(LineView *list, RecordedAnswers &file) : list_(list), file_(file) { list->viewport()->installEventFilter(this); }
+    ~PaintWatch() override { list_->viewport()->removeEventFilter(this); }
+    int ahead = 0;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint) {
+            file_.countNew();
+            if (file_.records() < list_->count())
+                ++ahead;
+        }
+        return false;
+    }
+
+private:
+    LineView *list_;
+    RecordedAnswers &file_;
+};
+
+Round runRound(bool recording)
 {
     testsupport::Pty pty;
     bench::ConnectedApp app;
@@ -69,6 +138,20 @@ Round runRound()
     if (!app.connectTo(pty.slavePath())) {
         std::fprintf(stderr, "bench_flood: could not connect to %s\n", qPrintable(pty.slavePath()));
         return {};
+    }
+    QTemporaryDir dir;
+    RecordedAnswers recorded;
+    recorded.path = dir.filePath(QStringLiteral("mitschnitt.txt"));
+    std::unique_ptr<PaintWatch> paints;
+    if (recording) {
+        dispatch(app.program(), [path = recorded.path](Program &p) { recording_Start(p, path); });
+        if (!app.program().recording.isRunning()) {
+            std::fprintf(stderr, "bench_flood: the recording did not start\n");
+            return {};
+        }
+        recorded.countNew();
+        recorded.markers = recorded.lines;
+        paints = std::make_unique<PaintWatch>(w.lbrx(), recorded);
     }
     bench::runFor(200ms);
 
@@ -119,6 +202,13 @@ Round runRound()
     Round round;
     round.ok = true;
     round.intact = shown == expected;
+    if (recording) {
+        round.paintsAhead = paints->ahead;
+        paints.reset();
+        bench::runFor(50ms);
+        recorded.countNew();
+        round.fileIntact = withoutLineEnds(recorded.answers()) == expected && recorded.records() == w.lbrx()->count();
+    }
     std::vector<double> lateness;
     for (std::size_t i = 1; i < probeTicks.size(); ++i)
         lateness.push_back(std::max(0.0, msBetween(probeTicks[i - 1], probeTicks[i]) - kProbeMs));
@@ -126,11 +216,52 @@ Round runRound()
     round.longestBlockMs = bench::maximum(lateness);
     round.p95LatenessMs = bench::percentile(lateness, 0.95);
     std::fprintf(stderr,
-                 "flood: %.0f ms, %d lines in lbrx, %d in lb2; writer done after %.0f ms; %zu probe ticks, "
-                 "longest block %.1f ms; CPU %.0f ms; bytes %s\n",
-                 round.totalMs, w.lbrx()->count(), w.lb2()->count(), msBetween(start, writtenAt), probeTicks.size(),
-                 round.longestBlockMs, cpuMs, round.intact ? "intact and in order" : "DIFFER");
+                 "flood%s: %.0f ms, %d lines in lbrx, %d in lb2; writer done after %.0f ms; %zu probe ticks, "
+                 "longest block %.1f ms; CPU %.0f ms; bytes %s",
+                 recording ? " with a recording" : "", round.totalMs, w.lbrx()->count(), w.lb2()->count(),
+                 msBetween(start, writtenAt), probeTicks.size(), round.longestBlockMs, cpuMs,
+                 round.intact ? "intact and in order" : "DIFFER");
+    if (recording)
+        std::fprintf(stderr, "; %d records, %d paints ahead of the file, file %s", recorded.records(), round.paintsAhead,
+                     round.fileIntact ? "whole and in order" : "DIFFERS");
+    std::fprintf(stderr, "\n");
     return round;
+}
+
+// A recording of a million records on its own: the memory it keeps (resident, high-water mark
+// before and after), each record written on its own as each shown burst is.
+struct MillionRecords {
+    bool ok = false;
+    double grownMiB = 0;
+    double msTotal = 0;
+};
+
+MillionRecords recordAMillion()
+{
+    QTemporaryDir dir;
+    Recording recording;
+    recording.onFailure([] {});
+    QString reason;
+    if (!recording.start(dir.filePath(QStringLiteral("million.txt")), QStringLiteral("Mitschnitt begonnen"), &reason)) {
+        std::fprintf(stderr, "bench_flood: %s\n", qPrintable(reason));
+        return {};
+    }
+    const std::string command = "$RSRF0";
+    const std::string answer = "SRF0F011 0123456789";
+    const long before = bench::statusKiB("VmHWM");
+    const auto start = Clock::now();
+    for (int i = 0; i < 1'000'000; ++i) {
+        recording.addRecord(1796663631123 + i * 20, command, answer);
+        recording.writeRecords();
+    }
+    MillionRecords result;
+    result.msTotal = msBetween(start, Clock::now());
+    result.grownMiB = double(bench::statusKiB("VmHWM") - before) / 1024.0;
+    recording.stop(QStringLiteral("Mitschnitt beendet"));
+    result.ok = !recording.takeFailure().has_value();
+    std::fprintf(stderr, "recording 1M records: %.0f ms, high-water mark grown by %.2f MiB\n", result.msTotal,
+                 result.grownMiB);
+    return result;
 }
 
 } // namespace
@@ -147,19 +278,32 @@ int main(int argc, char **argv)
     std::vector<double> totals;
     std::vector<double> blocks;
     std::vector<double> p95s;
+    std::vector<double> recordedTotals;
+    std::vector<double> recordedBlocks;
+    int paintsAhead = 0;
     bool intact = true;
+    bool fileIntact = true;
+    // Taking turns, so that a change in the machine's load falls on both alike.
     for (int i = 0; i < kRounds; ++i) {
-        const Round round = runRound();
-        if (!round.ok)
+        const Round round = runRound(false);
+        const Round recorded = runRound(true);
+        if (!round.ok || !recorded.ok)
             return 1;
-        intact = intact && round.intact;
+        intact = intact && round.intact && recorded.intact;
+        fileIntact = fileIntact && recorded.fileIntact;
+        paintsAhead += recorded.paintsAhead;
         totals.push_back(round.totalMs);
         blocks.push_back(round.longestBlockMs);
         p95s.push_back(round.p95LatenessMs);
+        recordedTotals.push_back(recorded.totalMs);
+        recordedBlocks.push_back(recorded.longestBlockMs);
     }
     const double total = bench::median(totals);
     const double block = bench::maximum(blocks);
     const double p95 = bench::median(p95s);
+    const double recordedTotal = bench::median(recordedTotals);
+    const double recordedBlock = bench::maximum(recordedBlocks);
+    const MillionRecords million = recordAMillion();
     bench::printFigure("Flood 6.3 MB: until every byte is in lbrx (median of 3)", bench::fixed(total, 0, "ms"),
                        "<= 1000 ms", intact ? bench::within(total, 1000.0) : bench::Verdict::Missed);
     bench::printFigure("Flood: longest event-loop block (10 ms probe lateness), worst of 3",
@@ -168,5 +312,21 @@ int main(int argc, char **argv)
                        "<= 10 ms", bench::within(p95, 10.0));
     bench::printFigure("Flood: bytes in lbrx, in order", intact ? "all" : "LOST OR REORDERED", "all",
                        intact ? bench::Verdict::Ok : bench::Verdict::Missed);
-    return intact ? 0 : 1;
+    char ratio[64];
+    std::snprintf(ratio, sizeof ratio, " = %.2f x without", recordedTotal / total);
+    bench::printFigure("Flood with a recording running: until every byte is in lbrx (median of 3)",
+                       bench::fixed(recordedTotal, 0, "ms") + ratio, "<= 1.2 x without",
+                       bench::within(recordedTotal, 1.2 * total));
+    bench::printFigure("Flood with a recording: longest event-loop block, worst of 3", bench::fixed(recordedBlock, 1, "ms"),
+                       "<= 30 ms", bench::within(recordedBlock, 30.0));
+    bench::printFigure("Flood with a recording: paints of lbrx before their records were written", std::to_string(paintsAhead),
+                       "0", paintsAhead == 0 ? bench::Verdict::Ok : bench::Verdict::Missed);
+    bench::printFigure("Flood with a recording: every answer in the file, whole and in order", fileIntact ? "all" : "NO",
+                       "all", fileIntact ? bench::Verdict::Ok : bench::Verdict::Missed);
+    bench::printFigure("Recording 1M records: memory grown (high-water mark)",
+                       million.ok ? bench::fixed(million.grownMiB, 2, "MiB") : std::string("failed"), "<= 1 MiB",
+                       million.ok ? bench::within(million.grownMiB, 1.0) : bench::Verdict::Missed);
+    bench::printFigure("Recording 1M records: time to write them", bench::fixed(million.msTotal, 0, "ms"), "-",
+                       bench::Verdict::None);
+    return intact && fileIntact && paintsAhead == 0 ? 0 : 1;
 }

@@ -60,9 +60,9 @@ bool fileHas(const QString &path, const QByteArray &text)
 
 class RecordingASession : public LiveUnit {};
 
-// SIGKILL loses nothing that was shown: each record went to the system in the turn that
-// showed it, not after a buffer filled or a timer ran (the flush to the disk waits up to 2 s,
-// and the kill comes sooner).
+// SIGKILL loses nothing that was shown: each record went to the system as it was shown, not
+// after a buffer filled or a timer ran (the flush to the disk waits up to 2 s, and the kill
+// comes sooner).
 TEST_F(RecordingASession, TheBuiltProgramConnectsAtStartAndAKillLeavesEveryShownRecord)
 {
     QTemporaryDir dir;

@@ -155,8 +155,13 @@ TEST(Recording, EveryRecordIsInTheFileBeforeItsLineIsPainted)
     };
     h.w.lbrx()->viewport()->installEventFilter(&watch);
     for (int i = 0; i < 20; ++i) {
-        h.channel.receive("Z" + QByteArray::number(i));
-        h.channel.notifyArrival();
+        // Short texts, shown when the line is quiet, and pieces of a text without a pause, shown
+        // as the bytes arrive; the bytes reported through a posted event, as the real port does.
+        if (i % 2 == 0)
+            h.channel.receive("Z" + QByteArray::number(i));
+        else
+            h.channel.receiveWithoutGap(QByteArray(65536, char('A' + i)));
+        QMetaObject::invokeMethod(&h.w, [&] { h.channel.notifyArrival(); }, Qt::QueuedConnection);
         ASSERT_TRUE(testsupport::waitUntil([&] { return h.w.lbrx()->count() == i + 1 && paints > i; }))
             << "line " << i << ", paints " << paints;
     }

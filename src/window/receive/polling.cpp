@@ -51,16 +51,16 @@ void appendAndShow(LineView *list, const QByteArray &line, qint64 shownAt)
 }
 
 // Each piece: one line in lb2, and one in lbrx unless its answer part is blank; a running
-// recording gets it with the same time.
+// recording gets them with the same time, in its file before they can be painted.
 void show(Program &p, const ReceiveEngine::Shown &shown)
 {
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
     for (const ReceiveEngine::Lines &lines : shown) {
-        const qint64 now = QDateTime::currentMSecsSinceEpoch();
         appendAndShow(p.w.lb2(), bytesOf(lines.commandLine), now);
         if (lines.answer)
             appendAndShow(p.w.lbrx(), bytesOf(*lines.answer), now);
-        RecordShown(p, now, lines);
     }
+    RecordShown(p, now, shown);
 }
 
 void finishTick(Program &p)

@@ -36,9 +36,8 @@ bool Recording::start(const QString &path, const QString &firstMarker, QString *
             *reason = file->errorText();
         return false;
     }
-    // Called on the flushing thread: the failure is reported at the end of a turn, as a
-    // failed write is.
-    file->onSyncFailure([this] { QMetaObject::invokeMethod(&turnEnds_, [this] { postTurnEnd(); }, Qt::QueuedConnection); });
+    // Called on the flushing thread; the failure is found and reported on the window's.
+    file->onSyncFailure([this] { QMetaObject::invokeMethod(&events_, [this] { postFailure(); }, Qt::QueuedConnection); });
     file->addMarker(QDateTime::currentMSecsSinceEpoch(), firstMarker);
     if (!file->writePending()) {
         if (reason)
@@ -67,25 +66,19 @@ void Recording::stop(const QString &lastMarker)
 
 void Recording::addRecord(qint64 msecsSinceEpoch, std::string_view commandLine, std::optional<std::string_view> answer)
 {
-    if (!file_)
-        return;
-    file_->addRecord(msecsSinceEpoch, commandLine, answer);
-    if (!turnEndPosted_)
-        postTurnEnd();
+    if (file_)
+        file_->addRecord(msecsSinceEpoch, commandLine, answer);
 }
 
-void Recording::postTurnEnd()
+void Recording::writeRecords()
 {
-    if (turnEndPosted_)
+    if (!file_ || !file_->hasPending())
         return;
-    turnEndPosted_ = true;
-    // A queued call is a posted event of normal priority: it comes before the low-priority
-    // repaint that the same turn's lines asked for.
-    QMetaObject::invokeMethod(&turnEnds_, [this] {
-        turnEndPosted_ = false;
-        if (turnEnd_)
-            turnEnd_();
-    }, Qt::QueuedConnection);
+    if (!file_->writePending()) {
+        failed();
+        return;
+    }
+    syncSoon();
 }
 
 void Recording::addMarker(const QString &text)
@@ -100,19 +93,6 @@ void Recording::addMarker(const QString &text)
     file_->requestSync();
     lastSync_ = std::chrono::steady_clock::now();
     syncTimer_.stop();
-}
-
-void Recording::endTurn()
-{
-    if (!file_)
-        return;
-    const bool wroteLines = file_->hasPending();
-    if (!file_->writePending()) {
-        failed();
-        return;
-    }
-    if (wroteLines)
-        syncSoon();
 }
 
 void Recording::syncSoon()
@@ -135,17 +115,28 @@ void Recording::syncDue()
     lastSync_ = std::chrono::steady_clock::now();
 }
 
-void Recording::failed()
+void Recording::failed(bool report)
 {
     syncTimer_.stop();
     failure_ = Failure{file_->path(), file_->errorText(), file_->recordsWritten()};
     file_.reset();
-    // The end of a turn reports it, also when the failure came from a marker.
-    postTurnEnd();
+    if (report)
+        postFailure();
+}
+
+void Recording::postFailure()
+{
+    QMetaObject::invokeMethod(&events_, [this] {
+        if (failureDue_)
+            failureDue_();
+    }, Qt::QueuedConnection);
 }
 
 std::optional<Recording::Failure> Recording::takeFailure()
 {
+    // A flush to the disk that failed on its thread stops the recording here.
+    if (file_ && !file_->hasPending() && !file_->writePending())
+        failed(false);
     std::optional<Failure> failure;
     std::swap(failure, failure_);
     return failure;

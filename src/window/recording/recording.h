@@ -1,15 +1,17 @@
 #pragma once
 // The window program's recording ("Mitschnitt"): at most one, of both lists, into one file.
 //
-// Nothing shown is lost: the records of an event-loop turn are gathered and handed to the
-// system at the turn's end, in one write. The first record of a turn posts the event that
-// writes them; Qt delivers it before the repaint that puts the lines on the screen (a repaint
-// is a posted event of low priority), so a line that was on the screen is in the file even if
-// the program is killed the next moment. Markers are written at once. The file is flushed to
-// the disk at every marker and, while lines come, at least every two seconds, on a thread of
-// its own, so a slow medium never holds the window.
+// Nothing shown is lost: the records of a shown burst go to the system in one write before the
+// handler that shows them returns, so before the repaint that puts its lines on the screen can
+// run; a line that was on the screen is in the file even if the program is killed the next
+// moment. (Waiting for the end of the event loop's turn is not enough: the port's bytes arrive
+// through a posted event, and a repaint already queued in the same batch would come first.)
+// Markers are written at once too. The file is flushed to the disk at every marker and, while
+// lines come, at least every two seconds, on a thread of its own, so a slow medium never holds
+// the window.
 //
-// A failure stops the recording and is kept until the program reports it (takeFailure()).
+// A failure stops the recording; it is reported from an event of its own (onFailure), never
+// from inside the handler that hit it.
 
 #include "unit/recordingfile.h"
 
@@ -38,9 +40,9 @@ public:
     // The file being recorded into; empty when none is.
     QString path() const;
 
-    // What runs at the end of a turn that added records (the event table sends it through
-    // the dispatch); it calls endTurn().
-    void onTurnEnd(std::function<void()> handler) { turnEnd_ = std::move(handler); }
+    // Runs, from an event of its own, after the recording failed (the event table sends it
+    // through the dispatch); it calls takeFailure().
+    void onFailure(std::function<void()> handler) { failureDue_ = std::move(handler); }
     // Fires when the file is due to be flushed to the disk; its handler calls syncDue().
     const QTimer &syncTimer() const { return syncTimer_; }
 
@@ -49,16 +51,16 @@ public:
     // Writes `lastMarker` and closes the file; a failure on the way is kept as any other.
     void stop(const QString &lastMarker);
 
-    // A shown burst; written at the end of this turn.
+    // A shown burst; goes to the system with writeRecords().
     void addRecord(qint64 msecsSinceEpoch, std::string_view commandLine, std::optional<std::string_view> answer);
+    // Hands the records added since the last write to the system, in one write.
+    void writeRecords();
     // Something that happened to the connection; written and flushed to the disk now.
     void addMarker(const QString &text);
-
-    // Hands the turn's records to the system.
-    void endTurn();
     void syncDue();
 
-    // Why the recording stopped by itself, once: the file, the reason, the records in it.
+    // Why the recording stopped by itself, once: the file, the reason, the records in it. A
+    // failed flush to the disk is found here too.
     struct Failure {
         QString path;
         QString reason;
@@ -67,16 +69,16 @@ public:
     std::optional<Failure> takeFailure();
 
 private:
-    void postTurnEnd();
+    void postFailure();
     void syncSoon();
-    void failed();
+    // Stops the recording and keeps why; `report`: post the event that reports it.
+    void failed(bool report = true);
 
     std::unique_ptr<RecordingFile> file_;
     std::optional<Failure> failure_;
-    std::function<void()> turnEnd_;
-    bool turnEndPosted_ = false;
+    std::function<void()> failureDue_;
     QTimer syncTimer_;
     std::chrono::steady_clock::time_point lastSync_{};
-    // Receives the posted end of a turn; an event still queued when it goes is dropped with it.
-    QObject turnEnds_;
+    // Receives the posted failure events; one still queued when it goes is dropped with it.
+    QObject events_;
 };

@@ -81,9 +81,8 @@ void recording_Stop(Program &p)
     reportStop(p);
 }
 
-void recording_TurnEnd(Program &p)
+void recording_Failed(Program &p)
 {
-    p.recording.endTurn();
     reportStop(p);
 }
 
@@ -92,12 +91,17 @@ void recording_SyncDue(Program &p)
     p.recording.syncDue();
 }
 
-void RecordShown(Program &p, qint64 msecsSinceEpoch, const ReceiveEngine::Lines &lines)
+void RecordShown(Program &p, qint64 msecsSinceEpoch, const ReceiveEngine::Shown &shown)
 {
-    std::optional<std::string_view> answer;
-    if (lines.answer)
-        answer = *lines.answer;
-    p.recording.addRecord(msecsSinceEpoch, lines.commandLine, answer);
+    if (!p.recording.isRunning() || shown.empty())
+        return;
+    for (const ReceiveEngine::Lines &lines : shown) {
+        std::optional<std::string_view> answer;
+        if (lines.answer)
+            answer = *lines.answer;
+        p.recording.addRecord(msecsSinceEpoch, lines.commandLine, answer);
+    }
+    p.recording.writeRecords();
 }
 
 void RecordConnected(Program &p)

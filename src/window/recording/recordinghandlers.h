@@ -15,13 +15,14 @@ class PortLostError;
 void recording_Start(Program &p, const QString &path);
 // "Mitschnitt beenden".
 void recording_Stop(Program &p);
-// The end of an event-loop turn that added records: they go to the system.
-void recording_TurnEnd(Program &p);
+// The recording failed and stopped: the box says why.
+void recording_Failed(Program &p);
 // While lines come: the file is due to be flushed to the disk.
 void recording_SyncDue(Program &p);
 
-// The hooks: a shown burst (stamped as its lines in the lists), and the connection's changes.
-void RecordShown(Program &p, qint64 msecsSinceEpoch, const ReceiveEngine::Lines &lines);
+// The hooks: the lines just shown (stamped as in the lists), each piece a record, written
+// before the handler that shows them returns; and the connection's changes.
+void RecordShown(Program &p, qint64 msecsSinceEpoch, const ReceiveEngine::Shown &shown);
 void RecordConnected(Program &p);
 void RecordDisconnected(Program &p);
 void RecordLineLost(Program &p, const PortLostError &error);
