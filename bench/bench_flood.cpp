@@ -4,22 +4,20 @@
 // lbrx (checked in order), the longest lateness of a 10 ms probe timer (an upper bound of
 // the longest time the event loop was blocked) and the 95th percentile of that lateness.
 // The same flood again with a recording running: its time against the flood without one,
-// its blocks, whether every line was in the file before it was painted and the file whole;
-// and the memory a recording of a million records keeps.
+// its blocks, whether every line was in the file before it was painted and the file whole.
 
 #include "support/connectedapp.h"
 #include "support/figures.h"
 #include "support/process.h"
 #include "support/pty.h"
+#include "support/recordedfile.h"
 #include "support/stats.h"
-#include "unit/recordformat.h"
 #include "window/app/dispatch.h"
 #include "window/program.h"
 #include "window/recording/recording.h"
 #include "window/recording/recordinghandlers.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -27,6 +25,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <memory>
 #include <thread>
 
 using namespace std::chrono_literals;
@@ -75,61 +74,6 @@ struct Round {
     bool fileIntact = false;
 };
 
-// The recording's file as the measurement reads it: while the flood runs only its lines are
-// counted (cheaply: the check runs on the GUI thread at every paint); afterwards its records'
-// answers are read back whole.
-struct RecordedAnswers {
-    QString path;
-    qint64 readTo = 0;
-    int lines = 0;
-    // Lines before the flood: the recording's first marker.
-    int markers = 0;
-    int records() const { return lines - markers; }
-    void countNew()
-    {
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly) || !file.seek(readTo))
-            return;
-        const QByteArray more = file.readAll();
-        readTo += more.size();
-        lines += int(more.count('\n'));
-    }
-    QByteArray answers() const
-    {
-        QFile file(path);
-        QByteArray joined;
-        if (!file.open(QIODevice::ReadOnly))
-            return joined;
-        for (const QByteArray &line : file.readAll().split('\n'))
-            if (const auto record = recordformat::readRecord(line))
-                joined += record->answer;
-        return joined;
-    }
-};
-
-// Counts the paints of a list's viewport that come before its lines' records are in the file.
-class PaintWatch : public QObject {
-public:
-    PaintWatch(LineView *list, RecordedAnswers &file) : list_(list), file_(file) { list->viewport()->installEventFilter(this); }
-    ~PaintWatch() override { list_->viewport()->removeEventFilter(this); }
-    int ahead = 0;
-
-protected:
-    bool eventFilter(QObject *, QEvent *event) override
-    {
-        if (event->type() == QEvent::Paint) {
-            file_.countNew();
-            if (file_.records() < list_->count())
-                ++ahead;
-        }
-        return false;
-    }
-
-private:
-    LineView *list_;
-    RecordedAnswers &file_;
-};
-
 Round runRound(bool recording)
 {
     testsupport::Pty pty;
@@ -140,9 +84,9 @@ Round runRound(bool recording)
         return {};
     }
     QTemporaryDir dir;
-    RecordedAnswers recorded;
+    bench::RecordedFile recorded;
     recorded.path = dir.filePath(QStringLiteral("mitschnitt.txt"));
-    std::unique_ptr<PaintWatch> paints;
+    std::unique_ptr<bench::PaintWatch> paints;
     if (recording) {
         dispatch(app.program(), [path = recorded.path](Program &p) { recording_Start(p, path); });
         if (!app.program().recording.isRunning()) {
@@ -151,7 +95,7 @@ Round runRound(bool recording)
         }
         recorded.countNew();
         recorded.markers = recorded.lines;
-        paints = std::make_unique<PaintWatch>(w.lbrx(), recorded);
+        paints = std::make_unique<bench::PaintWatch>(w.lbrx(), recorded);
     }
     bench::runFor(200ms);
 
@@ -228,42 +172,6 @@ Round runRound(bool recording)
     return round;
 }
 
-// A recording of a million records on its own: the memory it keeps (resident, high-water mark
-// before and after), each record written on its own as each shown burst is.
-struct MillionRecords {
-    bool ok = false;
-    double grownMiB = 0;
-    double msTotal = 0;
-};
-
-MillionRecords recordAMillion()
-{
-    QTemporaryDir dir;
-    Recording recording;
-    recording.onFailure([] {});
-    QString reason;
-    if (!recording.start(dir.filePath(QStringLiteral("million.txt")), QStringLiteral("Mitschnitt begonnen"), &reason)) {
-        std::fprintf(stderr, "bench_flood: %s\n", qPrintable(reason));
-        return {};
-    }
-    const std::string command = "$RSRF0";
-    const std::string answer = "SRF0F011 0123456789";
-    const long before = bench::statusKiB("VmHWM");
-    const auto start = Clock::now();
-    for (int i = 0; i < 1'000'000; ++i) {
-        recording.addRecord(1796663631123 + i * 20, command, answer);
-        recording.writeRecords();
-    }
-    MillionRecords result;
-    result.msTotal = msBetween(start, Clock::now());
-    result.grownMiB = double(bench::statusKiB("VmHWM") - before) / 1024.0;
-    recording.stop(QStringLiteral("Mitschnitt beendet"));
-    result.ok = !recording.takeFailure().has_value();
-    std::fprintf(stderr, "recording 1M records: %.0f ms, high-water mark grown by %.2f MiB\n", result.msTotal,
-                 result.grownMiB);
-    return result;
-}
-
 } // namespace
 
 // Three rounds, each with a fresh program and pseudo-terminal: the median time and
@@ -303,7 +211,6 @@ int main(int argc, char **argv)
     const double p95 = bench::median(p95s);
     const double recordedTotal = bench::median(recordedTotals);
     const double recordedBlock = bench::maximum(recordedBlocks);
-    const MillionRecords million = recordAMillion();
     bench::printFigure("Flood 6.3 MB: until every byte is in lbrx (median of 3)", bench::fixed(total, 0, "ms"),
                        "<= 1000 ms", intact ? bench::within(total, 1000.0) : bench::Verdict::Missed);
     bench::printFigure("Flood: longest event-loop block (10 ms probe lateness), worst of 3",
@@ -323,10 +230,5 @@ int main(int argc, char **argv)
                        "0", paintsAhead == 0 ? bench::Verdict::Ok : bench::Verdict::Missed);
     bench::printFigure("Flood with a recording: every answer in the file, whole and in order", fileIntact ? "all" : "NO",
                        "all", fileIntact ? bench::Verdict::Ok : bench::Verdict::Missed);
-    bench::printFigure("Recording 1M records: memory grown (high-water mark)",
-                       million.ok ? bench::fixed(million.grownMiB, 2, "MiB") : std::string("failed"), "<= 1 MiB",
-                       million.ok ? bench::within(million.grownMiB, 1.0) : bench::Verdict::Missed);
-    bench::printFigure("Recording 1M records: time to write them", bench::fixed(million.msTotal, 0, "ms"), "-",
-                       bench::Verdict::None);
     return intact && fileIntact && paintsAhead == 0 ? 0 : 1;
 }
