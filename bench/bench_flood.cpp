@@ -93,8 +93,6 @@ Round runRound(bool recording)
             std::fprintf(stderr, "bench_flood: the recording did not start\n");
             return {};
         }
-        recorded.countNew();
-        recorded.markers = recorded.lines;
         paints = std::make_unique<bench::PaintWatch>(w.lbrx(), recorded);
     }
     bench::runFor(200ms);
@@ -147,10 +145,9 @@ Round runRound(bool recording)
     round.ok = true;
     round.intact = shown == expected;
     if (recording) {
-        round.paintsAhead = paints->ahead;
+        round.paintsAhead = paints->ahead();
         paints.reset();
         bench::runFor(50ms);
-        recorded.countNew();
         round.fileIntact = withoutLineEnds(recorded.answers()) == expected && recorded.records() == w.lbrx()->count();
     }
     std::vector<double> lateness;

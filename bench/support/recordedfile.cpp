@@ -6,31 +6,43 @@
 #include <QEvent>
 #include <QFile>
 
+#include <algorithm>
+
+#include <sys/stat.h>
+
 namespace bench {
 
-void RecordedFile::countNew()
+namespace {
+QByteArray contentOf(const QString &path)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || !file.seek(readTo))
-        return;
-    const QByteArray more = file.readAll();
-    readTo += more.size();
-    lines += int(more.count('\n'));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
+} // namespace
 
 QByteArray RecordedFile::answers() const
 {
-    QFile file(path);
     QByteArray joined;
-    if (!file.open(QIODevice::ReadOnly))
-        return joined;
-    for (const QByteArray &line : file.readAll().split('\n'))
+    for (const QByteArray &line : contentOf(path).split('\n'))
         if (const auto record = recordformat::readRecord(line))
             joined += record->answer;
     return joined;
 }
 
-PaintWatch::PaintWatch(LineView *list, RecordedFile &file)
+std::vector<qint64> RecordedFile::recordEnds() const
+{
+    const QByteArray content = contentOf(path);
+    std::vector<qint64> ends;
+    qsizetype start = 0;
+    for (qsizetype end = content.indexOf('\n'); end >= 0; end = content.indexOf('\n', start)) {
+        if (content.at(start) != '#')
+            ends.push_back(end + 1);
+        start = end + 1;
+    }
+    return ends;
+}
+
+PaintWatch::PaintWatch(LineView *list, const RecordedFile &file)
     : list_(list)
     , file_(file)
 {
@@ -45,11 +57,23 @@ PaintWatch::~PaintWatch()
 bool PaintWatch::eventFilter(QObject *, QEvent *event)
 {
     if (event->type() == QEvent::Paint) {
-        file_.countNew();
-        if (file_.records() < list_->count())
-            ++ahead;
+        struct stat status {};
+        const QByteArray name = QFile::encodeName(file_.path);
+        paints_.push_back({::stat(name.constData(), &status) == 0 ? qint64(status.st_size) : 0, list_->count()});
     }
     return false;
+}
+
+int PaintWatch::ahead() const
+{
+    const std::vector<qint64> ends = file_.recordEnds();
+    int ahead = 0;
+    for (const Paint &paint : paints_) {
+        const auto whole = std::upper_bound(ends.begin(), ends.end(), paint.fileSize) - ends.begin();
+        if (whole < paint.lines)
+            ++ahead;
+    }
+    return ahead;
 }
 
 } // namespace bench

@@ -47,7 +47,7 @@ public:
     // is closed then and takes nothing more.
     bool writePending();
     // Asks the flushing thread to bring what was written to the disk. `onFailure`, if set,
-    // is called on that thread when a flush fails (to wake the writer).
+    // is called on that thread when a flush fails (to wake the writer); set it before open().
     void requestSync();
     void onSyncFailure(std::function<void()> onFailure) { onSyncFailure_ = std::move(onFailure); }
 

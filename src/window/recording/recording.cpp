@@ -31,13 +31,14 @@ QString Recording::path() const
 bool Recording::start(const QString &path, const QString &firstMarker, QString *reason)
 {
     auto file = std::make_unique<RecordingFile>(path);
+    // Called on the flushing thread (so set before it starts); the failure is found and
+    // reported on the window's.
+    file->onSyncFailure([this] { QMetaObject::invokeMethod(&events_, [this] { postFailure(); }, Qt::QueuedConnection); });
     if (!file->open()) {
         if (reason)
             *reason = file->errorText();
         return false;
     }
-    // Called on the flushing thread; the failure is found and reported on the window's.
-    file->onSyncFailure([this] { QMetaObject::invokeMethod(&events_, [this] { postFailure(); }, Qt::QueuedConnection); });
     file->addMarker(QDateTime::currentMSecsSinceEpoch(), firstMarker);
     if (!file->writePending()) {
         if (reason)
