@@ -1,6 +1,7 @@
 #pragma once
 // What every handler works on: the window, the program state, the seams, the receive path
-// and the recording. Only references, so that a handler's header needs none of their definitions.
+// and the recording. Only references, so that a handler's header needs none of their
+// definitions.
 
 class MainWindow;
 class SerialChannel;
