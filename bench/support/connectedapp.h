@@ -17,6 +17,7 @@ class ConnectedApp {
 public:
     ConnectedApp();
     MainWindow &window() { return app_.window(); }
+    Program &program() { return app_.program(); }
 
     void press(QWidget *control);
     void release(QWidget *control);

@@ -147,7 +147,7 @@ bool CompleteFile::open()
             temp_.clear();
             // The target's name is free or a file, so what is missing is its folder.
             if (why == ENOENT)
-                return refuse(QStringLiteral("Den Ordner gibt es nicht."), "create", ENOENT);
+                return refuse(creationReason(ENOENT), "create", ENOENT);
             return fail(why, "create");
         }
     }

@@ -42,6 +42,11 @@ QString systemReason(int errnoValue)
     }
 }
 
+QString creationReason(int errnoValue)
+{
+    return errnoValue == ENOENT ? QStringLiteral("Den Ordner gibt es nicht.") : systemReason(errnoValue);
+}
+
 QString systemText(int errnoValue)
 {
     return QString::fromLocal8Bit(std::strerror(errnoValue));

@@ -10,5 +10,9 @@
 // table does not know is named by its number.
 QString systemReason(int errnoValue);
 
+// Why a new file could not be made: as systemReason(), but a name that is free or a file is
+// missing nothing but its folder (ENOENT).
+QString creationReason(int errnoValue);
+
 // The system's own text for `errnoValue`, for the log only.
 QString systemText(int errnoValue);

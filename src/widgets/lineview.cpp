@@ -82,6 +82,7 @@ LineView::LineView(QWidget *parent)
         return QMessageBox::warning(parent, title, question, QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
                == QMessageBox::Yes;
     };
+    setUpRecording();
 
     verticalScrollBar()->setSingleStep(1);
     updatePageStep();
@@ -417,7 +418,10 @@ bool LineView::viewportEvent(QEvent *event)
             event->ignore();
         } else {
             // Tied to the row's rectangle, so moving to the next line brings that line's tip.
-            QToolTip::showText(help->globalPos(), lineToolTip(row), viewport(), lineRect(row));
+            QString tip = lineToolTip(row);
+            if (!recordingFile_.isEmpty())
+                tip += QLatin1Char('\n') + recordingNote();
+            QToolTip::showText(help->globalPos(), tip, viewport(), lineRect(row));
         }
         return true;
     }
@@ -593,6 +597,8 @@ void LineView::contextMenuEvent(QContextMenuEvent *event)
     menu.addAction(copyAction_);
     menu.addAction(selectAllAction_);
     menu.addAction(saveAction_);
+    menu.addSeparator();
+    menu.addAction(recordingFile_.isEmpty() ? recordAction_ : stopRecordingAction_);
     menu.exec(event->globalPos());
     event->accept();
 }

@@ -96,11 +96,31 @@ public:
     void setWarningBox(WarningBox box);
     void setReplaceAsker(ReplaceAsker asker);
 
+    // The recording ("Mitschnitt"): the list only offers it. "Mitschnitt in Datei …" asks for a
+    // file (an existing one is appended to) and emits recordingFileChosen; while one runs
+    // (setRecordingFile), "Mitschnitt beenden („name“)" takes its place and emits
+    // recordingStopAsked, and the list's tool tips name the file. Whoever wires the list records.
+    QAction *recordAction() const { return recordAction_; }
+    QAction *stopRecordingAction() const { return stopRecordingAction_; }
+    // The file being recorded into; empty when no recording runs.
+    void setRecordingFile(const QString &path);
+    QString recordingFile() const { return recordingFile_; }
+    // What the tool tips add while a recording runs; empty when none does.
+    QString recordingNote() const;
+    // "Mitschnitt in Datei …": asks for the file and emits recordingFileChosen with it.
+    void askRecordingFile();
+    // The file dialog for it, replaceable as the save's is.
+    void setRecordFileAsker(SaveFileAsker asker);
+
     // Geometry in viewport coordinates: every row has the same height.
     int rowHeight() const;
     int lineAt(const QPoint &viewportPos) const; // -1 when no line is there
     QRect lineRect(int index) const;
     int fullyVisibleRows() const;
+
+signals:
+    void recordingFileChosen(const QString &path);
+    void recordingStopAsked();
 
 protected:
     bool viewportEvent(QEvent *event) override;
@@ -117,6 +137,7 @@ protected:
     void scrollContentsBy(int dx, int dy) override;
 
 private:
+    void setUpRecording();
     void updateMetrics();
     void updatePageStep();
     void updateVerticalRange();
@@ -141,6 +162,12 @@ private:
     QAction *copyAction_ = nullptr;
     QAction *selectAllAction_ = nullptr;
     QAction *saveAction_ = nullptr;
+
+    QAction *recordAction_ = nullptr;
+    QAction *stopRecordingAction_ = nullptr;
+    QString recordingFile_;
+    QString toolTipWithoutRecording_;
+    SaveFileAsker askRecordFile_;
 
     QString saveNameSuffix_;
     QString lastSaveDir_;

@@ -1,6 +1,7 @@
 #pragma once
-// What every handler works on: the window, the program state, the seams and the receive
-// path. Only references, so that a handler's header needs none of their definitions.
+// What every handler works on: the window, the program state, the seams, the receive path
+// and the recording. Only references, so that a handler's header needs none of their
+// definitions.
 
 class MainWindow;
 class SerialChannel;
@@ -8,6 +9,7 @@ class Pause;
 class MessageBox;
 class ProgramEnd;
 class Receiver;
+class Recording;
 struct ProgramState;
 
 struct Program {
@@ -18,4 +20,5 @@ struct Program {
     MessageBox &box;
     ProgramEnd &end;
     Receiver &receiver;
+    Recording &recording;
 };

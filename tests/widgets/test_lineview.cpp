@@ -294,7 +294,8 @@ TEST(LineView, ContextMenuOffersKopierenWhichCopiesTheLineUnderTheMouse)
     const QStringList entries = useContextMenu(*view, 4, QStringLiteral("Kopieren"));
 
     EXPECT_EQ(entries, (QStringList{QStringLiteral("Kopieren"), QStringLiteral("Alles auswählen"),
-                                    QStringLiteral("Speichern unter …")}));
+                                    QStringLiteral("Speichern unter …"), QString(),
+                                    QStringLiteral("Mitschnitt in Datei …")}));
     EXPECT_EQ(view->currentLine(), 4);
     EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("Zeile 4"));
     ASSERT_NE(view->copyAction(), nullptr);
@@ -657,4 +658,56 @@ TEST(LineView, ToolTipShowsTheFirst64BytesInHexThenAnEllipsis)
     const QStringList exactTip = view.lineToolTip(1).split(QLatin1Char('\n'));
     EXPECT_EQ(exactTip[1], QStringLiteral("64 Bytes"));
     EXPECT_EQ(exactTip.mid(2), rows);
+}
+
+TEST(LineView, MitschnittAsksForAFileAndWhileOneRunsOffersItsEndAndTheToolTipsNameIt)
+{
+    auto view = shownView();
+    view->setToolTip(QStringLiteral("Antworten des Geräts"));
+    addNumbered(*view, 3);
+    QStringList askedFor;
+    QString answer = QStringLiteral("/tmp/messung/sitzung.txt");
+    view->setRecordFileAsker([&](QWidget *, const QString &caption, const QString &suggested, const QString &) {
+        askedFor << caption << QFileInfo(suggested).fileName();
+        return answer;
+    });
+    QStringList chosen;
+    int stopsAsked = 0;
+    QObject::connect(view.get(), &LineView::recordingFileChosen, [&](const QString &path) { chosen << path; });
+    QObject::connect(view.get(), &LineView::recordingStopAsked, [&] { ++stopsAsked; });
+
+    useContextMenu(*view, 1, QStringLiteral("Mitschnitt in Datei …"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !chosen.isEmpty(); }, 5000));
+    EXPECT_EQ(chosen, QStringList{answer});
+    ASSERT_EQ(askedFor.size(), 2);
+    EXPECT_EQ(askedFor[0], QStringLiteral("Mitschnitt in Datei"));
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^rix-term-\\d{8}-\\d{6}-mitschnitt\\.txt$")).match(askedFor[1]).hasMatch())
+        << askedFor[1].toStdString();
+    EXPECT_EQ(view->recordingFile(), QString()) << "the list only asks; the window says when one runs";
+
+    // Running: the end is offered with the file's name, and every tool tip names the file.
+    view->setRecordingFile(answer);
+    const QString note = QStringLiteral("Mitschnitt läuft in „/tmp/messung/sitzung.txt“");
+    EXPECT_EQ(view->toolTip(), QStringLiteral("Antworten des Geräts\n") + note);
+    const QPoint at = centreOf(*view, 0);
+    QHelpEvent help(QEvent::ToolTip, at, view->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(view->viewport(), &help);
+    ASSERT_TRUE(QTest::qWaitFor([] { return QToolTip::isVisible(); }, 5000));
+    EXPECT_EQ(QToolTip::text(), view->lineToolTip(0) + QLatin1Char('\n') + note);
+    QToolTip::hideText();
+    const QStringList running = useContextMenu(*view, 1, QStringLiteral("Mitschnitt beenden („sitzung.txt“)"));
+    EXPECT_FALSE(running.contains(QStringLiteral("Mitschnitt in Datei …")));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return stopsAsked == 1; }, 5000));
+    EXPECT_EQ(chosen.size(), 1);
+
+    // Stopped: as before, and a cancelled dialog chooses nothing.
+    view->setRecordingFile(QString());
+    EXPECT_EQ(view->toolTip(), QStringLiteral("Antworten des Geräts"));
+    answer.clear();
+    const QStringList stopped = useContextMenu(*view, 1, QStringLiteral("Mitschnitt in Datei …"));
+    EXPECT_EQ(stopped.last(), QStringLiteral("Mitschnitt in Datei …"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return askedFor.size() == 4; }, 5000));
+    QTest::qWait(20);
+    EXPECT_EQ(chosen.size(), 1);
+    EXPECT_EQ(stopsAsked, 1);
 }

@@ -19,7 +19,8 @@ Application::Application(Seams seams)
                seams.pause ? *seams.pause : qtPause_,
                seams.box ? *seams.box : qtBox_,
                seams.end ? *seams.end : qtEnd_,
-               receiver_}
+               receiver_,
+               recording_}
 {
     keepQtDialogsFromStoringAnything();
     connectEventTable(program_, filter_);

@@ -9,6 +9,7 @@
 #include "window/program.h"
 #include "window/programstate.h"
 #include "window/receive/receiver.h"
+#include "window/recording/recording.h"
 #include "window/seams_qt.h"
 
 #include <QTranslator>
@@ -35,6 +36,7 @@ public:
     ProgramState &state() { return state_; }
     Program &program() { return program_; }
     Receiver &receiver() { return receiver_; }
+    Recording &recording() { return recording_; }
 
 private:
     ProgramState state_;
@@ -44,6 +46,7 @@ private:
     QtMessageBox qtBox_;
     QtProgramEnd qtEnd_;
     Receiver receiver_;
+    Recording recording_;
     QTranslator qtTexts_;
     Program program_;
     MouseFilter filter_;

@@ -4,9 +4,11 @@
 
 #include <QString>
 
+#include <functional>
+
 struct Program;
 class PortOpenError;
-using Handler = void (*)(Program &);
+using Handler = std::function<void(Program &)>;
 
 // Whether a handler writes to the unit, and so needs the line.
 enum class Line { NotNeeded, Needed };

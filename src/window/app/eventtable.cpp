@@ -14,6 +14,8 @@
 #include "window/receive/lamps.h"
 #include "window/receive/polling.h"
 #include "window/receive/receiver.h"
+#include "window/recording/recording.h"
+#include "window/recording/recordinghandlers.h"
 
 namespace {
 // The events the window handles without doing anything. They are registered all the same:
@@ -74,4 +76,13 @@ void connectEventTable(Program &p, MouseFilter &f)
     QObject::connect(&p.receiver.pollTimer(), &QTimer::timeout, &w, receive(tmr1_Timer));
     QObject::connect(&p.receiver.quietTimer(), &QTimer::timeout, &w, receive(burst_Quiet));
     p.channel.onBytesArrived(receive(burst_BytesArrived));
+    // The recording: both lists' menus, a failure's report, the flush to the disk.
+    for (LineView *list : {w.lb2(), w.lbrx()}) {
+        QObject::connect(list, &LineView::recordingFileChosen, &w, [&p](const QString &path) {
+            dispatch(p, [path](Program &program) { recording_Start(program, path); });
+        });
+        QObject::connect(list, &LineView::recordingStopAsked, &w, run(recording_Stop));
+    }
+    p.recording.onFailure(receive(recording_Failed));
+    QObject::connect(&p.recording.syncTimer(), &QTimer::timeout, &w, receive(recording_SyncDue));
 }

@@ -59,15 +59,29 @@ QString missingDisplayMessage(const QStringList &arguments, const QString &qpaPl
     return QStringLiteral("rix-term: Keine grafische Anzeige: weder DISPLAY noch WAYLAND_DISPLAY ist gesetzt.");
 }
 
-QString informationAsked(const QStringList &arguments, const QString &version)
+QString unreachableDisplayMessage(const QStringList &failedPlatforms, const QString &x11Display,
+                                  const QString &waylandDisplay)
 {
-    const QStringList given = arguments.mid(1);
-    if (given.contains(QStringLiteral("--help")) || given.contains(QStringLiteral("-h")))
-        return QStringLiteral("Aufruf: rix-term [--version] [--help]\n"
-                              "RIX-TERM richtet eine RIX-Einheit über die serielle Schnittstelle ein.\n"
-                              "Schnittstelle, Baudrate und Adresse werden im Fenster gewählt; sonst nimmt\n"
-                              "das Programm keine Angaben entgegen. Parameter von der Kommandozeile: rix-param.\n");
-    if (given.contains(QStringLiteral("--version")))
-        return QStringLiteral("rix-term %1\n").arg(version);
-    return QString();
+    QStringList displays;
+    bool windowSystem = false;
+    for (const QString &platform : failedPlatforms) {
+        QString display;
+        if (platform == QLatin1String("xcb"))
+            display = x11Display;
+        else if (platform.startsWith(QLatin1String("wayland")))
+            display = waylandDisplay.isEmpty() ? QStringLiteral("wayland-0") : waylandDisplay;
+        else
+            continue;
+        windowSystem = true;
+        if (!display.isEmpty() && !displays.contains(display))
+            displays << display;
+    }
+    if (!windowSystem)
+        return QString();
+    if (displays.isEmpty())
+        return QStringLiteral("rix-term: Die grafische Anzeige ist nicht erreichbar: DISPLAY ist nicht gesetzt.");
+    if (displays.size() == 1)
+        return QStringLiteral("rix-term: Die grafische Anzeige „%1“ ist nicht erreichbar.").arg(displays.front());
+    return QStringLiteral("rix-term: Die grafischen Anzeigen „%1“ sind nicht erreichbar.")
+        .arg(displays.join(QStringLiteral("“ und „")));
 }

@@ -22,7 +22,9 @@ void InitProgram(MainWindow &w, const ProgramState &state);
 QString missingDisplayMessage(const QStringList &arguments, const QString &qpaPlatform, const QString &display,
                               const QString &waylandDisplay);
 
-// What to print instead of opening the window when the command line asks for the version
-// ("--version") or a summary ("--help", "-h"); empty otherwise. The program takes nothing
-// else from its command line, and needs no display for these.
-QString informationAsked(const QStringList &arguments, const QString &version);
+// The one line to print when Qt found the window systems `failedPlatforms` but could connect
+// to none: the displays it tried, X11's as Qt named it (`x11Display`), Wayland's from
+// WAYLAND_DISPLAY (Qt's default when empty). Empty when none of them is X11 or Wayland: a
+// failure of another kind is left to Qt.
+QString unreachableDisplayMessage(const QStringList &failedPlatforms, const QString &x11Display,
+                                  const QString &waylandDisplay);

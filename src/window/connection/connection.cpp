@@ -10,6 +10,7 @@
 #include "window/program.h"
 #include "window/programstate.h"
 #include "window/receive/receiver.h"
+#include "window/recording/recordinghandlers.h"
 #include "window/seams.h"
 
 QString lostPortMessage(const QString &portName, int number)
@@ -47,6 +48,7 @@ void cmdEIN_MouseUp(Program &p)
     OpenPort(p);
     setConnected(p.w, true);
     p.receiver.startPolling();
+    RecordConnected(p);
     SendOwedKeyRelease(p);
 }
 
@@ -63,6 +65,7 @@ void ReportLostPort(Program &p, const PortLostError &error)
     ++p.state.linesLost;
     cmdAUS_MouseDown(p);
     p.channel.close();
+    RecordLineLost(p, error);
     const QString details = QString::fromStdString(error.what());
     QString text = lostPortMessage(p.state.PortName, error.number());
     if (const QString held = heldKeyNote(p); !held.isEmpty())
@@ -85,6 +88,7 @@ void ReportLostPort(Program &p, const PortLostError &error)
     // release the line owes goes out next, through the guarded dispatch.
     setConnected(p.w, true);
     p.receiver.startPolling();
+    RecordReconnected(p);
 }
 
 void cmdAUS_MouseDown(Program &p)
@@ -100,4 +104,5 @@ void cmdAUS_MouseUp(Program &p)
     p.receiver.engine.commandWritten();
     p.pause.pause(Protocol::SendPauseMs);
     p.channel.close();
+    RecordDisconnected(p);
 }

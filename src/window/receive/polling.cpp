@@ -9,6 +9,9 @@
 #include "window/programstate.h"
 #include "window/receive/lamps.h"
 #include "window/receive/receiver.h"
+#include "window/recording/recordinghandlers.h"
+
+#include <QDateTime>
 
 #include <optional>
 #include <string_view>
@@ -41,20 +44,23 @@ private:
 
 QByteArray bytesOf(const std::string &text) { return QByteArray(text.data(), qsizetype(text.size())); }
 
-void appendAndShow(LineView *list, const QByteArray &line)
+void appendAndShow(LineView *list, const QByteArray &line, qint64 shownAt)
 {
-    list->addLine(line);
+    list->addLine(line, shownAt);
     list->setCurrentLine(list->count() - 1);
 }
 
-// Each piece: one line in lb2, and one in lbrx unless its answer part is blank.
+// Each piece: one line in lb2, and one in lbrx unless its answer part is blank; a running
+// recording gets them with the same time, in its file before they can be painted.
 void show(Program &p, const ReceiveEngine::Shown &shown)
 {
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
     for (const ReceiveEngine::Lines &lines : shown) {
-        appendAndShow(p.w.lb2(), bytesOf(lines.commandLine));
+        appendAndShow(p.w.lb2(), bytesOf(lines.commandLine), now);
         if (lines.answer)
-            appendAndShow(p.w.lbrx(), bytesOf(*lines.answer));
+            appendAndShow(p.w.lbrx(), bytesOf(*lines.answer), now);
     }
+    RecordShown(p, now, shown);
 }
 
 void finishTick(Program &p)

@@ -1,0 +1,32 @@
+#include "window/app/startoptions.h"
+
+#include "widgets/mainwindow.h"
+#include "window/app/commandline.h"
+#include "window/app/dispatch.h"
+#include "window/connection/connection.h"
+#include "window/program.h"
+#include "window/recording/recordinghandlers.h"
+
+#include <QTimer>
+
+void applyStartOptions(Program &p, const StartOptions &options)
+{
+    MainWindow &w = p.w;
+    if (!options.port.isEmpty())
+        w.cbCOM()->setEditText(options.port);
+    if (!options.baud.isEmpty())
+        w.cbbaud()->setEditText(options.baud);
+    if (!options.address.isEmpty())
+        w.cbAdr()->setCurrentIndex(w.cbAdr()->findText(options.address));
+    if (options.logFile.isEmpty() && !options.connect)
+        return;
+    // In the event loop: a box then has its window, and a refused port's end ends the loop.
+    QTimer::singleShot(0, &w, [&p, logFile = options.logFile, connect = options.connect] {
+        if (!logFile.isEmpty())
+            dispatch(p, [logFile](Program &program) { recording_Start(program, logFile); });
+        if (connect) {
+            dispatch(p, cmdEIN_MouseDown);
+            dispatch(p, cmdEIN_MouseUp);
+        }
+    });
+}

@@ -1,0 +1,10 @@
+#pragma once
+// Starting where the technician is: the command line's port, baud rate and address go into
+// the three boxes before the window is used; the recording and the connect follow as soon as
+// the event loop runs, through the same handlers as the lists' menu and "Verbinden" (so a
+// refused port ends the program, or keeps it, exactly as a click would).
+
+struct Program;
+struct StartOptions;
+
+void applyStartOptions(Program &p, const StartOptions &options);

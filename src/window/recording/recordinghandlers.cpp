@@ -1,0 +1,127 @@
+#include "window/recording/recordinghandlers.h"
+
+#include "unit/errors.h"
+#include "widgets/lineview.h"
+#include "widgets/mainwindow.h"
+#include "window/connection/connection.h"
+#include "window/program.h"
+#include "window/programstate.h"
+#include "window/recording/recording.h"
+#include "window/seams.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+const QString kEnded = QStringLiteral("Mitschnitt beendet");
+
+// The settings as the summary label shows them since the last connect.
+QString summary(const Program &p)
+{
+    return p.w.lbl1()->text();
+}
+
+// Both lists say whether, and where, a recording runs.
+void showRecordingFile(Program &p)
+{
+    for (LineView *list : {p.w.lb2(), p.w.lbrx()})
+        list->setRecordingFile(p.recording.path());
+}
+
+// A recording that stopped by itself is told once, with what reached the file.
+void reportStop(Program &p)
+{
+    showRecordingFile(p);
+    if (const std::optional<Recording::Failure> failure = p.recording.takeFailure())
+        p.box.show(recordingStoppedMessage(failure->path, failure->reason, failure->recordsWritten));
+}
+
+QString records(qint64 count)
+{
+    if (count == 0)
+        return QStringLiteral("Kein Eintrag dieses Mitschnitts steht in der Datei.");
+    if (count == 1)
+        return QStringLiteral("1 Eintrag dieses Mitschnitts steht vollständig in der Datei.");
+    return QStringLiteral("%1 Einträge dieses Mitschnitts stehen vollständig in der Datei.").arg(count);
+}
+} // namespace
+
+QString recordingNotStartedMessage(const QString &path, const QString &reason)
+{
+    return QStringLiteral("Der Mitschnitt in „%1“ kann nicht beginnen.\rGrund: %2").arg(QDir::toNativeSeparators(path), reason);
+}
+
+QString recordingStoppedMessage(const QString &path, const QString &reason, qint64 recordsWritten)
+{
+    return QStringLiteral("Der Mitschnitt in „%1“ wurde beendet, weil die Datei nicht geschrieben werden konnte.\r"
+                          "Grund: %2\r%3\rVerbindung und Listen laufen weiter.")
+        .arg(QDir::toNativeSeparators(path), reason, records(recordsWritten));
+}
+
+void recording_Start(Program &p, const QString &path)
+{
+    if (p.recording.isRunning()) {
+        p.recording.stop(kEnded);
+        reportStop(p);
+    }
+    const QString file = QFileInfo(path).absoluteFilePath();
+    const QString first = QStringLiteral("Mitschnitt begonnen (rix-term %1), ").arg(QStringLiteral(PROJECT_VERSION))
+                          + (isConnected(p) ? QStringLiteral("verbunden: ") + summary(p) : QStringLiteral("nicht verbunden"));
+    QString reason;
+    if (!p.recording.start(file, first, &reason)) {
+        p.box.show(recordingNotStartedMessage(file, reason));
+        return;
+    }
+    showRecordingFile(p);
+}
+
+void recording_Stop(Program &p)
+{
+    p.recording.stop(kEnded);
+    reportStop(p);
+}
+
+void recording_Failed(Program &p)
+{
+    reportStop(p);
+}
+
+void recording_SyncDue(Program &p)
+{
+    p.recording.syncDue();
+}
+
+void RecordShown(Program &p, qint64 msecsSinceEpoch, const ReceiveEngine::Shown &shown)
+{
+    if (!p.recording.isRunning() || shown.empty())
+        return;
+    for (const ReceiveEngine::Lines &lines : shown) {
+        std::optional<std::string_view> answer;
+        if (lines.answer)
+            answer = *lines.answer;
+        p.recording.addRecord(msecsSinceEpoch, lines.commandLine, answer);
+    }
+    p.recording.writeRecords();
+}
+
+void RecordConnected(Program &p)
+{
+    p.recording.addMarker(QStringLiteral("Verbunden: ") + summary(p));
+}
+
+void RecordDisconnected(Program &p)
+{
+    p.recording.addMarker(QStringLiteral("Getrennt"));
+}
+
+void RecordLineLost(Program &p, const PortLostError &error)
+{
+    // The error's own text names the port.
+    p.recording.addMarker(QStringLiteral("Verbindung unterbrochen (Fehler %1): %2")
+                              .arg(QString::number(error.number()), QString::fromStdString(error.what())));
+}
+
+void RecordReconnected(Program &p)
+{
+    p.recording.addMarker(QStringLiteral("Wieder verbunden: ") + summary(p));
+}

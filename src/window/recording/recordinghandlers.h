@@ -1,0 +1,33 @@
+#pragma once
+// The recording ("Mitschnitt") as the window runs it: started and stopped from the lists'
+// context menu (or by --log at start and by the program's end), fed by the receive path and
+// the connection. A file that cannot be written stops the recording with a box that says why
+// and how many records reached the file; the session, the lists and the line go on.
+
+#include "unit/receiveengine.h"
+
+#include <QString>
+
+struct Program;
+class PortLostError;
+
+// "Mitschnitt in Datei …" with the chosen file; a running recording ends first.
+void recording_Start(Program &p, const QString &path);
+// "Mitschnitt beenden".
+void recording_Stop(Program &p);
+// The recording failed and stopped: the box says why.
+void recording_Failed(Program &p);
+// While lines come: the file is due to be flushed to the disk.
+void recording_SyncDue(Program &p);
+
+// The hooks: the lines just shown (stamped as in the lists), each piece a record, written
+// before the handler that shows them returns; and the connection's changes.
+void RecordShown(Program &p, qint64 msecsSinceEpoch, const ReceiveEngine::Shown &shown);
+void RecordConnected(Program &p);
+void RecordDisconnected(Program &p);
+void RecordLineLost(Program &p, const PortLostError &error);
+void RecordReconnected(Program &p);
+
+// The boxes' texts, lines separated by CR.
+QString recordingNotStartedMessage(const QString &path, const QString &reason);
+QString recordingStoppedMessage(const QString &path, const QString &reason, qint64 recordsWritten);

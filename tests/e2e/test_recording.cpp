@@ -1,0 +1,169 @@
+// The recording against the simulated unit: the built program started where the technician
+// is (--port, --connect, --log) and killed with SIGKILL, and a whole session with a pulled line
+// and "Warten und neu verbinden" as the file holds it.
+#include "liveunit.h"
+
+#include "support/childprocess.h"
+#include "unit/recordformat.h"
+#include "window/recording/recording.h"
+
+#include <QAction>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <csignal>
+#include <cstdio>
+
+using namespace e2e;
+using namespace testsupport;
+using namespace std::chrono_literals;
+
+namespace {
+
+QList<QByteArray> linesOf(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QList<QByteArray> lines = file.readAll().split('\n');
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    return lines;
+}
+
+std::vector<recordformat::Record> recordsOf(const QString &path)
+{
+    std::vector<recordformat::Record> records;
+    for (const QByteArray &line : linesOf(path))
+        if (const auto record = recordformat::readRecord(line))
+            records.push_back(*record);
+    return records;
+}
+
+// The markers' texts, without "# " and the time.
+QStringList markersOf(const QString &path)
+{
+    QStringList markers;
+    for (const QByteArray &line : linesOf(path))
+        if (line.startsWith("# "))
+            markers << QString::fromUtf8(line.mid(2 + 23 + 1));
+    return markers;
+}
+
+bool fileHas(const QString &path, const QByteArray &text)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) && file.readAll().contains(text);
+}
+
+} // namespace
+
+class RecordingASession : public LiveUnit {};
+
+// SIGKILL loses nothing that was shown: each record went to the system as it was shown, not
+// after a buffer filled or a timer ran (the flush to the disk waits up to 2 s, and the kill
+// comes sooner).
+TEST_F(RecordingASession, TheBuiltProgramConnectsAtStartAndAKillLeavesEveryShownRecord)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("mitschnitt.txt"));
+    startUnit();
+    rixsim::testing::ChildProcess term(RIX_TERM_PROGRAM,
+                                       {"--port", sim->path(), "--connect", "--log", path.toStdString()});
+    ASSERT_TRUE(waitUntil([&] { return fileHas(path, "Verbunden: (S) " + QByteArray::fromStdString(sim->path())
+                                                         + ":19200,n,8,1\n"); }, 20s))
+        << "rix-term --connect did not connect; its output: " << term.readAllStderr();
+
+    constexpr int kLines = 25;
+    for (int i = 0; i < kLines; ++i) {
+        const std::size_t sentBefore = eventsOf(sim->log(), rixsim::TrafficEvent::Kind::Sent).size();
+        sim->sendUnasked("Zeile " + std::to_string(i) + "\r\n");
+        ASSERT_TRUE(waitUntil([&] { return eventsOf(sim->log(), rixsim::TrafficEvent::Kind::Sent).size() > sentBefore; }));
+        runEventsFor(60ms);   // longer than the quiet time, so each text is a burst of its own
+    }
+    const auto lastSent = Clock::now();
+    waitUntil([&] { return int(recordsOf(path).size()) >= kLines; }, 1500ms);
+    term.signal(SIGKILL);
+    EXPECT_FALSE(term.waitForExit(10s).has_value()) << "killed, not ended";
+    std::printf("[figure] last text sent to SIGKILL: %.0f ms\n", millisecondsBetween(lastSent, Clock::now()));
+
+    const std::vector<recordformat::Record> records = recordsOf(path);
+    ASSERT_EQ(records.size(), std::size_t(kLines));
+    for (int i = 0; i < kLines; ++i) {
+        EXPECT_EQ(records[std::size_t(i)].answer, "Zeile " + QByteArray::number(i));
+        EXPECT_EQ(records[std::size_t(i)].commandLine, "");
+    }
+    const QStringList markers = markersOf(path);
+    ASSERT_EQ(markers.size(), 2) << markers.join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(markers[0].startsWith(QStringLiteral("Mitschnitt begonnen (rix-term ")));
+    EXPECT_TRUE(linesOf(path).size() == kLines + 2);
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(file.readAll().endsWith('\n')) << "no half line";
+}
+
+// Connect, F0 … F6, the adapter pulled, "Warten und neu verbinden", F0 again: the file tells it.
+TEST_F(RecordingASession, ASessionWithAPulledLineReadsAsItHappened)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("mitschnitt.txt"));
+    const QString link = dir.filePath(QStringLiteral("unit"));
+    rixsim::TransportOptions options;
+    options.hangupAfter = 5s;
+    startUnit(options);
+    ASSERT_TRUE(QFile::link(unitPath(), link));
+
+    program.w.lbrx()->setRecordFileAsker([&](QWidget *, const QString &, const QString &, const QString &) { return path; });
+    program.w.lbrx()->recordAction()->trigger();
+    ASSERT_TRUE(waitUntil([&] { return program.app.recording().isRunning(); }));
+    program.connectTo(link);
+    ASSERT_TRUE(program.connected());
+    int answers = 0;
+    for (QWidget *button : {program.w.cmdF0(), program.w.cmdF1(), program.w.cmdF2(), program.w.cmdF3(),
+                            program.w.cmdF4(), program.w.cmdF5(), program.w.cmdF6()}) {
+        program.click(button);
+        ASSERT_TRUE(listHas(program.w.lbrx(), ++answers));   // as a technician reads each answer
+    }
+
+    program.box.waitForThePort = true;
+    program.box.waitTries = 50;
+    program.box.beforeTry = [&](int attempt) {
+        if (attempt != 3)
+            return;
+        startUnit();   // the adapter is back, under the same name
+        QFile::remove(link);
+        QFile::link(unitPath(), link);
+    };
+    ASSERT_TRUE(waitUntil([&] { return program.box.texts.size() >= 2 && program.connected(); }, 20s));
+    program.click(program.w.cmdF0());
+    ASSERT_TRUE(listHas(program.w.lbrx(), 8));
+    program.w.lbrx()->stopRecordingAction()->trigger();
+    ASSERT_TRUE(waitUntil([&] { return !program.app.recording().isRunning(); }));
+
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray content = file.readAll();
+    std::printf("[recording] %s as the file holds it:\n%s", qPrintable(path), content.constData());
+
+    const QString settings = QStringLiteral("(S) ") + link + QStringLiteral(":19200,n,8,1");
+    const QStringList markers = markersOf(path);
+    ASSERT_EQ(markers.size(), 5) << markers.join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(markers[0].endsWith(QStringLiteral("), nicht verbunden")));
+    EXPECT_EQ(markers[1], QStringLiteral("Verbunden: ") + settings);
+    EXPECT_TRUE(markers[2].startsWith(QStringLiteral("Verbindung unterbrochen (Fehler 1002): ")))
+        << markers[2].toStdString();
+    EXPECT_TRUE(markers[2].contains(link)) << "the error names the port";
+    EXPECT_EQ(markers[3], QStringLiteral("Wieder verbunden: ") + settings);
+    EXPECT_EQ(markers[4], QStringLiteral("Mitschnitt beendet"));
+
+    std::vector<std::pair<QByteArray, QByteArray>> shown;
+    for (const recordformat::Record &record : recordsOf(path))
+        shown.emplace_back(record.commandLine, record.answer);
+    EXPECT_EQ(shown, (std::vector<std::pair<QByteArray, QByteArray>>{
+                         {"$RSRF0", "F011"}, {"$RSRF1", "0A00"}, {"$RSRF2", "1212"}, {"$RSRF3", "0E28"},
+                         {"$RSRF4", "0E0E"}, {"$RSRF5", "64C8"}, {"$RSRF6", "1010"}, {"$RSRF0", "F011"}}));
+    // In the order it happened: the seven answers before the loss, the last after the reconnect.
+    const QList<QByteArray> lines = linesOf(path);
+    ASSERT_EQ(lines.size(), 13);
+    EXPECT_TRUE(lines[9].startsWith("# ") && lines[10].startsWith("# ") && !lines[11].startsWith("# "));
+}
