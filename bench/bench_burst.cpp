@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Cost of turning received bytes into lines in the receive engine: a typical answer, and a
 // text cut at the byte limit. The reading rule runs once per byte of a flood, so the cost
 // per byte bounds the receive rate.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A unit that sends without a pause: 100,000 lines of 63 bytes (6.3 MB) written into a
 // pseudo-terminal's master end as fast as it takes them, while the program is connected to
 // the slave end. Measured: the time from the first byte written until every byte is in

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Connected to an idle unit for 10 s: the CPU the poll timer's ticks use (each takes what is
 // waiting, which is nothing, and queries the modem lines), and the longest time the event
 // loop was blocked, seen as the lateness of a 10 ms probe timer. The simulator runs on a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // From the unit's last answer byte to the answer's line in lbrx. The program sends "$RSRF0"
 // on cmdF0 and then holds for its 165 ms pause with the poll timer off; the budget is about
 // an answer that comes while the timer runs. So the simulator delays each answer by a random

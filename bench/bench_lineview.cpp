@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Cost of appending to a LineView that already holds many lines, its memory per line, and the
 // time to save a million lines.
 // Each timed iteration is 1,000 appends, each followed by making the newest line current, then

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // rix-param reading all seven parameters at 19200 against a simulated unit that answers at
 // once, as a real one does: the whole run of the program, from its start to its exit.
 // Each read costs its 165 ms pause (the answer is in long before), after 100 ms of listening

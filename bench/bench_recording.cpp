@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A recording of a million records on its own, in a fresh process: the memory it keeps (the
 // resident high-water mark before and after) and the time, each record written on its own as
 // each shown burst is.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up to a visible window, and resident memory 3 s after start: RIX-TERM's window
 // (built exactly as main.cpp builds it) against, as the reference, a bare Qt window with
 // one list, measured in the same run. The budget is a ratio to that reference: absolute

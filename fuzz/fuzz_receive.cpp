@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The receive engine, driven by a schedule of events: bytes from the line (also runs long
 // enough to pass the 64 KiB piece size), the quiet time, a split for a user's action and a
 // command written, with the command line, baud text and flag changing in between. Every

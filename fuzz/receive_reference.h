@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The receive rules written a second time, plainly, over std::string: what the fuzzer
 // compares the program's receive engine with.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Google Benchmark's console output as usual, and besides it the median real time of every
 // benchmark, so that a program can turn its benchmarks into figures of the results table.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The whole program in this process, driven as a user drives it: the real Application
 // (window, QtSerialChannel, pauses, message box), shown, with mouse clicks delivered through

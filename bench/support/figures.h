@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // One line per measured figure, in a form bench/run turns into the results table:
 //   FIGURE<TAB>name<TAB>measured<TAB>target<TAB>verdict

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A recording's file as a benchmark checks it while the program writes it. During the
 // measurement each paint of a list only notes the file's size and the list's line count (one

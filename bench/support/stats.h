@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Order statistics over a handful of samples; the samples are copied, so callers keep theirs.
 

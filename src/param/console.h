@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Where rix-param talks to its user: standard output for results, standard error for
 // progress, messages and the report of a write; the yes/no question; the stop signals.

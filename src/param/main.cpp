@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // rix-param: reads, compares and writes a RIX unit's parameter set from the command line.
 
 #include "param/commandline.h"

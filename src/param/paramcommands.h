@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The three commands of rix-param over the unit's line: read, diff and write.
 

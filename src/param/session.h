@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // One run's talk with the unit: the port opened at the chosen rate, the reads and writes
 // of parameters with their progress lines, and the check that the unit's answers fit the

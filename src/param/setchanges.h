@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A parameter-set file against the unit: the file loaded for a command, the parameters
 // whose values differ, and the lines that show a change.

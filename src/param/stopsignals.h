@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The signals that ask rix-param to stop: Ctrl-C (SIGINT), a kill (SIGTERM), a closed
 // session (SIGHUP) and a closed standard output (SIGPIPE).

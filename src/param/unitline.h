@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Talking to the unit as the window does, with the window's commands and at least its
 // pauses, but taking from the line only what belongs to the request: a read's value comes

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // rix-param write: only what differs, one parameter at a time, each read back before the
 // next; the line settings last and only on request; and, when the write stops early, a

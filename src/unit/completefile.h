@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A file that is written completely or not at all. The bytes go to a new file beside the
 // target, every write is checked to its last byte, the file is flushed to the disk, and only

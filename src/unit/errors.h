@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Failures carry a number: the operating system's error number where there is one,
 // otherwise one of the program's own numbers below (listed in the README).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "unit/logging.h"
 
 Q_LOGGING_CATEGORY(lcApp, "rix.app", QtInfoMsg)

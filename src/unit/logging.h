@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The program's log categories. Every failure's detail is written once, to standard error;
 // QT_LOGGING_RULES="rix.*.debug=true" shows more.

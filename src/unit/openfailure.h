@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Why a port could not be opened, in words a technician can act on: no such device, held
 // by another program (and by which kind of lock), or no permission.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The seven parameter descriptions as the unit's documentation words them: shown on the
 // window's labels and quoted in parameter-set files, so both say exactly the same.

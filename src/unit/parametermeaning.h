@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What a parameter value means, as far as the window's parameter descriptions state it.
 

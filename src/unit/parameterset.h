@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A unit's parameter set as a text file: one "Fn=XXXX" line per parameter, `#` comments,
 // each value explained from the parameter descriptions.

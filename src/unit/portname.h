@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the user types into the port box is not always what the serial library opens:
 // on Linux the familiar Windows names COM1 … COM10 stand for the first ten on-board ports.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The RIX unit's protocol, written once: every command the unit takes, the pause its sender
 // holds after it, and the shape of the unit's answer to a read. The window's buttons and

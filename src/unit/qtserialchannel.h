@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The real serial port: QSerialPort on the GUI thread. Reading takes what Qt has buffered
 // from its read notifier; only writes wait, at most their write time-out.

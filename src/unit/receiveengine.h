@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Everything between "bytes arrived" and "lines to show", once: the reading rule, the
 // pieces of a text that never pauses, continuations, and where each shown line starts.

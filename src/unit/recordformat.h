@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The lines of a recording ("Mitschnitt"): UTF-8, one line per record.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The file a recording ("Mitschnitt") appends to, as the session goes on (see recordformat.h
 // for its lines). Lines are gathered between writes and handed to the system in one write,

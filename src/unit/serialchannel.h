@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The one serial port of the program. Reading never waits: it takes what has arrived.
 // A write waits at most its write time-out.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Parameter-set files on disk: read whole and parsed, or written completely or not at all.
 

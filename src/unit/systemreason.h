@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The system's error numbers in German. Without German system messages installed the
 // system's own texts are English ("No such file or directory"), and an English reason inside

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The command line ed1. What it shows is what is sent: pasted or dropped text has each
 // control character (line breaks, tabs) turned into one blank, which is also what a line

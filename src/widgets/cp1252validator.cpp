@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "widgets/cp1252validator.h"
 
 #include "unit/cp1252.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Accepts only text that Windows-1252 can represent, typed or pasted, so no character
 // is ever turned silently into another byte on the line; and no control character, which

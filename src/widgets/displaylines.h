@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The program's texts separate lines with a lone CR; Qt's labels and message boxes break
 // lines only at LF. Texts are kept as they are and converted only where they are shown.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Qt's own texts in the program's windows — the file dialog, its question before replacing a
 // file, a box's details button — in German, from Qt's German translation (Debian ships it in

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The two line lists of the window (the command-line log and the unit's answers). They grow
 // for the whole run and are never cleared, so appending a line and making it current must

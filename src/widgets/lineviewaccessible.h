@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Presents a LineView to screen readers and automation tools as a list whose items are its
 // lines, each named by its shown text. Item interfaces are made when asked for, never one per

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // How a list line is written out: as shown text (control bytes as visible symbols), as a hover
 // tip (time of day, byte count, hex) and as a line of a saved file ("HH:MM:SS.mmm<Tab>text\n" in

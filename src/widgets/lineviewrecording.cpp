@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The list's part of a recording ("Mitschnitt"): its menu entries and tool tips. The list
 // never writes the file; it asks for one and says which one is being written.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The lines of one list: their bytes exactly as received and the time each was added. The lists
 // grow for the whole run and are never cleared, so a line costs its bytes plus a small constant:

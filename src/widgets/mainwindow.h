@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The window frm1: builds and holds the controls of the layout, nothing else. Behaviour
 // lives in the window program's handlers, which reach each control by its name.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Turns mouse presses and releases on the window's controls into their handlers.
 //

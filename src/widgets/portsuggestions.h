@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Suggestions for the port box: while the user types, the serial ports the system knows are
 // offered under the name that opens them, with what the system says about each one, and the

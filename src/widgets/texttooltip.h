@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Gives a label its whole current text as tool tip, for a label narrower than what it may
 // show. The tip is taken from the text when it is asked for, so it follows every change of

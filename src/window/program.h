@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What every handler works on: the window, the program state, the seams, the receive path
 // and the recording. Only references, so that a handler's header needs none of their

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The program-wide values, with their start values. One instance lives in the application
 // object and is handed to every handler; each test builds a fresh one, so there is no

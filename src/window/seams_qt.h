@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The real seams: a pause that keeps the window painting, a QMessageBox, the end of the event loop.
 

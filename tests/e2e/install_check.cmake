@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the build into a fresh prefix and checks that a desktop gets what it needs:
 # both programs, the menu entry, its icon and the two manual pages.
 #   cmake -DBUILD_DIR=... -DPREFIX=... -P install_check.cmake

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The fixture of the end-to-end tests: a simulated unit on its own pseudo-terminal and
 // the live program that talks to it.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian package from the built tree, unpacks it into a scratch folder (nothing
 # is installed on the machine) and checks what a user would get from it: the exact file
 # name, exactly the programs, menu entry, icon, manual pages, copyright and changelog, a
@@ -106,8 +107,13 @@ foreach(page rix-term rix-sim rix-param)
   run(gzip --decompress --stdout "${man_dir}/${page}.1.gz")
   set(source "${out}")
   string(TOUPPER "${page}" title)
-  if(NOT source MATCHES "^\\.TH ${title} 1 [^\n]*\"${page} ${VERSION}\"")
-    message(FATAL_ERROR "${page}.1 does not start with its title line and version")
+  # Its licence line (the roff comment ".\" SPDX-…") first, then the title line with the version.
+  string(FIND "${source}" "SPDX-License-Identifier: GPL-3.0-or-later\n.TH " licence)
+  string(FIND "${source}" "\n" end_of_first_line)
+  math(EXPR rest_begins "${end_of_first_line} + 1")
+  string(SUBSTRING "${source}" ${rest_begins} -1 rest)
+  if(NOT licence EQUAL 4 OR NOT rest MATCHES "^\\.TH ${title} 1 [^\n]*\"${page} ${VERSION}\"")
+    message(FATAL_ERROR "${page}.1 does not start with its licence line, then its title line and version")
   endif()
   # man reports roff mistakes (unknown macros, bad escapes) as warnings on stderr.
   run("${CMAKE_COMMAND}" -E env --unset=MAN_KEEP_FORMATTING LC_ALL=C.UTF-8 MANWIDTH=80

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Reading a simulated unit's traffic log: what reached the unit, what it sent, and when.
 

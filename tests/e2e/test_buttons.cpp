@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every command button, and a typed command, as bytes that reach the unit.
 #include "liveunit.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The ways a connection ends: disconnect, quit, and the unit hanging up.
 #include "liveunit.h"
 

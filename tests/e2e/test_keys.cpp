@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The press-and-hold keys: the release command follows the press command by the time the
 // key was held, and never comes first, also when the line went while the key was held.
 #include "liveunit.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Texts at the unit's own pace (rix-sim paces every byte at the line's rate): each arrives
 // whole as one line, however long it takes on the line, and a user's action in the middle
 // of one comes after it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Quick clicks against a unit that answers within 20 ms: every command gets its own line in
 // the command list and every answer its own line in the answer list, stripped by the rules,
 // also when the next click came during the previous command's pause (and so before the poll

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading the unit's parameters and version, and writing one, through the window.
 #include "liveunit.h"
 

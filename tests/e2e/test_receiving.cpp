@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the unit sends reaching the lists: a split answer, and a flood without gaps.
 #include "liveunit.h"
 

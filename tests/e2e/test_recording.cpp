@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The recording against the simulated unit: the built program started where the technician
 // is (--port, --connect, --log) and killed with SIGKILL, and a whole session with a pulled line
 // and "Warten und neu verbinden" as the file holds it.

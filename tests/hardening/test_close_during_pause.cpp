@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window manager's close request (the title bar's X) while the disconnect holds its
 // 275 ms pause: the request waits until the pause is over, the disconnect finishes (the
 // port is closed) and only then does the window close. Nothing is destroyed under the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the unit may send: any byte value, and bursts that never end. Every byte must reach
 // lbrx exactly and in order (only the CR/LF after a burst's first byte are dropped), the
 // shown text must have a visible symbol for every control byte, and nothing may crash.

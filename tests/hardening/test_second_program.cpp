@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Two RIX-TERMs on one port: the second is refused with the open-failure message and ends,
 // and the first keeps its port and keeps working.
 #include "support/liveprogram.h"

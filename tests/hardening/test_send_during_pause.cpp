@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A unit that answers while the program is still in its command's pause: the poll timer is
 // off then, so the bytes wait in the port, the first tick after the pause finds them, and
 // the burst it opens shows them.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Settings a technician can type into the editable combo boxes: a baud rate that is not a
 // number or is 0, no port name at all, a port name far longer than any device name.
 #include "support/liveprogram.h"

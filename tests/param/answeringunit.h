@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A unit on a channel, for rix-param's tests without a pseudo-terminal: it answers each
 // read with its stored value (after the command itself at 4800, as the unit does), takes

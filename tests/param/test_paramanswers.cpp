@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // rix-param takes a value only from the answer that names the parameter it asked, wherever
 // that stands among other text; for a clean answer that value is what the window's answer
 // list shows. Its commands are the window's bytes, and its command line reads as people

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // rix-param write against a unit on a channel: the order the values go out in, the pause
 // before each read-back, what a dry run does, and what a write that is stopped says.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // rix-param reads each value from the answer that names the parameter asked: against a
 // slow unit, a chatty one, one with a stale or late answer on the line, and one at the
 // wrong rate, whose user is told which --baud to use. And its command line as people use it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // rix-param as a technician runs it: the built program against a simulated unit on a
 // pseudo-terminal. What reached the unit is read from the simulator's traffic log.
 

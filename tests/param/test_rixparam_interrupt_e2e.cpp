@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A write that is cut short says exactly what reached the unit: after Ctrl-C, a kill, a
 // closed session or a closed standard output it finishes the parameter on the line, writes
 // nothing more, reports every parameter and ends as the signal says; a lost line or a unit

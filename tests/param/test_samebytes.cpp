@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // rix-param promises the window's bytes: each read of F0–F6 is what the parameter button
 // sends, each write what the window's prepared write sends, at both rates and for a unit's
 // own digit as for S. The window is driven as a user drives it; rix-param runs its read and

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs a command and checks its exit code and that it printed exactly one line
 # on stderr: cmake -DEXPECTED=2 -DCOMMAND="prog;arg;..." -P expect_exit_code.cmake
 execute_process(COMMAND ${COMMAND} RESULT_VARIABLE code OUTPUT_VARIABLE out ERROR_VARIABLE err TIMEOUT 20)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How fast bytes leave the simulator: ten bits each at the rate the terminal
 // program set, as the receiving side of a real line sees them.
 #include "rixsim/background_simulator.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The rix-sim program as a child process, the way a test harness or a
 // technician's shell runs it.
 #include "support/childprocess.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The simulator's small text helpers: the flood pattern and the log lines.
 #include "rixsim/escape.h"
 #include "rixsim/flood.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Reading a simulator's traffic log in the tests: the events of one kind, and waiting for
 // a number of them.

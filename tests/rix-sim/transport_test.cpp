@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The transport against a real pseudo-terminal, driven from the side a
 // terminal program holds.
 #include "rixsim/background_simulator.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Test doubles for the seams. They share one timeline, so a test can check the order of
 // writes, pauses, message boxes and the program's end, and the poll timer's state at each.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A full disk for this process, without root: files may grow to a limit only, and crossing it
 // is an error (EFBIG) instead of the signal that would end the process. Both are restored when

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A whole program on the fakes: the real window, event table and handlers, built as the
 // program builds itself, with a fake port and recording pause, box and end.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The whole program as it runs for a user: the real window, event table, serial port and
 // pause, on a simulated unit's pseudo-terminal. Only the message box and the end of the

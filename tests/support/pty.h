@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A pseudo-terminal for tests that need a real serial device: the test holds the master
 // end and plays the other side of the line; the code under test opens the slave by path.

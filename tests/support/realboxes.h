@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The program with its real modal boxes (QMessageBox), and a driver that acts on them from
 // inside their own event loops, as a user would. Only the port, the pause and the end are

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A user's mouse and choices, sent through the window's QWindow the way Qt routes real
 // input (QTest on the widget itself would skip the application-wide mouse filter).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Waiting on the real event loop: the program only moves while Qt runs its timers and
 // delivers its events, so every wait here keeps processing them.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Why a port was not opened, in German alone: the system's and Qt's English texts go to the
 // log, never into the box or rix-param's line.
 #include "unit/openfailure.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // QtSerialChannel::takeAllReceived() against a real pseudo-terminal: what the system holds is
 // handed over at once, without the event loop having run, and without the read notifier
 // ever finding the device empty afterwards (which Qt would report as a lost port).

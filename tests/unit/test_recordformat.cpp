@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The recording's lines: one line per record whatever the bytes, read back exactly.
 #include "unit/recordformat.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The recording's file: appended to, only whole lines, refused where a save is refused, and a
 // full disk said in German with the records that made it.
 #include "support/filesizelimit.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The command line ed1: what a paste or a drop puts into it is what it shows and what is sent.
 #include "support/harness.h"
 #include "support/waiting.h"

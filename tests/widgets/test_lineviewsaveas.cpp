@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "Speichern unter …" on a list: the target is looked at before anyone is asked whether to
 // replace it, and a file that is there is replaced only after "Ja".
 #include "widgets/lineview.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the window tells a screen reader and the mouse pointer about its controls.
 #include "support/harness.h"
 #include "widgets/screenfit.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The mouse semantics of every control, exercised through the QWindow as a user's mouse is.
 #include "support/harness.h"
 

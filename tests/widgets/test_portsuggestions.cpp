@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The port box's suggestions, from a made-up list of the system's serial ports.
 #include "support/harness.h"
 #include "support/waiting.h"

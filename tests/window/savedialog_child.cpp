@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Started by the test "StoresNothing" with HOME set to an empty folder: the program's own
 // start-up, then "Speichern unter …" on the answers list through Qt's real file dialog, once
 // cancelled and once saved as antworten.txt into the folder named by the first argument.

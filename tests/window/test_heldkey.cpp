@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A key held when the line goes: its press went out, its release did not, so the unit keeps
 // the key pressed. The lost-port box says so, and the next connect sends the release first,
 // to the address digit of the press, exactly once; a program that ends first sends nothing.

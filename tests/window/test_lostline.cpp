@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A line lost at the awkward moments: a click waiting for a burst, an answer in a command's
 // pause. The program stays, writes nothing after the loss, and shows what it read. (A key
 // held when the line goes: test_heldkey.cpp.)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Without a display, or with one that cannot be reached, the program says so in one line and
 // ends with 1; Qt alone would abort (134). Its help, version and a bad option need none.
 #include "window/app/startup.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The pause holds the handler but not the window: it repaints, while the user's input
 // waits and is handled afterwards, in order, once.
 #include "support/harness.h"

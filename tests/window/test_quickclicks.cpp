@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A click that waited behind a command's pause comes before the poll's next tick. What the
 // unit answered in that pause is read before the click's own command goes out, and shown
 // under the command that caused it.

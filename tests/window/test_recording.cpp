@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The recording ("Mitschnitt") in the whole program on the fakes: a record per shown burst,
 // markers for what happened to the connection, each record in the file before its line is
 // painted, and a file that fails stopped with the reason while everything else goes on.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A "Verbinden" that the port refuses: the end when nothing would be lost, otherwise the
 // disconnected state with both lists kept.
 #include "support/harness.h"

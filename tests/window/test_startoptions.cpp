@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Starting where the technician is: the command line read before any window, and its port,
 // baud rate, address, connect and recording applied as the user's own actions would be.
 #include "support/harness.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program stores nothing: not even Qt's file dialog may leave its history behind.
 #include <QDir>
 #include <QDirIterator>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window on a screen that is too small for it at a scale factor: it takes the free area,
 // frame included, in device pixels, and scrolls only where it must. The window runs in a
 // child process, on a screen of its own.

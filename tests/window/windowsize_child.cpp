@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Started by the test "WindowOnAScaledScreen" on the offscreen platform with a screen of its
 // own and QT_SCALE_FACTOR: builds and shows the window as the program does, lets the platform
 // frame it, and prints what a window manager sees, in device pixels (the window's size, its

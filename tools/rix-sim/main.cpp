@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // rix-sim: a simulated RIX unit on a pseudo-terminal (or a serial port).
 // The first line on stdout is the path to open; everything else goes to stderr.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The running program: owns the window, the program state, the serial port and the seams,
 // and wires them together. The program itself runs on Qt's seams; tests and benchmarks build

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // rix-term's command line: where the technician is, so that the window need not be filled in
 // by hand at every start. Read before Qt's application exists, so that --help, --version and a

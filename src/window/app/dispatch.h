@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Every handler runs through here. A handler that fails ends in the fatal-error report;
 // Qt's event loop never sees an exception, and after the report no handler runs again.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A display that is set but cannot be reached (the everyday sudo or broken "ssh -X"): Qt would
 // end with its English "no Qt platform plugin could be initialized … Reinstalling the

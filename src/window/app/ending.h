@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // How the program ends: asked by the user, or after a failure with the program's last word.
 

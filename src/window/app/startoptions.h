@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Starting where the technician is: the command line's port, baud rate and address go into
 // the three boxes before the window is used; the recording and the connect follow as soon as

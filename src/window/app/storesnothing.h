@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The program stores nothing, but Qt's own dialogs would: the file dialog writes its history,
 // its last folder and its view to ~/.config/QtProject.conf whenever it closes, even when

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The press-and-hold keys TR1/TR2 and the two test calls.
 

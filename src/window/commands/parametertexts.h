@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Puts the seven parameter descriptions on their labels and the read commands on the parameter buttons.
 

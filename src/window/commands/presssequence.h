@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The press of every command button: polling off, flag 1, the button's command into the
 // command line, and the command line sent.

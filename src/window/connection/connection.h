@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Connecting and disconnecting. The connection state is the window's: which controls are
 // enabled, whether tmr1 runs, whether the channel is open. No second copy of it is kept.

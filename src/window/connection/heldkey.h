@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A key held on the unit: TR1 or TR2 whose press went out and whose release has not. The
 // unit keeps such a key pressed (a transmitter key keeps its transmitter on) until the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A "Verbinden" that the port refuses. With nothing received or sent yet there is nothing to
 // lose, and the program ends with its open-failure message. Once either list holds a line,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Everything but the disconnect goes to the unit through the command line ed1.
 // The poll timer is off from before the write until after the pause, so no receive

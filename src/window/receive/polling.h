@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Receiving: the poll timer's tick opens a burst when bytes are waiting, the bytes that
 // follow are added as they arrive, and the burst is shown once the line has been quiet.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The receive path's own state: the poll timer tmr1, the burst being read and its quiet
 // timer, and the receive engine that turns bytes into lines. The poll opens a burst when it

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The window program's recording ("Mitschnitt"): at most one, of both lists, into one file.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The recording ("Mitschnitt") as the window runs it: started and stopped from the lists'
 // context menu (or by --log at start and by the program's end), fed by the receive path and
