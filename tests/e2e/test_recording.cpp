@@ -4,6 +4,7 @@
 // and "Warten und neu verbinden" as the file holds it.
 #include "liveunit.h"
 
+#include "support/filelines.h"
 #include "support/childprocess.h"
 #include "unit/recordformat.h"
 #include "window/recording/recording.h"
@@ -21,21 +22,10 @@ using namespace std::chrono_literals;
 
 namespace {
 
-QList<QByteArray> linesOf(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    QList<QByteArray> lines = file.readAll().split('\n');
-    if (!lines.isEmpty() && lines.last().isEmpty())
-        lines.removeLast();
-    return lines;
-}
-
 std::vector<recordformat::Record> recordsOf(const QString &path)
 {
     std::vector<recordformat::Record> records;
-    for (const QByteArray &line : linesOf(path))
+    for (const QByteArray &line : fileLines(path))
         if (const auto record = recordformat::readRecord(line))
             records.push_back(*record);
     return records;
@@ -45,7 +35,7 @@ std::vector<recordformat::Record> recordsOf(const QString &path)
 QStringList markersOf(const QString &path)
 {
     QStringList markers;
-    for (const QByteArray &line : linesOf(path))
+    for (const QByteArray &line : fileLines(path))
         if (line.startsWith("# "))
             markers << QString::fromUtf8(line.mid(2 + 23 + 1));
     return markers;
@@ -97,7 +87,7 @@ TEST_F(RecordingASession, TheBuiltProgramConnectsAtStartAndAKillLeavesEveryShown
     const QStringList markers = markersOf(path);
     ASSERT_EQ(markers.size(), 2) << markers.join(QLatin1Char('\n')).toStdString();
     EXPECT_TRUE(markers[0].startsWith(QStringLiteral("Mitschnitt begonnen (rix-term ")));
-    EXPECT_TRUE(linesOf(path).size() == kLines + 2);
+    EXPECT_TRUE(fileLines(path).size() == kLines + 2);
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_TRUE(file.readAll().endsWith('\n')) << "no half line";
@@ -164,7 +154,7 @@ TEST_F(RecordingASession, ASessionWithAPulledLineReadsAsItHappened)
                          {"$RSRF0", "F011"}, {"$RSRF1", "0A00"}, {"$RSRF2", "1212"}, {"$RSRF3", "0E28"},
                          {"$RSRF4", "0E0E"}, {"$RSRF5", "64C8"}, {"$RSRF6", "1010"}, {"$RSRF0", "F011"}}));
     // In the order it happened: the seven answers before the loss, the last after the reconnect.
-    const QList<QByteArray> lines = linesOf(path);
+    const QList<QByteArray> lines = fileLines(path);
     ASSERT_EQ(lines.size(), 13);
     EXPECT_TRUE(lines[9].startsWith("# ") && lines[10].startsWith("# ") && !lines[11].startsWith("# "));
 }

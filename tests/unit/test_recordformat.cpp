@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The recording's lines: one line per record whatever the bytes, read back exactly.
+#include "support/localzone.h"
 #include "unit/recordformat.h"
 
 #include <gtest/gtest.h>
@@ -10,31 +11,6 @@
 #include <string>
 
 namespace {
-
-// Local time in a zone with an offset and summer time for the scope, so that a time written
-// as UTC cannot pass for a local one on a machine that runs in UTC.
-class LocalZone {
-public:
-    explicit LocalZone(const char *zone) : had_(qEnvironmentVariableIsSet("TZ")), old_(qgetenv("TZ"))
-    {
-        qputenv("TZ", zone);
-        tzset();
-    }
-    ~LocalZone()
-    {
-        if (had_)
-            qputenv("TZ", old_);
-        else
-            qunsetenv("TZ");
-        tzset();
-    }
-    LocalZone(const LocalZone &) = delete;
-    LocalZone &operator=(const LocalZone &) = delete;
-
-private:
-    bool had_;
-    QByteArray old_;
-};
 
 std::string allBytes()
 {

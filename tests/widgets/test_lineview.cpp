@@ -2,6 +2,7 @@
 #include "widgets/lineview.h"
 #include "widgets/lineviewaccessible.h"
 
+#include "support/localzone.h"
 #include "unit/cp1252.h"
 #include "widgets/mainwindow.h"
 
@@ -99,33 +100,7 @@ QStringList useContextMenu(LineView &view, int line, const QString &choose)
     return entries;
 }
 
-// Local time in a zone with an offset and summer time for the scope, so that times written as
-// UTC cannot pass for local ones on a machine that runs in UTC.
-class LocalZone {
-public:
-    explicit LocalZone(const char *zone)
-        : had_(qEnvironmentVariableIsSet("TZ"))
-        , old_(qgetenv("TZ"))
-    {
-        qputenv("TZ", zone);
-        tzset();
-    }
-    ~LocalZone()
-    {
-        if (had_)
-            qputenv("TZ", old_);
-        else
-            qunsetenv("TZ");
-        tzset();
-    }
-    LocalZone(const LocalZone &) = delete;
-    LocalZone &operator=(const LocalZone &) = delete;
-
-private:
-    bool had_;
-    QByteArray old_;
-};
-
+// A moment of 2026-12-07 in local time, milliseconds since the epoch.
 qint64 localTime(int hour, int minute, int second, int ms)
 {
     return QDateTime(QDate(2026, 12, 7), QTime(hour, minute, second, ms)).toMSecsSinceEpoch();

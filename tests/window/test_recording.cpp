@@ -2,6 +2,7 @@
 // The recording ("Mitschnitt") in the whole program on the fakes: a record per shown burst,
 // markers for what happened to the connection, each record in the file before its line is
 // painted, and a file that fails stopped with the reason while everything else goes on.
+#include "support/filelines.h"
 #include "support/filesizelimit.h"
 #include "support/harness.h"
 #include "support/waiting.h"
@@ -21,17 +22,6 @@ using namespace std::chrono_literals;
 
 namespace {
 
-QList<QByteArray> linesOf(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    QList<QByteArray> lines = file.readAll().split('\n');
-    if (!lines.isEmpty() && lines.last().isEmpty())
-        lines.removeLast();
-    return lines;
-}
-
 // A line without its time: "# text" for a marker, "command<TAB>answer" for a record.
 QString withoutTime(const QByteArray &line)
 {
@@ -46,7 +36,7 @@ QString withoutTime(const QByteArray &line)
 QStringList contentOf(const QString &path)
 {
     QStringList lines;
-    for (const QByteArray &line : linesOf(path))
+    for (const QByteArray &line : fileLines(path))
         lines << withoutTime(line);
     return lines;
 }
@@ -54,7 +44,7 @@ QStringList contentOf(const QString &path)
 int recordsIn(const QString &path)
 {
     int records = 0;
-    for (const QByteArray &line : linesOf(path))
+    for (const QByteArray &line : fileLines(path))
         records += line.startsWith('#') ? 0 : 1;
     return records;
 }
@@ -122,7 +112,7 @@ TEST(Recording, RecordsEachShownBurstBetweenMarkersForConnectDisconnectLossAndRe
     QByteArray shownAt;
     recordformat::TimeStamp time;
     time.append(shownAt, h.w.lbrx()->lineTime(0));
-    EXPECT_TRUE(linesOf(path)[2].startsWith(shownAt + '\t')) << linesOf(path)[2].toStdString();
+    EXPECT_TRUE(fileLines(path)[2].startsWith(shownAt + '\t')) << fileLines(path)[2].toStdString();
     EXPECT_EQ(h.w.lbrx()->recordingFile(), QString());
     ASSERT_EQ(h.box.texts.size(), 2u) << "only the lost line's boxes";
     EXPECT_EQ(h.box.texts[0], QStringLiteral("Die Verbindung zu COM1 ist unterbrochen (Fehler 1002)."));
