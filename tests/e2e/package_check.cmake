@@ -95,7 +95,7 @@ if(option_count LESS 10)
   message(FATAL_ERROR "rix-sim --help names only: ${options}")
 endif()
 
-# The README's table of error numbers, each of which the manual page explains too.
+# The manual's table of error numbers, each of which the manual page explains too.
 file(STRINGS "${README}" readme_rows REGEX "^\\| [0-9]+ \\|")
 if(NOT readme_rows)
   message(FATAL_ERROR "no error numbers found in ${README}")
