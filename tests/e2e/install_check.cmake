@@ -1,6 +1,6 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the build into a fresh prefix and checks that a desktop gets what it needs:
-# both programs, the menu entry, its icon and the two manual pages.
+# the programs, the menu entry, its icon and the manual pages in English and German.
 #   cmake -DBUILD_DIR=... -DPREFIX=... -P install_check.cmake
 file(REMOVE_RECURSE "${PREFIX}")
 execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${PREFIX}"
@@ -15,9 +15,9 @@ foreach(program rix-term rix-sim rix-param)
   endif()
 endforeach()
 
-foreach(page rix-term rix-sim rix-param)
-  if(NOT EXISTS "${PREFIX}/share/man/man1/${page}.1.gz")
-    message(FATAL_ERROR "the manual page ${page}(1) was not installed")
+foreach(page man1/rix-term man1/rix-sim man1/rix-param de/man1/rix-term de/man1/rix-sim de/man1/rix-param)
+  if(NOT EXISTS "${PREFIX}/share/man/${page}.1.gz")
+    message(FATAL_ERROR "the manual page ${page}.1 was not installed")
   endif()
 endforeach()
 

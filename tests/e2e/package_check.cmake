@@ -49,6 +49,9 @@ set(expected
   usr/share/doc/rix-term/changelog.gz
   usr/share/doc/rix-term/copyright
   usr/share/icons/hicolor/scalable/apps/rix-term.svg
+  usr/share/man/de/man1/rix-param.1.gz
+  usr/share/man/de/man1/rix-sim.1.gz
+  usr/share/man/de/man1/rix-term.1.gz
   usr/share/man/man1/rix-param.1.gz
   usr/share/man/man1/rix-sim.1.gz
   usr/share/man/man1/rix-term.1.gz)
@@ -102,41 +105,51 @@ if(NOT readme_rows)
 endif()
 
 find_program(MAN man REQUIRED)
-set(man_dir "${root}/usr/share/man/man1")
-foreach(page rix-term rix-sim rix-param)
-  run(gzip --decompress --stdout "${man_dir}/${page}.1.gz")
+# The English pages, and the German ones (de/…) that man shows under a German locale, held
+# to the same checks; page_rix-sim is the English source, page_de/rix-sim the German.
+foreach(page rix-term rix-sim rix-param de/rix-term de/rix-sim de/rix-param)
+  get_filename_component(name "${page}" NAME)
+  get_filename_component(language "${page}" DIRECTORY)
+  set(name_heading NAME)
+  set(man_dir "${root}/usr/share/man/man1")
+  if(language STREQUAL "de")
+    set(name_heading BEZEICHNUNG)
+    set(man_dir "${root}/usr/share/man/de/man1")
+  endif()
+  run(gzip --decompress --stdout "${man_dir}/${name}.1.gz")
   set(source "${out}")
-  string(TOUPPER "${page}" title)
+  string(TOUPPER "${name}" title)
   # Its licence line (the roff comment ".\" SPDX-…") first, then the title line with the version.
   string(FIND "${source}" "SPDX-License-Identifier: GPL-3.0-or-later\n.TH " licence)
   string(FIND "${source}" "\n" end_of_first_line)
   math(EXPR rest_begins "${end_of_first_line} + 1")
   string(SUBSTRING "${source}" ${rest_begins} -1 rest)
-  if(NOT licence EQUAL 4 OR NOT rest MATCHES "^\\.TH ${title} 1 [^\n]*\"${page} ${VERSION}\"")
+  if(NOT licence EQUAL 4 OR NOT rest MATCHES "^\\.TH ${title} 1 [^\n]*\"${name} ${VERSION}\"")
     message(FATAL_ERROR "${page}.1 does not start with its licence line, then its title line and version")
   endif()
   # man reports roff mistakes (unknown macros, bad escapes) as warnings on stderr.
   run("${CMAKE_COMMAND}" -E env --unset=MAN_KEEP_FORMATTING LC_ALL=C.UTF-8 MANWIDTH=80
-      "${MAN}" --warnings --local-file "${man_dir}/${page}.1.gz")
+      "${MAN}" --warnings --local-file "${man_dir}/${name}.1.gz")
   if(NOT err STREQUAL "")
     message(FATAL_ERROR "man warns about ${page}.1:\n${err}")
   endif()
-  if(NOT out MATCHES "\nNAME\n +${page} ")
-    message(FATAL_ERROR "man shows ${page}.1 without its NAME section:\n${out}")
+  # Ü shows whether man read a German page as the UTF-8 it is.
+  if(NOT out MATCHES "\n${name_heading}\n +${name} " OR (language STREQUAL "de" AND NOT out MATCHES "\nÜBERSICHT\n"))
+    message(FATAL_ERROR "man shows ${page}.1 without its ${name_heading} section:\n${out}")
   endif()
   string(REPLACE "\\-" "-" source "${source}")
   set(page_${page} "${source}")
 endforeach()
 
 foreach(option IN LISTS options)
-  if(NOT page_rix-sim MATCHES "\n\\.B[I]? ${option}[ \n]")
-    message(FATAL_ERROR "rix-sim(1) does not describe ${option}")
+  if(NOT page_rix-sim MATCHES "\n\\.B[I]? ${option}[ \n]" OR NOT page_de/rix-sim MATCHES "\n\\.B[I]? ${option}[ \n]")
+    message(FATAL_ERROR "rix-sim(1) or its German page does not describe ${option}")
   endif()
 endforeach()
 foreach(row IN LISTS readme_rows)
   string(REGEX MATCH "[0-9]+" number "${row}")
-  if(NOT page_rix-term MATCHES "\n\\.B ${number}\n")
-    message(FATAL_ERROR "rix-term(1) does not explain the error number ${number}")
+  if(NOT page_rix-term MATCHES "\n\\.B ${number}\n" OR NOT page_de/rix-term MATCHES "\n\\.B ${number}\n")
+    message(FATAL_ERROR "rix-term(1) or its German page does not explain the error number ${number}")
   endif()
 endforeach()
 # rix-param: a program that needs no window, and its page names every command and option.
@@ -146,14 +159,15 @@ if(NOT out MATCHES "^Aufruf: rix-param read")
 endif()
 foreach(word "\n\\.B rix-param read\n" "\n\\.BI diff " "\n\\.BI write " "\n\\.B --include-line-settings\n"
              "\n\\.B --dry-run\n" "\n\\.B --yes\n" "\n\\.B 3\n")
-  if(NOT page_rix-param MATCHES "${word}")
-    message(FATAL_ERROR "rix-param(1) lacks '${word}'")
+  if(NOT page_rix-param MATCHES "${word}" OR NOT page_de/rix-param MATCHES "${word}")
+    message(FATAL_ERROR "rix-param(1) or its German page lacks '${word}'")
   endif()
 endforeach()
 
 foreach(text "dialout" "COM10" "/dev/ttyS9")
   string(FIND "${page_rix-term}" "${text}" at)
-  if(at EQUAL -1)
+  string(FIND "${page_de/rix-term}" "${text}" at_de)
+  if(at EQUAL -1 OR at_de EQUAL -1)
     message(FATAL_ERROR "rix-term(1) does not mention ${text}")
   endif()
 endforeach()
