@@ -2,7 +2,7 @@
 #include "param/session.h"
 
 #include "param/console.h"
-#include "param/parameterexchange.h"
+#include "unit/parameterexchange.h"
 #include "unit/cp1252.h"
 #include "unit/errors.h"
 #include "unit/openfailure.h"

@@ -5,7 +5,7 @@
 // chosen rate.
 
 #include "param/commandline.h"
-#include "param/unitline.h"
+#include "unit/unitline.h"
 #include "unit/parameterset.h"
 
 #include <QString>

@@ -5,7 +5,7 @@
 #include "param/session.h"
 #include "param/setchanges.h"
 #include "param/stopsignals.h"
-#include "param/writereport.h"
+#include "unit/writereport.h"
 #include "unit/errors.h"
 
 #include <algorithm>

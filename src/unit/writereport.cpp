@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "param/writereport.h"
+#include "unit/writereport.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "param/unitline.h"
+#include "unit/unitline.h"
 
 #include "unit/serialchannel.h"
 
