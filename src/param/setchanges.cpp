@@ -21,17 +21,6 @@ ParameterSet loadSetOrFail(const QString &path, bool writing)
     return set;
 }
 
-std::vector<int> differing(const ParameterSet &file, const ParameterSet &unit)
-{
-    std::vector<int> changed;
-    for (std::size_t n = 0; n < file.value.size(); ++n) {
-        const auto &wanted = file.value[n];
-        if (wanted && unit.value[n] != wanted->toUpper())
-            changed.push_back(int(n));
-    }
-    return changed;
-}
-
 void printChange(TextOutput &out, int n, const QString &unitValue, const QString &fileValue)
 {
     out << parameterName(n) << ": " << unitValue << " → " << fileValue << " (" << parameterTitle(n) << ")\n";
