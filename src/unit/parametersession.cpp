@@ -4,6 +4,7 @@
 #include "unit/cp1252.h"
 #include "unit/errors.h"
 #include "unit/parameterexchange.h"
+#include "unit/parametermeaning.h"
 
 #include <algorithm>
 
@@ -50,6 +51,23 @@ std::vector<int> differing(const ParameterSet &file, const ParameterSet &unit)
             changed.push_back(int(n));
     }
     return changed;
+}
+
+QString changeText(int n, const QString &unitValue, const QString &fileValue)
+{
+    QString text = QStringLiteral("F%1: %2 → %3 (%4)\n").arg(QString::number(n), unitValue, fileValue, parameterTitle(n));
+    const QStringList before = describeParameter(n, unitValue);
+    const QStringList after = describeParameter(n, fileValue);
+    for (qsizetype i = 0; i < std::max(before.size(), after.size()); ++i) {
+        const QString was = before.value(i), will = after.value(i);
+        if (was == will)
+            continue;
+        if (!was.isEmpty())
+            text += QStringLiteral("    Gerät: ") + was + QLatin1Char('\n');
+        if (!will.isEmpty())
+            text += QStringLiteral("    Datei: ") + will + QLatin1Char('\n');
+    }
+    return text;
 }
 
 std::vector<PlannedWrite> makeWritePlan(const ParameterSet &file, const ParameterSet &unit, bool includeLineSettings)

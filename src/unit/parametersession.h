@@ -30,6 +30,10 @@ public:
 // The parameters whose file value differs from the unit's, in order.
 std::vector<int> differing(const ParameterSet &file, const ParameterSet &unit);
 
+// "F3: 0E28 → 0E3C (Vorlaufzeit)\n" and, below it, each digit group that changes, as
+// "    Gerät: …" and "    Datei: …" lines.
+QString changeText(int n, const QString &unitValue, const QString &fileValue);
+
 // The parameters to write in the order they go out: the plain ones, then F0, then F6.
 // F0 and F6 without `includeLineSettings` come last, marked as left out.
 std::vector<PlannedWrite> makeWritePlan(const ParameterSet &file, const ParameterSet &unit, bool includeLineSettings);

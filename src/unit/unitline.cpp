@@ -41,7 +41,7 @@ UnitLine::UnitLine(SerialChannel &channel, LineTiming timing)
 {
 }
 
-UnitLine::UnitLine(UnitLink &link, LineTiming timing)
+UnitLine::UnitLine(SessionLink &link, LineTiming timing)
     : link_(link)
     , timing_(timing)
 {

@@ -16,9 +16,9 @@ class SerialChannel;
 
 // Where a UnitLine's bytes go and come from. rix-param talks to its own port; the window
 // puts each request through its own buttons' path, so its lists show the whole exchange.
-class UnitLink {
+class SessionLink {
 public:
-    virtual ~UnitLink() = default;
+    virtual ~SessionLink() = default;
     // A read, as a command button sends it. What arrived before it is no answer to it.
     virtual void writeRequest(const QByteArray &command) = 0;
     // A parameter write, as the send button sends it.
@@ -30,7 +30,7 @@ public:
 };
 
 // rix-param's link: its own port, read directly; stale input is dropped before a request.
-class ChannelLink : public UnitLink {
+class ChannelLink : public SessionLink {
 public:
     explicit ChannelLink(SerialChannel &channel) : channel_(channel) {}
     ~ChannelLink() override;
@@ -62,7 +62,7 @@ class UnitLine {
 public:
     explicit UnitLine(SerialChannel &channel, LineTiming timing = {});
     // Over another link; a link that holds the pauses itself is given a timing without them.
-    explicit UnitLine(UnitLink &link, LineTiming timing);
+    explicit UnitLine(SessionLink &link, LineTiming timing);
     ~UnitLine();
     UnitLine(const UnitLine &) = delete;
     UnitLine &operator=(const UnitLine &) = delete;
@@ -95,6 +95,6 @@ private:
     void hold(int ms);
 
     std::unique_ptr<ChannelLink> ownLink_;
-    UnitLink &link_;
+    SessionLink &link_;
     LineTiming timing_;
 };
