@@ -14,6 +14,7 @@
 #include <QFile>
 #include <QPushButton>
 #include <QTableWidget>
+#include <QTimer>
 
 using namespace e2e;
 using namespace testsupport;
@@ -48,6 +49,21 @@ protected:
         EXPECT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(text);
         return path;
+    }
+    // Presses „Abbrechen“ as soon as the unit has received `count` commands.
+    void cancelOnceReceived(ParameterDialog &d, std::size_t count)
+    {
+        auto *watch = new QTimer(&d);
+        QObject::connect(watch, &QTimer::timeout, &d, [this, &d, watch, count] {
+            if (received().size() < count)
+                return;
+            watch->deleteLater();
+            watch->stop();
+            EXPECT_TRUE(d.isRunning());
+            EXPECT_FALSE(d.readButton()->isEnabled());
+            d.cancelButton()->click();
+        });
+        watch->start(2);
     }
     std::vector<QString> questions;
     QTemporaryDir dir;
@@ -158,7 +174,7 @@ TEST_F(ParameterDialogOnTheLine, NotConnectedTheDialogSaysSoAndOffersNothingThat
 // The shared session against the unit's hostile modes, through the dialog.
 struct Hostile {
     const char *name;
-    std::function<void(rixsim::Unit &)> setUp;
+    std::function<void(rixsim::Unit &, rixsim::TransportOptions &)> setUp;
     const char *reportStart;          // how the read's report begins
     const char *f2;                   // F2's cell afterwards
 };
@@ -168,8 +184,9 @@ class HostileUnits : public ParameterDialogOnTheLine, public ::testing::WithPara
 TEST_P(HostileUnits, ReadTakesOnlyTheAnswerThatNamesTheParameter)
 {
     rixsim::Unit unit;
-    GetParam().setUp(unit);
-    startWith(std::move(unit));
+    rixsim::TransportOptions options;
+    GetParam().setUp(unit, options);
+    startWith(std::move(unit), std::move(options));
     connectProgram();
     ParameterDialog &d = openDialog();
     d.readButton()->click();
@@ -180,10 +197,16 @@ TEST_P(HostileUnits, ReadTakesOnlyTheAnswerThatNamesTheParameter)
 INSTANTIATE_TEST_SUITE_P(
     Modes, HostileUnits,
     ::testing::Values(
-        Hostile{"late", [](rixsim::Unit &u) { u.setLateAnswers(true); }, "F0–F6 gelesen.", "1212"},
-        Hostile{"mute", [](rixsim::Unit &u) { u.setMuted(2, true); },
+        Hostile{"late", [](rixsim::Unit &u, auto &) { u.setLateAnswers(true); }, "F0–F6 gelesen.", "1212"},
+        Hostile{"chatty",
+                [](rixsim::Unit &, rixsim::TransportOptions &o) {
+                    o.sendEvery = std::chrono::milliseconds(40);
+                    o.sendEveryText = "Status 5 RF2\r\n";
+                },
+                "F0–F6 gelesen.", "1212"},
+        Hostile{"mute", [](rixsim::Unit &u, auto &) { u.setMuted(2, true); },
                 "F2 antwortet nicht (auch nicht auf die Wiederholung von „$RSRF2“).", ""},
-        Hostile{"echoAt19200", [](rixsim::Unit &u) { u.setEcho(true); },
+        Hostile{"echoAt19200", [](rixsim::Unit &u, auto &) { u.setEcho(true); },
                 "F0: Die Einheit antwortet, sendet aber jeden Befehl vorher zurück, wie sie es nur bei 4800 Baud tut: "
                 "sie arbeitet wohl mit 4800 Baud, nicht mit 19200.",
                 ""}),
@@ -201,4 +224,32 @@ TEST_F(ParameterDialogOnTheLine, AUnitThatIgnoresWritesIsReportedAsNotTaken)
     d.writeButton()->click();
     EXPECT_EQ(d.report(), QStringLiteral("Nicht jeder geschriebene Wert ist bestätigt. Stand der Einheit:\n"
                                          "  F4: 0E0E → 0E10  geschrieben, nicht übernommen (zurückgelesen 0E0E)\n"));
+}
+
+TEST_F(ParameterDialogOnTheLine, AbbrechenFinishesTheParameterOnTheLineAndSendsNothingMore)
+{
+    startUnit();
+    connectProgram();
+    ParameterDialog &d = openDialog();
+    // Pressed once the third read is on the line.
+    cancelOnceReceived(d, 3);
+    d.readButton()->click();
+    EXPECT_EQ(d.report(), QStringLiteral("Lesen abgebrochen nach 3 von 7 Parametern, danach nichts mehr gesendet."));
+    EXPECT_EQ(received(), (Commands{"$RSRF0", "$RSRF1", "$RSRF2"}));
+    EXPECT_EQ(unitCell(d, 2), QStringLiteral("1212"));
+    EXPECT_EQ(unitCell(d, 3), QString());
+    EXPECT_FALSE(d.writeButton()->isEnabled());
+
+    // The same during a write: the first value is written and read back, the second is not sent.
+    d.readButton()->click();
+    d.openFile(writeFile("F1=0A10\nF3=0E3C\n"));
+    const std::size_t before = received().size();
+    cancelOnceReceived(d, before + 1);
+    d.writeButton()->click();
+    EXPECT_EQ(d.report(), QStringLiteral("Abgebrochen.\n"
+                                         "Schreiben abgebrochen, danach nichts mehr geschrieben. Stand der Einheit:\n"
+                                         "  F1: 0A00 → 0A10  geschrieben und bestätigt\n"
+                                         "  F3: 0E28 → 0E3C  nicht geschrieben\n"));
+    EXPECT_EQ(received().size(), before + 2);
+    EXPECT_EQ(sim->transport().unit().parameter(3), "0E28");
 }
