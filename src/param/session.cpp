@@ -2,10 +2,11 @@
 #include "param/session.h"
 
 #include "param/console.h"
-#include "param/parameterexchange.h"
+#include "unit/parameterexchange.h"
 #include "unit/cp1252.h"
 #include "unit/errors.h"
 #include "unit/openfailure.h"
+#include "unit/parametersession.h"
 #include "unit/serialchannel.h"
 
 namespace {
@@ -53,32 +54,19 @@ void Session::open()
 
 QString Session::otherBaud() const
 {
-    return options_.baud == QLatin1String("4800") ? QStringLiteral("19200") : QStringLiteral("4800");
+    return otherBaudOf(options_.baud);
 }
 
 void Session::checkRate(int n, const Protocol::ReadAnswer &answer) const
 {
-    // In its 4800-baud mode the unit sends every command back before its answer, and only then.
-    const bool at4800 = options_.baud == QLatin1String("4800");
-    if (answer.echoed == at4800)
-        return;
-    const QString what = at4800 ? QStringLiteral("sendet aber den Befehl nicht vorher zurück, wie sie es bei 4800 Baud tut")
-                                : QStringLiteral("sendet aber jeden Befehl vorher zurück, wie sie es nur bei 4800 Baud tut");
-    throw ParamFailure{QStringLiteral("%1: Die Einheit antwortet, %2: sie arbeitet wohl mit %4 Baud, nicht mit %3. "
-                                      "Bitte mit --baud %4 aufrufen.")
-                           .arg(parameterName(n), what, options_.baud, otherBaud())};
+    const QString wrongRate = rateMismatch(n, answer, options_.baud);
+    if (!wrongRate.isEmpty())
+        throw ParamFailure{wrongRate + QStringLiteral(" Bitte mit --baud %1 aufrufen.").arg(otherBaud())};
 }
 
 void Session::noAnswer(int n, const UnitLine::Heard &heard)
 {
-    const QString command = QString::fromLatin1(readCommand(address_, n));
-    QString message = QStringLiteral("%1 antwortet nicht (auch nicht auf die Wiederholung von „%2“)")
-                          .arg(parameterName(n), command);
-    if (heard.contradicted)
-        message += QStringLiteral("; es kamen zwei Antworten mit verschiedenen Werten, von denen keine gilt: %1")
-                       .arg(quoted(cp1252::decode(heard.before)));
-    else if (heard.anything)
-        message += QStringLiteral("; es kam nur anderer Text: %1").arg(quoted(cp1252::decode(heard.before)));
+    QString message = noAnswerMessage(address_, n, heard);
     if (!answered_) {
         progress(QStringLiteral("%1: keine Antwort mit %2 Baud, Versuch mit %3 Baud")
                      .arg(parameterName(n), options_.baud, otherBaud()));

@@ -5,8 +5,9 @@
 // chosen rate.
 
 #include "param/commandline.h"
-#include "param/unitline.h"
+#include "unit/unitline.h"
 #include "unit/parameterset.h"
+#include "unit/parametersession.h"
 
 #include <QString>
 
@@ -23,25 +24,25 @@ struct ParamFailure {
 // "F3".
 QString parameterName(int n);
 
-class Session {
+class Session : public ParameterWriter {
 public:
     Session(const ParamOptions &options, SerialChannel &channel, ParamConsole &console);
-    ~Session();   // closes the port
+    ~Session() override;   // closes the port
     Session(const Session &) = delete;
     Session &operator=(const Session &) = delete;
 
     // Opens the port at the chosen rate and lets what was already on its way pass.
     void open();
 
-    QChar address() const { return address_; }
-    void setAddress(QChar address) { address_ = address; }
+    QChar address() const override { return address_; }
+    void setAddress(QChar address) override { address_ = address; }
 
     // Fn's value. A parameter that gives no answer, also on its retry, ends the command, as
     // does an answer that does not fit the rate (the message names the other --baud).
     QString read(int n);
     // Fn's value read back after a write; empty when no answer came, also on the retry.
-    std::optional<QString> readBack(int n, QChar address);
-    void write(int n, const QString &value);
+    std::optional<QString> readBack(int n, QChar address) override;
+    void write(int n, const QString &value) override;
 
     // The unit's values of the parameters `set` holds, in order.
     ParameterSet readPresent(const ParameterSet &set);

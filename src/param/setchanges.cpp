@@ -21,29 +21,7 @@ ParameterSet loadSetOrFail(const QString &path, bool writing)
     return set;
 }
 
-std::vector<int> differing(const ParameterSet &file, const ParameterSet &unit)
-{
-    std::vector<int> changed;
-    for (std::size_t n = 0; n < file.value.size(); ++n) {
-        const auto &wanted = file.value[n];
-        if (wanted && unit.value[n] != wanted->toUpper())
-            changed.push_back(int(n));
-    }
-    return changed;
-}
-
 void printChange(TextOutput &out, int n, const QString &unitValue, const QString &fileValue)
 {
-    out << parameterName(n) << ": " << unitValue << " → " << fileValue << " (" << parameterTitle(n) << ")\n";
-    const QStringList before = describeParameter(n, unitValue);
-    const QStringList after = describeParameter(n, fileValue);
-    for (qsizetype i = 0; i < std::max(before.size(), after.size()); ++i) {
-        const QString was = before.value(i), will = after.value(i);
-        if (was == will)
-            continue;
-        if (!was.isEmpty())
-            out << "    Gerät: " << was << '\n';
-        if (!will.isEmpty())
-            out << "    Datei: " << will << '\n';
-    }
+    out << changeText(n, unitValue, fileValue);
 }

@@ -4,6 +4,7 @@
 // whose values differ, and the lines that show a change.
 
 #include "unit/parameterset.h"
+#include "unit/parametersession.h"
 
 #include <QString>
 
@@ -14,9 +15,6 @@ class TextOutput;
 // The file at `path`, with at least one parameter; throws ParamFailure with the reason.
 // `writing`: the message says that nothing went to the unit.
 ParameterSet loadSetOrFail(const QString &path, bool writing);
-
-// The parameters whose file value differs from the unit's, in order.
-std::vector<int> differing(const ParameterSet &file, const ParameterSet &unit);
 
 // "F3: 0E28 → 0E3C (Vorlaufzeit)" and, below it, each digit group that changes.
 void printChange(TextOutput &out, int n, const QString &unitValue, const QString &fileValue);

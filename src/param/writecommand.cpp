@@ -5,85 +5,14 @@
 #include "param/session.h"
 #include "param/setchanges.h"
 #include "param/stopsignals.h"
-#include "param/writereport.h"
+#include "unit/writereport.h"
 #include "unit/errors.h"
 
 #include <algorithm>
 
 namespace {
 
-// F0 holds the unit's address, F6 its line mode: after either the unit may be reached
-// differently, so they go last, and only when asked for.
-bool isLineSetting(int n)
-{
-    return n == 0 || n == 6;
-}
-
 using State = PlannedWrite::State;
-
-// The parameters to write in the order they go out: the plain ones, then F0, then F6.
-// Line settings left out come last in the list, marked, so the report names them.
-std::vector<PlannedWrite> makePlan(const ParameterSet &file, const ParameterSet &unit, bool includeLineSettings)
-{
-    std::vector<PlannedWrite> plan;
-    for (const int n : differing(file, unit)) {
-        PlannedWrite p;
-        p.n = n;
-        p.unitValue = *unit.value[std::size_t(n)];
-        p.fileValue = file.value[std::size_t(n)]->toUpper();
-        p.leftOut = isLineSetting(n) && !includeLineSettings;
-        // F6's first digit is the unit's rate: once it changes, the unit no longer hears this line's rate.
-        p.newRate = n == 6 && p.fileValue.front() != p.unitValue.front();
-        plan.push_back(p);
-    }
-    std::stable_sort(plan.begin(), plan.end(), [](const PlannedWrite &a, const PlannedWrite &b) {
-        const auto rank = [](const PlannedWrite &p) { return p.leftOut ? 2 : isLineSetting(p.n) ? 1 : 0; };
-        return rank(a) < rank(b);
-    });
-    return plan;
-}
-
-// Writes one parameter and reads it back. Returns false when the unit gave no answer to
-// the read-back, also on its retry: what it holds is then unknown, and the write stops.
-bool writeOne(PlannedWrite &p, Session &session)
-{
-    // From the moment the bytes may be on their way, the unit may hold the new value.
-    p.state = State::Unknown;
-    session.write(p.n, p.fileValue);
-    if (p.newRate)
-        return true;
-    const QChar readFrom = p.n == 0 ? p.fileValue.front() : session.address();
-    const std::optional<QString> back = session.readBack(p.n, readFrom);
-    if (!back)
-        return false;
-    p.state = *back == p.fileValue ? State::Confirmed : State::NotTaken;
-    p.readBack = *back;
-    // A unit asked by its own digit is asked by its new one from now on.
-    if (p.n == 0 && p.state == State::Confirmed && session.address() != QLatin1Char('S'))
-        session.setAddress(readFrom);
-    return true;
-}
-
-// Writes the plan in its order until it is done, the user or the system asks to stop
-// (looked at before each parameter), or a parameter fails; why it failed, empty when
-// nothing failed.
-QString writeInOrder(std::vector<PlannedWrite> &plan, Session &session, const StopRequest &stop)
-{
-    for (PlannedWrite &p : plan) {
-        if (p.leftOut)
-            continue;
-        if (stop.pending() != 0)
-            break;
-        try {
-            if (!writeOne(p, session))
-                return QStringLiteral("%1 antwortet nach dem Schreiben nicht, auch nicht auf die Wiederholung.")
-                    .arg(parameterName(p.n));
-        } catch (const RixError &error) {
-            return QString::fromStdString(error.what());
-        }
-    }
-    return QString();
-}
 
 } // namespace
 
@@ -92,7 +21,7 @@ ParamEnd runWrite(const ParamOptions &options, Session &session, ParamConsole &c
     const ParameterSet file = loadSetOrFail(options.setFile, true);
     session.open();
     const ParameterSet unit = session.readPresent(file);
-    std::vector<PlannedWrite> plan = makePlan(file, unit, options.includeLineSettings);
+    std::vector<PlannedWrite> plan = makeWritePlan(file, unit, options.includeLineSettings);
 
     qsizetype count = 0;
     for (const PlannedWrite &p : plan) {
@@ -134,7 +63,7 @@ ParamEnd runWrite(const ParamOptions &options, Session &session, ParamConsole &c
 
     // From here on a signal does not end the program between a write and its read-back.
     console.stop.holdSignals();
-    const QString failure = writeInOrder(plan, session, console.stop);
+    const QString failure = writeInOrder(plan, session, [&console] { return console.stop.pending() != 0; });
     // Also a signal during the last parameter: the script that runs rix-param is to stop.
     const int stoppedBy = console.stop.pending();
     if (!failure.isEmpty() || stoppedBy != 0) {

@@ -69,6 +69,13 @@ LineView::LineView(QWidget *parent)
     // not inside it.
     connect(saveAction_, &QAction::triggered, this, &LineView::saveAs, Qt::QueuedConnection);
 
+    parameterSetAction_ = new QAction(QStringLiteral("Parametersatz …"), this);
+    // The window owns the key (Ctrl+P); here it only labels the menu entry.
+    parameterSetAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    parameterSetAction_->setShortcutContext(Qt::WidgetShortcut);
+    // Queued, as the save: the dialog opens after the context menu has closed.
+    connect(parameterSetAction_, &QAction::triggered, this, &LineView::parameterSetAsked, Qt::QueuedConnection);
+
     askSaveFile_ = [](QWidget *parent, const QString &caption, const QString &suggestedPath,
                       const QString &filter) {
         // The dialog's own question would come before the target is looked at, so a FIFO or a
@@ -600,6 +607,8 @@ void LineView::contextMenuEvent(QContextMenuEvent *event)
     menu.addAction(saveAction_);
     menu.addSeparator();
     menu.addAction(recordingFile_.isEmpty() ? recordAction_ : stopRecordingAction_);
+    menu.addSeparator();
+    menu.addAction(parameterSetAction_);
     menu.exec(event->globalPos());
     event->accept();
 }

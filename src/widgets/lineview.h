@@ -119,9 +119,13 @@ public:
     QRect lineRect(int index) const;
     int fullyVisibleRows() const;
 
+    // "Parametersatz …": the unit's parameter set in its own dialog; emits parameterSetAsked.
+    QAction *parameterSetAction() const { return parameterSetAction_; }
+
 signals:
     void recordingFileChosen(const QString &path);
     void recordingStopAsked();
+    void parameterSetAsked();
 
 protected:
     bool viewportEvent(QEvent *event) override;
@@ -162,6 +166,7 @@ private:
 
     QAction *copyAction_ = nullptr;
     QAction *selectAllAction_ = nullptr;
+    QAction *parameterSetAction_ = nullptr;
     QAction *saveAction_ = nullptr;
 
     QAction *recordAction_ = nullptr;

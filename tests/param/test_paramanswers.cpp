@@ -6,7 +6,7 @@
 
 #include "param/commandline.h"
 #include "param/console.h"
-#include "param/parameterexchange.h"
+#include "unit/parameterexchange.h"
 #include "unit/receiveengine.h"
 #include "unit/serialchannel.h"
 

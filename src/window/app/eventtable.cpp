@@ -8,6 +8,7 @@
 #include "window/app/quit.h"
 #include "window/commands/keysandtestcalls.h"
 #include "window/commands/parameterbuttons.h"
+#include "window/commands/parameterset.h"
 #include "window/commands/writeandaddress.h"
 #include "window/connection/connection.h"
 #include "window/connection/sending.h"
@@ -17,6 +18,8 @@
 #include "window/receive/receiver.h"
 #include "window/recording/recording.h"
 #include "window/recording/recordinghandlers.h"
+
+#include <QShortcut>
 
 namespace {
 // The events the window handles without doing anything. They are registered all the same:
@@ -83,7 +86,11 @@ void connectEventTable(Program &p, MouseFilter &f)
             dispatch(p, [path](Program &program) { recording_Start(program, path); });
         });
         QObject::connect(list, &LineView::recordingStopAsked, &w, run(recording_Stop));
+        QObject::connect(list, &LineView::parameterSetAsked, &w, run(ParameterSet_Show));
     }
+    // „Parametersatz …“ also from the keyboard, wherever the focus is in the window.
+    auto *parameterSetKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_P), &w);
+    QObject::connect(parameterSetKey, &QShortcut::activated, &w, run(ParameterSet_Show));
     p.recording.onFailure(receive(recording_Failed));
     QObject::connect(&p.recording.syncTimer(), &QTimer::timeout, &w, receive(recording_SyncDue));
 }

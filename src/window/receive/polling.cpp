@@ -87,6 +87,8 @@ void addBytes(Program &p, const QByteArray &bytes)
         qCDebug(lcReceive) << "text without a pause shown in pieces of" << ReceiveEngine::kPieceBytes << "bytes";
     show(p, shown);
     p.receiver.bytesTaken();
+    if (p.receiver.listener)
+        p.receiver.listener(bytes);
 }
 
 // Opens a burst with `waiting`; false when it is empty.

@@ -12,6 +12,7 @@
 
 #include "unit/receiveengine.h"
 
+#include <QByteArray>
 #include <QTimer>
 #include <chrono>
 #include <functional>
@@ -54,6 +55,10 @@ public:
 
     // Runs the event loop, user input excluded, until the burst has closed or `ms` passed.
     void waitForClose(int ms);
+
+    // Hears every byte the receive path takes from the line, as it is taken; set only while
+    // the „Parametersatz …“ dialog talks to the unit.
+    std::function<void(const QByteArray &)> listener;
 
     // The clock the quiet time is measured with; tests set their own.
     void setClock(Clock clock) { clock_ = std::move(clock); }

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "param/parameterexchange.h"
+#include "unit/parameterexchange.h"
 
 #include "unit/protocol.h"
 

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "param/writereport.h"
+#include "unit/writereport.h"
 
 namespace {
 
-QString outcome(const PlannedWrite &p)
+QString outcome(const PlannedWrite &p, const ReportNotes &notes)
 {
     switch (p.state) {
     case PlannedWrite::State::Confirmed: return QStringLiteral("geschrieben und bestätigt");
@@ -14,22 +14,20 @@ QString outcome(const PlannedWrite &p)
                + (p.newRate ? QStringLiteral(": neue Baudrate, nicht zurückgelesen") : QString());
     case PlannedWrite::State::NotWritten: break;
     }
-    return p.leftOut ? QStringLiteral("nicht geschrieben (nur mit --include-line-settings)")
-                     : QStringLiteral("nicht geschrieben");
+    return p.leftOut ? notes.leftOut : QStringLiteral("nicht geschrieben");
 }
 
 } // namespace
 
-QString writeReport(const std::vector<PlannedWrite> &plan)
+QString writeReport(const std::vector<PlannedWrite> &plan, const ReportNotes &notes)
 {
     QString report;
     bool newRate = false;
     for (const PlannedWrite &p : plan) {
-        report += QStringLiteral("  F%1: %2 → %3  %4\n").arg(p.n).arg(p.unitValue, p.fileValue, outcome(p));
+        report += QStringLiteral("  F%1: %2 → %3  %4\n").arg(p.n).arg(p.unitValue, p.fileValue, outcome(p, notes));
         newRate = newRate || (p.newRate && p.state != PlannedWrite::State::NotWritten);
     }
     if (newRate)
-        report += QStringLiteral("Die Einheit arbeitet jetzt mit der Baudrate, die F6 nennt: mit dieser neu verbinden "
-                                 "und mit „rix-param diff“ prüfen.\n");
+        report += notes.newRate + QLatin1Char('\n');
     return report;
 }

@@ -2,7 +2,7 @@
 #pragma once
 // Reading and writing one parameter with the window's exact commands.
 
-#include "param/unitline.h"
+#include "unit/unitline.h"
 
 #include <QByteArray>
 #include <QChar>

@@ -25,4 +25,11 @@ struct PlannedWrite {
 // One line per parameter, in the order given, such as
 //   "  F1: 0A00 → 0A10  geschrieben und bestätigt"
 // followed, after a new rate, by what the user has to do next.
-QString writeReport(const std::vector<PlannedWrite> &plan);
+// What the report says of a line setting left out and, after a new rate, what to do next:
+// rix-param names its options, the window its own box.
+struct ReportNotes {
+    QString leftOut = QStringLiteral("nicht geschrieben (nur mit --include-line-settings)");
+    QString newRate = QStringLiteral("Die Einheit arbeitet jetzt mit der Baudrate, die F6 nennt: mit dieser neu verbinden "
+                                     "und mit „rix-param diff“ prüfen.");
+};
+QString writeReport(const std::vector<PlannedWrite> &plan, const ReportNotes &notes = {});

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "param/unitline.h"
+#include "unit/unitline.h"
 
 #include "unit/serialchannel.h"
 
@@ -35,14 +35,28 @@ bool anotherValueIn(const QByteArray &arrived, const QString &value, QChar asked
 } // namespace
 
 UnitLine::UnitLine(SerialChannel &channel, LineTiming timing)
-    : channel_(channel)
+    : ownLink_(std::make_unique<ChannelLink>(channel))
+    , link_(*ownLink_)
     , timing_(timing)
 {
 }
 
-UnitLine::~UnitLine()
+UnitLine::UnitLine(SessionLink &link, LineTiming timing)
+    : link_(link)
+    , timing_(timing)
+{
+}
+
+UnitLine::~UnitLine() = default;
+
+ChannelLink::~ChannelLink()
 {
     channel_.onBytesArrived({});
+}
+
+QByteArray ChannelLink::take()
+{
+    return channel_.takeAvailable();
 }
 
 void UnitLine::settle()
@@ -50,7 +64,7 @@ void UnitLine::settle()
     hold(timing_.settleMs);
 }
 
-void UnitLine::writeFresh(const QByteArray &command)
+void ChannelLink::writeFresh(const QByteArray &command)
 {
     // A late answer to an earlier request, or text the unit sent on its own, must not be
     // read as the answer to this one. The port's notifier fetches what the system holds.
@@ -59,7 +73,7 @@ void UnitLine::writeFresh(const QByteArray &command)
     channel_.write(command);
 }
 
-void UnitLine::waitForBytes(int ms)
+void ChannelLink::waitForBytes(int ms)
 {
     if (ms <= 0)
         return;
@@ -79,23 +93,23 @@ void UnitLine::hold(int ms)
     QElapsedTimer since;
     since.start();
     for (;;) {
-        channel_.takeAvailable();
+        link_.take();
         const qint64 left = ms - since.elapsed();
         if (left <= 0)
             return;
-        waitForBytes(int(left));
+        link_.waitForBytes(int(left));
     }
 }
 
 void UnitLine::send(const QByteArray &command)
 {
-    writeFresh(command);
+    link_.writeCommand(command);
     hold(timing_.sendPauseMs);
 }
 
 UnitLine::Heard UnitLine::ask(const QByteArray &command, QChar asked, int n)
 {
-    writeFresh(command);
+    link_.writeRequest(command);
     QElapsedTimer since;
     since.start();
     const qint64 waitEnd = std::max(timing_.answerWaitMs, timing_.buttonPauseMs);
@@ -104,7 +118,7 @@ UnitLine::Heard UnitLine::ask(const QByteArray &command, QChar asked, int n)
     QByteArray arrived;   // since the request; once an answer is found, what came after its start
     qint64 lastByteAt = 0;
     for (;;) {
-        const QByteArray bytes = channel_.takeAvailable();
+        const QByteArray bytes = link_.take();
         if (!bytes.isEmpty()) {
             heard.anything = true;
             if (heard.before.size() < kShownBytes)
@@ -140,6 +154,6 @@ UnitLine::Heard UnitLine::ask(const QByteArray &command, QChar asked, int n)
         if (arrived.size() > kKeptBytes)
             arrived = arrived.right(kTailBytes);
         const qint64 wakeAt = found ? timing_.buttonPauseMs : answer ? lastByteAt + timing_.quietMs : waitEnd;
-        waitForBytes(int(std::min(wakeAt, waitEnd) - now));
+        link_.waitForBytes(int(std::min(wakeAt, waitEnd) - now));
     }
 }

@@ -9,9 +9,42 @@
 #include <QByteArray>
 #include <QChar>
 
+#include <memory>
 #include <optional>
 
 class SerialChannel;
+
+// Where a UnitLine's bytes go and come from. rix-param talks to its own port; the window
+// puts each request through its own buttons' path, so its lists show the whole exchange.
+class SessionLink {
+public:
+    virtual ~SessionLink() = default;
+    // A read, as a command button sends it. What arrived before it is no answer to it.
+    virtual void writeRequest(const QByteArray &command) = 0;
+    // A parameter write, as the send button sends it.
+    virtual void writeCommand(const QByteArray &command) = 0;
+    // What has arrived since the last take; throws SerialError when the line fails.
+    virtual QByteArray take() = 0;
+    // Runs the event loop until bytes arrive or `ms` pass.
+    virtual void waitForBytes(int ms) = 0;
+};
+
+// rix-param's link: its own port, read directly; stale input is dropped before a request.
+class ChannelLink : public SessionLink {
+public:
+    explicit ChannelLink(SerialChannel &channel) : channel_(channel) {}
+    ~ChannelLink() override;
+    void writeRequest(const QByteArray &command) override { writeFresh(command); }
+    void writeCommand(const QByteArray &command) override { writeFresh(command); }
+    QByteArray take() override;
+    void waitForBytes(int ms) override;
+
+private:
+    // Drops what is waiting in the input, also what the system holds and has not yet
+    // handed over, then writes.
+    void writeFresh(const QByteArray &command);
+    SerialChannel &channel_;
+};
 
 struct LineTiming {
     // After opening, what arrives was sent before rix-param was there (an answer to
@@ -28,6 +61,8 @@ struct LineTiming {
 class UnitLine {
 public:
     explicit UnitLine(SerialChannel &channel, LineTiming timing = {});
+    // Over another link; a link that holds the pauses itself is given a timing without them.
+    explicit UnitLine(SessionLink &link, LineTiming timing);
     ~UnitLine();
     UnitLine(const UnitLine &) = delete;
     UnitLine &operator=(const UnitLine &) = delete;
@@ -56,14 +91,10 @@ public:
     void send(const QByteArray &command);
 
 private:
-    // Drops what is waiting in the input, also what the system holds and has not yet
-    // handed over, then writes.
-    void writeFresh(const QByteArray &command);
     // Takes and drops what arrives for `ms`.
     void hold(int ms);
-    // Runs the event loop until bytes arrive or `ms` pass.
-    void waitForBytes(int ms);
 
-    SerialChannel &channel_;
+    std::unique_ptr<ChannelLink> ownLink_;
+    SessionLink &link_;
     LineTiming timing_;
 };

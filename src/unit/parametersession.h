@@ -1,0 +1,77 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+// The parameter session both programs run over a UnitLine: each value taken from the answer
+// that names it (with one retry), the rate the answers show checked, and a write of the
+// parameters that differ in their order (plain ones, then F0, then F6), each read back after
+// the send pause, stopping at the first parameter that cannot be read back. rix-param drives
+// it from its command line, the window from its „Parametersatz …“ dialog.
+
+#include "unit/parameterset.h"
+#include "unit/unitline.h"
+#include "unit/writereport.h"
+
+#include <QString>
+
+#include <functional>
+#include <optional>
+#include <vector>
+
+// What a write talks through: the unit's address (F0 changes it) and the two exchanges.
+class ParameterWriter {
+public:
+    virtual ~ParameterWriter() = default;
+    virtual QChar address() const = 0;
+    virtual void setAddress(QChar address) = 0;
+    virtual void write(int n, const QString &value) = 0;
+    // Fn's value read back from `address`; empty when no answer came, also on the retry.
+    virtual std::optional<QString> readBack(int n, QChar address) = 0;
+};
+
+// The parameters whose file value differs from the unit's, in order.
+std::vector<int> differing(const ParameterSet &file, const ParameterSet &unit);
+
+// "F3: 0E28 → 0E3C (Vorlaufzeit)\n" and, below it, each digit group that changes, as
+// "    Gerät: …" and "    Datei: …" lines.
+QString changeText(int n, const QString &unitValue, const QString &fileValue);
+
+// The parameters to write in the order they go out: the plain ones, then F0, then F6.
+// F0 and F6 without `includeLineSettings` come last, marked as left out.
+std::vector<PlannedWrite> makeWritePlan(const ParameterSet &file, const ParameterSet &unit, bool includeLineSettings);
+
+// Writes the plan in its order until it is done, `stopAsked` says so (looked at before each
+// parameter), or a parameter fails; why it failed, empty when nothing failed.
+QString writeInOrder(std::vector<PlannedWrite> &plan, ParameterWriter &writer, const std::function<bool()> &stopAsked);
+
+// "F3 antwortet nicht (auch nicht auf die Wiederholung von „$RSRF3“)" and what came instead.
+QString noAnswerMessage(QChar address, int n, const UnitLine::Heard &heard);
+// An answer that does not fit the rate `baud` the line runs at: "F3: Die Einheit antwortet,
+// …: sie arbeitet wohl mit 4800 Baud, nicht mit 19200."; empty when it fits.
+QString rateMismatch(int n, const Protocol::ReadAnswer &answer, const QString &baud);
+// The rate that is not `baud`.
+QString otherBaudOf(const QString &baud);
+
+// A failure that ends a read; the message is German and complete.
+struct SessionFailure {
+    QString message;
+};
+
+// The window's session over a line it already has open: no other rate is tried, as the
+// window's connection owns the rate.
+class ParameterSession : public ParameterWriter {
+public:
+    ParameterSession(UnitLine &line, QChar address, const QString &baud);
+
+    // Fn's value; throws SessionFailure when it does not answer (also on the retry) or its
+    // answer does not fit the rate. A failing line throws SerialError.
+    QString read(int n);
+
+    QChar address() const override { return address_; }
+    void setAddress(QChar address) override { address_ = address; }
+    void write(int n, const QString &value) override;
+    std::optional<QString> readBack(int n, QChar address) override;
+
+private:
+    UnitLine &line_;
+    QChar address_;
+    QString baud_;
+};

@@ -1,0 +1,351 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "widgets/parameterdialog.h"
+
+#include "unit/parameterdescriptions.h"
+#include "unit/parametermeaning.h"
+#include "unit/parametersession.h"
+#include "unit/setfileio.h"
+#include "widgets/displaylines.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QStyledItemDelegate>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+namespace {
+constexpr int kParameters = 7;
+const QString kFilter = QStringLiteral("Parametersätze (*.rixset *.txt);;Alle Dateien (*)");
+
+// The file column takes only hexadecimal digits as they are typed, and a value only when
+// it has all four.
+class HexDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &, const QModelIndex &) const override
+    {
+        auto *edit = new QLineEdit(parent);
+        edit->setMaxLength(4);
+        edit->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9A-Fa-f]{0,4}")), edit));
+        return edit;
+    }
+    void setModelData(QWidget *editor, QAbstractItemModel *model, const QModelIndex &index) const override
+    {
+        const QString text = static_cast<QLineEdit *>(editor)->text();
+        if (isParameterValue(text))
+            model->setData(index, text.toUpper());
+    }
+};
+
+QString valueText(const std::optional<QString> &value)
+{
+    return value.value_or(QString());
+}
+} // namespace
+
+ParameterDialog::ParameterDialog(QWidget *parent)
+    : QDialog(parent)
+{
+    setObjectName(QStringLiteral("parameterDialog"));
+    setWindowTitle(QStringLiteral("Parametersatz"));
+    // Only this dialog takes input while it is open: the window's buttons cannot put a
+    // command between the dialog's.
+    setWindowModality(Qt::ApplicationModal);
+
+    connection_ = new QLabel(this);
+    table_ = new QTableWidget(kParameters, ColumnCount, this);
+    table_->setHorizontalHeaderLabels({QStringLiteral("Parameter"), QStringLiteral("Einheit"), QStringLiteral("Bedeutung"),
+                                       QStringLiteral("Datei"), QString()});
+    table_->verticalHeader()->hide();
+    table_->setItemDelegateForColumn(File, new HexDelegate(table_));
+    table_->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed
+                            | QAbstractItemView::AnyKeyPressed);
+    table_->setWordWrap(true);
+    filling_ = true;
+    for (int n = 0; n < kParameters; ++n) {
+        for (int c = 0; c < ColumnCount; ++c) {
+            auto *item = new QTableWidgetItem;
+            if (c != File)
+                item->setFlags(item->flags() & ~Qt::ItemIsEditable);
+            table_->setItem(n, c, item);
+        }
+        table_->item(n, Caption)->setText(displayLines(parameterCaption(n)));
+        showRow(n);
+    }
+    filling_ = false;
+    table_->horizontalHeader()->setSectionResizeMode(Meaning, QHeaderView::Stretch);
+    table_->resizeColumnToContents(Caption);
+    table_->resizeRowsToContents();
+    connect(table_, &QTableWidget::cellChanged, this, &ParameterDialog::fileCellEdited);
+
+    readButton_ = new QPushButton(QStringLiteral("Von der Einheit lesen"), this);
+    openButton_ = new QPushButton(QStringLiteral("Datei öffnen …"), this);
+    saveButton_ = new QPushButton(QStringLiteral("Speichern unter …"), this);
+    writeButton_ = new QPushButton(QStringLiteral("Geänderte schreiben"), this);
+    lineSettings_ = new QCheckBox(QStringLiteral("auch Adresse und Baudrate (F0, F6)"), this);
+    progress_ = new QProgressBar(this);
+    step_ = new QLabel(this);
+    cancelButton_ = new QPushButton(QStringLiteral("Abbrechen"), this);
+    report_ = new QPlainTextEdit(this);
+    report_->setReadOnly(true);
+    report_->setObjectName(QStringLiteral("report"));
+    copyButton_ = new QPushButton(QStringLiteral("Bericht kopieren"), this);
+    closeButton_ = new QPushButton(QStringLiteral("Schließen"), this);
+    for (QPushButton *b : {readButton_, openButton_, saveButton_, writeButton_, cancelButton_, copyButton_, closeButton_})
+        b->setAutoDefault(false);
+
+    auto *fileRow = new QHBoxLayout;
+    fileRow->addWidget(readButton_);
+    fileRow->addWidget(openButton_);
+    fileRow->addWidget(saveButton_);
+    fileRow->addStretch();
+    auto *writeRow = new QHBoxLayout;
+    writeRow->addWidget(writeButton_);
+    writeRow->addWidget(lineSettings_);
+    writeRow->addStretch();
+    auto *runRow = new QHBoxLayout;
+    runRow->addWidget(progress_, 1);
+    runRow->addWidget(cancelButton_);
+    auto *endRow = new QHBoxLayout;
+    endRow->addWidget(copyButton_);
+    endRow->addStretch();
+    endRow->addWidget(closeButton_);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(connection_);
+    layout->addWidget(table_, 3);
+    layout->addLayout(fileRow);
+    layout->addLayout(writeRow);
+    layout->addLayout(runRow);
+    layout->addWidget(step_);
+    layout->addWidget(report_, 1);
+    layout->addLayout(endRow);
+    resize(900, 640);
+
+    connect(readButton_, &QPushButton::clicked, this, &ParameterDialog::readAsked);
+    connect(writeButton_, &QPushButton::clicked, this, &ParameterDialog::writeAsked);
+    connect(openButton_, &QPushButton::clicked, this, &ParameterDialog::askOpen);
+    connect(saveButton_, &QPushButton::clicked, this, &ParameterDialog::askSave);
+    connect(cancelButton_, &QPushButton::clicked, this, [this] {
+        cancelAsked_ = true;
+        cancelButton_->setEnabled(false);
+        step_->setText(step_->text() + QStringLiteral(" – wird abgebrochen, sobald der Parameter fertig ist"));
+    });
+    connect(copyButton_, &QPushButton::clicked, this,
+            [this] { QApplication::clipboard()->setText(report_->toPlainText()); });
+    connect(closeButton_, &QPushButton::clicked, this, &ParameterDialog::reject);
+
+    askOpenPath_ = [](QWidget *parent) {
+        return QFileDialog::getOpenFileName(parent, QStringLiteral("Parametersatz öffnen"), QString(), kFilter);
+    };
+    askSavePath_ = [](QWidget *parent) {
+        return QFileDialog::getSaveFileName(parent, QStringLiteral("Parametersatz speichern"), QString(), kFilter);
+    };
+    ask_ = [](QWidget *parent, const QString &text) {
+        return QMessageBox::question(parent, QStringLiteral("Parametersatz"), text, QMessageBox::Yes | QMessageBox::No,
+                                     QMessageBox::No)
+               == QMessageBox::Yes;
+    };
+    updateButtons();
+}
+
+void ParameterDialog::setConnection(bool connected, const QString &text)
+{
+    connected_ = connected;
+    connection_->setText(text);
+    updateButtons();
+}
+
+void ParameterDialog::setUnitValue(int n, const std::optional<QString> &value)
+{
+    unit_.value[std::size_t(n)] = value;
+    showRow(n);
+    updateButtons();
+}
+
+void ParameterDialog::setFileValue(int n, const std::optional<QString> &value)
+{
+    file_.value[std::size_t(n)] = value ? std::optional<QString>(value->toUpper()) : std::nullopt;
+    showRow(n);
+    updateButtons();
+}
+
+bool ParameterDialog::includeLineSettings() const
+{
+    return lineSettings_->isChecked();
+}
+
+void ParameterDialog::showRow(int n)
+{
+    const bool wasFilling = filling_;
+    filling_ = true;
+    const auto &unit = unit_.value[std::size_t(n)];
+    const auto &file = file_.value[std::size_t(n)];
+    table_->item(n, Unit)->setText(valueText(unit));
+    table_->item(n, Meaning)->setText(unit ? describeParameter(n, *unit).join(QLatin1Char('\n')) : QString());
+    table_->item(n, File)->setText(valueText(file));
+    table_->item(n, File)->setToolTip(file ? describeParameter(n, *file).join(QLatin1Char('\n')) : QString());
+    const bool differs = unit && file && *unit != *file;
+    table_->item(n, Differs)->setText(differs ? QStringLiteral("≠") : QString());
+    table_->item(n, Differs)->setToolTip(differs ? QStringLiteral("Einheit und Datei weichen ab") : QString());
+    filling_ = wasFilling;
+    table_->resizeRowToContents(n);
+}
+
+void ParameterDialog::fileCellEdited(int row, int column)
+{
+    if (filling_ || column != File)
+        return;
+    const QString text = table_->item(row, File)->text();
+    setFileValue(row, isParameterValue(text) ? std::optional<QString>(text) : std::nullopt);
+}
+
+void ParameterDialog::updateButtons()
+{
+    const bool idle = !running_;
+    const bool unitKnown = std::all_of(unit_.value.begin(), unit_.value.end(), [](const auto &v) { return v.has_value(); });
+    const bool anyFile = std::any_of(file_.value.begin(), file_.value.end(), [](const auto &v) { return v.has_value(); });
+    readButton_->setEnabled(idle && connected_);
+    // Nothing is written blind: only over a line, and only against values read from the unit.
+    writeButton_->setEnabled(idle && connected_ && unitKnown && anyFile);
+    lineSettings_->setEnabled(idle && connected_);
+    openButton_->setEnabled(idle);
+    saveButton_->setEnabled(idle && anyFile);
+    closeButton_->setEnabled(idle);
+    cancelButton_->setEnabled(running_ && !cancelAsked_);
+    table_->setEditTriggers(idle ? QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed
+                                       | QAbstractItemView::AnyKeyPressed
+                                 : QAbstractItemView::NoEditTriggers);
+}
+
+void ParameterDialog::startRun(const QString &what, int steps)
+{
+    running_ = true;
+    cancelAsked_ = false;
+    progress_->setRange(0, steps);
+    progress_->setValue(0);
+    step_->setText(what);
+    report_->clear();
+    updateButtons();
+}
+
+void ParameterDialog::setStep(int done, const QString &text)
+{
+    progress_->setValue(done);
+    step_->setText(text);
+}
+
+void ParameterDialog::endRun(const QString &report)
+{
+    running_ = false;
+    step_->clear();
+    report_->setPlainText(report);
+    updateButtons();
+}
+
+QString ParameterDialog::report() const
+{
+    return report_->toPlainText();
+}
+
+ReportNotes ParameterDialog::reportNotes()
+{
+    ReportNotes notes;
+    notes.leftOut = QStringLiteral("nicht geschrieben (nur mit „auch Adresse und Baudrate (F0, F6)“)");
+    notes.newRate = QStringLiteral("Die Einheit arbeitet jetzt mit der Baudrate, die F6 nennt: im Fenster „Trennen“, "
+                                   "diese Baudrate wählen, „Verbinden“ und den Parametersatz neu lesen.");
+    return notes;
+}
+
+bool ParameterDialog::confirmWrite(const std::vector<PlannedWrite> &plan)
+{
+    QString text = QStringLiteral("Diese Werte in die Einheit schreiben?\n\n");
+    QStringList leftOut;
+    bool lineSetting = false;
+    for (const PlannedWrite &p : plan) {
+        if (p.leftOut) {
+            leftOut << QStringLiteral("F%1").arg(p.n);
+            continue;
+        }
+        text += changeText(p.n, p.unitValue, p.fileValue);
+        lineSetting = lineSetting || p.n == 0 || p.n == 6;
+    }
+    if (lineSetting)
+        text += QStringLiteral("\nF0 und F6 werden zuletzt geschrieben. Danach erreicht das Fenster die Einheit nur mit "
+                               "der neuen Adresse und Baudrate: im Fenster „Trennen“, beide neu wählen und „Verbinden“.\n");
+    if (!leftOut.isEmpty())
+        text += QStringLiteral("\nNicht geschrieben (nur mit „auch Adresse und Baudrate (F0, F6)“): %1\n")
+                    .arg(leftOut.join(QStringLiteral(", ")));
+    return ask_(this, text);
+}
+
+void ParameterDialog::openFile(const QString &path)
+{
+    auto loaded = loadSetFile(path);
+    if (const auto *reason = std::get_if<QString>(&loaded)) {
+        report_->setPlainText(*reason + QStringLiteral("\nNichts geladen."));
+        return;
+    }
+    const ParameterSet set = std::get<ParameterSet>(std::move(loaded));
+    if (std::none_of(set.value.begin(), set.value.end(), [](const auto &v) { return v.has_value(); })) {
+        report_->setPlainText(QStringLiteral("%1: enthält keine Zeile Fn=XXXX.\nNichts geladen.").arg(path));
+        return;
+    }
+    for (int n = 0; n < kParameters; ++n)
+        setFileValue(n, set.value[std::size_t(n)]);
+    report_->setPlainText(QStringLiteral("Geladen: %1").arg(path));
+}
+
+void ParameterDialog::saveFile(const QString &path)
+{
+    const SetHeader header = header_ ? header_() : SetHeader{};
+    const QString failed = saveSetFile(path, printParameterSet(file_, header));
+    report_->setPlainText(failed.isEmpty() ? QStringLiteral("Parametersatz in %1 gespeichert.").arg(path)
+                                           : failed + QStringLiteral("\nNichts gespeichert."));
+}
+
+void ParameterDialog::askOpen()
+{
+    const QString path = askOpenPath_(this);
+    if (!path.isEmpty())
+        openFile(path);
+}
+
+void ParameterDialog::askSave()
+{
+    const QString path = askSavePath_(this);
+    if (!path.isEmpty())
+        saveFile(path);
+}
+
+void ParameterDialog::reject()
+{
+    // Closing while the line is busy stops as „Abbrechen“ does; the dialog stays for the report.
+    if (running_) {
+        if (cancelButton_->isEnabled())
+            cancelButton_->click();
+        return;
+    }
+    QDialog::reject();
+}
+
+void ParameterDialog::closeEvent(QCloseEvent *event)
+{
+    if (running_) {
+        event->ignore();
+        reject();
+        return;
+    }
+    QDialog::closeEvent(event);
+}

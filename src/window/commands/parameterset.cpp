@@ -1,0 +1,284 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "window/commands/parameterset.h"
+
+#include "unit/errors.h"
+#include "unit/parametersession.h"
+#include "unit/serialchannel.h"
+#include "unit/unitline.h"
+#include "widgets/mainwindow.h"
+#include "widgets/parameterdialog.h"
+#include "window/app/dispatch.h"
+#include "window/commands/presssequence.h"
+#include "window/connection/connection.h"
+#include "window/connection/sending.h"
+#include "window/program.h"
+#include "window/programstate.h"
+#include "window/receive/polling.h"
+#include "window/receive/receiver.h"
+
+#include <QDateTime>
+#include <QEventLoop>
+#include <QTimer>
+
+#include <algorithm>
+#include <utility>
+
+namespace {
+
+constexpr int kParameters = 7;
+
+// The session's line through the window: a read goes out as the F button sends it, a write
+// as the send button sends the command line, each through the guarded dispatch as a user's
+// action, so what came before it is shown first and nothing goes out once the line is gone.
+// The bytes are the receive path's; this only hears them.
+class WindowLink : public SessionLink {
+public:
+    explicit WindowLink(Program &p)
+        : p_(p)
+        , losses_(p.state.linesLost)
+    {
+        p_.receiver.listener = [this](const QByteArray &bytes) {
+            heard_ += bytes;
+            if (waiting_)
+                waiting_->quit();
+        };
+    }
+    ~WindowLink() override { p_.receiver.listener = nullptr; }
+    WindowLink(const WindowLink &) = delete;
+    WindowLink &operator=(const WindowLink &) = delete;
+
+    void writeRequest(const QByteArray &command) override
+    {
+        const QString text = QString::fromLatin1(command);
+        send([this, text](Program &p) {
+            heard_.clear();
+            pressSequence(p, text);
+        });
+    }
+    void writeCommand(const QByteArray &command) override
+    {
+        const QString text = QString::fromLatin1(command);
+        send([this, text](Program &p) {
+            heard_.clear();
+            p.w.ed1()->setText(text);
+            cmdSendentx_MouseDown(p);
+        });
+    }
+    QByteArray take() override
+    {
+        checkLine();
+        return std::exchange(heard_, QByteArray());
+    }
+    void waitForBytes(int ms) override
+    {
+        if (ms <= 0 || !heard_.isEmpty())
+            return;
+        // The window paints and reads on; only the dialog takes input (it is modal), so
+        // „Abbrechen“ can be pressed.
+        QEventLoop loop;
+        QTimer wake;
+        wake.setSingleShot(true);
+        wake.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&wake, &QTimer::timeout, &loop, &QEventLoop::quit);
+        wake.start(ms);
+        waiting_ = &loop;
+        loop.exec();
+        waiting_ = nullptr;
+        checkLine();
+    }
+
+private:
+    void send(const Handler &handler)
+    {
+        checkLine();
+        dispatch(p_, handler, Line::Needed);
+        checkLine();
+        // The answer waited in the port through the pause: taken now, as the poll's first
+        // tick after the pause would take it.
+        dispatchReceive(p_, takeReceivedBeforeInput);
+        checkLine();
+    }
+    // The window reports a lost line itself; the session only stops.
+    void checkLine() const
+    {
+        if (p_.state.ending || !isConnected(p_) || p_.state.linesLost != losses_)
+            throw SerialError(ErrorNumber::PortLost, "Die Verbindung zur Einheit ist unterbrochen.");
+    }
+
+    Program &p_;
+    unsigned losses_;
+    QByteArray heard_;
+    QEventLoop *waiting_ = nullptr;
+};
+
+// The window holds the pauses itself (its buttons' own), so the line adds none.
+LineTiming windowTiming()
+{
+    LineTiming timing;
+    timing.settleMs = 0;
+    timing.buttonPauseMs = 0;
+    timing.sendPauseMs = 0;
+    return timing;
+}
+
+QChar addressOf(const Program &p)
+{
+    return p.state.AddressDigit.isEmpty() ? QLatin1Char('S') : p.state.AddressDigit.front();
+}
+
+// The dialog learns from the window whether it is connected, and to what.
+void showConnection(Program &p, ParameterDialog &d)
+{
+    if (isConnected(p))
+        d.setConnection(true, QStringLiteral("Einheit %1 an %2 mit %3 Baud")
+                                  .arg(p.state.AddressDigit, p.state.PortName, p.state.BaudText));
+    else
+        d.setConnection(false, QStringLiteral("Nicht verbunden: Lesen und Schreiben erst nach „Verbinden“ im Fenster. "
+                                              "Dateien lassen sich öffnen, bearbeiten und speichern."));
+}
+
+// The write's progress: a step per parameter read back.
+class CountingWriter : public ParameterWriter {
+public:
+    CountingWriter(ParameterSession &session, ParameterDialog &d, int steps)
+        : session_(session)
+        , d_(d)
+        , steps_(steps)
+    {
+    }
+    QChar address() const override { return session_.address(); }
+    void setAddress(QChar address) override { session_.setAddress(address); }
+    void write(int n, const QString &value) override
+    {
+        d_.setStep(done_, QStringLiteral("F%1 ← %2 (%3 von %4)").arg(n).arg(value).arg(done_ + 1).arg(steps_));
+        session_.write(n, value);
+        // F6 with a new rate is not read back: its write is its step.
+        ++done_;
+        d_.setStep(done_, QStringLiteral("F%1 ← %2, zurücklesen").arg(n).arg(value));
+    }
+    std::optional<QString> readBack(int n, QChar address) override { return session_.readBack(n, address); }
+
+private:
+    ParameterSession &session_;
+    ParameterDialog &d_;
+    int steps_;
+    int done_ = 0;
+};
+
+} // namespace
+
+ParameterDialog *parameterDialog(const Program &p)
+{
+    return p.w.findChild<ParameterDialog *>(QStringLiteral("parameterDialog"), Qt::FindDirectChildrenOnly);
+}
+
+void ParameterSet_Show(Program &p)
+{
+    ParameterDialog *d = parameterDialog(p);
+    if (!d) {
+        d = new ParameterDialog(&p.w);
+        QObject::connect(d, &ParameterDialog::readAsked, d, [&p] { dispatch(p, ParameterSet_Read); });
+        QObject::connect(d, &ParameterDialog::writeAsked, d, [&p] { dispatch(p, ParameterSet_Write); });
+        d->setHeaderSource([&p] {
+            return SetHeader{p.state.PortName, p.state.BaudText, p.state.AddressDigit,
+                             QDateTime::currentDateTime().toString(Qt::ISODate),
+                             QStringLiteral("rix-term ") + QStringLiteral(PROJECT_VERSION)};
+        });
+    }
+    showConnection(p, *d);
+    d->show();
+    d->raise();
+    d->activateWindow();
+}
+
+void ParameterSet_Read(Program &p)
+{
+    ParameterDialog *d = parameterDialog(p);
+    if (!d || d->isRunning())
+        return;
+    showConnection(p, *d);
+    if (!isConnected(p))
+        return;
+    d->startRun(QStringLiteral("Lesen …"), kParameters);
+    QString report;
+    int done = 0;
+    try {
+        WindowLink link(p);
+        UnitLine line(link, windowTiming());
+        ParameterSession session(line, addressOf(p), p.state.BaudText);
+        for (; done < kParameters && !d->cancelAsked(); ++done) {
+            d->setStep(done, QStringLiteral("F%1 lesen (%2 von %3)").arg(done).arg(done + 1).arg(kParameters));
+            // A value from before is not the unit's any more once it is asked again.
+            d->setUnitValue(done, std::nullopt);
+            const QString value = session.read(done);
+            d->setUnitValue(done, value);
+            // Read without a file: the unit's values are the ones to edit and save.
+            if (!d->fileSet().value[std::size_t(done)])
+                d->setFileValue(done, value);
+        }
+        d->setStep(done, QString());
+        report = done == kParameters ? QStringLiteral("F0–F6 gelesen.")
+                                     : QStringLiteral("Lesen abgebrochen nach %1 von 7 Parametern, danach nichts mehr gesendet.")
+                                           .arg(done);
+    } catch (const SessionFailure &failure) {
+        report = failure.message + QStringLiteral("\nLesen beendet, danach nichts mehr gesendet.");
+    } catch (const RixError &error) {
+        report = QString::fromStdString(error.what()) + QStringLiteral("\nLesen beendet, danach nichts mehr gesendet.");
+    }
+    showConnection(p, *d);
+    d->endRun(report);
+}
+
+void ParameterSet_Write(Program &p)
+{
+    ParameterDialog *d = parameterDialog(p);
+    if (!d || d->isRunning())
+        return;
+    showConnection(p, *d);
+    const ParameterSet unit = d->unitSet();
+    if (!isConnected(p) || !std::all_of(unit.value.begin(), unit.value.end(), [](const auto &v) { return v.has_value(); }))
+        return;
+    std::vector<PlannedWrite> plan = makeWritePlan(d->fileSet(), unit, d->includeLineSettings());
+    const int count = int(std::count_if(plan.begin(), plan.end(), [](const PlannedWrite &w) { return !w.leftOut; }));
+    if (count == 0) {
+        d->endRun(plan.empty() ? QStringLiteral("Nichts zu schreiben.")
+                               : QStringLiteral("Nichts geschrieben.\n") + writeReport(plan, ParameterDialog::reportNotes()));
+        return;
+    }
+    if (!d->confirmWrite(plan))
+        return;
+    d->startRun(QStringLiteral("Schreiben …"), count);
+    QString failure;
+    {
+        WindowLink link(p);
+        UnitLine line(link, windowTiming());
+        ParameterSession session(line, addressOf(p), p.state.BaudText);
+        CountingWriter writer(session, *d, count);
+        failure = writeInOrder(plan, writer, [d] { return d->cancelAsked(); });
+    }
+    // The table holds what the unit holds now, as far as it is known.
+    for (const PlannedWrite &w : plan) {
+        switch (w.state) {
+        case PlannedWrite::State::Confirmed: d->setUnitValue(w.n, w.fileValue); break;
+        case PlannedWrite::State::NotTaken: d->setUnitValue(w.n, w.readBack); break;
+        case PlannedWrite::State::Unknown: d->setUnitValue(w.n, std::nullopt); break;
+        case PlannedWrite::State::NotWritten: break;
+        }
+    }
+    const bool cutShort = !failure.isEmpty() || std::any_of(plan.begin(), plan.end(), [](const PlannedWrite &w) {
+        return !w.leftOut && w.state == PlannedWrite::State::NotWritten;
+    });
+    const bool allConfirmed = std::all_of(plan.begin(), plan.end(), [](const PlannedWrite &w) {
+        return w.leftOut || w.state == PlannedWrite::State::Confirmed;
+    });
+    QString head;
+    if (cutShort)
+        head = (failure.isEmpty() ? QStringLiteral("Abgebrochen.") : failure)
+               + QStringLiteral("\nSchreiben abgebrochen, danach nichts mehr geschrieben. Stand der Einheit:\n");
+    else if (!allConfirmed)
+        head = QStringLiteral("Nicht jeder geschriebene Wert ist bestätigt. Stand der Einheit:\n");
+    else
+        head = QStringLiteral("Geschrieben und zurückgelesen: %1 Wert(e).\n").arg(count);
+    showConnection(p, *d);
+    d->endRun(head + writeReport(plan, ParameterDialog::reportNotes()));
+}
