@@ -4,6 +4,7 @@
 #include "unit/logging.h"
 #include "unit/systemreason.h"
 
+#include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
 
@@ -102,6 +103,7 @@ SaveTarget examineSaveTarget(const QString &path)
         return target;
     }
     target.file = name;
+    target.identity = FileIdentity{status.st_dev, status.st_ino};
     if (link) {
         // The file the link points to gets the new content; the link stays a link.
         char resolved[PATH_MAX];
@@ -111,6 +113,13 @@ SaveTarget examineSaveTarget(const QString &path)
     }
     target.exists = true;
     return target;
+}
+
+QString recordingFileRefusal(const QString &recordingPath)
+{
+    return QStringLiteral("Das Ziel ist die Datei des laufenden Mitschnitts („%1“). Sie bleibt unverändert, und der "
+                          "Mitschnitt läuft weiter.")
+        .arg(QDir::toNativeSeparators(recordingPath));
 }
 
 CompleteFile::FlushToDisk CompleteFile::defaultFlush()
