@@ -13,6 +13,7 @@
 #include <cstdlib>
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -66,6 +67,19 @@ QByteArray tempNameIn(const QByteArray &folder)
     for (int i = 0; i < 8; ++i)
         name += kLetters[QRandomGenerator::global()->bounded(int(sizeof kLetters - 1))];
     return name + QByteArrayLiteral(".tmp");
+}
+
+// Whether another open file holds a lock on it, as a recording of another program does: the
+// save would replace the file under it. A file that cannot be opened for reading is left to
+// the save itself.
+bool lockedByAnother(const QByteArray &file)
+{
+    const int fd = ::open(file.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0)
+        return false;
+    const bool locked = ::flock(fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+    ::close(fd);
+    return locked;
 }
 
 } // namespace
@@ -146,6 +160,9 @@ bool CompleteFile::open()
     if (!target.refusal.isEmpty())
         return refuse(target.refusal);
     target_ = target.file;
+    if (target.exists && lockedByAnother(target_))
+        return refuse(QStringLiteral("Die Datei ist von einem anderen Programm gesperrt (etwa von einem laufenden "
+                                     "Mitschnitt); sie bleibt unverändert."));
 
     const QByteArray folder = folderOf(target_);
     for (int attempt = 0; attempt < kTempNameAttempts && fd_ < 0; ++attempt) {
