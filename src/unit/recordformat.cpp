@@ -161,6 +161,17 @@ char *writeField(const char *bytes, std::size_t size, char *out)
 {
     const std::array<Encoded, 256> &encoded = table();
     for (std::size_t i = 0; i < size; ++i) {
+        // Runs of printable ASCII, nearly all of what a unit sends, are copied as they are.
+        std::size_t plain = i;
+        while (plain < size && bytes[plain] >= 0x20 && bytes[plain] < 0x7F && bytes[plain] != '\\')
+            ++plain;
+        if (plain > i) {
+            std::memcpy(out, bytes + i, plain - i);
+            out += plain - i;
+            i = plain;
+            if (i == size)
+                break;
+        }
         const Encoded &e = encoded[static_cast<unsigned char>(bytes[i])];
         // Always four: the unused ones are overwritten by the next byte or cut off.
         out[0] = e.bytes[0];
