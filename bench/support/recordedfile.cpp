@@ -8,6 +8,7 @@
 #include <QFile>
 
 #include <algorithm>
+#include <cctype>
 
 #include <sys/stat.h>
 
@@ -25,8 +26,17 @@ QByteArray RecordedFile::answers() const
 {
     QByteArray joined;
     for (const QByteArray &line : contentOf(path).split('\n'))
-        if (const auto record = recordformat::readRecord(line))
+        if (const auto record = recordformat::readRecord(line); record && record->kind == recordformat::Record::Kind::Shown)
             joined += record->answer;
+    return joined;
+}
+
+QByteArray RecordedFile::received() const
+{
+    QByteArray joined;
+    for (const QByteArray &line : contentOf(path).split('\n'))
+        if (const auto record = recordformat::readRecord(line); record && record->kind == recordformat::Record::Kind::Received)
+            joined += record->bytes;
     return joined;
 }
 
@@ -36,7 +46,8 @@ std::vector<qint64> RecordedFile::recordEnds() const
     std::vector<qint64> ends;
     qsizetype start = 0;
     for (qsizetype end = content.indexOf('\n'); end >= 0; end = content.indexOf('\n', start)) {
-        if (content.at(start) != '#')
+        // A shown record starts with its date; markers and the line's bytes with their mark.
+        if (std::isdigit(static_cast<unsigned char>(content.at(start))))
             ends.push_back(end + 1);
         start = end + 1;
     }

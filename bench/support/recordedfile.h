@@ -20,6 +20,8 @@ struct RecordedFile {
     QString path;
     // Every record's answer, joined in order.
     QByteArray answers() const;
+    // Every byte the file says was taken from the line ("<" lines), joined in order.
+    QByteArray received() const;
     int records() const { return int(recordEnds().size()); }
     // Where each record ends: the offset just after its "\n", in order.
     std::vector<qint64> recordEnds() const;

@@ -4,6 +4,7 @@
 #include "unit/logging.h"
 #include "unit/systemreason.h"
 
+#include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
 
@@ -12,6 +13,7 @@
 #include <cstdlib>
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -67,6 +69,19 @@ QByteArray tempNameIn(const QByteArray &folder)
     return name + QByteArrayLiteral(".tmp");
 }
 
+// Whether another open file holds a lock on it, as a recording of another program does: the
+// save would replace the file under it. A file that cannot be opened for reading is left to
+// the save itself.
+bool lockedByAnother(const QByteArray &file)
+{
+    const int fd = ::open(file.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0)
+        return false;
+    const bool locked = ::flock(fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+    ::close(fd);
+    return locked;
+}
+
 } // namespace
 
 SaveTarget examineSaveTarget(const QString &path)
@@ -102,6 +117,7 @@ SaveTarget examineSaveTarget(const QString &path)
         return target;
     }
     target.file = name;
+    target.identity = FileIdentity{status.st_dev, status.st_ino};
     if (link) {
         // The file the link points to gets the new content; the link stays a link.
         char resolved[PATH_MAX];
@@ -111,6 +127,13 @@ SaveTarget examineSaveTarget(const QString &path)
     }
     target.exists = true;
     return target;
+}
+
+QString recordingFileRefusal(const QString &recordingPath)
+{
+    return QStringLiteral("Das Ziel ist die Datei des laufenden Mitschnitts („%1“). Sie bleibt unverändert, und der "
+                          "Mitschnitt läuft weiter.")
+        .arg(QDir::toNativeSeparators(recordingPath));
 }
 
 CompleteFile::FlushToDisk CompleteFile::defaultFlush()
@@ -137,6 +160,9 @@ bool CompleteFile::open()
     if (!target.refusal.isEmpty())
         return refuse(target.refusal);
     target_ = target.file;
+    if (target.exists && lockedByAnother(target_))
+        return refuse(QStringLiteral("Die Datei ist von einem anderen Programm gesperrt (etwa von einem laufenden "
+                                     "Mitschnitt); sie bleibt unverändert."));
 
     const QByteArray folder = folderOf(target_);
     for (int attempt = 0; attempt < kTempNameAttempts && fd_ < 0; ++attempt) {

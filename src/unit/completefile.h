@@ -12,14 +12,28 @@
 
 #include <cstddef>
 
+#include <sys/types.h>
+
+// Which file a name leads to, whatever name, link or hard link it is reached by.
+struct FileIdentity {
+    dev_t device = 0;
+    ino_t inode = 0;
+    bool operator==(const FileIdentity &other) const { return device == other.device && inode == other.inode; }
+    bool operator!=(const FileIdentity &other) const { return !(*this == other); }
+};
+
 // What a save to a path would do, found before anything is written (and before anyone is
 // asked whether to replace a file that is there).
 struct SaveTarget {
     QString refusal;     // why nothing may be saved there, in German; empty when it may
     QByteArray file;     // what gets the new content: the path, or the file a link points to
     bool exists = false; // a file is there already and would be replaced
+    FileIdentity identity; // the file that is there (after following a link), when it exists
 };
 SaveTarget examineSaveTarget(const QString &path);
+// Why a save (or a new recording) may not go to the file a running recording writes into,
+// `recordingPath` naming that recording's file.
+QString recordingFileRefusal(const QString &recordingPath);
 
 // A file that is written completely or not at all.
 class CompleteFile {

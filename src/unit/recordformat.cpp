@@ -6,34 +6,57 @@
 #include <array>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 namespace recordformat {
 
 namespace {
 
+constexpr char kHexDigits[] = "0123456789ABCDEF";
+constexpr qsizetype kTimeLength = 23;   // "yyyy-MM-dd HH:mm:ss.zzz"
+
 // Each Windows-1252 byte as it goes into a field: its UTF-8 bytes, or its escape.
 struct Encoded {
-    char bytes[3];
+    char bytes[kMaxFieldBytesPerByte];
     unsigned char size;
 };
+
+char letterEscape(int b)
+{
+    return b == '\r' ? 'r' : b == '\n' ? 'n' : b == '\t' ? 't' : b == '\\' ? '\\' : 0;
+}
+
+// A byte no tool should meet raw: a control byte, DEL, or one the code page has no character for.
+bool hexEscaped(int b)
+{
+    return b < 0x20 || b == 0x7F || cp1252::decodeByte(static_cast<unsigned char>(b)).category() == QChar::Other_Control;
+}
+
+Encoded hexEscape(int b)
+{
+    return {{'\\', 'x', kHexDigits[b >> 4], kHexDigits[b & 0xF]}, 4};
+}
 
 std::array<Encoded, 256> makeTable()
 {
     std::array<Encoded, 256> table{};
     for (int b = 0; b < 256; ++b) {
         Encoded &e = table[std::size_t(b)];
-        const char escape = b == '\r' ? 'r' : b == '\n' ? 'n' : b == '\t' ? 't' : b == '\\' ? '\\' : 0;
-        if (escape) {
-            e = {{'\\', escape, 0}, 2};
+        if (const char escape = letterEscape(b)) {
+            e = {{'\\', escape, 0, 0}, 2};
+            continue;
+        }
+        if (hexEscaped(b)) {
+            e = hexEscape(b);
             continue;
         }
         const char16_t u = cp1252::decodeByte(static_cast<unsigned char>(b)).unicode();
         if (u < 0x80)
-            e = {{char(u), 0, 0}, 1};
+            e = {{char(u), 0, 0, 0}, 1};
         else if (u < 0x800)
-            e = {{char(0xC0 | (u >> 6)), char(0x80 | (u & 0x3F)), 0}, 2};
+            e = {{char(0xC0 | (u >> 6)), char(0x80 | (u & 0x3F)), 0, 0}, 2};
         else
-            e = {{char(0xE0 | (u >> 12)), char(0x80 | ((u >> 6) & 0x3F)), char(0x80 | (u & 0x3F))}, 3};
+            e = {{char(0xE0 | (u >> 12)), char(0x80 | ((u >> 6) & 0x3F)), char(0x80 | (u & 0x3F)), 0}, 3};
     }
     return table;
 }
@@ -48,60 +71,134 @@ const std::array<Encoded, 256> &table()
 void appendEscapedUtf8(QByteArray &out, const QByteArray &utf8)
 {
     for (const char c : utf8) {
-        switch (c) {
-        case '\r': out += "\\r"; break;
-        case '\n': out += "\\n"; break;
-        case '\t': out += "\\t"; break;
-        case '\\': out += "\\\\"; break;
-        default: out += c;
+        const auto b = static_cast<unsigned char>(c);
+        if (const char escape = letterEscape(b)) {
+            out += '\\';
+            out += escape;
+        } else if (b < 0x20 || b == 0x7F) {
+            const Encoded e = hexEscape(b);
+            out.append(e.bytes, e.size);
+        } else {
+            out += c;
         }
     }
 }
 
-} // namespace
-
-void appendField(QByteArray &out, std::string_view bytes)
+int hexValue(QChar c)
 {
-    const std::array<Encoded, 256> &encoded = table();
-    const qsizetype start = out.size();
-    // Worst case three bytes for one; the unused end is cut off below.
-    out.resize(start + qsizetype(bytes.size()) * 3);
-    char *to = out.data() + start;
-    for (const char c : bytes) {
-        const Encoded &e = encoded[static_cast<unsigned char>(c)];
-        to[0] = e.bytes[0];
-        to[1] = e.bytes[1];
-        to[2] = e.bytes[2];
-        to += e.size;
-    }
-    out.truncate(to - out.constData());
+    const char16_t u = c.unicode();
+    if (u >= '0' && u <= '9')
+        return u - '0';
+    if (u >= 'A' && u <= 'F')
+        return u - 'A' + 10;
+    if (u >= 'a' && u <= 'f')
+        return u - 'a' + 10;
+    return -1;
 }
 
-std::optional<QByteArray> fieldBytes(QByteArrayView field)
+// The text of a field or marker with its escapes undone; empty when an escape is broken or a
+// TAB or line break stands raw in it.
+std::optional<QString> unescaped(QByteArrayView field)
 {
     const QString text = QString::fromUtf8(field);
-    QString unescaped;
-    unescaped.reserve(text.size());
+    QString plain;
+    plain.reserve(text.size());
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text.at(i);
         if (c == QLatin1Char('\t') || c == QLatin1Char('\r') || c == QLatin1Char('\n'))
             return std::nullopt;
         if (c != QLatin1Char('\\')) {
-            unescaped += c;
+            plain += c;
             continue;
         }
         if (++i == text.size())
             return std::nullopt;
         switch (text.at(i).unicode()) {
-        case 'r': unescaped += QLatin1Char('\r'); break;
-        case 'n': unescaped += QLatin1Char('\n'); break;
-        case 't': unescaped += QLatin1Char('\t'); break;
-        case '\\': unescaped += QLatin1Char('\\'); break;
+        case 'r': plain += QLatin1Char('\r'); break;
+        case 'n': plain += QLatin1Char('\n'); break;
+        case 't': plain += QLatin1Char('\t'); break;
+        case '\\': plain += QLatin1Char('\\'); break;
+        case 'x': {
+            const int high = i + 1 < text.size() ? hexValue(text.at(i + 1)) : -1;
+            const int low = i + 2 < text.size() ? hexValue(text.at(i + 2)) : -1;
+            if (high < 0 || low < 0)
+                return std::nullopt;
+            // The byte's own character, so that the code page gives the byte back.
+            plain += cp1252::decodeByte(static_cast<unsigned char>(high * 16 + low));
+            i += 2;
+            break;
+        }
         default: return std::nullopt;
         }
     }
+    return plain;
+}
+
+// "<mark> <time><TAB><field>": the time and the field's bytes.
+std::optional<std::pair<QByteArray, QByteArray>> markedBytes(QByteArrayView line)
+{
+    if (line.size() < 2 + kTimeLength + 1 || line.at(1) != ' ' || line.at(2 + kTimeLength) != '\t')
+        return std::nullopt;
+    const std::optional<QByteArray> bytes = fieldBytes(line.sliced(2 + kTimeLength + 1));
+    if (!bytes)
+        return std::nullopt;
+    return std::make_pair(line.sliced(2, kTimeLength).toByteArray(), *bytes);
+}
+
+void appendMarked(QByteArray &out, char mark, TimeStamp &time, qint64 msecsSinceEpoch, std::string_view bytes)
+{
+    out += mark;
+    out += ' ';
+    time.append(out, msecsSinceEpoch);
+    out += '\t';
+    appendField(out, bytes);
+    out += '\n';
+}
+
+} // namespace
+
+char *writeField(const char *bytes, std::size_t size, char *out)
+{
+    const std::array<Encoded, 256> &encoded = table();
+    for (std::size_t i = 0; i < size; ++i) {
+        // Runs of printable ASCII, nearly all of what a unit sends, are copied as they are.
+        std::size_t plain = i;
+        while (plain < size && bytes[plain] >= 0x20 && bytes[plain] < 0x7F && bytes[plain] != '\\')
+            ++plain;
+        if (plain > i) {
+            std::memcpy(out, bytes + i, plain - i);
+            out += plain - i;
+            i = plain;
+            if (i == size)
+                break;
+        }
+        const Encoded &e = encoded[static_cast<unsigned char>(bytes[i])];
+        // Always four: the unused ones are overwritten by the next byte or cut off.
+        out[0] = e.bytes[0];
+        out[1] = e.bytes[1];
+        out[2] = e.bytes[2];
+        out[3] = e.bytes[3];
+        out += e.size;
+    }
+    return out;
+}
+
+void appendField(QByteArray &out, std::string_view bytes)
+{
+    const qsizetype start = out.size();
+    // Worst case four bytes for one; the unused end is cut off below.
+    out.resize(start + qsizetype(bytes.size() * kMaxFieldBytesPerByte));
+    const char *end = writeField(bytes.data(), bytes.size(), out.data() + start);
+    out.truncate(end - out.constData());
+}
+
+std::optional<QByteArray> fieldBytes(QByteArrayView field)
+{
+    const std::optional<QString> text = unescaped(field);
+    if (!text)
+        return std::nullopt;
     // Broken UTF-8 reads as U+FFFD, which the code page lacks, so it fails here too.
-    return cp1252::encode(unescaped);
+    return cp1252::encode(*text);
 }
 
 void TimeStamp::append(QByteArray &out, qint64 msecsSinceEpoch)
@@ -135,10 +232,21 @@ void appendRecord(QByteArray &out, TimeStamp &time, qint64 msecsSinceEpoch, std:
     time.append(out, msecsSinceEpoch);
     out += '\t';
     appendField(out, commandLine);
-    out += '\t';
-    if (answer)
+    if (answer) {
+        out += '\t';
         appendField(out, *answer);
+    }
     out += '\n';
+}
+
+void appendSent(QByteArray &out, TimeStamp &time, qint64 msecsSinceEpoch, std::string_view bytes)
+{
+    appendMarked(out, '>', time, msecsSinceEpoch, bytes);
+}
+
+void appendReceived(QByteArray &out, TimeStamp &time, qint64 msecsSinceEpoch, std::string_view bytes)
+{
+    appendMarked(out, '<', time, msecsSinceEpoch, bytes);
 }
 
 void appendMarker(QByteArray &out, TimeStamp &time, qint64 msecsSinceEpoch, const QString &text)
@@ -152,18 +260,46 @@ void appendMarker(QByteArray &out, TimeStamp &time, qint64 msecsSinceEpoch, cons
 
 std::optional<Record> readRecord(QByteArrayView line)
 {
-    constexpr qsizetype kTimeLength = 23;   // "yyyy-MM-dd HH:mm:ss.zzz"
-    if (line.size() < kTimeLength + 2 || line.at(kTimeLength) != '\t')
+    if (line.startsWith('#')) {
+        if (line.size() < 2 + kTimeLength + 1 || line.at(1) != ' ' || line.at(2 + kTimeLength) != ' ')
+            return std::nullopt;
+        std::optional<QString> text = unescaped(line.sliced(2 + kTimeLength + 1));
+        if (!text)
+            return std::nullopt;
+        Record marker;
+        marker.kind = Record::Kind::Marker;
+        marker.time = line.sliced(2, kTimeLength).toByteArray();
+        marker.text = *std::move(text);
+        return marker;
+    }
+    if (line.startsWith('>') || line.startsWith('<')) {
+        auto timeAndBytes = markedBytes(line);
+        if (!timeAndBytes)
+            return std::nullopt;
+        Record onTheLine;
+        onTheLine.kind = line.startsWith('>') ? Record::Kind::Sent : Record::Kind::Received;
+        onTheLine.time = std::move(timeAndBytes->first);
+        onTheLine.bytes = std::move(timeAndBytes->second);
+        return onTheLine;
+    }
+    if (line.size() < kTimeLength + 1 || line.at(kTimeLength) != '\t')
         return std::nullopt;
     const QByteArrayView rest = line.sliced(kTimeLength + 1);
     const qsizetype tab = rest.indexOf('\t');
-    if (tab < 0)
+    Record shown;
+    const std::optional<QByteArray> commandLine = fieldBytes(tab < 0 ? rest : rest.first(tab));
+    if (!commandLine)
         return std::nullopt;
-    const std::optional<QByteArray> commandLine = fieldBytes(rest.first(tab));
-    const std::optional<QByteArray> answer = fieldBytes(rest.sliced(tab + 1));
-    if (!commandLine || !answer)
-        return std::nullopt;
-    return Record{line.first(kTimeLength).toByteArray(), *commandLine, *answer};
+    shown.commandLine = *commandLine;
+    if (tab >= 0) {
+        const std::optional<QByteArray> answer = fieldBytes(rest.sliced(tab + 1));
+        if (!answer)
+            return std::nullopt;
+        shown.answer = *answer;
+        shown.answerLine = true;
+    }
+    shown.time = line.first(kTimeLength).toByteArray();
+    return shown;
 }
 
 } // namespace recordformat

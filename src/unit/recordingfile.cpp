@@ -8,6 +8,7 @@
 #include <cerrno>
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -17,8 +18,14 @@ namespace {
 constexpr qsizetype kKeptCapacity = qsizetype(1) << 20;
 } // namespace
 
-RecordingFile::RecordingFile(const QString &path)
+RecordingFile::FlushToDisk RecordingFile::defaultFlush()
+{
+    return ::fdatasync;
+}
+
+RecordingFile::RecordingFile(const QString &path, FlushToDisk flush)
     : path_(path)
+    , flush_(flush)
 {
 }
 
@@ -57,11 +64,24 @@ bool RecordingFile::open()
             error_ = QStringLiteral("Das Ziel wurde beim Öffnen verändert; es bleibt, wie es ist.");
         return false;
     }
+    // The lock goes with this open file and ends with it, also when the program is killed.
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const int why = errno;
+        if (why == EWOULDBLOCK) {
+            ::close(fd);
+            error_ = QStringLiteral("In diese Datei schreibt schon ein anderer Mitschnitt (die Datei ist gesperrt). "
+                                    "Er läuft unberührt weiter.");
+            return false;
+        }
+        // A file system without locks (some network shares) is still recorded into.
+        qCWarning(lcFile).noquote() << "recording into" << path_ << "without a lock:" << systemText(why);
+    }
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     fd_ = fd;
+    identity_ = FileIdentity{status.st_dev, status.st_ino};
     syncStop_ = false;
     syncError_ = 0;
-    syncThread_ = std::thread([this, fd] {
+    syncThread_ = std::thread([this, fd, flush = flush_] {
         std::unique_lock<std::mutex> lock(syncMutex_);
         for (;;) {
             syncWake_.wait(lock, [this] { return syncRequested_ || syncStop_; });
@@ -70,7 +90,7 @@ bool RecordingFile::open()
             syncRequested_ = false;
             syncing_ = true;
             lock.unlock();
-            const int error = ::fdatasync(fd) == 0 ? 0 : errno;
+            const int error = flush(fd) == 0 ? 0 : errno;
             lock.lock();
             syncing_ = false;
             if (error != 0 && syncError_ == 0) {
@@ -90,6 +110,18 @@ void RecordingFile::addRecord(qint64 msecsSinceEpoch, std::string_view commandLi
                               std::optional<std::string_view> answer)
 {
     recordformat::appendRecord(pending_, time_, msecsSinceEpoch, commandLine, answer);
+    pendingLines_.push_back({pending_.size(), true});
+}
+
+void RecordingFile::addSent(qint64 msecsSinceEpoch, std::string_view bytes)
+{
+    recordformat::appendSent(pending_, time_, msecsSinceEpoch, bytes);
+    pendingLines_.push_back({pending_.size(), true});
+}
+
+void RecordingFile::addReceived(qint64 msecsSinceEpoch, std::string_view bytes)
+{
+    recordformat::appendReceived(pending_, time_, msecsSinceEpoch, bytes);
     pendingLines_.push_back({pending_.size(), true});
 }
 
@@ -186,7 +218,7 @@ bool RecordingFile::close()
     if (const int error = syncError())
         return fail(error);
     // EINVAL: a file system that has nothing to flush.
-    if (::fdatasync(fd_) != 0 && errno != EINVAL)
+    if (flush_(fd_) != 0 && errno != EINVAL)
         return fail(errno);
     const int fd = fd_;
     fd_ = -1;

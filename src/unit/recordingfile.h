@@ -7,9 +7,11 @@
 // so a slow medium never holds the caller; its failure shows at the next write.
 //
 // Only a regular file (or a link to one) or a new name is recorded into, checked as a save
-// checks its target; an existing file is appended to. A failed write leaves no half line at
-// the file's end where the system lets it be cut off again.
+// checks its target; an existing file is appended to. While it is open the file holds an
+// exclusive lock (flock), so a second program cannot record into it too. A failed write leaves
+// no half line at the file's end where the system lets it be cut off again.
 
+#include "unit/completefile.h"
 #include "unit/recordformat.h"
 
 #include <QByteArray>
@@ -26,20 +28,27 @@
 
 class RecordingFile {
 public:
-    explicit RecordingFile(const QString &path);
+    // How the file reaches the disk: fdatasync(2), replaceable where a test counts or fails it.
+    using FlushToDisk = int (*)(int fd);
+
+    explicit RecordingFile(const QString &path, FlushToDisk flush = defaultFlush());
     // Closes a file that is still open (see close()).
     ~RecordingFile();
     RecordingFile(const RecordingFile &) = delete;
     RecordingFile &operator=(const RecordingFile &) = delete;
 
-    // Checks the target and opens it for appending. False, with errorText(), when it is
-    // refused or cannot be opened.
+    // Checks the target, opens it for appending and locks it. False, with errorText(), when
+    // it is refused, cannot be opened or is locked by another recording.
     bool open();
     bool isOpen() const { return fd_ >= 0; }
     QString path() const { return path_; }
+    // The open file, whatever name reaches it.
+    FileIdentity identity() const { return identity_; }
 
     // Adds a line to what the next write hands over.
     void addRecord(qint64 msecsSinceEpoch, std::string_view commandLine, std::optional<std::string_view> answer);
+    void addSent(qint64 msecsSinceEpoch, std::string_view bytes);
+    void addReceived(qint64 msecsSinceEpoch, std::string_view bytes);
     void addMarker(qint64 msecsSinceEpoch, const QString &text);
     bool hasPending() const { return !pending_.isEmpty(); }
 
@@ -56,12 +65,13 @@ public:
     // and closes. False, with errorText(), when any of it failed.
     bool close();
 
-    // Records (not markers) that are in the file whole.
+    // Entries (records and the line's bytes, not markers) that are in the file whole.
     qint64 recordsWritten() const { return recordsWritten_; }
     // Why the last call failed, in German.
     QString errorText() const { return error_; }
 
 private:
+    static FlushToDisk defaultFlush();
     struct PendingLine {
         qsizetype end;   // offset in pending_ just after the line's "\n"
         bool record;
@@ -73,7 +83,9 @@ private:
     int syncError();
 
     QString path_;
+    FlushToDisk flush_;
     int fd_ = -1;
+    FileIdentity identity_;
     QByteArray pending_;
     std::vector<PendingLine> pendingLines_;
     recordformat::TimeStamp time_;

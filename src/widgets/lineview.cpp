@@ -270,6 +270,11 @@ void LineView::saveAs()
         notSaved(target.refusal);
         return;
     }
+    // Replacing it would leave the recording writing into a file that has no name any more.
+    if (target.exists && !recordingFile_.isEmpty() && target.identity == recordingIdentity_) {
+        notSaved(recordingFileRefusal(recordingFile_));
+        return;
+    }
     if (target.exists) {
         const QString question = QStringLiteral("Die Datei „%1“ existiert bereits.\nSoll sie überschrieben werden?")
                                      .arg(QFileInfo(path).fileName());

@@ -6,6 +6,7 @@
 // the visible rows are painted. This class is the widget: painting, selection and input; the
 // formatting of a line and saving are in lineviewformat and lineviewfile.
 
+#include "unit/completefile.h"
 #include "widgets/lineviewstore.h"
 
 #include <QAbstractScrollArea>
@@ -80,13 +81,14 @@ public:
     QAction *selectAllAction() const;
     QAction *saveAction() const;
 
-    // Saving: every line as "HH:MM:SS.mmm<TAB>shown text" plus "\n", in UTF-8, the time being
-    // local time when the line was added. The file appears whole or not at all, and only a
+    // Saving: every line as "HH:MM:SS.mmm<TAB>text" plus "\n", in UTF-8, the time being local
+    // time when the line was added and the text its bytes as a recording writes them. The file appears whole or not at all, and only a
     // regular file or a new name is written. Returns false and the German reason in *errorText
     // when it could not be written completely.
     bool saveToFile(const QString &path, QString *errorText = nullptr) const;
-    // "Speichern unter …": asks for a file, refuses a target that is no regular file, asks
-    // before replacing a file, saves, and shows a failure in a warning box.
+    // "Speichern unter …": asks for a file, refuses a target that is no regular file or is the
+    // running recording's file, asks before replacing a file, saves, and shows a failure in a
+    // warning box.
     void saveAs();
     // "rix-term-YYYYMMDD-HHMMSS-<suffix>.txt" for the given local time.
     QString suggestedFileName(const QDateTime &now) const;
@@ -103,8 +105,9 @@ public:
     // recordingStopAsked, and the list's tool tips name the file. Whoever wires the list records.
     QAction *recordAction() const { return recordAction_; }
     QAction *stopRecordingAction() const { return stopRecordingAction_; }
-    // The file being recorded into; empty when no recording runs.
-    void setRecordingFile(const QString &path);
+    // The file being recorded into (and that file's identity, so that no save replaces it
+    // under any name); empty when no recording runs.
+    void setRecordingFile(const QString &path, const FileIdentity &identity = {});
     QString recordingFile() const { return recordingFile_; }
     // What the tool tips add while a recording runs; empty when none does.
     QString recordingNote() const;
@@ -172,6 +175,7 @@ private:
     QAction *recordAction_ = nullptr;
     QAction *stopRecordingAction_ = nullptr;
     QString recordingFile_;
+    FileIdentity recordingIdentity_;
     QString toolTipWithoutRecording_;
     SaveFileAsker askRecordFile_;
 

@@ -6,6 +6,7 @@
 
 class LineStore;
 
-// Saves every line as "HH:MM:SS.mmm<Tab>shown text\n" in UTF-8. Returns false and the reason in
+// Saves every line as "HH:MM:SS.mmm<Tab>text\n" in UTF-8, its bytes written as a recording
+// writes them (control bytes as \xHH). Returns false and the reason in
 // *errorText when the file could not be written completely.
 bool saveLines(const LineStore &store, const QString &path, QString *errorText);

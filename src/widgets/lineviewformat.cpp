@@ -2,6 +2,7 @@
 #include "widgets/lineviewformat.h"
 
 #include "unit/cp1252.h"
+#include "unit/recordformat.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -19,31 +20,6 @@ constexpr char kHexDigits[] = "0123456789ABCDEF";
 
 constexpr qint64 kMsPerMinute = 60 * 1000;
 constexpr qint64 kMsPerDay = 24 * 60 * kMsPerMinute;
-
-// Every byte as the UTF-8 of the symbol the list shows for it, worked out once from the
-// display conversion itself, so that a saved file says exactly what the list says.
-struct Utf8Byte {
-    std::array<char, 4> bytes{};
-    int length = 0;
-};
-
-std::array<Utf8Byte, 256> makeUtf8Table()
-{
-    std::array<Utf8Byte, 256> table{};
-    for (int b = 0; b < 256; ++b) {
-        const QByteArray utf8 = cp1252::decodeForDisplay(QByteArray(1, char(b))).toUtf8();
-        Q_ASSERT(utf8.size() <= 3);
-        std::copy(utf8.cbegin(), utf8.cend(), table[std::size_t(b)].bytes.begin());
-        table[std::size_t(b)].length = int(utf8.size());
-    }
-    return table;
-}
-
-const std::array<Utf8Byte, 256> &utf8Table()
-{
-    static const std::array<Utf8Byte, 256> table = makeUtf8Table();
-    return table;
-}
 
 qint64 floorDiv(qint64 a, qint64 b)
 {
@@ -111,15 +87,9 @@ char *TimeOfDayWriter::write(qint64 msecsSinceEpoch, char *out)
 
 char *writeFileLine(const char *bytes, int length, qint64 addedMSecsSinceEpoch, TimeOfDayWriter &time, char *out)
 {
-    const auto &table = utf8Table();
     out = time.write(addedMSecsSinceEpoch, out);
     *out++ = '\t';
-    const auto *unsignedBytes = reinterpret_cast<const unsigned char *>(bytes);
-    for (int k = 0; k < length; ++k) {
-        const Utf8Byte &symbol = table[unsignedBytes[k]];
-        for (int j = 0; j < symbol.length; ++j)
-            *out++ = symbol.bytes[std::size_t(j)];
-    }
+    out = recordformat::writeField(bytes, std::size_t(length), out);
     *out++ = '\n';
     return out;
 }

@@ -2,7 +2,9 @@
 #pragma once
 // How a list line is written out: as shown text (control bytes as visible symbols), as a hover
 // tip (time of day, byte count, hex) and as a line of a saved file ("HH:MM:SS.mmm<Tab>text\n" in
-// UTF-8). The saved file and the list say exactly the same, byte for byte.
+// UTF-8). A saved line's text is written as a recording writes its fields (recordformat.h):
+// the characters of the bytes, control and unmapped bytes as \xHH, CR, LF, TAB and the backslash
+// as \r, \n, \t and \\, so the two files say a line alike and every byte reads back.
 
 #include <QString>
 #include <QtGlobal>
@@ -36,11 +38,11 @@ private:
     qint64 offsetMs_ = 0;
 };
 
-// The most bytes a file line of `length` bytes can take: time, tab, at most 3 UTF-8 bytes per
-// shown symbol, newline.
+// The most bytes a file line of `length` bytes can take: time, tab, at most 4 per byte ("\xHH"),
+// newline.
 constexpr std::size_t maxFileLineSize(int length)
 {
-    return std::size_t(TimeOfDayWriter::kLength) + 2 + 3 * std::size_t(length);
+    return std::size_t(TimeOfDayWriter::kLength) + 2 + 4 * std::size_t(length);
 }
 
 // Writes one file line at `out` (at most maxFileLineSize(length) bytes) and returns its end.

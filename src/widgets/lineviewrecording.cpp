@@ -28,8 +28,9 @@ void LineView::setUpRecording()
     };
 }
 
-void LineView::setRecordingFile(const QString &path)
+void LineView::setRecordingFile(const QString &path, const FileIdentity &identity)
 {
+    recordingIdentity_ = path.isEmpty() ? FileIdentity{} : identity;
     if (path == recordingFile_)
         return;
     if (recordingFile_.isEmpty())

@@ -2,6 +2,7 @@
 #include "window/app/application.h"
 #include "window/app/commandline.h"
 #include "window/app/displayguard.h"
+#include "window/app/signalend.h"
 #include "window/app/startoptions.h"
 #include "window/app/startup.h"
 
@@ -66,6 +67,11 @@ int main(int argc, char **argv)
     QApplication::setApplicationVersion(QStringLiteral(PROJECT_VERSION));
 
     std::unique_ptr<Application> app;
+    // Caught from here on; acted on in the event loop, where the program exists.
+    SignalEnd signalEnd([&app](int signalNumber) {
+        if (app)
+            EndBySignal(app->program(), signalNumber);
+    });
     if (const int failed = startOrReport([&] {
             app = std::make_unique<Application>();
             app->start();
@@ -75,5 +81,7 @@ int main(int argc, char **argv)
     const int exitCode = QApplication::exec();
     // The recording's last line is written as the program object goes, before Qt does.
     app.reset();
+    // Ended by a signal: the process ends by it too, with the port and the file closed.
+    signalEnd.endProcess();
     return exitCode;
 }

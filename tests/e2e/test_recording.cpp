@@ -6,11 +6,14 @@
 
 #include "support/filelines.h"
 #include "support/childprocess.h"
+#include "unit/qtserialchannel.h"
 #include "unit/recordformat.h"
+#include "unit/recordingfile.h"
 #include "window/recording/recording.h"
 
 #include <QAction>
 #include <QFile>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <csignal>
@@ -22,22 +25,27 @@ using namespace std::chrono_literals;
 
 namespace {
 
-std::vector<recordformat::Record> recordsOf(const QString &path)
+// The file's lines of one kind, read back.
+std::vector<recordformat::Record> linesOf(const QString &path, recordformat::Record::Kind kind)
 {
     std::vector<recordformat::Record> records;
     for (const QByteArray &line : fileLines(path))
-        if (const auto record = recordformat::readRecord(line))
+        if (const auto record = recordformat::readRecord(line); record && record->kind == kind)
             records.push_back(*record);
     return records;
 }
 
-// The markers' texts, without "# " and the time.
+std::vector<recordformat::Record> recordsOf(const QString &path)
+{
+    return linesOf(path, recordformat::Record::Kind::Shown);
+}
+
+// The markers' texts.
 QStringList markersOf(const QString &path)
 {
     QStringList markers;
-    for (const QByteArray &line : fileLines(path))
-        if (line.startsWith("# "))
-            markers << QString::fromUtf8(line.mid(2 + 23 + 1));
+    for (const recordformat::Record &marker : linesOf(path, recordformat::Record::Kind::Marker))
+        markers << marker.text;
     return markers;
 }
 
@@ -87,7 +95,8 @@ TEST_F(RecordingASession, TheBuiltProgramConnectsAtStartAndAKillLeavesEveryShown
     const QStringList markers = markersOf(path);
     ASSERT_EQ(markers.size(), 2) << markers.join(QLatin1Char('\n')).toStdString();
     EXPECT_TRUE(markers[0].startsWith(QStringLiteral("Mitschnitt begonnen (rix-term ")));
-    EXPECT_TRUE(fileLines(path).size() == kLines + 2);
+    EXPECT_EQ(linesOf(path, recordformat::Record::Kind::Received).size(), std::size_t(kLines)) << "each text as it came";
+    EXPECT_EQ(fileLines(path).size(), 2 * kLines + 2);
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_TRUE(file.readAll().endsWith('\n')) << "no half line";
@@ -153,8 +162,91 @@ TEST_F(RecordingASession, ASessionWithAPulledLineReadsAsItHappened)
     EXPECT_EQ(shown, (std::vector<std::pair<QByteArray, QByteArray>>{
                          {"$RSRF0", "F011"}, {"$RSRF1", "0A00"}, {"$RSRF2", "1212"}, {"$RSRF3", "0E28"},
                          {"$RSRF4", "0E0E"}, {"$RSRF5", "64C8"}, {"$RSRF6", "1010"}, {"$RSRF0", "F011"}}));
-    // In the order it happened: the seven answers before the loss, the last after the reconnect.
+    // In the order it happened: each command, its answer as it came and its lines, seven
+    // before the loss, the last after the reconnect.
     const QList<QByteArray> lines = fileLines(path);
-    ASSERT_EQ(lines.size(), 13);
-    EXPECT_TRUE(lines[9].startsWith("# ") && lines[10].startsWith("# ") && !lines[11].startsWith("# "));
+    ASSERT_EQ(lines.size(), 29);
+    EXPECT_TRUE(lines[2].startsWith("> ") && lines[2].endsWith("\t$RSRF0")) << lines[2].toStdString();
+    EXPECT_TRUE(lines[3].startsWith("< ") && lines[3].endsWith("\tSRF0F011\\r\\n")) << lines[3].toStdString();
+    EXPECT_TRUE(lines[23].startsWith("# ") && lines[24].startsWith("# ") && lines[25].startsWith("> ")
+                && lines[27].startsWith(QByteArray(lines[0]).mid(2, 4)));
+}
+
+// SIGTERM ends the built program as closing its window does: the recording's end names the
+// signal, nothing more reaches the unit, the port is free at once, and the program ends by
+// the signal. A second program cannot record into the same file, and what the unit sent is in
+// the file as it came (its CR and LF too), beside the line the list cut from it.
+TEST_F(RecordingASession, SigtermEndsItWithItsEndMarkerAndWhatCameWhole)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("mitschnitt.txt"));
+    const QString silent = dir.filePath(QStringLiteral("silent.txt"));
+    startUnit({}, true);
+    // A second program recording into the same file is refused by the lock.
+    rixsim::testing::ChildProcess term(RIX_TERM_PROGRAM, {"--port", sim->path(), "--baud", "4800", "--address", "3",
+                                                         "--connect", "--log", path.toStdString()});
+    ASSERT_TRUE(waitUntil([&] { return fileHas(path, ":4800,n,8,1\n"); }, 20s)) << term.readAllStderr();
+    {
+        RecordingFile second(path);
+        EXPECT_FALSE(second.open());
+        EXPECT_TRUE(second.errorText().contains(QStringLiteral("gesperrt")));
+    }
+    // The unit sends unasked; the program's recording has it whole.
+    sim->sendUnasked("$R3RF0\r\nmitte\rCR\nLF");
+    ASSERT_TRUE(waitUntil([&] { return !recordsOf(path).empty(); }, 10s));
+
+    term.signal(SIGTERM);
+    EXPECT_FALSE(term.waitForExit(20s).has_value()) << "ended by the signal, not with an exit code";
+    EXPECT_EQ(term.endSignal(), SIGTERM);
+    const QStringList markers = markersOf(path);
+    ASSERT_FALSE(markers.isEmpty());
+    EXPECT_EQ(markers.last(), QStringLiteral("Mitschnitt beendet: Programm durch Signal SIGTERM beendet"));
+    const auto received = linesOf(path, recordformat::Record::Kind::Received);
+    ASSERT_EQ(received.size(), 1u);
+    EXPECT_EQ(received[0].bytes, "$R3RF0\r\nmitte\rCR\nLF");
+    const auto shown = recordsOf(path);
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].answer, "$R3RF0mitteCRLF") << "the list's cut, beside the whole";
+    EXPECT_LE(received[0].time, shown[0].time);
+    EXPECT_TRUE(linesOf(path, recordformat::Record::Kind::Sent).empty()) << "nothing written";
+
+    // The port is free: the same unit is reached at once.
+    QtSerialChannel other;
+    EXPECT_NO_THROW(other.open(PortSettings{unitPath(), QStringLiteral("4800")}));
+}
+
+TEST_F(RecordingASession, ACommandToASilentUnitIsInTheFileAsUnanswered)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("mitschnitt.txt"));
+    startUnit({}, true);
+    program.w.lbrx()->setRecordFileAsker([&](QWidget *, const QString &, const QString &, const QString &) { return path; });
+    program.w.lbrx()->recordAction()->trigger();
+    ASSERT_TRUE(waitUntil([&] { return program.app.recording().isRunning(); }));
+    connectProgram(QStringLiteral("4800"), QStringLiteral("3"));
+    program.click(program.w.cmdF0());   // the unit's address is F, not 3: no answer
+    ASSERT_TRUE(unitReceived(1));
+    runEventsFor(300ms);
+    program.click(program.w.cmdAUS());
+    connectProgram(QStringLiteral("4800"), QStringLiteral("S"));
+    program.click(program.w.cmdF0());
+    ASSERT_TRUE(listHas(program.w.lbrx(), 1));
+    program.w.lbrx()->stopRecordingAction()->trigger();
+    ASSERT_TRUE(waitUntil([&] { return !program.app.recording().isRunning(); }));
+
+    const QStringList markers = markersOf(path);
+    EXPECT_EQ(markers.filter(QRegularExpression(QStringLiteral("^Keine Antwort auf „\\$R3RF0“ \\(gesendet [0-9:.]+\\) "
+                                                               "vor dem nächsten Senden$"))).size(), 1)
+        << markers.join(QLatin1Char('\n')).toStdString();
+    const auto sent = linesOf(path, recordformat::Record::Kind::Sent);
+    ASSERT_EQ(sent.size(), 3u);
+    EXPECT_EQ(sent[0].bytes, "$R3RF0");
+    EXPECT_EQ(sent[1].bytes, "$RSQ");
+    EXPECT_EQ(sent[2].bytes, "$RSRF0");
+    const auto received = linesOf(path, recordformat::Record::Kind::Received);
+    ASSERT_EQ(received.size(), 1u);
+    EXPECT_EQ(received[0].bytes, "$RSRF0SRF0F011\r\n") << "the echo at 4800, the answer, its CR LF";
+    const auto shown = recordsOf(path);
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].answer, "F011");
 }

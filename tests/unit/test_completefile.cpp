@@ -10,6 +10,10 @@
 
 #include <cerrno>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 namespace {
 
 QByteArray contentOf(const QString &path)
@@ -59,4 +63,34 @@ TEST(CompleteFile, AFlushThatFailsKeepsTheOldFileAndSaysWhyInGerman)
     EXPECT_TRUE(healthy.commit()) << healthy.errorText().toStdString();
     EXPECT_EQ(contentOf(path), QByteArray("neuer Inhalt\n"));
     EXPECT_EQ(entriesOf(dir.path()), QStringList{QStringLiteral("liste.txt")});
+}
+
+// Another program's recording holds a lock on its file: a save there would replace the file
+// under it, so it is refused and the file stays.
+TEST(CompleteFile, AFileAnotherProgramHoldsLockedIsNotReplaced)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("mitschnitt.txt"));
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("# Mitschnitt\n");
+    }
+    const int holder = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_APPEND | O_CLOEXEC);
+    ASSERT_GE(holder, 0);
+    ASSERT_EQ(::flock(holder, LOCK_EX | LOCK_NB), 0);
+
+    CompleteFile file(path);
+    EXPECT_FALSE(file.open());
+    EXPECT_EQ(file.errorText(), QStringLiteral("Die Datei ist von einem anderen Programm gesperrt (etwa von einem "
+                                               "laufenden Mitschnitt); sie bleibt unverändert."));
+    EXPECT_EQ(contentOf(path), "# Mitschnitt\n");
+    EXPECT_EQ(entriesOf(dir.path()), QStringList{QStringLiteral("mitschnitt.txt")});
+
+    ::close(holder);
+    CompleteFile free(path);
+    ASSERT_TRUE(free.open()) << free.errorText().toStdString();
+    ASSERT_TRUE(free.write("neu\n", 4));
+    EXPECT_TRUE(free.commit());
+    EXPECT_EQ(contentOf(path), "neu\n");
 }

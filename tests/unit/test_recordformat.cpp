@@ -3,6 +3,7 @@
 #include "support/localzone.h"
 #include "unit/recordformat.h"
 
+#include <QList>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -30,7 +31,7 @@ constexpr qint64 kWinterAfternoon = 1796663631123;
 
 } // namespace
 
-TEST(RecordFormat, EveryByteOfBothListsStaysInOneLineAndReadsBack)
+TEST(RecordFormat, EveryByteOfBothListsStaysInOneLineOfPlainTextAndReadsBack)
 {
     std::string reversed = allBytes();
     std::reverse(reversed.begin(), reversed.end());
@@ -41,27 +42,96 @@ TEST(RecordFormat, EveryByteOfBothListsStaysInOneLineAndReadsBack)
     EXPECT_EQ(out.count('\n'), 1);
     EXPECT_TRUE(out.endsWith('\n'));
     EXPECT_EQ(out.count('\t'), 2) << "only the two separators";
-    EXPECT_EQ(out.count('\r'), 0);
     EXPECT_TRUE(QString::fromUtf8(out).toUtf8() == out) << "valid UTF-8";
+    // Text to every tool: no control byte, no DEL and no C1 control (UTF-8 C2 80 … C2 9F).
+    for (qsizetype i = 0; i + 1 < out.size(); ++i) {
+        const auto b = static_cast<unsigned char>(out.at(i));
+        EXPECT_TRUE((b >= 0x20 && b != 0x7F) || b == '\t') << "byte " << i << ": " << int(b);
+        if (b == 0xC2) {
+            EXPECT_GE(static_cast<unsigned char>(out.at(i + 1)), 0xA0) << "a C1 control at " << i;
+        }
+    }
 
     const auto record = recordformat::readRecord(out.chopped(1));
     ASSERT_TRUE(record.has_value());
+    EXPECT_EQ(record->kind, recordformat::Record::Kind::Shown);
     EXPECT_EQ(record->commandLine, bytesOf(allBytes()));
     EXPECT_EQ(record->answer, bytesOf(reversed));
+    EXPECT_TRUE(record->answerLine);
 }
 
-TEST(RecordFormat, BytesAreTheirWindows1252CharactersWithFourEscapes)
+TEST(RecordFormat, BytesAreTheirWindows1252CharactersWithEscapesForWhatNoToolShouldMeetRaw)
 {
-    QByteArray out;
-    recordformat::appendField(out, std::string("A\r\n\t\\\x80\xE4\x81 ", 9));
-    EXPECT_EQ(out, QByteArray("A\\r\\n\\t\\\\\xE2\x82\xAC\xC3\xA4\xC2\x81 "));
+    // Each byte as written, and back.
+    const struct {
+        std::string bytes;
+        QByteArray field;
+    } rows[] = {
+        {"A", "A"},
+        {"\r\n\t\\", "\\r\\n\\t\\\\"},
+        {std::string("\0", 1), "\\x00"},
+        {"\x07\x1b[2J", "\\x07\\x1B[2J"},
+        {"\x1f\x7f", "\\x1F\\x7F"},
+        {"\x81\x8d\x8f\x90\x9d", "\\x81\\x8D\\x8F\\x90\\x9D"},   // no character in the code page
+        {"\x80\xe4\x9f\xa0\xff", "\xE2\x82\xAC\xC3\xA4\xC5\xB8\xC2\xA0\xC3\xBF"},   // € ä Ÿ NBSP ÿ
+        {"\\x41", "\\\\x41"},   // a backslash the unit sent stays one
+    };
+    for (const auto &row : rows) {
+        QByteArray out;
+        recordformat::appendField(out, row.bytes);
+        EXPECT_EQ(out, row.field) << row.bytes;
+        EXPECT_EQ(recordformat::fieldBytes(row.field), bytesOf(row.bytes)) << row.bytes;
+    }
+    EXPECT_EQ(recordformat::fieldBytes("\\x1b\\x0a"), QByteArray("\x1b\n")) << "lower-case hex digits read too";
+}
 
-    // No answer line and an empty one are written alike: the answer list got none.
-    QByteArray record;
-    recordformat::TimeStamp time;
+TEST(RecordFormat, EveryKindOfLineReadsBackWithWhatItSays)
+{
     const LocalZone berlin("Europe/Berlin");
-    recordformat::appendRecord(record, time, kWinterAfternoon, "$RSRF0", std::nullopt);
-    EXPECT_EQ(record, QByteArray("2026-12-07 18:13:51.123\t$RSRF0\t\n"));
+    recordformat::TimeStamp time;
+    QByteArray out;
+    recordformat::appendSent(out, time, kWinterAfternoon, "$R3RF0");
+    recordformat::appendReceived(out, time, kWinterAfternoon + 1, std::string("$RSE1SE1\r\n\x1b\0", 12));
+    recordformat::appendRecord(out, time, kWinterAfternoon + 2, "$RSE1", std::string_view(""));
+    recordformat::appendRecord(out, time, kWinterAfternoon + 3, "$RSE1", std::nullopt);
+    recordformat::appendMarker(out, time, kWinterAfternoon + 4, QStringLiteral("Keine Antwort \x1b auf „$R3RF0“"));
+    EXPECT_EQ(out, QByteArray("> 2026-12-07 18:13:51.123\t$R3RF0\n"
+                              "< 2026-12-07 18:13:51.124\t$RSE1SE1\\r\\n\\x1B\\x00\n"
+                              "2026-12-07 18:13:51.125\t$RSE1\t\n"
+                              "2026-12-07 18:13:51.126\t$RSE1\n"
+                              "# 2026-12-07 18:13:51.127 Keine Antwort \\x1B auf \xE2\x80\x9E$R3RF0\xE2\x80\x9C\n"));
+
+    using Kind = recordformat::Record::Kind;
+    const QList<QByteArray> lines = out.split('\n');
+    const auto sent = recordformat::readRecord(lines[0]);
+    ASSERT_TRUE(sent.has_value());
+    EXPECT_EQ(sent->kind, Kind::Sent);
+    EXPECT_EQ(sent->time, "2026-12-07 18:13:51.123");
+    EXPECT_EQ(sent->bytes, "$R3RF0");
+    const auto received = recordformat::readRecord(lines[1]);
+    ASSERT_TRUE(received.has_value());
+    EXPECT_EQ(received->kind, Kind::Received);
+    EXPECT_EQ(received->bytes, QByteArray("$RSE1SE1\r\n\x1b\0", 12));
+    const auto emptyLine = recordformat::readRecord(lines[2]);
+    ASSERT_TRUE(emptyLine.has_value());
+    EXPECT_EQ(emptyLine->kind, Kind::Shown);
+    EXPECT_TRUE(emptyLine->answerLine) << "an empty answer line";
+    EXPECT_EQ(emptyLine->answer, "");
+    const auto noLine = recordformat::readRecord(lines[3]);
+    ASSERT_TRUE(noLine.has_value());
+    EXPECT_EQ(noLine->commandLine, "$RSE1");
+    EXPECT_FALSE(noLine->answerLine) << "no answer line";
+    const auto marker = recordformat::readRecord(lines[4]);
+    ASSERT_TRUE(marker.has_value());
+    EXPECT_EQ(marker->kind, Kind::Marker);
+    EXPECT_EQ(marker->time, "2026-12-07 18:13:51.127");
+    EXPECT_EQ(marker->text, QStringLiteral("Keine Antwort \x1b auf „$R3RF0“"));
+
+    // A recording of an earlier version: raw control bytes and the second TAB always there.
+    const auto old = recordformat::readRecord("2026-12-07 18:13:51.123\t\t\x1b[0m\x07");
+    ASSERT_TRUE(old.has_value());
+    EXPECT_EQ(old->answer, "\x1b[0m\x07");
+    EXPECT_TRUE(old->answerLine);
 }
 
 TEST(RecordFormat, TimesAreLocalToTheMillisecondAcrossSecondsAndDays)
@@ -92,17 +162,25 @@ TEST(RecordFormat, MarkersAreCommentLinesWithTheTimeAndStayOneLine)
     recordformat::appendMarker(out, time, kWinterAfternoon, QStringLiteral("Fehler\nzweite Zeile\tmit \\ und ä"));
     EXPECT_EQ(out, QByteArray("# 2026-12-07 18:13:51.123 Verbunden: (S) /dev/ttyUSB0:19200,n,8,1\n"
                               "# 2026-12-07 18:13:51.123 Fehler\\nzweite Zeile\\tmit \\\\ und \xC3\xA4\n"));
-    EXPECT_FALSE(recordformat::readRecord(out.left(out.indexOf('\n'))).has_value()) << "a marker is no record";
+    const auto marker = recordformat::readRecord(out.mid(out.indexOf('\n') + 1).chopped(1));
+    ASSERT_TRUE(marker.has_value());
+    EXPECT_EQ(marker->kind, recordformat::Record::Kind::Marker);
+    EXPECT_EQ(marker->text, QStringLiteral("Fehler\nzweite Zeile\tmit \\ und ä"));
 }
 
 TEST(RecordFormat, WhatIsNoFieldIsNotReadAsOne)
 {
     EXPECT_EQ(recordformat::fieldBytes("F011\\r\\\\"), QByteArray("F011\r\\"));
     EXPECT_EQ(recordformat::fieldBytes("\xE2\x82\xAC"), QByteArray("\x80"));
-    EXPECT_FALSE(recordformat::fieldBytes("a\\x").has_value()) << "an unknown escape";
+    EXPECT_FALSE(recordformat::fieldBytes("a\\y").has_value()) << "an unknown escape";
+    EXPECT_FALSE(recordformat::fieldBytes("a\\x4").has_value()) << "one hex digit";
+    EXPECT_FALSE(recordformat::fieldBytes("a\\xG1").has_value()) << "no hex digit";
     EXPECT_FALSE(recordformat::fieldBytes("a\\").has_value()) << "a backslash at the end";
     EXPECT_FALSE(recordformat::fieldBytes("a\tb").has_value()) << "a raw TAB";
     EXPECT_FALSE(recordformat::fieldBytes("\xCE\xA9").has_value()) << "Ω has no Windows-1252 byte";
     EXPECT_FALSE(recordformat::fieldBytes("\xC3").has_value()) << "broken UTF-8";
-    EXPECT_FALSE(recordformat::readRecord("2026-12-07 18:13:51.123\tnur ein Feld").has_value());
+    EXPECT_FALSE(recordformat::readRecord("2026-12-07 18:13:51.123 kein TAB").has_value());
+    EXPECT_FALSE(recordformat::readRecord("> 2026-12-07 18:13:51.123 kein TAB").has_value());
+    EXPECT_FALSE(recordformat::readRecord("< 2026-12-07 18:13:51.123\tzwei\tFelder").has_value());
+    EXPECT_FALSE(recordformat::readRecord("#2026-12-07 18:13:51.123 kein Blank").has_value());
 }

@@ -56,7 +56,7 @@ TEST(RecordingFile, AppendsWholeLinesToAnExistingFileAlsoThroughALink)
     EXPECT_EQ(lines[0], "# alte Sitzung");
     EXPECT_TRUE(lines[1].startsWith("# ") && lines[1].endsWith(" Verbunden")) << lines[1].toStdString();
     EXPECT_TRUE(lines[2].endsWith("\t$RSRF0\tF011")) << lines[2].toStdString();
-    EXPECT_TRUE(lines[3].endsWith("\t\t")) << lines[3].toStdString();
+    EXPECT_TRUE(lines[3].endsWith("00\t")) << "no answer line: no second TAB " << lines[3].toStdString();
     EXPECT_EQ(lines[4], "");
     EXPECT_TRUE(QFileInfo(link).isSymLink()) << "the link stays a link";
 }
@@ -112,4 +112,38 @@ TEST(RecordingFile, AFullDiskStopsItWithTheReasonAndLeavesOnlyWholeLines)
     file.addRecord(0, "$RSRF1", std::string_view("0A00"));
     EXPECT_FALSE(file.writePending());
     EXPECT_EQ(contentOf(path), content);
+}
+
+// A second recording into the same file (another program, or the same under another name)
+// is refused by the lock the first holds; the first goes on untouched.
+TEST(RecordingFile, ASecondRecordingIntoTheSameFileIsRefusedAndTheFirstGoesOn)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("sitzung.txt"));
+    const QString link = dir.filePath(QStringLiteral("verknuepfung.txt"));
+    RecordingFile first(path);
+    ASSERT_TRUE(first.open()) << first.errorText().toStdString();
+    ASSERT_TRUE(QFile::link(path, link));
+    first.addSent(0, "$RSRF0");
+    ASSERT_TRUE(first.writePending());
+
+    RecordingFile second(link);
+    EXPECT_FALSE(second.open());
+    EXPECT_EQ(second.errorText(), QStringLiteral("In diese Datei schreibt schon ein anderer Mitschnitt (die Datei ist "
+                                                 "gesperrt). Er läuft unberührt weiter."));
+    EXPECT_EQ(second.identity(), FileIdentity{}) << "nothing opened";
+
+    first.addReceived(0, "SRF0F011\r\n");
+    ASSERT_TRUE(first.writePending()) << first.errorText().toStdString();
+    const SaveTarget target = examineSaveTarget(link);
+    EXPECT_EQ(first.identity(), target.identity) << "the same file through the link";
+    EXPECT_TRUE(first.close());
+    const QList<QByteArray> lines = contentOf(path).split('\n');
+    ASSERT_EQ(lines.size(), 3);
+    EXPECT_TRUE(lines[0].startsWith("> ") && lines[0].endsWith("\t$RSRF0")) << lines[0].toStdString();
+    EXPECT_TRUE(lines[1].startsWith("< ") && lines[1].endsWith("\tSRF0F011\\r\\n")) << lines[1].toStdString();
+
+    // Closed, the file is free for the next.
+    RecordingFile third(path);
+    EXPECT_TRUE(third.open()) << third.errorText().toStdString();
 }

@@ -7,30 +7,50 @@
 #include "support/harness.h"
 #include "support/waiting.h"
 #include "unit/recordformat.h"
+#include "window/app/signalend.h"
 #include "window/recording/recording.h"
 
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
+#include <csignal>
 #include <functional>
+
+#include <unistd.h>
 
 using namespace std::chrono_literals;
 
 namespace {
 
-// A line without its time: "# text" for a marker, "command<TAB>answer" for a record.
+// A line without its time: "# text" for a marker, "> bytes" and "< bytes" for the line's bytes,
+// "command<TAB>answer" (or "command" when the answer list got no line) for a record; bytes as
+// the file writes them, and the time a marker names as "T".
 QString withoutTime(const QByteArray &line)
 {
-    if (line.startsWith("# "))
-        return QStringLiteral("# ") + QString::fromUtf8(line.mid(2 + 23 + 1));
     const auto record = recordformat::readRecord(line);
     if (!record)
         return QStringLiteral("<kein Eintrag: %1>").arg(QString::fromUtf8(line));
-    return QString::fromLatin1(record->commandLine) + QLatin1Char('\t') + QString::fromLatin1(record->answer);
+    const auto field = [](const QByteArray &bytes) {
+        QByteArray out;
+        recordformat::appendField(out, {bytes.constData(), std::size_t(bytes.size())});
+        return QString::fromUtf8(out);
+    };
+    switch (record->kind) {
+    case recordformat::Record::Kind::Marker:
+        return QStringLiteral("# ") + QString(record->text).replace(QRegularExpression(QStringLiteral("\\d\\d:\\d\\d:\\d\\d\\.\\d\\d\\d")),
+                                                                   QStringLiteral("T"));
+    case recordformat::Record::Kind::Sent: return QStringLiteral("> ") + field(record->bytes);
+    case recordformat::Record::Kind::Received: return QStringLiteral("< ") + field(record->bytes);
+    case recordformat::Record::Kind::Shown: break;
+    }
+    return field(record->commandLine) + (record->answerLine ? QLatin1Char('\t') + field(record->answer) : QString());
 }
 
 QStringList contentOf(const QString &path)
@@ -41,11 +61,14 @@ QStringList contentOf(const QString &path)
     return lines;
 }
 
+// The shown records: lines that start with the date.
 int recordsIn(const QString &path)
 {
     int records = 0;
-    for (const QByteArray &line : fileLines(path))
-        records += line.startsWith('#') ? 0 : 1;
+    for (const QByteArray &line : fileLines(path)) {
+        const auto record = recordformat::readRecord(line);
+        records += record && record->kind == recordformat::Record::Kind::Shown ? 1 : 0;
+    }
     return records;
 }
 
@@ -85,7 +108,7 @@ TEST(Recording, RecordsEachShownBurstBetweenMarkersForConnectDisconnectLossAndRe
     h.connectWith("COM1", "19200", "S");
     h.click(h.w.cmdF0());
     unitSends(h, "SRF0F011\r\n");
-    unitSends(h, "   ");   // a blank answer: a line in lb2 only, and a record with an empty answer
+    unitSends(h, "   ");   // a blank answer: a line in lb2 only, and a record without an answer line
     h.click(h.w.cmdAUS());
     h.connectWith("COM1", "19200", "S");
     h.box.waitForThePort = true;
@@ -96,13 +119,18 @@ TEST(Recording, RecordsEachShownBurstBetweenMarkersForConnectDisconnectLossAndRe
     stopRecording(h);
 
     const QStringList lines = contentOf(path);
-    ASSERT_EQ(lines.size(), 9) << lines.join(QLatin1Char('\n')).toStdString();
+    ASSERT_EQ(lines.size(), 14) << lines.join(QLatin1Char('\n')).toStdString();
     EXPECT_TRUE(QRegularExpression(QStringLiteral("^# Mitschnitt begonnen \\(rix-term \\d+\\.\\d+\\.\\d+\\), nicht verbunden$"))
                     .match(lines[0]).hasMatch()) << lines[0].toStdString();
     EXPECT_EQ(lines.mid(1), (QStringList{
         "# Verbunden: (S) COM1:19200,n,8,1",
+        "> $RSRF0",
+        "< SRF0F011\\r\\n",
         "$RSRF0\tF011",
-        "$RSRF0\t",
+        "<    ",
+        "$RSRF0",
+        "> $RSQ",
+        "# Keine Antwort auf „$RSQ“ (gesendet T) vor dem Schließen des Ports",
         "# Getrennt",
         "# Verbunden: (S) COM1:19200,n,8,1",
         "# Verbindung unterbrochen (Fehler 1002): hung up",
@@ -112,7 +140,7 @@ TEST(Recording, RecordsEachShownBurstBetweenMarkersForConnectDisconnectLossAndRe
     QByteArray shownAt;
     recordformat::TimeStamp time;
     time.append(shownAt, h.w.lbrx()->lineTime(0));
-    EXPECT_TRUE(fileLines(path)[2].startsWith(shownAt + '\t')) << fileLines(path)[2].toStdString();
+    EXPECT_TRUE(fileLines(path)[4].startsWith(shownAt + '\t')) << fileLines(path)[4].toStdString();
     EXPECT_EQ(h.w.lbrx()->recordingFile(), QString());
     ASSERT_EQ(h.box.texts.size(), 2u) << "only the lost line's boxes";
     EXPECT_EQ(h.box.texts[0], QStringLiteral("Die Verbindung zu COM1 ist unterbrochen (Fehler 1002)."));
@@ -170,8 +198,9 @@ TEST(Recording, AWriteThatFailsStopsItWithTheReasonWhileTheListsAndTheLineGoOn)
     h.connectWith("COM1", "19200", "S");
     const qint64 before = QFile(path).size();
     {
-        // Room for three records of 23 + 1 + 0 + 1 + 5 + 1 = 31 bytes and a part of the fourth.
-        const testsupport::FileSizeLimit fullDisk(before + 3 * 31 + 10);
+        // Room for three bursts and a part of the fourth: each a line of its bytes,
+        // 2 + 23 + 1 + 5 + 1 = 32, and a record, 23 + 1 + 0 + 1 + 5 + 1 = 31 bytes.
+        const testsupport::FileSizeLimit fullDisk(before + 3 * 63 + 10);
         for (int i = 0; i < 5; ++i) {
             unitSends(h, "Z000" + QByteArray::number(i));
             QCoreApplication::processEvents();
@@ -181,11 +210,11 @@ TEST(Recording, AWriteThatFailsStopsItWithTheReasonWhileTheListsAndTheLineGoOn)
     EXPECT_EQ(h.box.texts[0],
               QStringLiteral("Der Mitschnitt in „%1“ wurde beendet, weil die Datei nicht geschrieben werden konnte.\r"
                              "Grund: Die Datei wird zu groß.\r"
-                             "3 Einträge dieses Mitschnitts stehen vollständig in der Datei.\r"
+                             "6 Einträge dieses Mitschnitts stehen vollständig in der Datei.\r"
                              "Verbindung und Listen laufen weiter.")
                   .arg(path));
     EXPECT_EQ(recordsIn(path), 3);
-    EXPECT_EQ(QFile(path).size(), before + 3 * 31) << "no half record at the end";
+    EXPECT_EQ(QFile(path).size(), before + 3 * 63) << "no half record at the end";
     EXPECT_FALSE(h.app.recording().isRunning());
     EXPECT_EQ(h.w.lbrx()->recordingFile(), QString());
     EXPECT_EQ(h.w.lb2()->recordingFile(), QString());
@@ -224,4 +253,248 @@ TEST(Recording, AFileThatCannotBeRecordedIntoSaysWhyAndChangesNothingElse)
     startRecording(h, path);
     ASSERT_EQ(contentOf(path).size(), 1);
     EXPECT_TRUE(contentOf(path)[0].endsWith(QStringLiteral("), verbunden: (S) COM1:19200,n,8,1"))) << contentOf(path)[0].toStdString();
+}
+
+// What was on the line is in the file beside what the lists show: each write as it went out,
+// each burst whole (the echo, the repeated address and the CR LF the lists cut), a write that
+// got nothing back, a write that failed, and an empty answer line told from none.
+TEST(Recording, HoldsTheLineItselfBesideTheShownLines)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("sitzung.txt"));
+    Harness h;
+    h.connectWith("COM1", "4800", "S");
+    startRecording(h, path);
+
+    h.click(h.w.cmdF0());
+    unitSends(h, "$RSRF0SRF0F011\r\n");   // at 4800 the unit sends the command back first
+    h.click(h.w.cmdVersion());             // the unit stays silent
+    h.click(h.w.cmdTR1());                 // the release goes out at the mouse-up
+    unitSends(h, "$RSEA");                 // only the echo: no answer line
+    h.click(h.w.cmdF1());
+    unitSends(h, "\x1b[0mSRF1 0A00\x07");  // unasked control bytes
+    h.channel.failWriteWith = 5;
+    h.click(h.w.cmdF2());
+
+    const QStringList lines = contentOf(path);
+    ASSERT_GE(lines.size(), 15) << lines.join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(lines.mid(1, 14), (QStringList{
+        "> $RSRF0",
+        "< $RSRF0SRF0F011\\r\\n",
+        "$RSRF0\tF011",
+        "> $RSV",
+        "# Keine Antwort auf „$RSV“ (gesendet T) vor dem nächsten Senden",
+        "> $RSE1",
+        "# Keine Antwort auf „$RSE1“ (gesendet T) vor dem nächsten Senden",
+        "> $RSEA",
+        "< $RSEA",
+        "$RSEA",
+        "> $RSRF1",
+        "< \\x1B[0mSRF1 0A00\\x07",
+        "$RSRF1\tA00\\x07",   // the display rule's cut of an unexpected text
+        "> $RSRF2"}))
+        << lines.join(QLatin1Char('\n')).toStdString();
+    ASSERT_GE(lines.size(), 16);
+    EXPECT_EQ(lines[15], QStringLiteral("# Senden fehlgeschlagen: (Fehler 5) write failed"));
+}
+
+TEST(Recording, AnEmptyAnswerLineIsToldFromNone)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("sitzung.txt"));
+    Harness h;
+    h.connectWith("COM1", "19200", "S");
+    startRecording(h, path);
+    h.w.ed1()->setText(QStringLiteral("$RSE1"));
+    h.state.ButtonCommandFlag = 1;
+    unitSends(h, "SE1\r\n");   // the repeated address and letters cut: an empty line in lbrx
+    unitSends(h, "  ");        // blank: no line in lbrx
+    ASSERT_EQ(h.w.lbrx()->count(), 1);
+    ASSERT_EQ(h.w.lbrx()->lineBytes(0), "");
+    ASSERT_EQ(h.w.lb2()->count(), 2);
+
+    const QList<QByteArray> lines = fileLines(path);
+    ASSERT_EQ(lines.size(), 5);
+    const auto empty = recordformat::readRecord(lines[2]);
+    const auto none = recordformat::readRecord(lines[4]);
+    ASSERT_TRUE(empty && none);
+    EXPECT_TRUE(empty->answerLine);
+    EXPECT_EQ(empty->answer, "");
+    EXPECT_FALSE(none->answerLine);
+    EXPECT_TRUE(lines[2].endsWith("\t$RSE1\t")) << lines[2].toStdString();
+    EXPECT_TRUE(lines[4].endsWith("\t$RSE1")) << lines[4].toStdString();
+}
+
+// A save onto the running recording's file, by its name, a link or a hard link, would leave
+// the recording writing into a file without a name: refused before the question to replace it.
+TEST(Recording, ASaveOntoItsFileIsRefusedUnderAnyNameAndTheFileStays)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("sitzung.txt"));
+    const QString link = dir.filePath(QStringLiteral("verknuepfung.txt"));
+    const QString hardLink = dir.filePath(QStringLiteral("zweiter-name.txt"));
+    Harness h;
+    startRecording(h, path);
+    ASSERT_TRUE(h.app.recording().isRunning());
+    ASSERT_TRUE(QFile::link(path, link));
+    ASSERT_EQ(::link(QFile::encodeName(path).constData(), QFile::encodeName(hardLink).constData()), 0);
+    h.connectWith("COM1", "19200", "S");
+    unitSends(h, "Z1");
+
+    LineView *list = h.w.lbrx();
+    std::vector<QString> warnings;
+    int questions = 0;
+    list->setWarningBox([&](QWidget *, const QString &, const QString &text) { warnings.push_back(text); });
+    list->setReplaceAsker([&](QWidget *, const QString &, const QString &) { return ++questions, true; });
+    for (const QString &target : {path, link, hardLink}) {
+        const QByteArray before = fileLines(path).join('\n');
+        list->setSaveFileAsker([&](QWidget *, const QString &, const QString &, const QString &) { return target; });
+        list->saveAs();
+        EXPECT_EQ(fileLines(path).join('\n'), before) << target.toStdString();
+    }
+    EXPECT_EQ(questions, 0);
+    ASSERT_EQ(warnings.size(), 3u);
+    for (const QString &target : {path, link, hardLink})
+        EXPECT_TRUE(std::find(warnings.begin(), warnings.end(),
+                              QStringLiteral("Die Datei „%1“ konnte nicht gespeichert werden: Das Ziel ist die Datei des "
+                                             "laufenden Mitschnitts („%2“). Sie bleibt unverändert, und der Mitschnitt "
+                                             "läuft weiter.").arg(target, path))
+                    != warnings.end()) << target.toStdString();
+
+    // The recording goes on into the same file.
+    unitSends(h, "Z2");
+    EXPECT_EQ(recordsIn(path), 2);
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+
+    // Another file is saved as before, after the question.
+    const QString other = dir.filePath(QStringLiteral("liste.txt"));
+    QFile(other).open(QIODevice::WriteOnly);
+    list->setSaveFileAsker([&](QWidget *, const QString &, const QString &, const QString &) { return other; });
+    list->saveAs();
+    EXPECT_EQ(questions, 1);
+    EXPECT_EQ(fileLines(other).size(), 2);
+}
+
+TEST(Recording, ASecondStartIntoItsOwnFileIsRefusedAndItGoesOn)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("sitzung.txt"));
+    const QString link = dir.filePath(QStringLiteral("verknuepfung.txt"));
+    Harness h;
+    startRecording(h, path);
+    ASSERT_TRUE(QFile::link(path, link));
+    startRecording(h, link);
+    ASSERT_EQ(h.box.texts.size(), 1u);
+    EXPECT_EQ(h.box.texts[0], QStringLiteral("Der Mitschnitt in „%1“ kann nicht beginnen.\rGrund: Das Ziel ist die Datei des "
+                                             "laufenden Mitschnitts („%2“). Sie bleibt unverändert, und der Mitschnitt "
+                                             "läuft weiter.").arg(link, path));
+    EXPECT_EQ(h.app.recording().path(), path);
+    EXPECT_EQ(contentOf(path).size(), 1) << "no end marker, no second start";
+
+    // Another file: the running recording ends there and the new one begins.
+    const QString other = dir.filePath(QStringLiteral("neu.txt"));
+    startRecording(h, other);
+    EXPECT_EQ(h.app.recording().path(), other);
+    EXPECT_EQ(contentOf(path).last(), QStringLiteral("# Mitschnitt beendet"));
+}
+
+TEST(Recording, ARefusedConnectIsInTheFileWithItsReason)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("sitzung.txt"));
+    Harness h;
+    startRecording(h, path);
+    h.channel.failOpen = true;
+    h.connectWith("COM7", "19200", "S");
+    ASSERT_EQ(h.end.ends, 1) << "both lists empty: the program ends after the box";
+    EXPECT_EQ(contentOf(path).mid(1), (QStringList{"# Verbinden mit COM7 abgelehnt (Fehler 2): no such port"}));
+}
+
+// SIGTERM, SIGINT and SIGHUP end the program as closing the window does: nothing more to the
+// unit, the port closed, and the recording's end names the signal.
+TEST(Recording, ASignalEndsItWithItsNameAfterThePortIsClosed)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("sitzung.txt"));
+    Harness h;
+    h.connectWith("COM1", "19200", "3");
+    startRecording(h, path);
+    h.click(h.w.cmdF0());
+    const std::size_t written = h.channel.writes.size();
+
+    EndBySignal(h.p, SIGTERM);
+    EXPECT_FALSE(h.channel.isOpen());
+    EXPECT_EQ(h.channel.writes.size(), written) << "nothing more to the unit";
+    EXPECT_EQ(h.end.ends, 1);
+    EXPECT_EQ(h.end.exitCode, 128 + SIGTERM);
+    EXPECT_FALSE(h.app.recording().isRunning());
+    EXPECT_EQ(h.w.lbrx()->recordingFile(), QString());
+    EXPECT_EQ(contentOf(path).mid(2), (QStringList{
+        "# Keine Antwort auf „$R3RF0“ (gesendet T) vor dem Schließen des Ports",
+        "# Mitschnitt beendet: Programm durch Signal SIGTERM beendet"}));
+    EXPECT_FALSE(h.receiver.isPolling());
+    EXPECT_TRUE(h.box.texts.empty());
+
+    // No handler runs after it.
+    h.click(h.w.cmdF1());
+    EXPECT_EQ(h.channel.writes.size(), written);
+}
+
+// The signal handler only writes the number; the program hears it from its event loop.
+TEST(SignalEndTest, TheEventLoopHearsEachOfTheThreeSignalsOnce)
+{
+    for (const int number : {SIGINT, SIGTERM, SIGHUP}) {
+        std::vector<int> heard;
+        SignalEnd signalEnd([&](int received) { heard.push_back(received); });
+        ASSERT_EQ(std::raise(number), 0);
+        ASSERT_TRUE(testsupport::waitUntil([&] { return !heard.empty(); })) << number;
+        EXPECT_EQ(heard, std::vector<int>{number});
+        EXPECT_EQ(signalEnd.received(), number);
+    }
+}
+
+// While records come the file reaches the disk at least every two seconds, on the flushing
+// thread, and not at every record.
+namespace {
+std::atomic<int> flushes{0};
+int countFlush(int fd)
+{
+    ++flushes;
+    return ::fdatasync(fd);
+}
+} // namespace
+
+TEST(Recording, WhileRecordsComeTheFileReachesTheDiskEveryTwoSeconds)
+{
+    QTemporaryDir dir;
+    auto now = std::chrono::steady_clock::now();
+    flushes = 0;
+    Recording recording;
+    recording.onFailure([] {});
+    recording.setClock([&] { return now; });
+    recording.setFlushToDisk(countFlush);
+    ASSERT_TRUE(recording.start(dir.filePath(QStringLiteral("sitzung.txt")), QStringLiteral("begonnen"), nullptr));
+    ASSERT_TRUE(testsupport::waitUntil([] { return flushes == 1; })) << "the start marker";
+
+    const auto record = [&](std::chrono::milliseconds later) {
+        now += later;
+        recording.addRecord(0, "$RSRF0", std::string_view("F011"));
+        recording.writeRecords();
+    };
+    record(500ms);
+    record(900ms);
+    QTest::qWait(50);
+    EXPECT_EQ(flushes, 1) << "not at every record";
+    ASSERT_TRUE(recording.syncTimer().isActive()) << "the flush is due by the timer";
+    EXPECT_EQ(recording.syncTimer().interval(), 2000 - 500) << "due two seconds after the last flush";
+    record(700ms);   // 2.1 s since the last flush: now
+    EXPECT_TRUE(testsupport::waitUntil([] { return flushes == 2; }));
+
+    // The timer's due time, as its handler runs it.
+    record(100ms);
+    ASSERT_TRUE(recording.syncTimer().isActive());
+    recording.syncDue();
+    EXPECT_TRUE(testsupport::waitUntil([] { return flushes == 3; }));
+    recording.stop(QStringLiteral("beendet"));
+    EXPECT_FALSE(recording.takeFailure().has_value());
 }

@@ -14,9 +14,10 @@
 
 Application::Application(Seams seams)
     : qtBox_(&window_)
+    , channel_(seams.channel ? *seams.channel : qtChannel_, recording_)
     , program_{window_,
                state_,
-               seams.channel ? *seams.channel : qtChannel_,
+               channel_,
                seams.pause ? *seams.pause : qtPause_,
                seams.box ? *seams.box : qtBox_,
                seams.end ? *seams.end : qtEnd_,

@@ -10,6 +10,7 @@
 #include "window/program.h"
 #include "window/programstate.h"
 #include "window/receive/receiver.h"
+#include "window/recording/recordedchannel.h"
 #include "window/recording/recording.h"
 #include "window/seams_qt.h"
 
@@ -48,6 +49,8 @@ private:
     QtProgramEnd qtEnd_;
     Receiver receiver_;
     Recording recording_;
+    // The port every handler uses: the chosen one, watched by the recording.
+    RecordedChannel channel_;
     QTranslator qtTexts_;
     Program program_;
     MouseFilter filter_;

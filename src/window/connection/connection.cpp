@@ -55,7 +55,13 @@ void cmdEIN_MouseUp(Program &p)
 
 void OpenPort(Program &p)
 {
-    p.channel.open(PortSettings{p.state.PortName, p.state.BaudText});
+    try {
+        p.channel.open(PortSettings{p.state.PortName, p.state.BaudText});
+    } catch (const PortOpenError &e) {
+        // Before the box, which may end the program: the recording says why it stays unconnected.
+        RecordRefusedConnect(p, e);
+        throw;
+    }
 }
 
 void ReportLostPort(Program &p, const PortLostError &error)

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "window/recording/recordinghandlers.h"
 
+#include "unit/completefile.h"
 #include "unit/errors.h"
+#include "unit/logging.h"
 #include "widgets/lineview.h"
 #include "widgets/mainwindow.h"
 #include "window/connection/connection.h"
@@ -12,6 +14,8 @@
 
 #include <QDir>
 #include <QFileInfo>
+
+#include <csignal>
 
 namespace {
 const QString kEnded = QStringLiteral("Mitschnitt beendet");
@@ -26,7 +30,7 @@ QString summary(const Program &p)
 void showRecordingFile(Program &p)
 {
     for (LineView *list : {p.w.lb2(), p.w.lbrx()})
-        list->setRecordingFile(p.recording.path());
+        list->setRecordingFile(p.recording.path(), p.recording.identity());
 }
 
 // A recording that stopped by itself is told once, with what reached the file.
@@ -61,11 +65,17 @@ QString recordingStoppedMessage(const QString &path, const QString &reason, qint
 
 void recording_Start(Program &p, const QString &path)
 {
+    const QString file = QFileInfo(path).absoluteFilePath();
     if (p.recording.isRunning()) {
+        // Into its own file, under whatever name: the running recording goes on untouched.
+        const SaveTarget target = examineSaveTarget(file);
+        if (target.exists && target.identity == p.recording.identity()) {
+            p.box.show(recordingNotStartedMessage(file, recordingFileRefusal(p.recording.path())));
+            return;
+        }
         p.recording.stop(kEnded);
         reportStop(p);
     }
-    const QString file = QFileInfo(path).absoluteFilePath();
     const QString first = QStringLiteral("Mitschnitt begonnen (rix-term %1), ").arg(QStringLiteral(PROJECT_VERSION))
                           + (isConnected(p) ? QStringLiteral("verbunden: ") + summary(p) : QStringLiteral("nicht verbunden"));
     QString reason;
@@ -120,6 +130,31 @@ void RecordLineLost(Program &p, const PortLostError &error)
     // The error's own text names the port.
     p.recording.addMarker(QStringLiteral("Verbindung unterbrochen (Fehler %1): %2")
                               .arg(QString::number(error.number()), QString::fromStdString(error.what())));
+}
+
+void RecordRefusedConnect(Program &p, const PortOpenError &error)
+{
+    p.recording.addMarker(QStringLiteral("Verbinden mit %1 abgelehnt (Fehler %2): %3")
+                              .arg(p.state.PortName, QString::number(error.number()), QString::fromStdString(error.what())));
+}
+
+void RecordEndedBySignal(Program &p, int signalNumber)
+{
+    p.recording.stop(QStringLiteral("Mitschnitt beendet: Programm durch Signal %1 beendet").arg(signalName(signalNumber)));
+    // Nobody is left to read a box: the reason goes to the log.
+    if (const std::optional<Recording::Failure> failure = p.recording.takeFailure())
+        qCWarning(lcApp).noquote() << "the recording into" << failure->path << "did not end cleanly:" << failure->reason;
+    showRecordingFile(p);
+}
+
+QString signalName(int signalNumber)
+{
+    switch (signalNumber) {
+    case SIGINT: return QStringLiteral("SIGINT");
+    case SIGTERM: return QStringLiteral("SIGTERM");
+    case SIGHUP: return QStringLiteral("SIGHUP");
+    default: return QString::number(signalNumber);
+    }
 }
 
 void RecordReconnected(Program &p)

@@ -11,6 +11,7 @@
 
 struct Program;
 class PortLostError;
+class PortOpenError;
 
 // "Mitschnitt in Datei …" with the chosen file; a running recording ends first.
 void recording_Start(Program &p, const QString &path);
@@ -28,6 +29,12 @@ void RecordConnected(Program &p);
 void RecordDisconnected(Program &p);
 void RecordLineLost(Program &p, const PortLostError &error);
 void RecordReconnected(Program &p);
+// A connect the port refused, with the system's reason.
+void RecordRefusedConnect(Program &p, const PortOpenError &error);
+// The program ends by a signal: the end marker names it, and the file is closed.
+void RecordEndedBySignal(Program &p, int signalNumber);
+// "SIGTERM" and its two siblings by name, any other by number.
+QString signalName(int signalNumber);
 
 // The boxes' texts, lines separated by CR.
 QString recordingNotStartedMessage(const QString &path, const QString &reason);
