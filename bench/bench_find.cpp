@@ -11,6 +11,7 @@
 #include "widgets/mainwindow.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QLabel>
@@ -125,7 +126,8 @@ int main(int argc, char **argv)
     MainWindow w;
     w.show();
     w.activateWindow();
-    QTest::qWaitForWindowExposed(&w);
+    if (!QTest::qWaitForWindowExposed(&w))
+        std::printf("The window was not exposed.\n");
     // Received lines of 20 bytes, as the line view's benchmark has them.
     char line[32];
     for (int i = 0; i < kLines; ++i) {
@@ -148,8 +150,10 @@ int main(int argc, char **argv)
                 firstHit = i;
         }
     }
+    w.findBar()->hexBox()->setChecked(true);
     reportSearch(w, "hex 31 32 33 34 35", QStringLiteral("31 32 33 34 35"), firstHit,
                  QStringLiteral("Treffer 1 von %1").arg(QLocale(QLocale::German, QLocale::Germany).toString(hits)));
+    w.findBar()->hexBox()->setChecked(false);
     reportInspector();
     return 0;
 }

@@ -13,8 +13,6 @@ namespace {
 constexpr int kBlock = 1024;
 // Work per slice: the window answers between slices.
 constexpr qint64 kSliceNs = 6'000'000;
-// How many lines are walked between looks at the clock.
-constexpr int kLinesPerLook = 512;
 } // namespace
 
 LineSearch::LineSearch(QObject *parent) : QObject(parent)
@@ -60,8 +58,13 @@ void LineSearch::step(Hit from, bool forward, bool includeFrom)
     step_.at = step_.origin = from;
     step_.checkFirst = includeFrom && from.line >= 0 && from.line < lists_[std::size_t(from.list)]->count();
     schedule();
-    // The first slice at once: a hit near where the user is shows without a round trip.
-    work();
+    // The step's first slice at once: a hit near where the user is shows without a round
+    // trip through the event loop; the counting waits for the next slice.
+    QElapsedTimer clock;
+    clock.start();
+    growBlocks();
+    if (advanceStep(kSliceNs, clock))
+        emit progressed();
 }
 
 void LineSearch::schedule()
@@ -146,40 +149,48 @@ bool LineSearch::beyondOrigin() const
 
 bool LineSearch::advanceStep(qint64 deadlineNs, const QElapsedTimer &clock)
 {
-    int sinceLook = 0;
+    const auto finish = [this](bool hit) {
+        step_.active = false;
+        if (hit)
+            emit found(step_.at, step_.wrapped);
+        else
+            emit notFound();
+        return true;
+    };
     for (;;) {
-        if (!step_.checkFirst) {
-            if (!moveOne(step_.at, step_.forward, step_.wrapped) || beyondOrigin()) {
-                step_.active = false;
-                emit notFound();
-                return true;
-            }
-        }
+        if (!step_.checkFirst && (!moveOne(step_.at, step_.forward, step_.wrapped) || beyondOrigin()))
+            return finish(false);
         step_.checkFirst = false;
         Hit &at = step_.at;
         const std::vector<int> &blocks = blocks_[std::size_t(at.list)];
         const int block = at.line / kBlock;
-        const bool blockEdge = at.line % kBlock == (step_.forward ? 0 : kBlock - 1);
-        if (blockEdge && std::size_t(block) < blocks.size() && blocks[std::size_t(block)] == 0) {
-            // A counted block without a hit: on to its far end, which the next move leaves.
-            at.line = step_.forward ? block * kBlock + kBlock - 1 : block * kBlock;
-            if (beyondOrigin()) {
-                step_.active = false;
-                emit notFound();
-                return true;
+        const bool counted = std::size_t(block) < blocks.size();
+        // The lines from here to the edge of the block in the walk's direction, but not past
+        // the line the step started from once it has come round.
+        const bool bounded = step_.wrapped && at.list == step_.origin.list;
+        int last = step_.forward ? std::min(block * kBlock + kBlock, lists_[std::size_t(at.list)]->count()) - 1
+                                 : block * kBlock;
+        if (bounded)
+            last = step_.forward ? std::min(last, step_.origin.line) : std::max(last, step_.origin.line);
+        if (counted && blocks[std::size_t(block)] == 0) {
+            at.line = last;   // a counted block without a hit
+        } else {
+            const LineStore &store = lists_[std::size_t(at.list)]->store();
+            const int direction = step_.forward ? 1 : -1;
+            for (int i = at.line;; i += direction) {
+                if (pattern_.matches(store.data(i), store.length(i))) {
+                    at.line = i;
+                    return finish(true);
+                }
+                if (i == last)
+                    break;
             }
-            continue;
+            at.line = last;
         }
-        if (lineMatches(at)) {
-            step_.active = false;
-            emit found(at, step_.wrapped);
-            return true;
-        }
-        if (++sinceLook >= kLinesPerLook) {
-            sinceLook = 0;
-            if (clock.nsecsElapsed() > deadlineNs)
-                return false;
-        }
+        if (bounded && at.line == step_.origin.line)
+            return finish(false);
+        if (clock.nsecsElapsed() > deadlineNs)
+            return false;
     }
 }
 
