@@ -68,13 +68,16 @@ FindBar::FindBar(LineView *upper, LineView *lower, QWidget *parent)
     auto *row = new QHBoxLayout(this);
     row->setContentsMargins(4, 2, 4, 2);
     row->setSpacing(4);
-    row->addWidget(text_, 3);
+    // Room for a telegram's worth of text; the rest goes to the count, which can grow to
+    // "Treffer 12.345 von 123.456 – vom Anfang".
+    text_->setFixedWidth(text_->fontMetrics().averageCharWidth() * 24);
+    row->addWidget(text_);
     row->addWidget(previous_);
     row->addWidget(next_);
     row->addWidget(exactCase_);
     row->addWidget(hex_);
     row->addWidget(scope_);
-    row->addWidget(status_, 2);
+    row->addWidget(status_, 1);
     row->addWidget(close_);
 
     connect(text_, &QLineEdit::textChanged, this, &FindBar::restart);
