@@ -629,12 +629,12 @@ void LineView::contextMenuEvent(QContextMenuEvent *event)
     menu.addAction(selectAllAction_);
     menu.addAction(saveAction_);
     menu.addSeparator();
-    menu.addAction(recordingFile_.isEmpty() ? recordAction_ : stopRecordingAction_);
-    menu.addSeparator();
     findAction_->setEnabled(count() > 0);
     inspectAction_->setEnabled(current_ >= 0);
     menu.addAction(findAction_);
     menu.addAction(inspectAction_);
+    menu.addSeparator();
+    menu.addAction(recordingFile_.isEmpty() ? recordAction_ : stopRecordingAction_);
     menu.exec(event->globalPos());
     event->accept();
 }

@@ -271,8 +271,8 @@ TEST(LineView, ContextMenuOffersKopierenWhichCopiesTheLineUnderTheMouse)
 
     EXPECT_EQ(entries, (QStringList{QStringLiteral("Kopieren"), QStringLiteral("Alles auswählen"),
                                     QStringLiteral("Speichern unter …"), QString(),
-                                    QStringLiteral("Mitschnitt in Datei …"), QString(),
-                                    QStringLiteral("Suchen …"), QStringLiteral("Zeile untersuchen …")}));
+                                    QStringLiteral("Suchen …"), QStringLiteral("Zeile untersuchen …"), QString(),
+                                    QStringLiteral("Mitschnitt in Datei …")}));
     EXPECT_EQ(view->currentLine(), 4);
     EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("Zeile 4"));
     ASSERT_NE(view->copyAction(), nullptr);
