@@ -159,8 +159,15 @@ void FindBar::restart()
         lists.push_back(upper_);
     if (scope != Upper)
         lists.push_back(lower_);
-    // A new text goes on from the hit shown (or where the user was), that line included.
-    LineSearch::Hit from = hit_.isValid() && search_.lists() == lists ? hit_ : LineSearch::Hit{};
+    // A new text goes on from the hit shown, if its list is still searched, or from where the
+    // user was; that line included.
+    LineSearch::Hit from;
+    if (hit_.isValid()) {
+        LineView *hitList = search_.lists()[std::size_t(hit_.list)];
+        for (std::size_t k = 0; k < lists.size(); ++k)
+            if (lists[k] == hitList)
+                from = {int(k), hit_.line};
+    }
     search_.setLists(lists);
     if (!from.isValid())
         from = startingPoint();

@@ -98,6 +98,15 @@ TEST(FindBar, BothListsAreWalkedUpperFirstAndOneListAlone)
     EXPECT_EQ(t.w.lbrx()->currentLine(), 2);
     t.bar().scopeBox()->setCurrentText(QStringLiteral("Antworten"));
     EXPECT_EQ(t.status(QStringLiteral("Treffer 1 von 1")), QStringLiteral("Treffer 1 von 1"));
+    EXPECT_EQ(t.w.lbrx()->currentLine(), 2);
+    t.bar().scopeBox()->setCurrentText(QStringLiteral("Befehle"));
+    EXPECT_EQ(t.status(QStringLiteral("Treffer 1 von 4")), QStringLiteral("Treffer 1 von 4"));
+    EXPECT_EQ(t.w.lb2()->currentLine(), 0);
+    // „Suchen …“ in a list's menu searches that list, from its current line on.
+    emit t.w.lbrx()->findAsked();
+    EXPECT_EQ(t.bar().scopeBox()->currentText(), QStringLiteral("Antworten"));
+    EXPECT_EQ(t.status(QStringLiteral("Treffer 1 von 1")), QStringLiteral("Treffer 1 von 1"));
+    EXPECT_EQ(t.w.lbrx()->currentLine(), 2);
 }
 
 TEST(FindBar, CountsThousandsWithGermanGroupingAndSkipsLongStretchesWithoutHits)
