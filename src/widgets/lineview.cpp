@@ -2,6 +2,7 @@
 #include "widgets/lineview.h"
 
 #include "unit/completefile.h"
+#include "widgets/lineinspector.h"
 #include "widgets/lineviewaccessible.h"
 #include "widgets/lineviewfile.h"
 #include "widgets/lineviewformat.h"
@@ -92,6 +93,14 @@ LineView::LineView(QWidget *parent)
     };
     setUpRecording();
 
+    findAction_ = new QAction(QStringLiteral("Suchen …"), this);
+    findAction_->setShortcut(QKeySequence::Find);
+    findAction_->setShortcutContext(Qt::WidgetShortcut);   // the window's own shortcut opens the bar
+    connect(findAction_, &QAction::triggered, this, &LineView::findAsked);
+    inspectAction_ = new QAction(QStringLiteral("Zeile untersuchen …"), this);
+    // Queued, as for saving: the dialog opens after the context menu's own event loop.
+    connect(inspectAction_, &QAction::triggered, this, &LineView::inspectCurrentLine, Qt::QueuedConnection);
+
     verticalScrollBar()->setSingleStep(1);
     updatePageStep();
     updateVerticalRange();
@@ -122,6 +131,7 @@ void LineView::addLine(const QByteArray &bytes, qint64 addedMSecsSinceEpoch)
     // A line below the visible rows only changes the scroll bar, which repaints itself.
     if (index <= verticalScrollBar()->value() + fullyVisibleRows())
         viewport()->update();
+    emit linesAdded();
 }
 
 int LineView::count() const
@@ -563,6 +573,26 @@ void LineView::mouseMoveEvent(QMouseEvent *event)
     event->accept();
 }
 
+void LineView::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    // The lists have no other use for a double-click: it shows the line's every byte.
+    const int row = lineAt(event->position().toPoint());
+    if (row >= 0 && event->button() == Qt::LeftButton) {
+        selectSingle(row);
+        inspectCurrentLine();
+    }
+    event->accept();
+}
+
+void LineView::inspectCurrentLine()
+{
+    if (current_ < 0 || current_ >= count())
+        return;
+    auto *inspector = new LineInspector(QByteArray(lines_.data(current_), lines_.length(current_)),
+                                        lines_.time(current_), accessibleName(), current_, window());
+    inspector->show();
+}
+
 void LineView::keyPressEvent(QKeyEvent *event)
 {
     if (event->matches(QKeySequence::Copy)) {
@@ -610,6 +640,11 @@ void LineView::contextMenuEvent(QContextMenuEvent *event)
     menu.addAction(copyAction_);
     menu.addAction(selectAllAction_);
     menu.addAction(saveAction_);
+    menu.addSeparator();
+    findAction_->setEnabled(count() > 0);
+    inspectAction_->setEnabled(current_ >= 0);
+    menu.addAction(findAction_);
+    menu.addAction(inspectAction_);
     menu.addSeparator();
     menu.addAction(recordingFile_.isEmpty() ? recordAction_ : stopRecordingAction_);
     menu.addSeparator();

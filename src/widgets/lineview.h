@@ -116,6 +116,9 @@ public:
     // The file dialog for it, replaceable as the save's is.
     void setRecordFileAsker(SaveFileAsker asker);
 
+    // The lines themselves, for a search that walks millions of them without copying.
+    const LineStore &store() const { return lines_; }
+
     // Geometry in viewport coordinates: every row has the same height.
     int rowHeight() const;
     int lineAt(const QPoint &viewportPos) const; // -1 when no line is there
@@ -129,6 +132,10 @@ signals:
     void recordingFileChosen(const QString &path);
     void recordingStopAsked();
     void parameterSetAsked();
+    // After every addLine(), for a search that keeps up with the arriving lines.
+    void linesAdded();
+    // "Suchen …" in the context menu.
+    void findAsked();
 
 protected:
     bool viewportEvent(QEvent *event) override;
@@ -138,6 +145,7 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
@@ -155,6 +163,7 @@ private:
     void extendSelectionTo(int index);
     void currentChanged();
     void paintFocusFrame(QPainter &painter, const QColor &color);
+    void inspectCurrentLine();
 
     LineStore lines_;
 
@@ -172,6 +181,8 @@ private:
     QAction *parameterSetAction_ = nullptr;
     QAction *saveAction_ = nullptr;
 
+    QAction *findAction_ = nullptr;
+    QAction *inspectAction_ = nullptr;
     QAction *recordAction_ = nullptr;
     QAction *stopRecordingAction_ = nullptr;
     QString recordingFile_;

@@ -4,10 +4,13 @@
 #include "ui_mainwindow.h"
 
 #include "widgets/cp1252validator.h"
+#include "widgets/findbar.h"
 #include "widgets/screenfit.h"
 #include "widgets/texttooltip.h"
 
+#include <QScrollBar>
 #include <QScreen>
+#include <QShortcut>
 #include <QScrollArea>
 #include <QStyle>
 #include <QVBoxLayout>
@@ -42,6 +45,28 @@ MainWindow::MainWindow(QWidget *parent)
     // "Speichern unter …" suggests a file name that says which list it came from.
     ui_->lb2->setSaveNameSuffix(QStringLiteral("befehle"));
     ui_->lbrx->setSaveNameSuffix(QStringLiteral("antworten"));
+
+    // A child of the window, not of the layout: it is no control of frm1 and covers none.
+    findBar_ = new FindBar(ui_->lb2, ui_->lbrx, this);
+    findBar_->hide();
+    new QShortcut(QKeySequence::Find, this, findBar_, [this] { findBar_->open(); });
+    for (LineView *list : {ui_->lb2, ui_->lbrx})
+        connect(list, &LineView::findAsked, findBar_, [this, list] { findBar_->open(list); });
+    placeFindBar();
+}
+
+void MainWindow::placeFindBar()
+{
+    // In the designed layout the row between "Schreiben" (ends at 138) and "Beenden" (starts
+    // at 894) is free; on a smaller screen the bar keeps to the bottom of what is shown.
+    constexpr int kLeft = 146;
+    constexpr int kWidth = 740;
+    constexpr int kHeight = 34;
+    const QScrollBar *across = scroller_->horizontalScrollBar();
+    const int bottom = height() - (across->isVisible() ? across->height() : 0);
+    const int width = std::min(kWidth, this->width());
+    const int left = std::clamp(kLeft, 0, this->width() - width);
+    findBar_->setGeometry(left, bottom - kHeight - 2, width, kHeight);
 }
 
 MainWindow::~MainWindow() = default;
@@ -120,7 +145,10 @@ bool MainWindow::event(QEvent *event)
         if (frame != fittedFrame_ || screen() != fittedScreen_)
             fitToFreeArea();
     }
-    return QWidget::event(event);
+    const bool handled = QWidget::event(event);
+    if (type == QEvent::Resize || type == QEvent::LayoutRequest)
+        placeFindBar();
+    return handled;
 }
 
 void MainWindow::fitInto(QSize designed, QSize available)

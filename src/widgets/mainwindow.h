@@ -19,6 +19,7 @@
 
 #include <memory>
 
+class FindBar;
 class QScreen;
 
 namespace Ui {
@@ -89,10 +90,15 @@ public:
     QLabel *lblrx6() const;
     QLabel *lblrx8() const;
 
+    // The find bar ("Suchen …", Ctrl+F): not one of the window's controls; it floats over the
+    // bottom row, between "Schreiben" and "Beenden", while it is open.
+    FindBar *findBar() const { return findBar_; }
+
 protected:
     bool event(QEvent *event) override;
 
 private:
+    void placeFindBar();
     void fitToFreeArea();
     void applyFit(QSize designed, QSize available);
 
@@ -103,4 +109,5 @@ private:
     QSize designed_;
     QMargins fittedFrame_;
     const QScreen *fittedScreen_ = nullptr;
+    FindBar *findBar_;
 };

@@ -284,6 +284,7 @@ TEST(LineView, ContextMenuOffersKopierenWhichCopiesTheLineUnderTheMouse)
 
     EXPECT_EQ(entries, (QStringList{QStringLiteral("Kopieren"), QStringLiteral("Alles auswählen"),
                                     QStringLiteral("Speichern unter …"), QString(),
+                                    QStringLiteral("Suchen …"), QStringLiteral("Zeile untersuchen …"), QString(),
                                     QStringLiteral("Mitschnitt in Datei …"), QString(),
                                     QStringLiteral("Parametersatz …")}));
     EXPECT_EQ(view->currentLine(), 4);

@@ -1,0 +1,170 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "widgets/lineinspector.h"
+
+#include "unit/cp1252.h"
+
+#include <QClipboard>
+#include <QDateTime>
+#include <QDialogButtonBox>
+#include <QFontDatabase>
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLocale>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTextBlock>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace {
+constexpr int kPerRow = 16;
+// "00000000  " then 16 × "HH " with one more blank after the eighth, then " " and the text.
+constexpr int kHexStart = 10;
+constexpr int kTextStart = kHexStart + kPerRow * 3 + 1 + 1;
+constexpr int kRowLength = kTextStart + kPerRow;
+constexpr char kHexDigits[] = "0123456789ABCDEF";
+
+int hexColumn(int i)
+{
+    return kHexStart + i * 3 + (i >= kPerRow / 2 ? 1 : 0);
+}
+
+QChar printable(unsigned char byte)
+{
+    if (byte < 0x20 || byte == 0x7F)
+        return QLatin1Char('.');
+    const QChar c = cp1252::decodeByte(byte);
+    return c.category() == QChar::Other_Control ? QLatin1Char('.') : c;
+}
+} // namespace
+
+LineInspector::LineInspector(const QByteArray &bytes, qint64 addedMSecsSinceEpoch, const QString &listName,
+                             int lineIndex, QWidget *parent)
+    : QDialog(parent), bytes_(bytes), dump_(new QPlainTextEdit(this)), summary_(new QLabel(this))
+{
+    setObjectName(QStringLiteral("lineInspector"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    const QLocale german(QLocale::German, QLocale::Germany);
+    setWindowTitle(QStringLiteral("Zeile untersuchen – %1, Zeile %2").arg(listName, german.toString(lineIndex + 1)));
+
+    summary_->setText(QStringLiteral("Empfangen %1 · %2")
+                          .arg(QDateTime::fromMSecsSinceEpoch(addedMSecsSinceEpoch)
+                                   .toString(QStringLiteral("dd.MM.yyyy HH:mm:ss.zzz")),
+                               bytes_.size() == 1 ? QStringLiteral("1 Byte")
+                                                  : QStringLiteral("%1 Bytes").arg(german.toString(bytes_.size()))));
+    summary_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+
+    const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    dump_->setFont(fixed);
+    dump_->setReadOnly(true);
+    dump_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    dump_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    dump_->setAccessibleName(QStringLiteral("Bytes der Zeile"));
+    dump_->setPlainText(dump(bytes_));
+    const QFontMetrics metrics(fixed);
+    dump_->setMinimumWidth(metrics.horizontalAdvance(QString(kRowLength + 4, QLatin1Char('M'))));
+    dump_->setMinimumHeight(metrics.height() * 12);
+
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
+    buttons->button(QDialogButtonBox::Close)->setText(QStringLiteral("Schließen"));
+    QPushButton *asText = buttons->addButton(QStringLiteral("Als Text kopieren"), QDialogButtonBox::ActionRole);
+    QPushButton *asHex = buttons->addButton(QStringLiteral("Als Hex kopieren"), QDialogButtonBox::ActionRole);
+    asText->setToolTip(QStringLiteral("Die markierten Bytes (ohne Markierung die ganze Zeile) als Text, "
+                                      "Steuerzeichen als Symbole wie in der Liste"));
+    asHex->setToolTip(QStringLiteral("Die markierten Bytes (ohne Markierung die ganze Zeile) als Hex, z. B. 1B 5B"));
+    asText->setAutoDefault(false);
+    asHex->setAutoDefault(false);
+    connect(asText, &QPushButton::clicked, this, &LineInspector::copyAsText);
+    connect(asHex, &QPushButton::clicked, this, &LineInspector::copyAsHex);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::close);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(summary_);
+    layout->addWidget(dump_, 1);
+    layout->addWidget(buttons);
+    dump_->setFocus();
+}
+
+QString LineInspector::dump(const QByteArray &bytes)
+{
+    const auto *data = reinterpret_cast<const unsigned char *>(bytes.constData());
+    const int size = int(bytes.size());
+    const int rows = (size + kPerRow - 1) / kPerRow;
+    QString text(qsizetype(rows) * (kRowLength + 1), QLatin1Char(' '));
+    QChar *out = text.data();
+    for (int row = 0; row < rows; ++row) {
+        QChar *line = out + qsizetype(row) * (kRowLength + 1);
+        const unsigned offset = unsigned(row) * kPerRow;
+        for (int d = 0; d < 8; ++d)
+            line[d] = QLatin1Char(kHexDigits[(offset >> (28 - 4 * d)) & 0xF]);
+        const int inRow = std::min(kPerRow, size - row * kPerRow);
+        for (int i = 0; i < inRow; ++i) {
+            const unsigned char byte = data[row * kPerRow + i];
+            line[hexColumn(i)] = QLatin1Char(kHexDigits[byte >> 4]);
+            line[hexColumn(i) + 1] = QLatin1Char(kHexDigits[byte & 0xF]);
+            line[kTextStart + i] = printable(byte);
+        }
+        line[kRowLength] = QLatin1Char('\n');
+        if (inRow < kPerRow)
+            text.truncate(qsizetype(row) * (kRowLength + 1) + kTextStart + inRow);
+    }
+    if (text.endsWith(QLatin1Char('\n')))
+        text.chop(1);
+    return text;
+}
+
+QString LineInspector::hexText(const QByteArray &bytes)
+{
+    QString text;
+    text.reserve(bytes.size() * 3);
+    for (const char b : bytes) {
+        if (!text.isEmpty())
+            text += QLatin1Char(' ');
+        text += QLatin1Char(kHexDigits[static_cast<unsigned char>(b) >> 4]);
+        text += QLatin1Char(kHexDigits[static_cast<unsigned char>(b) & 0xF]);
+    }
+    return text;
+}
+
+int LineInspector::byteAt(int position, bool end) const
+{
+    const QTextBlock block = dump_->document()->findBlock(position);
+    const int row = block.blockNumber();
+    const int column = position - block.position();
+    int inRow = 0;
+    if (column >= kTextStart) {
+        inRow = column - kTextStart;   // the printable column: one character per byte
+    } else {
+        // In the hex part a byte is taken once the selection reaches into its digits.
+        inRow = kPerRow;
+        for (int i = 0; i < kPerRow; ++i) {
+            if (end ? column <= hexColumn(i) : column < hexColumn(i) + 2) {
+                inRow = i;
+                break;
+            }
+        }
+    }
+    return std::clamp(row * kPerRow + std::min(inRow, kPerRow), 0, int(bytes_.size()));
+}
+
+QByteArray LineInspector::selectedBytes() const
+{
+    const QTextCursor cursor = dump_->textCursor();
+    if (!cursor.hasSelection())
+        return bytes_;
+    const int first = byteAt(cursor.selectionStart(), false);
+    const int end = byteAt(cursor.selectionEnd(), true);
+    return end > first ? bytes_.mid(first, end - first) : QByteArray();
+}
+
+void LineInspector::copyAsText() const
+{
+    QGuiApplication::clipboard()->setText(cp1252::decodeForDisplay(selectedBytes()));
+}
+
+void LineInspector::copyAsHex() const
+{
+    QGuiApplication::clipboard()->setText(hexText(selectedBytes()));
+}

@@ -1,0 +1,42 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+// "Zeile untersuchen": one list line's time, byte count and every byte, as a hex dump
+// (offset, 16 bytes, the printable column). Non-modal, so the technician can keep several
+// open while lines arrive; it keeps its own copy of the bytes and closes itself away.
+// Bytes selected in the dump are copied as text or hex; with nothing selected, the whole line.
+
+#include <QByteArray>
+#include <QDialog>
+#include <QString>
+
+class QPlainTextEdit;
+class QLabel;
+
+class LineInspector : public QDialog {
+    Q_OBJECT
+public:
+    LineInspector(const QByteArray &bytes, qint64 addedMSecsSinceEpoch, const QString &listName, int lineIndex,
+                  QWidget *parent = nullptr);
+
+    // One row of the dump per 16 bytes: "00000010  1B 5B 31 … 41  42 43 …  .[1…", the
+    // printable column showing Windows-1252 characters and '.' for control and undefined bytes.
+    static QString dump(const QByteArray &bytes);
+    // "1B 5B 31"
+    static QString hexText(const QByteArray &bytes);
+
+    // The bytes selected in the dump (whole bytes under the selection, from its hex or its
+    // printable part), or every byte when nothing is selected.
+    QByteArray selectedBytes() const;
+    void copyAsText() const;
+    void copyAsHex() const;
+
+    QPlainTextEdit *dumpView() const { return dump_; }
+    QLabel *summary() const { return summary_; }
+
+private:
+    int byteAt(int position, bool end) const;
+
+    QByteArray bytes_;
+    QPlainTextEdit *dump_;
+    QLabel *summary_;
+};
