@@ -3,7 +3,6 @@
 
 #include "param/console.h"
 #include "param/parameterexchange.h"
-#include "unit/cp1252.h"
 #include "unit/errors.h"
 #include "unit/openfailure.h"
 #include "unit/serialchannel.h"
@@ -76,9 +75,9 @@ void Session::noAnswer(int n, const UnitLine::Heard &heard)
                           .arg(parameterName(n), command);
     if (heard.contradicted)
         message += QStringLiteral("; es kamen zwei Antworten mit verschiedenen Werten, von denen keine gilt: %1")
-                       .arg(quoted(cp1252::decode(heard.before)));
+                       .arg(quotedBytes(heard.before));
     else if (heard.anything)
-        message += QStringLiteral("; es kam nur anderer Text: %1").arg(quoted(cp1252::decode(heard.before)));
+        message += QStringLiteral("; es kam nur anderer Text: %1").arg(quotedBytes(heard.before));
     if (!answered_) {
         progress(QStringLiteral("%1: keine Antwort mit %2 Baud, Versuch mit %3 Baud")
                      .arg(parameterName(n), options_.baud, otherBaud()));
@@ -89,6 +88,10 @@ void Session::noAnswer(int n, const UnitLine::Heard &heard)
                                    .arg(parameterName(n), options_.baud, otherBaud())};
         message += QStringLiteral("; auch mit %1 Baud keine Antwort").arg(otherBaud());
     }
+    // A unit answers only its own address digit; S reaches every unit.
+    if (address_ != QLatin1Char('S'))
+        message += QStringLiteral(". Hat die Einheit eine andere Adresse als %1? Bitte --address prüfen "
+                                  "(--address S erreicht jede Einheit)").arg(address_);
     throw ParamFailure{message + QLatin1Char('.')};
 }
 

@@ -4,6 +4,7 @@
 #include "param/console.h"
 #include "param/session.h"
 #include "param/setchanges.h"
+#include "param/stopnotice.h"
 #include "param/stopsignals.h"
 #include "param/writereport.h"
 #include "unit/errors.h"
@@ -133,6 +134,7 @@ ParamEnd runWrite(const ParamOptions &options, Session &session, ParamConsole &c
     }
 
     // From here on a signal does not end the program between a write and its read-back.
+    const StopNotices notices(console, plan);
     console.stop.holdSignals();
     const QString failure = writeInOrder(plan, session, console.stop);
     // Also a signal during the last parameter: the script that runs rix-param is to stop.
