@@ -133,8 +133,6 @@ TEST_F(InterruptedWrite, ASecondCtrlCPrintsTheReportAtOnceAndEnds)
     EXPECT_EQ(r.signal, SIGINT);
     EXPECT_EQ(writes().size(), 2u);
     EXPECT_TRUE(receivedAfterWrite(2).empty()) << "ended in the write's pause, before its read-back";
-    const std::string first = "rix-param: SIGINT (Strg+C): F2 wird noch fertig geschrieben und zurückgelesen, danach "
-                              "wird nichts mehr geschrieben.\n";
     const std::string report = "rix-param: zweites Signal, SIGINT (Strg+C): sofort beendet, ohne F2 zurückzulesen.\n"
                                "Schreiben abgebrochen, danach nichts mehr geschrieben. Stand der Einheit:\n"
                                "  F1: 0A00 → 0A10  geschrieben und bestätigt\n"
@@ -144,7 +142,6 @@ TEST_F(InterruptedWrite, ASecondCtrlCPrintsTheReportAtOnceAndEnds)
                                "  F5: 64C8 → 64D0  nicht geschrieben\n";
     EXPECT_TRUE(r.err.size() >= report.size() && r.err.compare(r.err.size() - report.size(), report.size(), report) == 0)
         << r.err;
-    EXPECT_NE(r.err.find(first), std::string::npos) << r.err;
     EXPECT_TRUE(unitHolds({"0A10", "1313", "0E28", "0E0E", "64C8"}));
 }
 
