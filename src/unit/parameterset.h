@@ -36,8 +36,8 @@ std::variant<ParameterSet, SetParseError> parseParameterSet(const QString &text)
 // Exactly four hexadecimal digits (0-9, A-F, a-f), nothing around them.
 bool isParameterValue(const QString &text);
 
-// A piece of a file's line or of a unit's answer inside a message: short, in „…“, and with
-// no control character that could upset the terminal it is printed on.
+// A piece of a file's line inside a message: short, in „…“, and with no control character
+// that could upset the terminal it is printed on.
 QString quoted(const QString &text);
 
 // Bytes from the unit inside a message, the same way, but readable to the last byte: CR, LF
