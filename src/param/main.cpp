@@ -8,6 +8,7 @@
 #include "unit/qtserialchannel.h"
 
 #include <QCoreApplication>
+#include <QLoggingCategory>
 
 #include <iostream>
 #include <string>
@@ -18,6 +19,10 @@ int main(int argc, char *argv[])
 {
     StopSignals stops;
     QCoreApplication app(argc, argv);
+    // rix-param speaks German on its own lines; the log's English details (the program's
+    // categories and Qt's own) appear only when QT_LOGGING_RULES asks for them, which
+    // overrides this rule.
+    QLoggingCategory::setFilterRules(QStringLiteral("*=false"));
     DescriptorOutput out(STDOUT_FILENO);
     DescriptorOutput err(STDERR_FILENO);
 

@@ -4,10 +4,10 @@
 #include "param/console.h"
 #include "param/session.h"
 #include "param/setchanges.h"
+#include "param/setoutput.h"
 #include "param/writecommand.h"
 #include "unit/errors.h"
 #include "unit/parameterset.h"
-#include "unit/setfileio.h"
 
 #include <QDateTime>
 
@@ -23,6 +23,9 @@ void checkStandardOutput(const ParamConsole &console)
 
 ParamEnd runRead(const ParamOptions &options, Session &session, ParamConsole &console, const QString &version)
 {
+    if (!options.toStandardOutput())
+        if (const QString refused = outputRefusal(options.outputFile, console.stop); !refused.isEmpty())
+            throw ParamFailure{refused};
     session.open();
     ParameterSet set;
     for (int n = 0; n < kParameterCount; ++n)
@@ -34,7 +37,7 @@ ParamEnd runRead(const ParamOptions &options, Session &session, ParamConsole &co
         console.out << text;
         checkStandardOutput(console);
     } else {
-        const QString failed = saveSetFile(options.outputFile, text);
+        const QString failed = saveSet(options.outputFile, text, console.stop);
         if (!failed.isEmpty())
             throw ParamFailure{failed};
         session.progress(QStringLiteral("Parametersatz in %1 gespeichert.").arg(options.outputFile));

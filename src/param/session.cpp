@@ -3,7 +3,6 @@
 
 #include "param/console.h"
 #include "unit/parameterexchange.h"
-#include "unit/cp1252.h"
 #include "unit/errors.h"
 #include "unit/openfailure.h"
 #include "unit/parametersession.h"
@@ -77,6 +76,10 @@ void Session::noAnswer(int n, const UnitLine::Heard &heard)
                                    .arg(parameterName(n), options_.baud, otherBaud())};
         message += QStringLiteral("; auch mit %1 Baud keine Antwort").arg(otherBaud());
     }
+    // A unit answers only its own address digit; S reaches every unit.
+    if (address_ != QLatin1Char('S'))
+        message += QStringLiteral(". Hat die Einheit eine andere Adresse als %1? Bitte --address prüfen "
+                                  "(--address S erreicht jede Einheit)").arg(address_);
     throw ParamFailure{message + QLatin1Char('.')};
 }
 

@@ -4,6 +4,7 @@
 #include "param/console.h"
 #include "param/session.h"
 #include "param/setchanges.h"
+#include "param/stopnotice.h"
 #include "param/stopsignals.h"
 #include "unit/writereport.h"
 #include "unit/errors.h"
@@ -62,6 +63,7 @@ ParamEnd runWrite(const ParamOptions &options, Session &session, ParamConsole &c
     }
 
     // From here on a signal does not end the program between a write and its read-back.
+    const StopNotices notices(console, plan);
     console.stop.holdSignals();
     const QString failure = writeInOrder(plan, session, [&console] { return console.stop.pending() != 0; });
     // Also a signal during the last parameter: the script that runs rix-param is to stop.

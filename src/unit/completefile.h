@@ -56,6 +56,8 @@ public:
     bool commit();
     // Why the last call failed, in German.
     QString errorText() const { return error_; }
+    // The new file's own name while it is there, empty before open() and after commit().
+    QByteArray temporaryName() const { return temp_; }
 
 private:
     static FlushToDisk defaultFlush();

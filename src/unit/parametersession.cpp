@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "unit/parametersession.h"
 
-#include "unit/cp1252.h"
+#include "unit/parameterset.h"
 #include "unit/errors.h"
 #include "unit/parameterexchange.h"
 #include "unit/parametermeaning.h"
@@ -113,9 +113,9 @@ QString noAnswerMessage(QChar address, int n, const UnitLine::Heard &heard)
     QString message = QStringLiteral("F%1 antwortet nicht (auch nicht auf die Wiederholung von „%2“)").arg(n).arg(command);
     if (heard.contradicted)
         message += QStringLiteral("; es kamen zwei Antworten mit verschiedenen Werten, von denen keine gilt: %1")
-                       .arg(quoted(cp1252::decode(heard.before)));
+                       .arg(quotedBytes(heard.before));
     else if (heard.anything)
-        message += QStringLiteral("; es kam nur anderer Text: %1").arg(quoted(cp1252::decode(heard.before)));
+        message += QStringLiteral("; es kam nur anderer Text: %1").arg(quotedBytes(heard.before));
     return message;
 }
 

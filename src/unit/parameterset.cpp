@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "unit/parameterset.h"
 
+#include "unit/cp1252.h"
 #include "unit/parameterdescriptions.h"
 #include "unit/parametermeaning.h"
 
@@ -48,6 +49,31 @@ QString quoted(const QString &text)
     for (QChar &c : shown)
         if (c.category() == QChar::Other_Control || c.category() == QChar::Other_Format)
             c = QChar(0xFFFD);
+    return QChar(0x201E) + shown + QChar(0x201C);
+}
+
+QString quotedBytes(const QByteArray &bytes)
+{
+    constexpr qsizetype kMax = 24;
+    QString shown;
+    for (const char b : bytes.left(kMax)) {
+        const auto byte = static_cast<unsigned char>(b);
+        const QChar c = cp1252::decodeByte(byte);
+        if (byte == '\r')
+            shown += QStringLiteral("\\r");
+        else if (byte == '\n')
+            shown += QStringLiteral("\\n");
+        else if (byte == '\t')
+            shown += QStringLiteral("\\t");
+        else if (byte == '\\')
+            shown += QStringLiteral("\\\\");
+        else if (c.category() == QChar::Other_Control || c.category() == QChar::Other_Format)
+            shown += QStringLiteral("\\x") + QString::number(byte, 16).rightJustified(2, QLatin1Char('0')).toUpper();
+        else
+            shown += c;
+    }
+    if (bytes.size() > kMax)
+        shown += QChar(0x2026);
     return QChar(0x201E) + shown + QChar(0x201C);
 }
 

@@ -3,6 +3,7 @@
 // A unit's parameter set as a text file: one "Fn=XXXX" line per parameter, `#` comments,
 // each value explained from the parameter descriptions.
 
+#include <QByteArray>
 #include <QString>
 
 #include <array>
@@ -35,6 +36,11 @@ std::variant<ParameterSet, SetParseError> parseParameterSet(const QString &text)
 // Exactly four hexadecimal digits (0-9, A-F, a-f), nothing around them.
 bool isParameterValue(const QString &text);
 
-// A piece of a file's line or of a unit's answer inside a message: short, in „…“, and with
-// no control character that could upset the terminal it is printed on.
+// A piece of a file's line inside a message: short, in „…“, and with no control character
+// that could upset the terminal it is printed on.
 QString quoted(const QString &text);
+
+// Bytes from the unit inside a message, the same way, but readable to the last byte: CR, LF
+// and TAB as \r, \n and \t, a backslash as \\, any other control byte and the bytes
+// Windows-1252 leaves undefined as \xHH; every other byte as its Windows-1252 character.
+QString quotedBytes(const QByteArray &bytes);

@@ -69,6 +69,39 @@ TEST_F(RixParam, ASaveThatCannotBeMadeIsExitTwoWithItsReasonAndLeavesNoFile)
     const Result onDir = run({"read", "--quiet", "-o", dir.string()});
     EXPECT_EQ(onDir.code, 2);
     EXPECT_NE(onDir.err.find("keine gewöhnliche Datei"), std::string::npos) << onDir.err;
+    EXPECT_TRUE(received().empty()) << "the target is checked before the unit is asked";
+}
+
+TEST_F(RixParam, TheTimeoutIsHowLongTheSessionWaitsForAnAnswer)
+{
+    // Answers a second late: missed with a shorter wait, taken with a longer one.
+    rixsim::TransportOptions late;
+    late.answerDelay = 1000ms;
+    startUnit(rixsim::Unit{}, late);
+    const std::string set = file("set.txt", "F3=0E28\n");
+    const Result shorter = run({"diff", set, "--quiet", "--timeout", "150"});
+    EXPECT_EQ(shorter.code, 2) << shorter.err;
+    EXPECT_NE(shorter.err.find("F3 antwortet nicht"), std::string::npos) << shorter.err;
+    EXPECT_EQ(received(), (std::vector<std::string>{"$RSRF3", "$RSRF3", "$RSRF3"})) << "retry and the other rate";
+
+    startUnit(rixsim::Unit{}, late);
+    const Result longer = run({"diff", set, "--quiet", "--timeout", "1800"});
+    EXPECT_EQ(longer.code, 0) << longer.err;
+    EXPECT_EQ(received(), std::vector<std::string>{"$RSRF3"});
+}
+
+TEST_F(RixParam, AFileThatCannotBeReadIsSaidInGermanWithoutTheLogsEnglish)
+{
+    const std::string missing = (dir / "nofile.txt").string();
+    const std::string german = "rix-param: " + missing + ": lässt sich nicht lesen. Die Datei oder den Ordner gibt es nicht.\n";
+    EXPECT_EQ(run({"diff", missing}, false).err, german);
+    EXPECT_EQ(run({"diff", missing, "--quiet"}, false).err, german);
+    // The log's detail is there for whoever asks for it.
+    rixsim::testing::ChildProcess asked("/bin/sh", {"-c", "QT_LOGGING_RULES=rix.file.warning=true exec \"$0\" \"$@\"",
+                                                    RIXPARAM_PROGRAM, "diff", missing});
+    const Result logged = finish(asked);
+    EXPECT_NE(logged.err.find("rix.file: cannot read"), std::string::npos) << logged.err;
+    EXPECT_NE(logged.err.find(german), std::string::npos) << logged.err;
 }
 
 TEST_F(RixParam, AnAnswerThatComesAfterThePauseIsStillTakenWhole)
@@ -141,8 +174,9 @@ TEST_F(RixParam, DryRunAMissingYesWithoutTerminalAndABadFileWriteNothing)
     const std::string bad = file("bad.txt", "F1=0A10\nF3=0E3C extra\n");
     const Result broken = run({"write", bad, "--yes"});
     EXPECT_EQ(broken.code, 2);
-    EXPECT_NE(broken.err.find(bad + ":2: "), std::string::npos) << broken.err;
-    EXPECT_NE(broken.err.find("Nichts geschrieben."), std::string::npos) << broken.err;
+    EXPECT_EQ(broken.err, "rix-param: " + bad
+                              + ":2: Wert „0E3C extra“ von F3 ist nicht vier Hexadezimalziffern (0-9, A-F). Nichts "
+                                "geschrieben.\n");
 
     EXPECT_FALSE(anyWrite());
     EXPECT_EQ(sim->transport().unit().parameter(3), "0E28");
@@ -169,9 +203,30 @@ TEST_F(RixParam, AParameterThatNeverAnswersIsNamedAfterItsRetry)
     const Result r = run({"read", "--quiet"});
     EXPECT_EQ(r.code, 2);
     EXPECT_NE(r.err.find("F3 antwortet nicht"), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find("--address"), std::string::npos) << "asked as S, every unit would answer";
     const std::vector<std::string> expected = {"$RSRF0", "$RSRF1", "$RSRF2", "$RSRF3", "$RSRF3"};
     EXPECT_EQ(received(), expected);
     EXPECT_EQ(r.out, "") << "no partial set";
+}
+
+TEST_F(RixParam, AnAddressNoUnitAnswersIsHintedAndTheTextThatCameIsQuotedReadably)
+{
+    rixsim::TransportOptions chatty;
+    chatty.sendEvery = 50ms;
+    chatty.sendEveryText = "Z12345\r\n";
+    startUnit(rixsim::Unit{}, chatty);
+    const Result r = run({"diff", file("set.txt", "F3=0E28\n"), "--quiet", "--address", "5", "--timeout", "400"});
+    EXPECT_EQ(r.code, 2);
+    EXPECT_EQ(r.err.rfind("rix-param: F3 antwortet nicht (auch nicht auf die Wiederholung von „$R5RF3“); es kam nur "
+                          "anderer Text: „",
+                          0),
+              0u)
+        << r.err;
+    EXPECT_NE(r.err.find("\\r\\nZ12345\\r\\n"), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find("\xEF\xBF\xBD"), std::string::npos) << "no replacement character: " << r.err;
+    const std::string hint = "; auch mit 4800 Baud keine Antwort. Hat die Einheit eine andere Adresse als 5? Bitte "
+                             "--address prüfen (--address S erreicht jede Einheit).\n";
+    EXPECT_TRUE(r.err.size() > hint.size() && r.err.compare(r.err.size() - hint.size(), hint.size(), hint) == 0) << r.err;
 }
 
 TEST_F(RixParam, AUnitThatNeverFallsQuietGivesItsAnswersAndDoesNotHoldItForEver)

@@ -95,7 +95,34 @@ TEST_F(InterruptedWrite, AKillOrAClosedSessionStopsItTheSameWay)
     }
 }
 
-TEST_F(InterruptedWrite, ASecondCtrlCEndsAtOnce)
+TEST_F(InterruptedWrite, TheFirstCtrlCIsAnsweredAtOnceWhileASilentUnitKeepsTheReadBackWaiting)
+{
+    // The read-back and its retry wait 2 × 1.5 s for a unit that has stopped answering;
+    // the user learns at once what is being finished.
+    rixsim::Unit stops;
+    stops.setMuteAfterWrites(1);
+    startUnitActingOnWrite(1, [](ChildProcess &p) { p.signal(SIGINT); }, std::move(stops));
+    auto process = start({"write", file("set.txt", kFiveChanges), "--yes", "--timeout", "1500"});
+    child = process.get();
+    std::string line;
+    while (line.rfind("rix-param:", 0) != 0 && !(line = process->readStderrLine(20s)).empty()) {
+    }
+    EXPECT_EQ(line, "rix-param: SIGINT (Strg+C): F1 wird noch fertig geschrieben und zurückgelesen, danach wird "
+                    "nichts mehr geschrieben.");
+    EXPECT_FALSE(process->waitForExit(0ms).has_value());
+    EXPECT_EQ(process->endSignal(), 0) << "still finishing F1 when it said so";
+
+    const ParamResult r = finish(*process);
+    child = nullptr;
+    EXPECT_EQ(r.signal, SIGINT) << r.err;
+    EXPECT_EQ(receivedAfterWrite(1), (std::vector<std::string>{"$RSRF1", "$RSRF1"})) << "F1 was finished";
+    EXPECT_NE(r.err.find("  F1: 0A00 → 0A10  geschrieben, nicht bestätigt (Zustand unbekannt)\n"
+                         "  F2: 1212 → 1313  nicht geschrieben\n"),
+              std::string::npos)
+        << r.err;
+}
+
+TEST_F(InterruptedWrite, ASecondCtrlCPrintsTheReportAtOnceAndEnds)
 {
     startUnitActingOnWrite(2, [](ChildProcess &p) {
         p.signal(SIGINT);
@@ -106,7 +133,16 @@ TEST_F(InterruptedWrite, ASecondCtrlCEndsAtOnce)
     EXPECT_EQ(r.signal, SIGINT);
     EXPECT_EQ(writes().size(), 2u);
     EXPECT_TRUE(receivedAfterWrite(2).empty()) << "ended in the write's pause, before its read-back";
-    EXPECT_EQ(r.err.find("Stand der Einheit"), std::string::npos) << r.err;
+    const std::string report = "rix-param: zweites Signal, SIGINT (Strg+C): sofort beendet, ohne F2 zurückzulesen.\n"
+                               "Schreiben abgebrochen, danach nichts mehr geschrieben. Stand der Einheit:\n"
+                               "  F1: 0A00 → 0A10  geschrieben und bestätigt\n"
+                               "  F2: 1212 → 1313  geschrieben, nicht bestätigt (Zustand unbekannt)\n"
+                               "  F3: 0E28 → 0E3C  nicht geschrieben\n"
+                               "  F4: 0E0E → 0E10  nicht geschrieben\n"
+                               "  F5: 64C8 → 64D0  nicht geschrieben\n";
+    EXPECT_TRUE(r.err.size() >= report.size() && r.err.compare(r.err.size() - report.size(), report.size(), report) == 0)
+        << r.err;
+    EXPECT_TRUE(unitHolds({"0A10", "1313", "0E28", "0E0E", "64C8"}));
 }
 
 TEST_F(InterruptedWrite, AClosedStandardOutputStopsItLikeSigpipe)

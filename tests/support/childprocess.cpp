@@ -74,15 +74,25 @@ ChildProcess::~ChildProcess()
 
 std::string ChildProcess::readStdoutLine(std::chrono::milliseconds timeout)
 {
+    return readLine(stdout_, timeout);
+}
+
+std::string ChildProcess::readStderrLine(std::chrono::milliseconds timeout)
+{
+    return readLine(stderr_, timeout);
+}
+
+std::string ChildProcess::readLine(int fd, std::chrono::milliseconds timeout)
+{
     std::string line;
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     for (;;) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-        pollfd pfd{stdout_, POLLIN, 0};
+        pollfd pfd{fd, POLLIN, 0};
         if (left.count() <= 0 || ::poll(&pfd, 1, static_cast<int>(left.count())) <= 0)
             return {};
         char c = 0;
-        if (::read(stdout_, &c, 1) != 1)
+        if (::read(fd, &c, 1) != 1)
             return {};
         if (c == '\n')
             return line;

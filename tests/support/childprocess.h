@@ -20,6 +20,8 @@ public:
 
     // The first line on stdout, without its newline; empty on timeout or EOF.
     std::string readStdoutLine(std::chrono::milliseconds timeout);
+    // The same for stderr, while the child runs.
+    std::string readStderrLine(std::chrono::milliseconds timeout);
     void signal(int number);
     // The exit code once the child has exited normally within the timeout;
     // empty on a timeout or a death by signal.
@@ -34,6 +36,8 @@ public:
     std::string readAllStdout();
 
 private:
+    static std::string readLine(int fd, std::chrono::milliseconds timeout);
+
     pid_t pid_ = -1;
     int stdout_ = -1;
     int stderr_ = -1;

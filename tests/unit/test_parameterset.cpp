@@ -131,3 +131,18 @@ TEST(ParameterSetFile, ValuesAreExactlyFourAsciiHexDigits)
     EXPECT_FALSE(isParameterValue(QString::fromUtf8("٠١٢٣")));   // digits, but not ASCII ones
     EXPECT_FALSE(isParameterValue(QString()));
 }
+
+TEST(ParameterSetFile, TheUnitsBytesInAMessageAreQuotedReadablyToTheLastByte)
+{
+    const std::pair<QByteArray, const char *> cases[] = {
+        {"SRF30E28\r\n", "„SRF30E28\\r\\n“"},
+        {QByteArray("\x1b[2J\tC:\\"), "„\\x1B[2J\\tC:\\\\“"},
+        // NUL, DEL, two bytes Windows-1252 leaves undefined, the soft hyphen that shows nothing.
+        {QByteArray("\x00\x7f\x81\x9d\xad", 5), "„\\x00\\x7F\\x81\\x9D\\xAD“"},
+        {"\x80\xe4\xdf", "„€äß“"},
+        {"0123456789012345678901234567", "„012345678901234567890123…“"},
+        {"", "„“"},
+    };
+    for (const auto &[bytes, shown] : cases)
+        EXPECT_EQ(quotedBytes(bytes).toStdString(), shown) << bytes.toHex().toStdString();
+}
