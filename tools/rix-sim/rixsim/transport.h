@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "rixsim/open_watch.h"
-#include "rixsim/sim_port.h"
-#include "rixsim/traffic_log.h"
+#include "rixsim/openwatch.h"
+#include "rixsim/simport.h"
+#include "rixsim/trafficlog.h"
 #include "rixsim/unit.h"
 
 #include <atomic>
