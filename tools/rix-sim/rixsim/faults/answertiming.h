@@ -9,7 +9,7 @@
 
 namespace rixsim {
 
-// --delay and --split: queues a non-empty answer to a command framed at
+// --delay and --split-ms: queues a non-empty answer to a command framed at
 // framed (its quiet gap over) to start delay later, in two halves (the first
 // size()/2 bytes, then the rest) at least splitGap apart when splitGap is
 // non-zero. Its last piece is queue.back() afterwards.

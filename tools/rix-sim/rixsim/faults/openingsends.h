@@ -11,7 +11,7 @@
 
 namespace rixsim {
 
-// --send-at-start and --send-on-open: texts sent unasked once. The first goes
+// --send and --send-on-open: texts sent unasked once. The first goes
 // out when the run starts; the second as soon as a terminal program has
 // opened the pseudo-terminal, before it can have sent anything (a stale answer
 // or a line waiting in its input when it starts asking). Only the first open
