@@ -9,7 +9,7 @@
 #include "support/figures.h"
 #include "support/stats.h"
 
-#include "rixsim/background_simulator.h"
+#include "rixsim/backgroundsimulator.h"
 #include "widgets/parameterdialog.h"
 #include "window/app/dispatch.h"
 #include "window/commands/parameterset.h"

@@ -8,7 +8,7 @@
 #include "support/figures.h"
 #include "support/process.h"
 
-#include "rixsim/background_simulator.h"
+#include "rixsim/backgroundsimulator.h"
 
 #include <QApplication>
 #include <QTimer>

@@ -13,7 +13,7 @@
 #include "support/figures.h"
 #include "support/stats.h"
 
-#include "rixsim/background_simulator.h"
+#include "rixsim/backgroundsimulator.h"
 
 #include <QApplication>
 

@@ -7,7 +7,7 @@
 #include "support/waiting.h"
 #include "simtraffic.h"
 
-#include "rixsim/background_simulator.h"
+#include "rixsim/backgroundsimulator.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>

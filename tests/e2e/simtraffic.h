@@ -2,7 +2,7 @@
 #pragma once
 // Reading a simulated unit's traffic log: what reached the unit, what it sent, and when.
 
-#include "rixsim/traffic_log.h"
+#include "rixsim/trafficlog.h"
 
 #include <string>
 #include <vector>

@@ -3,7 +3,7 @@
 // key was held, and never comes first, also when the line went while the key was held.
 #include "liveunit.h"
 
-#include "rixsim/log_format.h"
+#include "rixsim/logformat.h"
 #include "window/connection/connection.h"
 
 #include <cstdio>

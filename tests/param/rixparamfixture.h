@@ -5,7 +5,7 @@
 
 #include "support/childprocess.h"
 
-#include "rixsim/background_simulator.h"
+#include "rixsim/backgroundsimulator.h"
 
 #include <gtest/gtest.h>
 

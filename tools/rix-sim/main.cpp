@@ -2,10 +2,10 @@
 // rix-sim: a simulated RIX unit on a pseudo-terminal (or a serial port).
 // The first line on stdout is the path to open; everything else goes to stderr.
 
-#include "rixsim/log_format.h"
-#include "rixsim/program_options.h"
-#include "rixsim/sim_port.h"
-#include "rixsim/symlink_guard.h"
+#include "rixsim/logformat.h"
+#include "rixsim/programoptions.h"
+#include "rixsim/simport.h"
+#include "rixsim/symlinkguard.h"
 #include "rixsim/transport.h"
 
 #include <csignal>

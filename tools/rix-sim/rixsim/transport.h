@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "rixsim/open_watch.h"
-#include "rixsim/sim_port.h"
-#include "rixsim/traffic_log.h"
+#include "rixsim/faults/openingsends.h"
+#include "rixsim/faults/unaskedinbox.h"
+#include "rixsim/simport.h"
+#include "rixsim/trafficlog.h"
 #include "rixsim/unit.h"
 
 #include <atomic>
@@ -12,7 +13,6 @@
 #include <mutex>
 #include <optional>
 #include <string>
-#include <vector>
 
 namespace rixsim {
 
@@ -74,8 +74,9 @@ enum class RunEnd {
 
 // Drives one unit over one port: frames commands by the quiet gap, answers
 // through the unit, and performs the test options. Everything happens in
-// run(), on whichever thread calls it; stop() and the accessors are safe from
-// any thread.
+// run(), on whichever thread calls it (see transportloop.h: the line is in
+// line/, the faults it injects in faults/); stop() and the accessors are safe
+// from any thread.
 class Transport {
 public:
     Transport(SimPort port, Unit unit = Unit{}, TransportOptions options = {});
@@ -109,24 +110,19 @@ public:
 private:
     class Loop;
 
-    struct Unasked {
-        std::string bytes;
-        std::chrono::microseconds perByte;
-    };
-
     void wake() noexcept;
     void record(TrafficEvent::Kind kind, std::string bytes,
                 std::optional<std::chrono::steady_clock::time_point> at = std::nullopt);
 
     SimPort port_;
     std::string path_;
-    std::optional<OpenWatch> openWatch_; // until the first open, for sendOnOpen
     mutable std::mutex unitMutex_;
     Unit unit_;
     TransportOptions options_;
+    // Made with the port, before anyone can know the path, so that no open is missed.
+    OpeningSends openingSends_;
     TrafficLog log_;
-    std::mutex inboxMutex_;
-    std::vector<Unasked> inbox_;
+    UnaskedInbox inbox_;
     std::atomic<bool> stopRequested_{false};
     std::atomic<int> lineError_{0};
     int wakeFd_ = -1;

@@ -36,7 +36,8 @@ namespace rixsim {
 //    the writes that reach it, like a stopped unit that works off its buffered
 //    writes later; and a unit whose answers run late: each read's answer comes
 //    after the previous read's answer, sent once more, as an answer that was
-//    slow to come arrives just after the next request.
+//    slow to come arrives just after the next request. These change what the
+//    unit says; faults in when and how bytes travel are in faults/.
 class Unit {
 public:
     static constexpr int parameterCount = 7;

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "rixsim/traffic_log.h"
+#include "rixsim/trafficlog.h"
 
 #include <chrono>
 #include <string>

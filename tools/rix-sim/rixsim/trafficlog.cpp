@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "rixsim/traffic_log.h"
+#include "rixsim/trafficlog.h"
 
 namespace rixsim {
 

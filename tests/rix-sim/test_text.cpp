@@ -2,7 +2,7 @@
 // The simulator's small text helpers: the flood pattern and the log lines.
 #include "rixsim/escape.h"
 #include "rixsim/flood.h"
-#include "rixsim/log_format.h"
+#include "rixsim/logformat.h"
 
 #include <gtest/gtest.h>
 

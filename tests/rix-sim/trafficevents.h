@@ -3,7 +3,7 @@
 // Reading a simulator's traffic log in the tests: the events of one kind, and waiting for
 // a number of them.
 
-#include "rixsim/traffic_log.h"
+#include "rixsim/trafficlog.h"
 
 #include <chrono>
 #include <vector>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "rixsim/open_watch.h"
+#include "rixsim/openwatch.h"
 
 #include <cerrno>
 #include <sys/inotify.h>

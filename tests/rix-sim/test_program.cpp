@@ -2,7 +2,7 @@
 // The rix-sim program as a child process, the way a test harness or a
 // technician's shell runs it.
 #include "support/childprocess.h"
-#include "terminal_side.h"
+#include "terminalside.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "rixsim/log_format.h"
+#include "rixsim/logformat.h"
 
 #include "rixsim/escape.h"
 

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // How fast bytes leave the simulator: ten bits each at the rate the terminal
 // program set, as the receiving side of a real line sees them.
-#include "rixsim/background_simulator.h"
-#include "terminal_side.h"
-#include "traffic_events.h"
+#include "rixsim/backgroundsimulator.h"
+#include "terminalside.h"
+#include "trafficevents.h"
 
 #include <gtest/gtest.h>
 

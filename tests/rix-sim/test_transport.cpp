@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The transport against a real pseudo-terminal, driven from the side a
 // terminal program holds.
-#include "rixsim/background_simulator.h"
+#include "rixsim/backgroundsimulator.h"
 #include "rixsim/flood.h"
-#include "terminal_side.h"
-#include "traffic_events.h"
+#include "terminalside.h"
+#include "trafficevents.h"
 
 #include <gtest/gtest.h>
 

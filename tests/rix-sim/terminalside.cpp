@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "terminal_side.h"
+#include "terminalside.h"
 
-#include "rixsim/sim_port.h"
+#include "rixsim/simport.h"
 
 #include <cerrno>
 #include <fcntl.h>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "rixsim/program_options.h"
+#include "rixsim/programoptions.h"
 
 #include <cmath>
 #include <functional>

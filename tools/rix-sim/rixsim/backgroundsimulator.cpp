@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "rixsim/background_simulator.h"
+#include "rixsim/backgroundsimulator.h"
 
 namespace rixsim {
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "rixsim/symlink_guard.h"
+#include "rixsim/symlinkguard.h"
 
 #include <cerrno>
 #include <climits>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "rixsim/sim_port.h"
+#include "rixsim/simport.h"
 
 #include <cerrno>
 #include <cstdlib>
