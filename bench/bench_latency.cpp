@@ -8,6 +8,10 @@
 //
 // A second, shorter series lets the simulator answer at once, as a real unit does: that
 // answer lands inside the pause, and the figure shows what the pause costs.
+//
+// Two more series hold TR1 under a unit that streams without a quiet time (a line every
+// 10 ms; a flood of lines back to back) and measure from the mouse-up to the release's last
+// byte at the unit (budget 50 ms).
 
 #include "support/connectedapp.h"
 #include "support/figures.h"
@@ -71,6 +75,40 @@ std::vector<double> measure(rixsim::BackgroundSimulator &sim, int exchanges)
     return latencies;
 }
 
+// Milliseconds from each key's mouse-up to the unit's last byte of the release, `presses`
+// times, TR1 held 200 ms each, under a unit that streams without a quiet time; empty on a
+// failure.
+std::vector<double> releaseUnderStream(rixsim::BackgroundSimulator &sim, int presses)
+{
+    bench::ConnectedApp app;
+    MainWindow &w = app.window();
+    if (!app.connectTo(QString::fromStdString(sim.path()))) {
+        std::fprintf(stderr, "bench_latency: could not connect to %s\n", sim.path().c_str());
+        return {};
+    }
+    const auto releases = [](const std::vector<rixsim::TrafficEvent> &events) {
+        std::vector<Clock::time_point> at;
+        for (const auto &e : events)
+            if (e.kind == rixsim::TrafficEvent::Kind::Received && e.bytes == "$RSEA")
+                at.push_back(e.time);
+        return at;
+    };
+    std::vector<double> ms;
+    for (int i = 0; i < presses; ++i) {
+        app.press(w.cmdTR1());
+        bench::runFor(200ms);
+        const Clock::time_point mouseUp = Clock::now();
+        app.release(w.cmdTR1());
+        // The predicate runs under the log's lock: it looks only at the events it is given.
+        if (!sim.log().waitFor([&](const auto &events) { return releases(events).size() > std::size_t(i); }, 3s)) {
+            std::fprintf(stderr, "bench_latency: release %d never reached the unit\n", i);
+            return {};
+        }
+        ms.push_back(std::chrono::duration<double, std::milli>(releases(sim.log().snapshot()).back() - mouseUp).count());
+    }
+    return ms;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -109,6 +147,36 @@ int main(int argc, char **argv)
         bench::printFigure("Answer latency, unit answers at once (inside the 165 ms pause), median of 50",
                            bench::fixed(bench::median(ms), 1, "ms"), "- (rest of the pause + 50 + 20 by design)",
                            bench::Verdict::None);
+    }
+    {
+        // An FMS line every 10 ms: 11 bytes at 19200 baud take 5.7 ms, so the line is never
+        // quiet for 20 ms. The time includes the unit's own framing of the command (its last
+        // byte, not the 10 ms gap after it).
+        rixsim::TransportOptions options;
+        options.sendEvery = 10ms;
+        options.sendEveryText = "FMS 12345\r\n";
+        rixsim::BackgroundSimulator sim(options);
+        const std::vector<double> ms = releaseUnderStream(sim, 20);
+        if (ms.empty())
+            return 1;
+        bench::printFigure("Key release under a stream (--send-every 10), mouse-up to the unit, median of 20",
+                           bench::fixed(bench::median(ms), 1, "ms"), "<= 50 ms", bench::within(bench::median(ms), 50.0));
+        bench::printFigure("Key release under a stream (--send-every 10), maximum of 20",
+                           bench::fixed(bench::maximum(ms), 1, "ms"), "<= 50 ms", bench::within(bench::maximum(ms), 50.0));
+    }
+    {
+        // Numbered lines back to back at the line's pace: the bytes the window takes at
+        // once end anywhere in a line, so a release may find no line end and wait its 25 ms.
+        rixsim::TransportOptions options;
+        options.flood = 40s;
+        rixsim::BackgroundSimulator sim(options);
+        const std::vector<double> ms = releaseUnderStream(sim, 20);
+        if (ms.empty())
+            return 1;
+        bench::printFigure("Key release under a flood (--flood), mouse-up to the unit, median of 20",
+                           bench::fixed(bench::median(ms), 1, "ms"), "<= 50 ms", bench::within(bench::median(ms), 50.0));
+        bench::printFigure("Key release under a flood (--flood), maximum of 20",
+                           bench::fixed(bench::maximum(ms), 1, "ms"), "<= 50 ms", bench::within(bench::maximum(ms), 50.0));
     }
     return 0;
 }

@@ -39,8 +39,16 @@ ReceiveEngine::Shown ReceiveEngine::add(std::string_view bytes, const Context &c
 
     for (const char c : bytes) {
         // Only the very first byte of a text is kept when it is a CR or LF.
-        if (isLineEnd(c) && (pieceContinues_ || !text_.empty()))
+        if (isLineEnd(c) && (pieceContinues_ || !text_.empty())) {
+            // Only the first byte can be a line end that was kept.
+            const bool hasContent = pieceContinues_ || text_.size() > 1 || !isLineEnd(text_.front());
+            if (c == '\n' && hasContent) {
+                atLineEnd_ = true;
+                ++lineEnds_;
+            }
             continue;
+        }
+        atLineEnd_ = false;
         // Split before the byte that would not fit, so a text of exactly the piece size
         // followed by the quiet time is one line.
         if (text_.size() == kPieceBytes) {
@@ -62,6 +70,7 @@ ReceiveEngine::Shown ReceiveEngine::quiet(const Context &context)
     open_ = false;
     continues_ = false;
     newTextAtNextByte_ = false;
+    atLineEnd_ = false;
     text_.clear();
     return shown;
 }
@@ -75,6 +84,7 @@ ReceiveEngine::Shown ReceiveEngine::splitForAction(const Context &context)
     open_ = false;
     continues_ = !newTextAtNextByte_;
     newTextAtNextByte_ = false;
+    atLineEnd_ = false;
     text_.clear();
     return shown;
 }

@@ -53,6 +53,11 @@ public:
     // A text was split and nothing has come since: the next bytes continue it, unless the
     // line is found quiet or a command is written first.
     bool awaitsContinuation() const { return !open_ && continues_; }
+    // The open text's last byte was a line end (LF) after something besides line ends: the
+    // unit ends each of its texts so, so the text it was sending is complete.
+    bool atLineEnd() const { return open_ && atLineEnd_; }
+    // How many such line ends have come since the engine was made; it only grows.
+    std::uint64_t lineEnds() const { return lineEnds_; }
 
 private:
     void startPiece(bool continuation);
@@ -63,4 +68,6 @@ private:
     bool pieceContinues_ = false;   // the open piece continues a split text
     bool continues_ = false;        // the next bytes continue a split text
     bool newTextAtNextByte_ = false;   // a command went out while a piece was open
+    bool atLineEnd_ = false;
+    std::uint64_t lineEnds_ = 0;
 };

@@ -6,6 +6,7 @@
 #include "rixsim/logformat.h"
 #include "window/connection/connection.h"
 
+#include <algorithm>
 #include <cstdio>
 
 using namespace e2e;
@@ -77,8 +78,9 @@ void printLog(const char *unit, const std::vector<TrafficEvent> &events)
 }
 } // namespace
 
-// TR1 held, the adapter pulled, "Warten und neu verbinden": the unit that comes back gets the
-// release it is owed before anything else, then the user's next command.
+// TR1 held, the adapter pulled, "Warten und neu verbinden": the unit that comes back has a
+// line waiting (a stale answer), which is shown on its own line; then it gets the release it
+// is owed before anything else, then the user's next command.
 TEST_F(KeysOnTheLine, AKeyHeldWhenTheLineGoesIsReleasedFirstWhenTheUnitIsBack)
 {
     UnitLink link;
@@ -97,7 +99,9 @@ TEST_F(KeysOnTheLine, AKeyHeldWhenTheLineGoesIsReleasedFirstWhenTheUnitIsBack)
     program.box.waitTries = 50;
     program.box.beforeTry = [&](int attempt) {
         if (attempt == 2) {
-            startUnit();   // the adapter is back, under the same name
+            rixsim::TransportOptions stale;
+            stale.sendOnOpen = "SRF0F011\r\n";
+            startUnit(stale);   // the adapter is back, under the same name
             link.pointAt(unitPath());
         }
     };
@@ -112,15 +116,84 @@ TEST_F(KeysOnTheLine, AKeyHeldWhenTheLineGoesIsReleasedFirstWhenTheUnitIsBack)
     ASSERT_TRUE(unitReceived(1));
     program.click(program.w.cmdF1());
     ASSERT_TRUE(unitReceived(2));
-    ASSERT_TRUE(listHas(program.w.lbrx(), 3));
+    ASSERT_TRUE(listHas(program.w.lbrx(), 4));
     runEventsFor(300ms);
 
     EXPECT_EQ(received(), (Commands{"$RSEA", "$RSRF1"})) << "the release once, first, then the user's command";
-    EXPECT_EQ(linesOf(*program.w.lb2()), (std::vector<QByteArray>{"$RSE1", "$RSEA", "$RSRF1"}));
-    // After a key's command the repeated address and letters are skipped: nothing is left of
-    // "SE1" and "SEA" but their lines.
-    EXPECT_EQ(linesOf(*program.w.lbrx()), (std::vector<QByteArray>{"", "", "0A00"}));
+    // The stale line under the command line it met (the press), the release's answer under
+    // the release. After a key's command the repeated address and letters are skipped:
+    // nothing is left of "SE1" and "SEA" but their lines.
+    const std::vector<QByteArray> sent = linesOf(*program.w.lb2());
+    const std::vector<QByteArray> shown = linesOf(*program.w.lbrx());
+    EXPECT_EQ(sent, (std::vector<QByteArray>{"$RSE1", "$RSE1", "$RSEA", "$RSRF1"}));
+    EXPECT_EQ(shown, (std::vector<QByteArray>{"", "0F011", "", "0A00"})) << "never \"0F011SEA\"";
     EXPECT_EQ(program.end.ends, 0);
     printLog("before the loss", firstUnit);
     printLog("after the reconnect", sim->log().snapshot());
+    for (std::size_t i = 0; i < std::max(sent.size(), shown.size()); ++i)
+        std::printf("[lists] %-8s | %s\n", i < sent.size() ? sent[i].constData() : "",
+                    i < shown.size() ? shown[i].constData() : "");
+}
+
+namespace {
+// The unit's log without the stream: what it received, and how many texts it streamed
+// between.
+void printReceived(const rixsim::TrafficLog &log)
+{
+    const auto steadyNow = std::chrono::steady_clock::now();
+    const auto wallNow = std::chrono::system_clock::now();
+    int streamed = 0;
+    for (const TrafficEvent &event : log.snapshot()) {
+        if (event.kind == TrafficEvent::Kind::Sent) {
+            ++streamed;
+            continue;
+        }
+        const auto wall = wallNow - std::chrono::duration_cast<std::chrono::system_clock::duration>(steadyNow - event.time);
+        std::printf("[rix-sim log, --send-every 10] (%d texts streamed before) %s\n", streamed,
+                    rixsim::formatLogLine(event, wall).c_str());
+    }
+}
+
+// A unit that streams an FMS status line every 10 ms: at 19200 baud 11 bytes take 5.7 ms,
+// so the line is never quiet for 20 ms.
+rixsim::TransportOptions streaming()
+{
+    rixsim::TransportOptions options;
+    options.sendEvery = 10ms;
+    options.sendEveryText = "FMS 12345\r\n";
+    return options;
+}
+} // namespace
+
+// Under a unit that never pauses, a short click keeps the key down on the unit no longer
+// than its press takes (its 165 ms pause), and a held key goes up with the finger.
+TEST_F(KeysOnTheLine, UnderAStreamingUnitAKeyIsHeldNoLongerThanTheFingerHoldsIt)
+{
+    startUnit(streaming());
+    connectProgram();
+    runEventsFor(200ms);
+
+    program.click(program.w.cmdTR1());
+    ASSERT_TRUE(unitReceived(2));
+    EXPECT_EQ(received(), (Commands{"$RSE1", "$RSEA"}));
+    const double shortClick = gapBetweenFirstTwo(sim->log());
+    EXPECT_LT(shortClick, 600.0) << "was 1,120 ms when a click waited for the stream to end";
+    std::printf("[figure] TR1 short click under --send-every 10: $RSE1 to $RSEA at the unit %.0f ms\n", shortClick);
+
+    // Held for 400 ms: from the mouse-up to the release's last byte at the unit.
+    const auto pressedAt = Clock::now();
+    program.press(program.w.cmdTR2());
+    const double pressMs = millisecondsBetween(pressedAt, eventsOf(sim->log(), TrafficEvent::Kind::Received).back().time);
+    runEventsFor(400ms);
+    const auto releasedAt = Clock::now();
+    program.release(program.w.cmdTR2());
+    ASSERT_TRUE(unitReceived(4));
+    EXPECT_EQ(received(), (Commands{"$RSE1", "$RSEA", "$RSE2", "$RSEA"}));
+    const double releaseMs = millisecondsBetween(releasedAt, eventsOf(sim->log(), TrafficEvent::Kind::Received).back().time);
+    EXPECT_LT(releaseMs, 250.0) << "the release waits for nothing the unit sends";
+    std::printf("[figure] under --send-every 10: mouse-down to $RSE2 at the unit %.0f ms, mouse-up to $RSEA %.0f ms\n",
+                pressMs, releaseMs);
+    EXPECT_EQ(program.end.ends, 0);
+    EXPECT_TRUE(program.box.texts.empty());
+    printReceived(sim->log());
 }

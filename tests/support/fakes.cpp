@@ -8,6 +8,8 @@
 #include <QGuiApplication>
 #include <QWindow>
 
+#include <utility>
+
 namespace {
 // Like the real port after a loss: the loss is reported once, by the call that finds it.
 void throwPendingLoss(bool &pending)
@@ -71,12 +73,43 @@ QByteArray FakeSerialChannel::takeAvailable()
     return bytes;
 }
 
+QByteArray FakeSerialChannel::takeAllReceived()
+{
+    // What the port has fetched, then what the system still holds: the real channel lets
+    // the port fetch it first.
+    QByteArray bytes = takeAvailable();
+    bytes += std::exchange(systemHeld_, QByteArray());
+    return bytes;
+}
+
+void FakeSerialChannel::fetchFromSystem()
+{
+    if (!systemHeld_.isEmpty())
+        receive(std::exchange(systemHeld_, QByteArray()));
+}
+
+void FakeSerialChannel::notifyArrival()
+{
+    fetchFromSystem();
+    if (arrived_)
+        arrived_();
+}
+
+void FakeSerialChannel::hangUp()
+{
+    // The real port takes what the system holds along when it finds the loss.
+    fetchFromSystem();
+    open_ = false;
+    lossPending_ = true;
+}
+
 void FakeSerialChannel::close()
 {
     ++closes;
     open_ = false;
     lossPending_ = false;
     incoming_.clear();   // closing discards what the port holds
+    systemHeld_.clear();
     timeline_.add("close");
 }
 
@@ -87,6 +120,7 @@ void FakeSerialChannel::closeAll()
     open_ = false;
     lossPending_ = false;
     incoming_.clear();
+    systemHeld_.clear();
     timeline_.add("closeAll");
 }
 

@@ -27,6 +27,7 @@ public:
     void open(const PortSettings &settings) override;
     void write(const QByteArray &bytes) override;
     QByteArray takeAvailable() override;
+    QByteArray takeAllReceived() override;
     void onBytesArrived(std::function<void()> handler) override { arrived_ = std::move(handler); }
     std::optional<std::uint32_t> modemStatus() override { ++statusReads; return status; }
     void close() override;
@@ -38,11 +39,16 @@ public:
     void receive(const QByteArray &bytes);
     // Bytes with no gap after them.
     void receiveWithoutGap(const QByteArray &bytes);
-    // Tells the program that bytes have arrived, as the port's notifier does.
-    void notifyArrival() { if (arrived_) arrived_(); }
+    // Bytes the system has received that the port has not fetched yet, followed by a quiet
+    // gap: takeAvailable() does not see them until the port's notifier has run
+    // (notifyArrival()); takeAllReceived() takes them at once.
+    void holdInSystem(const QByteArray &bytes) { systemHeld_ += bytes; }
+    // Tells the program that bytes have arrived, as the port's notifier does once it has
+    // fetched what the system holds.
+    void notifyArrival();
     // The line goes away (adapter pulled): closed at once, the next read or write throws
     // PortLostError; what was received before stays to be taken, as the real port keeps it.
-    void hangUp() { open_ = false; lossPending_ = true; }
+    void hangUp();
     std::size_t pendingReads() const { return incoming_.size(); }
 
     // All bytes written, in order.
@@ -61,7 +67,10 @@ public:
 
 private:
     Timeline &timeline_;
-    std::deque<std::optional<char>> incoming_;
+    void fetchFromSystem();
+
+    std::deque<std::optional<char>> incoming_;   // fetched by the port; nullopt is a quiet gap
+    QByteArray systemHeld_;
     std::function<void()> arrived_;
     bool open_ = false;
     bool lossPending_ = false;

@@ -136,7 +136,7 @@ TEST(ReceiveEngine, ATextSplitForAUsersActionContinuesUntilTheLineIsQuiet)
 
 TEST(ReceiveEngine, AfterACommandIsWrittenTheNextBytesAreANewText)
 {
-    // A 1 s split for a user's action, then the user's own F0.
+    // A split for a user's action, then the user's own F0.
     const Context typed{"typed", "19200", 0};
     const Context f0{"$RSRF0", "19200", 1};
     ReceiveEngine engine;
@@ -167,4 +167,37 @@ TEST(ReceiveEngine, AfterACommandIsWrittenTheNextBytesAreANewText)
     engine.commandWritten();
     EXPECT_EQ(answers(engine.add("ON", f0)), Lines{"RUNAWAY"}) << "the piece before the write, shown whole";
     EXPECT_EQ(answers(engine.quiet(f0)), Lines{""}) << "\"ON\" is within the L - 2 skipped";
+}
+
+TEST(ReceiveEngine, ATextIsAtItsLineEndOnlyAfterAnLfThatFollowsContent)
+{
+    const Context c{"", "19200", 0};
+    const std::vector<std::pair<std::vector<std::string>, bool>> rows = {
+        {{"SRF0F011\r\n"}, true},
+        {{"SRF0F011\n\r"}, true},
+        {{"SRF0F011\r"}, false},
+        {{"SRF0F011\r\n", "S"}, false},   // the next text has begun
+        {{"SRF0", "F011\r", "\n"}, true},
+        {{"\n"}, false},                  // a text's kept first byte ends nothing
+        {{"\r\n"}, false},
+        {{"\r", "\n", "A\r\n"}, true},
+    };
+    for (const auto &[chunks, expected] : rows) {
+        ReceiveEngine engine;
+        std::string all;
+        for (const std::string &chunk : chunks) {
+            engine.add(chunk, c);
+            all += chunk;
+        }
+        EXPECT_EQ(engine.atLineEnd(), expected) << testing::PrintToString(all);
+        engine.quiet(c);
+        EXPECT_FALSE(engine.atLineEnd()) << "nothing is open after the quiet time";
+    }
+    // After a split the next bytes continue the text: a line end alone completes it.
+    ReceiveEngine engine;
+    engine.add("STAT", c);
+    engine.splitForAction(c);
+    EXPECT_FALSE(engine.atLineEnd());
+    engine.add("\r\n", c);
+    EXPECT_TRUE(engine.atLineEnd());
 }

@@ -4,6 +4,7 @@
 // to the address digit of the press, exactly once; a program that ends first sends nothing.
 #include "support/fakes.h"
 #include "support/harness.h"
+#include "support/liveprogram.h"
 #include "support/realboxes.h"
 #include "support/userinput.h"
 
@@ -40,6 +41,17 @@ void holdKeyAndLoseTheLine(ProgramWithRealBoxes &h, QWidget *key, const QString 
         EXPECT_EQ(driver.texts[1], kWaitingForCom1);
     }
     EXPECT_EQ(h.end.ends, 0) << "no fatal report";
+}
+
+// TR1 pressed (the unit does not answer), the line lost, the box closed with "OK".
+void holdOnlyAndLose(Harness &h)
+{
+    h.connectWith("COM1", "19200", "S");
+    h.press(h.w.cmdTR1());
+    h.channel.hangUp();
+    h.tick();
+    h.release(h.w.cmdTR1());
+    ASSERT_TRUE(h.state.keyHeld);
 }
 
 std::vector<std::string> writesAndPauses(const Timeline &timeline)
@@ -86,9 +98,10 @@ TEST(LostLine, AfterWaitingAndConnectingAgainTheUnitGetsTheOwedReleaseThenWhatTh
     ASSERT_TRUE(h.channel.isOpen());
     EXPECT_TRUE(h.receiver.isPolling());
     EXPECT_FALSE(h.w.cmdEIN()->isEnabled());
-    // The release went out on connecting, before anything else, with a key's pause.
+    // The release went out on connecting, before anything else, with a key's pause; first
+    // the line was left a moment to bring what the unit had on its way.
     const std::vector<std::string> expected = {"open:COM1:19200", "write:$RSE1", "pause:165", "open:COM1:19200",
-                                               "write:$RSEA", "pause:165"};
+                                               "pause:100", "write:$RSEA", "pause:165"};
     EXPECT_EQ(writesAndPauses(h.timeline), expected);
     EXPECT_EQ(h.w.ed1()->text(), "$RSEA");
     h.release(h.w.cmdTR1());
@@ -101,7 +114,10 @@ TEST(HeldKey, TheReleaseGoesToTheDigitOfThePressAndItsAnswerIsShownByTheRules)
     ProgramWithRealBoxes h;
     holdKeyAndLoseTheLine(h, h.w.cmdTR2(), QStringLiteral("7"), clickOk);
     // Connected again under another digit: the release still goes to the unit that holds the key.
-    h.pause.during = [&](int) { h.channel.receive("7EA\r\n"); };
+    h.pause.during = [&](int ms) {
+        if (ms == 165)
+            h.channel.receive("7EA\r\n");
+    };
     h.connectWith(QStringLiteral("COM1"), QStringLiteral("19200"), QStringLiteral("3"));
     h.pause.during = nullptr;
     EXPECT_EQ(h.channel.written(), "$R7E2$R7EA");
@@ -142,26 +158,45 @@ TEST(HeldKey, ASecondLossBeforeTheReleaseWentOutKeepsItOwedAndSaysSoAgain)
     EXPECT_FALSE(h.state.keyHeld);
 }
 
-TEST(HeldKey, ARefusedConnectKeepsTheReleaseOwedAndAProgramThatEndsSendsNothing)
+TEST(HeldKey, ARefusedConnectKeepsTheReleaseOwedAndSaysSoAndTheNextPortToConnectGetsIt)
 {
-    Harness h;
-    h.connectWith("COM1", "19200", "S");
-    h.pause.during = [&](int) { h.channel.receive("SE1\r\n"); };
-    h.press(h.w.cmdTR1());
-    h.pause.during = nullptr;
-    h.tick();   // the answer to the press: the lists hold a line, so a refused port keeps them
-    h.channel.hangUp();
-    h.tick();
-    h.release(h.w.cmdTR1());
+    // With a line in the lists and with none: a refusal keeps the session, as the unit still
+    // holds the key. The next port that connects gets the release, whatever its name (an
+    // adapter plugged in again often comes back under another).
+    for (const bool answered : {true, false}) {
+        SCOPED_TRACE(answered ? "a line in the lists" : "both lists empty");
+        Harness h;
+        h.connectWith("COM1", "19200", "S");
+        if (answered)
+            h.pause.during = [&](int) { h.channel.receive("SE1\r\n"); };
+        h.press(h.w.cmdTR1());
+        h.pause.during = nullptr;
+        h.tick();
+        ASSERT_EQ(h.w.lb2()->count(), answered ? 1 : 0);
+        h.channel.hangUp();
+        h.tick();
+        h.release(h.w.cmdTR1());
 
-    h.channel.failOpen = true;
-    h.connectWith("COM1", "19200", "S");
-    ASSERT_EQ(h.box.texts.size(), 2u);
-    EXPECT_TRUE(h.box.texts[1].endsWith("Die Verbindung bleibt getrennt, die Listen bleiben erhalten."));
-    EXPECT_EQ(h.channel.written(), "$RSE1");
-    h.channel.failOpen = false;
-    h.connectWith("COM1", "19200", "S");
-    EXPECT_EQ(h.channel.written(), "$RSE1$RSEA") << "owed until a connect succeeds";
+        h.channel.failOpen = true;
+        h.connectWith("COM1", "19200", "S");
+        ASSERT_EQ(h.box.texts.size(), 2u);
+        EXPECT_EQ(h.box.texts[1],
+                  QStringLiteral("Serielle Schnittstelle\rCOM1\rist nicht vorhanden, oder wird von \reiner anderen "
+                                 "Anwendung benutzt!\r\r")
+                      + (answered ? QStringLiteral("Die Verbindung bleibt getrennt, die Listen bleiben erhalten.")
+                                  : QStringLiteral("Die Verbindung bleibt getrennt."))
+                      + QLatin1Char('\r') + kTR1Held);
+        EXPECT_EQ(h.end.ends, 0) << "the program stays for the release it owes";
+        EXPECT_TRUE(h.w.cmdEIN()->isEnabled());
+        EXPECT_FALSE(h.receiver.isPolling());
+        EXPECT_EQ(h.channel.written(), "$RSE1");
+
+        h.channel.failOpen = false;
+        h.connectWith("/dev/ttyUSB1", "19200", "7");
+        EXPECT_EQ(h.channel.opens.back().portName, "/dev/ttyUSB1");
+        EXPECT_EQ(h.channel.written(), "$RSE1$RSEA") << "owed until a connect succeeds";
+        EXPECT_FALSE(h.state.keyHeld);
+    }
 
     // Held again and lost again, then "Beenden" while disconnected: nothing more goes out.
     Harness ending;
@@ -174,4 +209,33 @@ TEST(HeldKey, ARefusedConnectKeepsTheReleaseOwedAndAProgramThatEndsSendsNothing)
     EXPECT_EQ(ending.end.ends, 1);
     EXPECT_EQ(ending.end.exitCode, 0);
     EXPECT_EQ(ending.channel.written(), "$RSE1");
+}
+
+TEST(HeldKey, WhatTheUnitHadWaitingIsShownAsItsOwnLineBeforeTheReleaseGoesOut)
+{
+    // The unit kept an answer waiting while the line was gone; it arrives as the port opens,
+    // the last of it still held by the system. It is shown under the command line of that
+    // moment, and the release's answer under the release: never "0F011SEA".
+    Harness h;
+    holdOnlyAndLose(h);
+    h.pause.during = [&](int ms) {
+        if (ms == 100) {
+            h.channel.receiveWithoutGap("SRF0");
+            h.channel.holdInSystem("F011\r\n");
+        } else {
+            h.channel.receive("SEA\r\n");
+        }
+    };
+    h.connectWith("COM1", "19200", "S");
+    h.pause.during = nullptr;
+    h.tick();
+
+    EXPECT_EQ(h.channel.written(), "$RSE1$RSEA");
+    EXPECT_EQ(writesAndPauses(h.timeline),
+              (std::vector<std::string>{"open:COM1:19200", "write:$RSE1", "pause:165", "open:COM1:19200", "pause:100",
+                                        "write:$RSEA", "pause:165"}));
+    EXPECT_EQ(linesOf(*h.w.lb2()), (std::vector<QByteArray>{"$RSE1", "$RSEA"}));
+    EXPECT_EQ(linesOf(*h.w.lbrx()), (std::vector<QByteArray>{"0F011", ""}));
+    EXPECT_EQ(h.box.texts.size(), 1u);
+    EXPECT_EQ(h.pause.pausesWithPollingOn, 0);
 }

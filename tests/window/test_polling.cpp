@@ -1,11 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "support/harness.h"
+#include "support/liveprogram.h"
 #include "window/app/dispatch.h"
 #include "window/receive/lamps.h"
 #include "window/receive/polling.h"
 #include "window/receive/receiver.h"
 
 #include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+#include <QTimer>
 
 #include <chrono>
 
@@ -144,7 +148,8 @@ TEST(Polling, APieceAfterTheByteLimitIsShownFromItsFirstByteAndBlankTested)
 
 namespace {
 // A text the unit is still sending when the user acts: the burst stays open (the clock
-// stands still) until the action splits it after 1 s; then F0 is pressed and answered.
+// stands still) until the action, done waiting for it, splits it; then F0 is pressed and
+// answered.
 void splitForAnActionThenF0(Harness &h, const QByteArray &answer)
 {
     std::chrono::steady_clock::time_point frozen{};
@@ -279,4 +284,51 @@ TEST(Polling, AFailedReadEndsInTheFatalErrorReport)
     EXPECT_TRUE(h.box.texts[0].startsWith("Es ist ein Fehler aufgetreten: 5"));
     EXPECT_EQ(h.box.shownWithPollingOn, 0);
     EXPECT_EQ(h.end.ends, 1);
+}
+
+TEST(Polling, UnderAStreamAnActionComesAtTheUnitsNextLineEndAndAReleaseAtOnce)
+{
+    // The unit streams without a quiet time (the clock stands still); an action would wait
+    // up to 1 s for a text without a line end. The margins are wide.
+    Harness h;
+    h.connectWith("COM1", "19200", "S");
+    std::chrono::steady_clock::time_point frozen{};
+    h.receiver.setClock([&frozen] { return frozen; });
+    const auto stream = [&h](const QByteArray &bytes) {
+        h.channel.receiveWithoutGap(bytes);
+        h.channel.notifyArrival();
+    };
+    QElapsedTimer took;
+
+    // In the middle of a line: the press waits for the line end, which comes 50 ms later
+    // with the next line's first bytes.
+    stream("STATUS 1\r\nSTAT");
+    ASSERT_TRUE(h.receiver.isOpen());
+    QTimer::singleShot(50, [&] { stream("US 2\r\nST"); });
+    took.start();
+    h.press(h.w.cmdTR1());
+    EXPECT_GE(took.elapsed(), 40) << "the text in flight is waited for";
+    EXPECT_LT(took.elapsed(), 600) << "the line end ended the wait";
+    EXPECT_EQ(h.channel.written(), "$RSE1");
+
+    // The release waits for nothing the unit sends: the key goes up with the finger.
+    stream("ATUS 3");
+    ASSERT_TRUE(h.receiver.isOpen());
+    took.restart();
+    h.release(h.w.cmdTR1());
+    EXPECT_LT(took.elapsed(), 400) << "a release waits at most 25 ms";
+    EXPECT_EQ(h.channel.written(), "$RSE1$RSEA");
+
+    // At the end of a line the unit's text is complete: a press need not wait.
+    stream("STATUS 4\r\n");
+    ASSERT_TRUE(h.receiver.isOpen());
+    took.restart();
+    h.press(h.w.cmdTR2());
+    EXPECT_LT(took.elapsed(), 400) << "the split lies at the unit's line end";
+    EXPECT_EQ(h.channel.written(), "$RSE1$RSEA$RSE2");
+
+    // Every piece under the command line it came under; after a key's command its L - 2
+    // characters are skipped.
+    EXPECT_EQ(linesOf(*h.w.lb2()), (std::vector<QByteArray>{"", "$RSE1", "$RSEA"}));
+    EXPECT_EQ(linesOf(*h.w.lbrx()), (std::vector<QByteArray>{"STATUS 1STATUS 2ST", "S 3", "TUS 4"}));
 }

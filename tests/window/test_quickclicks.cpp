@@ -10,11 +10,17 @@
 
 namespace {
 // A unit that answers every command inside the sender's pause, as a quick unit does.
-void answerInThePause(Harness &h, const std::map<QByteArray, QByteArray> &answers)
+// `heldBySystem`: the answer came at the pause's very end, so the system holds it and the
+// port's notifier has not fetched it yet when the next click is handled.
+void answerInThePause(Harness &h, const std::map<QByteArray, QByteArray> &answers, bool heldBySystem = false)
 {
-    h.pause.during = [&h, answers](int) {
+    h.pause.during = [&h, answers, heldBySystem](int) {
         const auto answer = answers.find(h.channel.writes.back());
-        if (answer != answers.end())
+        if (answer == answers.end())
+            return;
+        if (heldBySystem)
+            h.channel.holdInSystem(answer->second);
+        else
             h.channel.receive(answer->second);
     };
 }
@@ -31,16 +37,21 @@ std::vector<QByteArray> linesOf(const LineView *list)
 TEST(QuickClicks, AnAnswerFromThePauseIsShownUnderItsCommandBeforeTheNextCommandGoesOut)
 {
     // "Version" has no release of its own, so F1's press is the first thing after its pause.
-    Harness h;
-    h.connectWith("COM1", "19200", "S");
-    answerInThePause(h, {{"$RSV", "SVrix-sim 1.0\r\n"}, {"$RSRF1", "SRF10A00\r\n"}});
-    h.click(h.w.cmdVersion());
-    h.click(h.w.cmdF1());
-    h.tick();
+    // Everything the port holds is read first, also what the system has not handed to it.
+    for (const bool heldBySystem : {false, true}) {
+        SCOPED_TRACE(heldBySystem ? "held by the system" : "fetched by the port");
+        Harness h;
+        h.connectWith("COM1", "19200", "S");
+        answerInThePause(h, {{"$RSV", "SVrix-sim 1.0\r\n"}, {"$RSRF1", "SRF10A00\r\n"}}, heldBySystem);
+        h.click(h.w.cmdVersion());
+        h.click(h.w.cmdF1());
+        h.channel.notifyArrival();
+        h.tick();
 
-    EXPECT_EQ(h.channel.written(), "$RSV$RSRF1");
-    EXPECT_EQ(linesOf(h.w.lb2()), (std::vector<QByteArray>{"$RSV", "$RSRF1"}));
-    EXPECT_EQ(linesOf(h.w.lbrx()), (std::vector<QByteArray>{"rix-sim 1.0", "0A00"}));
+        EXPECT_EQ(h.channel.written(), "$RSV$RSRF1");
+        EXPECT_EQ(linesOf(h.w.lb2()), (std::vector<QByteArray>{"$RSV", "$RSRF1"}));
+        EXPECT_EQ(linesOf(h.w.lbrx()), (std::vector<QByteArray>{"rix-sim 1.0", "0A00"}));
+    }
 }
 
 TEST(QuickClicks, At4800TheEchoAndTheRepeatedAddressAreSkippedForEachCommandOnItsOwn)

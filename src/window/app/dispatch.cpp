@@ -53,7 +53,7 @@ bool lineStillThere(const Program &p, unsigned lossesBefore)
     return isConnected(p) && p.state.linesLost == lossesBefore;
 }
 
-void guarded(Program &p, Handler handler, bool afterBurst, Line line)
+void guarded(Program &p, Handler handler, bool afterBurst, Line line, Turn turn = Turn::AfterText)
 {
     if (p.state.ending)
         return;
@@ -66,7 +66,7 @@ void guarded(Program &p, Handler handler, bool afterBurst, Line line)
             guarded(p, takeReceivedBeforeInput, false, Line::NotNeeded);
             if (p.state.ending)
                 return;
-            finishBurstForInput(p);
+            finishBurstForInput(p, turn == Turn::KeyRelease ? Receiver::kReleaseWaitMs : Receiver::kInputWaitMs);
             if (p.state.ending)
                 return;
             if (line == Line::Needed && !lineStillThere(p, lossesBefore)) {
@@ -115,9 +115,9 @@ void guarded(Program &p, Handler handler, bool afterBurst, Line line)
 }
 } // namespace
 
-void dispatch(Program &p, Handler handler, Line line)
+void dispatch(Program &p, Handler handler, Line line, Turn turn)
 {
-    guarded(p, handler, true, line);
+    guarded(p, handler, true, line, turn);
 }
 
 void dispatchReceive(Program &p, Handler handler)

@@ -36,6 +36,10 @@ void connectEventTable(Program &p, MouseFilter &f)
     // completes: they do nothing once the line is gone. A "Trennen" press from before a loss
     // must not switch a window that has connected again to disconnected over an open port.
     const auto send = [&p](Handler handler) { return [&p, handler] { dispatch(p, handler, Line::Needed); }; };
+    // A key's release: the unit keys its transmitter until it comes.
+    const auto release = [&p](Handler handler) {
+        return [&p, handler] { dispatch(p, handler, Line::Needed, Turn::KeyRelease); };
+    };
 
     f.onMouseDown(w.cbAdr(), run(cbAdr_MouseDown));
     f.onMouseUp(w.cbAdr(), run(cbAdr_MouseDown));
@@ -65,9 +69,9 @@ void connectEventTable(Program &p, MouseFilter &f)
     f.onMouseUp(w.cmdschreiben(), run(cmdschreiben_MouseUp));
     f.onMouseDown(w.cmdSendentx(), send(cmdSendentx_MouseDown));
     f.onMouseDown(w.cmdTR1(), send(cmdTR1_MouseDown));
-    f.onMouseUp(w.cmdTR1(), send(cmdTR_MouseUp));
+    f.onMouseUp(w.cmdTR1(), release(cmdTR_MouseUp));
     f.onMouseDown(w.cmdTR2(), send(cmdTR2_MouseDown));
-    f.onMouseUp(w.cmdTR2(), send(cmdTR_MouseUp));
+    f.onMouseUp(w.cmdTR2(), release(cmdTR_MouseUp));
     f.onMouseDown(w.cmdVersion(), send(cmdVersion_MouseDown));
     f.onClick(w.ed1(), run(ed1_Click));
     f.onKeyPress(w.ed1(), run(ed1_KeyPress));

@@ -8,6 +8,9 @@
 #include "window/connection/sending.h"
 #include "window/program.h"
 #include "window/programstate.h"
+#include "window/receive/polling.h"
+#include "window/receive/receiver.h"
+#include "window/seams.h"
 
 void keyPressSent(Program &p, int key)
 {
@@ -25,6 +28,18 @@ void sendKeyRelease(Program &p, const QString &addressDigit)
 void SendOwedKeyRelease(Program &p)
 {
     if (!p.state.keyHeld || !isConnected(p) || p.state.ending)
+        return;
+    // Written at once, the release would meet a line the unit had waiting (a stale answer)
+    // and the two would come back as one burst. So first a pause, polling off, for what was
+    // on its way; then it is read as the poll would, and shown once it has ended.
+    const unsigned lossesBefore = p.state.linesLost;
+    p.receiver.stopPolling();
+    p.pause.pause(kOwedReleaseSettleMs);
+    p.receiver.startPolling();
+    takeReceivedBeforeInput(p);
+    finishBurstForInput(p, Receiver::kInputWaitMs);
+    // Lost meanwhile (the release then stays owed), or sent by the reconnect of that loss.
+    if (!p.state.keyHeld || !isConnected(p) || p.state.ending || p.state.linesLost != lossesBefore)
         return;
     qCDebug(lcSerial).noquote() << QStringLiteral("the release of TR%1, owed since the line was lost, goes out first")
                                        .arg(p.state.keyHeld->key);

@@ -6,22 +6,29 @@
 #include "widgets/lineview.h"
 #include "widgets/mainwindow.h"
 #include "window/connection/connection.h"
+#include "window/connection/heldkey.h"
 #include "window/program.h"
 #include "window/programstate.h"
 #include "window/seams.h"
 
-QString keptSessionOpenFailureMessage(const QString &portName)
+QString keptSessionOpenFailureMessage(const QString &portName, bool listsKept, const QString &heldKeyNote)
 {
-    return openFailureMessage(portName, QStringLiteral("Die Verbindung bleibt getrennt, die Listen bleiben erhalten."));
+    QString text = openFailureMessage(portName, listsKept ? QStringLiteral("Die Verbindung bleibt getrennt, die Listen bleiben erhalten.")
+                                                          : QStringLiteral("Die Verbindung bleibt getrennt."));
+    if (!heldKeyNote.isEmpty())
+        text += QLatin1Char('\r') + heldKeyNote;
+    return text;
 }
 
 bool KeepSessionAfterRefusedConnect(Program &p, const QString &details)
 {
-    if (p.w.lb2()->count() == 0 && p.w.lbrx()->count() == 0)
+    const bool listsHoldLines = p.w.lb2()->count() > 0 || p.w.lbrx()->count() > 0;
+    const QString held = heldKeyNote(p);
+    if (!listsHoldLines && held.isEmpty())
         return false;
     // The window first, so that the box is shown over the state the user is left in.
     cmdAUS_MouseDown(p);
     p.channel.closeAll();
-    p.box.show(keptSessionOpenFailureMessage(p.state.PortName), details);
+    p.box.show(keptSessionOpenFailureMessage(p.state.PortName, listsHoldLines, held), details);
     return true;
 }

@@ -1,18 +1,22 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// A "Verbinden" that the port refuses. With nothing received or sent yet there is nothing to
-// lose, and the program ends with its open-failure message. Once either list holds a line,
-// ending would throw the technician's record away: the program stays disconnected instead.
+// A "Verbinden" that the port refuses. With nothing received or sent yet and no key's
+// release owed there is nothing to lose, and the program ends with its open-failure message.
+// Once either list holds a line, ending would throw the technician's record away, and a
+// key held on the unit is owed its release by the next connect: the program stays
+// disconnected instead.
 
 #include <QString>
 
 struct Program;
 
 // The open-failure message when the session is kept: its first five lines as when the
-// program ends, then that the connection stays closed and the lists are kept.
-QString keptSessionOpenFailureMessage(const QString &portName);
+// program ends, then that the connection stays closed (and the lists are kept when they
+// hold lines), then `heldKeyNote` on a line of its own when there is one.
+QString keptSessionOpenFailureMessage(const QString &portName, bool listsKept,
+                                      const QString &heldKeyNote);
 
-// When a list holds a line: the disconnected state as after "Trennen" (nothing written, the
-// channel closed), then the message with `details`, and true. False, touching nothing, when
-// both lists are empty; the caller then ends the program.
+// When a list holds a line or a key's release is owed: the disconnected state as after
+// "Trennen" (nothing written, the channel closed), then the message with `details`, and
+// true. False, touching nothing, otherwise; the caller then ends the program.
 bool KeepSessionAfterRefusedConnect(Program &p, const QString &details);

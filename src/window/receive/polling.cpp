@@ -185,28 +185,36 @@ void closeBurstWithoutPort(Program &p)
 
 void takeReceivedBeforeInput(Program &p)
 {
-    // Only where the poll would look: while it runs and no burst is open. An answer that
-    // came in a command's pause is still waiting when a click queued behind that pause is
-    // handled, before the first tick; read after the click's command went out, it would be
-    // taken for that command's answer.
-    if (!p.receiver.isPolling() || p.receiver.isOpen())
+    // Only where the poll would look: while it runs, or into the burst it opened. An answer
+    // that came in a command's pause is still waiting when a click queued behind that pause
+    // is handled, before the first tick; read after the click's command went out, it would
+    // be taken for that command's answer.
+    if (p.receiver.isOpen()) {
+        if (const QByteArray more = p.channel.takeAllReceived(); !more.isEmpty())
+            addBytes(p, more);
         return;
-    openBurstWith(p, p.channel.takeAllReceived());
+    }
+    if (p.receiver.isPolling())
+        openBurstWith(p, p.channel.takeAllReceived());
 }
 
-void finishBurstForInput(Program &p)
+void finishBurstForInput(Program &p, int waitMs)
 {
     if (!p.receiver.isOpen())
         return;
-    p.receiver.waitForClose(Receiver::kInputWaitMs);
+    p.receiver.waitForTextEnd(waitMs);
     if (!p.receiver.isOpen() || p.state.ending)
         return;
-    // The unit is still sending: show what has come so far and let the user act; the rest
-    // follows as a continuation.
-    qCDebug(lcReceive) << "the unit is still sending after" << Receiver::kInputWaitMs
-                       << "ms; the text is split for a user's action";
-    const QByteArray late = p.channel.takeAvailable();
-    if (!late.isEmpty())
-        addBytes(p, late);
+    // The unit goes on sending: what has come is shown and the user acts; the rest follows
+    // as a continuation. At a line end the text it was sending is complete and the split
+    // lies there; otherwise everything received by now goes with what is shown, so none of
+    // it can be read with the answer to the action's command.
+    if (!p.receiver.engine.atLineEnd()) {
+        qCDebug(lcReceive) << "the unit is still sending (waited at most" << waitMs
+                           << "ms); the text is split for a user's action";
+        const QByteArray late = p.channel.takeAllReceived();
+        if (!late.isEmpty())
+            addBytes(p, late);
+    }
     closeBurst(p, true);
 }

@@ -15,11 +15,13 @@ void burst_BytesArrived(Program &p);
 // The quiet time after the burst's last byte is over: the burst is shown.
 void burst_Quiet(Program &p);
 // Before a user's action: what the port has received by now (also what the system holds
-// that the port has not reported yet) opens a burst, as the poll's tick would have.
+// that the port has not reported yet) opens a burst, as the poll's tick would have, or goes
+// into the burst that is open.
 void takeReceivedBeforeInput(Program &p);
-// Before a user's action: lets an open burst end by itself, waiting at most
-// Receiver::kInputWaitMs, and splits it there if the unit is still sending.
-void finishBurstForInput(Program &p);
+// Before a user's action: lets an open burst end by itself or the unit end the text it is
+// sending (a line end), waiting at most `waitMs`, and splits it there if the unit is still
+// sending.
+void finishBurstForInput(Program &p, int waitMs);
 // The port is gone (called before it is closed): everything the channel still hands out is
 // added to the open burst, or opens one, and shown by the rules; nothing more is read.
 void closeBurstWithoutPort(Program &p);

@@ -16,8 +16,15 @@ Receiver::Receiver() : clock_([] { return std::chrono::steady_clock::now(); })
     quietTimer_.setInterval(ReceiveEngine::kQuietMs);
 }
 
+bool Receiver::textEnded() const
+{
+    return !isOpen() || engine.atLineEnd() || engine.lineEnds() > lineEndsBeforeWait_;
+}
+
 void Receiver::bytesTaken()
 {
+    if (waiting_ && textEnded())
+        waiting_->quit();
     lastBytesAt_ = clock_();
     // Not restarted for every chunk of a flood: when it fires early, quietTimePassed() sets
     // it for the rest.
@@ -46,9 +53,9 @@ void Receiver::close(bool watchForQuiet)
         waiting_->quit();
 }
 
-void Receiver::waitForClose(int ms)
+void Receiver::waitForTextEnd(int ms)
 {
-    if (!isOpen())
+    if (!isOpen() || engine.atLineEnd())
         return;
     // As in a pause, not AllEvents: the input that is waiting for the burst stays queued,
     // in order, while the window repaints and the burst is read on.
@@ -58,9 +65,12 @@ void Receiver::waitForClose(int ms)
     QObject::connect(&limit, &QTimer::timeout, &loop, &QEventLoop::quit);
     limit.start(ms);
     QEventLoop *outer = waiting_;
+    const std::uint64_t outerLineEnds = lineEndsBeforeWait_;
     waiting_ = &loop;
+    lineEndsBeforeWait_ = engine.lineEnds();
     loop.exec(QEventLoop::ExcludeUserInputEvents);
     waiting_ = outer;
-    if (!isOpen() && waiting_)
+    lineEndsBeforeWait_ = outerLineEnds;
+    if (textEnded() && waiting_)
         waiting_->quit();
 }

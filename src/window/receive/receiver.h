@@ -15,6 +15,7 @@
 #include <QByteArray>
 #include <QTimer>
 #include <chrono>
+#include <cstdint>
 #include <functional>
 
 class QEventLoop;
@@ -25,8 +26,12 @@ public:
     // it runs open a burst at once, so an answer is in the list about the quiet time after
     // the unit's last byte.
     static constexpr int kPollIntervalMs = 50;
-    // A user's action waits at most this long for an open burst to end by itself.
+    // A user's action waits at most this long for an open burst to end by itself or for the
+    // unit to end the text it is sending; only a text without a line end runs that long.
     static constexpr int kInputWaitMs = 1000;
+    // A key's release waits at most this long: it must be on the line within 50 ms of the
+    // mouse-up, and its five bytes take another 10.4 ms at 4800 baud.
+    static constexpr int kReleaseWaitMs = 25;
 
     using Clock = std::function<std::chrono::steady_clock::time_point()>;
 
@@ -44,7 +49,8 @@ public:
     const QTimer &quietTimer() const { return quietTimer_; }
 
     bool isOpen() const { return engine.isOpen(); }
-    // Bytes were taken from the line: the quiet time runs from now.
+    // Bytes were taken from the line: the quiet time runs from now. A text that ended with
+    // them ends a wait for it.
     void bytesTaken();
     // Whether the quiet time has passed since the last bytes were taken. If not, the quiet
     // timer is set for the rest.
@@ -53,8 +59,10 @@ public:
     // action, and the quiet timer goes on so the quiet time that ends it is noticed.
     void close(bool watchForQuiet);
 
-    // Runs the event loop, user input excluded, until the burst has closed or `ms` passed.
-    void waitForClose(int ms);
+    // Runs the event loop, user input excluded, until the burst has closed, the unit has
+    // ended the text it was sending (a line end now or since the wait began), or `ms`
+    // passed.
+    void waitForTextEnd(int ms);
 
     // Hears every byte the receive path takes from the line, as it is taken; set only while
     // the „Parametersatz …“ dialog talks to the unit.
@@ -68,5 +76,8 @@ private:
     QTimer quietTimer_;
     Clock clock_;
     std::chrono::steady_clock::time_point lastBytesAt_{};
+    bool textEnded() const;
+
     QEventLoop *waiting_ = nullptr;
+    std::uint64_t lineEndsBeforeWait_ = 0;
 };
