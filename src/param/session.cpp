@@ -53,7 +53,7 @@ void Session::open()
 
 QString Session::otherBaud() const
 {
-    return otherBaudOf(options_.baud);
+    return Protocol::otherRate(options_.baud);
 }
 
 void Session::checkRate(int n, const Protocol::ReadAnswer &answer) const

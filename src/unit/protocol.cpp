@@ -6,6 +6,9 @@
 namespace Protocol {
 
 namespace {
+constexpr char echoingRate[] = "4800";
+constexpr char otherRateText[] = "19200";
+
 bool isHexDigit(char c)
 {
     return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
@@ -16,6 +19,28 @@ bool isAddressDigit(QChar c)
 {
     return addressDigits().contains(c);
 }
+
+bool isAddressText(const QString &text)
+{
+    return text.size() == 1 && isAddressDigit(text.front());
+}
+
+QString addressChoices() { return QStringLiteral("0–9, A–F oder S"); }
+
+bool isRate(const QString &text)
+{
+    return text == QLatin1String(otherRateText) || text == QLatin1String(echoingRate);
+}
+
+QString rateChoices() { return QStringLiteral("%1 oder %2").arg(QLatin1String(otherRateText), QLatin1String(echoingRate)); }
+
+QString otherRate(const QString &rate)
+{
+    return QLatin1String(echoesCommand(rate) ? otherRateText : echoingRate);
+}
+
+bool echoesCommand(std::string_view baudText) { return baudText == echoingRate; }
+bool echoesCommand(const QString &baudText) { return baudText == QLatin1String(echoingRate); }
 
 QString command(const QString &address, const QString &letters)
 {

@@ -13,6 +13,7 @@
 #include <QString>
 
 #include <optional>
+#include <string_view>
 
 namespace Protocol {
 
@@ -28,6 +29,19 @@ inline const QString &addressDigits()
     return digits;
 }
 bool isAddressDigit(QChar c);
+// A text that is one address digit.
+bool isAddressText(const QString &text);
+// The address digits as a reader is told them.
+QString addressChoices();   // "0–9, A–F oder S"
+
+// The rates the unit works at, as the boxes and the command lines write them.
+bool isRate(const QString &text);
+QString rateChoices();      // "19200 oder 4800"
+// The rate that is not `rate`: where the unit answers as at the other one.
+QString otherRate(const QString &rate);
+// At 4800 baud the unit sends every command back ahead of its answer, and only then.
+bool echoesCommand(std::string_view baudText);
+bool echoesCommand(const QString &baudText);
 
 // "$R" + address + letters.
 QString command(const QString &address, const QString &letters);

@@ -45,3 +45,28 @@ TEST(ReadAnswer, SaysWhetherTheCommandCameBackFirst)
     EXPECT_FALSE(echoed("SRF21212\r\n"));
     EXPECT_FALSE(echoed("$RSRF2xSRF21212\r\n"));
 }
+
+TEST(LineRules, AnAddressIsOneDigitOfTheList)
+{
+    for (const char *digit : {"0", "9", "A", "F", "S"})
+        EXPECT_TRUE(Protocol::isAddressText(QString::fromLatin1(digit))) << digit;
+    for (const char *text : {"", "G", "a", "s", "AB", "-", " 1"})
+        EXPECT_FALSE(Protocol::isAddressText(QString::fromLatin1(text))) << text;
+    EXPECT_EQ(Protocol::addressChoices(), QStringLiteral("0–9, A–F oder S"));
+}
+
+TEST(LineRules, TheUnitWorksAtTwoRatesAndSendsTheCommandBackAtOnlyOne)
+{
+    EXPECT_TRUE(Protocol::isRate("19200"));
+    EXPECT_TRUE(Protocol::isRate("4800"));
+    for (const char *text : {"", "9600", "48000", " 4800", "4800 "})
+        EXPECT_FALSE(Protocol::isRate(QString::fromLatin1(text))) << text;
+    EXPECT_EQ(Protocol::rateChoices(), QStringLiteral("19200 oder 4800"));
+    EXPECT_EQ(Protocol::otherRate("19200"), "4800");
+    EXPECT_EQ(Protocol::otherRate("4800"), "19200");
+    EXPECT_TRUE(Protocol::echoesCommand(QStringLiteral("4800")));
+    EXPECT_TRUE(Protocol::echoesCommand(std::string_view("4800")));
+    EXPECT_FALSE(Protocol::echoesCommand(QStringLiteral("19200")));
+    EXPECT_FALSE(Protocol::echoesCommand(std::string_view("19200")));
+    EXPECT_FALSE(Protocol::echoesCommand(std::string_view("48000")));
+}
