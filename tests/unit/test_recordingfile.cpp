@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The recording's file: appended to, only whole lines, refused where a save is refused, and a
 // full disk said in German with the records that made it.
+#include "support/filelines.h"
 #include "support/filesizelimit.h"
 #include "unit/recordingfile.h"
 
@@ -13,12 +14,6 @@
 #include <sys/stat.h>
 
 namespace {
-
-QByteArray contentOf(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<nicht lesbar>");
-}
 
 void writeFile(const QString &path, const QByteArray &content)
 {
@@ -82,7 +77,7 @@ TEST(RecordingFile, RefusesWhatASaveRefusesAndTouchesNothing)
     EXPECT_EQ(reason(folder), QStringLiteral("Das Ziel ist ein Ordner") + kRefusedTail);
     EXPECT_EQ(reason(linkToFolder), QStringLiteral("Das Ziel ist eine Verknüpfung auf einen Ordner") + kRefusedTail);
     EXPECT_TRUE(reason(dir.filePath(QStringLiteral("fehlt/sitzung.txt"))).startsWith(QStringLiteral("Den Ordner gibt es nicht.")));
-    EXPECT_EQ(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
+    EXPECT_EQ(entriesOf(folder), QStringList());
 }
 
 TEST(RecordingFile, AFullDiskStopsItWithTheReasonAndLeavesOnlyWholeLines)

@@ -1,4 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "support/filelines.h"
+#include "support/filesizelimit.h"
 #include "unit/completefile.h"
 #include "unit/systemreason.h"
 #include "widgets/lineview.h"
@@ -13,11 +15,9 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
-#include <csignal>
 
 #include <cstring>
 
-#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -38,22 +38,11 @@ LineStore twoLines()
     return store;
 }
 
-QByteArray contentOf(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<nicht lesbar>");
-}
-
 void writeFile(const QString &path, const QByteArray &content)
 {
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     ASSERT_EQ(file.write(content), content.size());
-}
-
-QStringList entriesOf(const QString &folder)
-{
-    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
 }
 
 // The kind of file at `path` (S_IFIFO, S_IFSOCK …), not following a link; 0 when there is none.
@@ -87,32 +76,6 @@ QString makeDevice(const QString &path)
     return ::mknod(QFile::encodeName(path).constData(), S_IFCHR | 0600, makedev(1, 3)) == 0 ? path : QString();
 }
 
-// Files may grow to `bytes` only, and crossing the limit is an error (EFBIG) instead of the
-// signal that would end the process: a full disk for this process, without root. Both are
-// restored when the scope ends.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        EXPECT_EQ(::getrlimit(RLIMIT_FSIZE, &old_), 0);
-        oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = old_;
-        limit.rlim_cur = bytes;
-        EXPECT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
-    }
-    ~FileSizeLimit()
-    {
-        ::setrlimit(RLIMIT_FSIZE, &old_);
-        std::signal(SIGXFSZ, oldHandler_);
-    }
-    FileSizeLimit(const FileSizeLimit &) = delete;
-    FileSizeLimit &operator=(const FileSizeLimit &) = delete;
-
-private:
-    rlimit old_{};
-    void (*oldHandler_)(int) = nullptr;
-};
-
 } // namespace
 
 TEST(LineViewFile, AFullDiskLeavesTheOldFileAndTheBoxSaysWhyInGerman)
@@ -130,7 +93,7 @@ TEST(LineViewFile, AFullDiskLeavesTheOldFileAndTheBoxSaysWhyInGerman)
     view.setWarningBox([&](QWidget *, const QString &, const QString &text) { warnings << text; });
     view.setReplaceAsker([](QWidget *, const QString &, const QString &) { return true; });
     {
-        const FileSizeLimit fullDisk(4096);
+        const testsupport::FileSizeLimit fullDisk(4096);
         view.saveAs();
     }
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // "Speichern unter …" on a list: the target is looked at before anyone is asked whether to
 // replace it, and a file that is there is replaced only after "Ja".
+#include "support/filelines.h"
 #include "widgets/lineview.h"
 
 #include <QDir>
@@ -11,12 +12,6 @@
 #include <sys/stat.h>
 
 namespace {
-
-QByteArray contentOf(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<nicht lesbar>");
-}
 
 // A list whose "Speichern unter …" saves to `path`, with the boxes recorded instead of shown.
 struct SavingList {

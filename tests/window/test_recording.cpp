@@ -53,7 +53,7 @@ QString withoutTime(const QByteArray &line)
     return field(record->commandLine) + (record->answerLine ? QLatin1Char('\t') + field(record->answer) : QString());
 }
 
-QStringList contentOf(const QString &path)
+QStringList linesWithoutTime(const QString &path)
 {
     QStringList lines;
     for (const QByteArray &line : fileLines(path))
@@ -118,7 +118,7 @@ TEST(Recording, RecordsEachShownBurstBetweenMarkersForConnectDisconnectLossAndRe
     ASSERT_TRUE(h.channel.isOpen()) << "connected again after waiting";
     stopRecording(h);
 
-    const QStringList lines = contentOf(path);
+    const QStringList lines = linesWithoutTime(path);
     ASSERT_EQ(lines.size(), 14) << lines.join(QLatin1Char('\n')).toStdString();
     EXPECT_TRUE(QRegularExpression(QStringLiteral("^# Mitschnitt begonnen \\(rix-term \\d+\\.\\d+\\.\\d+\\), nicht verbunden$"))
                     .match(lines[0]).hasMatch()) << lines[0].toStdString();
@@ -251,8 +251,8 @@ TEST(Recording, AFileThatCannotBeRecordedIntoSaysWhyAndChangesNothingElse)
     // Started while connected, a recording says so in its first line.
     const QString path = dir.filePath(QStringLiteral("sitzung.txt"));
     startRecording(h, path);
-    ASSERT_EQ(contentOf(path).size(), 1);
-    EXPECT_TRUE(contentOf(path)[0].endsWith(QStringLiteral("), verbunden: (S) COM1:19200,n,8,1"))) << contentOf(path)[0].toStdString();
+    ASSERT_EQ(linesWithoutTime(path).size(), 1);
+    EXPECT_TRUE(linesWithoutTime(path)[0].endsWith(QStringLiteral("), verbunden: (S) COM1:19200,n,8,1"))) << linesWithoutTime(path)[0].toStdString();
 }
 
 // What was on the line is in the file beside what the lists show: each write as it went out,
@@ -276,7 +276,7 @@ TEST(Recording, HoldsTheLineItselfBesideTheShownLines)
     h.channel.failWriteWith = 5;
     h.click(h.w.cmdF2());
 
-    const QStringList lines = contentOf(path);
+    const QStringList lines = linesWithoutTime(path);
     ASSERT_GE(lines.size(), 15) << lines.join(QLatin1Char('\n')).toStdString();
     EXPECT_EQ(lines.mid(1, 14), (QStringList{
         "> $RSRF0",
@@ -389,13 +389,13 @@ TEST(Recording, ASecondStartIntoItsOwnFileIsRefusedAndItGoesOn)
                                              "laufenden Mitschnitts („%2“). Sie bleibt unverändert, und der Mitschnitt "
                                              "läuft weiter.").arg(link, path));
     EXPECT_EQ(h.app.recording().path(), path);
-    EXPECT_EQ(contentOf(path).size(), 1) << "no end marker, no second start";
+    EXPECT_EQ(linesWithoutTime(path).size(), 1) << "no end marker, no second start";
 
     // Another file: the running recording ends there and the new one begins.
     const QString other = dir.filePath(QStringLiteral("neu.txt"));
     startRecording(h, other);
     EXPECT_EQ(h.app.recording().path(), other);
-    EXPECT_EQ(contentOf(path).last(), QStringLiteral("# Mitschnitt beendet"));
+    EXPECT_EQ(linesWithoutTime(path).last(), QStringLiteral("# Mitschnitt beendet"));
 }
 
 TEST(Recording, ARefusedConnectIsInTheFileWithItsReason)
@@ -407,7 +407,7 @@ TEST(Recording, ARefusedConnectIsInTheFileWithItsReason)
     h.channel.failOpen = true;
     h.connectWith("COM7", "19200", "S");
     ASSERT_EQ(h.end.ends, 1) << "both lists empty: the program ends after the box";
-    EXPECT_EQ(contentOf(path).mid(1), (QStringList{"# Verbinden mit COM7 abgelehnt (Fehler 2): no such port"}));
+    EXPECT_EQ(linesWithoutTime(path).mid(1), (QStringList{"# Verbinden mit COM7 abgelehnt (Fehler 2): no such port"}));
 }
 
 // SIGTERM, SIGINT and SIGHUP end the program as closing the window does: nothing more to the
@@ -429,7 +429,7 @@ TEST(Recording, ASignalEndsItWithItsNameAfterThePortIsClosed)
     EXPECT_EQ(h.end.exitCode, 128 + SIGTERM);
     EXPECT_FALSE(h.app.recording().isRunning());
     EXPECT_EQ(h.w.lbrx()->recordingFile(), QString());
-    EXPECT_EQ(contentOf(path).mid(2), (QStringList{
+    EXPECT_EQ(linesWithoutTime(path).mid(2), (QStringList{
         "# Keine Antwort auf „$R3RF0“ (gesendet T) vor dem Schließen des Ports",
         "# Mitschnitt beendet: Programm durch Signal SIGTERM beendet"}));
     EXPECT_FALSE(h.receiver.isPolling());
