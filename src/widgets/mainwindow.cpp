@@ -5,6 +5,7 @@
 
 #include "widgets/cp1252validator.h"
 #include "widgets/findbar.h"
+#include "widgets/lineviewfilemenu.h"
 #include "widgets/screenfit.h"
 #include "widgets/texttooltip.h"
 
@@ -43,8 +44,8 @@ MainWindow::MainWindow(QWidget *parent)
     // The connection text outgrows its label with a long port path.
     new TextToolTip(ui_->lbl1);
     // "Speichern unter …" suggests a file name that says which list it came from.
-    ui_->lb2->setSaveNameSuffix(QStringLiteral("befehle"));
-    ui_->lbrx->setSaveNameSuffix(QStringLiteral("antworten"));
+    ui_->lb2->fileMenu()->setSaveNameSuffix(QStringLiteral("befehle"));
+    ui_->lbrx->fileMenu()->setSaveNameSuffix(QStringLiteral("antworten"));
 
     // A child of the window, not of the layout: it is no control of frm1 and covers none.
     findBar_ = new FindBar(ui_->lb2, ui_->lbrx, this);

@@ -9,6 +9,7 @@
 #include "unit/qtserialchannel.h"
 #include "unit/recordformat.h"
 #include "unit/recordingfile.h"
+#include "widgets/lineviewfilemenu.h"
 #include "window/recording/recording.h"
 
 #include <QAction>
@@ -113,8 +114,8 @@ TEST_F(RecordingASession, ASessionWithAPulledLineReadsAsItHappened)
     startUnit(options);
     ASSERT_TRUE(QFile::link(unitPath(), link));
 
-    program.w.lbrx()->setRecordFileAsker([&](QWidget *, const QString &, const QString &, const QString &) { return path; });
-    program.w.lbrx()->recordAction()->trigger();
+    program.w.lbrx()->fileMenu()->setRecordFileAsker([&](QWidget *, const QString &, const QString &, const QString &) { return path; });
+    program.w.lbrx()->fileMenu()->recordAction()->trigger();
     ASSERT_TRUE(waitUntil([&] { return program.app.recording().isRunning(); }));
     program.connectTo(link);
     ASSERT_TRUE(program.connected());
@@ -137,7 +138,7 @@ TEST_F(RecordingASession, ASessionWithAPulledLineReadsAsItHappened)
     ASSERT_TRUE(waitUntil([&] { return program.box.texts.size() >= 2 && program.connected(); }, 20s));
     program.click(program.w.cmdF0());
     ASSERT_TRUE(listHas(program.w.lbrx(), 8));
-    program.w.lbrx()->stopRecordingAction()->trigger();
+    program.w.lbrx()->fileMenu()->stopRecordingAction()->trigger();
     ASSERT_TRUE(waitUntil([&] { return !program.app.recording().isRunning(); }));
 
     QFile file(path);
@@ -220,8 +221,8 @@ TEST_F(RecordingASession, ACommandToASilentUnitIsInTheFileAsUnanswered)
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("mitschnitt.txt"));
     startUnit({}, true);
-    program.w.lbrx()->setRecordFileAsker([&](QWidget *, const QString &, const QString &, const QString &) { return path; });
-    program.w.lbrx()->recordAction()->trigger();
+    program.w.lbrx()->fileMenu()->setRecordFileAsker([&](QWidget *, const QString &, const QString &, const QString &) { return path; });
+    program.w.lbrx()->fileMenu()->recordAction()->trigger();
     ASSERT_TRUE(waitUntil([&] { return program.app.recording().isRunning(); }));
     connectProgram(QStringLiteral("4800"), QStringLiteral("3"));
     program.click(program.w.cmdF0());   // the unit's address is F, not 3: no answer
@@ -231,7 +232,7 @@ TEST_F(RecordingASession, ACommandToASilentUnitIsInTheFileAsUnanswered)
     connectProgram(QStringLiteral("4800"), QStringLiteral("S"));
     program.click(program.w.cmdF0());
     ASSERT_TRUE(listHas(program.w.lbrx(), 1));
-    program.w.lbrx()->stopRecordingAction()->trigger();
+    program.w.lbrx()->fileMenu()->stopRecordingAction()->trigger();
     ASSERT_TRUE(waitUntil([&] { return !program.app.recording().isRunning(); }));
 
     const QStringList markers = markersOf(path);

@@ -4,6 +4,7 @@
 #include "unit/completefile.h"
 #include "unit/systemreason.h"
 #include "widgets/lineview.h"
+#include "widgets/lineviewfilemenu.h"
 #include "widgets/lineviewfile.h"
 #include "widgets/lineviewstore.h"
 
@@ -88,13 +89,13 @@ TEST(LineViewFile, AFullDiskLeavesTheOldFileAndTheBoxSaysWhyInGerman)
     LineView view;
     for (int i = 0; i < 2000; ++i)
         view.addLine(QByteArray("SRF0F011 Zeile ") + QByteArray::number(i), 0);
-    view.setSaveFileAsker([&](QWidget *, const QString &, const QString &, const QString &) { return path; });
+    view.fileMenu()->setSaveFileAsker([&](QWidget *, const QString &, const QString &, const QString &) { return path; });
     QStringList warnings;
-    view.setWarningBox([&](QWidget *, const QString &, const QString &text) { warnings << text; });
-    view.setReplaceAsker([](QWidget *, const QString &, const QString &) { return true; });
+    view.fileMenu()->setWarningBox([&](QWidget *, const QString &, const QString &text) { warnings << text; });
+    view.fileMenu()->setReplaceAsker([](QWidget *, const QString &, const QString &) { return true; });
     {
         const testsupport::FileSizeLimit fullDisk(4096);
-        view.saveAs();
+        view.fileMenu()->saveAs();
     }
 
     // The German reason alone: the system's "(File too large)" goes to the log only.
@@ -106,7 +107,7 @@ TEST(LineViewFile, AFullDiskLeavesTheOldFileAndTheBoxSaysWhyInGerman)
 
     // With room again the same save replaces the file whole.
     warnings.clear();
-    view.saveAs();
+    view.fileMenu()->saveAs();
     EXPECT_TRUE(warnings.isEmpty()) << warnings.join(QLatin1Char('\n')).toStdString();
     EXPECT_EQ(contentOf(path).count('\n'), 2000);
     EXPECT_EQ(entriesOf(dir.path()), QStringList{QStringLiteral("liste.txt")});

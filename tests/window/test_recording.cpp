@@ -7,6 +7,7 @@
 #include "support/harness.h"
 #include "support/waiting.h"
 #include "unit/recordformat.h"
+#include "widgets/lineviewfilemenu.h"
 #include "window/app/signalend.h"
 #include "window/recording/recording.h"
 
@@ -75,14 +76,14 @@ int recordsIn(const QString &path)
 // "Mitschnitt in Datei …" with `path` chosen in the dialog.
 void startRecording(Harness &h, const QString &path)
 {
-    h.w.lbrx()->setRecordFileAsker([path](QWidget *, const QString &, const QString &, const QString &) { return path; });
-    h.w.lbrx()->askRecordingFile();
+    h.w.lbrx()->fileMenu()->setRecordFileAsker([path](QWidget *, const QString &, const QString &, const QString &) { return path; });
+    h.w.lbrx()->fileMenu()->askRecordingFile();
 }
 
 // "Mitschnitt beenden" from the command list's menu.
 void stopRecording(Harness &h)
 {
-    h.w.lb2()->stopRecordingAction()->trigger();
+    h.w.lb2()->fileMenu()->stopRecordingAction()->trigger();
     ASSERT_TRUE(testsupport::waitUntil([&] { return !h.app.recording().isRunning(); }));
 }
 
@@ -102,8 +103,8 @@ TEST(Recording, RecordsEachShownBurstBetweenMarkersForConnectDisconnectLossAndRe
     Harness h;
     startRecording(h, path);
     ASSERT_TRUE(h.app.recording().isRunning());
-    EXPECT_EQ(h.w.lb2()->recordingFile(), path);
-    EXPECT_EQ(h.w.lbrx()->recordingFile(), path);
+    EXPECT_EQ(h.w.lb2()->fileMenu()->recordingFile(), path);
+    EXPECT_EQ(h.w.lbrx()->fileMenu()->recordingFile(), path);
 
     h.connectWith("COM1", "19200", "S");
     h.click(h.w.cmdF0());
@@ -141,7 +142,7 @@ TEST(Recording, RecordsEachShownBurstBetweenMarkersForConnectDisconnectLossAndRe
     recordformat::TimeStamp time;
     time.append(shownAt, h.w.lbrx()->lineTime(0));
     EXPECT_TRUE(fileLines(path)[4].startsWith(shownAt + '\t')) << fileLines(path)[4].toStdString();
-    EXPECT_EQ(h.w.lbrx()->recordingFile(), QString());
+    EXPECT_EQ(h.w.lbrx()->fileMenu()->recordingFile(), QString());
     ASSERT_EQ(h.box.texts.size(), 2u) << "only the lost line's boxes";
     EXPECT_EQ(h.box.texts[0], QStringLiteral("Die Verbindung zu COM1 ist unterbrochen (Fehler 1002)."));
 }
@@ -216,8 +217,8 @@ TEST(Recording, AWriteThatFailsStopsItWithTheReasonWhileTheListsAndTheLineGoOn)
     EXPECT_EQ(recordsIn(path), 3);
     EXPECT_EQ(QFile(path).size(), before + 3 * 63) << "no half record at the end";
     EXPECT_FALSE(h.app.recording().isRunning());
-    EXPECT_EQ(h.w.lbrx()->recordingFile(), QString());
-    EXPECT_EQ(h.w.lb2()->recordingFile(), QString());
+    EXPECT_EQ(h.w.lbrx()->fileMenu()->recordingFile(), QString());
+    EXPECT_EQ(h.w.lb2()->fileMenu()->recordingFile(), QString());
 
     // Everything else goes on: the lists, the line, the program.
     unitSends(h, "danach");
@@ -244,7 +245,7 @@ TEST(Recording, AFileThatCannotBeRecordedIntoSaysWhyAndChangesNothingElse)
                                              "Ziel bleibt unverändert.")
                                   .arg(QDir::toNativeSeparators(dir.path())));
     EXPECT_FALSE(h.app.recording().isRunning());
-    EXPECT_EQ(h.w.lbrx()->recordingFile(), QString());
+    EXPECT_EQ(h.w.lbrx()->fileMenu()->recordingFile(), QString());
     EXPECT_TRUE(h.channel.isOpen());
     EXPECT_TRUE(h.receiver.isPolling());
 
@@ -344,12 +345,12 @@ TEST(Recording, ASaveOntoItsFileIsRefusedUnderAnyNameAndTheFileStays)
     LineView *list = h.w.lbrx();
     std::vector<QString> warnings;
     int questions = 0;
-    list->setWarningBox([&](QWidget *, const QString &, const QString &text) { warnings.push_back(text); });
-    list->setReplaceAsker([&](QWidget *, const QString &, const QString &) { return ++questions, true; });
+    list->fileMenu()->setWarningBox([&](QWidget *, const QString &, const QString &text) { warnings.push_back(text); });
+    list->fileMenu()->setReplaceAsker([&](QWidget *, const QString &, const QString &) { return ++questions, true; });
     for (const QString &target : {path, link, hardLink}) {
         const QByteArray before = fileLines(path).join('\n');
-        list->setSaveFileAsker([&](QWidget *, const QString &, const QString &, const QString &) { return target; });
-        list->saveAs();
+        list->fileMenu()->setSaveFileAsker([&](QWidget *, const QString &, const QString &, const QString &) { return target; });
+        list->fileMenu()->saveAs();
         EXPECT_EQ(fileLines(path).join('\n'), before) << target.toStdString();
     }
     EXPECT_EQ(questions, 0);
@@ -369,8 +370,8 @@ TEST(Recording, ASaveOntoItsFileIsRefusedUnderAnyNameAndTheFileStays)
     // Another file is saved as before, after the question.
     const QString other = dir.filePath(QStringLiteral("liste.txt"));
     QFile(other).open(QIODevice::WriteOnly);
-    list->setSaveFileAsker([&](QWidget *, const QString &, const QString &, const QString &) { return other; });
-    list->saveAs();
+    list->fileMenu()->setSaveFileAsker([&](QWidget *, const QString &, const QString &, const QString &) { return other; });
+    list->fileMenu()->saveAs();
     EXPECT_EQ(questions, 1);
     EXPECT_EQ(fileLines(other).size(), 2);
 }
@@ -428,7 +429,7 @@ TEST(Recording, ASignalEndsItWithItsNameAfterThePortIsClosed)
     EXPECT_EQ(h.end.ends, 1);
     EXPECT_EQ(h.end.exitCode, 128 + SIGTERM);
     EXPECT_FALSE(h.app.recording().isRunning());
-    EXPECT_EQ(h.w.lbrx()->recordingFile(), QString());
+    EXPECT_EQ(h.w.lbrx()->fileMenu()->recordingFile(), QString());
     EXPECT_EQ(linesWithoutTime(path).mid(2), (QStringList{
         "# Keine Antwort auf „$R3RF0“ (gesendet T) vor dem Schließen des Ports",
         "# Mitschnitt beendet: Programm durch Signal SIGTERM beendet"}));

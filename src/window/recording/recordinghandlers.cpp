@@ -5,6 +5,7 @@
 #include "unit/errors.h"
 #include "unit/logging.h"
 #include "widgets/lineview.h"
+#include "widgets/lineviewfilemenu.h"
 #include "widgets/mainwindow.h"
 #include "window/connection/connection.h"
 #include "window/program.h"
@@ -30,7 +31,7 @@ QString summary(const Program &p)
 void showRecordingFile(Program &p)
 {
     for (LineView *list : {p.w.lb2(), p.w.lbrx()})
-        list->setRecordingFile(p.recording.path(), p.recording.identity());
+        list->fileMenu()->setRecordingFile(p.recording.path(), p.recording.identity());
 }
 
 // A recording that stopped by itself is told once, with what reached the file.
