@@ -8,7 +8,7 @@
 
 namespace {
 
-constexpr int kLongestTimeoutMs = 60000;
+constexpr int longestTimeoutMs = 60000;
 
 // The options that belong to one command only, with that command's name.
 struct OnlyFor {
@@ -17,7 +17,7 @@ struct OnlyFor {
     ParamOptions::Command command;
     const char *commandName;
 };
-const OnlyFor kOnlyFor[] = {
+const OnlyFor onlyFor[] = {
     {"o", "-o", ParamOptions::Command::Read, "read"},
     {"dry-run", "--dry-run", ParamOptions::Command::Write, "write"},
     {"yes", "--yes", ParamOptions::Command::Write, "write"},
@@ -122,7 +122,7 @@ ParsedCommandLine parseCommandLine(const QStringList &arguments)
     else
         return fail(QStringLiteral("Unbekannter Befehl „%1“ (read, diff oder write).").arg(command));
 
-    for (const OnlyFor &only : kOnlyFor)
+    for (const OnlyFor &only : onlyFor)
         if (parser.isSet(QString::fromLatin1(only.option)) && o.command != only.command)
             return fail(QStringLiteral("%1 gilt nur für %2.").arg(QLatin1String(only.shown), QLatin1String(only.commandName)));
 
@@ -133,22 +133,22 @@ ParsedCommandLine parseCommandLine(const QStringList &arguments)
     }
     if (parser.isSet(line.baud)) {
         o.baud = parser.value(line.baud);
-        if (!Protocol::isRate(o.baud))
-            return fail(QStringLiteral("Ungültige Baudrate „%1“ (%2).").arg(o.baud, Protocol::rateChoices()));
+        if (!protocol::isRate(o.baud))
+            return fail(QStringLiteral("Ungültige Baudrate „%1“ (%2).").arg(o.baud, protocol::rateChoices()));
     }
     if (parser.isSet(line.address)) {
         const QString digit = parser.value(line.address).toUpper();
-        if (!Protocol::isAddressText(digit))
-            return fail(QStringLiteral("Ungültige Adresse „%1“ (%2).").arg(parser.value(line.address), Protocol::addressChoices()));
+        if (!protocol::isAddressText(digit))
+            return fail(QStringLiteral("Ungültige Adresse „%1“ (%2).").arg(parser.value(line.address), protocol::addressChoices()));
         o.address = digit.front();
     }
     if (parser.isSet(timeout)) {
         bool ok = false;
         o.timeoutMs = parser.value(timeout).toInt(&ok);
-        if (!ok || o.timeoutMs < 1 || o.timeoutMs > kLongestTimeoutMs || parser.value(timeout).startsWith(QLatin1Char('+')))
+        if (!ok || o.timeoutMs < 1 || o.timeoutMs > longestTimeoutMs || parser.value(timeout).startsWith(QLatin1Char('+')))
             return fail(QStringLiteral("Ungültige Wartezeit „%1“ (ganze Millisekunden, 1 bis %2).")
                             .arg(parser.value(timeout))
-                            .arg(kLongestTimeoutMs));
+                            .arg(longestTimeoutMs));
     }
     if (parser.isSet(output)) {
         o.outputFile = parser.value(output);

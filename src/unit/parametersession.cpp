@@ -119,15 +119,15 @@ QString noAnswerMessage(QChar address, int n, const UnitLine::Heard &heard)
     return message;
 }
 
-QString rateMismatch(int n, const Protocol::ReadAnswer &answer, const QString &baud)
+QString rateMismatch(int n, const protocol::ReadAnswer &answer, const QString &baud)
 {
-    const bool at4800 = Protocol::echoesCommand(baud);
+    const bool at4800 = protocol::echoesCommand(baud);
     if (answer.echoed == at4800)
         return QString();
     const QString what = at4800 ? QStringLiteral("sendet aber den Befehl nicht vorher zurück, wie sie es bei 4800 Baud tut")
                                 : QStringLiteral("sendet aber jeden Befehl vorher zurück, wie sie es nur bei 4800 Baud tut");
     return QStringLiteral("F%1: Die Einheit antwortet, %2: sie arbeitet wohl mit %4 Baud, nicht mit %3.")
-        .arg(QString::number(n), what, baud, Protocol::otherRate(baud));
+        .arg(QString::number(n), what, baud, protocol::otherRate(baud));
 }
 
 ParameterSession::ParameterSession(UnitLine &line, QChar address, const QString &baud)

@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-namespace Protocol {
+namespace protocol {
 
 namespace {
 constexpr char echoingRate[] = "4800";
@@ -78,7 +78,7 @@ std::optional<ReadAnswer> findReadAnswer(const QByteArray &arrived, QChar asked,
     const QByteArray letters = QByteArrayLiteral("RF") + QByteArray::number(n);
     const bool anyUnit = asked == QLatin1Char('S');
     const QByteArray sent = bytes(readParameter(QString(asked), n));
-    for (qsizetype at = 0; at + ReadAnswerLength <= arrived.size(); ++at) {
+    for (qsizetype at = 0; at + readAnswerLength <= arrived.size(); ++at) {
         const char address = arrived.at(at);
         if (anyUnit ? !isAddressDigit(QLatin1Char(address)) : QLatin1Char(address) != asked)
             continue;
@@ -87,7 +87,7 @@ std::optional<ReadAnswer> findReadAnswer(const QByteArray &arrived, QChar asked,
         const QByteArray digits = arrived.mid(at + 4, 4);
         if (!std::all_of(digits.begin(), digits.end(), isHexDigit))
             continue;
-        if (at + ReadAnswerLength < arrived.size() && isHexDigit(arrived.at(at + ReadAnswerLength)))
+        if (at + readAnswerLength < arrived.size() && isHexDigit(arrived.at(at + readAnswerLength)))
             continue;
         ReadAnswer answer;
         answer.value = QString::fromLatin1(digits).toUpper();
@@ -99,4 +99,4 @@ std::optional<ReadAnswer> findReadAnswer(const QByteArray &arrived, QChar asked,
     return std::nullopt;
 }
 
-} // namespace Protocol
+} // namespace protocol

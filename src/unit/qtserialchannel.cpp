@@ -48,9 +48,9 @@ std::string describe(const char *what, const QString &portName, const QString &d
 QByteArray drainWithoutWaiting(qintptr handle)
 {
     QByteArray got;
-    constexpr qsizetype kMostBytes = 1 << 20;
+    constexpr qsizetype mostBytes = 1 << 20;
     char buffer[4096];
-    while (handle >= 0 && got.size() < kMostBytes) {
+    while (handle >= 0 && got.size() < mostBytes) {
         pollfd p{int(handle), POLLIN, 0};
         if (::poll(&p, 1, 0) <= 0 || !(p.revents & POLLIN))
             break;
@@ -209,7 +209,7 @@ QByteArray QtSerialChannel::takeAllReceived()
         QEventLoop loop;
         const QMetaObject::Connection fetched = connect(&port_, &QSerialPort::readyRead, &loop, &QEventLoop::quit);
         const QMetaObject::Connection failed = connect(&port_, &QSerialPort::errorOccurred, &loop, &QEventLoop::quit);
-        QTimer::singleShot(kMostFetchWaitMs, &loop, &QEventLoop::quit);
+        QTimer::singleShot(mostFetchWaitMs, &loop, &QEventLoop::quit);
         loop.exec(QEventLoop::ExcludeUserInputEvents);
         disconnect(fetched);
         disconnect(failed);
@@ -229,7 +229,7 @@ void QtSerialChannel::write(const QByteArray &bytes)
     if (bytes.isEmpty())
         return;
 
-    const QDeadlineTimer deadline(WriteTimeoutBaseMs + qint64(WriteTimeoutPerByteMs) * bytes.size());
+    const QDeadlineTimer deadline(writeTimeoutBaseMs + qint64(writeTimeoutPerByteMs) * bytes.size());
     errno = 0; // a reason left over from an earlier call must not explain this write
     const qint64 taken = port_.write(bytes);
     throwIfUnusable();

@@ -45,7 +45,7 @@ ReceiveEngine::Shown ReceiveEngine::add(std::string_view bytes, const Context &c
             continue;
         // Split before the byte that would not fit, so a text of exactly the piece size
         // followed by the quiet time is one line.
-        if (text_.size() == kPieceBytes) {
+        if (text_.size() == pieceBytes) {
             showPiece(context, shown);
             startPiece(true);
         }
@@ -108,7 +108,7 @@ void ReceiveEngine::showPiece(const Context &context, Shown &shown) const
     }
     const auto length = static_cast<long long>(context.commandLine.size());
     // The command the unit sends back ahead of its answer is not the answer.
-    const long long displayStart = Protocol::echoesCommand(context.baudText) ? length + 1 : 1;
+    const long long displayStart = protocol::echoesCommand(context.baudText) ? length + 1 : 1;
     lines.displayStart = std::int16_t(std::min<long long>(displayStart, std::numeric_limits<std::int16_t>::max()));
     if (!isBlank(fromPosition(text_, displayStart))) {
         // After a command button the answer repeats the address and the command letters;

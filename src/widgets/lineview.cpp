@@ -30,10 +30,10 @@
 
 namespace {
 // Room left and right of the text, so the first character does not touch the frame.
-constexpr int kMargin = 2;
+constexpr int textMargin = 2;
 // The frame that shows the list has the keyboard focus, in device pixels: wide enough to see,
 // and narrower than the margin, so it never covers text.
-constexpr int kFocusFrameWidth = 2;
+constexpr int focusFrameWidth = 2;
 } // namespace
 
 LineView::LineView(QWidget *parent)
@@ -248,8 +248,8 @@ QRect LineView::lineRect(int index) const
         return {};
     const qint64 y = (qint64(index) - verticalScrollBar()->value()) * rowHeight_;
     // Far-off rows only need to be far outside the viewport, not exact.
-    constexpr qint64 kFar = qint64(1) << 30;
-    return QRect(0, int(std::clamp<qint64>(y, -kFar, kFar)), viewport()->width(), rowHeight_);
+    constexpr qint64 farAway = qint64(1) << 30;
+    return QRect(0, int(std::clamp<qint64>(y, -farAway, farAway)), viewport()->width(), rowHeight_);
 }
 
 void LineView::updateMetrics()
@@ -274,7 +274,7 @@ void LineView::updateVerticalRange()
 
 void LineView::updateHorizontalRange()
 {
-    const qint64 content = 2 * kMargin + qint64(lines_.longest()) * charWidth_;
+    const qint64 content = 2 * textMargin + qint64(lines_.longest()) * charWidth_;
     const int width = viewport()->width();
     QScrollBar *bar = horizontalScrollBar();
     bar->setSingleStep(charWidth_);
@@ -361,9 +361,9 @@ void LineView::paintEvent(QPaintEvent *event)
     const int lastRow = std::min(count() - 1, top + area.bottom() / rowHeight_);
 
     const int scrollX = horizontalScrollBar()->value();
-    const int firstColumn = std::max(0, (scrollX - kMargin) / charWidth_);
+    const int firstColumn = std::max(0, (scrollX - textMargin) / charWidth_);
     const int columns = viewport()->width() / charWidth_ + 2;
-    const int x = kMargin + firstColumn * charWidth_ - scrollX;
+    const int x = textMargin + firstColumn * charWidth_ - scrollX;
 
     for (int row = firstRow; row <= lastRow; ++row) {
         const QRect rect(0, (row - top) * rowHeight_, viewport()->width(), rowHeight_);
@@ -398,8 +398,8 @@ void LineView::paintFocusFrame(QPainter &painter, const QColor &color)
     // that got the focus by a click, or holds no current line, would not show it. Whole device
     // pixels, so no edge is lost at a fractional scale.
     const qreal px = 1.0 / viewport()->devicePixelRatioF();
-    const qreal inset = kFocusFrameWidth * px / 2;
-    QPen pen(color, kFocusFrameWidth * px);
+    const qreal inset = focusFrameWidth * px / 2;
+    QPen pen(color, focusFrameWidth * px);
     pen.setJoinStyle(Qt::MiterJoin);
     painter.setPen(pen);
     painter.setBrush(Qt::NoBrush);

@@ -60,14 +60,14 @@ void MainWindow::placeFindBar()
 {
     // In the designed layout the row between "Schreiben" (ends at 138) and "Beenden" (starts
     // at 894) is free; on a smaller screen the bar keeps to the bottom of what is shown.
-    constexpr int kLeft = 146;
-    constexpr int kWidth = 740;
-    constexpr int kHeight = 34;
+    constexpr int barLeft = 146;
+    constexpr int barWidth = 740;
+    constexpr int barHeight = 34;
     const QScrollBar *across = scroller_->horizontalScrollBar();
     const int bottom = height() - (across->isVisible() ? across->height() : 0);
-    const int width = std::min(kWidth, this->width());
-    const int left = std::clamp(kLeft, 0, this->width() - width);
-    findBar_->setGeometry(left, bottom - kHeight - 2, width, kHeight);
+    const int width = std::min(barWidth, this->width());
+    const int left = std::clamp(barLeft, 0, this->width() - width);
+    findBar_->setGeometry(left, bottom - barHeight - 2, width, barHeight);
 }
 
 MainWindow::~MainWindow() = default;

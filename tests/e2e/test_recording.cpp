@@ -74,30 +74,30 @@ TEST_F(RecordingASession, TheBuiltProgramConnectsAtStartAndAKillLeavesEveryShown
                                                          + ":19200,n,8,1\n"); }, 20s))
         << "rix-term --connect did not connect; its output: " << term.readAllStderr();
 
-    constexpr int kLines = 25;
-    for (int i = 0; i < kLines; ++i) {
+    constexpr int lineCount = 25;
+    for (int i = 0; i < lineCount; ++i) {
         const std::size_t sentBefore = eventsOf(sim->log(), rixsim::TrafficEvent::Kind::Sent).size();
         sim->sendUnasked("Zeile " + std::to_string(i) + "\r\n");
         ASSERT_TRUE(waitUntil([&] { return eventsOf(sim->log(), rixsim::TrafficEvent::Kind::Sent).size() > sentBefore; }));
         runEventsFor(60ms);   // longer than the quiet time, so each text is a burst of its own
     }
     const auto lastSent = Clock::now();
-    waitUntil([&] { return int(recordsOf(path).size()) >= kLines; }, 1500ms);
+    waitUntil([&] { return int(recordsOf(path).size()) >= lineCount; }, 1500ms);
     term.signal(SIGKILL);
     EXPECT_FALSE(term.waitForExit(10s).has_value()) << "killed, not ended";
     std::printf("[figure] last text sent to SIGKILL: %.0f ms\n", millisecondsBetween(lastSent, Clock::now()));
 
     const std::vector<recordformat::Record> records = recordsOf(path);
-    ASSERT_EQ(records.size(), std::size_t(kLines));
-    for (int i = 0; i < kLines; ++i) {
+    ASSERT_EQ(records.size(), std::size_t(lineCount));
+    for (int i = 0; i < lineCount; ++i) {
         EXPECT_EQ(records[std::size_t(i)].answer, "Zeile " + QByteArray::number(i));
         EXPECT_EQ(records[std::size_t(i)].commandLine, "");
     }
     const QStringList markers = markersOf(path);
     ASSERT_EQ(markers.size(), 2) << markers.join(QLatin1Char('\n')).toStdString();
     EXPECT_TRUE(markers[0].startsWith(QStringLiteral("Mitschnitt begonnen (rix-term ")));
-    EXPECT_EQ(linesOf(path, recordformat::Record::Kind::Received).size(), std::size_t(kLines)) << "each text as it came";
-    EXPECT_EQ(fileLines(path).size(), 2 * kLines + 2);
+    EXPECT_EQ(linesOf(path, recordformat::Record::Kind::Received).size(), std::size_t(lineCount)) << "each text as it came";
+    EXPECT_EQ(fileLines(path).size(), 2 * lineCount + 2);
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_TRUE(file.readAll().endsWith('\n')) << "no half line";

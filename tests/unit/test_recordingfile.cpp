@@ -22,7 +22,7 @@ void writeFile(const QString &path, const QByteArray &content)
     ASSERT_EQ(file.write(content), content.size());
 }
 
-const QString kRefusedTail = QStringLiteral(
+const QString refusedTail = QStringLiteral(
     ", keine gewöhnliche Datei. Gespeichert wird nur in eine gewöhnliche Datei oder unter einem neuen Namen; "
     "das Ziel bleibt unverändert.");
 
@@ -73,9 +73,9 @@ TEST(RecordingFile, RefusesWhatASaveRefusesAndTouchesNothing)
         return file.errorText();
     };
     // A FIFO without a reader would hold the window forever if it were opened.
-    EXPECT_EQ(reason(fifo), QStringLiteral("Das Ziel ist eine Pipe (FIFO)") + kRefusedTail);
-    EXPECT_EQ(reason(folder), QStringLiteral("Das Ziel ist ein Ordner") + kRefusedTail);
-    EXPECT_EQ(reason(linkToFolder), QStringLiteral("Das Ziel ist eine Verknüpfung auf einen Ordner") + kRefusedTail);
+    EXPECT_EQ(reason(fifo), QStringLiteral("Das Ziel ist eine Pipe (FIFO)") + refusedTail);
+    EXPECT_EQ(reason(folder), QStringLiteral("Das Ziel ist ein Ordner") + refusedTail);
+    EXPECT_EQ(reason(linkToFolder), QStringLiteral("Das Ziel ist eine Verknüpfung auf einen Ordner") + refusedTail);
     EXPECT_TRUE(reason(dir.filePath(QStringLiteral("fehlt/sitzung.txt"))).startsWith(QStringLiteral("Den Ordner gibt es nicht.")));
     EXPECT_EQ(entriesOf(folder), QStringList());
 }

@@ -338,7 +338,7 @@ TEST(LineView, AccessibleInterfaceIsAListOfItemsNamedByTheirText)
 TEST(LineView, AccessibleItemsAreMadeOnDemandAndKeptBounded)
 {
     LineView view;
-    const int lines = LineViewAccessible::kMaxCachedItems + 500;
+    const int lines = LineViewAccessible::maxCachedItems + 500;
     addNumbered(view, lines);
     auto *list = dynamic_cast<LineViewAccessible *>(QAccessible::queryAccessibleInterface(&view));
     ASSERT_NE(list, nullptr);
@@ -347,14 +347,14 @@ TEST(LineView, AccessibleItemsAreMadeOnDemandAndKeptBounded)
 
     for (int i = 0; i < lines; ++i)
         ASSERT_EQ(list->child(i)->text(QAccessible::Name), QStringLiteral("Zeile %1").arg(i));
-    EXPECT_EQ(list->cachedItemCount(), LineViewAccessible::kMaxCachedItems);
+    EXPECT_EQ(list->cachedItemCount(), LineViewAccessible::maxCachedItems);
 
     // A dropped item is simply made again.
     QAccessibleInterface *first = list->child(0);
     ASSERT_NE(first, nullptr);
     EXPECT_EQ(first->text(QAccessible::Name), QStringLiteral("Zeile 0"));
     EXPECT_EQ(list->indexOfChild(first), 0);
-    EXPECT_LE(list->cachedItemCount(), LineViewAccessible::kMaxCachedItems);
+    EXPECT_LE(list->cachedItemCount(), LineViewAccessible::maxCachedItems);
 }
 
 TEST(LineView, PaintsTheCurrentLineHighlightedAndOthersPlain)
@@ -460,22 +460,22 @@ TEST(LineView, HorizontalRangeFollowsTheLongestLine)
 TEST(LineView, HundredThousandAppendsKeepTheNewestLineCurrent)
 {
     auto view = shownView();
-    constexpr int kLines = 100000;
-    for (int i = 0; i < kLines; ++i) {
+    constexpr int lineCount = 100000;
+    for (int i = 0; i < lineCount; ++i) {
         view->addLine(numbered(i));
         view->setCurrentLine(view->count() - 1);
         if (i % 10000 == 0)
             QCoreApplication::processEvents();
     }
     QCoreApplication::processEvents();
-    ASSERT_EQ(view->count(), kLines);
-    EXPECT_EQ(view->currentLine(), kLines - 1);
+    ASSERT_EQ(view->count(), lineCount);
+    EXPECT_EQ(view->currentLine(), lineCount - 1);
     EXPECT_EQ(view->lineBytes(0), QByteArray("Zeile 0"));
     EXPECT_EQ(view->lineBytes(54321), QByteArray("Zeile 54321"));
-    EXPECT_EQ(view->lineBytes(kLines - 1), numbered(kLines - 1));
-    EXPECT_EQ(view->verticalScrollBar()->maximum(), kLines - view->fullyVisibleRows());
+    EXPECT_EQ(view->lineBytes(lineCount - 1), numbered(lineCount - 1));
+    EXPECT_EQ(view->verticalScrollBar()->maximum(), lineCount - view->fullyVisibleRows());
     EXPECT_EQ(view->verticalScrollBar()->value(), view->verticalScrollBar()->maximum());
-    EXPECT_TRUE(view->viewport()->rect().contains(view->lineRect(kLines - 1)));
+    EXPECT_TRUE(view->viewport()->rect().contains(view->lineRect(lineCount - 1)));
 }
 
 TEST(LineView, ContextMenuAllesAuswaehlenSelectsEveryLine)

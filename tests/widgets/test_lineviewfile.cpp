@@ -27,7 +27,7 @@
 
 namespace {
 
-const QString kRefusedTail = QStringLiteral(
+const QString refusedTail = QStringLiteral(
     ", keine gewöhnliche Datei. Gespeichert wird nur in eine gewöhnliche Datei oder unter einem neuen Namen; "
     "das Ziel bleibt unverändert.");
 
@@ -141,10 +141,10 @@ TEST(LineViewFile, NoFifoSocketDeviceOrFolderNorALinkToOneIsWrittenAndEachStaysA
         ASSERT_TRUE(QFile::link(c.target, link)) << link.toStdString();
         QString reason;
         EXPECT_FALSE(saveLines(twoLines(), c.target, &reason));
-        EXPECT_EQ(reason, QString::fromUtf8(c.refused) + kRefusedTail);
+        EXPECT_EQ(reason, QString::fromUtf8(c.refused) + refusedTail);
         reason.clear();
         EXPECT_FALSE(saveLines(twoLines(), link, &reason));
-        EXPECT_EQ(reason, QString::fromUtf8(c.refusedThroughLink) + kRefusedTail);
+        EXPECT_EQ(reason, QString::fromUtf8(c.refusedThroughLink) + refusedTail);
         EXPECT_EQ(kindOf(c.target), c.kind) << c.target.toStdString();
         EXPECT_EQ(kindOf(link), mode_t(S_IFLNK)) << link.toStdString();
     }

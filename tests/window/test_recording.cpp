@@ -423,7 +423,7 @@ TEST(Recording, ASignalEndsItWithItsNameAfterThePortIsClosed)
     h.click(h.w.cmdF0());
     const std::size_t written = h.channel.writes.size();
 
-    EndBySignal(h.p, SIGTERM);
+    endBySignal(h.p, SIGTERM);
     EXPECT_FALSE(h.channel.isOpen());
     EXPECT_EQ(h.channel.writes.size(), written) << "nothing more to the unit";
     EXPECT_EQ(h.end.ends, 1);

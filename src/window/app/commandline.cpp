@@ -11,19 +11,19 @@ namespace {
 
 // Qt's own options, which QApplication takes from the same command line: known here so that
 // they are no error, hidden from the help, and otherwise left alone.
-const QStringList kQtOptionsWithValue = {"platform", "platformpluginpath", "platformtheme", "plugin",
+const QStringList qtOptionsWithValue = {"platform", "platformpluginpath", "platformtheme", "plugin",
                                          "qwindowgeometry", "geometry", "qwindowtitle", "title", "qwindowicon",
                                          "icon", "display", "name", "visual", "session", "style", "stylesheet"};
-const QStringList kQtFlags = {"reverse", "widgetcount", "nograb", "dograb", "sync", "testability"};
+const QStringList qtFlags = {"reverse", "widgetcount", "nograb", "dograb", "sync", "testability"};
 
 void addQtOptions(QCommandLineParser &parser)
 {
-    for (const QString &name : kQtOptionsWithValue) {
+    for (const QString &name : qtOptionsWithValue) {
         QCommandLineOption option(name, QString(), QStringLiteral("value"));
         option.setFlags(QCommandLineOption::HiddenFromHelp);
         parser.addOption(option);
     }
-    for (const QString &name : kQtFlags) {
+    for (const QString &name : qtFlags) {
         QCommandLineOption option(name);
         option.setFlags(QCommandLineOption::HiddenFromHelp);
         parser.addOption(option);
@@ -85,7 +85,7 @@ StartCommandLine parseStartCommandLine(const QStringList &arguments)
     addQtOptions(parser);
 
     if (!parser.parse(arguments))
-        return fail(parseError(parser, arguments, LineOptions::names() + QStringList{"log"} + kQtOptionsWithValue));
+        return fail(parseError(parser, arguments, LineOptions::names() + QStringList{"log"} + qtOptionsWithValue));
     if (parser.isSet(help)) {
         parsed.action = StartCommandLine::Action::Help;
         return parsed;
@@ -106,13 +106,13 @@ StartCommandLine parseStartCommandLine(const QStringList &arguments)
     o.port = parser.value(port);
     if (parser.isSet(line.baud)) {
         o.baud = parser.value(line.baud);
-        if (!Protocol::isRate(o.baud))
-            return fail(QStringLiteral("Ungültige Baudrate „%1“: %2.").arg(o.baud, Protocol::rateChoices()));
+        if (!protocol::isRate(o.baud))
+            return fail(QStringLiteral("Ungültige Baudrate „%1“: %2.").arg(o.baud, protocol::rateChoices()));
     }
     if (parser.isSet(line.address)) {
         o.address = parser.value(line.address).toUpper();
-        if (!Protocol::isAddressText(o.address))
-            return fail(QStringLiteral("Ungültige Adresse „%1“: %2.").arg(parser.value(line.address), Protocol::addressChoices()));
+        if (!protocol::isAddressText(o.address))
+            return fail(QStringLiteral("Ungültige Adresse „%1“: %2.").arg(parser.value(line.address), protocol::addressChoices()));
     }
     o.connect = parser.isSet(connect);
     o.logFile = parser.value(log);

@@ -25,6 +25,6 @@ void dispatch(Program &p, Handler handler, Line line = Line::NotNeeded);
 void dispatchReceive(Program &p, Handler handler);
 
 QString fatalErrorMessage(int number);
-void FatalErrorReport(Program &p, int number);
+void fatalErrorReport(Program &p, int number);
 // A port that could not be opened: its own message, the system's reason as details, the end.
-void ReportOpenFailure(Program &p, const PortOpenError &error);
+void reportOpenFailure(Program &p, const PortOpenError &error);

@@ -16,13 +16,13 @@ void keyPressSent(Program &p, int key)
 
 void sendKeyRelease(Program &p, const QString &addressDigit)
 {
-    p.w.ed1()->setText(Protocol::keyRelease(addressDigit));
+    p.w.ed1()->setText(protocol::keyRelease(addressDigit));
     SendCommandLine(p);
     // Only a release that went out lets go of the key: a write that failed leaves it owed.
     p.state.keyHeld.reset();
 }
 
-void SendOwedKeyRelease(Program &p)
+void sendOwedKeyRelease(Program &p)
 {
     if (!p.state.keyHeld || !isConnected(p) || p.state.ending)
         return;

@@ -15,6 +15,6 @@ void keyPressSent(Program &p, int key);
 void sendKeyRelease(Program &p, const QString &addressDigit);
 // Just connected: a release owed from before a lost line goes out first, to the address
 // digit of its press, whatever digit the connect chose. Nothing when none is owed.
-void SendOwedKeyRelease(Program &p);
+void sendOwedKeyRelease(Program &p);
 // The lost-port box's line about a key held when the line went; empty when none was.
 QString heldKeyNote(const Program &p);

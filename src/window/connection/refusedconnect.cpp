@@ -15,7 +15,7 @@ QString keptSessionOpenFailureMessage(const QString &portName)
     return openFailureMessage(portName, QStringLiteral("Die Verbindung bleibt getrennt, die Listen bleiben erhalten."));
 }
 
-bool KeepSessionAfterRefusedConnect(Program &p, const QString &details)
+bool keepSessionAfterRefusedConnect(Program &p, const QString &details)
 {
     if (p.w.lb2()->count() == 0 && p.w.lbrx()->count() == 0)
         return false;

@@ -15,4 +15,4 @@ QString keptSessionOpenFailureMessage(const QString &portName);
 // When a list holds a line: the disconnected state as after "Trennen" (nothing written, the
 // channel closed), then the message with `details`, and true. False, touching nothing, when
 // both lists are empty; the caller then ends the program.
-bool KeepSessionAfterRefusedConnect(Program &p, const QString &details);
+bool keepSessionAfterRefusedConnect(Program &p, const QString &details);

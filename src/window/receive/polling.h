@@ -18,7 +18,7 @@ void burst_Quiet(Program &p);
 // that the port has not reported yet) opens a burst, as the poll's tick would have.
 void takeReceivedBeforeInput(Program &p);
 // Before a user's action: lets an open burst end by itself, waiting at most
-// Receiver::kInputWaitMs, and splits it there if the unit is still sending.
+// Receiver::inputWaitMs, and splits it there if the unit is still sending.
 void finishBurstForInput(Program &p);
 // The port is gone (called before it is closed): everything the channel still hands out is
 // added to the open burst, or opens one, and shown by the rules; nothing more is read.

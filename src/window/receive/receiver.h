@@ -24,9 +24,9 @@ public:
     // The poll timer's interval: the lamps are refreshed this often. Bytes that arrive while
     // it runs open a burst at once, so an answer is in the list about the quiet time after
     // the unit's last byte.
-    static constexpr int kPollIntervalMs = 50;
+    static constexpr int pollIntervalMs = 50;
     // A user's action waits at most this long for an open burst to end by itself.
-    static constexpr int kInputWaitMs = 1000;
+    static constexpr int inputWaitMs = 1000;
 
     using Clock = std::function<std::chrono::steady_clock::time_point()>;
 
