@@ -2,11 +2,11 @@
 #include "unit/unitline.h"
 
 #include "unit/serialchannel.h"
+#include "unit/timedwait.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QTimer>
 
 #include <algorithm>
 
@@ -77,14 +77,9 @@ void ChannelLink::waitForBytes(int ms)
 {
     if (ms <= 0)
         return;
-    QEventLoop loop;
-    QTimer wake;
-    wake.setSingleShot(true);
-    wake.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&wake, &QTimer::timeout, &loop, &QEventLoop::quit);
-    channel_.onBytesArrived([&loop] { loop.quit(); });
-    wake.start(ms);
-    loop.exec();
+    TimedWait wait(ms);
+    channel_.onBytesArrived([&wait] { wait.quit(); });
+    wait.exec();
     channel_.onBytesArrived({});
 }
 

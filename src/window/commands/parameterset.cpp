@@ -4,6 +4,7 @@
 #include "unit/errors.h"
 #include "unit/parametersession.h"
 #include "unit/serialchannel.h"
+#include "unit/timedwait.h"
 #include "unit/unitline.h"
 #include "widgets/mainwindow.h"
 #include "widgets/parameterdialog.h"
@@ -17,8 +18,6 @@
 #include "window/receive/receiver.h"
 
 #include <QDateTime>
-#include <QEventLoop>
-#include <QTimer>
 
 #include <algorithm>
 #include <utility>
@@ -75,14 +74,9 @@ public:
             return;
         // The window paints and reads on; only the dialog takes input (it is modal), so
         // „Abbrechen“ can be pressed.
-        QEventLoop loop;
-        QTimer wake;
-        wake.setSingleShot(true);
-        wake.setTimerType(Qt::PreciseTimer);
-        QObject::connect(&wake, &QTimer::timeout, &loop, &QEventLoop::quit);
-        wake.start(ms);
-        waiting_ = &loop;
-        loop.exec();
+        TimedWait wait(ms);
+        waiting_ = &wait;
+        wait.exec();
         waiting_ = nullptr;
         checkLine();
     }
@@ -108,7 +102,7 @@ private:
     Program &p_;
     unsigned losses_;
     QByteArray heard_;
-    QEventLoop *waiting_ = nullptr;
+    TimedWait *waiting_ = nullptr;
 };
 
 // The window holds the pauses itself (its buttons' own), so the line adds none.
