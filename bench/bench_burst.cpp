@@ -27,7 +27,7 @@ std::string floodBytes(std::size_t size)
     return bytes;
 }
 
-constexpr int kPieceBytes = 65536;
+constexpr int pieceBytes = 65536;
 
 // The reading rule and a piece shown at the byte limit: what a flood costs per byte.
 void BM_EnginePerFloodPiece(benchmark::State &state)
@@ -41,7 +41,7 @@ void BM_EnginePerFloodPiece(benchmark::State &state)
     }
     state.SetBytesProcessed(state.iterations() * int64_t(bytes.size()));
 }
-BENCHMARK(BM_EnginePerFloodPiece)->Arg(kPieceBytes)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_EnginePerFloodPiece)->Arg(pieceBytes)->Unit(benchmark::kMicrosecond);
 
 // One parameter answer from its bytes to its lines.
 void BM_EngineAnswer(benchmark::State &state)
@@ -74,7 +74,7 @@ int main(int argc, char **argv)
     bench::MedianCollector collector;
     benchmark::RunSpecifiedBenchmarks(&collector);
     if (const double us = medianOf(collector, "BM_EnginePerFloodPiece"); us >= 0)
-        bench::printFigure("Receive engine: a 64 KiB piece, ns per byte", bench::fixed(us * 1000.0 / kPieceBytes, 2, "ns"),
+        bench::printFigure("Receive engine: a 64 KiB piece, ns per byte", bench::fixed(us * 1000.0 / pieceBytes, 2, "ns"),
                            "-", bench::Verdict::None);
     if (const double ns = medianOf(collector, "BM_EngineAnswer"); ns >= 0)
         bench::printFigure("Receive engine: one answer", bench::fixed(ns, 0, "ns"), "-", bench::Verdict::None);

@@ -25,8 +25,8 @@
 using Clock = std::chrono::steady_clock;
 
 namespace {
-constexpr int kProbeMs = 10;
-constexpr int kRounds = 5;
+constexpr int probeMs = 10;
+constexpr int roundCount = 5;
 
 double msBetween(Clock::time_point a, Clock::time_point b)
 {
@@ -42,14 +42,14 @@ std::pair<double, double> timed(const std::function<void()> &action)
     QObject::connect(&probe, &QTimer::timeout, [&] { ticks.push_back(Clock::now()); });
     const Clock::time_point start = Clock::now();
     ticks.push_back(start);
-    probe.start(kProbeMs);
+    probe.start(probeMs);
     action();
     const Clock::time_point end = Clock::now();
     probe.stop();
     ticks.push_back(end);
     double longest = 0;
     for (std::size_t i = 1; i < ticks.size(); ++i)
-        longest = std::max(longest, msBetween(ticks[i - 1], ticks[i]) - kProbeMs);
+        longest = std::max(longest, msBetween(ticks[i - 1], ticks[i]) - probeMs);
     return {msBetween(start, end), longest};
 }
 } // namespace
@@ -68,7 +68,7 @@ int main(int argc, char *argv[])
     d->setQuestion([](QWidget *, const QString &) { return true; });
 
     std::vector<double> reads, writes, blocks;
-    for (int round = 0; round < kRounds; ++round) {
+    for (int round = 0; round < roundCount; ++round) {
         const auto [readMs, readBlock] = timed([&] { d->readButton()->click(); });
         if (d->report() != QStringLiteral("F0–F6 gelesen.")) {
             std::fprintf(stderr, "bench_dialog: read: %s\n", qPrintable(d->report()));

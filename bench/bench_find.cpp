@@ -25,8 +25,8 @@
 
 namespace {
 
-constexpr int kLines = 1'000'000;
-constexpr int kRuns = 5;
+constexpr int lineCount = 1'000'000;
+constexpr int runCount = 5;
 
 struct Run {
     double firstHitMs = -1;
@@ -69,7 +69,7 @@ void reportSearch(MainWindow &w, const char *what, const QString &text, int hitL
 {
     std::vector<double> first, count, block;
     QString shown;
-    for (int i = 0; i < kRuns; ++i) {
+    for (int i = 0; i < runCount; ++i) {
         const Run run = search(w, text, hitLine);
         first.push_back(run.firstHitMs);
         count.push_back(run.countMs);
@@ -98,7 +98,7 @@ void reportInspector()
     for (int i = 0; i < bytes.size(); ++i)
         bytes[i] = char(i * 7);
     std::vector<double> samples;
-    for (int i = 0; i < kRuns; ++i) {
+    for (int i = 0; i < runCount; ++i) {
         QElapsedTimer clock;
         clock.start();
         auto *inspector = new LineInspector(bytes, QDateTime::currentMSecsSinceEpoch(), QStringLiteral("Antworten"), 0);
@@ -130,7 +130,7 @@ int main(int argc, char **argv)
         std::printf("The window was not exposed.\n");
     // Received lines of 20 bytes, as the line view's benchmark has them.
     char line[32];
-    for (int i = 0; i < kLines; ++i) {
+    for (int i = 0; i < lineCount; ++i) {
         std::snprintf(line, sizeof line, "SRF0 %015d", i);
         w.lbrx()->addLine(QByteArray(line, 20));
     }
@@ -143,7 +143,7 @@ int main(int argc, char **argv)
     // Bytes in hex: "12345" wherever the numbers hold it, counted here the plain way.
     int hits = 0;
     int firstHit = -1;
-    for (int i = 0; i < kLines; ++i) {
+    for (int i = 0; i < lineCount; ++i) {
         if (QByteArray::number(i).contains("12345")) {
             ++hits;
             if (firstHit < 0)

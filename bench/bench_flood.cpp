@@ -34,16 +34,16 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-constexpr int kLines = 100'000;
-constexpr int kLineLength = 63;
-constexpr int kProbeMs = 10;
+constexpr int lineCount = 100'000;
+constexpr int lineLength = 63;
+constexpr int probeMs = 10;
 
 QByteArray floodStream()
 {
     QByteArray stream;
-    stream.reserve(kLines * kLineLength);
+    stream.reserve(lineCount * lineLength);
     const QByteArray payload("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");   // 52 bytes
-    for (int i = 0; i < kLines; ++i)
+    for (int i = 0; i < lineCount; ++i)
         stream += QByteArray::number(i).rightJustified(8, '0') + ' ' + payload + "\r\n";
     return stream;
 }
@@ -120,7 +120,7 @@ Round runRound(bool recording)
     std::atomic<bool> written{false};
     Clock::time_point writtenAt{};
     const Clock::time_point start = Clock::now();
-    probe.start(kProbeMs);
+    probe.start(probeMs);
     probeTicks.push_back(start);
     std::thread writer([&] {
         written = pty.write(stream, 60'000);
@@ -154,7 +154,7 @@ Round runRound(bool recording)
     }
     std::vector<double> lateness;
     for (std::size_t i = 1; i < probeTicks.size(); ++i)
-        lateness.push_back(std::max(0.0, msBetween(probeTicks[i - 1], probeTicks[i]) - kProbeMs));
+        lateness.push_back(std::max(0.0, msBetween(probeTicks[i - 1], probeTicks[i]) - probeMs));
     round.totalMs = msBetween(start, doneAt);
     round.longestBlockMs = bench::maximum(lateness);
     round.p95LatenessMs = bench::percentile(lateness, 0.95);
@@ -181,7 +181,7 @@ int main(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication qtApp(argc, argv);
 
-    constexpr int kRounds = 3;
+    constexpr int roundCount = 3;
     std::vector<double> totals;
     std::vector<double> blocks;
     std::vector<double> p95s;
@@ -191,7 +191,7 @@ int main(int argc, char **argv)
     bool intact = true;
     bool fileIntact = true;
     // Taking turns, so that a change in the machine's load falls on both alike.
-    for (int i = 0; i < kRounds; ++i) {
+    for (int i = 0; i < roundCount; ++i) {
         const Round round = runRound(false);
         const Round recorded = runRound(true);
         if (!round.ok || !recorded.ok)

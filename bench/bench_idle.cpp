@@ -33,8 +33,8 @@ int main(int argc, char **argv)
     }
     bench::runFor(1s);
 
-    constexpr auto kMeasured = 10s;
-    constexpr int kProbeMs = 10;
+    constexpr auto measured = 10s;
+    constexpr int probeMs = 10;
     using Clock = std::chrono::steady_clock;
     Clock::time_point lastProbe = Clock::now();
     double longestBlockMs = 0;
@@ -43,15 +43,15 @@ int main(int argc, char **argv)
     QObject::connect(&probe, &QTimer::timeout, [&] {
         const Clock::time_point now = Clock::now();
         const double gap = std::chrono::duration<double, std::milli>(now - lastProbe).count();
-        longestBlockMs = std::max(longestBlockMs, gap - kProbeMs);
+        longestBlockMs = std::max(longestBlockMs, gap - probeMs);
         lastProbe = now;
     });
 
     const double cpuBefore = bench::processCpuMs();
     const auto start = Clock::now();
     lastProbe = start;
-    probe.start(kProbeMs);
-    bench::runFor(kMeasured);
+    probe.start(probeMs);
+    bench::runFor(measured);
     probe.stop();
     const double wallMs = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
     const double percent = 100.0 * (bench::processCpuMs() - cpuBefore) / wallMs;

@@ -29,8 +29,8 @@
 
 namespace {
 
-constexpr int kLineLength = 20;
-constexpr int kBatch = 1000;
+constexpr int lineLength = 20;
+constexpr int batch = 1000;
 
 // A 20-character line that differs from its neighbours, as received lines do.
 class LineMaker {
@@ -42,8 +42,8 @@ public:
     }
 
 private:
-    std::array<char, kLineLength + 1> buffer_{};
-    QByteArray line_ = QByteArray::fromRawData(buffer_.data(), kLineLength);
+    std::array<char, lineLength + 1> buffer_{};
+    QByteArray line_ = QByteArray::fromRawData(buffer_.data(), lineLength);
     int counter_ = 0;
 };
 
@@ -64,7 +64,7 @@ void BM_AppendThousandAndMakeCurrent(benchmark::State &state)
     fill(view, lines, int(state.range(0)));
 
     for (auto _ : state) {
-        for (int i = 0; i < kBatch; ++i) {
+        for (int i = 0; i < batch; ++i) {
             view.addLine(lines.next());
             view.setCurrentLine(view.count() - 1);
         }
@@ -87,7 +87,7 @@ BENCHMARK(BM_AppendThousandAndMakeCurrent)
 // Run first, in a fresh process, so the peak is this view's and not a benchmark's.
 void reportMemory()
 {
-    constexpr int kLines = 1'000'000;
+    constexpr int lineCount = 1'000'000;
     LineView view;
     view.resize(600, 300);
     view.show();
@@ -95,22 +95,22 @@ void reportMemory()
     const long before = bench::statusKiB("VmHWM");
 
     LineMaker lines;
-    for (int i = 0; i < kLines; ++i) {
+    for (int i = 0; i < lineCount; ++i) {
         view.addLine(lines.next());
         view.setCurrentLine(view.count() - 1);
-        if (i % kBatch == kBatch - 1)
+        if (i % batch == batch - 1)
             QCoreApplication::processEvents();
     }
     const long after = bench::statusKiB("VmHWM");
-    const double textMiB = double(kLines) * kLineLength / (1024.0 * 1024.0);
+    const double textMiB = double(lineCount) * lineLength / (1024.0 * 1024.0);
     const double grownMiB = double(after - before) / 1024.0;
-    const double budgetMiB = (2.0 * kLines * kLineLength + 16.0 * kLines) / (1024.0 * 1024.0);
-    std::printf("Memory, %d lines of %d characters (text %.1f MiB):\n", kLines, kLineLength, textMiB);
+    const double budgetMiB = (2.0 * lineCount * lineLength + 16.0 * lineCount) / (1024.0 * 1024.0);
+    std::printf("Memory, %d lines of %d characters (text %.1f MiB):\n", lineCount, lineLength, textMiB);
     std::printf("  VmHWM before filling %.1f MiB, after %.1f MiB, grown %.1f MiB"
                 " = %.2f x text = %.1f bytes per line\n",
                 before / 1024.0, after / 1024.0, grownMiB, grownMiB / textMiB,
-                double(after - before) * 1024.0 / kLines);
-    std::printf("  per 100k lines %.2f MiB\n", grownMiB / (kLines / 100'000.0));
+                double(after - before) * 1024.0 / lineCount);
+    std::printf("  per 100k lines %.2f MiB\n", grownMiB / (lineCount / 100'000.0));
     std::printf("  budget (2 x text + 16 bytes per line) %.1f MiB: %s\n\n", budgetMiB,
                 grownMiB <= budgetMiB ? "held" : "EXCEEDED");
     std::fflush(stdout);
@@ -120,21 +120,21 @@ void reportMemory()
                        bench::within(grownMiB, budgetMiB));
     // The same peak spread over the lines: what every 100,000 lines of a long run cost.
     bench::printFigure("Line view: memory per 100k lines of 20 bytes",
-                       bench::fixed(grownMiB / (kLines / 100'000.0), 2, "MiB"), "-", bench::Verdict::None);
+                       bench::fixed(grownMiB / (lineCount / 100'000.0), 2, "MiB"), "-", bench::Verdict::None);
 }
 
 // Saving a million lines ("Speichern unter …") must take well under a second: median of 3.
 void reportSave()
 {
-    constexpr int kLines = 1'000'000;
+    constexpr int lineCount = 1'000'000;
     // 37 ms apart, about ten hours of lines: the times cross many seconds, minutes and hours,
     // as a long run's do, instead of all falling into the same second.
-    constexpr qint64 kStepMs = 37;
+    constexpr qint64 stepMs = 37;
     LineView view;
     LineMaker lines;
-    const qint64 start = QDateTime::currentMSecsSinceEpoch() - kLines * kStepMs;
-    for (int i = 0; i < kLines; ++i)
-        view.addLine(lines.next(), start + i * kStepMs);
+    const qint64 start = QDateTime::currentMSecsSinceEpoch() - lineCount * stepMs;
+    for (int i = 0; i < lineCount; ++i)
+        view.addLine(lines.next(), start + i * stepMs);
 
     QTemporaryDir dir;
     std::vector<double> samples;
@@ -156,7 +156,7 @@ void reportSave()
         QFile::remove(path);
     }
     const double ms = bench::median(samples);
-    std::printf("Saving %d lines: %.1f / %.1f / %.1f ms, %.1f MiB written (%.0f MiB/s)\n\n", kLines,
+    std::printf("Saving %d lines: %.1f / %.1f / %.1f ms, %.1f MiB written (%.0f MiB/s)\n\n", lineCount,
                 samples[0], samples[1], samples[2], double(bytes) / (1024.0 * 1024.0),
                 double(bytes) / (1024.0 * 1024.0) / (ms / 1000.0));
     std::fflush(stdout);

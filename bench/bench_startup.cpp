@@ -37,10 +37,10 @@
 
 namespace {
 
-constexpr int kRuns = 7;
-constexpr int kRssAfterMs = 3000;
-constexpr const char *kReference = "bare Qt window with one list";
-constexpr const char *kOurs = "rix-term";
+constexpr int runCount = 7;
+constexpr int rssAfterMs = 3000;
+constexpr const char *referenceName = "bare Qt window with one list";
+constexpr const char *ours = "rix-term";
 
 class FirstPaint : public QObject {
 public:
@@ -88,7 +88,7 @@ int runChild(int argc, char **argv, const std::string &kind)
     std::unique_ptr<Application> app;
     std::unique_ptr<QWidget> bare;
     double builtMs = 0;
-    if (kind == kOurs) {
+    if (kind == ours) {
         app = std::make_unique<Application>();
         builtMs = sinceStart();
         probe.watch(&app->window());
@@ -105,7 +105,7 @@ int runChild(int argc, char **argv, const std::string &kind)
     }
     const double shownMs = sinceStart();
     const long long elapsedMs = (bench::monotonicNs() - startNs) / 1'000'000;
-    QTimer::singleShot(int(std::max(0LL, kRssAfterMs - elapsedMs)), &qtApp, &QCoreApplication::quit);
+    QTimer::singleShot(int(std::max(0LL, rssAfterMs - elapsedMs)), &qtApp, &QCoreApplication::quit);
     QApplication::exec();
     std::printf("%f %ld\n", probe.ms(), bench::statusKiB("VmRSS"));
     // Where the time went, for the log: main() reached, QApplication made, window built, shown.
@@ -154,10 +154,10 @@ int runAll(const char *self)
 {
     const char *platformEnv = std::getenv("QT_QPA_PLATFORM");
     const std::string platform = platformEnv && *platformEnv ? platformEnv : "default";
-    const char *kinds[] = {kReference, kOurs};
+    const char *kinds[] = {referenceName, ours};
     std::vector<double> painted[2];
     std::vector<double> rss[2];
-    for (int run = 0; run < kRuns; ++run) {
+    for (int run = 0; run < runCount; ++run) {
         for (int k = 0; k < 2; ++k) {
             const ChildResult r = runOnce(self, kinds[k]);
             if (r.paintedMs < 0) {
@@ -170,11 +170,11 @@ int runAll(const char *self)
                          r.paintedMs, r.rssMiB);
         }
     }
-    const std::string where = " (" + platform + ", median of " + std::to_string(kRuns) + ")";
+    const std::string where = " (" + platform + ", median of " + std::to_string(runCount) + ")";
     const double referenceMs = bench::median(painted[0]);
     const double ms = bench::median(painted[1]);
     const double ratio = ms / referenceMs;
-    bench::printFigure(std::string("Start-up, reference: ") + kReference + where, bench::fixed(referenceMs, 1, "ms"),
+    bench::printFigure(std::string("Start-up, reference: ") + referenceName + where, bench::fixed(referenceMs, 1, "ms"),
                        "-", bench::Verdict::None);
     // The budget is for a real X server; offscreen the figure is for comparison.
     const bool onX = platform == "xcb";
@@ -182,7 +182,7 @@ int runAll(const char *self)
                        bench::fixed(ms, 1, "ms") + " = " + bench::fixed(ratio, 2, "× reference"),
                        onX ? "<= 1.15 × reference" : "- (budget is for X: <= 1.15 × reference)",
                        onX ? bench::within(ratio, 1.15) : bench::Verdict::None);
-    bench::printFigure(std::string("Resident memory, reference: ") + kReference + where,
+    bench::printFigure(std::string("Resident memory, reference: ") + referenceName + where,
                        bench::fixed(bench::median(rss[0]), 1, "MiB"), "-", bench::Verdict::None);
     const double mib = bench::median(rss[1]);
     bench::printFigure(std::string("Resident memory 3 s after start") + where, bench::fixed(mib, 1, "MiB"),

@@ -36,8 +36,8 @@ std::string bytesFrom(FuzzedDataProvider &data)
 {
     if (data.ConsumeBool())
         return data.ConsumeRandomLengthString(64);
-    static const char kRunBytes[] = {'A', ' ', '\r', '\n', 'x', '\0'};
-    const char c = data.ConsumeBool() ? kRunBytes[data.ConsumeIntegralInRange<int>(0, 5)] : data.ConsumeIntegral<char>();
+    static const char runBytes[] = {'A', ' ', '\r', '\n', 'x', '\0'};
+    const char c = data.ConsumeBool() ? runBytes[data.ConsumeIntegralInRange<int>(0, 5)] : data.ConsumeIntegral<char>();
     return std::string(data.ConsumeIntegralInRange<std::size_t>(1, 140000), c);
 }
 

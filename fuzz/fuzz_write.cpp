@@ -13,7 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *bytes, std::size_t siz
     for (qsizetype i = 0; i < text.size(); ++i)
         text[i] = QChar(char16_t(bytes[2 * i] | (bytes[2 * i + 1] << 8)));
 
-    const QString converted = Protocol::toWriteCommand(text);
+    const QString converted = protocol::toWriteCommand(text);
     bool same = converted.size() == text.size();
     for (qsizetype i = 0; same && i < text.size(); ++i)
         same = converted[i] == (i == 3 ? QChar(u'P') : text[i]);

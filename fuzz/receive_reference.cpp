@@ -3,7 +3,7 @@
 
 namespace fuzzref {
 namespace {
-constexpr std::size_t kPiece = 65536;
+constexpr std::size_t pieceBytes = 65536;
 
 Lines linesOfPiece(const std::string &piece, bool continuation, const Context &context)
 {
@@ -39,9 +39,9 @@ Lines linesFor(const std::string &stored, int commandLength, bool baudIs4800, st
 std::vector<Lines> Receiver::piecesUpTo(std::size_t storedSize, const Context &context)
 {
     std::vector<Lines> out;
-    while (storedSize > (piecesShown_ + 1) * kPiece) {
+    while (storedSize > (piecesShown_ + 1) * pieceBytes) {
         const bool continuation = textContinues_ || piecesShown_ > 0;
-        out.push_back(linesOfPiece(stored_.substr(piecesShown_ * kPiece, kPiece), continuation, context));
+        out.push_back(linesOfPiece(stored_.substr(piecesShown_ * pieceBytes, pieceBytes), continuation, context));
         ++piecesShown_;
     }
     return out;
@@ -52,7 +52,7 @@ std::vector<Lines> Receiver::rest(const Context &context)
     std::vector<Lines> out;
     if (open_) {
         const bool continuation = textContinues_ || piecesShown_ > 0;
-        const std::string last = piecesShown_ * kPiece < stored_.size() ? stored_.substr(piecesShown_ * kPiece) : "";
+        const std::string last = piecesShown_ * pieceBytes < stored_.size() ? stored_.substr(piecesShown_ * pieceBytes) : "";
         out.push_back(linesOfPiece(last, continuation, context));
     }
     open_ = false;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "support/recordedfile.h"
 
+#include "support/filelines.h"
 #include "unit/recordformat.h"
 #include "widgets/lineview.h"
 
@@ -13,14 +14,6 @@
 #include <sys/stat.h>
 
 namespace bench {
-
-namespace {
-QByteArray contentOf(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-} // namespace
 
 QByteArray RecordedFile::answers() const
 {

@@ -1,13 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "param/commandline.h"
 
+#include "unit/lineoptions.h"
 #include "unit/protocol.h"
 
 #include <QCommandLineParser>
 
 namespace {
 
-constexpr int kLongestTimeoutMs = 60000;
+constexpr int longestTimeoutMs = 60000;
 
 // The options that belong to one command only, with that command's name.
 struct OnlyFor {
@@ -16,38 +17,19 @@ struct OnlyFor {
     ParamOptions::Command command;
     const char *commandName;
 };
-const OnlyFor kOnlyFor[] = {
+const OnlyFor onlyFor[] = {
     {"o", "-o", ParamOptions::Command::Read, "read"},
     {"dry-run", "--dry-run", ParamOptions::Command::Write, "write"},
     {"yes", "--yes", ParamOptions::Command::Write, "write"},
     {"include-line-settings", "--include-line-settings", ParamOptions::Command::Write, "write"},
 };
 
-QString shownName(const QString &name)
-{
-    return (name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + name;
-}
-
 // QCommandLineParser explains a refused command line in English; this says the same in
-// German, from the words themselves. `valueOptions`: the names that take a value.
+// German. `valueOptions`: the names that take a value.
 QString refusal(const QCommandLineParser &parser, const QStringList &arguments, const QStringList &valueOptions)
 {
-    if (!parser.unknownOptionNames().isEmpty())
-        return QStringLiteral("Unbekannte Option „%1“.").arg(shownName(parser.unknownOptionNames().constFirst()));
-    for (qsizetype i = 0; i < arguments.size(); ++i) {
-        const QString &word = arguments.at(i);
-        if (word == QLatin1String("--"))
-            break;
-        if (!word.startsWith(QLatin1Char('-')))
-            continue;
-        const QString name = word.mid(word.startsWith(QLatin1String("--")) ? 2 : 1).section(QLatin1Char('='), 0, 0);
-        const bool takesValue = valueOptions.contains(name);
-        if (!takesValue && word.contains(QLatin1Char('=')))
-            return QStringLiteral("„%1“ nimmt keinen Wert an.").arg(shownName(name));
-        if (takesValue && !word.contains(QLatin1Char('=')) && i + 1 == arguments.size())
-            return QStringLiteral("Bei „%1“ fehlt der Wert.").arg(shownName(name));
-    }
-    return parser.errorText();
+    return refusalText(parser, arguments, valueOptions,
+                       {QStringLiteral("„%1“ nimmt keinen Wert an."), /*optionAsTyped=*/false});
 }
 
 } // namespace
@@ -99,9 +81,7 @@ ParsedCommandLine parseCommandLine(const QStringList &arguments)
 
     QCommandLineParser parser;
     parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsOptions);
-    const QCommandLineOption port(QStringLiteral("port"), QString(), QStringLiteral("P"));
-    const QCommandLineOption baud(QStringLiteral("baud"), QString(), QStringLiteral("R"));
-    const QCommandLineOption address(QStringLiteral("address"), QString(), QStringLiteral("D"));
+    const LineOptions line;
     const QCommandLineOption timeout(QStringLiteral("timeout"), QString(), QStringLiteral("MS"));
     const QCommandLineOption output(QStringList{QStringLiteral("o"), QStringLiteral("output")}, QString(),
                                     QStringLiteral("DATEI"));
@@ -111,9 +91,10 @@ ParsedCommandLine parseCommandLine(const QStringList &arguments)
     const QCommandLineOption lineSettings(QStringLiteral("include-line-settings"));
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
     const QCommandLineOption version(QStringLiteral("version"));
-    parser.addOptions({port, baud, address, timeout, output, quiet, dryRun, yes, lineSettings, help, version});
-    const QStringList valueOptions = {QStringLiteral("port"), QStringLiteral("baud"), QStringLiteral("address"),
-                                      QStringLiteral("timeout"), QStringLiteral("o"), QStringLiteral("output")};
+    parser.addOptions(line.all()
+                      + QList<QCommandLineOption>{timeout, output, quiet, dryRun, yes, lineSettings, help, version});
+    const QStringList valueOptions =
+        LineOptions::names() + QStringList{QStringLiteral("timeout"), QStringLiteral("o"), QStringLiteral("output")};
 
     const bool understood = parser.parse(QStringList{QStringLiteral("rix-param")} + arguments);
     // A user who asks for help or the version gets it, whatever else the line holds.
@@ -141,33 +122,33 @@ ParsedCommandLine parseCommandLine(const QStringList &arguments)
     else
         return fail(QStringLiteral("Unbekannter Befehl „%1“ (read, diff oder write).").arg(command));
 
-    for (const OnlyFor &only : kOnlyFor)
+    for (const OnlyFor &only : onlyFor)
         if (parser.isSet(QString::fromLatin1(only.option)) && o.command != only.command)
             return fail(QStringLiteral("%1 gilt nur für %2.").arg(QLatin1String(only.shown), QLatin1String(only.commandName)));
 
-    if (parser.isSet(port)) {
-        o.port = parser.value(port);
+    if (parser.isSet(line.port)) {
+        o.port = parser.value(line.port);
         if (o.port.isEmpty())
             return fail(QStringLiteral("Bei --port fehlt der Name der Schnittstelle."));
     }
-    if (parser.isSet(baud)) {
-        o.baud = parser.value(baud);
-        if (o.baud != QLatin1String("19200") && o.baud != QLatin1String("4800"))
-            return fail(QStringLiteral("Ungültige Baudrate „%1“ (19200 oder 4800).").arg(o.baud));
+    if (parser.isSet(line.baud)) {
+        o.baud = parser.value(line.baud);
+        if (!protocol::isRate(o.baud))
+            return fail(QStringLiteral("Ungültige Baudrate „%1“ (%2).").arg(o.baud, protocol::rateChoices()));
     }
-    if (parser.isSet(address)) {
-        const QString digit = parser.value(address).toUpper();
-        if (digit.size() != 1 || !Protocol::isAddressDigit(digit.front()))
-            return fail(QStringLiteral("Ungültige Adresse „%1“ (0–9, A–F oder S).").arg(parser.value(address)));
+    if (parser.isSet(line.address)) {
+        const QString digit = parser.value(line.address).toUpper();
+        if (!protocol::isAddressText(digit))
+            return fail(QStringLiteral("Ungültige Adresse „%1“ (%2).").arg(parser.value(line.address), protocol::addressChoices()));
         o.address = digit.front();
     }
     if (parser.isSet(timeout)) {
         bool ok = false;
         o.timeoutMs = parser.value(timeout).toInt(&ok);
-        if (!ok || o.timeoutMs < 1 || o.timeoutMs > kLongestTimeoutMs || parser.value(timeout).startsWith(QLatin1Char('+')))
+        if (!ok || o.timeoutMs < 1 || o.timeoutMs > longestTimeoutMs || parser.value(timeout).startsWith(QLatin1Char('+')))
             return fail(QStringLiteral("Ungültige Wartezeit „%1“ (ganze Millisekunden, 1 bis %2).")
                             .arg(parser.value(timeout))
-                            .arg(kLongestTimeoutMs));
+                            .arg(longestTimeoutMs));
     }
     if (parser.isSet(output)) {
         o.outputFile = parser.value(output);

@@ -13,7 +13,7 @@
 
 namespace {
 
-constexpr int kParameterCount = 7;
+constexpr int parameterCount = 7;
 
 void checkStandardOutput(const ParamConsole &console)
 {
@@ -28,7 +28,7 @@ ParamEnd runRead(const ParamOptions &options, Session &session, ParamConsole &co
             throw ParamFailure{refused};
     session.open();
     ParameterSet set;
-    for (int n = 0; n < kParameterCount; ++n)
+    for (int n = 0; n < parameterCount; ++n)
         set.value[std::size_t(n)] = session.read(n);
     const SetHeader header{options.port, options.baud, QString(options.address),
                            QDateTime::currentDateTime().toString(Qt::ISODate), version};

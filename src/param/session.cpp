@@ -9,7 +9,7 @@
 #include "unit/serialchannel.h"
 
 namespace {
-constexpr int kParameterCount = 7;
+constexpr int parameterCount = 7;
 } // namespace
 
 QString parameterName(int n)
@@ -53,10 +53,10 @@ void Session::open()
 
 QString Session::otherBaud() const
 {
-    return otherBaudOf(options_.baud);
+    return protocol::otherRate(options_.baud);
 }
 
-void Session::checkRate(int n, const Protocol::ReadAnswer &answer) const
+void Session::checkRate(int n, const protocol::ReadAnswer &answer) const
 {
     const QString wrongRate = rateMismatch(n, answer, options_.baud);
     if (!wrongRate.isEmpty())
@@ -113,7 +113,7 @@ void Session::write(int n, const QString &value)
 ParameterSet Session::readPresent(const ParameterSet &set)
 {
     ParameterSet unit;
-    for (int n = 0; n < kParameterCount; ++n)
+    for (int n = 0; n < parameterCount; ++n)
         if (set.value[std::size_t(n)])
             unit.value[std::size_t(n)] = read(n);
     return unit;

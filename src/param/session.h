@@ -53,7 +53,7 @@ private:
     void openAt(const QString &baud);
     QString otherBaud() const;
     // The rate the answers showed is not the rate asked for: the user is told which to use.
-    void checkRate(int n, const Protocol::ReadAnswer &answer) const;
+    void checkRate(int n, const protocol::ReadAnswer &answer) const;
     // Fn gave no answer; when no parameter has answered yet, the other rate is tried once,
     // with a read, which changes nothing on the unit.
     [[noreturn]] void noAnswer(int n, const UnitLine::Heard &heard);

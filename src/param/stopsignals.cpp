@@ -18,7 +18,7 @@
 
 namespace {
 
-constexpr std::array<int, 3> kUserSignals = {SIGINT, SIGTERM, SIGHUP};
+constexpr std::array<int, 3> stopSignals = {SIGINT, SIGTERM, SIGHUP};
 
 // Written only by the handlers (and before they are installed), read between steps. A
 // handler may touch nothing else (no allocation, no lock).
@@ -81,7 +81,7 @@ sigset_t userSignalSet()
 {
     sigset_t set;
     sigemptyset(&set);
-    for (const int signal : kUserSignals)
+    for (const int signal : stopSignals)
         sigaddset(&set, signal);
     return set;
 }
@@ -100,7 +100,7 @@ struct StopSignals::Wake {
     int readFd = -1;
     int writeFd = -1;
     std::unique_ptr<QSocketNotifier> notifier;
-    std::array<struct sigaction, kUserSignals.size()> beforeGuard{};
+    std::array<struct sigaction, stopSignals.size()> beforeGuard{};
 };
 
 StopSignals::StopSignals()
@@ -129,7 +129,7 @@ void StopSignals::holdSignals()
         QObject::connect(wake_->notifier.get(), &QSocketNotifier::activated, [this] { woken(); });
         wakeFd = fds[1];
     }
-    for (const int signal : kUserSignals)
+    for (const int signal : stopSignals)
         hold(signal);
 }
 
@@ -175,8 +175,8 @@ void StopSignals::guardTemporaryFile(const std::function<QByteArray()> &make)
         struct sigaction action {};
         action.sa_handler = removeThenEnd;
         sigemptyset(&action.sa_mask);
-        for (std::size_t i = 0; i < kUserSignals.size(); ++i)
-            sigaction(kUserSignals[i], &action, &wake_->beforeGuard[i]);
+        for (std::size_t i = 0; i < stopSignals.size(); ++i)
+            sigaction(stopSignals[i], &action, &wake_->beforeGuard[i]);
     }
     sigprocmask(SIG_SETMASK, &before, nullptr);
 }
@@ -188,8 +188,8 @@ void StopSignals::releaseTemporaryFile()
     const sigset_t three = userSignalSet();
     sigset_t before;
     sigprocmask(SIG_BLOCK, &three, &before);
-    for (std::size_t i = 0; i < kUserSignals.size(); ++i)
-        sigaction(kUserSignals[i], &wake_->beforeGuard[i], nullptr);
+    for (std::size_t i = 0; i < stopSignals.size(); ++i)
+        sigaction(stopSignals[i], &wake_->beforeGuard[i], nullptr);
     removeArmed = 0;
     sigprocmask(SIG_SETMASK, &before, nullptr);
 }

@@ -20,7 +20,7 @@
 namespace {
 
 // The new file is made this many times under a fresh random name before giving up.
-constexpr int kTempNameAttempts = 16;
+constexpr int tempNameAttempts = 16;
 
 // What the target is, as "Das Ziel ist …" and "… eine Verknüpfung auf …" say it.
 struct Kind {
@@ -62,10 +62,10 @@ QByteArray folderOf(const QByteArray &path)
 
 QByteArray tempNameIn(const QByteArray &folder)
 {
-    static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    static constexpr char letters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
     QByteArray name = folder + QByteArrayLiteral("/.rix-term-");
     for (int i = 0; i < 8; ++i)
-        name += kLetters[QRandomGenerator::global()->bounded(int(sizeof kLetters - 1))];
+        name += letters[QRandomGenerator::global()->bounded(int(sizeof letters - 1))];
     return name + QByteArrayLiteral(".tmp");
 }
 
@@ -165,7 +165,7 @@ bool CompleteFile::open()
                                      "Mitschnitt); sie bleibt unverändert."));
 
     const QByteArray folder = folderOf(target_);
-    for (int attempt = 0; attempt < kTempNameAttempts && fd_ < 0; ++attempt) {
+    for (int attempt = 0; attempt < tempNameAttempts && fd_ < 0; ++attempt) {
         temp_ = tempNameIn(folder);
         // 0666 and the user's umask, as for any new file; an existing file's mode is copied below.
         fd_ = ::open(temp_.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);

@@ -5,7 +5,7 @@
 
 namespace {
 // 0x80..0x9F; the undefined positions keep their C1 code.
-constexpr std::array<char16_t, 32> kHighTable = {
+constexpr std::array<char16_t, 32> highTable = {
     0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
     0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
     0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
@@ -17,8 +17,8 @@ std::optional<unsigned char> encodeChar(QChar c)
     const char16_t u = c.unicode();
     if (u < 0x80 || (u >= 0xA0 && u <= 0xFF))
         return static_cast<unsigned char>(u);
-    for (std::size_t i = 0; i < kHighTable.size(); ++i)
-        if (kHighTable[i] == u)
+    for (std::size_t i = 0; i < highTable.size(); ++i)
+        if (highTable[i] == u)
             return static_cast<unsigned char>(0x80 + i);
     return std::nullopt;
 }
@@ -29,7 +29,7 @@ namespace cp1252 {
 QChar decodeByte(unsigned char byte)
 {
     if (byte >= 0x80 && byte <= 0x9F)
-        return QChar(kHighTable[byte - 0x80]);
+        return QChar(highTable[byte - 0x80]);
     return QChar(byte);
 }
 

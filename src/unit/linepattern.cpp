@@ -8,7 +8,7 @@ namespace {
 using Classes = std::array<unsigned char, 256>;
 
 // The five undefined bytes all show as U+FFFD, so text cannot tell them apart.
-constexpr unsigned char kUndefined = 0x81;
+constexpr unsigned char undefinedByte = 0x81;
 
 bool isUndefined(unsigned char b)
 {
@@ -29,7 +29,7 @@ Classes textClasses(bool exactCase)
     for (int b = 0; b < 256; ++b) {
         const auto byte = static_cast<unsigned char>(b);
         if (isUndefined(byte)) {
-            classes[std::size_t(b)] = kUndefined;
+            classes[std::size_t(b)] = undefinedByte;
             continue;
         }
         if (exactCase || byte < 0x20 || byte == 0x7F)
@@ -68,7 +68,7 @@ LinePattern LinePattern::text(const QString &typed, bool exactCase)
         } else if (u == 0x2421) {
             bytes.append(char(0x7F));
         } else if (u == 0xFFFD) {
-            bytes.append(char(kUndefined));
+            bytes.append(char(undefinedByte));
         } else if (const auto byte = cp1252::encode(QString(c)); byte) {
             bytes.append(*byte);
         } else {

@@ -10,9 +10,7 @@
 
 #include <cerrno>
 
-#ifndef Q_OS_WIN
 #include <unistd.h>
-#endif
 
 QString openFailureMessage(const QString &portName, const QString &lastLine)
 {
@@ -64,10 +62,8 @@ OpenFailure explainOpenFailure(const QString &device, QSerialPort::SerialPortErr
                                        "richtig? USB-Adapter heißen meist /dev/ttyUSB0 oder /dev/ttyACM0.")
                             .arg(device)};
     if (error == QSerialPort::PermissionError) {
-#ifndef Q_OS_WIN
         if (::access(QFile::encodeName(device).constData(), R_OK | W_OK) != 0 && errno == EACCES)
             return {EACCES, QStringLiteral("Keine Berechtigung für %1. ").arg(device) + dialoutHint()};
-#endif
         const QString holder = lockFileHolder(device);
         if (!holder.isEmpty())
             return {EBUSY, QStringLiteral("%1 wird von einem anderen Programm benutzt: Sperrdatei %2.").arg(device, holder)};

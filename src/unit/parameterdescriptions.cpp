@@ -12,7 +12,7 @@ struct Description {
 };
 
 // UTF-8 literals; the German letters are single bytes once on screen or on the line.
-constexpr std::array<Description, 7> kDescriptions = {{
+constexpr std::array<Description, 7> descriptions = {{
     {"RIX-Adresse", 38, "(F011)", "1. Stelle (0 ... F)"},
     {"Min. AW-Tonlänge aller Töne", 13, "(0A00)", "1. u. 2. Stelle [N*5ms] "},
     {"max. AW-Tonlänge aller Töne", 13, "(1212)", "1.,2. Stelle u. ab 2.Stelle [N*5ms] "},
@@ -24,7 +24,7 @@ constexpr std::array<Description, 7> kDescriptions = {{
 
 const Description &description(int parameter)
 {
-    return kDescriptions.at(std::size_t(parameter));
+    return descriptions.at(std::size_t(parameter));
 }
 } // namespace
 

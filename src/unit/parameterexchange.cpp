@@ -4,24 +4,24 @@
 #include "unit/protocol.h"
 
 namespace {
-constexpr int kAttempts = 2;   // the read and one retry
+constexpr int attempts = 2;   // the read and one retry
 } // namespace
 
 QByteArray readCommand(QChar address, int n)
 {
-    return Protocol::bytes(Protocol::readParameter(QString(address), n));
+    return protocol::bytes(protocol::readParameter(QString(address), n));
 }
 
 QByteArray writeCommand(QChar address, int n, const QString &value)
 {
-    return Protocol::bytes(Protocol::writeParameter(QString(address), n, value));
+    return protocol::bytes(protocol::writeParameter(QString(address), n, value));
 }
 
 UnitLine::Heard readParameter(UnitLine &line, QChar address, int n)
 {
     const QByteArray command = readCommand(address, n);
     UnitLine::Heard heard;
-    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+    for (int attempt = 0; attempt < attempts; ++attempt) {
         UnitLine::Heard again = line.ask(command, address, n);
         // The message names what came, from either attempt.
         if (again.before.isEmpty())

@@ -25,7 +25,7 @@ QString digitMeaning(int position, QChar digit, const QString &meaning)
     return QString::number(position) + QStringLiteral(". Stelle = ") + digit + QStringLiteral(": ") + meaning;
 }
 
-const QString kNotDescribed = QStringLiteral("nicht beschrieben");
+const QString notDescribed = QStringLiteral("nicht beschrieben");
 } // namespace
 
 QString parameterTitle(int n)
@@ -61,10 +61,10 @@ QStringList describeParameter(int n, const QString &rawValue)
         const QChar second = digitAt(value, 2);
         const QString line = first == QLatin1Char('0')   ? QStringLiteral("4800 (RIX)")
                              : first == QLatin1Char('1') ? QStringLiteral("VK7000")
-                                                         : kNotDescribed;
+                                                         : notDescribed;
         const QString q = (second == QLatin1Char('0') || second == QLatin1Char('1'))
                               ? QStringLiteral("Q=") + second
-                              : kNotDescribed;
+                              : notDescribed;
         return {digitMeaning(1, first, line), digitMeaning(2, second, q)};
     }
     }

@@ -119,21 +119,15 @@ QString noAnswerMessage(QChar address, int n, const UnitLine::Heard &heard)
     return message;
 }
 
-QString otherBaudOf(const QString &baud)
+QString rateMismatch(int n, const protocol::ReadAnswer &answer, const QString &baud)
 {
-    return baud == QLatin1String("4800") ? QStringLiteral("19200") : QStringLiteral("4800");
-}
-
-QString rateMismatch(int n, const Protocol::ReadAnswer &answer, const QString &baud)
-{
-    // In its 4800-baud mode the unit sends every command back before its answer, and only then.
-    const bool at4800 = baud == QLatin1String("4800");
+    const bool at4800 = protocol::echoesCommand(baud);
     if (answer.echoed == at4800)
         return QString();
     const QString what = at4800 ? QStringLiteral("sendet aber den Befehl nicht vorher zurück, wie sie es bei 4800 Baud tut")
                                 : QStringLiteral("sendet aber jeden Befehl vorher zurück, wie sie es nur bei 4800 Baud tut");
     return QStringLiteral("F%1: Die Einheit antwortet, %2: sie arbeitet wohl mit %4 Baud, nicht mit %3.")
-        .arg(QString::number(n), what, baud, otherBaudOf(baud));
+        .arg(QString::number(n), what, baud, protocol::otherRate(baud));
 }
 
 ParameterSession::ParameterSession(UnitLine &line, QChar address, const QString &baud)

@@ -46,9 +46,7 @@ QString writeInOrder(std::vector<PlannedWrite> &plan, ParameterWriter &writer, c
 QString noAnswerMessage(QChar address, int n, const UnitLine::Heard &heard);
 // An answer that does not fit the rate `baud` the line runs at: "F3: Die Einheit antwortet,
 // …: sie arbeitet wohl mit 4800 Baud, nicht mit 19200."; empty when it fits.
-QString rateMismatch(int n, const Protocol::ReadAnswer &answer, const QString &baud);
-// The rate that is not `baud`.
-QString otherBaudOf(const QString &baud);
+QString rateMismatch(int n, const protocol::ReadAnswer &answer, const QString &baud);
 
 // A failure that ends a read; the message is German and complete.
 struct SessionFailure {

@@ -44,8 +44,8 @@ void appendHeaderLine(QString &out, const char *label, const QString &value)
 
 QString quoted(const QString &text)
 {
-    constexpr int kMax = 24;
-    QString shown = text.size() > kMax ? text.left(kMax) + QChar(0x2026) : text;
+    constexpr int max = 24;
+    QString shown = text.size() > max ? text.left(max) + QChar(0x2026) : text;
     for (QChar &c : shown)
         if (c.category() == QChar::Other_Control || c.category() == QChar::Other_Format)
             c = QChar(0xFFFD);
@@ -54,9 +54,9 @@ QString quoted(const QString &text)
 
 QString quotedBytes(const QByteArray &bytes)
 {
-    constexpr qsizetype kMax = 24;
+    constexpr qsizetype max = 24;
     QString shown;
-    for (const char b : bytes.left(kMax)) {
+    for (const char b : bytes.left(max)) {
         const auto byte = static_cast<unsigned char>(b);
         const QChar c = cp1252::decodeByte(byte);
         if (byte == '\r')
@@ -72,7 +72,7 @@ QString quotedBytes(const QByteArray &bytes)
         else
             shown += c;
     }
-    if (bytes.size() > kMax)
+    if (bytes.size() > max)
         shown += QChar(0x2026);
     return QChar(0x201E) + shown + QChar(0x201C);
 }

@@ -3,7 +3,6 @@
 
 namespace {
 
-#ifndef Q_OS_WIN
 // The number N of "COMN" for N in 1 … 10 exactly as the port list spells it, else 0.
 int comPortNumber(const QString &name)
 {
@@ -19,19 +18,14 @@ int comPortNumber(const QString &name)
     const int number = digits.toInt();
     return number >= 1 && number <= 10 ? number : 0;
 }
-#endif
 
 } // namespace
 
 QString systemPortName(const QString &name)
 {
-#ifdef Q_OS_WIN
-    return name;
-#else
     if (name.isEmpty() || name.startsWith(QLatin1Char('/')))
         return name;
     if (const int com = comPortNumber(name))
         return QStringLiteral("/dev/ttyS%1").arg(com - 1);
     return QStringLiteral("/dev/") + name;
-#endif
 }

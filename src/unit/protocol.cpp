@@ -3,9 +3,12 @@
 
 #include <algorithm>
 
-namespace Protocol {
+namespace protocol {
 
 namespace {
+constexpr char echoingRate[] = "4800";
+constexpr char otherRateText[] = "19200";
+
 bool isHexDigit(char c)
 {
     return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
@@ -16,6 +19,28 @@ bool isAddressDigit(QChar c)
 {
     return addressDigits().contains(c);
 }
+
+bool isAddressText(const QString &text)
+{
+    return text.size() == 1 && isAddressDigit(text.front());
+}
+
+QString addressChoices() { return QStringLiteral("0–9, A–F oder S"); }
+
+bool isRate(const QString &text)
+{
+    return text == QLatin1String(otherRateText) || text == QLatin1String(echoingRate);
+}
+
+QString rateChoices() { return QStringLiteral("%1 oder %2").arg(QLatin1String(otherRateText), QLatin1String(echoingRate)); }
+
+QString otherRate(const QString &rate)
+{
+    return QLatin1String(echoesCommand(rate) ? otherRateText : echoingRate);
+}
+
+bool echoesCommand(std::string_view baudText) { return baudText == echoingRate; }
+bool echoesCommand(const QString &baudText) { return baudText == QLatin1String(echoingRate); }
 
 QString command(const QString &address, const QString &letters)
 {
@@ -53,7 +78,7 @@ std::optional<ReadAnswer> findReadAnswer(const QByteArray &arrived, QChar asked,
     const QByteArray letters = QByteArrayLiteral("RF") + QByteArray::number(n);
     const bool anyUnit = asked == QLatin1Char('S');
     const QByteArray sent = bytes(readParameter(QString(asked), n));
-    for (qsizetype at = 0; at + ReadAnswerLength <= arrived.size(); ++at) {
+    for (qsizetype at = 0; at + readAnswerLength <= arrived.size(); ++at) {
         const char address = arrived.at(at);
         if (anyUnit ? !isAddressDigit(QLatin1Char(address)) : QLatin1Char(address) != asked)
             continue;
@@ -62,7 +87,7 @@ std::optional<ReadAnswer> findReadAnswer(const QByteArray &arrived, QChar asked,
         const QByteArray digits = arrived.mid(at + 4, 4);
         if (!std::all_of(digits.begin(), digits.end(), isHexDigit))
             continue;
-        if (at + ReadAnswerLength < arrived.size() && isHexDigit(arrived.at(at + ReadAnswerLength)))
+        if (at + readAnswerLength < arrived.size() && isHexDigit(arrived.at(at + readAnswerLength)))
             continue;
         ReadAnswer answer;
         answer.value = QString::fromLatin1(digits).toUpper();
@@ -74,4 +99,4 @@ std::optional<ReadAnswer> findReadAnswer(const QByteArray &arrived, QChar asked,
     return std::nullopt;
 }
 
-} // namespace Protocol
+} // namespace protocol

@@ -13,12 +13,13 @@
 #include <QString>
 
 #include <optional>
+#include <string_view>
 
-namespace Protocol {
+namespace protocol {
 
 // How long a sender holds after its command, before anything else goes out or is read.
-constexpr int CommandPauseMs = 165;   // a command button's command
-constexpr int SendPauseMs = 275;      // the command line sent by the send button, a parameter write,
+constexpr int commandPauseMs = 165;   // a command button's command
+constexpr int sendPauseMs = 275;      // the command line sent by the send button, a parameter write,
                                       // the disconnect
 
 // The address digits a unit can have; "S" addresses every unit.
@@ -28,6 +29,19 @@ inline const QString &addressDigits()
     return digits;
 }
 bool isAddressDigit(QChar c);
+// A text that is one address digit.
+bool isAddressText(const QString &text);
+// The address digits as a reader is told them.
+QString addressChoices();   // "0–9, A–F oder S"
+
+// The rates the unit works at, as the boxes and the command lines write them.
+bool isRate(const QString &text);
+QString rateChoices();      // "19200 oder 4800"
+// The rate that is not `rate`: where the unit answers as at the other one.
+QString otherRate(const QString &rate);
+// At 4800 baud the unit sends every command back ahead of its answer, and only then.
+bool echoesCommand(std::string_view baudText);
+bool echoesCommand(const QString &baudText);
 
 // "$R" + address + letters.
 QString command(const QString &address, const QString &letters);
@@ -45,9 +59,9 @@ QString disconnect();
 
 // A read command prepared as a write: its fourth character becomes "P" ("$RSRF3" → "$RSPF3");
 // a text shorter than that stays as it is. The value is typed after the first
-// WriteValueColumn characters.
+// writeValueColumn characters.
 QString toWriteCommand(const QString &commandLine);
-constexpr int WriteValueColumn = 6;
+constexpr int writeValueColumn = 6;
 
 // A command's bytes on the line (the protocol's texts are ASCII).
 inline QByteArray bytes(const QString &command) { return command.toLatin1(); }
@@ -64,6 +78,6 @@ struct ReadAnswer {
 };
 std::optional<ReadAnswer> findReadAnswer(const QByteArray &arrived, QChar asked, int n);
 // The answer's bytes from its address digit to its last hexadecimal digit.
-constexpr qsizetype ReadAnswerLength = 1 + 3 + 4;
+constexpr qsizetype readAnswerLength = 1 + 3 + 4;
 
-} // namespace Protocol
+} // namespace protocol

@@ -6,7 +6,6 @@
 #include "unit/portname.h"
 #include "unit/systemreason.h"
 
-#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QEventLoop>
 #include <QTimer>
@@ -15,11 +14,9 @@
 #include <limits>
 #include <utility>
 
-#ifndef Q_OS_WIN
 #include <poll.h>
 #include <sys/file.h>
 #include <unistd.h>
-#endif
 
 namespace {
 
@@ -28,11 +25,9 @@ namespace {
 // and errno is left over from an earlier call, so a hang-up has the program's own number.
 int lossNumber(const QSerialPort &port, int errnoAtReport)
 {
-#ifndef Q_OS_WIN
     pollfd p{int(port.handle()), POLLIN, 0};
     if (p.fd >= 0 && ::poll(&p, 1, 0) > 0 && (p.revents & POLLHUP))
         return ErrorNumber::PortLost;
-#endif
     return errnoAtReport > 0 ? errnoAtReport : ErrorNumber::PortLost;
 }
 
@@ -53,10 +48,9 @@ std::string describe(const char *what, const QString &portName, const QString &d
 QByteArray drainWithoutWaiting(qintptr handle)
 {
     QByteArray got;
-#ifndef Q_OS_WIN
-    constexpr qsizetype kMostBytes = 1 << 20;
+    constexpr qsizetype mostBytes = 1 << 20;
     char buffer[4096];
-    while (handle >= 0 && got.size() < kMostBytes) {
+    while (handle >= 0 && got.size() < mostBytes) {
         pollfd p{int(handle), POLLIN, 0};
         if (::poll(&p, 1, 0) <= 0 || !(p.revents & POLLIN))
             break;
@@ -65,13 +59,9 @@ QByteArray drainWithoutWaiting(qintptr handle)
             break;
         got.append(buffer, n);
     }
-#else
-    Q_UNUSED(handle);
-#endif
     return got;
 }
 
-#ifndef Q_OS_WIN
 // Whether the system has input for the device that has not been read yet (or the device
 // has hung up, which a read then reports).
 bool systemHoldsInput(qintptr handle)
@@ -79,7 +69,6 @@ bool systemHoldsInput(qintptr handle)
     pollfd p{int(handle), POLLIN, 0};
     return handle >= 0 && ::poll(&p, 1, 0) > 0 && (p.revents & (POLLIN | POLLHUP | POLLERR));
 }
-#endif
 
 } // namespace
 
@@ -135,7 +124,6 @@ void QtSerialChannel::open(const PortSettings &settings)
         throw PortOpenError(why.number, why.reason.toStdString());
     }
 
-#ifndef Q_OS_WIN
     // Qt's lock file names the port by the path it was given, and the kernel's exclusive
     // mode does not stop root; a lock on the open device itself catches both.
     const int handle = int(port_.handle());
@@ -146,7 +134,6 @@ void QtSerialChannel::open(const PortSettings &settings)
         throw PortOpenError(why.number, why.reason.toStdString());
     }
     lockedHandle_ = handle;
-#endif
 
     // Pseudo-terminals and some adapters have no modem lines; the port works without them.
     if (!port_.setDataTerminalReady(true))
@@ -213,12 +200,6 @@ QByteArray QtSerialChannel::takeAllReceived()
     if (line_ == Line::LostReported)
         return takeAvailable();
     throwIfUnusable();
-#ifdef Q_OS_WIN
-    // Qt keeps a read pending on Windows: what has arrived is in its buffer once the event
-    // loop has run, so one pass fetches it.
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    throwIfUnusable();
-#else
     if (systemHoldsInput(port_.handle())) {
         // Qt's own read notifier fetches it: reading the device here, even through Qt's
         // waitForReadyRead(), can leave a readiness the event loop has already seen to a
@@ -228,13 +209,12 @@ QByteArray QtSerialChannel::takeAllReceived()
         QEventLoop loop;
         const QMetaObject::Connection fetched = connect(&port_, &QSerialPort::readyRead, &loop, &QEventLoop::quit);
         const QMetaObject::Connection failed = connect(&port_, &QSerialPort::errorOccurred, &loop, &QEventLoop::quit);
-        QTimer::singleShot(kMostFetchWaitMs, &loop, &QEventLoop::quit);
+        QTimer::singleShot(mostFetchWaitMs, &loop, &QEventLoop::quit);
         loop.exec(QEventLoop::ExcludeUserInputEvents);
         disconnect(fetched);
         disconnect(failed);
         throwIfUnusable();
     }
-#endif
     return port_.readAll();
 }
 
@@ -249,7 +229,7 @@ void QtSerialChannel::write(const QByteArray &bytes)
     if (bytes.isEmpty())
         return;
 
-    const QDeadlineTimer deadline(WriteTimeoutBaseMs + qint64(WriteTimeoutPerByteMs) * bytes.size());
+    const QDeadlineTimer deadline(writeTimeoutBaseMs + qint64(writeTimeoutPerByteMs) * bytes.size());
     errno = 0; // a reason left over from an earlier call must not explain this write
     const qint64 taken = port_.write(bytes);
     throwIfUnusable();
@@ -349,12 +329,10 @@ void QtSerialChannel::loseLine(const PortLostError &why)
 
 void QtSerialChannel::closePort()
 {
-#ifndef Q_OS_WIN
     if (lockedHandle_ >= 0) {
         ::flock(lockedHandle_, LOCK_UN);
         lockedHandle_ = -1;
     }
-#endif
     if (port_.isOpen())
         port_.close();
     port_.clearError();

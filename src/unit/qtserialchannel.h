@@ -15,11 +15,11 @@
 class QtSerialChannel : public QObject, public SerialChannel {
     Q_OBJECT
 public:
-    static constexpr int WriteTimeoutBaseMs = 20;      // the write time-out is the base …
-    static constexpr int WriteTimeoutPerByteMs = 20;   // … plus this much for every byte
+    static constexpr int writeTimeoutBaseMs = 20;      // the write time-out is the base …
+    static constexpr int writeTimeoutPerByteMs = 20;   // … plus this much for every byte
     // takeAllReceived() lets Qt fetch what the system holds for at most this long; it is
     // there already, so the fetch takes microseconds.
-    static constexpr int kMostFetchWaitMs = 20;
+    static constexpr int mostFetchWaitMs = 20;
 
     explicit QtSerialChannel(QObject *parent = nullptr);
     ~QtSerialChannel() override;

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "unit/receiveengine.h"
 
+#include "unit/protocol.h"
+
 #include <algorithm>
 #include <limits>
 
@@ -51,7 +53,7 @@ ReceiveEngine::Shown ReceiveEngine::add(std::string_view bytes, const Context &c
         atLineEnd_ = false;
         // Split before the byte that would not fit, so a text of exactly the piece size
         // followed by the quiet time is one line.
-        if (text_.size() == kPieceBytes) {
+        if (text_.size() == pieceBytes) {
             showPiece(context, shown);
             startPiece(true);
         }
@@ -115,8 +117,8 @@ void ReceiveEngine::showPiece(const Context &context, Shown &shown) const
         return;
     }
     const auto length = static_cast<long long>(context.commandLine.size());
-    // At 4800 the unit sends the command back ahead of its answer.
-    const long long displayStart = context.baudText == "4800" ? length + 1 : 1;
+    // The command the unit sends back ahead of its answer is not the answer.
+    const long long displayStart = protocol::echoesCommand(context.baudText) ? length + 1 : 1;
     lines.displayStart = std::int16_t(std::min<long long>(displayStart, std::numeric_limits<std::int16_t>::max()));
     if (!isBlank(fromPosition(text_, displayStart))) {
         // After a command button the answer repeats the address and the command letters;

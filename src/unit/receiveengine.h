@@ -16,9 +16,9 @@
 class ReceiveEngine {
 public:
     // A text ends when the line has been quiet this long after its last byte.
-    static constexpr int kQuietMs = 20;
+    static constexpr int quietMs = 20;
     // A text that runs on without a quiet time is shown in pieces of this many bytes.
-    static constexpr std::size_t kPieceBytes = 65536;
+    static constexpr std::size_t pieceBytes = 65536;
 
     // What the rules look at when a line comes out.
     struct Context {
@@ -35,7 +35,7 @@ public:
     };
     using Shown = std::vector<Lines>;
 
-    // Bytes read from the line. A text reaching kPieceBytes is shown piece by piece, so
+    // Bytes read from the line. A text reaching pieceBytes is shown piece by piece, so
     // this may return lines (usually it returns none).
     Shown add(std::string_view bytes, const Context &context);
     // The line has been quiet for the quiet time: the open text is shown and ends, and so

@@ -12,12 +12,12 @@ namespace recordformat {
 
 namespace {
 
-constexpr char kHexDigits[] = "0123456789ABCDEF";
-constexpr qsizetype kTimeLength = 23;   // "yyyy-MM-dd HH:mm:ss.zzz"
+constexpr char hexDigits[] = "0123456789ABCDEF";
+constexpr qsizetype timeLength = 23;   // "yyyy-MM-dd HH:mm:ss.zzz"
 
 // Each Windows-1252 byte as it goes into a field: its UTF-8 bytes, or its escape.
 struct Encoded {
-    char bytes[kMaxFieldBytesPerByte];
+    char bytes[maxFieldBytesPerByte];
     unsigned char size;
 };
 
@@ -34,7 +34,7 @@ bool hexEscaped(int b)
 
 Encoded hexEscape(int b)
 {
-    return {{'\\', 'x', kHexDigits[b >> 4], kHexDigits[b & 0xF]}, 4};
+    return {{'\\', 'x', hexDigits[b >> 4], hexDigits[b & 0xF]}, 4};
 }
 
 std::array<Encoded, 256> makeTable()
@@ -137,12 +137,12 @@ std::optional<QString> unescaped(QByteArrayView field)
 // "<mark> <time><TAB><field>": the time and the field's bytes.
 std::optional<std::pair<QByteArray, QByteArray>> markedBytes(QByteArrayView line)
 {
-    if (line.size() < 2 + kTimeLength + 1 || line.at(1) != ' ' || line.at(2 + kTimeLength) != '\t')
+    if (line.size() < 2 + timeLength + 1 || line.at(1) != ' ' || line.at(2 + timeLength) != '\t')
         return std::nullopt;
-    const std::optional<QByteArray> bytes = fieldBytes(line.sliced(2 + kTimeLength + 1));
+    const std::optional<QByteArray> bytes = fieldBytes(line.sliced(2 + timeLength + 1));
     if (!bytes)
         return std::nullopt;
-    return std::make_pair(line.sliced(2, kTimeLength).toByteArray(), *bytes);
+    return std::make_pair(line.sliced(2, timeLength).toByteArray(), *bytes);
 }
 
 void appendMarked(QByteArray &out, char mark, TimeStamp &time, qint64 msecsSinceEpoch, std::string_view bytes)
@@ -187,7 +187,7 @@ void appendField(QByteArray &out, std::string_view bytes)
 {
     const qsizetype start = out.size();
     // Worst case four bytes for one; the unused end is cut off below.
-    out.resize(start + qsizetype(bytes.size() * kMaxFieldBytesPerByte));
+    out.resize(start + qsizetype(bytes.size() * maxFieldBytesPerByte));
     const char *end = writeField(bytes.data(), bytes.size(), out.data() + start);
     out.truncate(end - out.constData());
 }
@@ -261,14 +261,14 @@ void appendMarker(QByteArray &out, TimeStamp &time, qint64 msecsSinceEpoch, cons
 std::optional<Record> readRecord(QByteArrayView line)
 {
     if (line.startsWith('#')) {
-        if (line.size() < 2 + kTimeLength + 1 || line.at(1) != ' ' || line.at(2 + kTimeLength) != ' ')
+        if (line.size() < 2 + timeLength + 1 || line.at(1) != ' ' || line.at(2 + timeLength) != ' ')
             return std::nullopt;
-        std::optional<QString> text = unescaped(line.sliced(2 + kTimeLength + 1));
+        std::optional<QString> text = unescaped(line.sliced(2 + timeLength + 1));
         if (!text)
             return std::nullopt;
         Record marker;
         marker.kind = Record::Kind::Marker;
-        marker.time = line.sliced(2, kTimeLength).toByteArray();
+        marker.time = line.sliced(2, timeLength).toByteArray();
         marker.text = *std::move(text);
         return marker;
     }
@@ -282,9 +282,9 @@ std::optional<Record> readRecord(QByteArrayView line)
         onTheLine.bytes = std::move(timeAndBytes->second);
         return onTheLine;
     }
-    if (line.size() < kTimeLength + 1 || line.at(kTimeLength) != '\t')
+    if (line.size() < timeLength + 1 || line.at(timeLength) != '\t')
         return std::nullopt;
-    const QByteArrayView rest = line.sliced(kTimeLength + 1);
+    const QByteArrayView rest = line.sliced(timeLength + 1);
     const qsizetype tab = rest.indexOf('\t');
     Record shown;
     const std::optional<QByteArray> commandLine = fieldBytes(tab < 0 ? rest : rest.first(tab));
@@ -298,7 +298,7 @@ std::optional<Record> readRecord(QByteArrayView line)
         shown.answer = *answer;
         shown.answerLine = true;
     }
-    shown.time = line.first(kTimeLength).toByteArray();
+    shown.time = line.first(timeLength).toByteArray();
     return shown;
 }
 

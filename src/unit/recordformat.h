@@ -35,8 +35,8 @@
 namespace recordformat {
 
 // The most bytes one byte takes in a field ("\xHH").
-constexpr std::size_t kMaxFieldBytesPerByte = 4;
-// Writes `size` bytes as a field's text at `out` (at most kMaxFieldBytesPerByte per byte)
+constexpr std::size_t maxFieldBytesPerByte = 4;
+// Writes `size` bytes as a field's text at `out` (at most maxFieldBytesPerByte per byte)
 // and returns its end.
 char *writeField(const char *bytes, std::size_t size, char *out);
 // Appends `bytes` (Windows-1252) as one field.

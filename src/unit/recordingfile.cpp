@@ -15,7 +15,7 @@
 namespace {
 // A turn's lines are usually a few hundred bytes; a flood's may be a megabyte. Beyond this the
 // buffer is given back after its write, so a recording keeps no memory for long.
-constexpr qsizetype kKeptCapacity = qsizetype(1) << 20;
+constexpr qsizetype keptCapacity = qsizetype(1) << 20;
 } // namespace
 
 RecordingFile::FlushToDisk RecordingFile::defaultFlush()
@@ -156,7 +156,7 @@ bool RecordingFile::writePending()
             ++recordsWritten_;
     if (error != 0)
         cutPartialLine(written);
-    if (pending_.capacity() > kKeptCapacity)
+    if (pending_.capacity() > keptCapacity)
         pending_ = QByteArray();
     else
         pending_.resize(0);

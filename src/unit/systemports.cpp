@@ -8,11 +8,7 @@ QList<FoundPort> systemPorts()
     QList<FoundPort> ports;
     const QList<QSerialPortInfo> infos = QSerialPortInfo::availablePorts();
     for (const QSerialPortInfo &info : infos) {
-#ifdef Q_OS_WIN
-        const QString name = info.portName();
-#else
         const QString name = info.systemLocation();
-#endif
         ports.push_back(FoundPort{name, info.description(), info.manufacturer()});
     }
     return ports;

@@ -17,7 +17,6 @@ struct FoundPort {
     }
 };
 
-// Windows: the port name (COM7), which the serial library opens as it is. Elsewhere: the
-// device path (/dev/ttyUSB0), which the port-name mapping uses as typed. Reads the system's
-// list on every call.
+// By the device path (/dev/ttyUSB0), which the port-name mapping uses as typed. Reads the
+// system's list on every call.
 QList<FoundPort> systemPorts();

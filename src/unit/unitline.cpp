@@ -2,29 +2,29 @@
 #include "unit/unitline.h"
 
 #include "unit/serialchannel.h"
+#include "unit/timedwait.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QTimer>
 
 #include <algorithm>
 
 namespace {
 // What a message quotes of what came instead of an answer.
-constexpr qsizetype kShownBytes = 64;
+constexpr qsizetype shownBytes = 64;
 // The answer is looked for in the bytes since the request, but a unit that floods the
 // line must not fill the memory: past this size only the newest bytes are kept, enough
 // for an answer and the command sent back before it.
-constexpr qsizetype kKeptBytes = 4096;
-constexpr qsizetype kTailBytes = 64;
+constexpr qsizetype keptBytes = 4096;
+constexpr qsizetype tailBytes = 64;
 
 // Two answers naming Fn with different values in one request's time: one of them is from
 // before the request, and which one cannot be told. Neither is taken; the read is asked again.
 bool anotherValueIn(const QByteArray &arrived, const QString &value, QChar asked, int n)
 {
     for (qsizetype from = 0;;) {
-        const std::optional<Protocol::ReadAnswer> next = Protocol::findReadAnswer(arrived.mid(from), asked, n);
+        const std::optional<protocol::ReadAnswer> next = protocol::findReadAnswer(arrived.mid(from), asked, n);
         if (!next)
             return false;
         if (next->value != value)
@@ -77,14 +77,9 @@ void ChannelLink::waitForBytes(int ms)
 {
     if (ms <= 0)
         return;
-    QEventLoop loop;
-    QTimer wake;
-    wake.setSingleShot(true);
-    wake.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&wake, &QTimer::timeout, &loop, &QEventLoop::quit);
-    channel_.onBytesArrived([&loop] { loop.quit(); });
-    wake.start(ms);
-    loop.exec();
+    TimedWait wait(ms);
+    channel_.onBytesArrived([&wait] { wait.quit(); });
+    wait.exec();
     channel_.onBytesArrived({});
 }
 
@@ -114,25 +109,25 @@ UnitLine::Heard UnitLine::ask(const QByteArray &command, QChar asked, int n)
     since.start();
     const qint64 waitEnd = std::max(timing_.answerWaitMs, timing_.buttonPauseMs);
     Heard heard;
-    std::optional<Protocol::ReadAnswer> found;
+    std::optional<protocol::ReadAnswer> found;
     QByteArray arrived;   // since the request; once an answer is found, what came after its start
     qint64 lastByteAt = 0;
     for (;;) {
         const QByteArray bytes = link_.take();
         if (!bytes.isEmpty()) {
             heard.anything = true;
-            if (heard.before.size() < kShownBytes)
-                heard.before = (heard.before + bytes).left(kShownBytes);
+            if (heard.before.size() < shownBytes)
+                heard.before = (heard.before + bytes).left(shownBytes);
             arrived += bytes;
             lastByteAt = since.elapsed();
         }
         const qint64 now = since.elapsed();
-        std::optional<Protocol::ReadAnswer> answer;
+        std::optional<protocol::ReadAnswer> answer;
         if (!found) {
-            answer = Protocol::findReadAnswer(arrived, asked, n);
+            answer = protocol::findReadAnswer(arrived, asked, n);
             // Complete once a byte follows it (no hexadecimal digit, or it would not have
             // been found) or the line has fallen quiet after it.
-            if (answer && (answer->at + Protocol::ReadAnswerLength < arrived.size() || now - lastByteAt >= timing_.quietMs)) {
+            if (answer && (answer->at + protocol::readAnswerLength < arrived.size() || now - lastByteAt >= timing_.quietMs)) {
                 found = answer;
                 arrived = arrived.mid(answer->at + 1);
             }
@@ -151,8 +146,8 @@ UnitLine::Heard UnitLine::ask(const QByteArray &command, QChar asked, int n)
         } else if (now >= waitEnd) {
             return heard;
         }
-        if (arrived.size() > kKeptBytes)
-            arrived = arrived.right(kTailBytes);
+        if (arrived.size() > keptBytes)
+            arrived = arrived.right(tailBytes);
         const qint64 wakeAt = found ? timing_.buttonPauseMs : answer ? lastByteAt + timing_.quietMs : waitEnd;
         link_.waitForBytes(int(std::min(wakeAt, waitEnd) - now));
     }

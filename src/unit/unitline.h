@@ -50,8 +50,8 @@ struct LineTiming {
     // After opening, what arrives was sent before rix-param was there (an answer to
     // another program's request, a line the unit sent on its own): listened to and dropped.
     int settleMs = 100;
-    int buttonPauseMs = Protocol::CommandPauseMs;   // after a read, as after a command button's command
-    int sendPauseMs = Protocol::SendPauseMs;        // after a parameter write, as after the send button
+    int buttonPauseMs = protocol::commandPauseMs;   // after a read, as after a command button's command
+    int sendPauseMs = protocol::sendPauseMs;        // after a parameter write, as after the send button
     // An answer that ends the bytes arrived is complete once the line has been quiet this
     // long: a fifth hexadecimal digit would make it no answer.
     int quietMs = 20;
@@ -71,7 +71,7 @@ public:
     void settle();
 
     struct Heard {
-        std::optional<Protocol::ReadAnswer> answer;   // the unit's answer to this request
+        std::optional<protocol::ReadAnswer> answer;   // the unit's answer to this request
         QByteArray before;   // the first bytes that came and were not the answer, for a message
         bool anything = false;   // whether any byte came at all
         // Two answers named Fn with different values: one was from before the request,

@@ -200,5 +200,5 @@ void CommandLineEdit::showNotice(const PastedText &pasted, qsizetype cutOff)
     const QString notice = pasteNotice(pasted, cutOff, maxLength());
     if (notice.isEmpty())
         return;
-    QToolTip::showText(mapToGlobal(QPoint(0, height())), notice, this, QRect(), kNoticeMs);
+    QToolTip::showText(mapToGlobal(QPoint(0, height())), notice, this, QRect(), noticeMs);
 }

@@ -33,7 +33,7 @@ class CommandLineEdit : public QLineEdit {
     Q_OBJECT
 public:
     // How long the notice stays up.
-    static constexpr int kNoticeMs = 4000;
+    static constexpr int noticeMs = 4000;
 
     using QLineEdit::QLineEdit;
 

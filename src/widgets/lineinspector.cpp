@@ -19,16 +19,16 @@
 #include <algorithm>
 
 namespace {
-constexpr int kPerRow = 16;
+constexpr int perRow = 16;
 // "00000000  " then 16 × "HH " with one more blank after the eighth, then " " and the text.
-constexpr int kHexStart = 10;
-constexpr int kTextStart = kHexStart + kPerRow * 3 + 1 + 1;
-constexpr int kRowLength = kTextStart + kPerRow;
-constexpr char kHexDigits[] = "0123456789ABCDEF";
+constexpr int hexStart = 10;
+constexpr int textStart = hexStart + perRow * 3 + 1 + 1;
+constexpr int rowLength = textStart + perRow;
+constexpr char hexDigits[] = "0123456789ABCDEF";
 
 int hexColumn(int i)
 {
-    return kHexStart + i * 3 + (i >= kPerRow / 2 ? 1 : 0);
+    return hexStart + i * 3 + (i >= perRow / 2 ? 1 : 0);
 }
 
 QChar printable(unsigned char byte)
@@ -64,7 +64,7 @@ LineInspector::LineInspector(const QByteArray &bytes, qint64 addedMSecsSinceEpoc
     dump_->setAccessibleName(QStringLiteral("Bytes der Zeile"));
     dump_->setPlainText(dump(bytes_));
     const QFontMetrics metrics(fixed);
-    dump_->setMinimumWidth(metrics.horizontalAdvance(QString(kRowLength + 4, QLatin1Char('M'))));
+    dump_->setMinimumWidth(metrics.horizontalAdvance(QString(rowLength + 4, QLatin1Char('M'))));
     dump_->setMinimumHeight(metrics.height() * 12);
 
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
@@ -91,24 +91,24 @@ QString LineInspector::dump(const QByteArray &bytes)
 {
     const auto *data = reinterpret_cast<const unsigned char *>(bytes.constData());
     const int size = int(bytes.size());
-    const int rows = (size + kPerRow - 1) / kPerRow;
-    QString text(qsizetype(rows) * (kRowLength + 1), QLatin1Char(' '));
+    const int rows = (size + perRow - 1) / perRow;
+    QString text(qsizetype(rows) * (rowLength + 1), QLatin1Char(' '));
     QChar *out = text.data();
     for (int row = 0; row < rows; ++row) {
-        QChar *line = out + qsizetype(row) * (kRowLength + 1);
-        const unsigned offset = unsigned(row) * kPerRow;
+        QChar *line = out + qsizetype(row) * (rowLength + 1);
+        const unsigned offset = unsigned(row) * perRow;
         for (int d = 0; d < 8; ++d)
-            line[d] = QLatin1Char(kHexDigits[(offset >> (28 - 4 * d)) & 0xF]);
-        const int inRow = std::min(kPerRow, size - row * kPerRow);
+            line[d] = QLatin1Char(hexDigits[(offset >> (28 - 4 * d)) & 0xF]);
+        const int inRow = std::min(perRow, size - row * perRow);
         for (int i = 0; i < inRow; ++i) {
-            const unsigned char byte = data[row * kPerRow + i];
-            line[hexColumn(i)] = QLatin1Char(kHexDigits[byte >> 4]);
-            line[hexColumn(i) + 1] = QLatin1Char(kHexDigits[byte & 0xF]);
-            line[kTextStart + i] = printable(byte);
+            const unsigned char byte = data[row * perRow + i];
+            line[hexColumn(i)] = QLatin1Char(hexDigits[byte >> 4]);
+            line[hexColumn(i) + 1] = QLatin1Char(hexDigits[byte & 0xF]);
+            line[textStart + i] = printable(byte);
         }
-        line[kRowLength] = QLatin1Char('\n');
-        if (inRow < kPerRow)
-            text.truncate(qsizetype(row) * (kRowLength + 1) + kTextStart + inRow);
+        line[rowLength] = QLatin1Char('\n');
+        if (inRow < perRow)
+            text.truncate(qsizetype(row) * (rowLength + 1) + textStart + inRow);
     }
     if (text.endsWith(QLatin1Char('\n')))
         text.chop(1);
@@ -122,8 +122,8 @@ QString LineInspector::hexText(const QByteArray &bytes)
     for (const char b : bytes) {
         if (!text.isEmpty())
             text += QLatin1Char(' ');
-        text += QLatin1Char(kHexDigits[static_cast<unsigned char>(b) >> 4]);
-        text += QLatin1Char(kHexDigits[static_cast<unsigned char>(b) & 0xF]);
+        text += QLatin1Char(hexDigits[static_cast<unsigned char>(b) >> 4]);
+        text += QLatin1Char(hexDigits[static_cast<unsigned char>(b) & 0xF]);
     }
     return text;
 }
@@ -134,19 +134,19 @@ int LineInspector::byteAt(int position, bool end) const
     const int row = block.blockNumber();
     const int column = position - block.position();
     int inRow = 0;
-    if (column >= kTextStart) {
-        inRow = column - kTextStart;   // the printable column: one character per byte
+    if (column >= textStart) {
+        inRow = column - textStart;   // the printable column: one character per byte
     } else {
         // In the hex part a byte is taken once the selection reaches into its digits.
-        inRow = kPerRow;
-        for (int i = 0; i < kPerRow; ++i) {
+        inRow = perRow;
+        for (int i = 0; i < perRow; ++i) {
             if (end ? column <= hexColumn(i) : column < hexColumn(i) + 2) {
                 inRow = i;
                 break;
             }
         }
     }
-    return std::clamp(row * kPerRow + std::min(inRow, kPerRow), 0, int(bytes_.size()));
+    return std::clamp(row * perRow + std::min(inRow, perRow), 0, int(bytes_.size()));
 }
 
 QByteArray LineInspector::selectedBytes() const

@@ -10,9 +10,9 @@
 namespace {
 // Lines per counted block: small enough that scanning one is a few microseconds, large
 // enough that the blocks of a million lines are a few kilobytes.
-constexpr int kBlock = 1024;
+constexpr int linesPerBlock = 1024;
 // Work per slice: the window answers between slices.
-constexpr qint64 kSliceNs = 6'000'000;
+constexpr qint64 sliceNs = 6'000'000;
 } // namespace
 
 LineSearch::LineSearch(QObject *parent) : QObject(parent)
@@ -63,7 +63,7 @@ void LineSearch::step(Hit from, bool forward, bool includeFrom)
     QElapsedTimer clock;
     clock.start();
     growBlocks();
-    if (advanceStep(kSliceNs, clock))
+    if (advanceStep(sliceNs, clock))
         emit progressed();
 }
 
@@ -76,7 +76,7 @@ void LineSearch::schedule()
 void LineSearch::growBlocks()
 {
     for (std::size_t k = 0; k < lists_.size(); ++k)
-        blocks_[k].resize(std::size_t(lists_[k]->count() / kBlock), -1);
+        blocks_[k].resize(std::size_t(lists_[k]->count() / linesPerBlock), -1);
 }
 
 void LineSearch::work()
@@ -88,17 +88,17 @@ void LineSearch::work()
     growBlocks();
     bool more = false;
     if (step_.active)
-        more = !advanceStep(kSliceNs, clock);
+        more = !advanceStep(sliceNs, clock);
     for (std::size_t k = 0; k < lists_.size() && !more; ++k) {
         std::vector<int> &blocks = blocks_[k];
         for (std::size_t b = 0; b < blocks.size(); ++b) {
             if (blocks[b] >= 0)
                 continue;
-            if (clock.nsecsElapsed() > kSliceNs) {
+            if (clock.nsecsElapsed() > sliceNs) {
                 more = true;
                 break;
             }
-            blocks[b] = hitsIn(int(k), int(b) * kBlock, int(b + 1) * kBlock);
+            blocks[b] = hitsIn(int(k), int(b) * linesPerBlock, int(b + 1) * linesPerBlock);
         }
     }
     if (more)
@@ -163,13 +163,13 @@ bool LineSearch::advanceStep(qint64 deadlineNs, const QElapsedTimer &clock)
         step_.checkFirst = false;
         Hit &at = step_.at;
         const std::vector<int> &blocks = blocks_[std::size_t(at.list)];
-        const int block = at.line / kBlock;
+        const int block = at.line / linesPerBlock;
         const bool counted = std::size_t(block) < blocks.size();
         // The lines from here to the edge of the block in the walk's direction, but not past
         // the line the step started from once it has come round.
         const bool bounded = step_.wrapped && at.list == step_.origin.list;
-        int last = step_.forward ? std::min(block * kBlock + kBlock, lists_[std::size_t(at.list)]->count()) - 1
-                                 : block * kBlock;
+        int last = step_.forward ? std::min(block * linesPerBlock + linesPerBlock, lists_[std::size_t(at.list)]->count()) - 1
+                                 : block * linesPerBlock;
         if (bounded)
             last = step_.forward ? std::min(last, step_.origin.line) : std::max(last, step_.origin.line);
         if (counted && blocks[std::size_t(block)] == 0) {
@@ -199,7 +199,7 @@ bool LineSearch::isCounted() const
     if (!pattern_.isValid())
         return true;
     for (std::size_t k = 0; k < lists_.size(); ++k) {
-        if (blocks_[k].size() != std::size_t(lists_[k]->count() / kBlock))
+        if (blocks_[k].size() != std::size_t(lists_[k]->count() / linesPerBlock))
             return false;
         for (const int hits : blocks_[k])
             if (hits < 0)
@@ -217,8 +217,8 @@ qint64 LineSearch::counted() const
         for (const int hits : blocks_[k])
             total += hits > 0 ? hits : 0;
         // The lines after the last full block: fewer than a block, counted when asked.
-        const int counted = int(blocks_[k].size()) * kBlock;
-        if (blocks_[k].size() == std::size_t(lists_[k]->count() / kBlock))
+        const int counted = int(blocks_[k].size()) * linesPerBlock;
+        if (blocks_[k].size() == std::size_t(lists_[k]->count() / linesPerBlock))
             total += hitsIn(int(k), counted, lists_[k]->count());
     }
     return total;
@@ -233,7 +233,7 @@ qint64 LineSearch::ordinal(Hit hit) const
         const std::vector<int> &blocks = blocks_[std::size_t(k)];
         const int count = lists_[std::size_t(k)]->count();
         const int end = k == hit.list ? hit.line : count;
-        const int fullBlocks = end / kBlock;
+        const int fullBlocks = end / linesPerBlock;
         if (std::size_t(fullBlocks) > blocks.size())
             return -1;
         for (int b = 0; b < fullBlocks; ++b) {
@@ -241,7 +241,7 @@ qint64 LineSearch::ordinal(Hit hit) const
                 return -1;
             before += blocks[std::size_t(b)];
         }
-        before += hitsIn(k, fullBlocks * kBlock, end);
+        before += hitsIn(k, fullBlocks * linesPerBlock, end);
     }
     return before + 1;
 }

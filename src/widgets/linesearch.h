@@ -74,7 +74,7 @@ private:
 
     std::vector<LineView *> lists_;
     LinePattern pattern_;
-    // Per list: the hits in each full block of kBlock lines, -1 while not yet counted.
+    // Per list: the hits in each full block of linesPerBlock lines, -1 while not yet counted.
     std::vector<std::vector<int>> blocks_;
     Step step_;
     QTimer slice_;

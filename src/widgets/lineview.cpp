@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "widgets/lineview.h"
 
-#include "unit/completefile.h"
 #include "widgets/lineinspector.h"
 #include "widgets/lineviewaccessible.h"
 #include "widgets/lineviewfile.h"
+#include "widgets/lineviewfilemenu.h"
 #include "widgets/lineviewformat.h"
 
 #include <QAccessible>
@@ -12,21 +12,15 @@
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QDateTime>
-#include <QDir>
-#include <QFileDialog>
-#include <QFileInfo>
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMenu>
-#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPointer>
 #include <QScrollBar>
-#include <QStandardPaths>
 #include <QStyle>
 #include <QStyleOptionFocusRect>
 #include <QToolTip>
@@ -36,10 +30,10 @@
 
 namespace {
 // Room left and right of the text, so the first character does not touch the frame.
-constexpr int kMargin = 2;
+constexpr int textMargin = 2;
 // The frame that shows the list has the keyboard focus, in device pixels: wide enough to see,
 // and narrower than the margin, so it never covers text.
-constexpr int kFocusFrameWidth = 2;
+constexpr int focusFrameWidth = 2;
 } // namespace
 
 LineView::LineView(QWidget *parent)
@@ -65,10 +59,7 @@ LineView::LineView(QWidget *parent)
     selectAllAction_->setShortcutContext(Qt::WidgetShortcut);
     connect(selectAllAction_, &QAction::triggered, this, &LineView::selectAll);
 
-    saveAction_ = new QAction(QStringLiteral("Speichern unter …"), this);
-    // Queued: the file dialog then opens after the context menu's own event loop has ended,
-    // not inside it.
-    connect(saveAction_, &QAction::triggered, this, &LineView::saveAs, Qt::QueuedConnection);
+    fileMenu_ = new LineViewFileMenu(*this);
 
     parameterSetAction_ = new QAction(QStringLiteral("Parametersatz …"), this);
     // The window owns the key (Ctrl+P); here it only labels the menu entry.
@@ -76,22 +67,6 @@ LineView::LineView(QWidget *parent)
     parameterSetAction_->setShortcutContext(Qt::WidgetShortcut);
     // Queued, as the save: the dialog opens after the context menu has closed.
     connect(parameterSetAction_, &QAction::triggered, this, &LineView::parameterSetAsked, Qt::QueuedConnection);
-
-    askSaveFile_ = [](QWidget *parent, const QString &caption, const QString &suggestedPath,
-                      const QString &filter) {
-        // The dialog's own question would come before the target is looked at, so a FIFO or a
-        // device would first be offered for replacing and then refused; saveAs() asks itself.
-        return QFileDialog::getSaveFileName(parent, caption, suggestedPath, filter, nullptr,
-                                            QFileDialog::DontConfirmOverwrite);
-    };
-    warn_ = [](QWidget *parent, const QString &title, const QString &text) {
-        QMessageBox::warning(parent, title, text);
-    };
-    askReplace_ = [](QWidget *parent, const QString &title, const QString &question) {
-        return QMessageBox::warning(parent, title, question, QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
-               == QMessageBox::Yes;
-    };
-    setUpRecording();
 
     findAction_ = new QAction(QStringLiteral("Suchen …"), this);
     findAction_->setShortcut(QKeySequence::Find);
@@ -244,92 +219,9 @@ QAction *LineView::selectAllAction() const
     return selectAllAction_;
 }
 
-QAction *LineView::saveAction() const
-{
-    return saveAction_;
-}
-
 bool LineView::saveToFile(const QString &path, QString *errorText) const
 {
     return saveLines(lines_, path, errorText);
-}
-
-void LineView::saveAs()
-{
-    const QString caption = QStringLiteral("Speichern unter");
-    QString dir = lastSaveDir_;
-    if (dir.isEmpty()) {
-        dir = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-        if (dir.isEmpty() || !QFileInfo(dir).isDir())
-            dir = QDir::homePath();
-    }
-    const QString suggested = QDir(dir).filePath(suggestedFileName(QDateTime::currentDateTime()));
-    // The dialog runs its own event loop: the window may be closed meanwhile.
-    QPointer<LineView> self(this);
-    const QString path = askSaveFile_(this, caption, suggested,
-                                      QStringLiteral("Textdateien (*.txt);;Alle Dateien (*)"));
-    if (!self || path.isEmpty())
-        return;
-    const auto notSaved = [&](const QString &reason) {
-        warn_(this, caption,
-              QStringLiteral("Die Datei „%1“ konnte nicht gespeichert werden: %2")
-                  .arg(QDir::toNativeSeparators(path), reason));
-    };
-    const SaveTarget target = examineSaveTarget(path);
-    if (!target.refusal.isEmpty()) {
-        notSaved(target.refusal);
-        return;
-    }
-    // Replacing it would leave the recording writing into a file that has no name any more.
-    if (target.exists && !recordingFile_.isEmpty() && target.identity == recordingIdentity_) {
-        notSaved(recordingFileRefusal(recordingFile_));
-        return;
-    }
-    if (target.exists) {
-        const QString question = QStringLiteral("Die Datei „%1“ existiert bereits.\nSoll sie überschrieben werden?")
-                                     .arg(QFileInfo(path).fileName());
-        if (!askReplace_(this, caption, question) || !self)
-            return;
-    }
-    QString reason;
-    if (saveToFile(path, &reason)) {
-        lastSaveDir_ = QFileInfo(path).absolutePath();
-        return;
-    }
-    notSaved(reason);
-}
-
-QString LineView::suggestedFileName(const QDateTime &now) const
-{
-    QString name = QStringLiteral("rix-term-") + now.toString(QStringLiteral("yyyyMMdd-HHmmss"));
-    if (!saveNameSuffix_.isEmpty())
-        name += QLatin1Char('-') + saveNameSuffix_;
-    return name + QStringLiteral(".txt");
-}
-
-QString LineView::saveNameSuffix() const
-{
-    return saveNameSuffix_;
-}
-
-void LineView::setSaveNameSuffix(const QString &suffix)
-{
-    saveNameSuffix_ = suffix;
-}
-
-void LineView::setSaveFileAsker(SaveFileAsker asker)
-{
-    askSaveFile_ = std::move(asker);
-}
-
-void LineView::setWarningBox(WarningBox box)
-{
-    warn_ = std::move(box);
-}
-
-void LineView::setReplaceAsker(ReplaceAsker asker)
-{
-    askReplace_ = std::move(asker);
 }
 
 int LineView::rowHeight() const
@@ -356,8 +248,8 @@ QRect LineView::lineRect(int index) const
         return {};
     const qint64 y = (qint64(index) - verticalScrollBar()->value()) * rowHeight_;
     // Far-off rows only need to be far outside the viewport, not exact.
-    constexpr qint64 kFar = qint64(1) << 30;
-    return QRect(0, int(std::clamp<qint64>(y, -kFar, kFar)), viewport()->width(), rowHeight_);
+    constexpr qint64 farAway = qint64(1) << 30;
+    return QRect(0, int(std::clamp<qint64>(y, -farAway, farAway)), viewport()->width(), rowHeight_);
 }
 
 void LineView::updateMetrics()
@@ -382,7 +274,7 @@ void LineView::updateVerticalRange()
 
 void LineView::updateHorizontalRange()
 {
-    const qint64 content = 2 * kMargin + qint64(lines_.longest()) * charWidth_;
+    const qint64 content = 2 * textMargin + qint64(lines_.longest()) * charWidth_;
     const int width = viewport()->width();
     QScrollBar *bar = horizontalScrollBar();
     bar->setSingleStep(charWidth_);
@@ -442,8 +334,8 @@ bool LineView::viewportEvent(QEvent *event)
         } else {
             // Tied to the row's rectangle, so moving to the next line brings that line's tip.
             QString tip = lineToolTip(row);
-            if (!recordingFile_.isEmpty())
-                tip += QLatin1Char('\n') + recordingNote();
+            if (const QString note = fileMenu_->recordingNote(); !note.isEmpty())
+                tip += QLatin1Char('\n') + note;
             QToolTip::showText(help->globalPos(), tip, viewport(), lineRect(row));
         }
         return true;
@@ -469,9 +361,9 @@ void LineView::paintEvent(QPaintEvent *event)
     const int lastRow = std::min(count() - 1, top + area.bottom() / rowHeight_);
 
     const int scrollX = horizontalScrollBar()->value();
-    const int firstColumn = std::max(0, (scrollX - kMargin) / charWidth_);
+    const int firstColumn = std::max(0, (scrollX - textMargin) / charWidth_);
     const int columns = viewport()->width() / charWidth_ + 2;
-    const int x = kMargin + firstColumn * charWidth_ - scrollX;
+    const int x = textMargin + firstColumn * charWidth_ - scrollX;
 
     for (int row = firstRow; row <= lastRow; ++row) {
         const QRect rect(0, (row - top) * rowHeight_, viewport()->width(), rowHeight_);
@@ -506,8 +398,8 @@ void LineView::paintFocusFrame(QPainter &painter, const QColor &color)
     // that got the focus by a click, or holds no current line, would not show it. Whole device
     // pixels, so no edge is lost at a fractional scale.
     const qreal px = 1.0 / viewport()->devicePixelRatioF();
-    const qreal inset = kFocusFrameWidth * px / 2;
-    QPen pen(color, kFocusFrameWidth * px);
+    const qreal inset = focusFrameWidth * px / 2;
+    QPen pen(color, focusFrameWidth * px);
     pen.setJoinStyle(Qt::MiterJoin);
     painter.setPen(pen);
     painter.setBrush(Qt::NoBrush);
@@ -635,18 +527,18 @@ void LineView::contextMenuEvent(QContextMenuEvent *event)
 {
     copyAction_->setEnabled(hasSelection());
     selectAllAction_->setEnabled(count() > 0);
-    saveAction_->setEnabled(count() > 0);
+    fileMenu_->saveAction()->setEnabled(count() > 0);
     QMenu menu(this);
     menu.addAction(copyAction_);
     menu.addAction(selectAllAction_);
-    menu.addAction(saveAction_);
+    menu.addAction(fileMenu_->saveAction());
     menu.addSeparator();
     findAction_->setEnabled(count() > 0);
     inspectAction_->setEnabled(current_ >= 0);
     menu.addAction(findAction_);
     menu.addAction(inspectAction_);
     menu.addSeparator();
-    menu.addAction(recordingFile_.isEmpty() ? recordAction_ : stopRecordingAction_);
+    menu.addAction(fileMenu_->recordingEntry());
     menu.addSeparator();
     menu.addAction(parameterSetAction_);
     menu.exec(event->globalPos());

@@ -4,17 +4,17 @@
 // for the whole run and are never cleared, so appending a line and making it current must
 // cost the same at the millionth line as at the first: the lines live in a LineStore, and only
 // the visible rows are painted. This class is the widget: painting, selection and input; the
-// formatting of a line and saving are in lineviewformat and lineviewfile.
+// formatting of a line is in lineviewformat, writing the lines to a file in lineviewfile, and
+// the context menu's file entries (saving, the recording) with their dialogs in
+// lineviewfilemenu.
 
-#include "unit/completefile.h"
 #include "widgets/lineviewstore.h"
 
 #include <QAbstractScrollArea>
 #include <QByteArray>
 #include <QString>
 
-#include <functional>
-
+class LineViewFileMenu;
 class QAction;
 class QColor;
 class QDateTime;
@@ -22,19 +22,7 @@ class QPainter;
 
 class LineView : public QAbstractScrollArea {
     Q_OBJECT
-    // The end of the file name "Speichern unter …" suggests ("antworten", "befehle"): only
-    // the window knows which list is which.
-    Q_PROPERTY(QString saveNameSuffix READ saveNameSuffix WRITE setSaveNameSuffix)
 public:
-    // Asks for the file to save to; an empty result means the user cancelled.
-    using SaveFileAsker = std::function<QString(QWidget *parent, const QString &caption,
-                                                const QString &suggestedPath, const QString &filter)>;
-    // Tells the user something went wrong (default: QMessageBox::warning).
-    using WarningBox = std::function<void(QWidget *parent, const QString &title, const QString &text)>;
-    // Asks whether a file that is there may be replaced; true for yes (default: a warning box
-    // with "Ja" and "Nein", "Nein" preselected).
-    using ReplaceAsker = std::function<bool(QWidget *parent, const QString &title, const QString &question)>;
-
     explicit LineView(QWidget *parent = nullptr);
     ~LineView() override;
 
@@ -75,46 +63,17 @@ public:
     QString selectedText() const;
     // Puts selectedText() on the clipboard; with nothing selected the clipboard is left alone.
     void copySelection();
-    // The entries of the context menu, in its order: "Kopieren", "Alles auswählen",
-    // "Speichern unter …".
+    // The context menu's first entries: "Kopieren", "Alles auswählen".
     QAction *copyAction() const;
     QAction *selectAllAction() const;
-    QAction *saveAction() const;
+    // Its file entries, "Speichern unter …" and the recording's, with their dialogs.
+    LineViewFileMenu *fileMenu() const { return fileMenu_; }
 
-    // Saving: every line as "HH:MM:SS.mmm<TAB>text" plus "\n", in UTF-8, the time being local
-    // time when the line was added and the text its bytes as a recording writes them. The file appears whole or not at all, and only a
-    // regular file or a new name is written. Returns false and the German reason in *errorText
-    // when it could not be written completely.
+    // Every line as "HH:MM:SS.mmm<TAB>text" plus "\n", in UTF-8, the time being local time when
+    // the line was added and the text its bytes as a recording writes them. The file appears
+    // whole or not at all, and only a regular file or a new name is written. Returns false and
+    // the German reason in *errorText when it could not be written completely.
     bool saveToFile(const QString &path, QString *errorText = nullptr) const;
-    // "Speichern unter …": asks for a file, refuses a target that is no regular file or is the
-    // running recording's file, asks before replacing a file, saves, and shows a failure in a
-    // warning box.
-    void saveAs();
-    // "rix-term-YYYYMMDD-HHMMSS-<suffix>.txt" for the given local time.
-    QString suggestedFileName(const QDateTime &now) const;
-    QString saveNameSuffix() const;
-    void setSaveNameSuffix(const QString &suffix);
-    // The file dialog and the boxes, replaceable so that tests never open a modal window.
-    void setSaveFileAsker(SaveFileAsker asker);
-    void setWarningBox(WarningBox box);
-    void setReplaceAsker(ReplaceAsker asker);
-
-    // The recording ("Mitschnitt"): the list only offers it. "Mitschnitt in Datei …" asks for a
-    // file (an existing one is appended to) and emits recordingFileChosen; while one runs
-    // (setRecordingFile), "Mitschnitt beenden („name“)" takes its place and emits
-    // recordingStopAsked, and the list's tool tips name the file. Whoever wires the list records.
-    QAction *recordAction() const { return recordAction_; }
-    QAction *stopRecordingAction() const { return stopRecordingAction_; }
-    // The file being recorded into (and that file's identity, so that no save replaces it
-    // under any name); empty when no recording runs.
-    void setRecordingFile(const QString &path, const FileIdentity &identity = {});
-    QString recordingFile() const { return recordingFile_; }
-    // What the tool tips add while a recording runs; empty when none does.
-    QString recordingNote() const;
-    // "Mitschnitt in Datei …": asks for the file and emits recordingFileChosen with it.
-    void askRecordingFile();
-    // The file dialog for it, replaceable as the save's is.
-    void setRecordFileAsker(SaveFileAsker asker);
 
     // The lines themselves, for a search that walks millions of them without copying.
     const LineStore &store() const { return lines_; }
@@ -129,8 +88,6 @@ public:
     QAction *parameterSetAction() const { return parameterSetAction_; }
 
 signals:
-    void recordingFileChosen(const QString &path);
-    void recordingStopAsked();
     void parameterSetAsked();
     // After every addLine(), for a search that keeps up with the arriving lines.
     void linesAdded();
@@ -153,7 +110,6 @@ protected:
     void scrollContentsBy(int dx, int dy) override;
 
 private:
-    void setUpRecording();
     void updateMetrics();
     void updatePageStep();
     void updateVerticalRange();
@@ -179,20 +135,8 @@ private:
     QAction *copyAction_ = nullptr;
     QAction *selectAllAction_ = nullptr;
     QAction *parameterSetAction_ = nullptr;
-    QAction *saveAction_ = nullptr;
+    LineViewFileMenu *fileMenu_ = nullptr;
 
     QAction *findAction_ = nullptr;
     QAction *inspectAction_ = nullptr;
-    QAction *recordAction_ = nullptr;
-    QAction *stopRecordingAction_ = nullptr;
-    QString recordingFile_;
-    FileIdentity recordingIdentity_;
-    QString toolTipWithoutRecording_;
-    SaveFileAsker askRecordFile_;
-
-    QString saveNameSuffix_;
-    QString lastSaveDir_;
-    SaveFileAsker askSaveFile_;
-    WarningBox warn_;
-    ReplaceAsker askReplace_;
 };

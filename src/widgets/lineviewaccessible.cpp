@@ -61,7 +61,7 @@ QAccessibleInterface *LineViewAccessible::child(int index) const
     items_.insert(index, QAccessible::registerAccessibleInterface(item));
     creationOrder_.push_back(index);
 
-    while (creationOrder_.size() > std::size_t(kMaxCachedItems)) {
+    while (creationOrder_.size() > std::size_t(maxCachedItems)) {
         const int oldest = creationOrder_.front();
         creationOrder_.pop_front();
         const auto old = items_.find(oldest);

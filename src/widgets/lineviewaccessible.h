@@ -19,7 +19,7 @@ QAccessibleInterface *lineViewAccessibleFactory(const QString &className, QObjec
 class LineViewAccessible : public QAccessibleWidget {
 public:
     // Items kept registered at once; older ones are dropped and made again when asked for.
-    static constexpr int kMaxCachedItems = 1024;
+    static constexpr int maxCachedItems = 1024;
 
     explicit LineViewAccessible(LineView *view);
     ~LineViewAccessible() override;

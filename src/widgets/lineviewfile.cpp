@@ -20,8 +20,8 @@ bool saveLines(const LineStore &store, const QString &path, QString *errorText)
 
     // Formatting into one large buffer and writing it in few calls keeps a million lines well
     // under a second; per-line QString conversions would not.
-    constexpr std::size_t kChunk = std::size_t(1) << 20;
-    std::vector<char> buffer(kChunk + 4 * 1024);
+    constexpr std::size_t chunk = std::size_t(1) << 20;
+    std::vector<char> buffer(chunk + 4 * 1024);
     std::size_t used = 0;
     lineformat::TimeOfDayWriter time;
     for (int i = 0; i < store.count(); ++i) {
@@ -36,7 +36,7 @@ bool saveLines(const LineStore &store, const QString &path, QString *errorText)
         }
         char *end = lineformat::writeFileLine(store.data(i), length, store.time(i), time, buffer.data() + used);
         used = std::size_t(end - buffer.data());
-        if (used >= kChunk) {
+        if (used >= chunk) {
             if (!file.write(buffer.data(), used))
                 return failed();
             used = 0;

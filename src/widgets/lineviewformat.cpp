@@ -13,13 +13,13 @@
 namespace lineformat {
 namespace {
 
-// The tool tip shows this many bytes in hex, in rows of kHexPerRow, so it stays narrow.
-constexpr int kHexShown = 64;
-constexpr int kHexPerRow = 16;
-constexpr char kHexDigits[] = "0123456789ABCDEF";
+// The tool tip shows this many bytes in hex, in rows of hexPerRow, so it stays narrow.
+constexpr int hexShown = 64;
+constexpr int hexPerRow = 16;
+constexpr char hexDigits[] = "0123456789ABCDEF";
 
-constexpr qint64 kMsPerMinute = 60 * 1000;
-constexpr qint64 kMsPerDay = 24 * 60 * kMsPerMinute;
+constexpr qint64 msPerMinute = 60 * 1000;
+constexpr qint64 msPerDay = 24 * 60 * msPerMinute;
 
 qint64 floorDiv(qint64 a, qint64 b)
 {
@@ -55,25 +55,25 @@ QString toolTip(const char *bytes, int length, qint64 addedMSecsSinceEpoch)
     QString tip = timeOfDay(addedMSecsSinceEpoch) + QLatin1Char('\n')
                   + (length == 1 ? QStringLiteral("1 Byte") : QStringLiteral("%1 Bytes").arg(length));
     const auto *unsignedBytes = reinterpret_cast<const unsigned char *>(bytes);
-    const int shown = std::min(length, kHexShown);
+    const int shown = std::min(length, hexShown);
     for (int i = 0; i < shown; ++i) {
-        tip += QLatin1Char(i % kHexPerRow == 0 ? '\n' : ' ');
-        tip += QLatin1Char(kHexDigits[unsignedBytes[i] >> 4]);
-        tip += QLatin1Char(kHexDigits[unsignedBytes[i] & 0xF]);
+        tip += QLatin1Char(i % hexPerRow == 0 ? '\n' : ' ');
+        tip += QLatin1Char(hexDigits[unsignedBytes[i] >> 4]);
+        tip += QLatin1Char(hexDigits[unsignedBytes[i] & 0xF]);
     }
-    if (length > kHexShown)
+    if (length > hexShown)
         tip += QStringLiteral(" …");
     return tip;
 }
 
 char *TimeOfDayWriter::write(qint64 msecsSinceEpoch, char *out)
 {
-    const qint64 minute = floorDiv(msecsSinceEpoch, kMsPerMinute);
+    const qint64 minute = floorDiv(msecsSinceEpoch, msPerMinute);
     if (minute != minute_) {
         minute_ = minute;
         offsetMs_ = qint64(QDateTime::fromMSecsSinceEpoch(msecsSinceEpoch).offsetFromUtc()) * 1000;
     }
-    const qint64 ms = floorMod(msecsSinceEpoch + offsetMs_, kMsPerDay);
+    const qint64 ms = floorMod(msecsSinceEpoch + offsetMs_, msPerDay);
     out = twoDigits(int(ms / 3'600'000), out);
     *out++ = ':';
     out = twoDigits(int(ms / 60'000 % 60), out);

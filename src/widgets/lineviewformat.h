@@ -29,8 +29,8 @@ QString toolTip(const char *bytes, int length, qint64 addedMSecsSinceEpoch);
 // once per minute of the lines' times and the rest is arithmetic.
 class TimeOfDayWriter {
 public:
-    static constexpr int kLength = 12;
-    // Writes kLength characters at `out` and returns the end.
+    static constexpr int timeTextLength = 12;
+    // Writes timeTextLength characters at `out` and returns the end.
     char *write(qint64 msecsSinceEpoch, char *out);
 
 private:
@@ -42,7 +42,7 @@ private:
 // newline.
 constexpr std::size_t maxFileLineSize(int length)
 {
-    return std::size_t(TimeOfDayWriter::kLength) + 2 + 4 * std::size_t(length);
+    return std::size_t(TimeOfDayWriter::timeTextLength) + 2 + 4 * std::size_t(length);
 }
 
 // Writes one file line at `out` (at most maxFileLineSize(length) bytes) and returns its end.

@@ -5,6 +5,7 @@
 
 #include "widgets/cp1252validator.h"
 #include "widgets/findbar.h"
+#include "widgets/lineviewfilemenu.h"
 #include "widgets/screenfit.h"
 #include "widgets/texttooltip.h"
 
@@ -43,8 +44,8 @@ MainWindow::MainWindow(QWidget *parent)
     // The connection text outgrows its label with a long port path.
     new TextToolTip(ui_->lbl1);
     // "Speichern unter …" suggests a file name that says which list it came from.
-    ui_->lb2->setSaveNameSuffix(QStringLiteral("befehle"));
-    ui_->lbrx->setSaveNameSuffix(QStringLiteral("antworten"));
+    ui_->lb2->fileMenu()->setSaveNameSuffix(QStringLiteral("befehle"));
+    ui_->lbrx->fileMenu()->setSaveNameSuffix(QStringLiteral("antworten"));
 
     // A child of the window, not of the layout: it is no control of frm1 and covers none.
     findBar_ = new FindBar(ui_->lb2, ui_->lbrx, this);
@@ -59,14 +60,14 @@ void MainWindow::placeFindBar()
 {
     // In the designed layout the row between "Schreiben" (ends at 138) and "Beenden" (starts
     // at 894) is free; on a smaller screen the bar keeps to the bottom of what is shown.
-    constexpr int kLeft = 146;
-    constexpr int kWidth = 740;
-    constexpr int kHeight = 34;
+    constexpr int barLeft = 146;
+    constexpr int barWidth = 740;
+    constexpr int barHeight = 34;
     const QScrollBar *across = scroller_->horizontalScrollBar();
     const int bottom = height() - (across->isVisible() ? across->height() : 0);
-    const int width = std::min(kWidth, this->width());
-    const int left = std::clamp(kLeft, 0, this->width() - width);
-    findBar_->setGeometry(left, bottom - kHeight - 2, width, kHeight);
+    const int width = std::min(barWidth, this->width());
+    const int left = std::clamp(barLeft, 0, this->width() - width);
+    findBar_->setGeometry(left, bottom - barHeight - 2, width, barHeight);
 }
 
 MainWindow::~MainWindow() = default;

@@ -26,8 +26,8 @@
 #include <QVBoxLayout>
 
 namespace {
-constexpr int kParameters = 7;
-const QString kFilter = QStringLiteral("Parametersätze (*.rixset *.txt);;Alle Dateien (*)");
+constexpr int parameters = 7;
+const QString filter = QStringLiteral("Parametersätze (*.rixset *.txt);;Alle Dateien (*)");
 
 // The file column takes only hexadecimal digits as they are typed, and a value only when
 // it has all four.
@@ -65,7 +65,7 @@ ParameterDialog::ParameterDialog(QWidget *parent)
     setWindowModality(Qt::ApplicationModal);
 
     connection_ = new QLabel(this);
-    table_ = new QTableWidget(kParameters, ColumnCount, this);
+    table_ = new QTableWidget(parameters, ColumnCount, this);
     table_->setHorizontalHeaderLabels({QStringLiteral("Parameter"), QStringLiteral("Einheit"), QStringLiteral("Bedeutung"),
                                        QStringLiteral("Datei"), QString()});
     table_->verticalHeader()->hide();
@@ -74,7 +74,7 @@ ParameterDialog::ParameterDialog(QWidget *parent)
                             | QAbstractItemView::AnyKeyPressed);
     table_->setWordWrap(true);
     filling_ = true;
-    for (int n = 0; n < kParameters; ++n) {
+    for (int n = 0; n < parameters; ++n) {
         for (int c = 0; c < ColumnCount; ++c) {
             auto *item = new QTableWidgetItem;
             if (c != File)
@@ -147,10 +147,10 @@ ParameterDialog::ParameterDialog(QWidget *parent)
     connect(closeButton_, &QPushButton::clicked, this, &ParameterDialog::reject);
 
     askOpenPath_ = [](QWidget *parent) {
-        return QFileDialog::getOpenFileName(parent, QStringLiteral("Parametersatz öffnen"), QString(), kFilter);
+        return QFileDialog::getOpenFileName(parent, QStringLiteral("Parametersatz öffnen"), QString(), filter);
     };
     askSavePath_ = [](QWidget *parent) {
-        return QFileDialog::getSaveFileName(parent, QStringLiteral("Parametersatz speichern"), QString(), kFilter);
+        return QFileDialog::getSaveFileName(parent, QStringLiteral("Parametersatz speichern"), QString(), filter);
     };
     ask_ = [](QWidget *parent, const QString &text) {
         return QMessageBox::question(parent, QStringLiteral("Parametersatz"), text, QMessageBox::Yes | QMessageBox::No,
@@ -302,7 +302,7 @@ void ParameterDialog::openFile(const QString &path)
         report_->setPlainText(QStringLiteral("%1: enthält keine Zeile Fn=XXXX.\nNichts geladen.").arg(path));
         return;
     }
-    for (int n = 0; n < kParameters; ++n)
+    for (int n = 0; n < parameters; ++n)
         setFileValue(n, set.value[std::size_t(n)]);
     report_->setPlainText(QStringLiteral("Geladen: %1").arg(path));
 }

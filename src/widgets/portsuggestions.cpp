@@ -74,7 +74,7 @@ PortSuggestions::PortSuggestions(QComboBox *box, PortSource source, int maxAgeMs
     , model_(new QStandardItemModel(this))
     , completer_(new QCompleter(model_, this))
 {
-    completer_->setCompletionRole(NameRole);
+    completer_->setCompletionRole(nameRole);
     completer_->setCaseSensitivity(Qt::CaseInsensitive);
     // "ttyUSB" or "USB" finds /dev/ttyUSB0 as well as "/dev/tty" does.
     completer_->setFilterMode(Qt::MatchContains);
@@ -144,7 +144,7 @@ void PortSuggestions::take(QList<FoundPort> ports)
         int widest = 0;
         for (const FoundPort &port : std::as_const(shown_)) {
             auto *item = new QStandardItem(portEntryText(port));
-            item->setData(port.name, NameRole);
+            item->setData(port.name, nameRole);
             item->setEditable(false);
             model_->appendRow(item);
             widest = std::max(widest, metrics.horizontalAdvance(item->text()));

@@ -34,7 +34,7 @@ class PortSuggestions : public QObject {
 public:
     // The completer's model keeps the name to open in this role; its display role holds the
     // entry text, so the popup describes a port while the box receives only its name.
-    static constexpr int NameRole = Qt::UserRole + 1;
+    static constexpr int nameRole = Qt::UserRole + 1;
 
     // Attaches to the editable combo box `box`, which owns it. The list is read when the box
     // gets the focus, when its tool tip is asked for, and when the user types into it and the

@@ -70,7 +70,7 @@ int main(int argc, char **argv)
     // Caught from here on; acted on in the event loop, where the program exists.
     SignalEnd signalEnd([&app](int signalNumber) {
         if (app)
-            EndBySignal(app->program(), signalNumber);
+            endBySignal(app->program(), signalNumber);
     });
     if (const int failed = startOrReport([&] {
             app = std::make_unique<Application>();

@@ -21,7 +21,7 @@ using namespace testsupport;
 using Commands = std::vector<std::string>;
 
 namespace {
-const Commands kReadAll = {"$RSRF0", "$RSRF1", "$RSRF2", "$RSRF3", "$RSRF4", "$RSRF5", "$RSRF6"};
+const Commands readAll = {"$RSRF0", "$RSRF1", "$RSRF2", "$RSRF3", "$RSRF4", "$RSRF5", "$RSRF6"};
 } // namespace
 
 class ParameterDialogOnTheLine : public LiveUnit {
@@ -87,7 +87,7 @@ TEST_F(ParameterDialogOnTheLine, ReadPutsTheButtonsBytesOnTheLineAndTheListsShow
         EXPECT_EQ(unitCell(d, n), expected[n]) << n;
     EXPECT_EQ(d.table()->item(3, ParameterDialog::Meaning)->text().isEmpty(), false);
     Commands all = {"$RSRF3"};
-    all.insert(all.end(), kReadAll.begin(), kReadAll.end());
+    all.insert(all.end(), readAll.begin(), readAll.end());
     EXPECT_EQ(received(), all);
     // Each answer is shown in both lists before the next command goes out.
     ASSERT_TRUE(listHas(program.w.lb2(), 8));

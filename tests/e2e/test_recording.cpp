@@ -9,6 +9,7 @@
 #include "unit/qtserialchannel.h"
 #include "unit/recordformat.h"
 #include "unit/recordingfile.h"
+#include "widgets/lineviewfilemenu.h"
 #include "window/recording/recording.h"
 
 #include <QAction>
@@ -73,30 +74,30 @@ TEST_F(RecordingASession, TheBuiltProgramConnectsAtStartAndAKillLeavesEveryShown
                                                          + ":19200,n,8,1\n"); }, 20s))
         << "rix-term --connect did not connect; its output: " << term.readAllStderr();
 
-    constexpr int kLines = 25;
-    for (int i = 0; i < kLines; ++i) {
+    constexpr int lineCount = 25;
+    for (int i = 0; i < lineCount; ++i) {
         const std::size_t sentBefore = eventsOf(sim->log(), rixsim::TrafficEvent::Kind::Sent).size();
         sim->sendUnasked("Zeile " + std::to_string(i) + "\r\n");
         ASSERT_TRUE(waitUntil([&] { return eventsOf(sim->log(), rixsim::TrafficEvent::Kind::Sent).size() > sentBefore; }));
         runEventsFor(60ms);   // longer than the quiet time, so each text is a burst of its own
     }
     const auto lastSent = Clock::now();
-    waitUntil([&] { return int(recordsOf(path).size()) >= kLines; }, 1500ms);
+    waitUntil([&] { return int(recordsOf(path).size()) >= lineCount; }, 1500ms);
     term.signal(SIGKILL);
     EXPECT_FALSE(term.waitForExit(10s).has_value()) << "killed, not ended";
     std::printf("[figure] last text sent to SIGKILL: %.0f ms\n", millisecondsBetween(lastSent, Clock::now()));
 
     const std::vector<recordformat::Record> records = recordsOf(path);
-    ASSERT_EQ(records.size(), std::size_t(kLines));
-    for (int i = 0; i < kLines; ++i) {
+    ASSERT_EQ(records.size(), std::size_t(lineCount));
+    for (int i = 0; i < lineCount; ++i) {
         EXPECT_EQ(records[std::size_t(i)].answer, "Zeile " + QByteArray::number(i));
         EXPECT_EQ(records[std::size_t(i)].commandLine, "");
     }
     const QStringList markers = markersOf(path);
     ASSERT_EQ(markers.size(), 2) << markers.join(QLatin1Char('\n')).toStdString();
     EXPECT_TRUE(markers[0].startsWith(QStringLiteral("Mitschnitt begonnen (rix-term ")));
-    EXPECT_EQ(linesOf(path, recordformat::Record::Kind::Received).size(), std::size_t(kLines)) << "each text as it came";
-    EXPECT_EQ(fileLines(path).size(), 2 * kLines + 2);
+    EXPECT_EQ(linesOf(path, recordformat::Record::Kind::Received).size(), std::size_t(lineCount)) << "each text as it came";
+    EXPECT_EQ(fileLines(path).size(), 2 * lineCount + 2);
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_TRUE(file.readAll().endsWith('\n')) << "no half line";
@@ -113,8 +114,8 @@ TEST_F(RecordingASession, ASessionWithAPulledLineReadsAsItHappened)
     startUnit(options);
     ASSERT_TRUE(QFile::link(unitPath(), link));
 
-    program.w.lbrx()->setRecordFileAsker([&](QWidget *, const QString &, const QString &, const QString &) { return path; });
-    program.w.lbrx()->recordAction()->trigger();
+    program.w.lbrx()->fileMenu()->setRecordFileAsker([&](QWidget *, const QString &, const QString &, const QString &) { return path; });
+    program.w.lbrx()->fileMenu()->recordAction()->trigger();
     ASSERT_TRUE(waitUntil([&] { return program.app.recording().isRunning(); }));
     program.connectTo(link);
     ASSERT_TRUE(program.connected());
@@ -137,7 +138,7 @@ TEST_F(RecordingASession, ASessionWithAPulledLineReadsAsItHappened)
     ASSERT_TRUE(waitUntil([&] { return program.box.texts.size() >= 2 && program.connected(); }, 20s));
     program.click(program.w.cmdF0());
     ASSERT_TRUE(listHas(program.w.lbrx(), 8));
-    program.w.lbrx()->stopRecordingAction()->trigger();
+    program.w.lbrx()->fileMenu()->stopRecordingAction()->trigger();
     ASSERT_TRUE(waitUntil([&] { return !program.app.recording().isRunning(); }));
 
     QFile file(path);
@@ -220,8 +221,8 @@ TEST_F(RecordingASession, ACommandToASilentUnitIsInTheFileAsUnanswered)
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("mitschnitt.txt"));
     startUnit({}, true);
-    program.w.lbrx()->setRecordFileAsker([&](QWidget *, const QString &, const QString &, const QString &) { return path; });
-    program.w.lbrx()->recordAction()->trigger();
+    program.w.lbrx()->fileMenu()->setRecordFileAsker([&](QWidget *, const QString &, const QString &, const QString &) { return path; });
+    program.w.lbrx()->fileMenu()->recordAction()->trigger();
     ASSERT_TRUE(waitUntil([&] { return program.app.recording().isRunning(); }));
     connectProgram(QStringLiteral("4800"), QStringLiteral("3"));
     program.click(program.w.cmdF0());   // the unit's address is F, not 3: no answer
@@ -231,7 +232,7 @@ TEST_F(RecordingASession, ACommandToASilentUnitIsInTheFileAsUnanswered)
     connectProgram(QStringLiteral("4800"), QStringLiteral("S"));
     program.click(program.w.cmdF0());
     ASSERT_TRUE(listHas(program.w.lbrx(), 1));
-    program.w.lbrx()->stopRecordingAction()->trigger();
+    program.w.lbrx()->fileMenu()->stopRecordingAction()->trigger();
     ASSERT_TRUE(waitUntil([&] { return !program.app.recording().isRunning(); }));
 
     const QStringList markers = markersOf(path);

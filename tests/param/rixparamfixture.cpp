@@ -9,8 +9,8 @@
 using namespace std::chrono_literals;
 using rixsim::TrafficEvent;
 
-const std::vector<std::string> kSevenReads = {"$RSRF0", "$RSRF1", "$RSRF2", "$RSRF3", "$RSRF4", "$RSRF5", "$RSRF6"};
-const std::string kFreshSet = "F0=F011\nF1=0A00\nF2=1212\nF3=0E28\nF4=0E0E\nF5=64C8\nF6=1010\n";
+const std::vector<std::string> sevenReads = {"$RSRF0", "$RSRF1", "$RSRF2", "$RSRF3", "$RSRF4", "$RSRF5", "$RSRF6"};
+const std::string freshSet = "F0=F011\nF1=0A00\nF2=1212\nF3=0E28\nF4=0E0E\nF5=64C8\nF6=1010\n";
 
 void RixParam::SetUp()
 {
@@ -96,5 +96,5 @@ bool holdsFreshValues(const std::string &text)
     for (std::string line; std::getline(lines, line);)
         if (!line.empty() && line[0] == 'F')
             values += line + "\n";
-    return values == kFreshSet;
+    return values == freshSet;
 }

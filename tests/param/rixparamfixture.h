@@ -50,8 +50,8 @@ protected:
     std::unique_ptr<rixsim::BackgroundSimulator> sim;
 };
 
-extern const std::vector<std::string> kSevenReads;
-extern const std::string kFreshSet;
+extern const std::vector<std::string> sevenReads;
+extern const std::string freshSet;
 
 // The Fn=XXXX lines of a parameter-set file are the unit's values at start.
 bool holdsFreshValues(const std::string &text);

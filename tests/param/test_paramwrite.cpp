@@ -40,7 +40,7 @@ protected:
     AnsweringUnit unit;
 };
 
-const QByteArray kFiveChanges = "F1=0A10\nF2=1313\nF3=0E3C\nF4=0E10\nF5=64D0\n";
+const QByteArray fiveChanges = "F1=0A10\nF2=1313\nF3=0E3C\nF4=0E10\nF5=64D0\n";
 
 TEST_F(ParamWrite, PlainValuesGoFirstEachReadBackThenTheAddressThenTheLineMode)
 {
@@ -69,7 +69,7 @@ TEST_F(ParamWrite, EachReadBackGoesOutNoSoonerThan275MsAfterItsWrite)
 
 TEST_F(ParamWrite, ADryRunWritesNothingEvenWithYes)
 {
-    const ParamRun run = write(kFiveChanges, {QStringLiteral("--dry-run")});
+    const ParamRun run = write(fiveChanges, {QStringLiteral("--dry-run")});
     EXPECT_EQ(run.end.exitCode, 0) << run.err.toStdString();
     EXPECT_TRUE(unit.parameterWrites().empty());
     EXPECT_TRUE(run.out.contains(QStringLiteral("F3: 0E28 → 0E3C"))) << run.out.toStdString();
@@ -79,7 +79,7 @@ TEST_F(ParamWrite, ADryRunWritesNothingEvenWithYes)
 TEST_F(ParamWrite, AStopDuringTheSecondWriteFinishesItWritesNothingMoreAndReportsEachParameter)
 {
     StopAfterWrites ctrlC(unit, 2, SIGINT);
-    const ParamRun run = write(kFiveChanges, {}, &ctrlC);
+    const ParamRun run = write(fiveChanges, {}, &ctrlC);
     EXPECT_TRUE(ctrlC.held);
     EXPECT_EQ(run.end.signal, SIGINT);
     EXPECT_EQ(run.end.exitCode, 2);

@@ -19,7 +19,7 @@ TEST_F(RixParam, AUnitThatAnswersOneAndAHalfSecondsLateIsReadExactly)
     const ParamResult r = run({"read", "--quiet"});
     ASSERT_EQ(r.code, 0) << r.err;
     EXPECT_TRUE(holdsFreshValues(r.out)) << r.out;
-    EXPECT_EQ(received(), kSevenReads) << "no read needed its retry";
+    EXPECT_EQ(received(), sevenReads) << "no read needed its retry";
 }
 
 TEST_F(RixParam, UnaskedTextEvery150MsDoesNotDisturbAnyRead)
@@ -56,7 +56,7 @@ TEST_F(RixParam, ALateAnswerToTheRequestBeforeIsNotTakenForTheNextParameter)
     const ParamResult r = run({"read", "--quiet"});
     ASSERT_EQ(r.code, 0) << r.err;
     EXPECT_TRUE(holdsFreshValues(r.out)) << r.out;
-    EXPECT_EQ(received(), kSevenReads);
+    EXPECT_EQ(received(), sevenReads);
 }
 
 TEST_F(RixParam, AnAnswerThatDoesNotFitTheRateNamesTheOtherBaud)

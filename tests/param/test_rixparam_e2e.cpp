@@ -23,7 +23,7 @@ TEST_F(RixParam, ReadAt19200AsksF0ToF6InOrderWithTheButtonPauseAndSavesTheSet)
     const std::string path = (dir / "unit.txt").string();
     const Result r = run({"read", "-o", path});
     ASSERT_EQ(r.code, 0) << r.err;
-    EXPECT_EQ(received(), kSevenReads);
+    EXPECT_EQ(received(), sevenReads);
     EXPECT_TRUE(holdsFreshValues(contents(path))) << contents(path);
     EXPECT_NE(r.err.find("F3 … 0E28\n"), std::string::npos) << r.err;
     EXPECT_EQ(r.out, "");
@@ -45,7 +45,7 @@ TEST_F(RixParam, ReadAt4800SkipsTheReturnedCommandAndQuietDropsProgress)
     startUnit(rixsim::Unit(true));
     const Result r = run({"read", "--baud", "4800", "--quiet"});
     ASSERT_EQ(r.code, 0) << r.err;
-    EXPECT_EQ(received(), kSevenReads);
+    EXPECT_EQ(received(), sevenReads);
     EXPECT_TRUE(holdsFreshValues(r.out)) << r.out;
     EXPECT_NE(r.out.find("# F3 Vorlaufzeit"), std::string::npos) << r.out;
     EXPECT_EQ(r.err, "");
@@ -112,13 +112,13 @@ TEST_F(RixParam, AnAnswerThatComesAfterThePauseIsStillTakenWhole)
     const Result r = run({"read", "--quiet"});
     ASSERT_EQ(r.code, 0) << r.err;
     EXPECT_TRUE(holdsFreshValues(r.out)) << r.out;
-    EXPECT_EQ(received(), kSevenReads) << "no retry was needed";
+    EXPECT_EQ(received(), sevenReads) << "no retry was needed";
 }
 
 TEST_F(RixParam, DiffExitsZeroWhenEqualOneWithTheChangeTwoForABadFile)
 {
     startUnit();
-    const Result same = run({"diff", file("same.txt", kFreshSet)});
+    const Result same = run({"diff", file("same.txt", freshSet)});
     EXPECT_EQ(same.code, 0) << same.err;
     EXPECT_EQ(same.out, "");
 
@@ -144,7 +144,7 @@ TEST_F(RixParam, DiffExitsZeroWhenEqualOneWithTheChangeTwoForABadFile)
 TEST_F(RixParam, WriteSendsOnlyTheChangeWithTheWindowsBytesThenReadsItBack)
 {
     startUnit();
-    const Result r = run({"write", file("set.txt", kFreshSet.substr(0, 24) + "F3=0E3C\n"), "--yes"});
+    const Result r = run({"write", file("set.txt", freshSet.substr(0, 24) + "F3=0E3C\n"), "--yes"});
     ASSERT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(sim->transport().unit().parameter(3), "0E3C");
     const std::vector<std::string> expected = {"$RSRF0", "$RSRF1", "$RSRF2", "$RSRF3", "$RSPF30E3C", "$RSRF3"};

@@ -16,8 +16,8 @@ using namespace std::chrono_literals;
 using rixsim::TrafficEvent;
 using rixsim::testing::ChildProcess;
 
-const std::string kFiveChanges = "F1=0A10\nF2=1313\nF3=0E3C\nF4=0E10\nF5=64D0\n";
-const std::string kTwoConfirmedThreeNotWritten =
+const std::string fiveChanges = "F1=0A10\nF2=1313\nF3=0E3C\nF4=0E10\nF5=64D0\n";
+const std::string twoConfirmedThreeNotWritten =
     "  F1: 0A00 → 0A10  geschrieben und bestätigt\n"
     "  F2: 1212 → 1313  geschrieben und bestätigt\n"
     "  F3: 0E28 → 0E3C  nicht geschrieben\n"
@@ -39,7 +39,7 @@ protected:
     }
     ParamResult writeFiveChanges()
     {
-        auto process = start({"write", file("set.txt", kFiveChanges), "--yes"});
+        auto process = start({"write", file("set.txt", fiveChanges), "--yes"});
         child = process.get();
         ParamResult result = finish(*process);
         child = nullptr;
@@ -76,7 +76,7 @@ TEST_F(InterruptedWrite, CtrlCDuringTheSecondWriteFinishesItReportsEachParameter
     EXPECT_EQ(receivedAfterWrite(2), std::vector<std::string>{"$RSRF2"}) << "its read-back, and nothing after it";
     EXPECT_NE(r.err.find("rix-param: SIGINT (Strg+C) empfangen.\n"
                          "Schreiben abgebrochen, danach nichts mehr geschrieben. Stand der Einheit:\n"
-                         + kTwoConfirmedThreeNotWritten),
+                         + twoConfirmedThreeNotWritten),
               std::string::npos)
         << r.err;
     EXPECT_TRUE(unitHolds({"0A10", "1313", "0E28", "0E0E", "64C8"}));
@@ -91,7 +91,7 @@ TEST_F(InterruptedWrite, AKillOrAClosedSessionStopsItTheSameWay)
         const ParamResult r = writeFiveChanges();
         EXPECT_EQ(r.signal, signal) << r.err;
         EXPECT_EQ(writes().size(), 2u);
-        EXPECT_NE(r.err.find(kTwoConfirmedThreeNotWritten), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find(twoConfirmedThreeNotWritten), std::string::npos) << r.err;
     }
 }
 
@@ -102,7 +102,7 @@ TEST_F(InterruptedWrite, TheFirstCtrlCIsAnsweredAtOnceWhileASilentUnitKeepsTheRe
     rixsim::Unit stops;
     stops.setMuteAfterWrites(1);
     startUnitActingOnWrite(1, [](ChildProcess &p) { p.signal(SIGINT); }, std::move(stops));
-    auto process = start({"write", file("set.txt", kFiveChanges), "--yes", "--timeout", "1500"});
+    auto process = start({"write", file("set.txt", fiveChanges), "--yes", "--timeout", "1500"});
     child = process.get();
     std::string line;
     while (line.rfind("rix-param:", 0) != 0 && !(line = process->readStderrLine(20s)).empty()) {
@@ -180,7 +180,7 @@ TEST_F(InterruptedWrite, AUnitThatFallsSilentAfterTheFirstWriteIsNotWrittenBlind
     rixsim::Unit stops;
     stops.setMuteAfterWrites(1);
     startUnit(std::move(stops));
-    auto process = start({"write", file("set.txt", kFiveChanges), "--yes", "--timeout", "500"});
+    auto process = start({"write", file("set.txt", fiveChanges), "--yes", "--timeout", "500"});
     const ParamResult r = finish(*process);
     EXPECT_EQ(r.code, 2) << r.err;
     EXPECT_EQ(writes(), std::vector<std::string>{"$RSPF10A10"});

@@ -1,10 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// A text file's lines as bytes, without their line feeds.
+// What a test reads back from the disk: a text file's lines, a file's bytes, a folder's entries.
 
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 // Empty when the file cannot be read.
 QList<QByteArray> fileLines(const QString &path);
+// The file's bytes; "<nicht lesbar>" when it cannot be read, so that a check shows why.
+QByteArray contentOf(const QString &path);
+// Every entry of the folder, hidden ones too, by name: what a save left behind beside its file.
+QStringList entriesOf(const QString &folder);

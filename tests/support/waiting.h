@@ -11,11 +11,11 @@ namespace testsupport {
 using Clock = std::chrono::steady_clock;
 
 // Generous: the tests share a busy two-core machine with other builds.
-constexpr std::chrono::milliseconds kDeadline{5000};
+constexpr std::chrono::milliseconds waitDeadline{5000};
 
 // Runs the event loop until `condition` holds or the deadline passes; returns whether it
 // held. The condition is checked after every few milliseconds of event processing.
-bool waitUntil(const std::function<bool()> &condition, std::chrono::milliseconds deadline = kDeadline);
+bool waitUntil(const std::function<bool()> &condition, std::chrono::milliseconds deadline = waitDeadline);
 
 // Runs the event loop for a fixed time. Only for what needs real time to pass: holding a
 // key, or giving a fault the chance to show (a second report, a late byte).

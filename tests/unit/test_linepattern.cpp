@@ -14,7 +14,7 @@ struct Row {
     bool found;
 };
 
-const Row kRows[] = {
+const Row rows[] = {
     {"text ignores case by default", false, u"ok", false, QByteArray("SOK\r\n"), true},
     {"exact case tells them apart", false, u"ok", true, QByteArray("SOK\r\n"), false},
     {"exact case finds its own", false, u"OK", true, QByteArray("SOK\r\n"), true},
@@ -42,7 +42,7 @@ const Row kRows[] = {
 
 TEST(LinePattern, MatchesAsTheTableSays)
 {
-    for (const Row &row : kRows) {
+    for (const Row &row : rows) {
         const QString typed = QString::fromUtf16(row.typed);
         const LinePattern pattern = row.hex ? LinePattern::hex(typed) : LinePattern::text(typed, row.exactCase);
         EXPECT_TRUE(pattern.problem().isEmpty()) << row.name;

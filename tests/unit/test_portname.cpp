@@ -6,8 +6,6 @@
 #include <utility>
 #include <vector>
 
-#ifndef Q_OS_WIN
-
 TEST(SystemPortName, ComNamesMapToTheOnBoardPorts)
 {
     const std::vector<std::pair<const char *, const char *>> table = {
@@ -48,12 +46,3 @@ TEST(SystemPortName, PathsStayAndOtherNamesAreLookedUpUnderDev)
         EXPECT_EQ(systemPortName(QString::fromLatin1(typed)), QString::fromLatin1(expected)) << typed;
 }
 
-#else
-
-TEST(SystemPortName, WindowsNamesPassUnchanged)
-{
-    for (const char *typed : {"COM1", "COM10", "COM11", "ttyUSB0", "\\\\.\\COM12", ""})
-        EXPECT_EQ(systemPortName(QString::fromLatin1(typed)), QString::fromLatin1(typed)) << typed;
-}
-
-#endif

@@ -5,17 +5,17 @@
 
 TEST(WriteConversion, FourthCharacterBecomesPWhateverTheText)
 {
-    EXPECT_EQ(Protocol::toWriteCommand("$RSRF2"), "$RSPF2");
-    EXPECT_EQ(Protocol::toWriteCommand("$RSV"), "$RSP");
-    EXPECT_EQ(Protocol::toWriteCommand("$RS"), "$RS");
-    EXPECT_EQ(Protocol::toWriteCommand(""), "");
-    EXPECT_EQ(Protocol::toWriteCommand("abcdefg"), "abcPefg");
+    EXPECT_EQ(protocol::toWriteCommand("$RSRF2"), "$RSPF2");
+    EXPECT_EQ(protocol::toWriteCommand("$RSV"), "$RSP");
+    EXPECT_EQ(protocol::toWriteCommand("$RS"), "$RS");
+    EXPECT_EQ(protocol::toWriteCommand(""), "");
+    EXPECT_EQ(protocol::toWriteCommand("abcdefg"), "abcPefg");
 }
 
 TEST(ReadAnswer, TheValueIsTakenOnlyFromTheAnswerThatNamesTheParameterAsked)
 {
     const auto value = [](const char *arrived, char asked, int n) {
-        const auto answer = Protocol::findReadAnswer(QByteArray(arrived), QLatin1Char(asked), n);
+        const auto answer = protocol::findReadAnswer(QByteArray(arrived), QLatin1Char(asked), n);
         return answer ? answer->value.toStdString() : std::string("-");
     };
     EXPECT_EQ(value("SRF0F011\r\n", 'S', 0), "F011");
@@ -39,9 +39,34 @@ TEST(ReadAnswer, TheValueIsTakenOnlyFromTheAnswerThatNamesTheParameterAsked)
 TEST(ReadAnswer, SaysWhetherTheCommandCameBackFirst)
 {
     const auto echoed = [](const char *arrived) {
-        return Protocol::findReadAnswer(QByteArray(arrived), QLatin1Char('S'), 2)->echoed;
+        return protocol::findReadAnswer(QByteArray(arrived), QLatin1Char('S'), 2)->echoed;
     };
     EXPECT_TRUE(echoed("$RSRF2SRF21212\r\n"));
     EXPECT_FALSE(echoed("SRF21212\r\n"));
     EXPECT_FALSE(echoed("$RSRF2xSRF21212\r\n"));
+}
+
+TEST(LineRules, AnAddressIsOneDigitOfTheList)
+{
+    for (const char *digit : {"0", "9", "A", "F", "S"})
+        EXPECT_TRUE(protocol::isAddressText(QString::fromLatin1(digit))) << digit;
+    for (const char *text : {"", "G", "a", "s", "AB", "-", " 1"})
+        EXPECT_FALSE(protocol::isAddressText(QString::fromLatin1(text))) << text;
+    EXPECT_EQ(protocol::addressChoices(), QStringLiteral("0–9, A–F oder S"));
+}
+
+TEST(LineRules, TheUnitWorksAtTwoRatesAndSendsTheCommandBackAtOnlyOne)
+{
+    EXPECT_TRUE(protocol::isRate("19200"));
+    EXPECT_TRUE(protocol::isRate("4800"));
+    for (const char *text : {"", "9600", "48000", " 4800", "4800 "})
+        EXPECT_FALSE(protocol::isRate(QString::fromLatin1(text))) << text;
+    EXPECT_EQ(protocol::rateChoices(), QStringLiteral("19200 oder 4800"));
+    EXPECT_EQ(protocol::otherRate("19200"), "4800");
+    EXPECT_EQ(protocol::otherRate("4800"), "19200");
+    EXPECT_TRUE(protocol::echoesCommand(QStringLiteral("4800")));
+    EXPECT_TRUE(protocol::echoesCommand(std::string_view("4800")));
+    EXPECT_FALSE(protocol::echoesCommand(QStringLiteral("19200")));
+    EXPECT_FALSE(protocol::echoesCommand(std::string_view("19200")));
+    EXPECT_FALSE(protocol::echoesCommand(std::string_view("48000")));
 }

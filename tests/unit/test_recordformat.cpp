@@ -27,7 +27,7 @@ QByteArray bytesOf(const std::string &text)
 }
 
 // 2026-12-07 17:13:51.123 UTC, 18:13:51.123 in Berlin.
-constexpr qint64 kWinterAfternoon = 1796663631123;
+constexpr qint64 winterAfternoon = 1796663631123;
 
 } // namespace
 
@@ -37,7 +37,7 @@ TEST(RecordFormat, EveryByteOfBothListsStaysInOneLineOfPlainTextAndReadsBack)
     std::reverse(reversed.begin(), reversed.end());
     QByteArray out;
     recordformat::TimeStamp time;
-    recordformat::appendRecord(out, time, kWinterAfternoon, allBytes(), reversed);
+    recordformat::appendRecord(out, time, winterAfternoon, allBytes(), reversed);
 
     EXPECT_EQ(out.count('\n'), 1);
     EXPECT_TRUE(out.endsWith('\n'));
@@ -90,11 +90,11 @@ TEST(RecordFormat, EveryKindOfLineReadsBackWithWhatItSays)
     const LocalZone berlin("Europe/Berlin");
     recordformat::TimeStamp time;
     QByteArray out;
-    recordformat::appendSent(out, time, kWinterAfternoon, "$R3RF0");
-    recordformat::appendReceived(out, time, kWinterAfternoon + 1, std::string("$RSE1SE1\r\n\x1b\0", 12));
-    recordformat::appendRecord(out, time, kWinterAfternoon + 2, "$RSE1", std::string_view(""));
-    recordformat::appendRecord(out, time, kWinterAfternoon + 3, "$RSE1", std::nullopt);
-    recordformat::appendMarker(out, time, kWinterAfternoon + 4, QStringLiteral("Keine Antwort \x1b auf „$R3RF0“"));
+    recordformat::appendSent(out, time, winterAfternoon, "$R3RF0");
+    recordformat::appendReceived(out, time, winterAfternoon + 1, std::string("$RSE1SE1\r\n\x1b\0", 12));
+    recordformat::appendRecord(out, time, winterAfternoon + 2, "$RSE1", std::string_view(""));
+    recordformat::appendRecord(out, time, winterAfternoon + 3, "$RSE1", std::nullopt);
+    recordformat::appendMarker(out, time, winterAfternoon + 4, QStringLiteral("Keine Antwort \x1b auf „$R3RF0“"));
     EXPECT_EQ(out, QByteArray("> 2026-12-07 18:13:51.123\t$R3RF0\n"
                               "< 2026-12-07 18:13:51.124\t$RSE1SE1\\r\\n\\x1B\\x00\n"
                               "2026-12-07 18:13:51.125\t$RSE1\t\n"
@@ -139,13 +139,13 @@ TEST(RecordFormat, TimesAreLocalToTheMillisecondAcrossSecondsAndDays)
     const LocalZone berlin("Europe/Berlin");
     recordformat::TimeStamp time;
     QByteArray out;
-    time.append(out, kWinterAfternoon);
+    time.append(out, winterAfternoon);
     out += '|';
-    time.append(out, kWinterAfternoon + 7);   // same second: the kept text
+    time.append(out, winterAfternoon + 7);   // same second: the kept text
     out += '|';
-    time.append(out, kWinterAfternoon + 877);   // next second
+    time.append(out, winterAfternoon + 877);   // next second
     out += '|';
-    time.append(out, kWinterAfternoon + 20768876);   // 5 h 46 min 8.876 s later
+    time.append(out, winterAfternoon + 20768876);   // 5 h 46 min 8.876 s later
     out += '|';
     // Summer time: two hours ahead of UTC (2026-07-01 10:00:00.005 UTC).
     time.append(out, 1782900000005);
@@ -158,8 +158,8 @@ TEST(RecordFormat, MarkersAreCommentLinesWithTheTimeAndStayOneLine)
     const LocalZone berlin("Europe/Berlin");
     recordformat::TimeStamp time;
     QByteArray out;
-    recordformat::appendMarker(out, time, kWinterAfternoon, QStringLiteral("Verbunden: (S) /dev/ttyUSB0:19200,n,8,1"));
-    recordformat::appendMarker(out, time, kWinterAfternoon, QStringLiteral("Fehler\nzweite Zeile\tmit \\ und ä"));
+    recordformat::appendMarker(out, time, winterAfternoon, QStringLiteral("Verbunden: (S) /dev/ttyUSB0:19200,n,8,1"));
+    recordformat::appendMarker(out, time, winterAfternoon, QStringLiteral("Fehler\nzweite Zeile\tmit \\ und ä"));
     EXPECT_EQ(out, QByteArray("# 2026-12-07 18:13:51.123 Verbunden: (S) /dev/ttyUSB0:19200,n,8,1\n"
                               "# 2026-12-07 18:13:51.123 Fehler\\nzweite Zeile\\tmit \\\\ und \xC3\xA4\n"));
     const auto marker = recordformat::readRecord(out.mid(out.indexOf('\n') + 1).chopped(1));

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The recording's file: appended to, only whole lines, refused where a save is refused, and a
 // full disk said in German with the records that made it.
+#include "support/filelines.h"
 #include "support/filesizelimit.h"
 #include "unit/recordingfile.h"
 
@@ -14,12 +15,6 @@
 
 namespace {
 
-QByteArray contentOf(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<nicht lesbar>");
-}
-
 void writeFile(const QString &path, const QByteArray &content)
 {
     QFile file(path);
@@ -27,7 +22,7 @@ void writeFile(const QString &path, const QByteArray &content)
     ASSERT_EQ(file.write(content), content.size());
 }
 
-const QString kRefusedTail = QStringLiteral(
+const QString refusedTail = QStringLiteral(
     ", keine gewöhnliche Datei. Gespeichert wird nur in eine gewöhnliche Datei oder unter einem neuen Namen; "
     "das Ziel bleibt unverändert.");
 
@@ -78,11 +73,11 @@ TEST(RecordingFile, RefusesWhatASaveRefusesAndTouchesNothing)
         return file.errorText();
     };
     // A FIFO without a reader would hold the window forever if it were opened.
-    EXPECT_EQ(reason(fifo), QStringLiteral("Das Ziel ist eine Pipe (FIFO)") + kRefusedTail);
-    EXPECT_EQ(reason(folder), QStringLiteral("Das Ziel ist ein Ordner") + kRefusedTail);
-    EXPECT_EQ(reason(linkToFolder), QStringLiteral("Das Ziel ist eine Verknüpfung auf einen Ordner") + kRefusedTail);
+    EXPECT_EQ(reason(fifo), QStringLiteral("Das Ziel ist eine Pipe (FIFO)") + refusedTail);
+    EXPECT_EQ(reason(folder), QStringLiteral("Das Ziel ist ein Ordner") + refusedTail);
+    EXPECT_EQ(reason(linkToFolder), QStringLiteral("Das Ziel ist eine Verknüpfung auf einen Ordner") + refusedTail);
     EXPECT_TRUE(reason(dir.filePath(QStringLiteral("fehlt/sitzung.txt"))).startsWith(QStringLiteral("Den Ordner gibt es nicht.")));
-    EXPECT_EQ(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
+    EXPECT_EQ(entriesOf(folder), QStringList());
 }
 
 TEST(RecordingFile, AFullDiskStopsItWithTheReasonAndLeavesOnlyWholeLines)

@@ -16,7 +16,7 @@ void pasteKey(QWidget *line)
     QTest::keyClick(line, Qt::Key_V, Qt::ControlModifier);
 }
 
-const QString kOmegaNotice = QStringLiteral("Nicht übertragbar, weggelassen: Ω");
+const QString omegaNotice = QStringLiteral("Nicht übertragbar, weggelassen: Ω");
 } // namespace
 
 TEST(CommandLinePaste, LineBreaksAndTabsBecomeOneBlankEachAndLackingCharactersAreLeftOutWithANotice)
@@ -46,7 +46,7 @@ TEST(CommandLinePaste, LineBreaksAndTabsBecomeOneBlankEachAndLackingCharactersAr
     pasteKey(h.w.ed1());
     EXPECT_EQ(h.w.ed1()->text(), "AB");
     EXPECT_TRUE(QToolTip::isVisible());
-    EXPECT_EQ(QToolTip::text(), kOmegaNotice);
+    EXPECT_EQ(QToolTip::text(), omegaNotice);
     // A notice, not a box: nothing modal, the focus stays where it was.
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
     EXPECT_EQ(QApplication::focusWidget(), focused);

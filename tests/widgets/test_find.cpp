@@ -130,8 +130,8 @@ TEST(FindBar, LinesArrivingDuringASearchKeepArrivingAndAreSearchedToo)
 {
     Window t;
     // Twenty lines short of a whole number of the search's blocks, so the arrivals complete one.
-    constexpr int kBefore = 195 * 1024 - 20;
-    for (int i = 0; i < kBefore; ++i)
+    constexpr int before = 195 * 1024 - 20;
+    for (int i = 0; i < before; ++i)
         t.w.lb2()->addLine(i % 100 == 0 ? QByteArray("$RSRF3") : QByteArray("$RSV"));
     int arrived = 0;
     QTimer feed;
@@ -147,7 +147,7 @@ TEST(FindBar, LinesArrivingDuringASearchKeepArrivingAndAreSearchedToo)
     t.enter(Qt::ShiftModifier);
     EXPECT_EQ(t.status(QStringLiteral("Treffer 2.022 von 2.022 – vom Ende")),
               QStringLiteral("Treffer 2.022 von 2.022 – vom Ende"));
-    EXPECT_EQ(t.w.lb2()->currentLine(), kBefore + 48);
+    EXPECT_EQ(t.w.lb2()->currentLine(), before + 48);
 }
 
 QByteArray everyByte(int size)

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "widgets/lineview.h"
+#include "widgets/lineviewfilemenu.h"
 #include "widgets/lineviewaccessible.h"
 
 #include "support/localzone.h"
@@ -337,7 +338,7 @@ TEST(LineView, AccessibleInterfaceIsAListOfItemsNamedByTheirText)
 TEST(LineView, AccessibleItemsAreMadeOnDemandAndKeptBounded)
 {
     LineView view;
-    const int lines = LineViewAccessible::kMaxCachedItems + 500;
+    const int lines = LineViewAccessible::maxCachedItems + 500;
     addNumbered(view, lines);
     auto *list = dynamic_cast<LineViewAccessible *>(QAccessible::queryAccessibleInterface(&view));
     ASSERT_NE(list, nullptr);
@@ -346,14 +347,14 @@ TEST(LineView, AccessibleItemsAreMadeOnDemandAndKeptBounded)
 
     for (int i = 0; i < lines; ++i)
         ASSERT_EQ(list->child(i)->text(QAccessible::Name), QStringLiteral("Zeile %1").arg(i));
-    EXPECT_EQ(list->cachedItemCount(), LineViewAccessible::kMaxCachedItems);
+    EXPECT_EQ(list->cachedItemCount(), LineViewAccessible::maxCachedItems);
 
     // A dropped item is simply made again.
     QAccessibleInterface *first = list->child(0);
     ASSERT_NE(first, nullptr);
     EXPECT_EQ(first->text(QAccessible::Name), QStringLiteral("Zeile 0"));
     EXPECT_EQ(list->indexOfChild(first), 0);
-    EXPECT_LE(list->cachedItemCount(), LineViewAccessible::kMaxCachedItems);
+    EXPECT_LE(list->cachedItemCount(), LineViewAccessible::maxCachedItems);
 }
 
 TEST(LineView, PaintsTheCurrentLineHighlightedAndOthersPlain)
@@ -459,22 +460,22 @@ TEST(LineView, HorizontalRangeFollowsTheLongestLine)
 TEST(LineView, HundredThousandAppendsKeepTheNewestLineCurrent)
 {
     auto view = shownView();
-    constexpr int kLines = 100000;
-    for (int i = 0; i < kLines; ++i) {
+    constexpr int lineCount = 100000;
+    for (int i = 0; i < lineCount; ++i) {
         view->addLine(numbered(i));
         view->setCurrentLine(view->count() - 1);
         if (i % 10000 == 0)
             QCoreApplication::processEvents();
     }
     QCoreApplication::processEvents();
-    ASSERT_EQ(view->count(), kLines);
-    EXPECT_EQ(view->currentLine(), kLines - 1);
+    ASSERT_EQ(view->count(), lineCount);
+    EXPECT_EQ(view->currentLine(), lineCount - 1);
     EXPECT_EQ(view->lineBytes(0), QByteArray("Zeile 0"));
     EXPECT_EQ(view->lineBytes(54321), QByteArray("Zeile 54321"));
-    EXPECT_EQ(view->lineBytes(kLines - 1), numbered(kLines - 1));
-    EXPECT_EQ(view->verticalScrollBar()->maximum(), kLines - view->fullyVisibleRows());
+    EXPECT_EQ(view->lineBytes(lineCount - 1), numbered(lineCount - 1));
+    EXPECT_EQ(view->verticalScrollBar()->maximum(), lineCount - view->fullyVisibleRows());
     EXPECT_EQ(view->verticalScrollBar()->value(), view->verticalScrollBar()->maximum());
-    EXPECT_TRUE(view->viewport()->rect().contains(view->lineRect(kLines - 1)));
+    EXPECT_TRUE(view->viewport()->rect().contains(view->lineRect(lineCount - 1)));
 }
 
 TEST(LineView, ContextMenuAllesAuswaehlenSelectsEveryLine)
@@ -513,7 +514,7 @@ TEST(LineView, SpeichernUnterWritesEveryLineWithItsTimeAsUtf8AndItsBytesAsARecor
     const QString path = dir.filePath(QStringLiteral("liste.txt"));
 
     auto view = shownView();
-    view->setSaveNameSuffix(QStringLiteral("antworten"));
+    view->fileMenu()->setSaveNameSuffix(QStringLiteral("antworten"));
     view->addLine(QByteArray("A\r\x01\x81\\", 5));
     view->addLine("\xE4");
     view->addLine(QByteArray());
@@ -525,11 +526,11 @@ TEST(LineView, SpeichernUnterWritesEveryLineWithItsTimeAsUtf8AndItsBytesAsARecor
     view->addLine("Q", switchToSummer.toMSecsSinceEpoch());
     QString suggested;
     QStringList warnings;
-    view->setSaveFileAsker([&](QWidget *, const QString &, const QString &suggestedPath, const QString &) {
+    view->fileMenu()->setSaveFileAsker([&](QWidget *, const QString &, const QString &suggestedPath, const QString &) {
         suggested = suggestedPath;
         return path;
     });
-    view->setWarningBox([&](QWidget *, const QString &, const QString &text) { warnings << text; });
+    view->fileMenu()->setWarningBox([&](QWidget *, const QString &, const QString &text) { warnings << text; });
 
     useContextMenu(*view, 1, QStringLiteral("Speichern unter …"));
     ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(path); }, 5000));
@@ -578,11 +579,11 @@ TEST(LineView, SavingWhereNoFileCanBeMadeSaysWhyAndLeavesNothing)
 
     LineView view;
     view.addLine("SRF0F011");
-    view.setSaveFileAsker([&](QWidget *, const QString &, const QString &, const QString &) { return path; });
+    view.fileMenu()->setSaveFileAsker([&](QWidget *, const QString &, const QString &, const QString &) { return path; });
     QStringList warnings;
-    view.setWarningBox([&](QWidget *, const QString &, const QString &text) { warnings << text; });
+    view.fileMenu()->setWarningBox([&](QWidget *, const QString &, const QString &text) { warnings << text; });
 
-    view.saveAs();
+    view.fileMenu()->saveAs();
 
     ASSERT_EQ(warnings.size(), 1);
     EXPECT_TRUE(warnings[0].startsWith(QStringLiteral("Die Datei „%1“ konnte nicht gespeichert werden: ")
@@ -599,8 +600,8 @@ TEST(LineView, TheWindowNamesEachListsSavedFile)
 {
     MainWindow window;
     const QDateTime at(QDate(2026, 12, 7), QTime(13, 5, 9));
-    EXPECT_EQ(window.lbrx()->suggestedFileName(at), QStringLiteral("rix-term-20261207-130509-antworten.txt"));
-    EXPECT_EQ(window.lb2()->suggestedFileName(at), QStringLiteral("rix-term-20261207-130509-befehle.txt"));
+    EXPECT_EQ(window.lbrx()->fileMenu()->suggestedFileName(at), QStringLiteral("rix-term-20261207-130509-antworten.txt"));
+    EXPECT_EQ(window.lb2()->fileMenu()->suggestedFileName(at), QStringLiteral("rix-term-20261207-130509-befehle.txt"));
 }
 
 TEST(LineView, HoveringALineShowsItsTimeByteCountAndHex)
@@ -659,14 +660,14 @@ TEST(LineView, MitschnittAsksForAFileAndWhileOneRunsOffersItsEndAndTheToolTipsNa
     addNumbered(*view, 3);
     QStringList askedFor;
     QString answer = QStringLiteral("/tmp/messung/sitzung.txt");
-    view->setRecordFileAsker([&](QWidget *, const QString &caption, const QString &suggested, const QString &) {
+    view->fileMenu()->setRecordFileAsker([&](QWidget *, const QString &caption, const QString &suggested, const QString &) {
         askedFor << caption << QFileInfo(suggested).fileName();
         return answer;
     });
     QStringList chosen;
     int stopsAsked = 0;
-    QObject::connect(view.get(), &LineView::recordingFileChosen, [&](const QString &path) { chosen << path; });
-    QObject::connect(view.get(), &LineView::recordingStopAsked, [&] { ++stopsAsked; });
+    QObject::connect(view->fileMenu(), &LineViewFileMenu::recordingFileChosen, [&](const QString &path) { chosen << path; });
+    QObject::connect(view->fileMenu(), &LineViewFileMenu::recordingStopAsked, [&] { ++stopsAsked; });
 
     useContextMenu(*view, 1, QStringLiteral("Mitschnitt in Datei …"));
     ASSERT_TRUE(QTest::qWaitFor([&] { return !chosen.isEmpty(); }, 5000));
@@ -675,10 +676,10 @@ TEST(LineView, MitschnittAsksForAFileAndWhileOneRunsOffersItsEndAndTheToolTipsNa
     EXPECT_EQ(askedFor[0], QStringLiteral("Mitschnitt in Datei"));
     EXPECT_TRUE(QRegularExpression(QStringLiteral("^rix-term-\\d{8}-\\d{6}-mitschnitt\\.txt$")).match(askedFor[1]).hasMatch())
         << askedFor[1].toStdString();
-    EXPECT_EQ(view->recordingFile(), QString()) << "the list only asks; the window says when one runs";
+    EXPECT_EQ(view->fileMenu()->recordingFile(), QString()) << "the list only asks; the window says when one runs";
 
     // Running: the end is offered with the file's name, and every tool tip names the file.
-    view->setRecordingFile(answer);
+    view->fileMenu()->setRecordingFile(answer);
     const QString note = QStringLiteral("Mitschnitt läuft in „/tmp/messung/sitzung.txt“");
     EXPECT_EQ(view->toolTip(), QStringLiteral("Antworten des Geräts\n") + note);
     const QPoint at = centreOf(*view, 0);
@@ -693,7 +694,7 @@ TEST(LineView, MitschnittAsksForAFileAndWhileOneRunsOffersItsEndAndTheToolTipsNa
     EXPECT_EQ(chosen.size(), 1);
 
     // Stopped: as before, and a cancelled dialog chooses nothing.
-    view->setRecordingFile(QString());
+    view->fileMenu()->setRecordingFile(QString());
     EXPECT_EQ(view->toolTip(), QStringLiteral("Antworten des Geräts"));
     answer.clear();
     const QStringList stopped = useContextMenu(*view, 1, QStringLiteral("Mitschnitt in Datei …"));

@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "support/filelines.h"
+#include "support/filesizelimit.h"
 #include "unit/completefile.h"
 #include "unit/systemreason.h"
 #include "widgets/lineview.h"
+#include "widgets/lineviewfilemenu.h"
 #include "widgets/lineviewfile.h"
 #include "widgets/lineviewstore.h"
 
@@ -13,11 +16,9 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
-#include <csignal>
 
 #include <cstring>
 
-#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -26,7 +27,7 @@
 
 namespace {
 
-const QString kRefusedTail = QStringLiteral(
+const QString refusedTail = QStringLiteral(
     ", keine gewöhnliche Datei. Gespeichert wird nur in eine gewöhnliche Datei oder unter einem neuen Namen; "
     "das Ziel bleibt unverändert.");
 
@@ -38,22 +39,11 @@ LineStore twoLines()
     return store;
 }
 
-QByteArray contentOf(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<nicht lesbar>");
-}
-
 void writeFile(const QString &path, const QByteArray &content)
 {
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     ASSERT_EQ(file.write(content), content.size());
-}
-
-QStringList entriesOf(const QString &folder)
-{
-    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
 }
 
 // The kind of file at `path` (S_IFIFO, S_IFSOCK …), not following a link; 0 when there is none.
@@ -87,32 +77,6 @@ QString makeDevice(const QString &path)
     return ::mknod(QFile::encodeName(path).constData(), S_IFCHR | 0600, makedev(1, 3)) == 0 ? path : QString();
 }
 
-// Files may grow to `bytes` only, and crossing the limit is an error (EFBIG) instead of the
-// signal that would end the process: a full disk for this process, without root. Both are
-// restored when the scope ends.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        EXPECT_EQ(::getrlimit(RLIMIT_FSIZE, &old_), 0);
-        oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = old_;
-        limit.rlim_cur = bytes;
-        EXPECT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
-    }
-    ~FileSizeLimit()
-    {
-        ::setrlimit(RLIMIT_FSIZE, &old_);
-        std::signal(SIGXFSZ, oldHandler_);
-    }
-    FileSizeLimit(const FileSizeLimit &) = delete;
-    FileSizeLimit &operator=(const FileSizeLimit &) = delete;
-
-private:
-    rlimit old_{};
-    void (*oldHandler_)(int) = nullptr;
-};
-
 } // namespace
 
 TEST(LineViewFile, AFullDiskLeavesTheOldFileAndTheBoxSaysWhyInGerman)
@@ -125,13 +89,13 @@ TEST(LineViewFile, AFullDiskLeavesTheOldFileAndTheBoxSaysWhyInGerman)
     LineView view;
     for (int i = 0; i < 2000; ++i)
         view.addLine(QByteArray("SRF0F011 Zeile ") + QByteArray::number(i), 0);
-    view.setSaveFileAsker([&](QWidget *, const QString &, const QString &, const QString &) { return path; });
+    view.fileMenu()->setSaveFileAsker([&](QWidget *, const QString &, const QString &, const QString &) { return path; });
     QStringList warnings;
-    view.setWarningBox([&](QWidget *, const QString &, const QString &text) { warnings << text; });
-    view.setReplaceAsker([](QWidget *, const QString &, const QString &) { return true; });
+    view.fileMenu()->setWarningBox([&](QWidget *, const QString &, const QString &text) { warnings << text; });
+    view.fileMenu()->setReplaceAsker([](QWidget *, const QString &, const QString &) { return true; });
     {
-        const FileSizeLimit fullDisk(4096);
-        view.saveAs();
+        const testsupport::FileSizeLimit fullDisk(4096);
+        view.fileMenu()->saveAs();
     }
 
     // The German reason alone: the system's "(File too large)" goes to the log only.
@@ -143,7 +107,7 @@ TEST(LineViewFile, AFullDiskLeavesTheOldFileAndTheBoxSaysWhyInGerman)
 
     // With room again the same save replaces the file whole.
     warnings.clear();
-    view.saveAs();
+    view.fileMenu()->saveAs();
     EXPECT_TRUE(warnings.isEmpty()) << warnings.join(QLatin1Char('\n')).toStdString();
     EXPECT_EQ(contentOf(path).count('\n'), 2000);
     EXPECT_EQ(entriesOf(dir.path()), QStringList{QStringLiteral("liste.txt")});
@@ -177,10 +141,10 @@ TEST(LineViewFile, NoFifoSocketDeviceOrFolderNorALinkToOneIsWrittenAndEachStaysA
         ASSERT_TRUE(QFile::link(c.target, link)) << link.toStdString();
         QString reason;
         EXPECT_FALSE(saveLines(twoLines(), c.target, &reason));
-        EXPECT_EQ(reason, QString::fromUtf8(c.refused) + kRefusedTail);
+        EXPECT_EQ(reason, QString::fromUtf8(c.refused) + refusedTail);
         reason.clear();
         EXPECT_FALSE(saveLines(twoLines(), link, &reason));
-        EXPECT_EQ(reason, QString::fromUtf8(c.refusedThroughLink) + kRefusedTail);
+        EXPECT_EQ(reason, QString::fromUtf8(c.refusedThroughLink) + refusedTail);
         EXPECT_EQ(kindOf(c.target), c.kind) << c.target.toStdString();
         EXPECT_EQ(kindOf(link), mode_t(S_IFLNK)) << link.toStdString();
     }

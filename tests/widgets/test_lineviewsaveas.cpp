@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // "Speichern unter …" on a list: the target is looked at before anyone is asked whether to
 // replace it, and a file that is there is replaced only after "Ja".
+#include "support/filelines.h"
 #include "widgets/lineview.h"
+#include "widgets/lineviewfilemenu.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,20 +14,14 @@
 
 namespace {
 
-QByteArray contentOf(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<nicht lesbar>");
-}
-
 // A list whose "Speichern unter …" saves to `path`, with the boxes recorded instead of shown.
 struct SavingList {
     explicit SavingList(const QString &path)
     {
         view.addLine("SRF0F011", 0);
-        view.setSaveFileAsker([path](QWidget *, const QString &, const QString &, const QString &) { return path; });
-        view.setWarningBox([this](QWidget *, const QString &, const QString &text) { warnings << text; });
-        view.setReplaceAsker([this](QWidget *, const QString &, const QString &question) {
+        view.fileMenu()->setSaveFileAsker([path](QWidget *, const QString &, const QString &, const QString &) { return path; });
+        view.fileMenu()->setWarningBox([this](QWidget *, const QString &, const QString &text) { warnings << text; });
+        view.fileMenu()->setReplaceAsker([this](QWidget *, const QString &, const QString &question) {
             questions << question;
             return replace;
         });
@@ -47,7 +43,7 @@ TEST(LineViewSaveAs, AFifoIsRefusedWithoutAskingWhetherToReplaceIt)
 
     SavingList list(fifo);
     list.replace = true;
-    list.view.saveAs();
+    list.view.fileMenu()->saveAs();
 
     EXPECT_TRUE(list.questions.isEmpty()) << list.questions.join(QLatin1Char('|')).toStdString();
     ASSERT_EQ(list.warnings.size(), 1);
@@ -70,21 +66,21 @@ TEST(LineViewSaveAs, AFileThatIsThereIsReplacedOnlyAfterYesAndANewNameIsNotAsked
     }
 
     SavingList list(path);
-    list.view.saveAs();
+    list.view.fileMenu()->saveAs();
     EXPECT_EQ(list.questions,
               QStringList{QStringLiteral("Die Datei „liste.txt“ existiert bereits.\nSoll sie überschrieben werden?")});
     EXPECT_EQ(contentOf(path), QByteArray("alter Inhalt\n")) << "replaced after „Nein“";
     EXPECT_TRUE(list.warnings.isEmpty());
 
     list.replace = true;
-    list.view.saveAs();
+    list.view.fileMenu()->saveAs();
     EXPECT_EQ(list.questions.size(), 2);
     EXPECT_TRUE(contentOf(path).endsWith("\tSRF0F011\n")) << contentOf(path).toStdString();
     EXPECT_TRUE(list.warnings.isEmpty()) << list.warnings.join(QLatin1Char('\n')).toStdString();
 
     const QString fresh = dir.filePath(QStringLiteral("neu.txt"));
     SavingList another(fresh);
-    another.view.saveAs();
+    another.view.fileMenu()->saveAs();
     EXPECT_TRUE(another.questions.isEmpty());
     EXPECT_TRUE(contentOf(fresh).endsWith("\tSRF0F011\n")) << contentOf(fresh).toStdString();
 }

@@ -50,7 +50,7 @@ void askForToolTip(QWidget *widget)
     QApplication::sendEvent(widget, &ask);
 }
 
-const FoundPort kUsbAdapter{"/dev/ttyUSB0", "USB-Serial Controller", "Prolific"};
+const FoundPort usbAdapter{"/dev/ttyUSB0", "USB-Serial Controller", "Prolific"};
 } // namespace
 
 TEST(PortSuggestions, TypingOffersTheSystemsPortsByNameAndDescribedAndOnlyAPickChangesTheBox)
@@ -58,7 +58,7 @@ TEST(PortSuggestions, TypingOffersTheSystemsPortsByNameAndDescribedAndOnlyAPickC
     FakeSystem system;
     Harness h;
     h.showWindow();
-    system.ports->list = {kUsbAdapter, {"/dev/ttyS10", "", ""}, {"/dev/ttyS2", "16550A", ""}};
+    system.ports->list = {usbAdapter, {"/dev/ttyS10", "", ""}, {"/dev/ttyS2", "16550A", ""}};
     auto *suggestions = new PortSuggestions(h.w.cbCOM(), system.source());
     const QStringList entries = entriesOf(h.w.cbCOM());
     QLineEdit *edit = h.w.cbCOM()->lineEdit();
@@ -75,7 +75,7 @@ TEST(PortSuggestions, TypingOffersTheSystemsPortsByNameAndDescribedAndOnlyAPickC
     const QStringList shown = {"/dev/ttyS2 – 16550A", "/dev/ttyS10",
                                "/dev/ttyUSB0 – USB-Serial Controller (Prolific)"};
     for (int row = 0; row < 3; ++row) {
-        EXPECT_EQ(offered->index(row, 0).data(PortSuggestions::NameRole).toString(), names[row]);
+        EXPECT_EQ(offered->index(row, 0).data(PortSuggestions::nameRole).toString(), names[row]);
         EXPECT_EQ(offered->index(row, 0).data(Qt::DisplayRole).toString(), shown[row]);
     }
     // Offering chooses nothing.
@@ -117,7 +117,7 @@ TEST(PortSuggestions, TheListIsReadAtFocusAtTheToolTipAndAtTypingWhenOlderThanIt
     EXPECT_EQ(system.ports->reads, 2);
     EXPECT_EQ(QToolTip::text(), hint + "\n\nKeine seriellen Schnittstellen gefunden");
 
-    system.ports->list = {kUsbAdapter, {"/dev/ttyACM0", "", "Arduino"}};
+    system.ports->list = {usbAdapter, {"/dev/ttyACM0", "", "Arduino"}};
     askForToolTip(h.w.cbCOM());
     ASSERT_TRUE(testsupport::waitUntil([&] { return !suggestions->isReading(); }));
     EXPECT_EQ(system.ports->reads, 3);
@@ -147,7 +147,7 @@ TEST(PortSuggestions, ABoxDestroyedWhileAReadingIsOutDropsTheAnswerAndTheEndDoes
         ++slow->started;
         std::this_thread::sleep_for(std::chrono::milliseconds(200));
         ++slow->finished;
-        return QList<FoundPort>{kUsbAdapter};
+        return QList<FoundPort>{usbAdapter};
     };
 
     auto *box = new QComboBox;

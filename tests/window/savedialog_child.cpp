@@ -5,6 +5,7 @@
 // Exit code 0 when the save wrote its file, 2 when it did not, 3 when a dialog did not come,
 // 4 when the dialog had no name box.
 #include "support/harness.h"
+#include "widgets/lineviewfilemenu.h"
 
 #include <QApplication>
 #include <QFile>
@@ -45,7 +46,7 @@ int main(int argc, char **argv)
     Harness h;
     h.w.lbrx()->addLine("SRF0F011");
     whenTheDialogIsUp([](QFileDialog *dialog) { dialog->reject(); });
-    h.w.lbrx()->saveAs();
+    h.w.lbrx()->fileMenu()->saveAs();
     whenTheDialogIsUp([&saved](QFileDialog *dialog) {
         // Typed into its name box, as a user does (selectFile() leaves a focused box alone).
         auto *name = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
@@ -54,6 +55,6 @@ int main(int argc, char **argv)
         name->setText(saved);
         QMetaObject::invokeMethod(dialog, "accept"); // as its "Speichern" button does
     });
-    h.w.lbrx()->saveAs();
+    h.w.lbrx()->fileMenu()->saveAs();
     return QFile::exists(saved) ? 0 : 2;
 }

@@ -8,7 +8,7 @@ struct PressCase {
     const char *button;
     const char *letters;
 };
-const PressCase kPresses[] = {
+const PressCase presses[] = {
     {"cmdF0", "RF0"}, {"cmdF1", "RF1"}, {"cmdF2", "RF2"}, {"cmdF3", "RF3"}, {"cmdF4", "RF4"}, {"cmdF5", "RF5"},
     {"cmdF6", "RF6"}, {"cmdVersion", "V"}, {"cmdTR1", "E1"}, {"cmdTR2", "E2"}, {"cmd5Ton", "tP60999"},
     {"cmdFMS", "m6876471131"},
@@ -18,7 +18,7 @@ const PressCase kPresses[] = {
 TEST(CommandButtons, EveryPressSendsItsAddressedCommandExactly)
 {
     for (const char *digit : {"S", "A", "7"}) {
-        for (const PressCase &c : kPresses) {
+        for (const PressCase &c : presses) {
             Harness h;
             h.connectWith("COM1", "19200", digit);
             auto *button = h.w.findChild<QPushButton *>(c.button);

@@ -14,10 +14,10 @@
 
 namespace {
 
-const QString kLostCom1 = QStringLiteral("Die Verbindung zu COM1 ist unterbrochen (Fehler 1002).");
-const QString kWaitingForCom1 = QString::fromUtf8("Warte auf COM1 \u2026");
-const QString kTR1Held = QString::fromUtf8("Taste TR1 war gedrückt; die Freigabe wird beim nächsten Verbinden gesendet.");
-const QString kTR2Held = QString::fromUtf8("Taste TR2 war gedrückt; die Freigabe wird beim nächsten Verbinden gesendet.");
+const QString lostCom1 = QStringLiteral("Die Verbindung zu COM1 ist unterbrochen (Fehler 1002).");
+const QString waitingForCom1 = QString::fromUtf8("Warte auf COM1 \u2026");
+const QString tR1Held = QString::fromUtf8("Taste TR1 war gedrückt; die Freigabe wird beim nächsten Verbinden gesendet.");
+const QString tR2Held = QString::fromUtf8("Taste TR2 war gedrückt; die Freigabe wird beim nächsten Verbinden gesendet.");
 
 // The key held, the adapter pulled, the box up; the user lets go of the mouse over the window
 // (the box holds the mouse, so the window never sees it), then closes the box.
@@ -35,10 +35,10 @@ void holdKeyAndLoseTheLine(ProgramWithRealBoxes &h, QWidget *key, const QString 
     BoxDriver driver(actions);
     h.tick();   // the poll finds the line gone
     ASSERT_EQ(driver.texts.size(), 1 + later.size());
-    EXPECT_EQ(driver.texts[0], kLostCom1 + QLatin1Char('\n') + (key == h.w.cmdTR1() ? kTR1Held : kTR2Held))
+    EXPECT_EQ(driver.texts[0], lostCom1 + QLatin1Char('\n') + (key == h.w.cmdTR1() ? tR1Held : tR2Held))
         << "the box names the key the unit still holds, on a line of its own";
     if (!later.empty()) {
-        EXPECT_EQ(driver.texts[1], kWaitingForCom1);
+        EXPECT_EQ(driver.texts[1], waitingForCom1);
     }
     EXPECT_EQ(h.end.ends, 0) << "no fatal report";
 }
@@ -151,8 +151,8 @@ TEST(HeldKey, ASecondLossBeforeTheReleaseWentOutKeepsItOwedAndSaysSoAgain)
 
     EXPECT_EQ(h.channel.written(), "$RSE1$RSEA$RSRF1");
     EXPECT_EQ(releases, 2);
-    const QString lostWithKey = kLostCom1 + QLatin1Char('\r') + kTR1Held;
-    EXPECT_EQ(h.box.texts, (std::vector<QString>{lostWithKey, kWaitingForCom1, lostWithKey, kWaitingForCom1}));
+    const QString lostWithKey = lostCom1 + QLatin1Char('\r') + tR1Held;
+    EXPECT_EQ(h.box.texts, (std::vector<QString>{lostWithKey, waitingForCom1, lostWithKey, waitingForCom1}));
     EXPECT_EQ(h.state.linesLost, 2u);
     EXPECT_EQ(h.end.ends, 0);
     EXPECT_FALSE(h.state.keyHeld);
@@ -185,7 +185,7 @@ TEST(HeldKey, ARefusedConnectKeepsTheReleaseOwedAndSaysSoAndTheNextPortToConnect
                                  "Anwendung benutzt!\r\r")
                       + (answered ? QStringLiteral("Die Verbindung bleibt getrennt, die Listen bleiben erhalten.")
                                   : QStringLiteral("Die Verbindung bleibt getrennt."))
-                      + QLatin1Char('\r') + kTR1Held);
+                      + QLatin1Char('\r') + tR1Held);
         EXPECT_EQ(h.end.ends, 0) << "the program stays for the release it owes";
         EXPECT_TRUE(h.w.cmdEIN()->isEnabled());
         EXPECT_FALSE(h.receiver.isPolling());

@@ -12,8 +12,8 @@
 
 namespace {
 
-const QString kLostCom1 = QStringLiteral("Die Verbindung zu COM1 ist unterbrochen (Fehler 1002).");
-const QString kWaitingForCom1 = QString::fromUtf8("Warte auf COM1 \u2026");
+const QString lostCom1 = QStringLiteral("Die Verbindung zu COM1 ist unterbrochen (Fehler 1002).");
+const QString waitingForCom1 = QString::fromUtf8("Warte auf COM1 \u2026");
 
 template <typename Program>
 void expectDisconnectedSet(Program &h)
@@ -56,13 +56,13 @@ TEST(LostLine, AClickWaitingForABurstDoesNothingWhenTheLineGoesMeanwhile)
 
             EXPECT_TRUE(h.channel.writes.empty()) << "the click's command is not sent after the loss";
             ASSERT_GE(h.box.texts.size(), 1u);
-            EXPECT_EQ(h.box.texts[0], kLostCom1);
+            EXPECT_EQ(h.box.texts[0], lostCom1);
             EXPECT_EQ(h.end.ends, 0) << "no fatal report";
             ASSERT_EQ(h.w.lbrx()->count(), 1);
             EXPECT_EQ(h.w.lbrx()->lineBytes(0), "partial");
             if (waitForThePort) {
                 ASSERT_EQ(h.box.texts.size(), 2u);
-                EXPECT_EQ(h.box.texts[1], kWaitingForCom1);
+                EXPECT_EQ(h.box.texts[1], waitingForCom1);
                 EXPECT_TRUE(h.channel.isOpen());
                 // Connected again, and the press from before the loss left no trace: a
                 // "Trennen" must not leave the window disconnected over an open port.
@@ -98,7 +98,7 @@ TEST(LostLine, AnAnswerReadInThePauseIsShownWithItsCommand)
     ASSERT_EQ(h.w.lb2()->count(), 1);
     EXPECT_EQ(h.w.lb2()->lineBytes(0), "$RSRF0");
     ASSERT_EQ(h.box.texts.size(), 1u);
-    EXPECT_EQ(h.box.texts[0], kLostCom1);
+    EXPECT_EQ(h.box.texts[0], lostCom1);
     EXPECT_EQ(h.channel.written(), "$RSRF0");
     EXPECT_EQ(h.end.ends, 0);
     expectDisconnectedSet(h);
@@ -122,7 +122,7 @@ TEST(LostLine, AClickBehindThePauseThatFindsTheLineGoneShowsTheAnswerFirst)
     ASSERT_EQ(h.w.lb2()->count(), 1);
     EXPECT_EQ(h.w.lb2()->lineBytes(0), "$RSRF0");
     ASSERT_EQ(h.box.texts.size(), 1u);
-    EXPECT_EQ(h.box.texts[0], kLostCom1);
+    EXPECT_EQ(h.box.texts[0], lostCom1);
     EXPECT_EQ(h.channel.written(), "$RSRF0");
     EXPECT_EQ(h.end.ends, 0);
     expectDisconnectedSet(h);

@@ -11,7 +11,7 @@
 #include <gtest/gtest.h>
 
 namespace {
-const QString kNoDisplay =
+const QString noDisplay =
     QStringLiteral("rix-term: Keine grafische Anzeige: weder DISPLAY noch WAYLAND_DISPLAY ist gesetzt.");
 
 // The environment without any display; `set` adds to it.
@@ -71,16 +71,16 @@ TEST(NoDisplay, TheProgramPrintsWhatIsMissingAndEndsWithOne)
     ASSERT_TRUE(program.waitForFinished(20'000)) << program.errorString().toStdString();
     EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(program.exitCode(), 1);
-    EXPECT_EQ(QString::fromUtf8(program.readAllStandardError()), kNoDisplay + "\n");
+    EXPECT_EQ(QString::fromUtf8(program.readAllStandardError()), noDisplay + "\n");
     EXPECT_TRUE(program.readAllStandardOutput().isEmpty());
 }
 
 TEST(NoDisplay, OnlyX11AndWaylandNeedOneAndEitherVariableIsEnough)
 {
     const QStringList bare = {QStringLiteral("rix-term")};
-    EXPECT_EQ(missingDisplayMessage(bare, "", "", ""), kNoDisplay);
-    EXPECT_EQ(missingDisplayMessage(bare, "xcb", "", ""), kNoDisplay);
-    EXPECT_EQ(missingDisplayMessage(bare, "wayland;xcb", "", ""), kNoDisplay);
+    EXPECT_EQ(missingDisplayMessage(bare, "", "", ""), noDisplay);
+    EXPECT_EQ(missingDisplayMessage(bare, "xcb", "", ""), noDisplay);
+    EXPECT_EQ(missingDisplayMessage(bare, "wayland;xcb", "", ""), noDisplay);
     EXPECT_EQ(missingDisplayMessage(bare, "", ":0", ""), "");
     EXPECT_EQ(missingDisplayMessage(bare, "", "", "wayland-0"), "");
     // The tests' own runs and remote use need no display.
@@ -89,7 +89,7 @@ TEST(NoDisplay, OnlyX11AndWaylandNeedOneAndEitherVariableIsEnough)
     EXPECT_EQ(missingDisplayMessage(bare, "minimal", "", ""), "");
     // "-platform" on the command line wins over the variable, as it does in Qt.
     EXPECT_EQ(missingDisplayMessage({"rix-term", "-platform", "offscreen"}, "xcb", "", ""), "");
-    EXPECT_EQ(missingDisplayMessage({"rix-term", "-platform", "xcb"}, "offscreen", "", ""), kNoDisplay);
+    EXPECT_EQ(missingDisplayMessage({"rix-term", "-platform", "xcb"}, "offscreen", "", ""), noDisplay);
 }
 
 TEST(NoDisplay, HelpVersionAndABadOptionNeedNone)

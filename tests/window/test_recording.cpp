@@ -7,6 +7,7 @@
 #include "support/harness.h"
 #include "support/waiting.h"
 #include "unit/recordformat.h"
+#include "widgets/lineviewfilemenu.h"
 #include "window/app/signalend.h"
 #include "window/recording/recording.h"
 
@@ -53,7 +54,7 @@ QString withoutTime(const QByteArray &line)
     return field(record->commandLine) + (record->answerLine ? QLatin1Char('\t') + field(record->answer) : QString());
 }
 
-QStringList contentOf(const QString &path)
+QStringList linesWithoutTime(const QString &path)
 {
     QStringList lines;
     for (const QByteArray &line : fileLines(path))
@@ -75,14 +76,14 @@ int recordsIn(const QString &path)
 // "Mitschnitt in Datei …" with `path` chosen in the dialog.
 void startRecording(Harness &h, const QString &path)
 {
-    h.w.lbrx()->setRecordFileAsker([path](QWidget *, const QString &, const QString &, const QString &) { return path; });
-    h.w.lbrx()->askRecordingFile();
+    h.w.lbrx()->fileMenu()->setRecordFileAsker([path](QWidget *, const QString &, const QString &, const QString &) { return path; });
+    h.w.lbrx()->fileMenu()->askRecordingFile();
 }
 
 // "Mitschnitt beenden" from the command list's menu.
 void stopRecording(Harness &h)
 {
-    h.w.lb2()->stopRecordingAction()->trigger();
+    h.w.lb2()->fileMenu()->stopRecordingAction()->trigger();
     ASSERT_TRUE(testsupport::waitUntil([&] { return !h.app.recording().isRunning(); }));
 }
 
@@ -102,8 +103,8 @@ TEST(Recording, RecordsEachShownBurstBetweenMarkersForConnectDisconnectLossAndRe
     Harness h;
     startRecording(h, path);
     ASSERT_TRUE(h.app.recording().isRunning());
-    EXPECT_EQ(h.w.lb2()->recordingFile(), path);
-    EXPECT_EQ(h.w.lbrx()->recordingFile(), path);
+    EXPECT_EQ(h.w.lb2()->fileMenu()->recordingFile(), path);
+    EXPECT_EQ(h.w.lbrx()->fileMenu()->recordingFile(), path);
 
     h.connectWith("COM1", "19200", "S");
     h.click(h.w.cmdF0());
@@ -118,7 +119,7 @@ TEST(Recording, RecordsEachShownBurstBetweenMarkersForConnectDisconnectLossAndRe
     ASSERT_TRUE(h.channel.isOpen()) << "connected again after waiting";
     stopRecording(h);
 
-    const QStringList lines = contentOf(path);
+    const QStringList lines = linesWithoutTime(path);
     ASSERT_EQ(lines.size(), 14) << lines.join(QLatin1Char('\n')).toStdString();
     EXPECT_TRUE(QRegularExpression(QStringLiteral("^# Mitschnitt begonnen \\(rix-term \\d+\\.\\d+\\.\\d+\\), nicht verbunden$"))
                     .match(lines[0]).hasMatch()) << lines[0].toStdString();
@@ -141,7 +142,7 @@ TEST(Recording, RecordsEachShownBurstBetweenMarkersForConnectDisconnectLossAndRe
     recordformat::TimeStamp time;
     time.append(shownAt, h.w.lbrx()->lineTime(0));
     EXPECT_TRUE(fileLines(path)[4].startsWith(shownAt + '\t')) << fileLines(path)[4].toStdString();
-    EXPECT_EQ(h.w.lbrx()->recordingFile(), QString());
+    EXPECT_EQ(h.w.lbrx()->fileMenu()->recordingFile(), QString());
     ASSERT_EQ(h.box.texts.size(), 2u) << "only the lost line's boxes";
     EXPECT_EQ(h.box.texts[0], QStringLiteral("Die Verbindung zu COM1 ist unterbrochen (Fehler 1002)."));
 }
@@ -216,8 +217,8 @@ TEST(Recording, AWriteThatFailsStopsItWithTheReasonWhileTheListsAndTheLineGoOn)
     EXPECT_EQ(recordsIn(path), 3);
     EXPECT_EQ(QFile(path).size(), before + 3 * 63) << "no half record at the end";
     EXPECT_FALSE(h.app.recording().isRunning());
-    EXPECT_EQ(h.w.lbrx()->recordingFile(), QString());
-    EXPECT_EQ(h.w.lb2()->recordingFile(), QString());
+    EXPECT_EQ(h.w.lbrx()->fileMenu()->recordingFile(), QString());
+    EXPECT_EQ(h.w.lb2()->fileMenu()->recordingFile(), QString());
 
     // Everything else goes on: the lists, the line, the program.
     unitSends(h, "danach");
@@ -244,15 +245,15 @@ TEST(Recording, AFileThatCannotBeRecordedIntoSaysWhyAndChangesNothingElse)
                                              "Ziel bleibt unverändert.")
                                   .arg(QDir::toNativeSeparators(dir.path())));
     EXPECT_FALSE(h.app.recording().isRunning());
-    EXPECT_EQ(h.w.lbrx()->recordingFile(), QString());
+    EXPECT_EQ(h.w.lbrx()->fileMenu()->recordingFile(), QString());
     EXPECT_TRUE(h.channel.isOpen());
     EXPECT_TRUE(h.receiver.isPolling());
 
     // Started while connected, a recording says so in its first line.
     const QString path = dir.filePath(QStringLiteral("sitzung.txt"));
     startRecording(h, path);
-    ASSERT_EQ(contentOf(path).size(), 1);
-    EXPECT_TRUE(contentOf(path)[0].endsWith(QStringLiteral("), verbunden: (S) COM1:19200,n,8,1"))) << contentOf(path)[0].toStdString();
+    ASSERT_EQ(linesWithoutTime(path).size(), 1);
+    EXPECT_TRUE(linesWithoutTime(path)[0].endsWith(QStringLiteral("), verbunden: (S) COM1:19200,n,8,1"))) << linesWithoutTime(path)[0].toStdString();
 }
 
 // What was on the line is in the file beside what the lists show: each write as it went out,
@@ -276,7 +277,7 @@ TEST(Recording, HoldsTheLineItselfBesideTheShownLines)
     h.channel.failWriteWith = 5;
     h.click(h.w.cmdF2());
 
-    const QStringList lines = contentOf(path);
+    const QStringList lines = linesWithoutTime(path);
     ASSERT_GE(lines.size(), 15) << lines.join(QLatin1Char('\n')).toStdString();
     EXPECT_EQ(lines.mid(1, 14), (QStringList{
         "> $RSRF0",
@@ -344,12 +345,12 @@ TEST(Recording, ASaveOntoItsFileIsRefusedUnderAnyNameAndTheFileStays)
     LineView *list = h.w.lbrx();
     std::vector<QString> warnings;
     int questions = 0;
-    list->setWarningBox([&](QWidget *, const QString &, const QString &text) { warnings.push_back(text); });
-    list->setReplaceAsker([&](QWidget *, const QString &, const QString &) { return ++questions, true; });
+    list->fileMenu()->setWarningBox([&](QWidget *, const QString &, const QString &text) { warnings.push_back(text); });
+    list->fileMenu()->setReplaceAsker([&](QWidget *, const QString &, const QString &) { return ++questions, true; });
     for (const QString &target : {path, link, hardLink}) {
         const QByteArray before = fileLines(path).join('\n');
-        list->setSaveFileAsker([&](QWidget *, const QString &, const QString &, const QString &) { return target; });
-        list->saveAs();
+        list->fileMenu()->setSaveFileAsker([&](QWidget *, const QString &, const QString &, const QString &) { return target; });
+        list->fileMenu()->saveAs();
         EXPECT_EQ(fileLines(path).join('\n'), before) << target.toStdString();
     }
     EXPECT_EQ(questions, 0);
@@ -369,8 +370,8 @@ TEST(Recording, ASaveOntoItsFileIsRefusedUnderAnyNameAndTheFileStays)
     // Another file is saved as before, after the question.
     const QString other = dir.filePath(QStringLiteral("liste.txt"));
     QFile(other).open(QIODevice::WriteOnly);
-    list->setSaveFileAsker([&](QWidget *, const QString &, const QString &, const QString &) { return other; });
-    list->saveAs();
+    list->fileMenu()->setSaveFileAsker([&](QWidget *, const QString &, const QString &, const QString &) { return other; });
+    list->fileMenu()->saveAs();
     EXPECT_EQ(questions, 1);
     EXPECT_EQ(fileLines(other).size(), 2);
 }
@@ -389,13 +390,13 @@ TEST(Recording, ASecondStartIntoItsOwnFileIsRefusedAndItGoesOn)
                                              "laufenden Mitschnitts („%2“). Sie bleibt unverändert, und der Mitschnitt "
                                              "läuft weiter.").arg(link, path));
     EXPECT_EQ(h.app.recording().path(), path);
-    EXPECT_EQ(contentOf(path).size(), 1) << "no end marker, no second start";
+    EXPECT_EQ(linesWithoutTime(path).size(), 1) << "no end marker, no second start";
 
     // Another file: the running recording ends there and the new one begins.
     const QString other = dir.filePath(QStringLiteral("neu.txt"));
     startRecording(h, other);
     EXPECT_EQ(h.app.recording().path(), other);
-    EXPECT_EQ(contentOf(path).last(), QStringLiteral("# Mitschnitt beendet"));
+    EXPECT_EQ(linesWithoutTime(path).last(), QStringLiteral("# Mitschnitt beendet"));
 }
 
 TEST(Recording, ARefusedConnectIsInTheFileWithItsReason)
@@ -407,7 +408,7 @@ TEST(Recording, ARefusedConnectIsInTheFileWithItsReason)
     h.channel.failOpen = true;
     h.connectWith("COM7", "19200", "S");
     ASSERT_EQ(h.end.ends, 1) << "both lists empty: the program ends after the box";
-    EXPECT_EQ(contentOf(path).mid(1), (QStringList{"# Verbinden mit COM7 abgelehnt (Fehler 2): no such port"}));
+    EXPECT_EQ(linesWithoutTime(path).mid(1), (QStringList{"# Verbinden mit COM7 abgelehnt (Fehler 2): no such port"}));
 }
 
 // SIGTERM, SIGINT and SIGHUP end the program as closing the window does: nothing more to the
@@ -422,14 +423,14 @@ TEST(Recording, ASignalEndsItWithItsNameAfterThePortIsClosed)
     h.click(h.w.cmdF0());
     const std::size_t written = h.channel.writes.size();
 
-    EndBySignal(h.p, SIGTERM);
+    endBySignal(h.p, SIGTERM);
     EXPECT_FALSE(h.channel.isOpen());
     EXPECT_EQ(h.channel.writes.size(), written) << "nothing more to the unit";
     EXPECT_EQ(h.end.ends, 1);
     EXPECT_EQ(h.end.exitCode, 128 + SIGTERM);
     EXPECT_FALSE(h.app.recording().isRunning());
-    EXPECT_EQ(h.w.lbrx()->recordingFile(), QString());
-    EXPECT_EQ(contentOf(path).mid(2), (QStringList{
+    EXPECT_EQ(h.w.lbrx()->fileMenu()->recordingFile(), QString());
+    EXPECT_EQ(linesWithoutTime(path).mid(2), (QStringList{
         "# Keine Antwort auf „$R3RF0“ (gesendet T) vor dem Schließen des Ports",
         "# Mitschnitt beendet: Programm durch Signal SIGTERM beendet"}));
     EXPECT_FALSE(h.receiver.isPolling());

@@ -6,9 +6,9 @@
 #include <gtest/gtest.h>
 
 namespace {
-const QString kEndingCOM9 = QStringLiteral("Serielle Schnittstelle\rCOM9\rist nicht vorhanden, oder wird von "
+const QString endingCOM9 = QStringLiteral("Serielle Schnittstelle\rCOM9\rist nicht vorhanden, oder wird von "
                                            "\reiner anderen Anwendung benutzt!\r\rProgramm neu starten!");
-const QString kKeptCOM9 = QStringLiteral("Serielle Schnittstelle\rCOM9\rist nicht vorhanden, oder wird von "
+const QString keptCOM9 = QStringLiteral("Serielle Schnittstelle\rCOM9\rist nicht vorhanden, oder wird von "
                                          "\reiner anderen Anwendung benutzt!\r\r"
                                          "Die Verbindung bleibt getrennt, die Listen bleiben erhalten.");
 
@@ -32,7 +32,7 @@ TEST(RefusedConnect, WithBothListsEmptyTheProgramEndsWithTheSixLines)
     h.channel.failOpen = true;
     h.connectWith("COM9", "19200", "S");
     ASSERT_EQ(h.box.texts.size(), 1u);
-    EXPECT_EQ(h.box.texts[0], kEndingCOM9);
+    EXPECT_EQ(h.box.texts[0], endingCOM9);
     ASSERT_EQ(h.box.details.size(), 1u);
     EXPECT_EQ(h.box.details[0], "no such port");
     EXPECT_EQ(h.end.ends, 1);
@@ -54,7 +54,7 @@ TEST(RefusedConnect, AReceivedLineKeepsTheSessionDisconnectedAndAGoodConnectWork
     h.channel.failOpen = true;
     h.connectWith("COM9", "19200", "S");
     ASSERT_EQ(h.box.texts.size(), 1u);
-    EXPECT_EQ(h.box.texts[0], kKeptCOM9);
+    EXPECT_EQ(h.box.texts[0], keptCOM9);
     EXPECT_EQ(h.box.texts[0].split('\r').size(), 6);
     ASSERT_EQ(h.box.details.size(), 1u);
     EXPECT_EQ(h.box.details[0], "no such port");
@@ -89,7 +89,7 @@ TEST(RefusedConnect, ALineInEitherListIsEnough)
         h.channel.failOpen = true;
         h.connectWith("COM9", "19200", "S");
         ASSERT_EQ(h.box.texts.size(), 1u);
-        EXPECT_EQ(h.box.texts[0], kKeptCOM9);
+        EXPECT_EQ(h.box.texts[0], keptCOM9);
         EXPECT_EQ(h.end.ends, 0);
         expectDisconnected(h);
         EXPECT_EQ(h.w.lb2()->count() + h.w.lbrx()->count(), 1);

@@ -4,6 +4,7 @@
 #include "support/harness.h"
 #include "support/waiting.h"
 #include "unit/openfailure.h"
+#include "widgets/lineviewfilemenu.h"
 #include "window/app/commandline.h"
 #include "window/app/startoptions.h"
 
@@ -139,7 +140,7 @@ TEST(StartOptions, TheRecordingStartsBeforeTheConnectSoItsFileHasTheConnect)
     Harness h;
     applyStartOptions(h.p, options("COM2", QString(), QString(), true, path));
     ASSERT_TRUE(testsupport::waitUntil([&] { return h.channel.isOpen(); }));
-    EXPECT_EQ(h.w.lbrx()->recordingFile(), path);
+    EXPECT_EQ(h.w.lbrx()->fileMenu()->recordingFile(), path);
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QList<QByteArray> lines = file.readAll().split('\n');

@@ -178,7 +178,7 @@ TEST(StartUp, ThePortBoxSuggestsTheSystemsPortsAndListsThemInItsToolTip)
     QComboBox *box = app.window().cbCOM();
     const QString hint = box->toolTip();
     ASSERT_NE(box->completer(), nullptr);
-    EXPECT_EQ(box->completer()->completionRole(), PortSuggestions::NameRole);
+    EXPECT_EQ(box->completer()->completionRole(), PortSuggestions::nameRole);
     QHelpEvent ask(QEvent::ToolTip, QPoint(2, 2), box->mapToGlobal(QPoint(2, 2)));
     QApplication::sendEvent(box, &ask);
     ASSERT_TRUE(testsupport::waitUntil([&] { return box->toolTip() != hint; }));

@@ -1,34 +1,29 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "window/app/commandline.h"
 
+#include "unit/lineoptions.h"
+#include "unit/protocol.h"
+
 #include <QCommandLineOption>
 #include <QCommandLineParser>
-#include <QRegularExpression>
 
 namespace {
 
-// The address box's list: 0 … 9, A … F and S for "any unit".
-bool isAddressDigit(const QString &text)
-{
-    static const QString digits = QStringLiteral("0123456789ABCDEFS");
-    return text.size() == 1 && digits.contains(text.front());
-}
-
 // Qt's own options, which QApplication takes from the same command line: known here so that
 // they are no error, hidden from the help, and otherwise left alone.
-const QStringList kQtOptionsWithValue = {"platform", "platformpluginpath", "platformtheme", "plugin",
+const QStringList qtOptionsWithValue = {"platform", "platformpluginpath", "platformtheme", "plugin",
                                          "qwindowgeometry", "geometry", "qwindowtitle", "title", "qwindowicon",
                                          "icon", "display", "name", "visual", "session", "style", "stylesheet"};
-const QStringList kQtFlags = {"reverse", "widgetcount", "nograb", "dograb", "sync", "testability"};
+const QStringList qtFlags = {"reverse", "widgetcount", "nograb", "dograb", "sync", "testability"};
 
 void addQtOptions(QCommandLineParser &parser)
 {
-    for (const QString &name : kQtOptionsWithValue) {
+    for (const QString &name : qtOptionsWithValue) {
         QCommandLineOption option(name, QString(), QStringLiteral("value"));
         option.setFlags(QCommandLineOption::HiddenFromHelp);
         parser.addOption(option);
     }
-    for (const QString &name : kQtFlags) {
+    for (const QString &name : qtFlags) {
         QCommandLineOption option(name);
         option.setFlags(QCommandLineOption::HiddenFromHelp);
         parser.addOption(option);
@@ -38,20 +33,8 @@ void addQtOptions(QCommandLineParser &parser)
 // The parser's own texts are English; each of its three complaints in German.
 QString parseError(const QCommandLineParser &parser, const QStringList &arguments, const QStringList &valued)
 {
-    const QStringList unknown = parser.unknownOptionNames();
-    if (!unknown.isEmpty()) {
-        const QString name = unknown.front();
-        return QStringLiteral("Unbekannte Option „%1%2“.").arg(name.size() == 1 ? "-" : "--", name);
-    }
-    for (qsizetype i = 1; i < arguments.size(); ++i) {
-        const QString &word = arguments.at(i);
-        const QString name = word.section(QLatin1Char('='), 0, 0).remove(QRegularExpression(QStringLiteral("^--?")));
-        if (word.contains(QLatin1Char('=')) && !valued.contains(name) && word.startsWith(QLatin1Char('-')))
-            return QStringLiteral("Die Option „%1“ nimmt keinen Wert an.").arg(word.section(QLatin1Char('='), 0, 0));
-        if (valued.contains(name) && !word.contains(QLatin1Char('=')) && i + 1 == arguments.size())
-            return QStringLiteral("Bei „%1“ fehlt der Wert.").arg(word);
-    }
-    return parser.errorText();
+    return refusalText(parser, arguments.mid(1), valued,
+                       {QStringLiteral("Die Option „%1“ nimmt keinen Wert an."), /*optionAsTyped=*/true});
 }
 
 } // namespace
@@ -92,18 +75,17 @@ StartCommandLine parseStartCommandLine(const QStringList &arguments)
     QCommandLineParser parser;
     // Qt's options come with one dash ("-platform xcb"), and so may the program's.
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    const QCommandLineOption port(QStringLiteral("port"), QString(), QStringLiteral("P"));
-    const QCommandLineOption baud(QStringLiteral("baud"), QString(), QStringLiteral("R"));
-    const QCommandLineOption address(QStringLiteral("address"), QString(), QStringLiteral("D"));
+    const LineOptions line;
+    const QCommandLineOption &port = line.port;
     const QCommandLineOption connect(QStringLiteral("connect"));
     const QCommandLineOption log(QStringLiteral("log"), QString(), QStringLiteral("DATEI"));
     const QCommandLineOption help(QStringList{QStringLiteral("help"), QStringLiteral("h")});
     const QCommandLineOption version(QStringLiteral("version"));
-    parser.addOptions({port, baud, address, connect, log, help, version});
+    parser.addOptions(line.all() + QList<QCommandLineOption>{connect, log, help, version});
     addQtOptions(parser);
 
     if (!parser.parse(arguments))
-        return fail(parseError(parser, arguments, QStringList{"port", "baud", "address", "log"} + kQtOptionsWithValue));
+        return fail(parseError(parser, arguments, LineOptions::names() + QStringList{"log"} + qtOptionsWithValue));
     if (parser.isSet(help)) {
         parsed.action = StartCommandLine::Action::Help;
         return parsed;
@@ -118,19 +100,19 @@ StartCommandLine parseStartCommandLine(const QStringList &arguments)
     // "--port --connect" would otherwise take "--connect" for the port's name.
     for (const QCommandLineOption &option : {port, log})
         if (parser.isSet(option) && (parser.value(option).trimmed().isEmpty() || parser.value(option).startsWith('-')))
-            return fail(QStringLiteral("Bei „--%1“ fehlt der Wert.").arg(option.names().front()));
+            return fail(valueMissingText(QStringLiteral("--") + option.names().front()));
 
     StartOptions &o = parsed.options;
     o.port = parser.value(port);
-    if (parser.isSet(baud)) {
-        o.baud = parser.value(baud);
-        if (o.baud != QLatin1String("19200") && o.baud != QLatin1String("4800"))
-            return fail(QStringLiteral("Ungültige Baudrate „%1“: 19200 oder 4800.").arg(o.baud));
+    if (parser.isSet(line.baud)) {
+        o.baud = parser.value(line.baud);
+        if (!protocol::isRate(o.baud))
+            return fail(QStringLiteral("Ungültige Baudrate „%1“: %2.").arg(o.baud, protocol::rateChoices()));
     }
-    if (parser.isSet(address)) {
-        o.address = parser.value(address).toUpper();
-        if (!isAddressDigit(o.address))
-            return fail(QStringLiteral("Ungültige Adresse „%1“: 0–9, A–F oder S.").arg(parser.value(address)));
+    if (parser.isSet(line.address)) {
+        o.address = parser.value(line.address).toUpper();
+        if (!protocol::isAddressText(o.address))
+            return fail(QStringLiteral("Ungültige Adresse „%1“: %2.").arg(parser.value(line.address), protocol::addressChoices()));
     }
     o.connect = parser.isSet(connect);
     o.logFile = parser.value(log);

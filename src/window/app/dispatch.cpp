@@ -22,14 +22,14 @@ QString fatalErrorMessage(int number)
            + QStringLiteral("\rDas Programm muß beendet werden.");
 }
 
-void FatalErrorReport(Program &p, int number)
+void fatalErrorReport(Program &p, int number)
 {
     endWithMessage(p, fatalErrorMessage(number));
 }
 
-void ReportOpenFailure(Program &p, const PortOpenError &error)
+void reportOpenFailure(Program &p, const PortOpenError &error)
 {
-    if (KeepSessionAfterRefusedConnect(p, QString::fromStdString(error.what())))
+    if (keepSessionAfterRefusedConnect(p, QString::fromStdString(error.what())))
         return;
     endWithMessage(p, openFailureMessage(p.state.PortName), QString::fromStdString(error.what()));
 }
@@ -66,7 +66,7 @@ void guarded(Program &p, Handler handler, bool afterBurst, Line line, Turn turn 
             guarded(p, takeReceivedBeforeInput, false, Line::NotNeeded);
             if (p.state.ending)
                 return;
-            finishBurstForInput(p, turn == Turn::KeyRelease ? Receiver::kReleaseWaitMs : Receiver::kInputWaitMs);
+            finishBurstForInput(p, turn == Turn::KeyRelease ? Receiver::releaseWaitMs : Receiver::inputWaitMs);
             if (p.state.ending)
                 return;
             if (line == Line::Needed && !lineStillThere(p, lossesBefore)) {
@@ -84,16 +84,16 @@ void guarded(Program &p, Handler handler, bool afterBurst, Line line, Turn turn 
         } catch (const std::exception &x) {
             qCWarning(lcReceive).noquote() << "what was read before the loss is not shown:" << x.what();
         }
-        report(p, [&] { ReportLostPort(p, e); });
+        report(p, [&] { reportLostPort(p, e); });
         // Connected again from the box: a key release the lost line owes goes out before
         // anything else, itself guarded, as it may find the line gone again.
         if (!p.state.ending && isConnected(p))
-            guarded(p, SendOwedKeyRelease, false, Line::NotNeeded);
+            guarded(p, sendOwedKeyRelease, false, Line::NotNeeded);
         return;
     } catch (const PortOpenError &e) {
         qCWarning(lcSerial).noquote() << "port not opened, error" << e.number() << ":" << e.what();
         p.receiver.close(false);
-        report(p, [&] { ReportOpenFailure(p, e); });
+        report(p, [&] { reportOpenFailure(p, e); });
         return;
     } catch (const RixError &e) {
         qCCritical(lcApp).noquote() << "error" << e.number() << ":" << e.what();
@@ -111,7 +111,7 @@ void guarded(Program &p, Handler handler, bool afterBurst, Line line, Turn turn 
     // A burst cut short by the failure is not read on. Reported outside the catch block,
     // so the report itself may fail without nesting.
     p.receiver.close(false);
-    report(p, [&] { FatalErrorReport(p, number); });
+    report(p, [&] { fatalErrorReport(p, number); });
 }
 } // namespace
 

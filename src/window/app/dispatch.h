@@ -21,7 +21,7 @@ enum class Turn { AfterText, KeyRelease };
 // received by then opens a burst, as if the poll had come first, and a burst that is still
 // being read is read to its end first, as the window was busy with it when the action came:
 // to the quiet time or to the line end that ends the unit's text, at most about a second
-// (Receiver::kInputWaitMs), a key's release at most Receiver::kReleaseWaitMs. A handler that needs the line then runs only if the line
+// (Receiver::inputWaitMs), a key's release at most Receiver::releaseWaitMs. A handler that needs the line then runs only if the line
 // is open and was not lost meanwhile: an action from before a loss is never sent after it,
 // not even on a port that has been connected again.
 void dispatch(Program &p, Handler handler, Line line = Line::NotNeeded, Turn turn = Turn::AfterText);
@@ -29,6 +29,6 @@ void dispatch(Program &p, Handler handler, Line line = Line::NotNeeded, Turn tur
 void dispatchReceive(Program &p, Handler handler);
 
 QString fatalErrorMessage(int number);
-void FatalErrorReport(Program &p, int number);
+void fatalErrorReport(Program &p, int number);
 // A port that could not be opened: its own message, the system's reason as details, the end.
-void ReportOpenFailure(Program &p, const PortOpenError &error);
+void reportOpenFailure(Program &p, const PortOpenError &error);

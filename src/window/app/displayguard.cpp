@@ -14,7 +14,7 @@
 namespace {
 
 // What Qt 6 says on the way to giving up.
-const char kNoPlatform[] = "This application failed to start because no Qt platform plugin could be initialized";
+const char noPlatform[] = "This application failed to start because no Qt platform plugin could be initialized";
 
 struct Noted {
     QtMessageHandler previous = nullptr;
@@ -41,7 +41,7 @@ void handler(QtMsgType type, const QMessageLogContext &context, const QString &m
             noted->failedPlatforms << m.captured(1);
         else if (const QRegularExpressionMatch d = x11.match(message); d.hasMatch())
             noted->x11Display = d.captured(1).trimmed();
-        if (type == QtFatalMsg && message.startsWith(QLatin1String(kNoPlatform))) {
+        if (type == QtFatalMsg && message.startsWith(QLatin1String(noPlatform))) {
             const QString line = unreachableDisplayMessage(noted->failedPlatforms, noted->x11Display,
                                                            qEnvironmentVariable("WAYLAND_DISPLAY"));
             if (!line.isEmpty()) {

@@ -2,6 +2,7 @@
 #include "window/app/eventtable.h"
 
 #include "unit/serialchannel.h"
+#include "widgets/lineviewfilemenu.h"
 #include "widgets/mainwindow.h"
 #include "widgets/mousefilter.h"
 #include "window/app/dispatch.h"
@@ -86,10 +87,10 @@ void connectEventTable(Program &p, MouseFilter &f)
     p.channel.onBytesArrived(receive(burst_BytesArrived));
     // The recording: both lists' menus, a failure's report, the flush to the disk.
     for (LineView *list : {w.lb2(), w.lbrx()}) {
-        QObject::connect(list, &LineView::recordingFileChosen, &w, [&p](const QString &path) {
+        QObject::connect(list->fileMenu(), &LineViewFileMenu::recordingFileChosen, &w, [&p](const QString &path) {
             dispatch(p, [path](Program &program) { recording_Start(program, path); });
         });
-        QObject::connect(list, &LineView::recordingStopAsked, &w, run(recording_Stop));
+        QObject::connect(list->fileMenu(), &LineViewFileMenu::recordingStopAsked, &w, run(recording_Stop));
         QObject::connect(list, &LineView::parameterSetAsked, &w, run(ParameterSet_Show));
     }
     // „Parametersatz …“ also from the keyboard, wherever the focus is in the window.

@@ -15,7 +15,7 @@ void cmdEnde_MouseDown(Program &p)
     if (!isConnected(p))
         return;
     p.state.ButtonCommandFlag = 1;
-    p.w.ed1()->setText(Protocol::quit(p.state.AddressDigit));
+    p.w.ed1()->setText(protocol::quit(p.state.AddressDigit));
     SendCommandLine(p);
 }
 

@@ -19,7 +19,7 @@
 #include <unistd.h>
 
 namespace {
-constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
+constexpr int endingSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
 // The one thing a signal handler can reach: the socket it writes into. Set once before the
 // handlers are installed and cleared after they are gone.
@@ -50,13 +50,13 @@ SignalEnd::SignalEnd(std::function<void(int)> onSignal)
     sigemptyset(&action.sa_mask);
     // SA_RESETHAND: while the program cleans up, the same signal again ends it at once.
     action.sa_flags = SA_RESTART | SA_RESETHAND;
-    for (const int number : kSignals)
+    for (const int number : endingSignals)
         ::sigaction(number, &action, nullptr);
 }
 
 SignalEnd::~SignalEnd()
 {
-    for (const int number : kSignals)
+    for (const int number : endingSignals)
         std::signal(number, SIG_DFL);
     signalSocket = -1;
     delete notifier_;
@@ -88,7 +88,7 @@ void SignalEnd::endProcess()
     std::raise(received_);
 }
 
-void EndBySignal(Program &p, int signalNumber)
+void endBySignal(Program &p, int signalNumber)
 {
     // Outside the dispatch, which lets nothing run once the program is ending: a signal must
     // end it also while its last box is open. Nothing here may keep the end from coming.
@@ -100,7 +100,7 @@ void EndBySignal(Program &p, int signalNumber)
         qCWarning(lcSerial).noquote() << "closing the port on a signal:" << e.what();
     }
     try {
-        RecordEndedBySignal(p, signalNumber);
+        recordEndedBySignal(p, signalNumber);
     } catch (const std::exception &e) {
         qCWarning(lcApp).noquote() << "ending the recording on a signal:" << e.what();
     }

@@ -43,4 +43,4 @@ private:
 // What a signal does to the program: polling stopped and every handler barred, the port
 // closed without another byte written, the recording ended with the signal named, and the
 // main loop asked to end. Runs also when the program is already ending (a last box open).
-void EndBySignal(Program &p, int signalNumber);
+void endBySignal(Program &p, int signalNumber);

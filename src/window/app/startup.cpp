@@ -9,9 +9,9 @@
 
 int innerHeightPixels(int dotsPerInch)
 {
-    constexpr int kInnerHeightTwips = 5280;
-    constexpr int kTwipsPerInch = 1440;
-    return int(std::lround(double(kInnerHeightTwips) * dotsPerInch / kTwipsPerInch));
+    constexpr int innerHeightTwips = 5280;
+    constexpr int twipsPerInch = 1440;
+    return int(std::lround(double(innerHeightTwips) * dotsPerInch / twipsPerInch));
 }
 
 namespace {

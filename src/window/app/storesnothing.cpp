@@ -8,8 +8,7 @@ void keepQtDialogsFromStoringAnything()
 {
     // Qt's dialogs keep their state through QSettings(UserScope, "QtProject") in the native
     // format, an INI file under ~/.config on Linux. No folder can ever exist below /dev/null,
-    // not even for root, so they read an empty history and their writes fail quietly. (On
-    // Windows the native format is the registry, which this does not reach.)
+    // not even for root, so they read an empty history and their writes fail quietly.
     for (const QSettings::Format format : {QSettings::NativeFormat, QSettings::IniFormat})
         QSettings::setPath(format, QSettings::UserScope, QStringLiteral("/dev/null"));
     // Qt's own file dialog, not the desktop's: it keeps no recent files of its own and speaks

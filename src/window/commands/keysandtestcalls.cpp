@@ -10,7 +10,7 @@
 namespace {
 void pressKey(Program &p, int key)
 {
-    pressSequence(p, Protocol::keyPress(p.state.AddressDigit, key));
+    pressSequence(p, protocol::keyPress(p.state.AddressDigit, key));
     // Written (a failed write does not return here): the unit holds the key until the release.
     keyPressSent(p, key);
 }
@@ -24,5 +24,5 @@ void cmdTR_MouseUp(Program &p)
     sendKeyRelease(p, p.state.AddressDigit);
 }
 
-void cmd5Ton_MouseDown(Program &p) { pressSequence(p, Protocol::fiveToneTestCall(p.state.AddressDigit)); }
-void cmdFMS_MouseDown(Program &p) { pressSequence(p, Protocol::fmsTestTelegram(p.state.AddressDigit)); }
+void cmd5Ton_MouseDown(Program &p) { pressSequence(p, protocol::fiveToneTestCall(p.state.AddressDigit)); }
+void cmdFMS_MouseDown(Program &p) { pressSequence(p, protocol::fmsTestTelegram(p.state.AddressDigit)); }

@@ -10,7 +10,7 @@
 namespace {
 void readParameter(Program &p, int n)
 {
-    pressSequence(p, Protocol::readParameter(p.state.AddressDigit, n));
+    pressSequence(p, protocol::readParameter(p.state.AddressDigit, n));
 }
 } // namespace
 

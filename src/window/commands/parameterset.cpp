@@ -4,6 +4,7 @@
 #include "unit/errors.h"
 #include "unit/parametersession.h"
 #include "unit/serialchannel.h"
+#include "unit/timedwait.h"
 #include "unit/unitline.h"
 #include "widgets/mainwindow.h"
 #include "widgets/parameterdialog.h"
@@ -17,15 +18,13 @@
 #include "window/receive/receiver.h"
 
 #include <QDateTime>
-#include <QEventLoop>
-#include <QTimer>
 
 #include <algorithm>
 #include <utility>
 
 namespace {
 
-constexpr int kParameters = 7;
+constexpr int parameters = 7;
 
 // The session's line through the window: a read goes out as the F button sends it, a write
 // as the send button sends the command line, each through the guarded dispatch as a user's
@@ -75,14 +74,9 @@ public:
             return;
         // The window paints and reads on; only the dialog takes input (it is modal), so
         // „Abbrechen“ can be pressed.
-        QEventLoop loop;
-        QTimer wake;
-        wake.setSingleShot(true);
-        wake.setTimerType(Qt::PreciseTimer);
-        QObject::connect(&wake, &QTimer::timeout, &loop, &QEventLoop::quit);
-        wake.start(ms);
-        waiting_ = &loop;
-        loop.exec();
+        TimedWait wait(ms);
+        waiting_ = &wait;
+        wait.exec();
         waiting_ = nullptr;
         checkLine();
     }
@@ -108,7 +102,7 @@ private:
     Program &p_;
     unsigned losses_;
     QByteArray heard_;
-    QEventLoop *waiting_ = nullptr;
+    TimedWait *waiting_ = nullptr;
 };
 
 // The window holds the pauses itself (its buttons' own), so the line adds none.
@@ -199,15 +193,15 @@ void ParameterSet_Read(Program &p)
     showConnection(p, *d);
     if (!isConnected(p))
         return;
-    d->startRun(QStringLiteral("Lesen …"), kParameters);
+    d->startRun(QStringLiteral("Lesen …"), parameters);
     QString report;
     int done = 0;
     try {
         WindowLink link(p);
         UnitLine line(link, windowTiming());
         ParameterSession session(line, addressOf(p), p.state.BaudText);
-        for (; done < kParameters && !d->cancelAsked(); ++done) {
-            d->setStep(done, QStringLiteral("F%1 lesen (%2 von %3)").arg(done).arg(done + 1).arg(kParameters));
+        for (; done < parameters && !d->cancelAsked(); ++done) {
+            d->setStep(done, QStringLiteral("F%1 lesen (%2 von %3)").arg(done).arg(done + 1).arg(parameters));
             // A value from before is not the unit's any more once it is asked again.
             d->setUnitValue(done, std::nullopt);
             const QString value = session.read(done);
@@ -217,7 +211,7 @@ void ParameterSet_Read(Program &p)
                 d->setFileValue(done, value);
         }
         d->setStep(done, QString());
-        report = done == kParameters ? QStringLiteral("F0–F6 gelesen.")
+        report = done == parameters ? QStringLiteral("F0–F6 gelesen.")
                                      : QStringLiteral("Lesen abgebrochen nach %1 von 7 Parametern, danach nichts mehr gesendet.")
                                            .arg(done);
     } catch (const SessionFailure &failure) {

@@ -14,6 +14,6 @@ void SetParameterTexts(MainWindow &w, const QString &addressDigit)
     const std::array<QPushButton *, 7> buttons = {w.cmdF0(), w.cmdF1(), w.cmdF2(), w.cmdF3(), w.cmdF4(), w.cmdF5(), w.cmdF6()};
     for (int n = 0; n < 7; ++n) {
         labels[std::size_t(n)]->setCaption(parameterCaption(n));
-        buttons[std::size_t(n)]->setToolTip(Protocol::readParameter(addressDigit, n));
+        buttons[std::size_t(n)]->setToolTip(protocol::readParameter(addressDigit, n));
     }
 }

@@ -10,7 +10,7 @@
 
 void cmdVersion_MouseDown(Program &p)
 {
-    pressSequence(p, Protocol::version(p.state.AddressDigit));
+    pressSequence(p, protocol::version(p.state.AddressDigit));
 }
 
 void cbAdr_MouseDown(Program &p)
@@ -21,14 +21,14 @@ void cbAdr_MouseDown(Program &p)
 
 void cmdschreiben_MouseDown(Program &p)
 {
-    p.w.ed1()->setText(Protocol::toWriteCommand(p.w.ed1()->text()));
+    p.w.ed1()->setText(protocol::toWriteCommand(p.w.ed1()->text()));
 }
 
 void cmdschreiben_MouseUp(Program &p)
 {
     QLineEdit *ed1 = p.w.ed1();
     ed1->setFocus(Qt::OtherFocusReason);
-    ed1->setCursorPosition(Protocol::WriteValueColumn);   // Qt keeps it within the text
+    ed1->setCursorPosition(protocol::writeValueColumn);   // Qt keeps it within the text
     ed1->deselect();
     ed1_MouseDown(p);
 }

@@ -49,8 +49,8 @@ void cmdEIN_MouseUp(Program &p)
     OpenPort(p);
     setConnected(p.w, true);
     p.receiver.startPolling();
-    RecordConnected(p);
-    SendOwedKeyRelease(p);
+    recordConnected(p);
+    sendOwedKeyRelease(p);
 }
 
 void OpenPort(Program &p)
@@ -59,12 +59,12 @@ void OpenPort(Program &p)
         p.channel.open(PortSettings{p.state.PortName, p.state.BaudText});
     } catch (const PortOpenError &e) {
         // Before the box, which may end the program: the recording says why it stays unconnected.
-        RecordRefusedConnect(p, e);
+        recordRefusedConnect(p, e);
         throw;
     }
 }
 
-void ReportLostPort(Program &p, const PortLostError &error)
+void reportLostPort(Program &p, const PortLostError &error)
 {
     // One state change, before the box: the loss counted, the disconnected set and the
     // timer off as after "Trennen", the port closed. Nothing is written. The box, being
@@ -72,7 +72,7 @@ void ReportLostPort(Program &p, const PortLostError &error)
     ++p.state.linesLost;
     cmdAUS_MouseDown(p);
     p.channel.close();
-    RecordLineLost(p, error);
+    recordLineLost(p, error);
     const QString details = QString::fromStdString(error.what());
     QString text = lostPortMessage(p.state.PortName, error.number());
     if (const QString held = heldKeyNote(p); !held.isEmpty())
@@ -95,7 +95,7 @@ void ReportLostPort(Program &p, const PortLostError &error)
     // release the line owes goes out next, through the guarded dispatch.
     setConnected(p.w, true);
     p.receiver.startPolling();
-    RecordReconnected(p);
+    recordReconnected(p);
 }
 
 void cmdAUS_MouseDown(Program &p)
@@ -107,9 +107,9 @@ void cmdAUS_MouseDown(Program &p)
 void cmdAUS_MouseUp(Program &p)
 {
     // The unit's disconnect always goes to every unit, whatever the address digit.
-    p.channel.write(Protocol::bytes(Protocol::disconnect()));
+    p.channel.write(protocol::bytes(protocol::disconnect()));
     p.receiver.engine.commandWritten();
-    p.pause.pause(Protocol::SendPauseMs);
+    p.pause.pause(protocol::sendPauseMs);
     p.channel.close();
-    RecordDisconnected(p);
+    recordDisconnected(p);
 }

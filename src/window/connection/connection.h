@@ -22,7 +22,7 @@ void OpenPort(Program &p);
 // A port lost while connected: the disconnected state as after "Trennen", the port closed,
 // nothing written, both lists kept; then the box (which names a key still held) offers to
 // wait for the port and connect again by itself.
-void ReportLostPort(Program &p, const PortLostError &error);
+void reportLostPort(Program &p, const PortLostError &error);
 
 // Texts that the tests and the window share.
 QString lostPortMessage(const QString &portName, int number);

@@ -19,13 +19,13 @@ void keyPressSent(Program &p, int key)
 
 void sendKeyRelease(Program &p, const QString &addressDigit)
 {
-    p.w.ed1()->setText(Protocol::keyRelease(addressDigit));
+    p.w.ed1()->setText(protocol::keyRelease(addressDigit));
     SendCommandLine(p);
     // Only a release that went out lets go of the key: a write that failed leaves it owed.
     p.state.keyHeld.reset();
 }
 
-void SendOwedKeyRelease(Program &p)
+void sendOwedKeyRelease(Program &p)
 {
     if (!p.state.keyHeld || !isConnected(p) || p.state.ending)
         return;
@@ -34,10 +34,10 @@ void SendOwedKeyRelease(Program &p)
     // on its way; then it is read as the poll would, and shown once it has ended.
     const unsigned lossesBefore = p.state.linesLost;
     p.receiver.stopPolling();
-    p.pause.pause(kOwedReleaseSettleMs);
+    p.pause.pause(owedReleaseSettleMs);
     p.receiver.startPolling();
     takeReceivedBeforeInput(p);
-    finishBurstForInput(p, Receiver::kInputWaitMs);
+    finishBurstForInput(p, Receiver::inputWaitMs);
     // Lost meanwhile (the release then stays owed), or sent by the reconnect of that loss.
     if (!p.state.keyHeld || !isConnected(p) || p.state.ending || p.state.linesLost != lossesBefore)
         return;

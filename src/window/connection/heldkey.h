@@ -15,13 +15,13 @@ void keyPressSent(Program &p, int key);
 void sendKeyRelease(Program &p, const QString &addressDigit);
 // How long a connect that owes a release lets what was on its way from the unit arrive
 // before it reads the line, as rix-param does after opening.
-constexpr int kOwedReleaseSettleMs = 100;
+constexpr int owedReleaseSettleMs = 100;
 
 // Just connected: a release owed from before a lost line goes out first, to the address
 // digit of its press, whatever digit and port the connect chose; what the unit had waiting
 // on the line is read and shown before it, as a burst of its own under the command line of
 // the moment. Nothing when none is owed.
-void SendOwedKeyRelease(Program &p);
+void sendOwedKeyRelease(Program &p);
 // The line about a key held when the line went, for the lost-port box and a refused
 // connect's box; empty when none was.
 QString heldKeyNote(const Program &p);

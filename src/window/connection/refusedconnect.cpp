@@ -20,7 +20,7 @@ QString keptSessionOpenFailureMessage(const QString &portName, bool listsKept, c
     return text;
 }
 
-bool KeepSessionAfterRefusedConnect(Program &p, const QString &details)
+bool keepSessionAfterRefusedConnect(Program &p, const QString &details)
 {
     const bool listsHoldLines = p.w.lb2()->count() > 0 || p.w.lbrx()->count() > 0;
     const QString held = heldKeyNote(p);

@@ -19,4 +19,4 @@ QString keptSessionOpenFailureMessage(const QString &portName, bool listsKept,
 // When a list holds a line or a key's release is owed: the disconnected state as after
 // "Trennen" (nothing written, the channel closed), then the message with `details`, and
 // true. False, touching nothing, otherwise; the caller then ends the program.
-bool KeepSessionAfterRefusedConnect(Program &p, const QString &details);
+bool keepSessionAfterRefusedConnect(Program &p, const QString &details);

@@ -48,10 +48,10 @@ void typedCommandSent(Program &p)
 
 void SendCommandLine(Program &p)
 {
-    sendCommandLineAndHold(p, Protocol::CommandPauseMs, nullptr);
+    sendCommandLineAndHold(p, protocol::commandPauseMs, nullptr);
 }
 
 void cmdSendentx_MouseDown(Program &p)
 {
-    sendCommandLineAndHold(p, Protocol::SendPauseMs, typedCommandSent);
+    sendCommandLineAndHold(p, protocol::sendPauseMs, typedCommandSent);
 }

@@ -61,7 +61,7 @@ void show(Program &p, const ReceiveEngine::Shown &shown)
         if (lines.answer)
             appendAndShow(p.w.lbrx(), bytesOf(*lines.answer), now);
     }
-    RecordShown(p, now, shown);
+    recordShown(p, now, shown);
 }
 
 void finishTick(Program &p)
@@ -84,7 +84,7 @@ void addBytes(Program &p, const QByteArray &bytes)
     ReceiveEngine &engine = p.receiver.engine;
     const ReceiveEngine::Shown shown = engine.add({bytes.constData(), std::size_t(bytes.size())}, Moment(p).context());
     if (!shown.empty())
-        qCDebug(lcReceive) << "text without a pause shown in pieces of" << ReceiveEngine::kPieceBytes << "bytes";
+        qCDebug(lcReceive) << "text without a pause shown in pieces of" << ReceiveEngine::pieceBytes << "bytes";
     show(p, shown);
     p.receiver.bytesTaken();
     if (p.receiver.listener)

@@ -9,11 +9,11 @@ Receiver::Receiver() : clock_([] { return std::chrono::steady_clock::now(); })
 {
     tmr1_.setObjectName(QStringLiteral("tmr1"));
     tmr1_.setTimerType(Qt::PreciseTimer);
-    tmr1_.setInterval(kPollIntervalMs);
+    tmr1_.setInterval(pollIntervalMs);
     quietTimer_.setObjectName(QStringLiteral("burstQuiet"));
     quietTimer_.setSingleShot(true);
     quietTimer_.setTimerType(Qt::PreciseTimer);
-    quietTimer_.setInterval(ReceiveEngine::kQuietMs);
+    quietTimer_.setInterval(ReceiveEngine::quietMs);
 }
 
 bool Receiver::textEnded() const
@@ -29,17 +29,17 @@ void Receiver::bytesTaken()
     // Not restarted for every chunk of a flood: when it fires early, quietTimePassed() sets
     // it for the rest.
     if (!quietTimer_.isActive())
-        quietTimer_.start(ReceiveEngine::kQuietMs);
+        quietTimer_.start(ReceiveEngine::quietMs);
 }
 
 bool Receiver::quietTimePassed()
 {
     using namespace std::chrono;
     const auto quietFor = clock_() - lastBytesAt_;
-    if (quietFor >= milliseconds(ReceiveEngine::kQuietMs))
+    if (quietFor >= milliseconds(ReceiveEngine::quietMs))
         return true;
-    const auto rest = ceil<milliseconds>(milliseconds(ReceiveEngine::kQuietMs) - quietFor).count();
-    quietTimer_.start(int(std::clamp<decltype(rest)>(rest, 1, ReceiveEngine::kQuietMs)));
+    const auto rest = ceil<milliseconds>(milliseconds(ReceiveEngine::quietMs) - quietFor).count();
+    quietTimer_.start(int(std::clamp<decltype(rest)>(rest, 1, ReceiveEngine::quietMs)));
     return false;
 }
 
@@ -48,7 +48,7 @@ void Receiver::close(bool watchForQuiet)
     if (!watchForQuiet)
         quietTimer_.stop();
     else if (!quietTimer_.isActive())
-        quietTimer_.start(ReceiveEngine::kQuietMs);
+        quietTimer_.start(ReceiveEngine::quietMs);
     if (waiting_)
         waiting_->quit();
 }

@@ -25,13 +25,13 @@ public:
     // The poll timer's interval: the lamps are refreshed this often. Bytes that arrive while
     // it runs open a burst at once, so an answer is in the list about the quiet time after
     // the unit's last byte.
-    static constexpr int kPollIntervalMs = 50;
+    static constexpr int pollIntervalMs = 50;
     // A user's action waits at most this long for an open burst to end by itself or for the
     // unit to end the text it is sending; only a text without a line end runs that long.
-    static constexpr int kInputWaitMs = 1000;
+    static constexpr int inputWaitMs = 1000;
     // A key's release waits at most this long: it must be on the line within 50 ms of the
     // mouse-up, and its five bytes take another 10.4 ms at 4800 baud.
-    static constexpr int kReleaseWaitMs = 25;
+    static constexpr int releaseWaitMs = 25;
 
     using Clock = std::function<std::chrono::steady_clock::time_point()>;
 

@@ -131,7 +131,7 @@ void Recording::lineRead(const QByteArray &bytes)
     if (received_.isEmpty())
         receivedAt_ = QDateTime::currentMSecsSinceEpoch();
     received_ += bytes;
-    if (received_.size() >= kReceivedLineBytes) {
+    if (received_.size() >= receivedLineBytes) {
         addReceived();
         writeNow();
     }
@@ -152,7 +152,7 @@ void Recording::addReceived()
         return;
     file_->addReceived(receivedAt_, {received_.constData(), std::size_t(received_.size())});
     // A flood's bytes are given back once written, the few of an answer are kept for the next.
-    if (received_.capacity() > kReceivedLineBytes * 2)
+    if (received_.capacity() > receivedLineBytes * 2)
         received_ = QByteArray();
     else
         received_.resize(0);
@@ -184,12 +184,12 @@ void Recording::syncSoon()
 {
     using namespace std::chrono;
     const auto since = duration_cast<milliseconds>(clock_() - lastSync_);
-    if (since.count() >= kSyncIntervalMs) {
+    if (since.count() >= syncIntervalMs) {
         syncDue();
         return;
     }
     if (!syncTimer_.isActive())
-        syncTimer_.start(int(std::max<milliseconds::rep>(1, kSyncIntervalMs - since.count())));
+        syncTimer_.start(int(std::max<milliseconds::rep>(1, syncIntervalMs - since.count())));
 }
 
 void Recording::syncDue()

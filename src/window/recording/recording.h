@@ -15,7 +15,7 @@
 // the port as it goes out (written at once, before the bytes reach the port, and followed by
 // a marker if the write fails), and the bytes taken from the port, as one "<" line per burst
 // (per piece of a text without a pause) just before the records shown from it, or before the
-// next write or marker; no more than kReceivedLineBytes are ever kept for it. A write after which nothing
+// next write or marker; no more than receivedLineBytes are ever kept for it. A write after which nothing
 // was received before the next write or the port's closing gets a marker saying so.
 //
 // A failure stops the recording; it is reported from an event of its own (onFailure), never
@@ -36,11 +36,11 @@
 class Recording {
 public:
     // While lines come, the file reaches the disk at least this often.
-    static constexpr int kSyncIntervalMs = 2000;
+    static constexpr int syncIntervalMs = 2000;
     // Bytes taken from the port are written as a line of their own once this many wait and
     // no burst was shown from them (a text without a pause that the lists show in pieces of
     // 64 KiB gets a line per piece before this, unless it is nearly all CR and LF).
-    static constexpr int kReceivedLineBytes = 2 * 65536;
+    static constexpr int receivedLineBytes = 2 * 65536;
 
     using Clock = std::function<std::chrono::steady_clock::time_point()>;
 

@@ -5,6 +5,7 @@
 #include "unit/errors.h"
 #include "unit/logging.h"
 #include "widgets/lineview.h"
+#include "widgets/lineviewfilemenu.h"
 #include "widgets/mainwindow.h"
 #include "window/connection/connection.h"
 #include "window/program.h"
@@ -18,7 +19,7 @@
 #include <csignal>
 
 namespace {
-const QString kEnded = QStringLiteral("Mitschnitt beendet");
+const QString ended = QStringLiteral("Mitschnitt beendet");
 
 // The settings as the summary label shows them since the last connect.
 QString summary(const Program &p)
@@ -30,7 +31,7 @@ QString summary(const Program &p)
 void showRecordingFile(Program &p)
 {
     for (LineView *list : {p.w.lb2(), p.w.lbrx()})
-        list->setRecordingFile(p.recording.path(), p.recording.identity());
+        list->fileMenu()->setRecordingFile(p.recording.path(), p.recording.identity());
 }
 
 // A recording that stopped by itself is told once, with what reached the file.
@@ -73,7 +74,7 @@ void recording_Start(Program &p, const QString &path)
             p.box.show(recordingNotStartedMessage(file, recordingFileRefusal(p.recording.path())));
             return;
         }
-        p.recording.stop(kEnded);
+        p.recording.stop(ended);
         reportStop(p);
     }
     const QString first = QStringLiteral("Mitschnitt begonnen (rix-term %1), ").arg(QStringLiteral(PROJECT_VERSION))
@@ -88,7 +89,7 @@ void recording_Start(Program &p, const QString &path)
 
 void recording_Stop(Program &p)
 {
-    p.recording.stop(kEnded);
+    p.recording.stop(ended);
     reportStop(p);
 }
 
@@ -102,7 +103,7 @@ void recording_SyncDue(Program &p)
     p.recording.syncDue();
 }
 
-void RecordShown(Program &p, qint64 msecsSinceEpoch, const ReceiveEngine::Shown &shown)
+void recordShown(Program &p, qint64 msecsSinceEpoch, const ReceiveEngine::Shown &shown)
 {
     if (!p.recording.isRunning() || shown.empty())
         return;
@@ -115,30 +116,30 @@ void RecordShown(Program &p, qint64 msecsSinceEpoch, const ReceiveEngine::Shown 
     p.recording.writeRecords();
 }
 
-void RecordConnected(Program &p)
+void recordConnected(Program &p)
 {
     p.recording.addMarker(QStringLiteral("Verbunden: ") + summary(p));
 }
 
-void RecordDisconnected(Program &p)
+void recordDisconnected(Program &p)
 {
     p.recording.addMarker(QStringLiteral("Getrennt"));
 }
 
-void RecordLineLost(Program &p, const PortLostError &error)
+void recordLineLost(Program &p, const PortLostError &error)
 {
     // The error's own text names the port.
     p.recording.addMarker(QStringLiteral("Verbindung unterbrochen (Fehler %1): %2")
                               .arg(QString::number(error.number()), QString::fromStdString(error.what())));
 }
 
-void RecordRefusedConnect(Program &p, const PortOpenError &error)
+void recordRefusedConnect(Program &p, const PortOpenError &error)
 {
     p.recording.addMarker(QStringLiteral("Verbinden mit %1 abgelehnt (Fehler %2): %3")
                               .arg(p.state.PortName, QString::number(error.number()), QString::fromStdString(error.what())));
 }
 
-void RecordEndedBySignal(Program &p, int signalNumber)
+void recordEndedBySignal(Program &p, int signalNumber)
 {
     p.recording.stop(QStringLiteral("Mitschnitt beendet: Programm durch Signal %1 beendet").arg(signalName(signalNumber)));
     // Nobody is left to read a box: the reason goes to the log.
@@ -157,7 +158,7 @@ QString signalName(int signalNumber)
     }
 }
 
-void RecordReconnected(Program &p)
+void recordReconnected(Program &p)
 {
     p.recording.addMarker(QStringLiteral("Wieder verbunden: ") + summary(p));
 }

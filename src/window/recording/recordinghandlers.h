@@ -24,15 +24,15 @@ void recording_SyncDue(Program &p);
 
 // The hooks: the lines just shown (stamped as in the lists), each piece a record, written
 // before the handler that shows them returns; and the connection's changes.
-void RecordShown(Program &p, qint64 msecsSinceEpoch, const ReceiveEngine::Shown &shown);
-void RecordConnected(Program &p);
-void RecordDisconnected(Program &p);
-void RecordLineLost(Program &p, const PortLostError &error);
-void RecordReconnected(Program &p);
+void recordShown(Program &p, qint64 msecsSinceEpoch, const ReceiveEngine::Shown &shown);
+void recordConnected(Program &p);
+void recordDisconnected(Program &p);
+void recordLineLost(Program &p, const PortLostError &error);
+void recordReconnected(Program &p);
 // A connect the port refused, with the system's reason.
-void RecordRefusedConnect(Program &p, const PortOpenError &error);
+void recordRefusedConnect(Program &p, const PortOpenError &error);
 // The program ends by a signal: the end marker names it, and the file is closed.
-void RecordEndedBySignal(Program &p, int signalNumber);
+void recordEndedBySignal(Program &p, int signalNumber);
 // "SIGTERM" and its two siblings by name, any other by number.
 QString signalName(int signalNumber);
 
