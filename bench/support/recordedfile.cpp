@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "support/recordedfile.h"
 
-#include "unit/recordformat.h"
+#include "unit/files/recordformat.h"
 #include "widgets/lineview.h"
 
 #include <QEvent>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "widgets/lineview.h"
 
-#include "unit/completefile.h"
+#include "unit/files/completefile.h"
 #include "widgets/lineinspector.h"
 #include "widgets/lineviewaccessible.h"
 #include "widgets/lineviewfile.h"

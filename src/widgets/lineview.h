@@ -6,7 +6,7 @@
 // the visible rows are painted. This class is the widget: painting, selection and input; the
 // formatting of a line and saving are in lineviewformat and lineviewfile.
 
-#include "unit/completefile.h"
+#include "unit/files/completefile.h"
 #include "widgets/lineviewstore.h"
 
 #include <QAbstractScrollArea>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The complete-or-nothing file at its last step: the flush to the disk before the new file
 // takes the target's name.
-#include "unit/completefile.h"
+#include "unit/files/completefile.h"
 
 #include <QDir>
 #include <QFile>

@@ -2,7 +2,7 @@
 // The recording's file: appended to, only whole lines, refused where a save is refused, and a
 // full disk said in German with the records that made it.
 #include "support/filesizelimit.h"
-#include "unit/recordingfile.h"
+#include "unit/files/recordingfile.h"
 
 #include <QDir>
 #include <QFile>

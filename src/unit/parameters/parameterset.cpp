@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "unit/parameterset.h"
+#include "unit/parameters/parameterset.h"
 
 #include "unit/cp1252.h"
-#include "unit/parameterdescriptions.h"
-#include "unit/parametermeaning.h"
+#include "unit/parameters/parameterdescriptions.h"
+#include "unit/parameters/parametermeaning.h"
 
 #include <QStringList>
 
