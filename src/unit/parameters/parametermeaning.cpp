@@ -2,7 +2,7 @@
 #include "unit/parameters/parametermeaning.h"
 
 #include "unit/parameters/parameterdescriptions.h"
-#include "unit/parameters/parameterset.h"
+#include "unit/parameters/parametervalue.h"
 
 namespace {
 // Digit positions count from 1 at the left, as the descriptions count them.
