@@ -5,7 +5,7 @@
 
 #include "support/benchreporter.h"
 #include "support/figures.h"
-#include "unit/receiveengine.h"
+#include "unit/protocol/receiveengine.h"
 
 #include <benchmark/benchmark.h>
 

@@ -5,7 +5,7 @@
 // line it gives is compared with the plain reference of the rules, and every answer goes
 // through the display conversion. Any difference or crash stops.
 #include "unit/cp1252.h"
-#include "unit/receiveengine.h"
+#include "unit/protocol/receiveengine.h"
 #include "receive_reference.h"
 
 #include <fuzzer/FuzzedDataProvider.h>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The write conversion: whatever is in ed1 (any UTF-16 text, also unpaired surrogates),
 // the fourth character becomes "P" and nothing else changes; shorter texts stay as they are.
-#include "unit/protocol.h"
+#include "unit/protocol/protocol.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -2,7 +2,7 @@
 #include "support/recordedfile.h"
 
 #include "support/filelines.h"
-#include "unit/recordformat.h"
+#include "unit/files/recordformat.h"
 #include "widgets/lineview.h"
 
 #include <QEvent>

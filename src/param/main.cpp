@@ -5,7 +5,7 @@
 #include "param/console.h"
 #include "param/paramcommands.h"
 #include "param/stopsignals.h"
-#include "unit/qtserialchannel.h"
+#include "unit/line/qtserialchannel.h"
 
 #include <QCoreApplication>
 #include <QLoggingCategory>

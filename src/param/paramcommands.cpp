@@ -7,7 +7,7 @@
 #include "param/setoutput.h"
 #include "param/writecommand.h"
 #include "unit/errors.h"
-#include "unit/parameterset.h"
+#include "unit/parameters/parameterset.h"
 
 #include <QDateTime>
 

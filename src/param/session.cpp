@@ -2,11 +2,11 @@
 #include "param/session.h"
 
 #include "param/console.h"
-#include "unit/parameterexchange.h"
+#include "unit/parameters/parameterexchange.h"
 #include "unit/errors.h"
-#include "unit/openfailure.h"
-#include "unit/parametersession.h"
-#include "unit/serialchannel.h"
+#include "unit/line/openfailure.h"
+#include "unit/parameters/parametersession.h"
+#include "unit/line/serialchannel.h"
 
 namespace {
 constexpr int parameterCount = 7;

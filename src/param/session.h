@@ -5,9 +5,9 @@
 // chosen rate.
 
 #include "param/commandline.h"
-#include "unit/unitline.h"
-#include "unit/parameterset.h"
-#include "unit/parametersession.h"
+#include "unit/parameters/unitline.h"
+#include "unit/parameters/parameterset.h"
+#include "unit/parameters/parametersession.h"
 
 #include <QString>
 

@@ -3,8 +3,8 @@
 
 #include "param/console.h"
 #include "param/session.h"
-#include "unit/parametermeaning.h"
-#include "unit/setfileio.h"
+#include "unit/parameters/parametermeaning.h"
+#include "unit/parameters/setfileio.h"
 
 #include <algorithm>
 

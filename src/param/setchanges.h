@@ -3,8 +3,8 @@
 // A parameter-set file against the unit: the file loaded for a command, the parameters
 // whose values differ, and the lines that show a change.
 
-#include "unit/parameterset.h"
-#include "unit/parametersession.h"
+#include "unit/parameters/parameterset.h"
+#include "unit/parameters/parametersession.h"
 
 #include <QString>
 

@@ -2,7 +2,7 @@
 #include "param/setoutput.h"
 
 #include "param/stopsignals.h"
-#include "unit/completefile.h"
+#include "unit/files/completefile.h"
 
 namespace {
 

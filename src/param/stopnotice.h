@@ -5,7 +5,7 @@
 // silence for a slow or silent unit; a second one gets the report as it stands, the
 // parameter on the line as „Zustand unbekannt“, before the program ends by that signal.
 
-#include "unit/writereport.h"
+#include "unit/parameters/writereport.h"
 
 #include <QString>
 

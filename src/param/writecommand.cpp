@@ -6,7 +6,7 @@
 #include "param/setchanges.h"
 #include "param/stopnotice.h"
 #include "param/stopsignals.h"
-#include "unit/writereport.h"
+#include "unit/parameters/writereport.h"
 #include "unit/errors.h"
 
 #include <algorithm>

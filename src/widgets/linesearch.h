@@ -8,7 +8,7 @@
 // lists only ever grow, so a counted block stays counted; lines that arrive are counted as
 // they come.
 
-#include "unit/linepattern.h"
+#include "unit/protocol/linepattern.h"
 
 #include <QObject>
 #include <QTimer>

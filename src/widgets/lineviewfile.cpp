@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "widgets/lineviewfile.h"
 
-#include "unit/completefile.h"
+#include "unit/files/completefile.h"
 #include "widgets/lineviewformat.h"
 #include "widgets/lineviewstore.h"
 

@@ -5,7 +5,7 @@
 // beenden"). The list only shows its lines; this asks for files and says which one a running
 // recording writes. It never writes a recording itself: whoever wires the list records.
 
-#include "unit/completefile.h"
+#include "unit/files/completefile.h"
 
 #include <QObject>
 #include <QString>

@@ -2,7 +2,7 @@
 #include "widgets/lineviewformat.h"
 
 #include "unit/cp1252.h"
-#include "unit/recordformat.h"
+#include "unit/files/recordformat.h"
 
 #include <QByteArray>
 #include <QDateTime>

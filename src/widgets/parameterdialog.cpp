@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "widgets/parameterdialog.h"
 
-#include "unit/parameterdescriptions.h"
-#include "unit/parametermeaning.h"
-#include "unit/parametersession.h"
-#include "unit/setfileio.h"
+#include "unit/parameters/parameterdescriptions.h"
+#include "unit/parameters/parametermeaning.h"
+#include "unit/parameters/parametersession.h"
+#include "unit/parameters/setfileio.h"
 #include "widgets/displaylines.h"
 
 #include <QApplication>

@@ -5,8 +5,8 @@
 // where the two differ. The dialog only shows and asks: reading and writing are the window's
 // (window/commands/parameterset.*), which it asks with readAsked and writeAsked.
 
-#include "unit/parameterset.h"
-#include "unit/writereport.h"
+#include "unit/parameters/parameterset.h"
+#include "unit/parameters/writereport.h"
 
 #include <QDialog>
 

@@ -5,7 +5,7 @@
 // box's tool tip lists them. The box's own entries and its current entry are left alone:
 // only a suggestion the user picks changes the box, and only its text.
 
-#include "unit/systemports.h"
+#include "unit/line/systemports.h"
 
 #include <QElapsedTimer>
 #include <QList>

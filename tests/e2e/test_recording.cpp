@@ -6,9 +6,9 @@
 
 #include "support/filelines.h"
 #include "support/childprocess.h"
-#include "unit/qtserialchannel.h"
-#include "unit/recordformat.h"
-#include "unit/recordingfile.h"
+#include "unit/line/qtserialchannel.h"
+#include "unit/files/recordformat.h"
+#include "unit/files/recordingfile.h"
 #include "widgets/lineviewfilemenu.h"
 #include "window/recording/recording.h"
 

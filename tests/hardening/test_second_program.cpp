@@ -4,7 +4,7 @@
 #include "support/liveprogram.h"
 #include "support/pty.h"
 #include "support/waiting.h"
-#include "unit/openfailure.h"
+#include "unit/line/openfailure.h"
 #include "window/connection/connection.h"
 
 #include <gtest/gtest.h>

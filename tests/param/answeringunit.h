@@ -6,7 +6,7 @@
 
 #include "param/paramcommands.h"
 #include "param/stopsignals.h"
-#include "unit/serialchannel.h"
+#include "unit/line/serialchannel.h"
 
 #include <QByteArray>
 #include <QObject>

@@ -6,9 +6,9 @@
 
 #include "param/commandline.h"
 #include "param/console.h"
-#include "unit/parameterexchange.h"
-#include "unit/receiveengine.h"
-#include "unit/serialchannel.h"
+#include "unit/parameters/parameterexchange.h"
+#include "unit/protocol/receiveengine.h"
+#include "unit/line/serialchannel.h"
 
 #include <QTimer>
 #include <gtest/gtest.h>

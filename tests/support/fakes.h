@@ -4,7 +4,7 @@
 // writes, pauses, message boxes and the program's end, and the poll timer's state at each.
 
 #include "unit/errors.h"
-#include "unit/serialchannel.h"
+#include "unit/line/serialchannel.h"
 #include "window/seams.h"
 
 #include <QString>

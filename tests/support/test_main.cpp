@@ -1,11 +1,20 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// One QApplication for the whole test run, on the offscreen platform unless told otherwise.
+// One application object for the whole test run: a QApplication on the offscreen platform
+// unless told otherwise, or, for a test program without widgets (RIX_TEST_MAIN_CORE), a
+// QCoreApplication, so that such a program links no widgets at all.
+#ifdef RIX_TEST_MAIN_CORE
+#include <QCoreApplication>
+#else
 #include <QApplication>
 #include <QTemporaryFile>
+#endif
 #include <gtest/gtest.h>
 
 int main(int argc, char **argv)
 {
+#ifdef RIX_TEST_MAIN_CORE
+    QCoreApplication app(argc, argv);
+#else
     QByteArray platform = qgetenv("QT_QPA_PLATFORM");
     if (platform.isEmpty())
         platform = "offscreen";
@@ -20,6 +29,7 @@ int main(int argc, char **argv)
     }
     qputenv("QT_QPA_PLATFORM", platform);
     QApplication app(argc, argv);
+#endif
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -2,7 +2,7 @@
 // The complete-or-nothing file at its last step: the flush to the disk before the new file
 // takes the target's name.
 #include "support/filelines.h"
-#include "unit/completefile.h"
+#include "unit/files/completefile.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Why a port was not opened, in German alone: the system's and Qt's English texts go to the
 // log, never into the box or rix-param's line.
-#include "unit/openfailure.h"
-#include "unit/qtserialchannel.h"
+#include "unit/line/openfailure.h"
+#include "unit/line/qtserialchannel.h"
 
 #include <QFile>
 #include <QTemporaryDir>

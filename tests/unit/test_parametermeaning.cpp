@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "unit/parametermeaning.h"
+#include "unit/parameters/parametermeaning.h"
 
 #include <gtest/gtest.h>
 

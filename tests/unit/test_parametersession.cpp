@@ -3,7 +3,7 @@
 // exchange is, the write plan's order, a stop between parameters, a read-back that never
 // comes, and the messages for a silent unit and one at the other rate.
 
-#include "unit/parametersession.h"
+#include "unit/parameters/parametersession.h"
 
 #include <QStringList>
 #include <gtest/gtest.h>

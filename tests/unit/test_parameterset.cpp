@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "unit/parameterset.h"
+#include "unit/parameters/parameterset.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "unit/portname.h"
+#include "unit/line/portname.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "unit/protocol.h"
+#include "unit/protocol/protocol.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // QtSerialChannel against a real pseudo-terminal: the test holds the master end.
 #include "support/pty.h"
-#include "unit/qtserialchannel.h"
+#include "unit/line/qtserialchannel.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>

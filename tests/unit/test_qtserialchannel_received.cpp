@@ -3,7 +3,7 @@
 // handed over at once, without the event loop having run, and without the read notifier
 // ever finding the device empty afterwards (which Qt would report as a lost port).
 #include "support/pty.h"
-#include "unit/qtserialchannel.h"
+#include "unit/line/qtserialchannel.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>

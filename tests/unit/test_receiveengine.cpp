@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "unit/receiveengine.h"
+#include "unit/protocol/receiveengine.h"
 
 #include <gtest/gtest.h>
 

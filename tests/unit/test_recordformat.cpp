@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The recording's lines: one line per record whatever the bytes, read back exactly.
 #include "support/localzone.h"
-#include "unit/recordformat.h"
+#include "unit/files/recordformat.h"
 
 #include <QList>
 #include <gtest/gtest.h>

@@ -3,7 +3,7 @@
 // full disk said in German with the records that made it.
 #include "support/filelines.h"
 #include "support/filesizelimit.h"
-#include "unit/recordingfile.h"
+#include "unit/files/recordingfile.h"
 
 #include <QDir>
 #include <QFile>

@@ -5,7 +5,7 @@
 
 #include "support/localzone.h"
 #include "unit/cp1252.h"
-#include "unit/recordformat.h"
+#include "unit/files/recordformat.h"
 #include "widgets/mainwindow.h"
 
 #include <QAccessible>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "support/filelines.h"
 #include "support/filesizelimit.h"
-#include "unit/completefile.h"
+#include "unit/files/completefile.h"
 #include "unit/systemreason.h"
 #include "widgets/lineview.h"
 #include "widgets/lineviewfilemenu.h"

@@ -6,7 +6,7 @@
 #include "support/filesizelimit.h"
 #include "support/harness.h"
 #include "support/waiting.h"
-#include "unit/recordformat.h"
+#include "unit/files/recordformat.h"
 #include "widgets/lineviewfilemenu.h"
 #include "window/app/signalend.h"
 #include "window/recording/recording.h"

@@ -3,7 +3,7 @@
 // baud rate, address, connect and recording applied as the user's own actions would be.
 #include "support/harness.h"
 #include "support/waiting.h"
-#include "unit/openfailure.h"
+#include "unit/line/openfailure.h"
 #include "widgets/lineviewfilemenu.h"
 #include "window/app/commandline.h"
 #include "window/app/startoptions.h"

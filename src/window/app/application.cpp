@@ -2,7 +2,7 @@
 #include "window/app/application.h"
 
 #include "unit/logging.h"
-#include "unit/systemports.h"
+#include "unit/line/systemports.h"
 #include "widgets/germantexts.h"
 #include "widgets/portsuggestions.h"
 #include "window/app/eventtable.h"

@@ -4,7 +4,7 @@
 // and wires them together. The program itself runs on Qt's seams; tests and benchmarks build
 // the same program with their own (a fake port, a recording box, an end that does not quit).
 
-#include "unit/qtserialchannel.h"
+#include "unit/line/qtserialchannel.h"
 #include "widgets/mainwindow.h"
 #include "widgets/mousefilter.h"
 #include "window/program.h"

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "window/app/commandline.h"
 
-#include "unit/lineoptions.h"
-#include "unit/protocol.h"
+#include "unit/protocol/lineoptions.h"
+#include "unit/protocol/protocol.h"
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "window/app/ending.h"
 
-#include "unit/serialchannel.h"
+#include "unit/line/serialchannel.h"
 #include "widgets/mainwindow.h"
 #include "window/program.h"
 #include "window/programstate.h"

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "window/app/eventtable.h"
 
-#include "unit/serialchannel.h"
+#include "unit/line/serialchannel.h"
 #include "widgets/lineviewfilemenu.h"
 #include "widgets/mainwindow.h"
 #include "widgets/mousefilter.h"

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "window/app/quit.h"
 
-#include "unit/protocol.h"
-#include "unit/serialchannel.h"
+#include "unit/protocol/protocol.h"
+#include "unit/line/serialchannel.h"
 #include "widgets/mainwindow.h"
 #include "window/app/ending.h"
 #include "window/connection/connection.h"

@@ -2,7 +2,7 @@
 #include "window/app/signalend.h"
 
 #include "unit/logging.h"
-#include "unit/serialchannel.h"
+#include "unit/line/serialchannel.h"
 #include "window/program.h"
 #include "window/programstate.h"
 #include "window/receive/receiver.h"

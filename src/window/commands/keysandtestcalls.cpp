@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "window/commands/keysandtestcalls.h"
 
-#include "unit/protocol.h"
+#include "unit/protocol/protocol.h"
 #include "window/commands/presssequence.h"
 #include "window/connection/heldkey.h"
 #include "window/program.h"

@@ -2,10 +2,10 @@
 #include "window/commands/parameterset.h"
 
 #include "unit/errors.h"
-#include "unit/parametersession.h"
-#include "unit/serialchannel.h"
+#include "unit/parameters/parametersession.h"
+#include "unit/line/serialchannel.h"
 #include "unit/timedwait.h"
-#include "unit/unitline.h"
+#include "unit/parameters/unitline.h"
 #include "widgets/mainwindow.h"
 #include "widgets/parameterdialog.h"
 #include "window/app/dispatch.h"

@@ -3,8 +3,8 @@
 
 #include "widgets/mainwindow.h"
 
-#include "unit/parameterdescriptions.h"
-#include "unit/protocol.h"
+#include "unit/parameters/parameterdescriptions.h"
+#include "unit/protocol/protocol.h"
 
 #include <array>
 

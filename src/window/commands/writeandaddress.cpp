@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "window/commands/writeandaddress.h"
 
-#include "unit/protocol.h"
+#include "unit/protocol/protocol.h"
 #include "widgets/mainwindow.h"
 #include "window/commands/parametertexts.h"
 #include "window/commands/presssequence.h"

@@ -3,8 +3,8 @@
 
 #include "unit/errors.h"
 #include "unit/logging.h"
-#include "unit/protocol.h"
-#include "unit/serialchannel.h"
+#include "unit/protocol/protocol.h"
+#include "unit/line/serialchannel.h"
 #include "widgets/mainwindow.h"
 #include "window/connection/connectionstate.h"
 #include "window/connection/heldkey.h"

@@ -2,7 +2,7 @@
 #include "window/connection/heldkey.h"
 
 #include "unit/logging.h"
-#include "unit/protocol.h"
+#include "unit/protocol/protocol.h"
 #include "widgets/mainwindow.h"
 #include "window/connection/connection.h"
 #include "window/connection/sending.h"

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "window/connection/refusedconnect.h"
 
-#include "unit/openfailure.h"
-#include "unit/serialchannel.h"
+#include "unit/line/openfailure.h"
+#include "unit/line/serialchannel.h"
 #include "widgets/lineview.h"
 #include "widgets/mainwindow.h"
 #include "window/connection/connection.h"

@@ -3,8 +3,8 @@
 
 #include "unit/cp1252.h"
 #include "unit/errors.h"
-#include "unit/protocol.h"
-#include "unit/serialchannel.h"
+#include "unit/protocol/protocol.h"
+#include "unit/line/serialchannel.h"
 #include "widgets/mainwindow.h"
 #include "window/program.h"
 #include "window/programstate.h"

@@ -3,8 +3,8 @@
 
 #include "unit/cp1252.h"
 #include "unit/logging.h"
-#include "unit/receiveengine.h"
-#include "unit/serialchannel.h"
+#include "unit/protocol/receiveengine.h"
+#include "unit/line/serialchannel.h"
 #include "widgets/mainwindow.h"
 #include "window/program.h"
 #include "window/programstate.h"

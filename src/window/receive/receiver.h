@@ -10,7 +10,7 @@
 // it after its pause, and a burst keeps it off until it is shown, so reading and writing
 // never overlap.
 
-#include "unit/receiveengine.h"
+#include "unit/protocol/receiveengine.h"
 
 #include <QByteArray>
 #include <QTimer>

@@ -5,7 +5,7 @@
 // port can be left out of a recording: the bytes about to be written (and a write that fails),
 // the bytes taken, the port closed. Everything else is the port's own.
 
-#include "unit/serialchannel.h"
+#include "unit/line/serialchannel.h"
 
 class Recording;
 

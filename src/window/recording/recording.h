@@ -21,7 +21,7 @@
 // A failure stops the recording; it is reported from an event of its own (onFailure), never
 // from inside the handler that hit it.
 
-#include "unit/recordingfile.h"
+#include "unit/files/recordingfile.h"
 
 #include <QObject>
 #include <QString>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "window/recording/recordinghandlers.h"
 
-#include "unit/completefile.h"
+#include "unit/files/completefile.h"
 #include "unit/errors.h"
 #include "unit/logging.h"
 #include "widgets/lineview.h"

@@ -5,7 +5,7 @@
 // the connection. A file that cannot be written stops the recording with a box that says why
 // and how many records reached the file; the session, the lists and the line go on.
 
-#include "unit/receiveengine.h"
+#include "unit/protocol/receiveengine.h"
 
 #include <QString>
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "unit/openfailure.h"
+#include "unit/line/openfailure.h"
 
 #include "unit/logging.h"
 #include "unit/systemreason.h"

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "unit/parameterexchange.h"
+#include "unit/parameters/parameterexchange.h"
 
-#include "unit/protocol.h"
+#include "unit/protocol/protocol.h"
 
 namespace {
 constexpr int attempts = 2;   // the read and one retry

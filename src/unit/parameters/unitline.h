@@ -4,7 +4,7 @@
 // pauses, but taking from the line only what belongs to the request: a read's value comes
 // from the answer that names the parameter asked, wherever it stands among other text.
 
-#include "unit/protocol.h"
+#include "unit/protocol/protocol.h"
 
 #include <QByteArray>
 #include <QChar>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "unit/completefile.h"
+#include "unit/files/completefile.h"
 
 #include "unit/logging.h"
 #include "unit/systemreason.h"

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "unit/parametermeaning.h"
+#include "unit/parameters/parametermeaning.h"
 
-#include "unit/parameterdescriptions.h"
-#include "unit/parameterset.h"
+#include "unit/parameters/parameterdescriptions.h"
+#include "unit/parameters/parametervalue.h"
 
 namespace {
 // Digit positions count from 1 at the left, as the descriptions count them.

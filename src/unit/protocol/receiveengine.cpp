@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "unit/receiveengine.h"
+#include "unit/protocol/receiveengine.h"
 
-#include "unit/protocol.h"
+#include "unit/protocol/protocol.h"
 
 #include <algorithm>
 #include <limits>

@@ -2,7 +2,7 @@
 #pragma once
 // Reading and writing one parameter with the window's exact commands.
 
-#include "unit/unitline.h"
+#include "unit/parameters/unitline.h"
 
 #include <QByteArray>
 #include <QChar>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "unit/lineoptions.h"
+#include "unit/protocol/lineoptions.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "unit/setfileio.h"
+#include "unit/parameters/setfileio.h"
 
-#include "unit/completefile.h"
+#include "unit/files/completefile.h"
 #include "unit/logging.h"
 #include "unit/systemreason.h"
 

@@ -6,9 +6,9 @@
 // the send pause, stopping at the first parameter that cannot be read back. rix-param drives
 // it from its command line, the window from its „Parametersatz …“ dialog.
 
-#include "unit/parameterset.h"
-#include "unit/unitline.h"
-#include "unit/writereport.h"
+#include "unit/parameters/parameterset.h"
+#include "unit/parameters/unitline.h"
+#include "unit/parameters/writereport.h"
 
 #include <QString>
 

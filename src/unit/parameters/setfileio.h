@@ -2,7 +2,7 @@
 #pragma once
 // Parameter-set files on disk: read whole and parsed, or written completely or not at all.
 
-#include "unit/parameterset.h"
+#include "unit/parameters/parameterset.h"
 
 #include <QString>
 

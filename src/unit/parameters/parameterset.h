@@ -3,6 +3,8 @@
 // A unit's parameter set as a text file: one "Fn=XXXX" line per parameter, `#` comments,
 // each value explained from the parameter descriptions.
 
+#include "unit/parameters/parametervalue.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -32,9 +34,6 @@ struct SetParseError {
 // and a leading byte-order mark are allowed; the file may hold any subset of F0..F6, even none.
 // Values are taken in either case and stored upper case. Stops at the first bad line.
 std::variant<ParameterSet, SetParseError> parseParameterSet(const QString &text);
-
-// Exactly four hexadecimal digits (0-9, A-F, a-f), nothing around them.
-bool isParameterValue(const QString &text);
 
 // A piece of a file's line inside a message: short, in „…“, and with no control character
 // that could upset the terminal it is printed on.

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "unit/systemports.h"
+#include "unit/line/systemports.h"
 
 #include <QSerialPortInfo>
 

@@ -11,8 +11,8 @@
 // exclusive lock (flock), so a second program cannot record into it too. A failed write leaves
 // no half line at the file's end where the system lets it be cut off again.
 
-#include "unit/completefile.h"
-#include "unit/recordformat.h"
+#include "unit/files/completefile.h"
+#include "unit/files/recordformat.h"
 
 #include <QByteArray>
 #include <QString>

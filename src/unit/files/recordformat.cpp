@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "unit/recordformat.h"
+#include "unit/files/recordformat.h"
 
 #include "unit/cp1252.h"
 

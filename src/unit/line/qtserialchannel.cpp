@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "unit/qtserialchannel.h"
+#include "unit/line/qtserialchannel.h"
 
 #include "unit/logging.h"
-#include "unit/openfailure.h"
-#include "unit/portname.h"
+#include "unit/line/openfailure.h"
+#include "unit/line/portname.h"
 #include "unit/systemreason.h"
 
 #include <QDeadlineTimer>

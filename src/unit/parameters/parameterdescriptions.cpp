@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "unit/parameterdescriptions.h"
+#include "unit/parameters/parameterdescriptions.h"
 
 #include <array>
 

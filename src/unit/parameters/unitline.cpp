@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "unit/unitline.h"
+#include "unit/parameters/unitline.h"
 
-#include "unit/serialchannel.h"
+#include "unit/line/serialchannel.h"
 #include "unit/timedwait.h"
 
 #include <QCoreApplication>

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "unit/parametersession.h"
+#include "unit/parameters/parametersession.h"
 
-#include "unit/parameterset.h"
+#include "unit/parameters/parameterset.h"
 #include "unit/errors.h"
-#include "unit/parameterexchange.h"
-#include "unit/parametermeaning.h"
+#include "unit/parameters/parameterexchange.h"
+#include "unit/parameters/parametermeaning.h"
 
 #include <algorithm>
 

@@ -1,20 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "unit/parameterset.h"
+#include "unit/parameters/parameterset.h"
 
 #include "unit/cp1252.h"
-#include "unit/parameterdescriptions.h"
-#include "unit/parametermeaning.h"
+#include "unit/parameters/parameterdescriptions.h"
+#include "unit/parameters/parametermeaning.h"
 
 #include <QStringList>
 
 namespace {
-bool isHexDigit(QChar c)
-{
-    // Only ASCII: QChar::isDigit would also take other scripts' digits.
-    const char16_t u = c.unicode();
-    return (u >= '0' && u <= '9') || (u >= 'A' && u <= 'F') || (u >= 'a' && u <= 'f');
-}
-
 // Parameter number of a key "F0".."F6" (either case), or -1.
 int parameterOfKey(const QString &key)
 {
@@ -75,16 +68,6 @@ QString quotedBytes(const QByteArray &bytes)
     if (bytes.size() > max)
         shown += QChar(0x2026);
     return QChar(0x201E) + shown + QChar(0x201C);
-}
-
-bool isParameterValue(const QString &text)
-{
-    if (text.size() != 4)
-        return false;
-    for (QChar c : text)
-        if (!isHexDigit(c))
-            return false;
-    return true;
 }
 
 QString printParameterSet(const ParameterSet &set, const SetHeader &header)

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "unit/linepattern.h"
+#include "unit/protocol/linepattern.h"
 
 #include "unit/cp1252.h"
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "unit/recordingfile.h"
+#include "unit/files/recordingfile.h"
 
-#include "unit/completefile.h"
+#include "unit/files/completefile.h"
 #include "unit/logging.h"
 #include "unit/systemreason.h"
 

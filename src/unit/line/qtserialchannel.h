@@ -4,7 +4,7 @@
 // from its read notifier; only writes wait, at most their write time-out.
 
 #include "unit/errors.h"
-#include "unit/serialchannel.h"
+#include "unit/line/serialchannel.h"
 
 #include <QDeadlineTimer>
 #include <QObject>
