@@ -35,7 +35,7 @@ constexpr int batch = 1000;
 // A 20-character line that differs from its neighbours, as received lines do.
 class LineMaker {
 public:
-    const QByteArray &next()
+    const QByteArray &nextLine()
     {
         std::snprintf(buffer_.data(), buffer_.size(), "SRF0 %015d", counter_++);
         return line_;
@@ -47,10 +47,10 @@ private:
     int counter_ = 0;
 };
 
-void fill(LineView &view, LineMaker &lines, int count)
+void appendLines(LineView &view, LineMaker &lines, int count)
 {
     for (int i = 0; i < count; ++i)
-        view.addLine(lines.next());
+        view.addLine(lines.nextLine());
     view.setCurrentLine(view.count() - 1);
     QCoreApplication::processEvents();
 }
@@ -61,11 +61,11 @@ void BM_AppendThousandAndMakeCurrent(benchmark::State &state)
     view.resize(600, 300);
     view.show();
     LineMaker lines;
-    fill(view, lines, int(state.range(0)));
+    appendLines(view, lines, int(state.range(0)));
 
     for (auto _ : state) {
         for (int i = 0; i < batch; ++i) {
-            view.addLine(lines.next());
+            view.addLine(lines.nextLine());
             view.setCurrentLine(view.count() - 1);
         }
         QCoreApplication::processEvents();
@@ -96,7 +96,7 @@ void reportMemory()
 
     LineMaker lines;
     for (int i = 0; i < lineCount; ++i) {
-        view.addLine(lines.next());
+        view.addLine(lines.nextLine());
         view.setCurrentLine(view.count() - 1);
         if (i % batch == batch - 1)
             QCoreApplication::processEvents();
@@ -134,7 +134,7 @@ void reportSave()
     LineMaker lines;
     const qint64 start = QDateTime::currentMSecsSinceEpoch() - lineCount * stepMs;
     for (int i = 0; i < lineCount; ++i)
-        view.addLine(lines.next(), start + i * stepMs);
+        view.addLine(lines.nextLine(), start + i * stepMs);
 
     QTemporaryDir dir;
     std::vector<double> samples;

@@ -178,8 +178,8 @@ void FindBar::restart()
         search_.setPattern({});
         return;
     }
-    search_.setPattern(hex_->isChecked() ? LinePattern::hex(text_->text())
-                                         : LinePattern::text(text_->text(), exactCase_->isChecked()));
+    search_.setPattern(hex_->isChecked() ? LinePattern::fromHex(text_->text())
+                                         : LinePattern::fromText(text_->text(), exactCase_->isChecked()));
     forward_ = true;
     search_.step(from, true, true);
     showStatus();
@@ -209,8 +209,8 @@ void FindBar::showHit(LineSearch::Hit hit, bool wrapped)
 void FindBar::showStatus()
 {
     const QString typed = text_->text();
-    const LinePattern pattern = hex_->isChecked() ? LinePattern::hex(typed)
-                                                  : LinePattern::text(typed, exactCase_->isChecked());
+    const LinePattern pattern = hex_->isChecked() ? LinePattern::fromHex(typed)
+                                                  : LinePattern::fromText(typed, exactCase_->isChecked());
     QString text;
     if (typed.isEmpty()) {
         text.clear();

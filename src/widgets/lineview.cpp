@@ -2,7 +2,6 @@
 #include "widgets/lineview.h"
 
 #include "widgets/lineinspector.h"
-#include "widgets/lineviewaccessible.h"
 #include "widgets/lineviewfile.h"
 #include "widgets/lineviewfilemenu.h"
 #include "widgets/lineviewformat.h"
@@ -39,9 +38,6 @@ constexpr int focusFrameWidth = 2;
 LineView::LineView(QWidget *parent)
     : QAbstractScrollArea(parent)
 {
-    // Before anything can ask for this widget's accessible interface and cache Qt's default one.
-    installAccessibility();
-
     setFocusPolicy(Qt::StrongFocus);
     // A fixed pitch lets a long line be cut to the visible columns by counting bytes
     // (every byte is one shown character) instead of measuring text.
@@ -59,7 +55,9 @@ LineView::LineView(QWidget *parent)
     selectAllAction_->setShortcutContext(Qt::WidgetShortcut);
     connect(selectAllAction_, &QAction::triggered, this, &LineView::selectAll);
 
-    fileMenu_ = new LineViewFileMenu(*this);
+    fileMenu_ = new LineViewFileMenu(*this, [this](const QString &path, QString *errorText) {
+        return saveToFile(path, errorText);
+    });
 
     parameterSetAction_ = new QAction(QStringLiteral("Parametersatz …"), this);
     // The window owns the key (Ctrl+P); here it only labels the menu entry.
@@ -83,11 +81,6 @@ LineView::LineView(QWidget *parent)
 }
 
 LineView::~LineView() = default;
-
-void LineView::installAccessibility()
-{
-    QAccessible::installFactory(lineViewAccessibleFactory);
-}
 
 void LineView::addLine(const QByteArray &bytes)
 {

@@ -26,10 +26,6 @@ public:
     explicit LineView(QWidget *parent = nullptr);
     ~LineView() override;
 
-    // Registers the accessibility factory that presents a LineView as a list of its lines.
-    // The constructor calls it too; Qt keeps a factory only once, so calling it again is harmless.
-    static void installAccessibility();
-
     // Appends a line at the end, stamped with the current time. Amortised constant time:
     // nothing is laid out again and at most one repaint of the viewport is scheduled.
     void addLine(const QByteArray &bytes);

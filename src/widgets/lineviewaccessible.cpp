@@ -6,6 +6,11 @@
 #include <QWidget>
 #include <QWindow>
 
+void installLineViewAccessibility()
+{
+    QAccessible::installFactory(lineViewAccessibleFactory);
+}
+
 QAccessibleInterface *lineViewAccessibleFactory(const QString &className, QObject *object)
 {
     if (className != QLatin1String("LineView") || !object || !object->isWidgetType())

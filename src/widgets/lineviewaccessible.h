@@ -13,8 +13,12 @@
 
 class LineView;
 
-// The factory for QAccessible::installFactory (see LineView::installAccessibility).
+// The factory for QAccessible::installFactory.
 QAccessibleInterface *lineViewAccessibleFactory(const QString &className, QObject *object);
+// Registers that factory, so that every LineView is presented as a list of its lines. Call it
+// before the first LineView is made: Qt caches the interface it gives a widget first. Qt keeps
+// a factory only once, so calling it again is harmless.
+void installLineViewAccessibility();
 
 class LineViewAccessible : public QAccessibleWidget {
 public:

@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "widgets/lineviewfilemenu.h"
 
-#include "widgets/lineview.h"
-
 #include <QAction>
 #include <QDateTime>
 #include <QDir>
@@ -12,9 +10,10 @@
 #include <QPointer>
 #include <QStandardPaths>
 
-LineViewFileMenu::LineViewFileMenu(LineView &view)
+LineViewFileMenu::LineViewFileMenu(QWidget &view, SaveFunction save)
     : QObject(&view)
     , view_(view)
+    , save_(std::move(save))
 {
     saveAction_ = new QAction(QStringLiteral("Speichern unter …"), &view);
     // Queued: the file dialog then opens after the context menu's own event loop has ended,
@@ -92,7 +91,7 @@ void LineViewFileMenu::saveAs()
             return;
     }
     QString reason;
-    if (view_.saveToFile(path, &reason)) {
+    if (save_(path, &reason)) {
         lastSaveDir_ = QFileInfo(path).absolutePath();
         return;
     }

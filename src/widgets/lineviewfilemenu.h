@@ -12,7 +12,6 @@
 
 #include <functional>
 
-class LineView;
 class QAction;
 class QDateTime;
 class QWidget;
@@ -29,8 +28,11 @@ public:
     // with "Ja" and "Nein", "Nein" preselected).
     using ReplaceAsker = std::function<bool(QWidget *parent, const QString &title, const QString &question)>;
 
-    // The entries belong to `view` (their parent), and so does this.
-    explicit LineViewFileMenu(LineView &view);
+    // Writes the list to `path`; false with a reason in `errorText` when it could not.
+    using SaveFunction = std::function<bool(const QString &path, QString *errorText)>;
+
+    // The entries belong to `view` (their parent), and so does this; `save` writes the list.
+    LineViewFileMenu(QWidget &view, SaveFunction save);
 
     // "Speichern unter …": asks for a file, refuses a target that is no regular file or is the
     // running recording's file, asks before replacing a file, saves, and shows a failure in a
@@ -74,7 +76,8 @@ private:
     // Where a dialog starts: the folder of the last save, else the documents or home folder.
     QString startFolder() const;
 
-    LineView &view_;
+    QWidget &view_;
+    SaveFunction save_;
     QAction *saveAction_ = nullptr;
     QAction *recordAction_ = nullptr;
     QAction *stopRecordingAction_ = nullptr;

@@ -5,6 +5,7 @@
 
 #include "widgets/cp1252validator.h"
 #include "widgets/findbar.h"
+#include "widgets/lineviewaccessible.h"
 #include "widgets/lineviewfilemenu.h"
 #include "widgets/screenfit.h"
 #include "widgets/texttooltip.h"
@@ -20,6 +21,8 @@
 MainWindow::MainWindow(QWidget *parent)
     : QWidget(parent), ui_(std::make_unique<Ui::frm1>()), scroller_(new QScrollArea(this)), layoutArea_(new QWidget)
 {
+    // Before the lists exist, so that no one is ever given Qt's default interface for them.
+    installLineViewAccessibility();
     ui_->setupUi(layoutArea_);
     // To the user and to automation tools the window is frm1; the area the layout was
     // drawn on is only what scrolls inside it.

@@ -44,7 +44,7 @@ TEST(LinePattern, MatchesAsTheTableSays)
 {
     for (const Row &row : rows) {
         const QString typed = QString::fromUtf16(row.typed);
-        const LinePattern pattern = row.hex ? LinePattern::hex(typed) : LinePattern::text(typed, row.exactCase);
+        const LinePattern pattern = row.hex ? LinePattern::fromHex(typed) : LinePattern::fromText(typed, row.exactCase);
         EXPECT_TRUE(pattern.problem().isEmpty()) << row.name;
         EXPECT_EQ(pattern.matches(row.line.constData(), int(row.line.size())), row.found) << row.name;
     }
@@ -53,15 +53,15 @@ TEST(LinePattern, MatchesAsTheTableSays)
 TEST(LinePattern, WhatCannotBeSearchedSaysWhyAndFindsNothing)
 {
     const QByteArray line("1B 5 ж");
-    for (const LinePattern &pattern : {LinePattern::hex(QStringLiteral("1B 5")), LinePattern::hex(QStringLiteral("1G")),
-                                       LinePattern::text(QStringLiteral("ж"), false)}) {
+    for (const LinePattern &pattern : {LinePattern::fromHex(QStringLiteral("1B 5")), LinePattern::fromHex(QStringLiteral("1G")),
+                                       LinePattern::fromText(QStringLiteral("ж"), false)}) {
         EXPECT_FALSE(pattern.problem().isEmpty());
         EXPECT_FALSE(pattern.isValid());
         EXPECT_FALSE(pattern.matches(line.constData(), int(line.size())));
     }
-    EXPECT_EQ(LinePattern::text(QStringLiteral("ж"), false).problem(), QStringLiteral("„ж“ kommt in Windows-1252 nicht vor."));
-    EXPECT_FALSE(LinePattern::text(QString(), false).isValid());
-    EXPECT_TRUE(LinePattern::text(QString(), false).problem().isEmpty());
+    EXPECT_EQ(LinePattern::fromText(QStringLiteral("ж"), false).problem(), QStringLiteral("„ж“ kommt in Windows-1252 nicht vor."));
+    EXPECT_FALSE(LinePattern::fromText(QString(), false).isValid());
+    EXPECT_TRUE(LinePattern::fromText(QString(), false).problem().isEmpty());
 }
 
 } // namespace

@@ -296,6 +296,7 @@ TEST(LineView, ContextMenuOffersKopierenWhichCopiesTheLineUnderTheMouse)
 
 TEST(LineView, AccessibleInterfaceIsAListOfItemsNamedByTheirText)
 {
+    installLineViewAccessibility();
     auto view = shownView();
     addNumbered(*view, 5);
 
@@ -337,6 +338,7 @@ TEST(LineView, AccessibleInterfaceIsAListOfItemsNamedByTheirText)
 
 TEST(LineView, AccessibleItemsAreMadeOnDemandAndKeptBounded)
 {
+    installLineViewAccessibility();
     LineView view;
     const int lines = LineViewAccessible::maxCachedItems + 500;
     addNumbered(view, lines);

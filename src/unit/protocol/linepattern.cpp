@@ -56,7 +56,7 @@ int hexValue(QChar c)
 
 } // namespace
 
-LinePattern LinePattern::text(const QString &typed, bool exactCase)
+LinePattern LinePattern::fromText(const QString &typed, bool exactCase)
 {
     LinePattern pattern;
     QByteArray bytes;
@@ -80,7 +80,7 @@ LinePattern LinePattern::text(const QString &typed, bool exactCase)
     return pattern;
 }
 
-LinePattern LinePattern::hex(const QString &typed)
+LinePattern LinePattern::fromHex(const QString &typed)
 {
     LinePattern pattern;
     QByteArray bytes;

@@ -15,9 +15,9 @@ class LinePattern {
 public:
     // Nothing to find: matches no line.
     LinePattern() = default;
-    static LinePattern text(const QString &typed, bool exactCase);
+    static LinePattern fromText(const QString &typed, bool exactCase);
     // Pairs of hex digits, blanks between them optional: "1B 5B", "1b5b".
-    static LinePattern hex(const QString &typed);
+    static LinePattern fromHex(const QString &typed);
 
     // True when there is something to look for.
     bool isValid() const { return !needle_.isEmpty(); }
