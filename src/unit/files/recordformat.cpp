@@ -2,6 +2,7 @@
 #include "unit/files/recordformat.h"
 
 #include "unit/cp1252.h"
+#include "unit/hexdigit.h"
 
 #include <array>
 #include <cstdio>
@@ -84,18 +85,6 @@ void appendEscapedUtf8(QByteArray &out, const QByteArray &utf8)
     }
 }
 
-int hexValue(QChar c)
-{
-    const char16_t u = c.unicode();
-    if (u >= '0' && u <= '9')
-        return u - '0';
-    if (u >= 'A' && u <= 'F')
-        return u - 'A' + 10;
-    if (u >= 'a' && u <= 'f')
-        return u - 'a' + 10;
-    return -1;
-}
-
 // The text of a field or marker with its escapes undone; empty when an escape is broken or a
 // TAB or line break stands raw in it.
 std::optional<QString> unescaped(QByteArrayView field)
@@ -119,8 +108,8 @@ std::optional<QString> unescaped(QByteArrayView field)
         case 't': plain += QLatin1Char('\t'); break;
         case '\\': plain += QLatin1Char('\\'); break;
         case 'x': {
-            const int high = i + 1 < text.size() ? hexValue(text.at(i + 1)) : -1;
-            const int low = i + 2 < text.size() ? hexValue(text.at(i + 2)) : -1;
+            const int high = i + 1 < text.size() ? hexDigitValue(text.at(i + 1).unicode()) : -1;
+            const int low = i + 2 < text.size() ? hexDigitValue(text.at(i + 2).unicode()) : -1;
             if (high < 0 || low < 0)
                 return std::nullopt;
             // The byte's own character, so that the code page gives the byte back.

@@ -2,6 +2,7 @@
 #include "unit/protocol/linepattern.h"
 
 #include "unit/cp1252.h"
+#include "unit/hexdigit.h"
 
 namespace {
 
@@ -42,18 +43,6 @@ Classes textClasses(bool exactCase)
     return classes;
 }
 
-int hexValue(QChar c)
-{
-    const char16_t u = c.unicode();
-    if (u >= '0' && u <= '9')
-        return u - '0';
-    if (u >= 'a' && u <= 'f')
-        return u - 'a' + 10;
-    if (u >= 'A' && u <= 'F')
-        return u - 'A' + 10;
-    return -1;
-}
-
 } // namespace
 
 LinePattern LinePattern::fromText(const QString &typed, bool exactCase)
@@ -91,7 +80,7 @@ LinePattern LinePattern::fromHex(const QString &typed)
                 break;   // a lone digit before a blank
             continue;
         }
-        const int value = hexValue(c);
+        const int value = hexDigitValue(c.unicode());
         if (value < 0) {
             high = -2;
             break;

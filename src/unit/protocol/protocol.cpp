@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "unit/protocol/protocol.h"
 
+#include "unit/hexdigit.h"
+
 #include <algorithm>
 
 namespace protocol {
@@ -11,7 +13,7 @@ constexpr char otherRateText[] = "19200";
 
 bool isHexDigit(char c)
 {
-    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
+    return hexDigitValue(static_cast<unsigned char>(c)) >= 0;
 }
 } // namespace
 
