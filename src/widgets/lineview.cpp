@@ -1,9 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "widgets/lineview.h"
 
-#include "widgets/lineinspector.h"
 #include "widgets/lineviewfile.h"
-#include "widgets/lineviewfilemenu.h"
 #include "widgets/lineviewformat.h"
 
 #include <QAccessible>
@@ -55,10 +53,6 @@ LineView::LineView(QWidget *parent)
     selectAllAction_->setShortcutContext(Qt::WidgetShortcut);
     connect(selectAllAction_, &QAction::triggered, this, &LineView::selectAll);
 
-    fileMenu_ = new LineViewFileMenu(*this, [this](const QString &path, QString *errorText) {
-        return saveToFile(path, errorText);
-    });
-
     parameterSetAction_ = new QAction(QStringLiteral("Parametersatz …"), this);
     // The window owns the key (Ctrl+P); here it only labels the menu entry.
     parameterSetAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
@@ -72,7 +66,10 @@ LineView::LineView(QWidget *parent)
     connect(findAction_, &QAction::triggered, this, &LineView::findAsked);
     inspectAction_ = new QAction(QStringLiteral("Zeile untersuchen …"), this);
     // Queued, as for saving: the dialog opens after the context menu's own event loop.
-    connect(inspectAction_, &QAction::triggered, this, &LineView::inspectCurrentLine, Qt::QueuedConnection);
+    connect(inspectAction_, &QAction::triggered, this, [this] {
+        if (current_ >= 0 && current_ < count())
+            emit lineInspectionAsked(current_);
+    }, Qt::QueuedConnection);
 
     verticalScrollBar()->setSingleStep(1);
     updatePageStep();
@@ -327,8 +324,8 @@ bool LineView::viewportEvent(QEvent *event)
         } else {
             // Tied to the row's rectangle, so moving to the next line brings that line's tip.
             QString tip = lineToolTip(row);
-            if (const QString note = fileMenu_->recordingNote(); !note.isEmpty())
-                tip += QLatin1Char('\n') + note;
+            if (!toolTipNote_.isEmpty())
+                tip += QLatin1Char('\n') + toolTipNote_;
             QToolTip::showText(help->globalPos(), tip, viewport(), lineRect(row));
         }
         return true;
@@ -464,18 +461,9 @@ void LineView::mouseDoubleClickEvent(QMouseEvent *event)
     const int row = lineAt(event->position().toPoint());
     if (row >= 0 && event->button() == Qt::LeftButton) {
         selectSingle(row);
-        inspectCurrentLine();
+        emit lineInspectionAsked(row);
     }
     event->accept();
-}
-
-void LineView::inspectCurrentLine()
-{
-    if (current_ < 0 || current_ >= count())
-        return;
-    auto *inspector = new LineInspector(QByteArray(lines_.data(current_), lines_.length(current_)),
-                                        lines_.time(current_), accessibleName(), current_, window());
-    inspector->show();
 }
 
 void LineView::keyPressEvent(QKeyEvent *event)
@@ -516,24 +504,31 @@ void LineView::keyPressEvent(QKeyEvent *event)
     event->accept();
 }
 
+void LineView::addMenuAction(MenuGroup group, QAction *action)
+{
+    addedMenuActions_[int(group)] << action;
+}
+
 void LineView::contextMenuEvent(QContextMenuEvent *event)
 {
     copyAction_->setEnabled(hasSelection());
     selectAllAction_->setEnabled(count() > 0);
-    fileMenu_->saveAction()->setEnabled(count() > 0);
-    QMenu menu(this);
-    menu.addAction(copyAction_);
-    menu.addAction(selectAllAction_);
-    menu.addAction(fileMenu_->saveAction());
-    menu.addSeparator();
     findAction_->setEnabled(count() > 0);
     inspectAction_->setEnabled(current_ >= 0);
-    menu.addAction(findAction_);
-    menu.addAction(inspectAction_);
-    menu.addSeparator();
-    menu.addAction(fileMenu_->recordingEntry());
-    menu.addSeparator();
-    menu.addAction(parameterSetAction_);
+    const QList<QAction *> own[menuGroupCount] = {{copyAction_, selectAllAction_}, {findAction_, inspectAction_}, {},
+                                    {parameterSetAction_}};
+    QMenu menu(this);
+    for (int group = 0; group < menuGroupCount; ++group) {
+        QList<QAction *> entries = own[group];
+        for (QAction *action : addedMenuActions_[group])
+            if (action->isVisible())
+                entries << action;
+        if (entries.isEmpty())
+            continue;
+        if (!menu.isEmpty())
+            menu.addSeparator();
+        menu.addActions(entries);
+    }
     menu.exec(event->globalPos());
     event->accept();
 }

@@ -1,20 +1,20 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// The two line lists of the window (the command-line log and the unit's answers). They grow
-// for the whole run and are never cleared, so appending a line and making it current must
-// cost the same at the millionth line as at the first: the lines live in a LineStore, and only
-// the visible rows are painted. This class is the widget: painting, selection and input; the
-// formatting of a line is in lineviewformat, writing the lines to a file in lineviewfile, and
-// the context menu's file entries (saving, the recording) with their dialogs in
-// lineviewfilemenu.
+// A list of lines as the window shows them (the command-line log, the unit's answers). It grows
+// for the whole run and is never cleared, so appending a line and making it current must cost
+// the same at the millionth line as at the first: the lines live in a LineStore, and only the
+// visible rows are painted. This class is the view: painting, selection and input; the
+// formatting of a line is in lineviewformat and writing the lines to a file in lineviewfile.
+// It opens no dialog: it asks for one with a signal, and whoever builds on it adds the context
+// menu's file entries (the window's two lists are LineLists).
 
 #include "widgets/lineviewstore.h"
 
 #include <QAbstractScrollArea>
 #include <QByteArray>
+#include <QList>
 #include <QString>
 
-class LineViewFileMenu;
 class QAction;
 class QColor;
 class QDateTime;
@@ -62,8 +62,15 @@ public:
     // The context menu's first entries: "Kopieren", "Alles auswählen".
     QAction *copyAction() const;
     QAction *selectAllAction() const;
-    // Its file entries, "Speichern unter …" and the recording's, with their dialogs.
-    LineViewFileMenu *fileMenu() const { return fileMenu_; }
+
+    // The context menu's groups, in the order shown and divided by a line: the list's own entries
+    // come first in their group, those added with addMenuAction after them. Hidden entries are
+    // left out, so two actions that take turns can both be added.
+    enum class MenuGroup { Edit, Look, File, Unit };
+    static constexpr int menuGroupCount = 4;
+    void addMenuAction(MenuGroup group, QAction *action);
+    // A last line for every line's tool tip (what a running recording writes to); empty for none.
+    void setToolTipNote(const QString &note) { toolTipNote_ = note; }
 
     // Every line as "HH:MM:SS.mmm<TAB>text" plus "\n", in UTF-8, the time being local time when
     // the line was added and the text its bytes as a recording writes them. The file appears
@@ -89,6 +96,8 @@ signals:
     void linesAdded();
     // "Suchen …" in the context menu.
     void findAsked();
+    // A double-click on a line, or "Zeile untersuchen …" for the current one: show its every byte.
+    void lineInspectionAsked(int index);
 
 protected:
     bool viewportEvent(QEvent *event) override;
@@ -115,7 +124,6 @@ private:
     void extendSelectionTo(int index);
     void currentChanged();
     void paintFocusFrame(QPainter &painter, const QColor &color);
-    void inspectCurrentLine();
 
     LineStore lines_;
 
@@ -131,8 +139,8 @@ private:
     QAction *copyAction_ = nullptr;
     QAction *selectAllAction_ = nullptr;
     QAction *parameterSetAction_ = nullptr;
-    LineViewFileMenu *fileMenu_ = nullptr;
-
     QAction *findAction_ = nullptr;
     QAction *inspectAction_ = nullptr;
+    QList<QAction *> addedMenuActions_[menuGroupCount];
+    QString toolTipNote_;
 };

@@ -38,6 +38,7 @@ LineViewFileMenu::LineViewFileMenu(QWidget &view, SaveFunction save)
     // Queued, as for saving: the dialog opens after the context menu's own event loop.
     connect(recordAction_, &QAction::triggered, this, &LineViewFileMenu::askRecordingFile, Qt::QueuedConnection);
     stopRecordingAction_ = new QAction(QStringLiteral("Mitschnitt beenden"), &view);
+    stopRecordingAction_->setVisible(false);
     connect(stopRecordingAction_, &QAction::triggered, this, &LineViewFileMenu::recordingStopAsked,
             Qt::QueuedConnection);
     // Appended to, so an existing file is no question of replacing it.
@@ -121,11 +122,6 @@ void LineViewFileMenu::setReplaceAsker(ReplaceAsker asker)
     askReplace_ = std::move(asker);
 }
 
-QAction *LineViewFileMenu::recordingEntry() const
-{
-    return recordingFile_.isEmpty() ? recordAction_ : stopRecordingAction_;
-}
-
 void LineViewFileMenu::setRecordingFile(const QString &path, const FileIdentity &identity)
 {
     recordingIdentity_ = path.isEmpty() ? FileIdentity{} : identity;
@@ -134,14 +130,17 @@ void LineViewFileMenu::setRecordingFile(const QString &path, const FileIdentity 
     if (recordingFile_.isEmpty())
         toolTipWithoutRecording_ = view_.toolTip();
     recordingFile_ = path;
+    recordAction_->setVisible(path.isEmpty());
+    stopRecordingAction_->setVisible(!path.isEmpty());
     if (path.isEmpty()) {
         stopRecordingAction_->setText(QStringLiteral("Mitschnitt beenden"));
         view_.setToolTip(toolTipWithoutRecording_);
-        return;
+    } else {
+        stopRecordingAction_->setText(QStringLiteral("Mitschnitt beenden („%1“)").arg(QFileInfo(path).fileName()));
+        view_.setToolTip(toolTipWithoutRecording_.isEmpty() ? recordingNote()
+                                                            : toolTipWithoutRecording_ + QLatin1Char('\n') + recordingNote());
     }
-    stopRecordingAction_->setText(QStringLiteral("Mitschnitt beenden („%1“)").arg(QFileInfo(path).fileName()));
-    view_.setToolTip(toolTipWithoutRecording_.isEmpty() ? recordingNote()
-                                                        : toolTipWithoutRecording_ + QLatin1Char('\n') + recordingNote());
+    emit recordingFileChanged(path);
 }
 
 QString LineViewFileMenu::recordingNote() const

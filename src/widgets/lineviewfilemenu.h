@@ -51,12 +51,10 @@ public:
 
     // The recording ("Mitschnitt"): "Mitschnitt in Datei …" asks for a file (an existing one is
     // appended to) and emits recordingFileChosen; while one runs (setRecordingFile),
-    // "Mitschnitt beenden („name“)" takes its place and emits recordingStopAsked, and the
-    // list's tool tips name the file.
+    // "Mitschnitt beenden („name“)" takes its place (the other is hidden) and emits
+    // recordingStopAsked, and the list's tool tips name the file.
     QAction *recordAction() const { return recordAction_; }
     QAction *stopRecordingAction() const { return stopRecordingAction_; }
-    // The one of the two that the context menu offers now.
-    QAction *recordingEntry() const;
     // The file being recorded into (and that file's identity, so that no save replaces it
     // under any name); empty when no recording runs.
     void setRecordingFile(const QString &path, const FileIdentity &identity = {});
@@ -70,6 +68,8 @@ public:
 
 signals:
     void recordingFileChosen(const QString &path);
+    // After setRecordingFile() changed the file (empty: the recording ended).
+    void recordingFileChanged(const QString &path);
     void recordingStopAsked();
 
 private:

@@ -112,8 +112,8 @@ QPushButton *MainWindow::cmd5Ton() const { return ui_->cmd5Ton; }
 QPushButton *MainWindow::cmdFMS() const { return ui_->cmdFMS; }
 CommandLineEdit *MainWindow::ed1() const { return ui_->ed1; }
 QPushButton *MainWindow::cmdSendentx() const { return ui_->cmdSendentx; }
-LineView *MainWindow::lb2() const { return ui_->lb2; }
-LineView *MainWindow::lbrx() const { return ui_->lbrx; }
+LineList *MainWindow::lb2() const { return ui_->lb2; }
+LineList *MainWindow::lbrx() const { return ui_->lbrx; }
 QLabel *MainWindow::lblRX1() const { return ui_->lblRX1; }
 QLabel *MainWindow::lblrx9() const { return ui_->lblrx9; }
 QLabel *MainWindow::lblrx6() const { return ui_->lblrx6; }

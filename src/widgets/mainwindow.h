@@ -5,7 +5,7 @@
 
 #include "widgets/captionlabel.h"
 #include "widgets/commandlineedit.h"
-#include "widgets/lineview.h"
+#include "widgets/linelist.h"
 
 #include <QComboBox>
 #include <QFrame>
@@ -83,8 +83,8 @@ public:
     QPushButton *cmdFMS() const;
     CommandLineEdit *ed1() const;
     QPushButton *cmdSendentx() const;
-    LineView *lb2() const;
-    LineView *lbrx() const;
+    LineList *lb2() const;
+    LineList *lbrx() const;
     QLabel *lblRX1() const;
     QLabel *lblrx9() const;
     QLabel *lblrx6() const;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "widgets/lineview.h"
+#include "widgets/linelist.h"
 #include "widgets/lineviewfilemenu.h"
+#include "widgets/accessiblelines.h"
 #include "widgets/lineviewaccessible.h"
 
 #include "support/localzone.h"
@@ -35,9 +36,9 @@
 
 namespace {
 
-std::unique_ptr<LineView> shownView(int width = 320, int height = 200)
+std::unique_ptr<LineList> shownView(int width = 320, int height = 200)
 {
-    auto view = std::make_unique<LineView>();
+    auto view = std::make_unique<LineList>();
     view->resize(width, height);
     view->show();
     EXPECT_TRUE(QTest::qWaitForWindowExposed(view.get()));
@@ -262,6 +263,32 @@ TEST(LineView, CtrlASelectsAllAndCtrlCCopiesTheShownText)
     EXPECT_EQ(clipboard->text(), QStringLiteral("SRF0F011"));
 }
 
+TEST(LineView, ABareViewOffersNoFileEntriesAndAsksForTheInspectorBySignal)
+{
+    auto view = std::make_unique<LineView>();
+    view->resize(320, 200);
+    view->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(view.get()));
+    addNumbered(*view, 3);
+    QList<int> asked;
+    QObject::connect(view.get(), &LineView::lineInspectionAsked, [&](int index) { asked << index; });
+    const QStringList entries = useContextMenu(*view, 1, QStringLiteral("Zeile untersuchen …"));
+    EXPECT_EQ(entries, QStringList({QStringLiteral("Kopieren"), QStringLiteral("Alles auswählen"), QString(),
+                                    QStringLiteral("Suchen …"), QStringLiteral("Zeile untersuchen …"), QString(),
+                                    QStringLiteral("Parametersatz …")}));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !asked.isEmpty(); }, 5000));
+    QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, centreOf(*view, 2));
+    EXPECT_EQ(asked, QList<int>({1, 2}));
+}
+
+TEST(LineList, SaveIsOfferedOnceThereIsALine)
+{
+    LineList list;
+    EXPECT_FALSE(list.fileMenu()->saveAction()->isEnabled());
+    list.addLine("E1");
+    EXPECT_TRUE(list.fileMenu()->saveAction()->isEnabled());
+}
+
 TEST(LineView, ContextMenuOffersTheParameterSetWhichTheWindowOpens)
 {
     auto view = shownView();
@@ -302,7 +329,7 @@ TEST(LineView, AccessibleInterfaceIsAListOfItemsNamedByTheirText)
 
     QAccessibleInterface *list = QAccessible::queryAccessibleInterface(view.get());
     ASSERT_NE(list, nullptr);
-    ASSERT_NE(dynamic_cast<LineViewAccessible *>(list), nullptr);
+    ASSERT_NE(dynamic_cast<AccessibleLines *>(list), nullptr);
     EXPECT_EQ(list->role(), QAccessible::List);
     EXPECT_EQ(list->text(QAccessible::Name), QString());
     EXPECT_EQ(list->childCount(), 5);
@@ -340,23 +367,23 @@ TEST(LineView, AccessibleItemsAreMadeOnDemandAndKeptBounded)
 {
     installLineViewAccessibility();
     LineView view;
-    const int lines = LineViewAccessible::maxCachedItems + 500;
+    const int lines = AccessibleLines::maxCachedItems + 500;
     addNumbered(view, lines);
-    auto *list = dynamic_cast<LineViewAccessible *>(QAccessible::queryAccessibleInterface(&view));
+    auto *list = dynamic_cast<AccessibleLines *>(QAccessible::queryAccessibleInterface(&view));
     ASSERT_NE(list, nullptr);
     EXPECT_EQ(list->cachedItemCount(), 0);
     EXPECT_EQ(list->childCount(), lines);
 
     for (int i = 0; i < lines; ++i)
         ASSERT_EQ(list->child(i)->text(QAccessible::Name), QStringLiteral("Zeile %1").arg(i));
-    EXPECT_EQ(list->cachedItemCount(), LineViewAccessible::maxCachedItems);
+    EXPECT_EQ(list->cachedItemCount(), AccessibleLines::maxCachedItems);
 
     // A dropped item is simply made again.
     QAccessibleInterface *first = list->child(0);
     ASSERT_NE(first, nullptr);
     EXPECT_EQ(first->text(QAccessible::Name), QStringLiteral("Zeile 0"));
     EXPECT_EQ(list->indexOfChild(first), 0);
-    EXPECT_LE(list->cachedItemCount(), LineViewAccessible::maxCachedItems);
+    EXPECT_LE(list->cachedItemCount(), AccessibleLines::maxCachedItems);
 }
 
 TEST(LineView, PaintsTheCurrentLineHighlightedAndOthersPlain)
@@ -579,7 +606,7 @@ TEST(LineView, SavingWhereNoFileCanBeMadeSaysWhyAndLeavesNothing)
     blocker.close();
     const QString path = dir.filePath(QStringLiteral("datei/liste.txt"));
 
-    LineView view;
+    LineList view;
     view.addLine("SRF0F011");
     view.fileMenu()->setSaveFileAsker([&](QWidget *, const QString &, const QString &, const QString &) { return path; });
     QStringList warnings;

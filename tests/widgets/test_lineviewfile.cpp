@@ -3,7 +3,7 @@
 #include "support/filesizelimit.h"
 #include "unit/files/completefile.h"
 #include "unit/systemreason.h"
-#include "widgets/lineview.h"
+#include "widgets/linelist.h"
 #include "widgets/lineviewfilemenu.h"
 #include "widgets/lineviewfile.h"
 #include "widgets/lineviewstore.h"
@@ -86,7 +86,7 @@ TEST(LineViewFile, AFullDiskLeavesTheOldFileAndTheBoxSaysWhyInGerman)
     const QString path = dir.filePath(QStringLiteral("liste.txt"));
     writeFile(path, "alter Inhalt\n");
 
-    LineView view;
+    LineList view;
     for (int i = 0; i < 2000; ++i)
         view.addLine(QByteArray("SRF0F011 Zeile ") + QByteArray::number(i), 0);
     view.fileMenu()->setSaveFileAsker([&](QWidget *, const QString &, const QString &, const QString &) { return path; });

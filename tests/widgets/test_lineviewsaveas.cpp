@@ -2,7 +2,7 @@
 // "Speichern unter …" on a list: the target is looked at before anyone is asked whether to
 // replace it, and a file that is there is replaced only after "Ja".
 #include "support/filelines.h"
-#include "widgets/lineview.h"
+#include "widgets/linelist.h"
 #include "widgets/lineviewfilemenu.h"
 
 #include <QDir>
@@ -26,7 +26,7 @@ struct SavingList {
             return replace;
         });
     }
-    LineView view;
+    LineList view;
     QStringList warnings;
     QStringList questions;
     bool replace = false;

@@ -342,7 +342,7 @@ TEST(Recording, ASaveOntoItsFileIsRefusedUnderAnyNameAndTheFileStays)
     h.connectWith("COM1", "19200", "S");
     unitSends(h, "Z1");
 
-    LineView *list = h.w.lbrx();
+    LineList *list = h.w.lbrx();
     std::vector<QString> warnings;
     int questions = 0;
     list->fileMenu()->setWarningBox([&](QWidget *, const QString &, const QString &text) { warnings.push_back(text); });

@@ -86,7 +86,7 @@ void connectEventTable(Program &p, MouseFilter &f)
     QObject::connect(&p.receiver.quietTimer(), &QTimer::timeout, &w, receive(burst_Quiet));
     p.channel.onBytesArrived(receive(burst_BytesArrived));
     // The recording: both lists' menus, a failure's report, the flush to the disk.
-    for (LineView *list : {w.lb2(), w.lbrx()}) {
+    for (LineList *list : {w.lb2(), w.lbrx()}) {
         QObject::connect(list->fileMenu(), &LineViewFileMenu::recordingFileChosen, &w, [&p](const QString &path) {
             dispatch(p, [path](Program &program) { recording_Start(program, path); });
         });

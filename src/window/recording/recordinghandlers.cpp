@@ -4,7 +4,7 @@
 #include "unit/files/completefile.h"
 #include "unit/errors.h"
 #include "unit/logging.h"
-#include "widgets/lineview.h"
+#include "widgets/linelist.h"
 #include "widgets/lineviewfilemenu.h"
 #include "widgets/mainwindow.h"
 #include "window/connection/connection.h"
@@ -30,7 +30,7 @@ QString summary(const Program &p)
 // Both lists say whether, and where, a recording runs.
 void showRecordingFile(Program &p)
 {
-    for (LineView *list : {p.w.lb2(), p.w.lbrx()})
+    for (LineList *list : {p.w.lb2(), p.w.lbrx()})
         list->fileMenu()->setRecordingFile(p.recording.path(), p.recording.identity());
 }
 
