@@ -174,6 +174,13 @@ void ParameterDialog::setUnitValue(int n, const std::optional<QString> &value)
     updateButtons();
 }
 
+void ParameterDialog::clearUnitValues(unsigned connection)
+{
+    unitConnection_ = connection;
+    for (std::size_t n = 0; n < unit_.value.size(); ++n)
+        setUnitValue(int(n), std::nullopt);
+}
+
 void ParameterDialog::setFileValue(int n, const std::optional<QString> &value)
 {
     file_.value[std::size_t(n)] = value ? std::optional<QString>(value->toUpper()) : std::nullopt;

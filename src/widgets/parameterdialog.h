@@ -36,6 +36,10 @@ public:
     // The unit's values as last read; a value that is not known is empty.
     const ParameterSet &unitSet() const { return unit_; }
     void setUnitValue(int n, const std::optional<QString> &value);
+    // Forgets every value of the unit, and says which connection the next ones come from (the
+    // window's count of opened ports), so that values from an earlier one can be told apart.
+    void clearUnitValues(unsigned connection);
+    unsigned unitConnection() const { return unitConnection_; }
     // The file's values, or typed into the table.
     const ParameterSet &fileSet() const { return file_; }
     void setFileValue(int n, const std::optional<QString> &value);
@@ -112,6 +116,7 @@ private:
     QPushButton *closeButton_;
 
     ParameterSet unit_;
+    unsigned unitConnection_ = 0;
     ParameterSet file_;
     bool connected_ = false;
     bool running_ = false;

@@ -34,6 +34,10 @@ struct ProgramState {
     };
     std::optional<HeldKey> keyHeld;
 
+    // How often a port was opened, by a connect or again after a lost line: the unit's
+    // parameter values read on one opening are not known to be the unit's on the next.
+    unsigned connections = 0;
+
     // How often the port was lost while connected. A handler that waited for a burst
     // compares it, so an action from before a loss is not sent after it.
     unsigned linesLost = 0;

@@ -37,6 +37,8 @@ TEST(ParameterSet, CtrlPOpensTheDialogAndNothingGoesToTheUnit)
     EXPECT_EQ(h.channel.writes.size(), writesBefore);
     EXPECT_TRUE(h.pause.pauses.empty());
     // The captions as the window shows them.
+    EXPECT_EQ(d->table()->item(3, ParameterDialog::Caption)->text(),
+              QStringLiteral("Vorlaufzeit") + QString(43, u' ') + QStringLiteral("(0E28)\n3.,4. Stelle  [N*5ms] "));
     EXPECT_EQ(d->table()->item(3, ParameterDialog::Caption)->text(), h.w.lblF3()->text());
     d->close();
 }
@@ -67,5 +69,40 @@ TEST(ParameterSet, ReadSendsTheFButtonsBytesWithTheirPausesAndShowsEachAnswer)
     EXPECT_TRUE(h.w.lb2()->lineBytes(6).startsWith("$R7RF6"));
     // The listener is gone with the read: the window is as it was.
     EXPECT_FALSE(h.receiver.listener);
+    d->close();
+}
+
+TEST(ParameterSet, WhileATrKeyIsHeldCtrlPOpensNothingSoTheReleaseStillGoesOut)
+{
+    Harness h;
+    h.showWindow();
+    h.connectWith("COM1", "19200", "7");
+    h.press(h.w.cmdTR1());
+    QTest::keyClick(h.w.windowHandle(), Qt::Key_P, Qt::ControlModifier);
+    EXPECT_EQ(parameterDialog(h.p), nullptr);
+    h.release(h.w.cmdTR1());
+    EXPECT_EQ(h.channel.written(), "$R7E1$R7EA");
+    EXPECT_FALSE(h.state.keyHeld);
+}
+
+TEST(ParameterSet, TheUnitsValuesAreForgottenOnceThePortIsOpenedAgain)
+{
+    Harness h;
+    h.connectWith("COM1", "19200", "7");
+    answerReads(h, '7');
+    ParameterSet_Show(h.p);
+    ParameterDialog *d = parameterDialog(h.p);
+    ASSERT_NE(d, nullptr);
+    d->readButton()->click();
+    ASSERT_EQ(d->unitSet().value[5], QStringLiteral("0A05"));
+    d->close();
+
+    // Another unit may be on the line now: a write must not be planned against the old values.
+    h.click(h.w.cmdAUS());
+    h.connectWith("COM1", "19200", "7");
+    ParameterSet_Show(h.p);
+    EXPECT_EQ(d->unitSet().value[5], std::nullopt);
+    EXPECT_EQ(d->table()->item(5, ParameterDialog::Unit)->text(), QString());
+    EXPECT_FALSE(d->writeButton()->isEnabled());
     d->close();
 }

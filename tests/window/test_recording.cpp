@@ -190,6 +190,29 @@ TEST(Recording, EveryRecordIsInTheFileBeforeItsLineIsPainted)
     EXPECT_EQ(recordsIn(path), 20);
 }
 
+TEST(Recording, AFailureWhileATrKeyIsHeldIsReportedAfterTheReleaseWentOut)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("sitzung.txt"));
+    Harness h;
+    h.showWindow();
+    startRecording(h, path);
+    h.connectWith("COM1", "19200", "S");
+    {
+        // Not one more byte fits: the press's own line fails the recording.
+        const testsupport::FileSizeLimit fullDisk(QFile(path).size());
+        h.press(h.w.cmdTR1());
+        QCoreApplication::processEvents();
+        EXPECT_FALSE(h.app.recording().isRunning());
+        EXPECT_TRUE(h.box.texts.empty()) << "a box now would swallow the key's mouse-up";
+        h.release(h.w.cmdTR1());
+    }
+    EXPECT_EQ(h.channel.written(), "$RSE1$RSEA");
+    EXPECT_FALSE(h.state.keyHeld);
+    ASSERT_EQ(h.box.texts.size(), 1u);
+    EXPECT_TRUE(h.box.texts[0].startsWith(QStringLiteral("Der Mitschnitt in „%1“ wurde beendet").arg(path)));
+}
+
 TEST(Recording, AWriteThatFailsStopsItWithTheReasonWhileTheListsAndTheLineGoOn)
 {
     QTemporaryDir dir;

@@ -69,10 +69,17 @@ void connectEventTable(Program &p, MouseFilter &f)
     f.onMouseDown(w.cmdschreiben(), run(cmdschreiben_MouseDown));
     f.onMouseUp(w.cmdschreiben(), run(cmdschreiben_MouseUp));
     f.onMouseDown(w.cmdSendentx(), send(cmdSendentx_MouseDown));
+    // A recording's failure that came while the key was held is reported once it is let go.
+    const auto releaseThenReport = [&p, release](Handler handler) {
+        return [&p, released = release(handler)] {
+            released();
+            dispatchReceive(p, recording_Failed);
+        };
+    };
     f.onMouseDown(w.cmdTR1(), send(cmdTR1_MouseDown));
-    f.onMouseUp(w.cmdTR1(), release(cmdTR_MouseUp));
+    f.onMouseUp(w.cmdTR1(), releaseThenReport(cmdTR_MouseUp));
     f.onMouseDown(w.cmdTR2(), send(cmdTR2_MouseDown));
-    f.onMouseUp(w.cmdTR2(), release(cmdTR_MouseUp));
+    f.onMouseUp(w.cmdTR2(), releaseThenReport(cmdTR_MouseUp));
     f.onMouseDown(w.cmdVersion(), send(cmdVersion_MouseDown));
     f.onClick(w.ed1(), run(ed1_Click));
     f.onKeyPress(w.ed1(), run(ed1_KeyPress));

@@ -123,6 +123,10 @@ QChar addressOf(const Program &p)
 // The dialog learns from the window whether it is connected, and to what.
 void showConnection(Program &p, ParameterDialog &d)
 {
+    // Values read before the port was last opened may be another unit's, or changed meanwhile:
+    // a write planned against them could skip a value the unit does not hold.
+    if (d.unitConnection() != p.state.connections)
+        d.clearUnitValues(p.state.connections);
     if (isConnected(p))
         d.setConnection(true, QStringLiteral("Einheit %1 an %2 mit %3 Baud")
                                   .arg(p.state.AddressDigit, p.state.PortName, p.state.BaudText));
@@ -168,6 +172,9 @@ ParameterDialog *parameterDialog(const Program &p)
 
 void ParameterSet_Show(Program &p)
 {
+    // A held TR key's release comes with the mouse-up, which a modal dialog would swallow.
+    if (p.state.keyHeld && isConnected(p))
+        return;
     ParameterDialog *d = parameterDialog(p);
     if (!d) {
         d = new ParameterDialog(&p.w);
@@ -193,6 +200,8 @@ void ParameterSet_Read(Program &p)
     showConnection(p, *d);
     if (!isConnected(p))
         return;
+    // A read that stops early leaves none of an earlier read's values beside its own.
+    d->clearUnitValues(p.state.connections);
     d->startRun(QStringLiteral("Lesen …"), parameters);
     QString report;
     int done = 0;
@@ -202,8 +211,6 @@ void ParameterSet_Read(Program &p)
         ParameterSession session(line, addressOf(p), p.state.BaudText);
         for (; done < parameters && !d->cancelAsked(); ++done) {
             d->setStep(done, QStringLiteral("F%1 lesen (%2 von %3)").arg(done).arg(done + 1).arg(parameters));
-            // A value from before is not the unit's any more once it is asked again.
-            d->setUnitValue(done, std::nullopt);
             const QString value = session.read(done);
             d->setUnitValue(done, value);
             // Read without a file: the unit's values are the ones to edit and save.
@@ -239,8 +246,17 @@ void ParameterSet_Write(Program &p)
                                : QStringLiteral("Nichts geschrieben.\n") + writeReport(plan, ParameterDialog::reportNotes()));
         return;
     }
+    // The question is modal: the line may have been lost and opened again while it was asked.
+    const unsigned connection = p.state.connections;
+    const unsigned losses = p.state.linesLost;
     if (!d->confirmWrite(plan))
         return;
+    if (p.state.connections != connection || p.state.linesLost != losses) {
+        showConnection(p, *d);
+        d->endRun(QStringLiteral("Die Verbindung war während der Frage unterbrochen. Nichts geschrieben; "
+                                 "bitte die Werte der Einheit neu lesen."));
+        return;
+    }
     d->startRun(QStringLiteral("Schreiben …"), count);
     QString failure;
     {

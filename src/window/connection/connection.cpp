@@ -47,6 +47,7 @@ void cmdEIN_MouseUp(Program &p)
     p.w.cmdEIN()->setEnabled(false);
     p.w.cmdAUS()->setEnabled(true);
     OpenPort(p);
+    ++p.state.connections;
     setConnected(p.w, true);
     p.receiver.startPolling();
     recordConnected(p);
@@ -91,6 +92,7 @@ void reportLostPort(Program &p, const PortLostError &error)
     });
     if (!back || p.state.ending)
         return;
+    ++p.state.connections;
     // Connected as the connect button does it, with the settings of the last connect. A key
     // release the line owes goes out next, through the guarded dispatch.
     setConnected(p.w, true);

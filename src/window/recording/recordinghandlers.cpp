@@ -95,6 +95,8 @@ void recording_Stop(Program &p)
 
 void recording_Failed(Program &p)
 {
+    if (p.state.keyHeld && isConnected(p))
+        return;
     reportStop(p);
 }
 

@@ -17,7 +17,9 @@ class PortOpenError;
 void recording_Start(Program &p, const QString &path);
 // "Mitschnitt beenden".
 void recording_Stop(Program &p);
-// The recording failed and stopped: the box says why.
+// The recording failed and stopped: the box says why. While a TR key is held on the line the
+// box waits for the key's release (the window also calls this after it): a modal box would
+// swallow the mouse-up that lets go of the key.
 void recording_Failed(Program &p);
 // While lines come: the file is due to be flushed to the disk.
 void recording_SyncDue(Program &p);
