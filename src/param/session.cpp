@@ -3,6 +3,7 @@
 
 #include "param/console.h"
 #include "unit/parameters/parameterexchange.h"
+#include "unit/protocol/protocol.h"
 #include "unit/errors.h"
 #include "unit/line/openfailure.h"
 #include "unit/parameters/parametersession.h"
@@ -77,7 +78,7 @@ void Session::noAnswer(int n, const UnitLine::Heard &heard)
         message += QStringLiteral("; auch mit %1 Baud keine Antwort").arg(otherBaud());
     }
     // A unit answers only its own address digit; S reaches every unit.
-    if (address_ != QLatin1Char('S'))
+    if (address_ != QChar(protocol::everyUnit))
         message += QStringLiteral(". Hat die Einheit eine andere Adresse als %1? Bitte --address prüfen "
                                   "(--address S erreicht jede Einheit)").arg(address_);
     throw ParamFailure{message + QLatin1Char('.')};

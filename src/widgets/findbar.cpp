@@ -95,14 +95,9 @@ FindBar::FindBar(LineView *upper, LineView *lower, QWidget *parent)
             from_->setFocus();
     });
     // While the bar is shown, F3 steps from anywhere in the window; Esc closes it from inside.
-    auto *f3 = new QShortcut(QKeySequence(Qt::Key_F3), this, this, &FindBar::findNext, Qt::WindowShortcut);
-    auto *shiftF3 = new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F3), this, this, &FindBar::findPrevious,
-                                  Qt::WindowShortcut);
-    auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this, close_, &QToolButton::click,
-                                 Qt::WidgetWithChildrenShortcut);
-    Q_UNUSED(f3)
-    Q_UNUSED(shiftF3)
-    Q_UNUSED(escape)
+    new QShortcut(QKeySequence(Qt::Key_F3), this, this, &FindBar::findNext, Qt::WindowShortcut);
+    new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F3), this, this, &FindBar::findPrevious, Qt::WindowShortcut);
+    new QShortcut(QKeySequence(Qt::Key_Escape), this, close_, &QToolButton::click, Qt::WidgetWithChildrenShortcut);
 
     connect(&search_, &LineSearch::found, this, &FindBar::showHit);
     connect(&search_, &LineSearch::notFound, this, [this] {
@@ -210,9 +205,9 @@ void FindBar::showHit(LineSearch::Hit hit, bool wrapped)
 
 void FindBar::showStatus()
 {
+    // The search's own pattern: made once per text, not again at every slice of the count.
     const QString typed = text_->text();
-    const LinePattern pattern = hex_->isChecked() ? LinePattern::fromHex(typed)
-                                                  : LinePattern::fromText(typed, exactCase_->isChecked());
+    const LinePattern &pattern = search_.pattern();
     QString text;
     if (typed.isEmpty()) {
         text.clear();

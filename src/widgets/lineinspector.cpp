@@ -117,15 +117,7 @@ QString LineInspector::dump(const QByteArray &bytes)
 
 QString LineInspector::hexText(const QByteArray &bytes)
 {
-    QString text;
-    text.reserve(bytes.size() * 3);
-    for (const char b : bytes) {
-        if (!text.isEmpty())
-            text += QLatin1Char(' ');
-        text += QLatin1Char(hexDigits[static_cast<unsigned char>(b) >> 4]);
-        text += QLatin1Char(hexDigits[static_cast<unsigned char>(b) & 0xF]);
-    }
-    return text;
+    return QString::fromLatin1(bytes.toHex(' ').toUpper());
 }
 
 int LineInspector::byteAt(int position, bool end) const

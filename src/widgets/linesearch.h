@@ -35,6 +35,7 @@ public:
     void setLists(std::vector<LineView *> lists);
     const std::vector<LineView *> &lists() const { return lists_; }
     void setPattern(const LinePattern &pattern);
+    const LinePattern &pattern() const { return pattern_; }
 
     // Looks for the next hit from `from` on (a line of its own, or the first or last line
     // when invalid), past the end of the last list on at the start of the first and the other

@@ -8,7 +8,6 @@
 #include <QDateTime>
 
 #include <algorithm>
-#include <array>
 
 namespace lineformat {
 namespace {

@@ -6,6 +6,8 @@
 // the characters of the bytes, control and unmapped bytes as \xHH, CR, LF, TAB and the backslash
 // as \r, \n, \t and \\, so the two files say a line alike and every byte reads back.
 
+#include "unit/files/recordformat.h"
+
 #include <QString>
 #include <QtGlobal>
 
@@ -38,11 +40,11 @@ private:
     qint64 offsetMs_ = 0;
 };
 
-// The most bytes a file line of `length` bytes can take: time, tab, at most 4 per byte ("\xHH"),
-// newline.
+// The most bytes a file line of `length` bytes can take: time, tab, a field's most per byte
+// ("\xHH"), newline.
 constexpr std::size_t maxFileLineSize(int length)
 {
-    return std::size_t(TimeOfDayWriter::timeTextLength) + 2 + 4 * std::size_t(length);
+    return std::size_t(TimeOfDayWriter::timeTextLength) + 2 + recordformat::maxFieldBytesPerByte * std::size_t(length);
 }
 
 // Writes one file line at `out` (at most maxFileLineSize(length) bytes) and returns its end.

@@ -286,7 +286,7 @@ bool ParameterDialog::confirmWrite(const std::vector<PlannedWrite> &plan)
             continue;
         }
         text += changeText(p.n, p.unitValue, p.fileValue);
-        lineSetting = lineSetting || p.n == 0 || p.n == 6;
+        lineSetting = lineSetting || isLineSetting(p.n);
     }
     if (lineSetting)
         text += QStringLiteral("\nF0 und F6 werden zuletzt geschrieben. Danach erreicht das Fenster die Einheit nur mit "
@@ -318,8 +318,8 @@ void ParameterDialog::saveFile(const QString &path)
 {
     const SetHeader header = header_ ? header_() : SetHeader{};
     const QString failed = saveSetFile(path, printParameterSet(file_, header));
-    report_->setPlainText(failed.isEmpty() ? QStringLiteral("Parametersatz in %1 gespeichert.").arg(path)
-                                           : failed + QStringLiteral("\nNichts gespeichert."));
+    // A failure's text already says that nothing was saved.
+    report_->setPlainText(failed.isEmpty() ? QStringLiteral("Parametersatz in %1 gespeichert.").arg(path) : failed);
 }
 
 void ParameterDialog::askOpen()

@@ -3,19 +3,18 @@
 
 #include "unit/parameters/parameterset.h"
 #include "unit/errors.h"
+#include "unit/protocol/protocol.h"
 #include "unit/parameters/parameterexchange.h"
 #include "unit/parameters/parametermeaning.h"
 
 #include <algorithm>
 
-namespace {
-
-// F0 holds the unit's address, F6 its line mode: after either the unit may be reached
-// differently, so they go last, and only when asked for.
 bool isLineSetting(int n)
 {
     return n == 0 || n == 6;
 }
+
+namespace {
 
 using State = PlannedWrite::State;
 
@@ -35,7 +34,7 @@ bool writeOne(PlannedWrite &p, ParameterWriter &writer)
     p.state = *back == p.fileValue ? State::Confirmed : State::NotTaken;
     p.readBack = *back;
     // A unit asked by its own digit is asked by its new one from now on.
-    if (p.n == 0 && p.state == State::Confirmed && writer.address() != QLatin1Char('S'))
+    if (p.n == 0 && p.state == State::Confirmed && writer.address() != QChar(protocol::everyUnit))
         writer.setAddress(readFrom);
     return true;
 }

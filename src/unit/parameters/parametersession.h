@@ -34,6 +34,10 @@ std::vector<int> differing(const ParameterSet &file, const ParameterSet &unit);
 // "    Gerät: …" and "    Datei: …" lines.
 QString changeText(int n, const QString &unitValue, const QString &fileValue);
 
+// F0 holds the unit's address, F6 its line mode: after either the unit may be reached
+// differently, so they go last, and only when asked for.
+bool isLineSetting(int n);
+
 // The parameters to write in the order they go out: the plain ones, then F0, then F6.
 // F0 and F6 without `includeLineSettings` come last, marked as left out.
 std::vector<PlannedWrite> makeWritePlan(const ParameterSet &file, const ParameterSet &unit, bool includeLineSettings);

@@ -65,7 +65,7 @@ QString keyRelease(const QString &address) { return command(address, QStringLite
 QString fiveToneTestCall(const QString &address) { return command(address, QStringLiteral("tP60999")); }
 QString fmsTestTelegram(const QString &address) { return command(address, QStringLiteral("m6876471131")); }
 QString quit(const QString &address) { return command(address, QStringLiteral("Q")); }
-QString disconnect() { return command(QStringLiteral("S"), QStringLiteral("Q")); }
+QString disconnect() { return command(QString(QChar(everyUnit)), QStringLiteral("Q")); }
 
 QString toWriteCommand(const QString &commandLine)
 {
@@ -78,7 +78,7 @@ QString toWriteCommand(const QString &commandLine)
 std::optional<ReadAnswer> findReadAnswer(const QByteArray &arrived, QChar asked, int n)
 {
     const QByteArray letters = QByteArrayLiteral("RF") + QByteArray::number(n);
-    const bool anyUnit = asked == QLatin1Char('S');
+    const bool anyUnit = asked == QChar(everyUnit);
     const QByteArray sent = bytes(readParameter(QString(asked), n));
     for (qsizetype at = 0; at + readAnswerLength <= arrived.size(); ++at) {
         const char address = arrived.at(at);

@@ -29,6 +29,8 @@ inline const QString &addressDigits()
     return digits;
 }
 bool isAddressDigit(QChar c);
+// The digit every unit answers to, whatever its own.
+constexpr char16_t everyUnit = u'S';
 // A text that is one address digit.
 bool isAddressText(const QString &text);
 // The address digits as a reader is told them.

@@ -6,6 +6,7 @@
 #include "unit/line/serialchannel.h"
 #include "unit/timedwait.h"
 #include "unit/parameters/unitline.h"
+#include "unit/protocol/protocol.h"
 #include "widgets/mainwindow.h"
 #include "widgets/parameterdialog.h"
 #include "window/app/dispatch.h"
@@ -117,7 +118,7 @@ LineTiming windowTiming()
 
 QChar addressOf(const Program &p)
 {
-    return p.state.AddressDigit.isEmpty() ? QLatin1Char('S') : p.state.AddressDigit.front();
+    return p.state.AddressDigit.isEmpty() ? QChar(protocol::everyUnit) : p.state.AddressDigit.front();
 }
 
 // The dialog learns from the window whether it is connected, and to what.
