@@ -85,7 +85,7 @@ TEST_F(ParameterDialogOnTheLine, ReadPutsTheButtonsBytesOnTheLineAndTheListsShow
     const QStringList expected = {"F011", "0A00", "1212", "0E28", "0E0E", "64C8", "1010"};
     for (int n = 0; n < 7; ++n)
         EXPECT_EQ(unitCell(d, n), expected[n]) << n;
-    EXPECT_EQ(d.table()->item(3, ParameterDialog::Meaning)->text().isEmpty(), false);
+    EXPECT_EQ(d.table()->item(3, ParameterDialog::Meaning)->text(), QStringLiteral("3.,4. Stelle = 0x28 = 40 × 5 ms = 200 ms"));
     Commands all = {"$RSRF3"};
     all.insert(all.end(), readAll.begin(), readAll.end());
     EXPECT_EQ(received(), all);
@@ -150,7 +150,7 @@ TEST_F(ParameterDialogOnTheLine, ALinePulledMidWriteStopsAndReportsWhatReachedTh
     EXPECT_FALSE(program.connected());
     // The window reported the loss as it does for a button, and nothing more went out.
     ASSERT_TRUE(waitUntil([&] { return !program.box.texts.empty(); }));
-    EXPECT_EQ(program.box.texts[0], lostPortMessage(unitPath(), 1002));
+    EXPECT_EQ(program.box.texts[0], QStringLiteral("Die Verbindung zu %1 ist unterbrochen (Fehler 1002).").arg(unitPath()));
     EXPECT_EQ(received().back(), "$RSPF10A10");
     EXPECT_FALSE(d.writeButton()->isEnabled());
     EXPECT_FALSE(d.readButton()->isEnabled());

@@ -3,6 +3,7 @@
 // and the save's temporary file never outlives a signal.
 
 #include "answeringunit.h"
+#include "support/filelines.h"
 #include "param/stopsignals.h"
 
 #include <QDir>
@@ -17,11 +18,6 @@
 #include <unistd.h>
 
 namespace {
-
-QStringList entries(const QString &folder)
-{
-    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-}
 
 // Makes each temporary file it is asked to guard and notes whether it was there when the
 // guard began and when it ended.
@@ -64,8 +60,8 @@ TEST(ParamSave, ATargetThatCannotTakeTheFileIsRefusedBeforeTheUnitIsAsked)
         EXPECT_EQ(run.err, QStringLiteral("rix-param: %1: nichts gespeichert. %2\n").arg(target, reason));
         EXPECT_TRUE(unit.written.empty()) << target.toStdString();
     }
-    EXPECT_EQ(entries(dir.path()), (QStringList{QStringLiteral("fifo"), QStringLiteral("readonly")}));
-    EXPECT_TRUE(entries(readOnly).isEmpty());
+    EXPECT_EQ(entriesOf(dir.path()), (QStringList{QStringLiteral("fifo"), QStringLiteral("readonly")}));
+    EXPECT_TRUE(entriesOf(readOnly).isEmpty());
 }
 
 TEST(ParamSave, EveryFileTheSaveMakesBesideItsTargetIsGuardedAgainstSignalsWhileItIsThere)
@@ -82,7 +78,7 @@ TEST(ParamSave, EveryFileTheSaveMakesBesideItsTargetIsGuardedAgainstSignalsWhile
     EXPECT_NE(watch.guarded[0], watch.guarded[1]);
     EXPECT_EQ(watch.thereAtGuard, (std::vector<bool>{true, true}));
     EXPECT_EQ(watch.thereAtRelease, (std::vector<bool>{false, false})) << "removed or renamed before the guard ends";
-    EXPECT_EQ(entries(dir.path()), QStringList{QStringLiteral("unit.txt")});
+    EXPECT_EQ(entriesOf(dir.path()), QStringList{QStringLiteral("unit.txt")});
 }
 
 TEST(ParamSaveDeathTest, ASignalRemovesTheGuardedFileBeforeItEndsTheProgram)

@@ -217,7 +217,7 @@ TEST(HeldKey, WhatTheUnitHadWaitingIsShownAsItsOwnLineBeforeTheReleaseGoesOut)
     // the last of it still held by the system. It is shown under the command line of that
     // moment, and the release's answer under the release: never "0F011SEA".
     Harness h;
-    holdOnlyAndLose(h);
+    ASSERT_NO_FATAL_FAILURE(holdOnlyAndLose(h));
     h.pause.during = [&](int ms) {
         if (ms == 100) {
             h.channel.receiveWithoutGap("SRF0");

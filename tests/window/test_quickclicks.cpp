@@ -3,6 +3,7 @@
 // unit answered in that pause is read before the click's own command goes out, and shown
 // under the command that caused it.
 #include "support/harness.h"
+#include "support/liveprogram.h"
 
 #include <gtest/gtest.h>
 
@@ -25,13 +26,6 @@ void answerInThePause(Harness &h, const std::map<QByteArray, QByteArray> &answer
     };
 }
 
-std::vector<QByteArray> linesOf(const LineView *list)
-{
-    std::vector<QByteArray> lines;
-    for (int i = 0; i < list->count(); ++i)
-        lines.push_back(list->lineBytes(i));
-    return lines;
-}
 } // namespace
 
 TEST(QuickClicks, AnAnswerFromThePauseIsShownUnderItsCommandBeforeTheNextCommandGoesOut)
@@ -49,8 +43,8 @@ TEST(QuickClicks, AnAnswerFromThePauseIsShownUnderItsCommandBeforeTheNextCommand
         h.tick();
 
         EXPECT_EQ(h.channel.written(), "$RSV$RSRF1");
-        EXPECT_EQ(linesOf(h.w.lb2()), (std::vector<QByteArray>{"$RSV", "$RSRF1"}));
-        EXPECT_EQ(linesOf(h.w.lbrx()), (std::vector<QByteArray>{"rix-sim 1.0", "0A00"}));
+        EXPECT_EQ(linesOf(*h.w.lb2()), (std::vector<QByteArray>{"$RSV", "$RSRF1"}));
+        EXPECT_EQ(linesOf(*h.w.lbrx()), (std::vector<QByteArray>{"rix-sim 1.0", "0A00"}));
     }
 }
 
@@ -63,8 +57,8 @@ TEST(QuickClicks, At4800TheEchoAndTheRepeatedAddressAreSkippedForEachCommandOnIt
     h.click(h.w.cmdF0());
     h.tick();
 
-    EXPECT_EQ(linesOf(h.w.lb2()), (std::vector<QByteArray>{"$RSV", "$RSRF0"}));
-    EXPECT_EQ(linesOf(h.w.lbrx()), (std::vector<QByteArray>{"rix-sim 1.0", "F011"}));
+    EXPECT_EQ(linesOf(*h.w.lb2()), (std::vector<QByteArray>{"$RSV", "$RSRF0"}));
+    EXPECT_EQ(linesOf(*h.w.lbrx()), (std::vector<QByteArray>{"rix-sim 1.0", "F011"}));
 }
 
 TEST(QuickClicks, AnAnswerWaitingWhenTheUserTypesIsShownUnderTheCommandItAnswers)
@@ -82,6 +76,6 @@ TEST(QuickClicks, AnAnswerWaitingWhenTheUserTypesIsShownUnderTheCommandItAnswers
     h.tick();
 
     EXPECT_EQ(h.channel.written(), "$RSV$RSRF3");
-    EXPECT_EQ(linesOf(h.w.lb2()), (std::vector<QByteArray>{"$RSV", "$RSRF3"}));
-    EXPECT_EQ(linesOf(h.w.lbrx()), (std::vector<QByteArray>{"rix-sim 1.0", "SRF30E28"}));
+    EXPECT_EQ(linesOf(*h.w.lb2()), (std::vector<QByteArray>{"$RSV", "$RSRF3"}));
+    EXPECT_EQ(linesOf(*h.w.lbrx()), (std::vector<QByteArray>{"rix-sim 1.0", "SRF30E28"}));
 }

@@ -31,27 +31,23 @@ using namespace std::chrono_literals;
 namespace {
 
 // A line without its time: "# text" for a marker, "> bytes" and "< bytes" for the line's bytes,
-// "command<TAB>answer" (or "command" when the answer list got no line) for a record; bytes as
-// the file writes them, and the time a marker names as "T".
+// "command<TAB>answer" (or "command" when the answer list got no line) for a record; the rest
+// exactly as the file holds it (a raw control byte or a lower-case escape would show), and the
+// time a marker names as "T".
 QString withoutTime(const QByteArray &line)
 {
-    const auto record = recordformat::readRecord(line);
-    if (!record)
-        return QStringLiteral("<kein Eintrag: %1>").arg(QString::fromUtf8(line));
-    const auto field = [](const QByteArray &bytes) {
-        QByteArray out;
-        recordformat::appendField(out, {bytes.constData(), std::size_t(bytes.size())});
-        return QString::fromUtf8(out);
-    };
-    switch (record->kind) {
-    case recordformat::Record::Kind::Marker:
-        return QStringLiteral("# ") + QString(record->text).replace(QRegularExpression(QStringLiteral("\\d\\d:\\d\\d:\\d\\d\\.\\d\\d\\d")),
-                                                                   QStringLiteral("T"));
-    case recordformat::Record::Kind::Sent: return QStringLiteral("> ") + field(record->bytes);
-    case recordformat::Record::Kind::Received: return QStringLiteral("< ") + field(record->bytes);
-    case recordformat::Record::Kind::Shown: break;
-    }
-    return field(record->commandLine) + (record->answerLine ? QLatin1Char('\t') + field(record->answer) : QString());
+    static const QRegularExpression timed(
+        QStringLiteral("^([<>] |# |)\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\.\\d{3}([\\t ])(.*)$"),
+        QRegularExpression::DotMatchesEverythingOption);
+    const QString text = QString::fromUtf8(line);
+    const QRegularExpressionMatch match = timed.match(text);
+    const QString mark = match.captured(1);
+    if (!recordformat::readRecord(line) || !match.hasMatch() || (match.captured(2) == QLatin1String(" ")) != (mark == QLatin1String("# ")))
+        return QStringLiteral("<kein Eintrag: %1>").arg(text);
+    QString rest = match.captured(3);
+    if (mark == QLatin1String("# "))
+        rest.replace(QRegularExpression(QStringLiteral("\\d\\d:\\d\\d:\\d\\d\\.\\d\\d\\d")), QStringLiteral("T"));
+    return mark + rest;
 }
 
 QStringList linesWithoutTime(const QString &path)
