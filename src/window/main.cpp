@@ -79,9 +79,13 @@ int main(int argc, char **argv)
         }, std::cerr))
         return failed;
     const int exitCode = QApplication::exec();
-    // The recording's last line is written as the program object goes, before Qt does.
+    // The recording's last line is written before the program object and Qt go. A file that
+    // could not be ended whole is said, and the exit status is not a success's.
+    const QString unfinished = app->endRecording();
     app.reset();
+    if (!unfinished.isEmpty())
+        std::cerr << unfinished.toLocal8Bit().constData() << '\n';
     // Ended by a signal: the process ends by it too, with the port and the file closed.
     signalEnd.endProcess();
-    return exitCode;
+    return unfinished.isEmpty() || exitCode != 0 ? exitCode : 1;
 }

@@ -10,6 +10,7 @@
 #include "widgets/lineviewfilemenu.h"
 #include "window/app/signalend.h"
 #include "window/recording/recording.h"
+#include "window/recording/recordinghandlers.h"
 
 #include <QAction>
 #include <QDir>
@@ -207,6 +208,24 @@ TEST(Recording, AFailureWhileATrKeyIsHeldIsReportedAfterTheReleaseWentOut)
     EXPECT_FALSE(h.state.keyHeld);
     ASSERT_EQ(h.box.texts.size(), 1u);
     EXPECT_TRUE(h.box.texts[0].startsWith(QStringLiteral("Der Mitschnitt in „%1“ wurde beendet").arg(path)));
+}
+
+TEST(Recording, AnEndThatCannotBeWrittenAtTheProgramsEndIsSaidNotPassedOver)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("sitzung.txt"));
+    Harness h;
+    startRecording(h, path);
+    h.connectWith("COM1", "19200", "S");
+    unitSends(h, "Z0001");
+    QCoreApplication::processEvents();
+    const testsupport::FileSizeLimit fullDisk(QFile(path).size());
+    EXPECT_EQ(recordEndedWithProgram(h.p).toStdString(),
+              QStringLiteral("rix-term: Der Mitschnitt in „%1“ ist unvollständig: Die Datei wird zu groß. "
+                             "2 Einträge dieses Mitschnitts stehen vollständig in der Datei.")
+                  .arg(path).toStdString());
+    EXPECT_FALSE(h.app.recording().isRunning());
+    EXPECT_EQ(recordEndedWithProgram(h.p), QString()) << "said once";
 }
 
 TEST(Recording, AWriteThatFailsStopsItWithTheReasonWhileTheListsAndTheLineGoOn)

@@ -8,6 +8,7 @@
 #include "window/app/eventtable.h"
 #include "window/app/startup.h"
 #include "window/app/storesnothing.h"
+#include "window/recording/recordinghandlers.h"
 
 #include <QCoreApplication>
 #include <ostream>
@@ -46,6 +47,11 @@ void Application::start()
     // reads them. Owned by the port box.
     new PortSuggestions(window_.cbCOM(), systemPorts);
     window_.show();
+}
+
+QString Application::endRecording()
+{
+    return recordEndedWithProgram(program_);
 }
 
 int startOrReport(const std::function<void()> &startup, std::ostream &err)

@@ -37,6 +37,9 @@ public:
     MainWindow &window() { return window_; }
     ProgramState &state() { return state_; }
     Program &program() { return program_; }
+    // Ends a recording that still runs, as the program ends; the line for standard error when
+    // its file could not be ended whole, else empty.
+    QString endRecording();
     Receiver &receiver() { return receiver_; }
     Recording &recording() { return recording_; }
 

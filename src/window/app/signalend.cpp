@@ -13,6 +13,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <iostream>
 
 #include <fcntl.h>
 #include <sys/socket.h>
@@ -100,7 +101,8 @@ void endBySignal(Program &p, int signalNumber)
         qCWarning(lcSerial).noquote() << "closing the port on a signal:" << e.what();
     }
     try {
-        recordEndedBySignal(p, signalNumber);
+        if (const QString unfinished = recordEndedBySignal(p, signalNumber); !unfinished.isEmpty())
+            std::cerr << unfinished.toLocal8Bit().constData() << '\n';
     } catch (const std::exception &e) {
         qCWarning(lcApp).noquote() << "ending the recording on a signal:" << e.what();
     }

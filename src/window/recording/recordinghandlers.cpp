@@ -141,13 +141,30 @@ void recordRefusedConnect(Program &p, const PortOpenError &error)
                               .arg(p.state.PortName, QString::number(error.number()), QString::fromStdString(error.what())));
 }
 
-void recordEndedBySignal(Program &p, int signalNumber)
+namespace {
+// Nobody is left to read a box: the reason goes to standard error.
+QString unfinishedText(Program &p)
+{
+    const std::optional<Recording::Failure> failure = p.recording.takeFailure();
+    if (!failure)
+        return QString();
+    return QStringLiteral("rix-term: Der Mitschnitt in „%1“ ist unvollständig: %2 %3")
+        .arg(QDir::toNativeSeparators(failure->path), failure->reason, records(failure->recordsWritten));
+}
+} // namespace
+
+QString recordEndedBySignal(Program &p, int signalNumber)
 {
     p.recording.stop(QStringLiteral("Mitschnitt beendet: Programm durch Signal %1 beendet").arg(signalName(signalNumber)));
-    // Nobody is left to read a box: the reason goes to the log.
-    if (const std::optional<Recording::Failure> failure = p.recording.takeFailure())
-        qCWarning(lcApp).noquote() << "the recording into" << failure->path << "did not end cleanly:" << failure->reason;
     showRecordingFile(p);
+    return unfinishedText(p);
+}
+
+QString recordEndedWithProgram(Program &p)
+{
+    if (p.recording.isRunning())
+        p.recording.stop(QStringLiteral("Mitschnitt beendet"));
+    return unfinishedText(p);
 }
 
 QString signalName(int signalNumber)

@@ -33,8 +33,13 @@ void recordLineLost(Program &p, const PortLostError &error);
 void recordReconnected(Program &p);
 // A connect the port refused, with the system's reason.
 void recordRefusedConnect(Program &p, const PortOpenError &error);
-// The program ends by a signal: the end marker names it, and the file is closed.
-void recordEndedBySignal(Program &p, int signalNumber);
+// The program ends by a signal: the end marker names it, and the file is closed. The text
+// for standard error when the file could not be ended whole (see recordEndedWithProgram).
+QString recordEndedBySignal(Program &p, int signalNumber);
+// The program ends with a recording still running: the end marker is written and the file
+// closed. Empty when that worked, else the line for standard error ("rix-term: Der Mitschnitt
+// in „…“ ist unvollständig: …"), so that the exit does not pass for a success.
+QString recordEndedWithProgram(Program &p);
 // "SIGTERM" and its two siblings by name, any other by number.
 QString signalName(int signalNumber);
 
