@@ -49,7 +49,7 @@ private:
 struct LineTiming {
     // After opening, what arrives was sent before rix-param was there (an answer to
     // another program's request, a line the unit sent on its own): listened to and dropped.
-    int settleMs = 100;
+    int settleMs = protocol::settleMs;
     int buttonPauseMs = protocol::commandPauseMs;   // after a read, as after a command button's command
     int sendPauseMs = protocol::sendPauseMs;        // after a parameter write, as after the send button
     // An answer that ends the bytes arrived is complete once the line has been quiet this

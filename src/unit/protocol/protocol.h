@@ -22,6 +22,11 @@ constexpr int commandPauseMs = 165;   // a command button's command
 constexpr int sendPauseMs = 275;      // the command line sent by the send button, a parameter write,
                                       // the disconnect
 
+// After a port is opened, what arrives within this long was on its way before (an answer to
+// another program's request, a line the unit sent on its own): it is let arrive before the
+// line is read or written.
+constexpr int settleMs = 100;
+
 // The address digits a unit can have; "S" addresses every unit.
 inline const QString &addressDigits()
 {

@@ -34,7 +34,7 @@ void sendOwedKeyRelease(Program &p)
     // on its way; then it is read as the poll would, and shown once it has ended.
     const unsigned lossesBefore = p.state.linesLost;
     p.receiver.stopPolling();
-    p.pause.pause(owedReleaseSettleMs);
+    p.pause.pause(protocol::settleMs);
     p.receiver.startPolling();
     takeReceivedBeforeInput(p);
     finishBurstForInput(p, Receiver::inputWaitMs);

@@ -13,10 +13,6 @@ void keyPressSent(Program &p, int key);
 // The release of the keys: "$R" + `addressDigit` + "EA" through the command line, with its
 // pause; once it went out, no key is held.
 void sendKeyRelease(Program &p, const QString &addressDigit);
-// How long a connect that owes a release lets what was on its way from the unit arrive
-// before it reads the line, as rix-param does after opening.
-constexpr int owedReleaseSettleMs = 100;
-
 // Just connected: a release owed from before a lost line goes out first, to the address
 // digit of its press, whatever digit and port the connect chose; what the unit had waiting
 // on the line is read and shown before it, as a burst of its own under the command line of
