@@ -32,14 +32,20 @@ QString outputRefusal(const QString &path, StopRequest &stop)
 
 QString saveSet(const QString &path, const QString &text, StopRequest &stop)
 {
-    CompleteFile file(path);
-    bool opened = false;
-    stop.guardTemporaryFile([&] {
-        opened = file.open();
-        return file.temporaryName();
-    });
-    const QByteArray bytes = text.toUtf8();
-    const bool saved = opened && file.write(bytes.constData(), std::size_t(bytes.size())) && file.commit();
+    QString failure;
+    {
+        CompleteFile file(path);
+        bool opened = false;
+        stop.guardTemporaryFile([&] {
+            opened = file.open();
+            return file.temporaryName();
+        });
+        const QByteArray bytes = text.toUtf8();
+        if (!(opened && file.write(bytes.constData(), std::size_t(bytes.size())) && file.commit()))
+            failure = notSaved(path, file.errorText());
+    }
+    // Only now: the file's end has removed a temporary file it did not commit, so a signal
+    // in between still finds it guarded.
     stop.releaseTemporaryFile();
-    return saved ? QString() : notSaved(path, file.errorText());
+    return failure;
 }
