@@ -337,6 +337,27 @@ TEST(Recording, HoldsTheLineItselfBesideTheShownLines)
     EXPECT_EQ(lines[15], QStringLiteral("# Senden fehlgeschlagen: (Fehler 5) write failed"));
 }
 
+TEST(Recording, ABurstBeyondWhatItHoldsBeforeWritingIsInTheFileWholeAndInOrder)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("sitzung.txt"));
+    Harness h;
+    startRecording(h, path);
+    h.connectWith("COM1", "19200", "S");
+    // 300 KiB with every byte value in it: more than the recording holds before it writes.
+    QByteArray stream;
+    for (int i = 0; i < 300 * 1024; ++i)
+        stream += char(i * 7 % 256);
+    unitSends(h, stream);
+    stopRecording(h);
+    QByteArray received;
+    for (const QByteArray &line : fileLines(path))
+        if (const auto record = recordformat::readRecord(line); record && record->kind == recordformat::Record::Kind::Received)
+            received += record->bytes;
+    EXPECT_EQ(received.size(), 300 * 1024);
+    EXPECT_EQ(received, stream);
+}
+
 TEST(Recording, AnEmptyAnswerLineIsToldFromNone)
 {
     QTemporaryDir dir;
