@@ -37,7 +37,7 @@ void BM_EnginePerFloodPiece(benchmark::State &state)
     ReceiveEngine engine;
     for (auto _ : state) {
         benchmark::DoNotOptimize(engine.add(bytes, context));
-        benchmark::DoNotOptimize(engine.quiet(context));
+        benchmark::DoNotOptimize(engine.quiet());
     }
     state.SetBytesProcessed(state.iterations() * int64_t(bytes.size()));
 }
@@ -51,7 +51,7 @@ void BM_EngineAnswer(benchmark::State &state)
     for (auto _ : state) {
         engine.commandWritten();
         benchmark::DoNotOptimize(engine.add("SRF0F011\r\n", context));
-        benchmark::DoNotOptimize(engine.quiet(context));
+        benchmark::DoNotOptimize(engine.quiet());
     }
 }
 BENCHMARK(BM_EngineAnswer)->Unit(benchmark::kNanosecond);

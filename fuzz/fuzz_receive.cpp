@@ -55,12 +55,12 @@ void checkShown(const std::string &bytes)
         mismatch("the Windows-1252 round trip");
 }
 
-void compare(const ReceiveEngine::Shown &got, const std::vector<fuzzref::Lines> &expected, const fuzzref::Context &context)
+void compare(const ReceiveEngine::Shown &got, const std::vector<fuzzref::Lines> &expected)
 {
     if (got.size() != expected.size())
         mismatch("the number of lines");
     for (std::size_t i = 0; i < got.size(); ++i) {
-        if (got[i].commandLine != context.commandLine)
+        if (got[i].commandLine != expected[i].commandLine)
             mismatch("the lb2 line");
         if (got[i].displayStart != expected[i].displayStart)
             mismatch("the display start");
@@ -85,26 +85,33 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *bytes, std::size_t siz
     std::size_t total = 0;
     while (data.remaining_bytes() > 0 && total < 600000) {
         const ReceiveEngine::Context context{now.commandLine, now.baudText, now.flag};
-        switch (data.ConsumeIntegralInRange<int>(0, 5)) {
+        switch (data.ConsumeIntegralInRange<int>(0, 7)) {
         case 0:
         case 1: {
             const std::string line = bytesFrom(data);
             total += line.size();
-            compare(engine.add(line, context), reference.add(line, now), now);
+            compare(engine.add(line, context), reference.add(line, now));
             break;
         }
         case 2:
-            compare(engine.quiet(context), reference.quiet(now), now);
+            compare(engine.quiet(), reference.quiet());
             break;
         case 3:
-            compare(engine.splitForAction(context), reference.split(now), now);
+            compare(engine.cutForCommand(), reference.cutForCommand());
             break;
         case 4:
+            compare(engine.showToLastLineEnd(), reference.showToLastLineEnd());
+            break;
+        case 5:
             // A sender: the flag and the command line as a button or "Senden" leave them.
             now.flag = data.ConsumeBool() ? 1 : 0;
             now.commandLine = data.ConsumeRandomLengthString(16);
             engine.commandWritten();
             reference.written();
+            break;
+        case 6:
+            engine.endLineByLine();
+            reference.endLineByLine();
             break;
         default:
             // The user edits the command line, or connects at another rate, without sending.
@@ -112,10 +119,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *bytes, std::size_t siz
             now.baudText = baudTextFrom(data);
             break;
         }
-        if (engine.isOpen() != reference.open() || engine.awaitsContinuation() != reference.waitingForContinuation())
+        if (engine.isOpen() != reference.open() || engine.awaitsContinuation() != reference.waitingForContinuation()
+            || engine.showsLineByLine() != reference.lineByLine())
             mismatch("the state");
     }
-    const ReceiveEngine::Context context{now.commandLine, now.baudText, now.flag};
-    compare(engine.quiet(context), reference.quiet(now), now);
+    compare(engine.quiet(), reference.quiet());
     return 0;
 }

@@ -4,16 +4,6 @@
 namespace fuzzref {
 namespace {
 constexpr std::size_t pieceBytes = 65536;
-
-Lines linesOfPiece(const std::string &piece, bool continuation, const Context &context)
-{
-    if (!continuation)
-        return linesFor(piece, int(context.commandLine.size()), context.baudText == "4800", context.flag);
-    Lines lines;
-    if (piece.find_first_not_of(' ') != std::string::npos)
-        lines.answer = piece;
-    return lines;
-}
 } // namespace
 
 Lines linesFor(const std::string &stored, int commandLength, bool baudIs4800, std::int16_t flag)
@@ -36,78 +26,90 @@ Lines linesFor(const std::string &stored, int commandLength, bool baudIs4800, st
     return lines;
 }
 
-std::vector<Lines> Receiver::piecesUpTo(std::size_t storedSize, const Context &context)
+Lines Receiver::piece(const std::string &stored) const
 {
-    std::vector<Lines> out;
-    while (storedSize > (piecesShown_ + 1) * pieceBytes) {
-        const bool continuation = textContinues_ || piecesShown_ > 0;
-        out.push_back(linesOfPiece(stored_.substr(piecesShown_ * pieceBytes, pieceBytes), continuation, context));
-        ++piecesShown_;
+    Lines lines;
+    if (!pieceContinues_) {
+        lines = linesFor(stored, int(context_.commandLine.size()), context_.baudText == "4800", context_.flag);
+    } else if (stored.find_first_not_of(' ') != std::string::npos) {
+        lines.answer = stored;
     }
-    return out;
+    lines.commandLine = context_.commandLine;
+    return lines;
 }
 
-std::vector<Lines> Receiver::rest(const Context &context)
+std::vector<Lines> Receiver::add(const std::string &bytes, const Context &now)
 {
     std::vector<Lines> out;
-    if (open_) {
-        const bool continuation = textContinues_ || piecesShown_ > 0;
-        const std::string last = piecesShown_ * pieceBytes < stored_.size() ? stored_.substr(piecesShown_ * pieceBytes) : "";
-        out.push_back(linesOfPiece(last, continuation, context));
-    }
-    open_ = false;
-    raw_ = 0;
-    stored_.clear();
-    piecesShown_ = 0;
-    return out;
-}
-
-std::vector<Lines> Receiver::add(const std::string &bytes, const Context &context)
-{
-    std::vector<Lines> out;
-    if (bytes.empty())
-        return out;
-    if (open_ && writtenWhileOpen_) {
-        out = rest(context);
-        nextContinues_ = false;
-    }
-    writtenWhileOpen_ = false;
-    if (!open_) {
-        open_ = true;
-        textContinues_ = nextContinues_;
-        nextContinues_ = false;
-    }
     for (const char c : bytes) {
-        const bool firstOfANewText = raw_ == 0 && !textContinues_;
-        ++raw_;
-        if (firstOfANewText || (c != '\r' && c != '\n'))
-            stored_ += c;
+        if (!open_) {
+            open_ = true;
+            pieceContinues_ = nextContinues_;
+            nextIsFirstOfText_ = !nextContinues_;
+            if (!nextContinues_)
+                context_ = now;
+            nextContinues_ = false;
+            stored_.clear();
+            lastLineEnd_.reset();
+        }
+        const bool first = nextIsFirstOfText_;
+        nextIsFirstOfText_ = false;
+        if ((c == '\r' || c == '\n') && !first) {
+            const bool content = pieceContinues_ || stored_.find_first_not_of("\r\n") != std::string::npos;
+            if (c == '\n' && content) {
+                lastLineEnd_ = stored_.size();
+                if (lineByLine_) {
+                    out.push_back(piece(stored_));
+                    open_ = false;
+                }
+            }
+            continue;
+        }
+        if (stored_.size() == pieceBytes) {
+            out.push_back(piece(stored_));
+            stored_.clear();
+            pieceContinues_ = true;
+            lastLineEnd_.reset();
+        }
+        stored_ += c;
     }
-    for (Lines &lines : piecesUpTo(stored_.size(), context))
-        out.push_back(std::move(lines));
     return out;
 }
 
-std::vector<Lines> Receiver::quiet(const Context &context)
+std::vector<Lines> Receiver::quiet()
 {
+    std::vector<Lines> out;
+    if (open_)
+        out.push_back(piece(stored_));
+    open_ = false;
     nextContinues_ = false;
-    writtenWhileOpen_ = false;
-    return rest(context);
+    lineByLine_ = false;
+    return out;
 }
 
-std::vector<Lines> Receiver::split(const Context &context)
+std::vector<Lines> Receiver::cut(bool everythingWithoutLineEnd)
 {
-    if (!open_)
+    if (!open_ || (!lastLineEnd_ && !everythingWithoutLineEnd))
         return {};
-    nextContinues_ = !writtenWhileOpen_;
-    writtenWhileOpen_ = false;
-    return rest(context);
+    const std::size_t at = lastLineEnd_ ? *lastLineEnd_ : stored_.size();
+    std::vector<Lines> out{piece(stored_.substr(0, at))};
+    const std::string rest = stored_.substr(at);
+    if (rest.empty()) {
+        open_ = false;
+        nextContinues_ = true;
+    } else {
+        stored_ = rest;
+        pieceContinues_ = true;
+        lastLineEnd_.reset();
+    }
+    return out;
 }
 
 void Receiver::written()
 {
+    if (open_ || nextContinues_)
+        lineByLine_ = true;
     nextContinues_ = false;
-    writtenWhileOpen_ = open_;
 }
 
 } // namespace fuzzref

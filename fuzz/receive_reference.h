@@ -11,6 +11,7 @@
 namespace fuzzref {
 
 struct Lines {
+    std::string commandLine;
     int displayStart = 1;
     std::optional<std::string> answer;
 };
@@ -25,29 +26,31 @@ struct Context {
     std::int16_t flag = 0;
 };
 
-// Everything read since a burst opened is kept whole; the pieces are cut from it by their
-// index, 65,536 stored bytes each, a piece only once a byte beyond it is stored.
 class Receiver {
 public:
-    std::vector<Lines> add(const std::string &bytes, const Context &context);
-    std::vector<Lines> quiet(const Context &context);
-    std::vector<Lines> split(const Context &context);
+    std::vector<Lines> add(const std::string &bytes, const Context &now);
+    std::vector<Lines> quiet();
+    std::vector<Lines> showToLastLineEnd() { return cut(false); }
+    std::vector<Lines> cutForCommand() { return cut(true); }
     void written();
+    void endLineByLine() { lineByLine_ = false; }
 
     bool open() const { return open_; }
     bool waitingForContinuation() const { return !open_ && nextContinues_; }
+    bool lineByLine() const { return lineByLine_; }
 
 private:
-    std::vector<Lines> piecesUpTo(std::size_t storedSize, const Context &context);
-    std::vector<Lines> rest(const Context &context);
+    Lines piece(const std::string &stored) const;
+    std::vector<Lines> cut(bool everythingWithoutLineEnd);
 
     bool open_ = false;
     bool nextContinues_ = false;
-    bool writtenWhileOpen_ = false;
-    bool textContinues_ = false;   // the open burst goes on with a split text
-    std::size_t raw_ = 0;          // bytes read since the burst opened
-    std::string stored_;           // what the reading rule kept of them
-    std::size_t piecesShown_ = 0;
+    bool lineByLine_ = false;
+    bool pieceContinues_ = false;
+    bool nextIsFirstOfText_ = false;
+    Context context_;                    // taken with the text's first byte
+    std::string stored_;                 // what the reading rule kept of the open piece
+    std::optional<std::size_t> lastLineEnd_;
 };
 
 } // namespace fuzzref

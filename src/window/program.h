@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// What every handler works on: the window, the program state, the seams, the receive path
-// and the recording. Only references, so that a handler's header needs none of their
+// What every handler works on: the window, the program state, the seams, the receive path,
+// the recording, and the guarded dispatch for actions a handler starts itself. Only references, so that a handler's header needs none of their
 // definitions.
 
 class MainWindow;
@@ -11,6 +11,7 @@ class MessageBox;
 class ProgramEnd;
 class Receiver;
 class Recording;
+class Actions;
 struct ProgramState;
 
 struct Program {
@@ -22,4 +23,5 @@ struct Program {
     ProgramEnd &end;
     Receiver &receiver;
     Recording &recording;
+    Actions &actions;
 };

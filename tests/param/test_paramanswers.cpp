@@ -66,7 +66,7 @@ QByteArray windowShows(const QByteArray &burst, const QByteArray &command, const
                                          std::string_view(baud.constData(), std::size_t(baud.size())), 1};
     engine.commandWritten();
     ReceiveEngine::Shown shown = engine.add(std::string_view(burst.constData(), std::size_t(burst.size())), context);
-    for (ReceiveEngine::Lines &last : engine.quiet(context))
+    for (ReceiveEngine::Lines &last : engine.quiet())
         shown.push_back(std::move(last));
     QByteArray answer;
     for (const ReceiveEngine::Lines &lines : shown)

@@ -20,7 +20,7 @@ std::vector<std::string> burst(const std::string &bytes, const Context &context)
 {
     ReceiveEngine engine;
     engine.add(bytes, context);
-    return answers(engine.quiet(context));
+    return answers(engine.quiet());
 }
 
 using Lines = std::vector<std::string>;
@@ -35,7 +35,7 @@ TEST(ReceiveEngine, FirstByteOfATextIsKeptLaterLineEndsAreDropped)
     ReceiveEngine engine;
     for (const char c : std::string("\rAB\r\nC\n"))
         engine.add(std::string(1, c), {"", "19200", 0});
-    EXPECT_EQ(answers(engine.quiet({"", "19200", 0})), Lines{"\rABC"});
+    EXPECT_EQ(answers(engine.quiet()), Lines{"\rABC"});
 }
 
 TEST(ReceiveEngine, WhereTheShownLineStartsForEachBaudAndFlag)
@@ -58,7 +58,7 @@ TEST(ReceiveEngine, WhereTheShownLineStartsForEachBaudAndFlag)
 
     ReceiveEngine engine;
     engine.add(bytes, {"$RSRF0", "4800", 1});
-    const ReceiveEngine::Shown shown = engine.quiet({"$RSRF0", "4800", 1});
+    const ReceiveEngine::Shown shown = engine.quiet();
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0].displayStart, 7);
     EXPECT_EQ(shown[0].commandLine, "$RSRF0");
@@ -78,14 +78,14 @@ TEST(ReceiveEngine, ATextIsSplitAtExactly65536Bytes)
     const Context typed{"typed", "19200", 0};
     ReceiveEngine engine;
     EXPECT_TRUE(engine.add(std::string(65536, 'A'), typed).empty());
-    EXPECT_EQ(answers(engine.quiet(typed)), Lines{std::string(65536, 'A')});
+    EXPECT_EQ(answers(engine.quiet()), Lines{std::string(65536, 'A')});
 
     const ReceiveEngine::Shown first = engine.add(std::string(65537, 'B'), typed);
     EXPECT_EQ(answers(first), Lines{std::string(65536, 'B')});
-    EXPECT_EQ(answers(engine.quiet(typed)), Lines{"B"});
+    EXPECT_EQ(answers(engine.quiet()), Lines{"B"});
     // Dropped line ends do not count.
     EXPECT_TRUE(engine.add(std::string(65536, 'C') + "\r\n", typed).empty());
-    EXPECT_EQ(answers(engine.quiet(typed)), Lines{std::string(65536, 'C')});
+    EXPECT_EQ(answers(engine.quiet()), Lines{std::string(65536, 'C')});
 }
 
 TEST(ReceiveEngine, APieceAfterTheByteLimitIsShownFromItsFirstByteAndBlankTested)
@@ -96,77 +96,97 @@ TEST(ReceiveEngine, APieceAfterTheByteLimitIsShownFromItsFirstByteAndBlankTested
     std::string text = "$RSRF0SRF0" + std::string(65526, 'x') + "\rCDE";
     const ReceiveEngine::Shown first = engine.add(text, f0);
     EXPECT_EQ(answers(first), Lines{std::string(65526, 'x')});
-    EXPECT_EQ(answers(engine.quiet(f0)), Lines{"CDE"}) << "the line end after the split is dropped";
+    EXPECT_EQ(answers(engine.quiet()), Lines{"CDE"}) << "the line end after the split is dropped";
 
     // 65,536 x "A" and 100 blanks: the blank piece logs its lb2 line and shows no answer.
     const Context typed{"abc", "19200", 0};
     engine.add(std::string(65536, 'A') + std::string(100, ' '), typed);
-    const ReceiveEngine::Shown rest = engine.quiet(typed);
+    const ReceiveEngine::Shown rest = engine.quiet();
     ASSERT_EQ(rest.size(), 1u);
     EXPECT_EQ(rest[0].commandLine, "abc");
     EXPECT_FALSE(rest[0].answer.has_value());
 }
 
-TEST(ReceiveEngine, ATextSplitForAUsersActionContinuesUntilTheLineIsQuiet)
+TEST(ReceiveEngine, ATextIsShownUnderTheContextOfItsFirstByte)
 {
-    const Context typed{"typed", "4800", 0};
+    // The command line changed (a key typed, a write prepared) while the text came in.
     ReceiveEngine engine;
-    engine.add("HELLO WO", typed);
-    EXPECT_EQ(answers(engine.splitForAction(typed)), Lines{" WO"});
-    EXPECT_TRUE(engine.awaitsContinuation());
-    // Shown from its first byte: no echo skipped, the first CR dropped, blanks are blank.
-    engine.add("\rRLD", typed);
-    EXPECT_EQ(answers(engine.splitForAction(typed)), Lines{"RLD"});
-    engine.add("\r\n", typed);
-    EXPECT_EQ(answers(engine.splitForAction(typed)), Lines{"-"}) << "bytes came: one lb2 line";
-    engine.add("   ", typed);
-    EXPECT_EQ(answers(engine.quiet(typed)), Lines{"-"});
-    // The quiet time ended it: the next text is a new one, under the rules.
-    EXPECT_FALSE(engine.awaitsContinuation());
-    EXPECT_EQ(answers(engine.add("typedNEW", typed)), Lines{});
-    EXPECT_EQ(answers(engine.quiet(typed)), Lines{"NEW"});
-
-    // Quiet observed with nothing read since the split also ends it.
-    engine.add("ABC", typed);
-    engine.splitForAction(typed);
-    EXPECT_TRUE(engine.quiet(typed).empty());
-    engine.add("typedNEW", typed);
-    EXPECT_EQ(answers(engine.quiet(typed)), Lines{"NEW"});
+    engine.add("SRF0", {"$RSRF0", "19200", 1});
+    engine.add("F011\r\n", {"$RSPF01234x", "19200", 0});
+    const ReceiveEngine::Shown shown = engine.quiet();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].commandLine, "$RSRF0");
+    EXPECT_EQ(shown[0].answer, "F011");
+    // The next text takes its own.
+    engine.add("abcdef", {"xy", "4800", 0});
+    EXPECT_EQ(answers(engine.quiet()), Lines{"cdef"});
 }
 
-TEST(ReceiveEngine, AfterACommandIsWrittenTheNextBytesAreANewText)
+TEST(ReceiveEngine, AUnitThatNeverPausesIsShownUpToItsLastLineEnd)
 {
-    // A split for a user's action, then the user's own F0.
     const Context typed{"typed", "19200", 0};
-    const Context f0{"$RSRF0", "19200", 1};
     ReceiveEngine engine;
-    engine.add("UNASKED", typed);
-    engine.splitForAction(typed);
-    engine.commandWritten();
+    engine.add("LINE01\r\nLINE02\r\nLI", typed);
+    EXPECT_EQ(answers(engine.showToLastLineEnd()), Lines{"LINE01LINE02"});
+    EXPECT_TRUE(engine.isOpen()) << "the rest of the line goes on";
+    // Without a line end since, nothing is cut; the rest is shown whole, as the same text.
+    engine.add("NE", typed);
+    EXPECT_TRUE(engine.showToLastLineEnd().empty());
+    engine.add("03\r\n", typed);
+    EXPECT_EQ(answers(engine.showToLastLineEnd()), Lines{"LINE03"});
+    EXPECT_TRUE(engine.awaitsContinuation()) << "cut right at a line end: the next bytes continue";
+    engine.add("   ", typed);
+    EXPECT_EQ(answers(engine.quiet()), Lines{"-"}) << "a continuation of blanks: its lb2 line only";
     EXPECT_FALSE(engine.awaitsContinuation());
-    engine.add("SRF0F011\r\n", f0);
-    EXPECT_EQ(answers(engine.quiet(f0)), Lines{"F011"});
+}
 
-    // At 4800 with the echo.
+TEST(ReceiveEngine, ACommandIntoAStreamGoesAtALineEndAndItsAnswerStandsAlone)
+{
+    // F3 pressed while the unit sends LINE22, LINE23 …: the cut lies at the last line end,
+    // the rest of LINE23 stays whole, and each line after the command is a text of its own.
+    const Context typed{"$RSRF0", "19200", 1};
+    const Context f3{"$RSRF3", "19200", 1};
+    ReceiveEngine engine;
+    engine.add("SRF0F011\r\nLINE22\r\nLIN", typed);
+    EXPECT_EQ(answers(engine.cutForCommand()), Lines{"F011LINE22"});
+    engine.commandWritten();
+    EXPECT_TRUE(engine.showsLineByLine());
+    EXPECT_EQ(answers(engine.add("E23\r\nSRF30E28\r\nLINE24\r\nLI", f3)), (Lines{"LINE23", "0E28", "24"}));
+    EXPECT_EQ(answers(engine.quiet()), Lines{""}) << "\"LI\" is within the L - 2 skipped";
+    EXPECT_FALSE(engine.showsLineByLine()) << "the unit paused";
+
+    // At 4800 the echo is in front of the answer on the same line.
     const Context f0at4800{"$RSRF0", "4800", 1};
-    engine.add("UNASKED", f0at4800);
-    engine.splitForAction(f0at4800);
+    engine.add("STATUS 3 OK\r\nSTA", f0at4800);
+    engine.cutForCommand();
     engine.commandWritten();
-    engine.add("$RSRF0SRF0F011\r\n", f0at4800);
-    EXPECT_EQ(answers(engine.quiet(f0at4800)), Lines{"F011"});
+    EXPECT_EQ(answers(engine.add("TUS 3 OK\r\n$RSRF0SRF0F011\r\n", f0at4800)), (Lines{"STATUS 3 OK", "F011"}));
+    engine.endLineByLine();
+    EXPECT_EQ(answers(engine.add("STATUS 3 OK\r\nSTATUS 3 OK\r\n", f0at4800)), Lines{}) << "one text again";
 
-    // The first CR of the new text is kept, so a CR/LF-only burst still gives its lines.
-    engine.add("UNASKED", typed);
-    engine.splitForAction(typed);
-    engine.commandWritten();
-    engine.add("\r\n", typed);
-    EXPECT_EQ(answers(engine.quiet(typed)), Lines{"\r"});
+    // Without any line end everything goes with the cut; after the command a new text.
+    ReceiveEngine noLineEnds;
+    noLineEnds.add("UNASKED", typed);
+    EXPECT_EQ(answers(noLineEnds.cutForCommand()), Lines{"KED"});
+    EXPECT_TRUE(noLineEnds.awaitsContinuation());
+    noLineEnds.commandWritten();
+    EXPECT_FALSE(noLineEnds.awaitsContinuation());
+    noLineEnds.add("\r\n", {"ab", "19200", 0});
+    EXPECT_EQ(answers(noLineEnds.quiet()), Lines{"\r"}) << "a new text keeps its first CR";
+}
 
-    // A runaway text after a write: up to L - 2 of its characters are skipped by the rule.
-    engine.add(std::string(65536, 'x') + "RUNAWAY", f0);
+TEST(ReceiveEngine, ACommandAfterThePauseLeavesItsAnswerOneText)
+{
+    // The usual case: the unit paused before the command, so a reply of several lines is one
+    // line in lbrx, as ever.
+    const Context version{"$RSV", "19200", 1};
+    ReceiveEngine engine;
+    engine.add("OLD\r\n", {"", "19200", 0});
+    engine.quiet();
     engine.commandWritten();
-    EXPECT_EQ(answers(engine.add("ON", f0)), Lines{"RUNAWAY"}) << "the piece before the write, shown whole";
-    EXPECT_EQ(answers(engine.quiet(f0)), Lines{""}) << "\"ON\" is within the L - 2 skipped";
+    EXPECT_FALSE(engine.showsLineByLine());
+    EXPECT_EQ(answers(engine.add("SVrix-sim\r\n1.0\r\n", version)), Lines{});
+    EXPECT_EQ(answers(engine.quiet()), Lines{"rix-sim1.0"});
 }
 
 TEST(ReceiveEngine, ATextIsAtItsLineEndOnlyAfterAnLfThatFollowsContent)
@@ -190,13 +210,13 @@ TEST(ReceiveEngine, ATextIsAtItsLineEndOnlyAfterAnLfThatFollowsContent)
             all += chunk;
         }
         EXPECT_EQ(engine.atLineEnd(), expected) << testing::PrintToString(all);
-        engine.quiet(c);
+        engine.quiet();
         EXPECT_FALSE(engine.atLineEnd()) << "nothing is open after the quiet time";
     }
-    // After a split the next bytes continue the text: a line end alone completes it.
+    // After a cut the next bytes continue the text: a line end alone completes it.
     ReceiveEngine engine;
     engine.add("STAT", c);
-    engine.splitForAction(c);
+    engine.cutForCommand();
     EXPECT_FALSE(engine.atLineEnd());
     engine.add("\r\n", c);
     EXPECT_TRUE(engine.atLineEnd());

@@ -105,10 +105,10 @@ TEST(LostLine, AnAnswerReadInThePauseIsShownWithItsCommand)
     EXPECT_FALSE(h.w.cmdschreiben()->isEnabled()) << "the release the box dropped did nothing";
 }
 
-TEST(LostLine, AClickBehindThePauseThatFindsTheLineGoneShowsTheAnswerFirst)
+TEST(LostLine, AClickWhosePauseBroughtTheAnswerAndTheLossShowsTheAnswerFirst)
 {
-    // The release of F0 waited behind F0's pause, in which the unit answered and the line
-    // went: the release reads the answer, finds the loss there, and still does its own part.
+    // The unit answered in F0's pause and the line went: the answer is taken as the pause
+    // ends, the loss found there, and the answer shown before the box.
     Harness h;
     h.connectWith("COM1", "4800", "S");
     h.pause.during = [&](int) {
@@ -126,5 +126,5 @@ TEST(LostLine, AClickBehindThePauseThatFindsTheLineGoneShowsTheAnswerFirst)
     EXPECT_EQ(h.channel.written(), "$RSRF0");
     EXPECT_EQ(h.end.ends, 0);
     expectDisconnectedSet(h);
-    EXPECT_TRUE(h.w.cmdschreiben()->isEnabled()) << "the release needs no line";
+    EXPECT_FALSE(h.w.cmdschreiben()->isEnabled()) << "the box dropped the held press: its release did nothing";
 }

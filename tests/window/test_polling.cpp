@@ -2,6 +2,7 @@
 #include "support/harness.h"
 #include "support/liveprogram.h"
 #include "window/app/dispatch.h"
+#include "window/commands/parameterset.h"
 #include "window/receive/lamps.h"
 #include "window/receive/polling.h"
 #include "window/receive/receiver.h"
@@ -9,9 +10,11 @@
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
+#include <QTest>
 #include <QTimer>
 
 #include <chrono>
+#include <functional>
 
 namespace {
 QByteArray lastLine(LineView *list) { return list->lineBytes(list->count() - 1); }
@@ -147,18 +150,21 @@ TEST(Polling, APieceAfterTheByteLimitIsShownFromItsFirstByteAndBlankTested)
 }
 
 namespace {
-// A text the unit is still sending when the user acts: the burst stays open (the clock
-// stands still) until the action, done waiting for it, splits it; then F0 is pressed and
-// answered.
-void splitForAnActionThenF0(Harness &h, const QByteArray &answer)
+// A text the unit is still sending when the user presses F0: the press waits until the unit
+// pauses (the clock moves on 30 ms later), then F0 goes out and is answered.
+void unaskedTextThenF0(Harness &h, const QByteArray &answer)
 {
     std::chrono::steady_clock::time_point frozen{};
     h.receiver.setClock([&frozen] { return frozen; });
     h.channel.receiveWithoutGap("UNASKED");
     h.channel.notifyArrival();
     ASSERT_TRUE(h.receiver.isOpen());
+    QTimer::singleShot(30, [&] {
+        frozen += std::chrono::milliseconds(20);
+        dispatchReceive(h.p, [](Program &p) { p.receiver.quietTimeOver(); });
+    });
     h.click(h.w.cmdF0());
-    ASSERT_EQ(h.w.lbrx()->count(), 1) << "the text was split for the click";
+    ASSERT_EQ(h.w.lbrx()->count(), 1) << "the text was shown before the press went";
     EXPECT_EQ(h.w.lbrx()->lineBytes(0), "UNASKED");
     EXPECT_EQ(h.channel.written(), "$RSRF0");
     h.receiver.setClock([] { return std::chrono::steady_clock::now(); });
@@ -167,11 +173,11 @@ void splitForAnActionThenF0(Harness &h, const QByteArray &answer)
 }
 } // namespace
 
-TEST(Polling, AfterASplitForAUsersActionTheAnswerToTheUsersCommandFollowsTheRules)
+TEST(Polling, AfterTheUnitsPauseTheAnswerToTheUsersCommandFollowsTheRules)
 {
     Harness h;
     h.connectWith("COM1", "19200", "S");
-    splitForAnActionThenF0(h, "SRF0F011\r\n");
+    unaskedTextThenF0(h, "SRF0F011\r\n");
     ASSERT_EQ(h.w.lbrx()->count(), 2);
     EXPECT_EQ(h.w.lbrx()->lineBytes(1), "F011");
     ASSERT_EQ(h.w.lb2()->count(), 2);
@@ -179,24 +185,19 @@ TEST(Polling, AfterASplitForAUsersActionTheAnswerToTheUsersCommandFollowsTheRule
 
     Harness echo;
     echo.connectWith("COM1", "4800", "S");
-    splitForAnActionThenF0(echo, "$RSRF0SRF0F011\r\n");
+    unaskedTextThenF0(echo, "$RSRF0SRF0F011\r\n");
     ASSERT_EQ(echo.w.lbrx()->count(), 2);
     EXPECT_EQ(echo.w.lbrx()->lineBytes(1), "F011");
 
-    // A CR/LF-only answer after the split is a new text: its first CR is kept.
-    std::chrono::steady_clock::time_point frozen{};
-    h.receiver.setClock([&frozen] { return frozen; });
-    h.channel.receiveWithoutGap("MORE");
-    h.channel.notifyArrival();
+    // A CR/LF-only answer is a new text: its first CR is kept.
     h.w.ed1()->setText("ab");
     h.click(h.w.cmdSendentx());
-    h.receiver.setClock([] { return std::chrono::steady_clock::now(); });
     h.channel.receive("\r\n");
     h.tick();
-    ASSERT_EQ(h.w.lb2()->count(), 4);
-    EXPECT_EQ(h.w.lb2()->lineBytes(3), "ab");
-    ASSERT_EQ(h.w.lbrx()->count(), 4);
-    EXPECT_EQ(h.w.lbrx()->lineBytes(3), "\r");
+    ASSERT_EQ(h.w.lb2()->count(), 3);
+    EXPECT_EQ(h.w.lb2()->lineBytes(2), "ab");
+    ASSERT_EQ(h.w.lbrx()->count(), 3);
+    EXPECT_EQ(h.w.lbrx()->lineBytes(2), "\r");
 }
 
 TEST(Polling, AGapUnder20MsKeepsOneLineAGapOver20MsStartsANewOne)
@@ -207,7 +208,7 @@ TEST(Polling, AGapUnder20MsKeepsOneLineAGapOver20MsStartsANewOne)
     h.w.ed1()->setText("typed");
     std::chrono::steady_clock::time_point now{};
     h.receiver.setClock([&now] { return now; });
-    const auto quietTimerFires = [&h] { dispatchReceive(h.p, burst_Quiet); };
+    const auto quietTimerFires = [&h] { dispatchReceive(h.p, [](Program &p) { p.receiver.quietTimeOver(); }); };
     const auto arrive = [&h](const QByteArray &bytes) {
         h.channel.receiveWithoutGap(bytes);
         h.channel.notifyArrival();
@@ -253,7 +254,7 @@ TEST(Polling, WhatThePortStillHoldsWhenItIsLostIsShownByTheRules)
     // The loss is reported first (that is how the program learns of it), then what the
     // port had read is taken.
     EXPECT_THROW(h.channel.takeAvailable(), PortLostError);
-    closeBurstWithoutPort(h.p);
+    h.receiver.portLost();
     ASSERT_EQ(h.w.lbrx()->count(), 1);
     EXPECT_EQ(h.w.lbrx()->lineBytes(0), "F011");
     EXPECT_EQ(h.w.lb2()->count(), 1);
@@ -267,7 +268,7 @@ TEST(Polling, WhatThePortStillHoldsWhenItIsLostIsShownByTheRules)
     h.channel.receive("F012\r\n");
     h.channel.hangUp();
     EXPECT_THROW(h.channel.takeAvailable(), PortLostError);
-    closeBurstWithoutPort(h.p);
+    h.receiver.portLost();
     EXPECT_FALSE(h.receiver.isOpen());
     ASSERT_EQ(h.w.lbrx()->count(), 2);
     EXPECT_EQ(h.w.lbrx()->lineBytes(1), "F012");
@@ -286,10 +287,9 @@ TEST(Polling, AFailedReadEndsInTheFatalErrorReport)
     EXPECT_EQ(h.end.ends, 1);
 }
 
-TEST(Polling, UnderAStreamAnActionComesAtTheUnitsNextLineEndAndAReleaseAtOnce)
+TEST(Polling, UnderAStreamAKeyGoesWithin25MsAtTheLastLineEndAndTheLinesAfterItStandAlone)
 {
-    // The unit streams without a quiet time (the clock stands still); an action would wait
-    // up to 1 s for a text without a line end. The margins are wide.
+    // The unit streams without a quiet time (the clock stands still). The margins are wide.
     Harness h;
     h.connectWith("COM1", "19200", "S");
     std::chrono::steady_clock::time_point frozen{};
@@ -300,35 +300,141 @@ TEST(Polling, UnderAStreamAnActionComesAtTheUnitsNextLineEndAndAReleaseAtOnce)
     };
     QElapsedTimer took;
 
-    // In the middle of a line: the press waits for the line end, which comes 50 ms later
-    // with the next line's first bytes.
+    // In the middle of a line: the press waits at most 25 ms, then the text is cut at its
+    // last line end and the rest of that line stays the unit's.
     stream("STATUS 1\r\nSTAT");
     ASSERT_TRUE(h.receiver.isOpen());
-    QTimer::singleShot(50, [&] { stream("US 2\r\nST"); });
     took.start();
     h.press(h.w.cmdTR1());
-    EXPECT_GE(took.elapsed(), 40) << "the text in flight is waited for";
-    EXPECT_LT(took.elapsed(), 600) << "the line end ended the wait";
+    EXPECT_LT(took.elapsed(), 400) << "a key waits at most 25 ms";
     EXPECT_EQ(h.channel.written(), "$RSE1");
+    stream("US 2\r\nSTATUS 3\r\n");
 
-    // The release waits for nothing the unit sends: the key goes up with the finger.
-    stream("ATUS 3");
-    ASSERT_TRUE(h.receiver.isOpen());
+    // The release waits for nothing: the unit is at a line end.
     took.restart();
     h.release(h.w.cmdTR1());
-    EXPECT_LT(took.elapsed(), 400) << "a release waits at most 25 ms";
+    EXPECT_LT(took.elapsed(), 400);
     EXPECT_EQ(h.channel.written(), "$RSE1$RSEA");
-
-    // At the end of a line the unit's text is complete: a press need not wait.
     stream("STATUS 4\r\n");
-    ASSERT_TRUE(h.receiver.isOpen());
-    took.restart();
-    h.press(h.w.cmdTR2());
-    EXPECT_LT(took.elapsed(), 400) << "the split lies at the unit's line end";
-    EXPECT_EQ(h.channel.written(), "$RSE1$RSEA$RSE2");
 
-    // Every piece under the command line it came under; after a key's command its L - 2
-    // characters are skipped.
-    EXPECT_EQ(linesOf(*h.w.lb2()), (std::vector<QByteArray>{"", "$RSE1", "$RSEA"}));
-    EXPECT_EQ(linesOf(*h.w.lbrx()), (std::vector<QByteArray>{"STATUS 1STATUS 2ST", "S 3", "TUS 4"}));
+    // The rest of the cut line whole, under the command line of its text's first byte; each
+    // line after the key's command a text of its own, with its L - 2 skipped.
+    EXPECT_EQ(linesOf(*h.w.lb2()), (std::vector<QByteArray>{"", "", "$RSE1", "$RSEA"}));
+    EXPECT_EQ(linesOf(*h.w.lbrx()), (std::vector<QByteArray>{"STATUS 1", "STATUS 2", "TUS 3", "TUS 4"}));
+}
+
+TEST(Polling, UnderAStreamACommandWaitsASecondForAPauseThenGoesAtTheNextLineEnd)
+{
+    Harness h;
+    h.connectWith("COM1", "19200", "S");
+    std::chrono::steady_clock::time_point frozen{};
+    h.receiver.setClock([&frozen] { return frozen; });
+    const auto stream = [&h](const QByteArray &bytes) {
+        h.channel.receiveWithoutGap(bytes);
+        h.channel.notifyArrival();
+    };
+    stream("LINE01\r\nLI");
+    // The line end comes after the second the press waits for a pause.
+    QTimer::singleShot(1200, [&] { stream("NE02\r\nLINE03\r\nLI"); });
+    QElapsedTimer took;
+    took.start();
+    h.press(h.w.cmdF0());
+    EXPECT_GE(took.elapsed(), 1000) << "the press did not wait for the unit's pause";
+    EXPECT_LT(took.elapsed(), 2900);
+    EXPECT_EQ(h.channel.written(), "$RSRF0");
+    EXPECT_EQ(linesOf(*h.w.lbrx()), (std::vector<QByteArray>{"LINE01LINE02LINE03"}));
+    stream("NE04\r\nSRF0F011\r\n");
+    EXPECT_EQ(linesOf(*h.w.lbrx()), (std::vector<QByteArray>{"LINE01LINE02LINE03", "LINE04", "F011"}));
+    EXPECT_EQ(h.receiver.isOpen(), false);
+}
+
+namespace {
+// A text the unit is sending, on a clock the test moves.
+struct Streaming {
+    explicit Streaming(Harness &h) : h(h)
+    {
+        h.receiver.setClock([this] { return now; });
+    }
+    void arrive(const QByteArray &bytes)
+    {
+        h.channel.receiveWithoutGap(bytes);
+        h.channel.notifyArrival();
+    }
+    void quietFor(int ms)
+    {
+        now += std::chrono::milliseconds(ms);
+        dispatchReceive(h.p, [](Program &p) { p.receiver.quietTimeOver(); });
+    }
+    Harness &h;
+    std::chrono::steady_clock::time_point now{};
+};
+} // namespace
+
+TEST(Polling, AnActionThatWritesNothingNeverTouchesTheTextTheUnitIsSending)
+{
+    const std::vector<std::pair<const char *, std::function<void(Harness &)>>> actions = {
+        {"a lamp click", [](Harness &h) { h.click(h.w.lblrx6()); }},
+        {"a key in the command line", [](Harness &h) {
+             h.w.ed1()->setFocus();
+             QTest::keyClick(h.w.ed1(), Qt::Key_X);
+         }},
+        {"opening „Parametersatz …“", [](Harness &h) { dispatch(h.p, ParameterSet_Show); }},
+        {"„Schreiben“ preparing a write", [](Harness &h) {
+             h.w.cmdschreiben()->setEnabled(true);
+             h.click(h.w.cmdschreiben());
+         }},
+    };
+    for (const auto &[what, act] : actions) {
+        SCOPED_TRACE(what);
+        Harness h;
+        h.connectWith("COM1", "19200", "S");
+        h.w.ed1()->setText("$RSRF0");
+        h.state.ButtonCommandFlag = 1;
+        Streaming unit(h);
+        unit.arrive("SRF0F011\r\nLINE0");
+        act(h);
+        EXPECT_TRUE(h.receiver.isOpen());
+        EXPECT_EQ(h.w.lbrx()->count(), 0);
+        unit.arrive("2\r\n");
+        unit.quietFor(20);
+        EXPECT_EQ(linesOf(*h.w.lbrx()), (std::vector<QByteArray>{"F011LINE02"}));
+        EXPECT_EQ(linesOf(*h.w.lb2()), (std::vector<QByteArray>{"$RSRF0"})) << "the command line of its first byte";
+        EXPECT_TRUE(h.channel.written().isEmpty());
+    }
+}
+
+TEST(Polling, ACommandWaitsForTheUnitsPauseAndItsAnswerIsALineOfItsOwn)
+{
+    Harness h;
+    h.connectWith("COM1", "19200", "S");
+    Streaming unit(h);
+    unit.arrive("LINE01\r\nLINE02\r\n");
+    // The unit pauses 50 ms after the press.
+    QTimer::singleShot(50, [&] { unit.quietFor(20); });
+    int shownWhenWritten = -1;
+    h.channel.beforeWrite = [&](const QByteArray &) { shownWhenWritten = h.w.lbrx()->count(); };
+    h.press(h.w.cmdF1());
+    EXPECT_EQ(shownWhenWritten, 1) << "the command went before the unit's text was shown";
+    EXPECT_EQ(h.channel.written(), "$RSRF1");
+    unit.arrive("SRF10A00\r\n");
+    unit.quietFor(20);
+    EXPECT_EQ(linesOf(*h.w.lbrx()), (std::vector<QByteArray>{"LINE01LINE02", "0A00"}));
+}
+
+TEST(Polling, AUnitThatNeverPausesIsShownOnceASecondAtItsLastLineEnd)
+{
+    Harness h;
+    h.connectWith("COM1", "19200", "S");
+    Streaming unit(h);
+    // "OK\r\n" every 10 ms: never the quiet time.
+    for (int i = 0; i < 250; ++i) {
+        unit.arrive(i % 2 ? "\r\n" : "OK");
+        unit.now += std::chrono::milliseconds(5);
+    }
+    // 1.25 s: cut once, after the second, at the last line end; the rest goes on.
+    EXPECT_EQ(linesOf(*h.w.lbrx()), (std::vector<QByteArray>{QByteArray("OK").repeated(100)}));
+    EXPECT_TRUE(h.receiver.isOpen());
+    unit.quietFor(20);
+    ASSERT_EQ(h.w.lbrx()->count(), 2);
+    EXPECT_EQ(h.w.lbrx()->lineBytes(1), QByteArray("OK").repeated(25)) << "the rest, whole";
 }

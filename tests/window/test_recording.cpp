@@ -337,6 +337,53 @@ TEST(Recording, HoldsTheLineItselfBesideTheShownLines)
     EXPECT_EQ(lines[15], QStringLiteral("# Senden fehlgeschlagen: (Fehler 5) write failed"));
 }
 
+TEST(Recording, WhatTheUnitSendsInTheDisconnectPauseIsOnRecordNotShownAndOnlySilenceIsUnanswered)
+{
+    const std::vector<std::pair<QByteArray, QStringList>> rows = {
+        {"$RSQ\r\n", {"> $RSQ", "< $RSQ\\r\\n", "# Getrennt"}},
+        {"", {"> $RSQ", "# Keine Antwort auf „$RSQ“ (gesendet T) vor dem Schließen des Ports", "# Getrennt"}},
+    };
+    for (const auto &[unitSendsInThePause, expected] : rows) {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("sitzung.txt"));
+        Harness h;
+        h.connectWith("COM1", "19200", "S");
+        startRecording(h, path);
+        h.pause.during = [&h, bytes = unitSendsInThePause](int) {
+            if (!bytes.isEmpty())
+                h.channel.holdInSystem(bytes);
+        };
+        h.click(h.w.cmdAUS());
+        EXPECT_EQ(h.w.lbrx()->count(), 0) << "the port closes without showing";
+        EXPECT_EQ(h.w.lb2()->count(), 0);
+        const QStringList lines = linesWithoutTime(path);
+        ASSERT_GE(lines.size(), 4) << lines.join(QLatin1Char('\n')).toStdString();
+        EXPECT_EQ(lines.mid(1, expected.size()), expected) << lines.join(QLatin1Char('\n')).toStdString();
+    }
+}
+
+TEST(Recording, SaysWhenTheUnitsTextWasCutForACommand)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("sitzung.txt"));
+    Harness h;
+    h.connectWith("COM1", "19200", "S");
+    startRecording(h, path);
+    // The unit sends without a pause (the clock stands still) and is at a line end.
+    std::chrono::steady_clock::time_point frozen{};
+    h.receiver.setClock([&frozen] { return frozen; });
+    h.channel.receiveWithoutGap("STATUS 1\r\n");
+    h.channel.notifyArrival();
+    h.click(h.w.cmdF0());
+    const QStringList lines = linesWithoutTime(path);
+    const QRegularExpression cut(QStringLiteral("^# Text der Einheit für einen Befehl am Zeilenende geteilt "
+                                                "\\(keine Pause seit \\d+ ms\\)$"));
+    const int at = int(lines.indexOf(cut));
+    ASSERT_GE(at, 0) << lines.join(QLatin1Char('\n')).toStdString();
+    ASSERT_GE(lines.size(), at + 3);
+    EXPECT_EQ(lines.mid(at - 1, 4), (QStringList{"< STATUS 1\\r\\n", lines[at], "\tSTATUS 1", "> $RSRF0"}));
+}
+
 TEST(Recording, ABurstBeyondWhatItHoldsBeforeWritingIsInTheFileWholeAndInOrder)
 {
     QTemporaryDir dir;

@@ -23,23 +23,18 @@ bool isBlank(std::string_view text)
 bool isLineEnd(char c) { return c == '\r' || c == '\n'; }
 } // namespace
 
-ReceiveEngine::Shown ReceiveEngine::add(std::string_view bytes, const Context &context)
+ReceiveEngine::Shown ReceiveEngine::add(std::string_view bytes, const Context &now)
 {
     Shown shown;
-    if (bytes.empty())
-        return shown;
-    if (!open_) {
-        open_ = true;
-        startPiece(continues_);
-        continues_ = false;
-    } else if (newTextAtNextByte_) {
-        // The piece read before the command went out is shown as it was; the rest is new.
-        showPiece(context, shown);
-        startPiece(false);
-    }
-    newTextAtNextByte_ = false;
-
     for (const char c : bytes) {
+        if (!open_) {
+            open_ = true;
+            if (continues_)
+                startPiece(true);
+            else
+                openText(now);
+            continues_ = false;
+        }
         // Only the very first byte of a text is kept when it is a CR or LF.
         if (isLineEnd(c) && (pieceContinues_ || !text_.empty())) {
             // Only the first byte can be a line end that was kept.
@@ -47,6 +42,15 @@ ReceiveEngine::Shown ReceiveEngine::add(std::string_view bytes, const Context &c
             if (c == '\n' && hasContent) {
                 atLineEnd_ = true;
                 ++lineEnds_;
+                lastLineEndAt_ = text_.size();
+                pieceHasLineEnd_ = true;
+                if (lineByLine_) {
+                    // Each line a text of its own: the next byte begins a new one.
+                    showPiece(text_, shown);
+                    open_ = false;
+                    atLineEnd_ = false;
+                    text_.clear();
+                }
             }
             continue;
         }
@@ -54,7 +58,7 @@ ReceiveEngine::Shown ReceiveEngine::add(std::string_view bytes, const Context &c
         // Split before the byte that would not fit, so a text of exactly the piece size
         // followed by the quiet time is one line.
         if (text_.size() == pieceBytes) {
-            showPiece(context, shown);
+            showPiece(text_, shown);
             startPiece(true);
         }
         text_.push_back(c);
@@ -62,70 +66,96 @@ ReceiveEngine::Shown ReceiveEngine::add(std::string_view bytes, const Context &c
     return shown;
 }
 
-ReceiveEngine::Shown ReceiveEngine::quiet(const Context &context)
+ReceiveEngine::Shown ReceiveEngine::quiet()
 {
     Shown shown;
     // An open piece always had bytes, even if the reading rule dropped them all: it gets
     // its lines.
     if (open_)
-        showPiece(context, shown);
+        showPiece(text_, shown);
     open_ = false;
     continues_ = false;
-    newTextAtNextByte_ = false;
+    lineByLine_ = false;
     atLineEnd_ = false;
     text_.clear();
     return shown;
 }
 
-ReceiveEngine::Shown ReceiveEngine::splitForAction(const Context &context)
+ReceiveEngine::Shown ReceiveEngine::showToLastLineEnd()
+{
+    return cutAtLastLineEnd(false);
+}
+
+ReceiveEngine::Shown ReceiveEngine::cutForCommand()
+{
+    return cutAtLastLineEnd(true);
+}
+
+ReceiveEngine::Shown ReceiveEngine::cutAtLastLineEnd(bool everythingWithoutLineEnd)
 {
     Shown shown;
-    if (!open_)
+    if (!open_ || (!pieceHasLineEnd_ && !everythingWithoutLineEnd))
         return shown;
-    showPiece(context, shown);
-    open_ = false;
-    continues_ = !newTextAtNextByte_;
-    newTextAtNextByte_ = false;
+    const std::size_t cut = pieceHasLineEnd_ ? lastLineEndAt_ : text_.size();
+    showPiece(std::string_view(text_).substr(0, cut), shown);
+    std::string rest = text_.substr(cut);
     atLineEnd_ = false;
-    text_.clear();
+    if (rest.empty()) {
+        open_ = false;
+        continues_ = true;
+        text_.clear();
+        return shown;
+    }
+    startPiece(true);
+    text_ = std::move(rest);
     return shown;
 }
 
 void ReceiveEngine::commandWritten()
 {
+    // Sent into a text the unit is still sending: the rest of its line stays that text's;
+    // what follows is new.
+    if (open_ || continues_)
+        lineByLine_ = true;
     continues_ = false;
-    if (open_)
-        newTextAtNextByte_ = true;
+}
+
+void ReceiveEngine::openText(const Context &now)
+{
+    context_ = OwnContext{std::string(now.commandLine), std::string(now.baudText), now.buttonCommandFlag};
+    startPiece(false);
 }
 
 void ReceiveEngine::startPiece(bool continuation)
 {
     text_.clear();
     pieceContinues_ = continuation;
+    pieceHasLineEnd_ = false;
+    lastLineEndAt_ = 0;
 }
 
-void ReceiveEngine::showPiece(const Context &context, Shown &shown) const
+void ReceiveEngine::showPiece(std::string_view text, Shown &shown) const
 {
     Lines lines;
-    lines.commandLine = std::string(context.commandLine);
+    lines.commandLine = context_.commandLine;
     if (pieceContinues_) {
         // A continuation is the same text read on: nothing of it is the echo or the
         // repeated address, so it is shown from its first byte.
-        if (!isBlank(text_))
-            lines.answer = text_;
+        if (!isBlank(text))
+            lines.answer = std::string(text);
         shown.push_back(std::move(lines));
         return;
     }
-    const auto length = static_cast<long long>(context.commandLine.size());
+    const auto length = static_cast<long long>(context_.commandLine.size());
     // The command the unit sends back ahead of its answer is not the answer.
-    const long long displayStart = protocol::echoesCommand(context.baudText) ? length + 1 : 1;
+    const long long displayStart = protocol::echoesCommand(context_.baudText) ? length + 1 : 1;
     lines.displayStart = std::int16_t(std::min<long long>(displayStart, std::numeric_limits<std::int16_t>::max()));
-    if (!isBlank(fromPosition(text_, displayStart))) {
+    if (!isBlank(fromPosition(text, displayStart))) {
         // After a command button the answer repeats the address and the command letters;
         // L - 2 of them are skipped. Where that start falls below 1 (a command line shorter
         // than two characters) the line starts at the first character.
-        const long long shownFrom = context.buttonCommandFlag == 1 ? length + displayStart - 2 : displayStart;
-        lines.answer = std::string(fromPosition(text_, shownFrom));
+        const long long shownFrom = context_.flag == 1 ? length + displayStart - 2 : displayStart;
+        lines.answer = std::string(fromPosition(text, shownFrom));
     }
     shown.push_back(std::move(lines));
 }

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Everything between "bytes arrived" and "lines to show", once: the reading rule, the
-// pieces of a text that never pauses, continuations, and where each shown line starts.
-// No Qt and no timers: the caller says when the line was quiet, when a user's action splits
-// a text and when a command went out, and hands in the command line of that moment. The
-// window's polling, its tests, the fuzzer and rix-param all drive this one class.
+// pieces of a text that never pauses, the cut for a command sent into such a text, and
+// where each shown line starts. No Qt and no timers: the caller says when the line was
+// quiet, when a text is to be cut and when a command went out. The window's receive path,
+// its tests, the fuzzer and rix-param's tests all drive this one class.
 
 #include <cstddef>
 #include <cstdint>
@@ -17,10 +17,12 @@ class ReceiveEngine {
 public:
     // A text ends when the line has been quiet this long after its last byte.
     static constexpr int quietMs = 20;
-    // A text that runs on without a quiet time is shown in pieces of this many bytes.
+    // A text that runs on without a quiet time and without a line end is shown in pieces of
+    // this many bytes.
     static constexpr std::size_t pieceBytes = 65536;
 
-    // What the rules look at when a line comes out.
+    // What the rules look at: the moment a text's first byte is taken decides them for every
+    // line of that text, whatever the command line holds by the time it is shown.
     struct Context {
         std::string_view commandLine;    // ed1 as its Windows-1252 bytes; its length is L
         std::string_view baudText;       // exactly "4800": the unit sends the command back first
@@ -35,24 +37,34 @@ public:
     };
     using Shown = std::vector<Lines>;
 
-    // Bytes read from the line. A text reaching pieceBytes is shown piece by piece, so
-    // this may return lines (usually it returns none).
-    Shown add(std::string_view bytes, const Context &context);
-    // The line has been quiet for the quiet time: the open text is shown and ends, and so
-    // does a continuation that was waiting for it.
-    Shown quiet(const Context &context);
-    // A user's action while the unit is still sending: what has come is shown, and what
-    // follows continues the same text (shown from its first byte) until the line is quiet
-    // or a command is written.
-    Shown splitForAction(const Context &context);
-    // A command went out: whatever arrives from now on is a new text under the rules.
+    // Bytes read from the line; `now` is the context at the moment they were taken, used by
+    // a text these bytes begin. Usually returns nothing; a text past pieceBytes, and every
+    // line while lines are shown one by one, come out here.
+    Shown add(std::string_view bytes, const Context &now);
+    // The line has been quiet for the quiet time: the open text is shown and ends; so does a
+    // text that was cut, and lines are no longer shown one by one.
+    Shown quiet();
+    // The unit has been sending for a long time without a pause: what has come up to its last
+    // line end is shown; the rest of that line stays open and continues the text (shown from
+    // its first byte). Nothing when the open piece holds no line end.
+    Shown showToLastLineEnd();
+    // A command is about to go out while the unit is still sending: as showToLastLineEnd(),
+    // and when the open piece holds no line end, everything it holds.
+    Shown cutForCommand();
+    // A command went out. Into a text that was cut for it, the unit's lines are shown one by
+    // one from now on, each a new text under the rules (the rest of the line that was cut
+    // first, whole), so an answer among them stands on a line of its own, until the line is
+    // quiet or endLineByLine().
     void commandWritten();
+    void endLineByLine() { lineByLine_ = false; }
 
-    // Bytes have come since the last quiet time or split.
+    // Bytes have come since the last quiet time or cut.
     bool isOpen() const { return open_; }
-    // A text was split and nothing has come since: the next bytes continue it, unless the
-    // line is found quiet or a command is written first.
+    // A text was cut and nothing has come since: the next bytes continue it, unless the line
+    // is found quiet or a command is written first.
     bool awaitsContinuation() const { return !open_ && continues_; }
+    // Lines are shown one by one (a command went out into a text the unit was sending).
+    bool showsLineByLine() const { return lineByLine_; }
     // The open text's last byte was a line end (LF) after something besides line ends: the
     // unit ends each of its texts so, so the text it was sending is complete.
     bool atLineEnd() const { return open_ && atLineEnd_; }
@@ -60,14 +72,24 @@ public:
     std::uint64_t lineEnds() const { return lineEnds_; }
 
 private:
+    struct OwnContext {
+        std::string commandLine;
+        std::string baudText;
+        std::int16_t flag = 0;
+    };
+    void openText(const Context &now);
     void startPiece(bool continuation);
-    void showPiece(const Context &context, Shown &shown) const;
+    Shown cutAtLastLineEnd(bool everythingWithoutLineEnd);
+    void showPiece(std::string_view text, Shown &shown) const;
 
+    OwnContext context_;            // the open text's, taken with its first byte
     std::string text_;              // the open piece, under the reading rule
+    std::size_t lastLineEndAt_ = 0; // text_'s size at its last line end; 0 when none
+    bool pieceHasLineEnd_ = false;
     bool open_ = false;
-    bool pieceContinues_ = false;   // the open piece continues a split text
-    bool continues_ = false;        // the next bytes continue a split text
-    bool newTextAtNextByte_ = false;   // a command went out while a piece was open
+    bool pieceContinues_ = false;   // the open piece continues a text that was cut
+    bool continues_ = false;        // the next bytes continue a text that was cut
+    bool lineByLine_ = false;
     bool atLineEnd_ = false;
     std::uint64_t lineEnds_ = 0;
 };

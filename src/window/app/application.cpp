@@ -23,8 +23,11 @@ Application::Application(Seams seams)
                seams.box ? *seams.box : qtBox_,
                seams.end ? *seams.end : qtEnd_,
                receiver_,
-               recording_}
+               recording_,
+               actions_}
 {
+    actions_.attach(program_);
+    receiver_.attach(program_);
     keepQtDialogsFromStoringAnything();
     connectEventTable(program_, filter_);
     if (loadQtGermanTexts(qtTexts_))

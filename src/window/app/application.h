@@ -7,6 +7,7 @@
 #include "unit/line/qtserialchannel.h"
 #include "widgets/mainwindow.h"
 #include "widgets/mousefilter.h"
+#include "window/app/dispatch.h"
 #include "window/program.h"
 #include "window/programstate.h"
 #include "window/receive/receiver.h"
@@ -54,6 +55,7 @@ private:
     Recording recording_;
     // The port every handler uses: the chosen one, watched by the recording.
     RecordedChannel channel_;
+    GuardedActions actions_;
     QTranslator qtTexts_;
     Program program_;
     MouseFilter filter_;

@@ -11,7 +11,6 @@
 #include "window/connection/refusedconnect.h"
 #include "window/program.h"
 #include "window/programstate.h"
-#include "window/receive/polling.h"
 #include "window/receive/receiver.h"
 
 #include <new>
@@ -53,23 +52,20 @@ bool lineStillThere(const Program &p, unsigned lossesBefore)
     return isConnected(p) && p.state.linesLost == lossesBefore;
 }
 
-void guarded(Program &p, Handler handler, bool afterBurst, Line line, Turn turn = Turn::AfterText)
+void guarded(Program &p, const Handler &handler, Line line)
 {
     if (p.state.ending)
         return;
     int number = 0;
     try {
-        if (afterBurst) {
+        if (line != Line::NotNeeded) {
             const unsigned lossesBefore = p.state.linesLost;
-            // What came before the action is the answer to what went before it: read first,
-            // as the receive path's own event, so a loss found there is reported as one.
-            guarded(p, takeReceivedBeforeInput, false, Line::NotNeeded);
+            // What the unit is sending is read to its pause first, as the receive path's own
+            // event, so a loss found there is reported as one.
+            guarded(p, [line](Program &program) { program.receiver.beforeWrite(line); }, Line::NotNeeded);
             if (p.state.ending)
                 return;
-            finishBurstForInput(p, turn == Turn::KeyRelease ? Receiver::releaseWaitMs : Receiver::inputWaitMs);
-            if (p.state.ending)
-                return;
-            if (line == Line::Needed && !lineStillThere(p, lossesBefore)) {
+            if (!lineStillThere(p, lossesBefore)) {
                 qCDebug(lcSerial) << "the line is gone; the action that needs it does nothing";
                 return;
             }
@@ -80,7 +76,7 @@ void guarded(Program &p, Handler handler, bool afterBurst, Line line, Turn turn 
         qCWarning(lcSerial).noquote() << "port lost, error" << e.number() << ":" << e.what();
         // What was read before the loss is shown before the port closes for good.
         try {
-            closeBurstWithoutPort(p);
+            p.receiver.portLost();
         } catch (const std::exception &x) {
             qCWarning(lcReceive).noquote() << "what was read before the loss is not shown:" << x.what();
         }
@@ -88,11 +84,11 @@ void guarded(Program &p, Handler handler, bool afterBurst, Line line, Turn turn 
         // Connected again from the box: a key release the lost line owes goes out before
         // anything else, itself guarded, as it may find the line gone again.
         if (!p.state.ending && isConnected(p))
-            guarded(p, sendOwedKeyRelease, false, Line::NotNeeded);
+            guarded(p, sendOwedKeyRelease, Line::NotNeeded);
         return;
     } catch (const PortOpenError &e) {
         qCWarning(lcSerial).noquote() << "port not opened, error" << e.number() << ":" << e.what();
-        p.receiver.close(false);
+        p.receiver.stopReading();
         report(p, [&] { reportOpenFailure(p, e); });
         return;
     } catch (const RixError &e) {
@@ -110,17 +106,17 @@ void guarded(Program &p, Handler handler, bool afterBurst, Line line, Turn turn 
     }
     // A burst cut short by the failure is not read on. Reported outside the catch block,
     // so the report itself may fail without nesting.
-    p.receiver.close(false);
+    p.receiver.stopReading();
     report(p, [&] { fatalErrorReport(p, number); });
 }
 } // namespace
 
-void dispatch(Program &p, Handler handler, Line line, Turn turn)
+void dispatch(Program &p, Handler handler, Line line)
 {
-    guarded(p, handler, true, line, turn);
+    guarded(p, handler, line);
 }
 
 void dispatchReceive(Program &p, Handler handler)
 {
-    guarded(p, handler, false, Line::NotNeeded);
+    guarded(p, handler, Line::NotNeeded);
 }

@@ -7,26 +7,28 @@
 
 #include <functional>
 
-struct Program;
+#include "window/actions.h"
+
 class PortOpenError;
-using Handler = std::function<void(Program &)>;
 
-// Whether a handler writes to the unit, and so needs the line.
-enum class Line { NotNeeded, Needed };
-// How long a user's action waits for a text the unit is still sending: a key's release goes
-// out within 50 ms of the mouse-up, whatever the unit sends.
-enum class Turn { AfterText, KeyRelease };
-
-// A user's action, and every handler but the receive path's own: what the port has
-// received by then opens a burst, as if the poll had come first, and a burst that is still
-// being read is read to its end first, as the window was busy with it when the action came:
-// to the quiet time or to the line end that ends the unit's text, at most about a second
-// (Receiver::inputWaitMs), a key's release at most Receiver::releaseWaitMs. A handler that needs the line then runs only if the line
-// is open and was not lost meanwhile: an action from before a loss is never sent after it,
-// not even on a port that has been connected again.
-void dispatch(Program &p, Handler handler, Line line = Line::NotNeeded, Turn turn = Turn::AfterText);
+// A user's action, and every handler but the receive path's own. One that writes (or a key)
+// first lets the receive path read what the unit is sending to its pause
+// (Receiver::beforeWrite()), and then runs only if the line is open and was not lost
+// meanwhile: an action from before a loss is never sent after it, not even on a port that
+// has been connected again. One that writes nothing runs at once and touches no burst.
+void dispatch(Program &p, Handler handler, Line line = Line::NotNeeded);
 // The receive path's own events: the poll timer, bytes arrived, the quiet time over.
 void dispatchReceive(Program &p, Handler handler);
+
+// The guarded dispatch for actions a handler starts itself (Program::actions).
+class GuardedActions : public Actions {
+public:
+    void attach(Program &p) { p_ = &p; }
+    void run(const Handler &handler, Line line) override { dispatch(*p_, handler, line); }
+
+private:
+    Program *p_ = nullptr;
+};
 
 QString fatalErrorMessage(int number);
 void fatalErrorReport(Program &p, int number);

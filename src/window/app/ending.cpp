@@ -19,6 +19,7 @@ void endWithMessage(Program &p, const QString &text, const QString &details)
     p.receiver.stopPolling();
     p.state.ending = true;
     p.box.show(text, details);
+    p.receiver.portClosing();
     p.channel.closeAll();
     endProgram(p, 1);
 }

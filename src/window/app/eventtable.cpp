@@ -24,23 +24,22 @@
 
 namespace {
 // The events the window handles without doing anything. They are registered all the same:
-// a registered press arms its control for the mouse semantics, and, like every user action,
-// waits for a burst that is still being read.
+// a registered press arms its control for the mouse semantics.
 void nothing(Program &) {}
 } // namespace
 
 void connectEventTable(Program &p, MouseFilter &f)
 {
     MainWindow &w = p.w;
+    // Writes nothing: runs at once, whatever the unit is sending.
     const auto run = [&p](Handler handler) { return [&p, handler] { dispatch(p, handler); }; };
-    // The handlers that write to the unit, and the press of a disconnect that its release
-    // completes: they do nothing once the line is gone. A "Trennen" press from before a loss
-    // must not switch a window that has connected again to disconnected over an open port.
-    const auto send = [&p](Handler handler) { return [&p, handler] { dispatch(p, handler, Line::Needed); }; };
-    // A key's release: the unit keys its transmitter until it comes.
-    const auto release = [&p](Handler handler) {
-        return [&p, handler] { dispatch(p, handler, Line::Needed, Turn::KeyRelease); };
-    };
+    // Writes a command: after the unit's pause, and nothing once the line is gone.
+    const auto send = [&p](Handler handler) { return [&p, handler] { dispatch(p, handler, Line::Writes); }; };
+    // A key's press or release: the unit keys its transmitter with it, so within 25 ms.
+    const auto key = [&p](Handler handler) { return [&p, handler] { dispatch(p, handler, Line::Key); }; };
+    // The disconnect's press writes nothing, but a press from before a loss must not switch a
+    // window that has connected again to disconnected over an open port.
+    const auto needsLine = [&p](Handler handler) { return [&p, handler] { dispatch(p, handler, Line::Needed); }; };
 
     f.onMouseDown(w.cbAdr(), run(cbAdr_MouseDown));
     f.onMouseUp(w.cbAdr(), run(cbAdr_MouseDown));
@@ -49,7 +48,7 @@ void connectEventTable(Program &p, MouseFilter &f)
     f.onMouseDown(w.cbCOM(), run(nothing));
     f.onMouseDown(w.cmd5Ton(), send(cmd5Ton_MouseDown));
     f.onMouseUp(w.cmd5Ton(), run(nothing));
-    f.onMouseDown(w.cmdAUS(), send(cmdAUS_MouseDown));
+    f.onMouseDown(w.cmdAUS(), needsLine(cmdAUS_MouseDown));
     f.onMouseUp(w.cmdAUS(), send(cmdAUS_MouseUp));
     f.onMouseDown(w.cmdEIN(), run(cmdEIN_MouseDown));
     f.onMouseUp(w.cmdEIN(), run(cmdEIN_MouseUp));
@@ -70,15 +69,15 @@ void connectEventTable(Program &p, MouseFilter &f)
     f.onMouseUp(w.cmdschreiben(), run(cmdschreiben_MouseUp));
     f.onMouseDown(w.cmdSendentx(), send(cmdSendentx_MouseDown));
     // A recording's failure that came while the key was held is reported once it is let go.
-    const auto releaseThenReport = [&p, release](Handler handler) {
-        return [&p, released = release(handler)] {
+    const auto releaseThenReport = [&p, key](Handler handler) {
+        return [&p, released = key(handler)] {
             released();
             dispatchReceive(p, recording_Failed);
         };
     };
-    f.onMouseDown(w.cmdTR1(), send(cmdTR1_MouseDown));
+    f.onMouseDown(w.cmdTR1(), key(cmdTR1_MouseDown));
     f.onMouseUp(w.cmdTR1(), releaseThenReport(cmdTR_MouseUp));
-    f.onMouseDown(w.cmdTR2(), send(cmdTR2_MouseDown));
+    f.onMouseDown(w.cmdTR2(), key(cmdTR2_MouseDown));
     f.onMouseUp(w.cmdTR2(), releaseThenReport(cmdTR_MouseUp));
     f.onMouseDown(w.cmdVersion(), send(cmdVersion_MouseDown));
     f.onClick(w.ed1(), run(ed1_Click));
@@ -90,8 +89,8 @@ void connectEventTable(Program &p, MouseFilter &f)
     f.onMouseDown(w.lblrx9(), run(lblrx9_MouseDown));
     const auto receive = [&p](Handler handler) { return [&p, handler] { dispatchReceive(p, handler); }; };
     QObject::connect(&p.receiver.pollTimer(), &QTimer::timeout, &w, receive(tmr1_Timer));
-    QObject::connect(&p.receiver.quietTimer(), &QTimer::timeout, &w, receive(burst_Quiet));
-    p.channel.onBytesArrived(receive(burst_BytesArrived));
+    QObject::connect(&p.receiver.quietTimer(), &QTimer::timeout, &w, receive([](Program &program) { program.receiver.quietTimeOver(); }));
+    p.channel.onBytesArrived(receive([](Program &program) { program.receiver.bytesArrived(); }));
     // The recording: both lists' menus, a failure's report, the flush to the disk.
     for (LineList *list : {w.lb2(), w.lbrx()}) {
         QObject::connect(list->fileMenu(), &LineViewFileMenu::recordingFileChosen, &w, [&p](const QString &path) {

@@ -9,6 +9,7 @@
 #include "window/connection/sending.h"
 #include "window/program.h"
 #include "window/programstate.h"
+#include "window/receive/receiver.h"
 
 void cmdEnde_MouseDown(Program &p)
 {
@@ -23,6 +24,7 @@ void cmdEnde_MouseUp(Program &p)
 {
     // Not the disconnect's release: the unit already has its "Q", so no "$RSQ" follows.
     cmdAUS_MouseDown(p);
+    p.receiver.portClosing();
     p.channel.closeAll();
     endProgram(p);
 }

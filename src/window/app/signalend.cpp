@@ -96,6 +96,7 @@ void endBySignal(Program &p, int signalNumber)
     try {
         p.receiver.stopPolling();
         p.state.ending = true;
+        p.receiver.portClosing();
         p.channel.closeAll();
     } catch (const std::exception &e) {
         qCWarning(lcSerial).noquote() << "closing the port on a signal:" << e.what();

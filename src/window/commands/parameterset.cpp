@@ -9,13 +9,12 @@
 #include "unit/protocol/protocol.h"
 #include "widgets/mainwindow.h"
 #include "widgets/parameterdialog.h"
-#include "window/app/dispatch.h"
+#include "window/actions.h"
 #include "window/commands/presssequence.h"
 #include "window/connection/connection.h"
 #include "window/connection/sending.h"
 #include "window/program.h"
 #include "window/programstate.h"
-#include "window/receive/polling.h"
 #include "window/receive/receiver.h"
 
 #include <QDateTime>
@@ -86,11 +85,7 @@ private:
     void send(const Handler &handler)
     {
         checkLine();
-        dispatch(p_, handler, Line::Needed);
-        checkLine();
-        // The answer waited in the port through the pause: taken now, as the poll's first
-        // tick after the pause would take it.
-        dispatchReceive(p_, takeReceivedBeforeInput);
+        p_.actions.run(handler, Line::Writes);
         checkLine();
     }
     // The window reports a lost line itself; the session only stops.
@@ -179,8 +174,8 @@ void ParameterSet_Show(Program &p)
     ParameterDialog *d = parameterDialog(p);
     if (!d) {
         d = new ParameterDialog(&p.w);
-        QObject::connect(d, &ParameterDialog::readAsked, d, [&p] { dispatch(p, ParameterSet_Read); });
-        QObject::connect(d, &ParameterDialog::writeAsked, d, [&p] { dispatch(p, ParameterSet_Write); });
+        QObject::connect(d, &ParameterDialog::readAsked, d, [&p] { p.actions.run(ParameterSet_Read, Line::NotNeeded); });
+        QObject::connect(d, &ParameterDialog::writeAsked, d, [&p] { p.actions.run(ParameterSet_Write, Line::NotNeeded); });
         d->setHeaderSource([&p] {
             return SetHeader{p.state.PortName, p.state.BaudText, p.state.AddressDigit,
                              QDateTime::currentDateTime().toString(Qt::ISODate),

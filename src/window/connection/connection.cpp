@@ -110,8 +110,9 @@ void cmdAUS_MouseUp(Program &p)
 {
     // The unit's disconnect always goes to every unit, whatever the address digit.
     p.channel.write(protocol::bytes(protocol::disconnect()));
-    p.receiver.engine.commandWritten();
+    p.receiver.commandWritten();
     p.pause.pause(protocol::sendPauseMs);
+    p.receiver.portClosing();
     p.channel.close();
     recordDisconnected(p);
 }

@@ -8,7 +8,6 @@
 #include "window/connection/sending.h"
 #include "window/program.h"
 #include "window/programstate.h"
-#include "window/receive/polling.h"
 #include "window/receive/receiver.h"
 #include "window/seams.h"
 
@@ -36,8 +35,7 @@ void sendOwedKeyRelease(Program &p)
     p.receiver.stopPolling();
     p.pause.pause(protocol::settleMs);
     p.receiver.startPolling();
-    takeReceivedBeforeInput(p);
-    finishBurstForInput(p, Receiver::inputWaitMs);
+    p.receiver.beforeWrite(Line::Writes);
     // Lost meanwhile (the release then stays owed), or sent by the reconnect of that loss.
     if (!p.state.keyHeld || !isConnected(p) || p.state.ending || p.state.linesLost != lossesBefore)
         return;

@@ -22,14 +22,16 @@ void writeCommandLine(Program &p)
     if (bytes->isEmpty())
         return;
     p.channel.write(*bytes);
-    p.receiver.engine.commandWritten();
+    p.receiver.commandWritten();
 }
 } // namespace
 
 namespace {
 // The timer bracket of every send from the command line: polling off, the text written,
 // `afterWrite`, the handler held for the pause, polling on again. Nothing is read in
-// between; what the unit answers meanwhile waits in the port for the first tick after it.
+// between; what the unit answered meanwhile is taken as the pause ends, as the first tick
+// after it would, so it is read under the command it answers, before any input that
+// waited for the pause.
 void sendCommandLineAndHold(Program &p, int pauseMs, void (*afterWrite)(Program &))
 {
     p.receiver.stopPolling();
@@ -38,6 +40,7 @@ void sendCommandLineAndHold(Program &p, int pauseMs, void (*afterWrite)(Program 
         afterWrite(p);
     p.pause.pause(pauseMs);
     p.receiver.startPolling();
+    p.receiver.takeWaiting();
 }
 
 void typedCommandSent(Program &p)

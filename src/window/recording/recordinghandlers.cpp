@@ -4,10 +4,10 @@
 #include "unit/files/completefile.h"
 #include "unit/errors.h"
 #include "unit/logging.h"
+#include "unit/line/serialchannel.h"
 #include "widgets/linelist.h"
 #include "widgets/lineviewfilemenu.h"
 #include "widgets/mainwindow.h"
-#include "window/connection/connection.h"
 #include "window/program.h"
 #include "window/programstate.h"
 #include "window/recording/recording.h"
@@ -78,7 +78,7 @@ void recording_Start(Program &p, const QString &path)
         reportStop(p);
     }
     const QString first = QStringLiteral("Mitschnitt begonnen (rix-term %1), ").arg(QStringLiteral(PROJECT_VERSION))
-                          + (isConnected(p) ? QStringLiteral("verbunden: ") + summary(p) : QStringLiteral("nicht verbunden"));
+                          + (p.channel.isOpen() ? QStringLiteral("verbunden: ") + summary(p) : QStringLiteral("nicht verbunden"));
     QString reason;
     if (!p.recording.start(file, first, &reason)) {
         p.box.show(recordingNotStartedMessage(file, reason));
@@ -95,7 +95,7 @@ void recording_Stop(Program &p)
 
 void recording_Failed(Program &p)
 {
-    if (p.state.keyHeld && isConnected(p))
+    if (p.state.keyHeld && p.channel.isOpen())
         return;
     reportStop(p);
 }

@@ -110,6 +110,8 @@ std::string usageText()
            "                        line, before it asks anything (escapes as for --send)\n"
            "  --send-every MS TEXT  send TEXT unasked every MS milliseconds while running\n"
            "                        (escapes as for --send)\n"
+           "  --text-lines N,GAP,MS send a text of N lines \"LINE01\\r\\n\" … unasked every MS\n"
+           "                        milliseconds, GAP milliseconds after each line's last byte\n"
            "  --version-text TEXT   answer V with TEXT instead of \"rix-sim 1.0\"\n"
            "                        (escapes as for --send)\n"
            "  --ignore-writes       answer parameter writes but keep the old values\n"
@@ -208,6 +210,19 @@ ParsedArguments parseArguments(const std::vector<std::string> &arguments)
         // No setter: its text is the argument after its period, which getopt_long
         // cannot express, so the loop takes it.
         {"send-every", true, {}},
+        {"text-lines", true, [&o](const std::string &v) {
+             const std::size_t first = v.find(',');
+             const std::size_t second = first == std::string::npos ? first : v.find(',', first + 1);
+             if (second == std::string::npos)
+                 return false;
+             const auto lines = parseMilliseconds(v.substr(0, first)); // the same whole-number rule
+             const auto gap = parseMilliseconds(v.substr(first + 1, second - first - 1));
+             const auto period = parseMilliseconds(v.substr(second + 1));
+             if (!lines || !gap || !period || lines->count() == 0 || lines->count() > 9999 || period->count() == 0)
+                 return false;
+             o.textLines = {int(lines->count()), *gap, *period};
+             return true;
+         }},
         {"version-text", true, [&o](const std::string &v) {
              auto text = resolveEscapes(v);
              return text ? (o.versionText = std::move(*text), true) : false;
@@ -305,6 +320,7 @@ TransportOptions transportOptionsFor(const ProgramOptions &options)
     t.sendOnOpen = options.sendOnOpen;
     t.sendEvery = options.sendEvery;
     t.sendEveryText = options.sendEveryText;
+    t.textLines = options.textLines;
     t.flood = options.flood;
     t.hangupAfter = options.hangupAfter;
     t.hangupAfterWrites = options.hangupAfterWrites;

@@ -24,6 +24,7 @@ struct ProgramOptions {
     std::string sendOnOpen;  // escapes already resolved
     std::chrono::milliseconds sendEvery{0};
     std::string sendEveryText; // escapes already resolved
+    TextLines::Shape textLines;
     std::optional<std::string> versionText; // escapes already resolved
     std::chrono::milliseconds flood{0};
     std::optional<std::chrono::milliseconds> hangupAfter;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "rixsim/faults/openingsends.h"
+#include "rixsim/faults/textlines.h"
 #include "rixsim/faults/unaskedinbox.h"
 #include "rixsim/simport.h"
 #include "rixsim/trafficlog.h"
@@ -42,6 +43,9 @@ struct TransportOptions {
     // due while the previous one is still queued is skipped.
     std::chrono::milliseconds sendEvery{0};
     std::string sendEveryText;
+    // When it has lines, a text of that many lines ("LINE01\r\n" …) is sent unasked one
+    // line at a time, the gap after each, once every period (see faults/textlines.h).
+    TextLines::Shape textLines;
     // When non-zero, numbered flood lines (see flood.h) are written without a
     // pause from the start of run() for this long; the last chunk of whole
     // lines is still completed after the time is up. Answers are written

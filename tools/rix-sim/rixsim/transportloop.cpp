@@ -22,6 +22,7 @@ Transport::Loop::Loop(Transport &owner, Clock::time_point start)
     , framer_(t_.options_.quietGap)
     , flood_(t_.options_.flood, start, [this](std::string text) { note(std::move(text)); })
     , sendEvery_(t_.options_.sendEvery, t_.options_.sendEveryText, start)
+    , textLines_(t_.options_.textLines, start)
     , hangup_(t_.options_.hangupAfter, t_.options_.hangupAfterWrites, start)
     , writer_(t_.port_, queue_, flood_, t_.options_.paced)
 {
@@ -46,6 +47,7 @@ RunEnd Transport::Loop::run()
         }
         t_.inbox_.moveTo(queue_, now);
         sendEvery_.queueDue(queue_, now);
+        textLines_.queueDue(queue_, now);
         if (framer_.commandDue(now))
             answer(now);
         flood_.refill(now, t_.options_.paced);
@@ -127,6 +129,7 @@ std::optional<Clock::time_point> Transport::Loop::nextDeadline(Clock::time_point
     }
     consider(hangup_.deadline());
     consider(sendEvery_.deadline());
+    consider(textLines_.deadline());
     return next;
 }
 

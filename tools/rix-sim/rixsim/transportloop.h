@@ -4,6 +4,7 @@
 #include "rixsim/faults/floodsender.h"
 #include "rixsim/faults/hangup.h"
 #include "rixsim/faults/sendevery.h"
+#include "rixsim/faults/textlines.h"
 #include "rixsim/line/clock.h"
 #include "rixsim/line/commandframer.h"
 #include "rixsim/line/linewriter.h"
@@ -46,6 +47,7 @@ private:
     SendQueue queue_;
     FloodSender flood_;
     SendEvery sendEvery_;
+    TextLines textLines_;
     Hangup hangup_;
     LineWriter writer_;
 };

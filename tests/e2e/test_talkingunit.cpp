@@ -1,0 +1,131 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// A unit that talks: a text of 40 lines a few ms apart (one text: no gap reaches the quiet
+// time), and a unit that never pauses. What a user does in the middle never cuts the unit's
+// text, and a command's answer stands on a line of its own.
+#include "liveunit.h"
+
+#include "rixsim/faults/textlines.h"
+#include "widgets/lineview.h"
+
+#include <QTest>
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+
+using namespace e2e;
+using namespace testsupport;
+using Lines = std::vector<QByteArray>;
+using namespace std::chrono_literals;
+
+namespace {
+constexpr int textLines = 40;
+
+// The 40-line text as lbrx shows it after F0's command ($RSRF0: L - 2 = 4 skipped).
+QByteArray textAfterF0()
+{
+    QByteArray all;
+    for (int n = 1; n <= textLines; ++n)
+        all += QByteArray::fromStdString(rixsim::TextLines::line(n)).chopped(2);
+    return all.mid(4);
+}
+
+struct MidTextCase {
+    const char *name;
+    std::function<void(LiveProgram &)> act;   // done while the unit is in the middle of its text
+    std::vector<std::string> commands;         // what the unit receives after F0
+    Lines lbrx;                                // after the F0 answer
+    Lines lb2;
+};
+
+class TalkingUnit : public LiveUnit, public ::testing::WithParamInterface<MidTextCase> {
+protected:
+    // F0 first, so the command line holds "$RSRF0" and the flag is 1; then the unit's text
+    // comes, and the row's action at its 12th line.
+    void runRow()
+    {
+        rixsim::TransportOptions options;
+        options.textLines = {textLines, 5ms, 1500ms};
+        startUnit(options);
+        connectProgram();
+        program.click(program.w.cmdF0());
+        ASSERT_TRUE(listHas(program.w.lbrx(), 1));
+        ASSERT_TRUE(waitUntil([&] { return linesSent() >= 12; }, 5s));
+        GetParam().act(program);
+        ASSERT_TRUE(waitUntil([&] { return linesSent() >= textLines; }, 5s));
+        runEventsFor(600ms);
+    }
+    int linesSent() const
+    {
+        int lines = 0;
+        for (const TrafficEvent &event : eventsOf(sim->log(), TrafficEvent::Kind::Sent))
+            lines += event.bytes.rfind("LINE", 0) == 0;
+        return lines;
+    }
+};
+
+Lines rest(const Lines &lines) { return Lines(lines.begin() + 1, lines.end()); }
+} // namespace
+
+TEST_P(TalkingUnit, NoActionInTheMiddleCutsTheText)
+{
+    runRow();
+    const MidTextCase &row = GetParam();
+    std::vector<std::string> expected{"$RSRF0"};
+    expected.insert(expected.end(), row.commands.begin(), row.commands.end());
+    EXPECT_EQ(received(), expected);
+    EXPECT_EQ(rest(linesOf(*program.w.lbrx())), row.lbrx);
+    EXPECT_EQ(rest(linesOf(*program.w.lb2())), row.lb2);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, TalkingUnit,
+    ::testing::Values(
+        MidTextCase{"ALampClick", [](LiveProgram &p) { p.click(p.w.lblrx6()); }, {}, {textAfterF0()}, {"$RSRF0"}},
+        MidTextCase{"AKeyTypedIntoTheCommandLine",
+                    [](LiveProgram &p) {
+                        p.w.ed1()->setFocus();
+                        p.w.ed1()->end(false);
+                        QTest::keyClick(p.w.ed1(), Qt::Key_X);
+                    },
+                    {},
+                    {textAfterF0()},
+                    {"$RSRF0"}},
+        MidTextCase{"F3Pressed", [](LiveProgram &p) { p.click(p.w.cmdF3()); }, {"$RSRF3"}, {textAfterF0(), "0E28"},
+                    {"$RSRF0", "$RSRF3"}},
+        MidTextCase{"F1ThenF2Pressed",
+                    [](LiveProgram &p) {
+                        p.click(p.w.cmdF1());
+                        p.click(p.w.cmdF2());
+                    },
+                    {"$RSRF1", "$RSRF2"},
+                    {textAfterF0(), "0A00", "1212"},
+                    {"$RSRF0", "$RSRF1", "$RSRF2"}}),
+    [](const ::testing::TestParamInfo<MidTextCase> &info) { return std::string(info.param.name); });
+
+class NeverPausingUnit : public LiveUnit {};
+
+TEST_F(NeverPausingUnit, IsShownAtLeastOnceASecondAtItsLineEndsAndAnAnswerIntoItStandsAlone)
+{
+    rixsim::TransportOptions options;
+    options.sendEvery = 10ms;   // 13 bytes take 6.8 ms at 19200: never a 20 ms pause
+    options.sendEveryText = "STATUS 3 OK\r\n";
+    startUnit(options);
+    connectProgram();
+    const auto connectedAt = Clock::now();
+    ASSERT_TRUE(listHas(program.w.lbrx(), 1));
+    const double firstShownMs = millisecondsBetween(connectedAt, Clock::now());
+    EXPECT_LT(firstShownMs, 2000.0) << "the unit looked dead";
+    std::printf("[figure] a unit that never pauses: first line after %.0f ms\n", firstShownMs);
+    const QByteArray first = program.w.lbrx()->lineBytes(0);
+    EXPECT_EQ(first.size() % 11, 0) << "cut inside a line: " << first.toStdString();
+    EXPECT_EQ(first, QByteArray("STATUS 3 OK").repeated(first.size() / 11));
+
+    program.click(program.w.cmdF0());
+    const auto hasAnswer = [&] {
+        const Lines lines = linesOf(*program.w.lbrx());
+        return std::find(lines.begin(), lines.end(), QByteArray("F011")) != lines.end();
+    };
+    ASSERT_TRUE(waitUntil(hasAnswer, 5s)) << "no line holds the answer alone";
+    for (const QByteArray &line : linesOf(*program.w.lbrx()))
+        EXPECT_FALSE(line.contains("SRF0")) << line.toStdString();
+}
