@@ -112,16 +112,3 @@ TEST(ParameterDialogRuns, AfterARunTheKeyboardIsBackOnTheButtonThatStartedIt)
     d.endRun(QStringLiteral("F0–F6 gelesen."));
     EXPECT_EQ(QApplication::focusWidget(), read);
 }
-
-TEST(ParameterDialogRuns, AParameterWithoutAnswerIsMarkedUntilItHasAValue)
-{
-    ParameterDialog d;
-    auto *table = d.findChild<QTableWidget *>(QStringLiteral("values"));
-    d.setNoAnswer(3, QStringLiteral("F3 antwortet nicht."));
-    EXPECT_EQ(table->item(3, ParameterDialog::Unit)->text(), QStringLiteral("keine Antwort"));
-    EXPECT_EQ(table->item(3, ParameterDialog::Unit)->toolTip(), QStringLiteral("F3 antwortet nicht."));
-    EXPECT_EQ(d.unitSet().value[3], std::nullopt);
-    d.setUnitValue(3, QStringLiteral("0E28"));
-    EXPECT_EQ(table->item(3, ParameterDialog::Unit)->text(), QStringLiteral("0E28"));
-    EXPECT_EQ(table->item(3, ParameterDialog::Unit)->toolTip(), QString());
-}
