@@ -66,8 +66,9 @@ QString usageText()
         "Rückgabewert: 0 gleich bzw. erfolgreich; 1 diff: Unterschiede, write: F0 oder F6\n"
         "weicht ab und wurde ohne --include-line-settings nicht geschrieben; 2 Fehler (ein\n"
         "abgebrochenes Schreiben mit Bericht, was die Einheit erreicht hat); 3 write: ein\n"
-        "geschriebener Wert ist nicht bestätigt. Nach SIGINT, SIGTERM, SIGHUP oder SIGPIPE\n"
-        "endet write mit dem Bericht und dann durch dieses Signal.\n");
+        "geschriebener Wert ist nicht bestätigt; 4 write: die Frage nicht mit ja beantwortet,\n"
+        "nichts geschrieben. Nach SIGINT, SIGTERM, SIGHUP oder SIGPIPE endet write mit dem\n"
+        "Bericht und dann durch dieses Signal.\n");
 }
 
 ParsedCommandLine parseCommandLine(const QStringList &arguments)

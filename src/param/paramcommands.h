@@ -12,6 +12,7 @@ constexpr int Ok = 0;             // read and write done; diff: the unit holds t
 constexpr int Different = 1;      // diff: the unit holds other values; write: F0 or F6 left out still differs
 constexpr int Error = 2;          // no port, no answer, a bad file, a failed save or output, a write cut short
 constexpr int NotConfirmed = 3;   // write: a written value read back different, or could not be read back
+constexpr int Declined = 4;       // write: the question on the terminal was not answered yes; nothing written
 }
 
 // How a command ended: its exit code, or, when `signal` is not 0, the signal that stopped

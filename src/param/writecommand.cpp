@@ -20,6 +20,9 @@ using State = PlannedWrite::State;
 ParamEnd runWrite(const ParamOptions &options, Session &session, ParamConsole &console)
 {
     const ParameterSet file = loadSetOrFail(options.setFile, true);
+    // Whether it may ask is known before the unit is: a run that cannot write costs no read.
+    if (!options.yes && !options.dryRun && !console.terminal)
+        throw ParamFailure{QStringLiteral("Ohne Terminal wird nur mit --yes geschrieben. Nichts geschrieben.")};
     session.open();
     const ParameterSet unit = session.readPresent(file);
     std::vector<PlannedWrite> plan = makeWritePlan(file, unit, options.includeLineSettings);
@@ -55,11 +58,10 @@ ParamEnd runWrite(const ParamOptions &options, Session &session, ParamConsole &c
     if (options.dryRun)
         return {ParamExit::Ok};
 
-    if (!options.yes) {
-        if (!console.terminal)
-            throw ParamFailure{QStringLiteral("Ohne Terminal wird nur mit --yes geschrieben. Nichts geschrieben.")};
-        if (!console.confirm(QStringLiteral("%1 Wert(e) in die Einheit schreiben? [j/N] ").arg(count)))
-            throw ParamFailure{QStringLiteral("Abgebrochen. Nichts geschrieben.")};
+    // A no is the user's decision, not a failure: its own exit code, so a script can tell.
+    if (!options.yes && !console.confirm(QStringLiteral("%1 Wert(e) in die Einheit schreiben? [j/N] ").arg(count))) {
+        console.err << "rix-param: Abgebrochen. Nichts geschrieben.\n";
+        return {ParamExit::Declined};
     }
 
     // From here on a signal does not end the program between a write and its read-back.

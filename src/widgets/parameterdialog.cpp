@@ -6,6 +6,7 @@
 #include "unit/parameters/parametersession.h"
 #include "unit/parameters/setfileio.h"
 #include "widgets/displaylines.h"
+#include "widgets/screenfit.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -14,6 +15,7 @@
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -21,22 +23,34 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
+#include <QScreen>
 #include <QStyledItemDelegate>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <QWindow>
 
 namespace {
 constexpr int parameters = 7;
+// Room for the table's seven rows and the report; a smaller free area takes what it has.
+constexpr QSize designedSize(900, 640);
+const QString noAnswerText = QStringLiteral("keine Antwort");
 const QString filter = QStringLiteral("Parametersätze (*.rixset *.txt);;Alle Dateien (*)");
 
 // The file column takes only hexadecimal digits as they are typed, and a value only when
-// it has all four.
+// it has all four; a shorter one is not taken, and `refused` hears of it so it can be said.
+// Tab and Shift+Tab in a cell take its value and leave the table, as they do outside a cell.
 class HexDelegate : public QStyledItemDelegate {
 public:
-    using QStyledItemDelegate::QStyledItemDelegate;
+    HexDelegate(QObject *parent, std::function<void(int row, const QString &text)> refused)
+        : QStyledItemDelegate(parent)
+        , refused_(std::move(refused))
+    {
+    }
     QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &, const QModelIndex &) const override
     {
         auto *edit = new QLineEdit(parent);
+        edit->setObjectName(QStringLiteral("valueEditor"));
+        edit->setAccessibleDescription(edit->objectName());
         edit->setMaxLength(4);
         edit->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9A-Fa-f]{0,4}")), edit));
         return edit;
@@ -46,8 +60,42 @@ public:
         const QString text = static_cast<QLineEdit *>(editor)->text();
         if (isParameterValue(text))
             model->setData(index, text.toUpper());
+        else if (!text.isEmpty())
+            refused_(index.row(), text);
     }
+
+protected:
+    bool eventFilter(QObject *object, QEvent *event) override
+    {
+        auto *editor = qobject_cast<QWidget *>(object);
+        if (editor && event->type() == QEvent::KeyPress) {
+            const auto *key = static_cast<QKeyEvent *>(event);
+            if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) {
+                QWidget *view = editor->parentWidget() ? editor->parentWidget()->parentWidget() : nullptr;
+                emit commitData(editor);
+                emit closeEditor(editor, QAbstractItemDelegate::NoHint);
+                if (view) {
+                    QKeyEvent leave(QEvent::KeyPress, key->key(), key->modifiers());
+                    QCoreApplication::sendEvent(view, &leave);
+                }
+                return true;
+            }
+        }
+        return QStyledItemDelegate::eventFilter(object, event);
+    }
+
+private:
+    std::function<void(int, const QString &)> refused_;
 };
+
+// Every control is known by its name, to tests and to automation tools alike.
+template <typename Control>
+Control *named(Control *control, const char *name)
+{
+    control->setObjectName(QLatin1String(name));
+    control->setAccessibleDescription(control->objectName());
+    return control;
+}
 
 QString valueText(const std::optional<QString> &value)
 {
@@ -64,14 +112,21 @@ ParameterDialog::ParameterDialog(QWidget *parent)
     // command between the dialog's.
     setWindowModality(Qt::ApplicationModal);
 
-    connection_ = new QLabel(this);
-    table_ = new QTableWidget(parameters, ColumnCount, this);
+    connection_ = named(new QLabel(this), "connection");
+    table_ = named(new QTableWidget(parameters, ColumnCount, this), "values");
     table_->setHorizontalHeaderLabels({QStringLiteral("Parameter"), QStringLiteral("Einheit"), QStringLiteral("Bedeutung"),
                                        QStringLiteral("Datei"), QString()});
     table_->verticalHeader()->hide();
-    table_->setItemDelegateForColumn(File, new HexDelegate(table_));
+    table_->setItemDelegateForColumn(File, new HexDelegate(table_, [this](int row, const QString &text) {
+        step_->setText(QStringLiteral("F%1: „%2“ hat nur %3 Ziffer(n), ein Wert hat vier (0–9, A–F). Nicht übernommen.")
+                           .arg(row)
+                           .arg(text)
+                           .arg(text.size()));
+    }));
     table_->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed
                             | QAbstractItemView::AnyKeyPressed);
+    // Tab leaves the table for the buttons; the arrow keys move between its cells.
+    table_->setTabKeyNavigation(false);
     table_->setWordWrap(true);
     filling_ = true;
     for (int n = 0; n < parameters; ++n) {
@@ -88,21 +143,26 @@ ParameterDialog::ParameterDialog(QWidget *parent)
     table_->horizontalHeader()->setSectionResizeMode(Meaning, QHeaderView::Stretch);
     table_->resizeColumnToContents(Caption);
     table_->resizeRowsToContents();
+    // Typing goes into the file's F0 first: the only column that takes input.
+    table_->setCurrentCell(0, File);
     connect(table_, &QTableWidget::cellChanged, this, &ParameterDialog::fileCellEdited);
 
-    readButton_ = new QPushButton(QStringLiteral("Von der Einheit lesen"), this);
-    openButton_ = new QPushButton(QStringLiteral("Datei öffnen …"), this);
-    saveButton_ = new QPushButton(QStringLiteral("Speichern unter …"), this);
-    writeButton_ = new QPushButton(QStringLiteral("Geänderte schreiben"), this);
-    lineSettings_ = new QCheckBox(QStringLiteral("auch Adresse und Baudrate (F0, F6)"), this);
-    progress_ = new QProgressBar(this);
-    step_ = new QLabel(this);
-    cancelButton_ = new QPushButton(QStringLiteral("Abbrechen"), this);
-    report_ = new QPlainTextEdit(this);
+    // The mnemonics differ from each other: L, D, U, S, A, B, K, C.
+    readButton_ = named(new QPushButton(QStringLiteral("Von der Einheit &lesen"), this), "readButton");
+    openButton_ = named(new QPushButton(QStringLiteral("&Datei öffnen …"), this), "openButton");
+    saveButton_ = named(new QPushButton(QStringLiteral("Speichern &unter …"), this), "saveButton");
+    writeButton_ = named(new QPushButton(QStringLiteral("Geänderte &schreiben"), this), "writeButton");
+    lineSettings_ = named(new QCheckBox(QStringLiteral("auch &Adresse und Baudrate (F0, F6)"), this), "lineSettings");
+    progress_ = named(new QProgressBar(this), "progress");
+    step_ = named(new QLabel(this), "step");
+    step_->setWordWrap(true);
+    cancelButton_ = named(new QPushButton(QStringLiteral("A&bbrechen"), this), "cancelButton");
+    report_ = named(new QPlainTextEdit(this), "report");
     report_->setReadOnly(true);
-    report_->setObjectName(QStringLiteral("report"));
-    copyButton_ = new QPushButton(QStringLiteral("Bericht kopieren"), this);
-    closeButton_ = new QPushButton(QStringLiteral("Schließen"), this);
+    report_->setTabChangesFocus(true);
+    copyButton_ = named(new QPushButton(QStringLiteral("Bericht &kopieren"), this), "copyButton");
+    closeButton_ = named(new QPushButton(QStringLiteral("S&chließen"), this), "closeButton");
+    // No button is the default: Enter takes a cell's value and presses nothing.
     for (QPushButton *b : {readButton_, openButton_, saveButton_, writeButton_, cancelButton_, copyButton_, closeButton_})
         b->setAutoDefault(false);
 
@@ -131,7 +191,12 @@ ParameterDialog::ParameterDialog(QWidget *parent)
     layout->addWidget(step_);
     layout->addWidget(report_, 1);
     layout->addLayout(endRow);
-    resize(900, 640);
+    // Tab goes as the eye reads: the table, then the rows of buttons from the top.
+    QWidget *order[] = {table_, readButton_, openButton_, saveButton_, writeButton_, lineSettings_,
+                        cancelButton_, report_, copyButton_, closeButton_};
+    for (std::size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
+    resize(designedSize);
 
     connect(readButton_, &QPushButton::clicked, this, &ParameterDialog::readAsked);
     connect(writeButton_, &QPushButton::clicked, this, &ParameterDialog::writeAsked);
@@ -170,8 +235,16 @@ void ParameterDialog::setConnection(bool connected, const QString &text)
 void ParameterDialog::setUnitValue(int n, const std::optional<QString> &value)
 {
     unit_.value[std::size_t(n)] = value;
+    noAnswer_[std::size_t(n)].clear();
     showRow(n);
     updateButtons();
+}
+
+void ParameterDialog::setNoAnswer(int n, const QString &why)
+{
+    setUnitValue(n, std::nullopt);
+    noAnswer_[std::size_t(n)] = why;
+    showRow(n);
 }
 
 void ParameterDialog::clearUnitValues(unsigned connection)
@@ -199,7 +272,9 @@ void ParameterDialog::showRow(int n)
     filling_ = true;
     const auto &unit = unit_.value[std::size_t(n)];
     const auto &file = file_.value[std::size_t(n)];
-    table_->item(n, Unit)->setText(valueText(unit));
+    const QString &silence = noAnswer_[std::size_t(n)];
+    table_->item(n, Unit)->setText(silence.isEmpty() ? valueText(unit) : noAnswerText);
+    table_->item(n, Unit)->setToolTip(silence);
     table_->item(n, Meaning)->setText(unit ? describeParameter(n, *unit).join(QLatin1Char('\n')) : QString());
     table_->item(n, File)->setText(valueText(file));
     table_->item(n, File)->setToolTip(file ? describeParameter(n, *file).join(QLatin1Char('\n')) : QString());
@@ -216,6 +291,8 @@ void ParameterDialog::fileCellEdited(int row, int column)
         return;
     const QString text = table_->item(row, File)->text();
     setFileValue(row, isParameterValue(text) ? std::optional<QString>(text) : std::nullopt);
+    // What was said of a value not taken is over once one is.
+    step_->clear();
 }
 
 void ParameterDialog::updateButtons()
@@ -240,8 +317,11 @@ void ParameterDialog::startRun(const QString &what, int steps)
 {
     running_ = true;
     cancelAsked_ = false;
+    // The button that started the run is turned off meanwhile, and Qt moves the focus on.
+    focusBeforeRun_ = focusWidget();
     progress_->setRange(0, steps);
     progress_->setValue(0);
+    progress_->resetFormat();
     step_->setText(what);
     report_->clear();
     updateButtons();
@@ -253,12 +333,19 @@ void ParameterDialog::setStep(int done, const QString &text)
     step_->setText(text);
 }
 
-void ParameterDialog::endRun(const QString &report)
+void ParameterDialog::endRun(const QString &report, const QString &stoppedAt)
 {
     running_ = false;
     step_->clear();
+    // A bar left at its last value would look as if the run were still going on.
+    if (!stoppedAt.isEmpty())
+        progress_->setFormat(stoppedAt);
     report_->setPlainText(report);
     updateButtons();
+    // The keyboard is where it was before the run, not wherever the turned-off buttons sent it.
+    if (focusBeforeRun_ && focusBeforeRun_->isEnabled())
+        focusBeforeRun_->setFocus(Qt::OtherFocusReason);
+    focusBeforeRun_ = nullptr;
 }
 
 QString ParameterDialog::report() const
@@ -334,6 +421,41 @@ void ParameterDialog::askSave()
     const QString path = askSavePath_(this);
     if (!path.isEmpty())
         saveFile(path);
+}
+
+void ParameterDialog::setVisible(bool visible)
+{
+    // Sized before Qt places it, so that it is placed with the size it has.
+    if (visible && !isVisible())
+        fitToScreen();
+    QDialog::setVisible(visible);
+}
+
+bool ParameterDialog::event(QEvent *event)
+{
+    // A window manager frames the dialog after it is shown; the frame's size is known with
+    // the move that follows, and the dialog fits itself again within the free area.
+    const QEvent::Type type = event->type();
+    if (type == QEvent::Move || type == QEvent::Show) {
+        const QWindow *handle = windowHandle();
+        if (handle && handle->frameMargins() != fittedFrame_)
+            fitToScreen();
+    }
+    return QDialog::event(event);
+}
+
+void ParameterDialog::fitToScreen()
+{
+    const QScreen *onScreen = screen();
+    if (!onScreen)
+        return;
+    const QWindow *handle = windowHandle();
+    fittedFrame_ = handle ? handle->frameMargins() : QMargins();
+    const QRect available = onScreen->availableGeometry();
+    resize(fittedDialogSize(designedSize, minimumSizeHint(),
+                            freeInnerArea(available.size(), fittedFrame_, onScreen->devicePixelRatio())));
+    if (isVisible())
+        move(placedWithin(frameGeometry(), available));
 }
 
 void ParameterDialog::reject()

@@ -10,6 +10,10 @@
 
 #include <QDialog>
 
+#include <QMargins>
+#include <QPointer>
+
+#include <array>
 #include <functional>
 #include <optional>
 #include <vector>
@@ -36,6 +40,8 @@ public:
     // The unit's values as last read; a value that is not known is empty.
     const ParameterSet &unitSet() const { return unit_; }
     void setUnitValue(int n, const std::optional<QString> &value);
+    // Fn gave no answer: its row says „keine Antwort“, and `why` in its tool tip.
+    void setNoAnswer(int n, const QString &why);
     // Forgets every value of the unit, and says which connection the next ones come from (the
     // window's count of opened ports), so that values from an earlier one can be told apart.
     void clearUnitValues(unsigned connection);
@@ -50,8 +56,9 @@ public:
     void setStep(int done, const QString &text);
     // Whether „Abbrechen“ was pressed since the run started.
     bool cancelAsked() const { return cancelAsked_; }
-    // The run is over; `report` stays shown and can be copied.
-    void endRun(const QString &report);
+    // The run is over; `report` stays shown and can be copied. A run that stopped early
+    // says where in the bar (`stoppedAt`, "Abgebrochen nach F2"), which keeps its value.
+    void endRun(const QString &report, const QString &stoppedAt = QString());
     bool isRunning() const { return running_; }
     QString report() const;
 
@@ -86,11 +93,15 @@ public:
     QLabel *connectionLabel() const { return connection_; }
     QLabel *stepLabel() const { return step_; }
 
+    // Opens within the free area of its screen, at any scale.
+    void setVisible(bool visible) override;
+
 signals:
     void readAsked();
     void writeAsked();
 
 protected:
+    bool event(QEvent *event) override;
     void reject() override;
     void closeEvent(QCloseEvent *event) override;
 
@@ -100,6 +111,7 @@ private:
     void updateButtons();
     void askOpen();
     void askSave();
+    void fitToScreen();
 
     QLabel *connection_;
     QTableWidget *table_;
@@ -116,6 +128,7 @@ private:
     QPushButton *closeButton_;
 
     ParameterSet unit_;
+    std::array<QString, 7> noAnswer_;   // why a parameter is marked „keine Antwort“
     unsigned unitConnection_ = 0;
     ParameterSet file_;
     bool connected_ = false;
@@ -126,4 +139,6 @@ private:
     PathAsker askSavePath_;
     Question ask_;
     std::function<SetHeader()> header_;
+    QMargins fittedFrame_;   // the frame the dialog last fitted itself to
+    QPointer<QWidget> focusBeforeRun_;
 };

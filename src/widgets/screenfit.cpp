@@ -59,3 +59,15 @@ QSize fittedWindowSize(QSize designed, QSize available, int scrollBarExtent)
         height += scrollBarExtent;
     return {std::min(width, available.width()), std::min(height, available.height())};
 }
+
+QSize fittedDialogSize(QSize designed, QSize minimum, QSize available)
+{
+    return designed.boundedTo(available).expandedTo(minimum);
+}
+
+QPoint placedWithin(QRect frame, QRect available)
+{
+    const int x = std::max(available.left(), std::min(frame.left(), available.right() + 1 - frame.width()));
+    const int y = std::max(available.top(), std::min(frame.top(), available.bottom() + 1 - frame.height()));
+    return {x, y};
+}

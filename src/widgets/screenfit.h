@@ -8,6 +8,8 @@
 // device pixel wide is reported as 1 (0.67). So the free area is worked out in device pixels.
 
 #include <QMargins>
+#include <QPoint>
+#include <QRect>
 #include <QSize>
 
 // The largest length in device-independent pixels that Qt makes at most `devicePixels` long at
@@ -25,3 +27,12 @@ QSize freeInnerArea(QSize available, QMargins frame, double ratio);
 // that area, and where one direction must scroll the other keeps room for that scroll bar
 // (`scrollBarExtent`), so a window that is only too wide still shows the layout's whole height.
 QSize fittedWindowSize(QSize designed, QSize available, int scrollBarExtent);
+
+// A dialog's inner size: as designed where the free inner area `available` allows, else in
+// each direction too large as much as the area gives, though never less than the layout's
+// `minimum` (a dialog smaller than that would cut its controls instead of its empty room).
+QSize fittedDialogSize(QSize designed, QSize minimum, QSize available);
+
+// Where a window whose frame is `frame` goes so that it lies within `available`: moved in
+// as little as it must, its top left corner kept on the screen where it cannot fit whole.
+QPoint placedWithin(QRect frame, QRect available);

@@ -12,6 +12,7 @@
 
 #include <QCheckBox>
 #include <QFile>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTimer>
@@ -42,6 +43,7 @@ protected:
         return *d;
     }
     QString unitCell(ParameterDialog &d, int n) { return d.table()->item(n, ParameterDialog::Unit)->text(); }
+    static QString barText(ParameterDialog &d) { return d.findChild<QProgressBar *>(QStringLiteral("progress"))->text(); }
     QString writeFile(const QByteArray &text)
     {
         const QString path = dir.filePath(QStringLiteral("satz.txt"));
@@ -152,6 +154,7 @@ TEST_F(ParameterDialogOnTheLine, ALinePulledMidWriteStopsAndReportsWhatReachedTh
     ASSERT_TRUE(waitUntil([&] { return !program.box.texts.empty(); }));
     EXPECT_EQ(program.box.texts[0], QStringLiteral("Die Verbindung zu %1 ist unterbrochen (Fehler 1002).").arg(unitPath()));
     EXPECT_EQ(received().back(), "$RSPF10A10");
+    EXPECT_EQ(barText(d), QStringLiteral("Verbindung unterbrochen bei F1"));
     EXPECT_FALSE(d.writeButton()->isEnabled());
     EXPECT_FALSE(d.readButton()->isEnabled());
 }
@@ -204,8 +207,10 @@ INSTANTIATE_TEST_SUITE_P(
                     o.sendEveryText = "Status 5 RF2\r\n";
                 },
                 "F0–F6 gelesen.", "1212"},
+        // A parameter the unit never answers is marked, and the read goes on to F6.
         Hostile{"mute", [](rixsim::Unit &u, auto &) { u.setMuted(2, true); },
-                "F2 antwortet nicht (auch nicht auf die Wiederholung von „$RSRF2“).", ""},
+                "F0–F6 gelesen, ohne Antwort: F2.\nF2 antwortet nicht (auch nicht auf die Wiederholung von „$RSRF2“).",
+                "keine Antwort"},
         Hostile{"echoAt19200", [](rixsim::Unit &u, auto &) { u.setEcho(true); },
                 "F0: Die Einheit antwortet, sendet aber jeden Befehl vorher zurück, wie sie es nur bei 4800 Baud tut: "
                 "sie arbeitet wohl mit 4800 Baud, nicht mit 19200.",
@@ -238,6 +243,7 @@ TEST_F(ParameterDialogOnTheLine, AbbrechenFinishesTheParameterOnTheLineAndSendsN
     EXPECT_EQ(received(), (Commands{"$RSRF0", "$RSRF1", "$RSRF2"}));
     EXPECT_EQ(unitCell(d, 2), QStringLiteral("1212"));
     EXPECT_EQ(unitCell(d, 3), QString());
+    EXPECT_EQ(barText(d), QStringLiteral("Abgebrochen nach F2"));
     EXPECT_FALSE(d.writeButton()->isEnabled());
 
     // The same during a write: the first value is written and read back, the second is not sent.
@@ -251,5 +257,6 @@ TEST_F(ParameterDialogOnTheLine, AbbrechenFinishesTheParameterOnTheLineAndSendsN
                                          "  F1: 0A00 → 0A10  geschrieben und bestätigt\n"
                                          "  F3: 0E28 → 0E3C  nicht geschrieben\n"));
     EXPECT_EQ(received().size(), before + 2);
+    EXPECT_EQ(barText(d), QStringLiteral("Abgebrochen nach F1"));
     EXPECT_EQ(sim->transport().unit().parameter(3), "0E28");
 }

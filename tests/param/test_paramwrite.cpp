@@ -76,6 +76,36 @@ TEST_F(ParamWrite, ADryRunWritesNothingEvenWithYes)
     EXPECT_TRUE(run.out.endsWith(QStringLiteral("Probelauf: nichts geschrieben.\n"))) << run.out.toStdString();
 }
 
+TEST_F(ParamWrite, WithoutATerminalAndWithoutYesItRefusesBeforeTheUnitIsAsked)
+{
+    const ParamRun run = runRixParam({QStringLiteral("write"), setFile(fiveChanges)}, unit);
+    EXPECT_EQ(run.end.exitCode, 2);
+    EXPECT_EQ(run.err, QStringLiteral("rix-param: Ohne Terminal wird nur mit --yes geschrieben. Nichts geschrieben.\n"));
+    EXPECT_TRUE(unit.written.empty());
+}
+
+TEST_F(ParamWrite, ANoOnTheTerminalWritesNothingAndEndsWithItsOwnCode)
+{
+    StringOutput out, err;
+    StopAfterWrites never(unit, 0, 0);
+    QStringList questions;
+    bool answer = false;
+    ParamConsole console{out, err, true, [&](const QString &question) {
+                             questions << question;
+                             return answer;
+                         },
+                         never};
+    const ParsedCommandLine parsed = parseCommandLine({QStringLiteral("write"), setFile("F1=0A10\nF3=0E3C\n")});
+    EXPECT_EQ(runParamCommand(parsed.options, unit, console, QStringLiteral("test")).exitCode, 4);
+    EXPECT_EQ(questions, QStringList{QStringLiteral("2 Wert(e) in die Einheit schreiben? [j/N] ")});
+    EXPECT_EQ(unit.written, bytes({"$RSRF1", "$RSRF3"}));
+    EXPECT_TRUE(err.text.endsWith(QStringLiteral("rix-param: Abgebrochen. Nichts geschrieben.\n"))) << err.text.toStdString();
+
+    answer = true;
+    EXPECT_EQ(runParamCommand(parsed.options, unit, console, QStringLiteral("test")).exitCode, 0);
+    EXPECT_EQ(unit.parameterWrites(), bytes({"$RSPF10A10", "$RSPF30E3C"}));
+}
+
 TEST_F(ParamWrite, AStopDuringTheSecondWriteFinishesItWritesNothingMoreAndReportsEachParameter)
 {
     StopAfterWrites ctrlC(unit, 2, SIGINT);

@@ -167,9 +167,12 @@ TEST_F(RixParam, DryRunAMissingYesWithoutTerminalAndABadFileWriteNothing)
     EXPECT_NE(dry.out.find("F1: 0A00 → 0A10"), std::string::npos) << dry.out;
     EXPECT_NE(dry.out.find("F3: 0E28 → 0E3C"), std::string::npos) << dry.out;
 
+    // Without a terminal it cannot ask: it says so before it asks the unit anything.
+    const std::size_t readByDryRun = received().size();
     const Result unasked = run({"write", path});
     EXPECT_EQ(unasked.code, 2);
     EXPECT_NE(unasked.err.find("--yes"), std::string::npos) << unasked.err;
+    EXPECT_EQ(received().size(), readByDryRun);
 
     const std::string bad = file("bad.txt", "F1=0A10\nF3=0E3C extra\n");
     const Result broken = run({"write", bad, "--yes"});

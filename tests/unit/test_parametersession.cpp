@@ -77,23 +77,41 @@ TEST(ParameterSession, AReadIsAButtonsReadAndTakesTheAnswerAfterOtherText)
     UnitLine line(link, quick());
     // Another unit's answer naming F3 is not the answer of unit 5.
     ParameterSession session(line, QLatin1Char('5'), QStringLiteral("19200"));
-    EXPECT_EQ(session.read(3), QStringLiteral("0E28"));
+    EXPECT_EQ(session.read(3).value, QStringLiteral("0E28"));
     EXPECT_EQ(link.sent, QStringList{"R:$R5RF3"});
 }
 
-TEST(ParameterSession, ASilentParameterIsAskedTwiceAndNamed)
+TEST(ParameterSession, ASilentParameterIsAskedTwiceNamedAndTheReadGoesOn)
+{
+    ScriptedLink link;
+    UnitLine line(link, quick());
+    ParameterSession session(line, QLatin1Char('4'), QStringLiteral("19200"));
+    EXPECT_EQ(session.read(2).value, QStringLiteral("1212"));
+    link.muteAfterWrites = 0;
+    const ParameterSession::Read silent = session.read(3);
+    EXPECT_EQ(silent.value, std::nullopt);
+    EXPECT_EQ(silent.noAnswer, QStringLiteral("F3 antwortet nicht (auch nicht auf die Wiederholung von „$R4RF3“)."));
+    // After an answer no number of silent ones ends the read.
+    EXPECT_EQ(session.read(4).value, std::nullopt);
+    EXPECT_EQ(session.read(5).value, std::nullopt);
+    EXPECT_EQ(link.sent, (QStringList{"R:$R4RF2", "R:$R4RF3", "R:$R4RF3", "R:$R4RF4", "R:$R4RF4", "R:$R4RF5", "R:$R4RF5"}));
+}
+
+TEST(ParameterSession, TheFirstTwoSilentEndTheReadNamingBoth)
 {
     ScriptedLink link;
     link.muteAfterWrites = 0;
     UnitLine line(link, quick());
     ParameterSession session(line, QLatin1Char('4'), QStringLiteral("19200"));
+    EXPECT_EQ(session.read(0).value, std::nullopt);
     try {
-        session.read(2);
+        session.read(1);
         FAIL() << "no failure";
     } catch (const SessionFailure &failure) {
-        EXPECT_EQ(failure.message, QStringLiteral("F2 antwortet nicht (auch nicht auf die Wiederholung von „$R4RF2“)."));
+        EXPECT_EQ(failure.message, QStringLiteral("F0 antwortet nicht (auch nicht auf die Wiederholung von „$R4RF0“).\n"
+                                                  "F1 antwortet nicht (auch nicht auf die Wiederholung von „$R4RF1“)."));
     }
-    EXPECT_EQ(link.sent, (QStringList{"R:$R4RF2", "R:$R4RF2"}));
+    EXPECT_EQ(link.sent, (QStringList{"R:$R4RF0", "R:$R4RF0", "R:$R4RF1", "R:$R4RF1"}));
 }
 
 TEST(ParameterSession, AnAnswerAtTheOtherRateNamesIt)
@@ -110,7 +128,7 @@ TEST(ParameterSession, AnAnswerAtTheOtherRateNamesIt)
                                  "4800 Baud tut: sie arbeitet wohl mit 19200 Baud, nicht mit 4800."));
     }
     link.echo = true;
-    EXPECT_EQ(at4800.read(0), QStringLiteral("F011"));
+    EXPECT_EQ(at4800.read(0).value, QStringLiteral("F011"));
 }
 
 TEST(ParameterSession, WritesPlainValuesThenF0ThenF6EachReadBackAndReportsThem)
@@ -126,6 +144,17 @@ TEST(ParameterSession, WritesPlainValuesThenF0ThenF6EachReadBackAndReportsThem)
     EXPECT_EQ(writeReport(plan), QStringLiteral("  F3: 0E28 → 0E3C  geschrieben und bestätigt\n"
                                                 "  F0: F011 → E011  geschrieben und bestätigt\n"
                                                 "  F6: 1010 → 1011  geschrieben und bestätigt\n"));
+}
+
+TEST(ParameterSession, AskedAsSF0IsReadBackAsSAfterANewAddress)
+{
+    ScriptedLink link;
+    UnitLine line(link, quick());
+    ParameterSession session(line, QLatin1Char('S'), QStringLiteral("19200"));
+    std::vector<PlannedWrite> plan = makeWritePlan(setOf({{0, "3011"}, {6, "1011"}}), unitDefaults(), true);
+    EXPECT_EQ(writeInOrder(plan, session, [] { return false; }), QString());
+    EXPECT_EQ(link.sent, (QStringList{"W:$RSPF03011", "R:$RSRF0", "W:$RSPF61011", "R:$RSRF6"}));
+    EXPECT_EQ(plan[0].state, PlannedWrite::State::Confirmed);
 }
 
 TEST(ParameterSession, AStopOrASilentReadBackEndsTheWriteAndTheReportSaysWhatReachedTheUnit)

@@ -101,6 +101,26 @@ TEST(ScreenFit, TheWindowKeepsItsSizeWhereItFitsAndTakesTheFreeAreaWhereNot)
     EXPECT_EQ(fittedWindowSize({1002, 352}, {1200, 300}, 15), QSize(1017, 300));
 }
 
+TEST(ScreenFit, ADialogKeepsItsSizeWhereItFitsAndShrinksOnlyWhereItMustNotBelowItsMinimum)
+{
+    EXPECT_EQ(fittedDialogSize({900, 640}, {500, 400}, {1920, 1050}), QSize(900, 640));
+    // Scale 2 on 1600×1200, a frame of 2 and 30: both directions shrink.
+    EXPECT_EQ(fittedDialogSize({900, 640}, {500, 400}, {798, 570}), QSize(798, 570));
+    EXPECT_EQ(fittedDialogSize({900, 640}, {500, 400}, {1000, 570}), QSize(900, 570));
+    // Below the layout's minimum the controls would be cut: the minimum it is.
+    EXPECT_EQ(fittedDialogSize({900, 640}, {500, 400}, {400, 300}), QSize(500, 400));
+}
+
+TEST(ScreenFit, AWindowIsMovedIntoTheFreeAreaAsLittleAsItMust)
+{
+    const QRect free(0, 30, 800, 570);
+    EXPECT_EQ(placedWithin(QRect(100, 100, 600, 400), free), QPoint(100, 100));
+    EXPECT_EQ(placedWithin(QRect(300, 250, 600, 400), free), QPoint(200, 200));
+    EXPECT_EQ(placedWithin(QRect(-50, 0, 600, 400), free), QPoint(0, 30));
+    // Too large to fit whole: its top left corner stays on the screen.
+    EXPECT_EQ(placedWithin(QRect(100, 100, 900, 640), free), QPoint(0, 30));
+}
+
 TEST(ScreenFit, TheFreeAreaIsWorkedOutInDevicePixelsFrameIncluded)
 {
     // Qt makes a length the nearest whole number of device pixels.

@@ -7,9 +7,15 @@
 #include "widgets/parameterdialog.h"
 #include "window/commands/parameterset.h"
 
+#include <QApplication>
+#include <QCheckBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableWidget>
+#include <QWindow>
 #include <gtest/gtest.h>
+
+#include <array>
 
 namespace {
 // The unit answers each read of Fn with "<digit>RFn<value>" and CR LF.
@@ -19,6 +25,25 @@ void answerReads(Harness &h, char digit)
         if (bytes.size() == 6 && bytes.mid(3, 2) == "RF")
             h.channel.receive(QByteArray(1, digit) + "RF" + bytes.mid(5, 1) + "0A0" + bytes.mid(5, 1) + "\r\n");
     };
+}
+// A unit that keeps what is written: each read of Fn is answered with its value, under the
+// address asked (the unit answers S and its own digit alike).
+void actAsUnit(Harness &h, std::array<QByteArray, 7> &values)
+{
+    h.channel.beforeWrite = [&h, &values](const QByteArray &bytes) {
+        const int n = bytes.size() >= 6 ? bytes.at(5) - '0' : -1;
+        if (n < 0 || n > 6)
+            return;
+        if (bytes.size() == 6 && bytes.mid(3, 2) == "RF")
+            h.channel.receive(bytes.mid(2, 4) + values[std::size_t(n)] + "\r\n");
+        else if (bytes.size() == 10 && bytes.mid(3, 2) == "PF")
+            values[std::size_t(n)] = bytes.mid(6, 4);
+    };
+}
+
+std::vector<QByteArray> writesSince(const Harness &h, std::size_t before)
+{
+    return {h.channel.writes.begin() + std::ptrdiff_t(before), h.channel.writes.end()};
 }
 } // namespace
 
@@ -104,5 +129,101 @@ TEST(ParameterSet, TheUnitsValuesAreForgottenOnceThePortIsOpenedAgain)
     EXPECT_EQ(d->unitSet().value[5], std::nullopt);
     EXPECT_EQ(d->table()->item(5, ParameterDialog::Unit)->text(), QString());
     EXPECT_FALSE(d->writeButton()->isEnabled());
+    d->close();
+}
+
+TEST(ParameterSet, ReadEditWriteAndCloseByKeyboardAlone)
+{
+    Harness h;
+    h.showWindow();
+    h.connectWith("COM1", "19200", "S");
+    std::array<QByteArray, 7> unit = {"F011", "0A00", "1212", "0E28", "0E0E", "64C8", "1010"};
+    actAsUnit(h, unit);
+    QTest::keyClick(h.w.windowHandle(), Qt::Key_P, Qt::ControlModifier);
+    ParameterDialog *d = parameterDialog(h.p);
+    ASSERT_NE(d, nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(d));
+    QStringList questions;
+    d->setQuestion([&questions](QWidget *, const QString &text) {
+        questions << text;
+        return true;
+    });
+    QWindow *keys = d->windowHandle();
+    const std::size_t before = h.channel.writes.size();
+
+    // Alt+L reads; a mnemonic presses its button a moment later, as Qt animates it.
+    QTest::keyClick(keys, Qt::Key_L, Qt::AltModifier);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return d->report() == QStringLiteral("F0–F6 gelesen."); }, 5000)) << d->report().toStdString();
+    // The keys stay in the table, at F0's file value; three rows down is F3's.
+    ASSERT_EQ(QApplication::focusWidget(), d->findChild<QTableWidget *>(QStringLiteral("values")));
+    for (int i = 0; i < 3; ++i)
+        QTest::keyClick(keys, Qt::Key_Down);
+    for (const char c : {'0', 'e', '3', 'c'})
+        QTest::keyClick(keys, c);
+    // Enter takes the value and presses no button.
+    QTest::keyClick(keys, Qt::Key_Return);
+    EXPECT_EQ(d->fileSet().value[3], QStringLiteral("0E3C"));
+    EXPECT_TRUE(questions.isEmpty());
+    EXPECT_EQ(writesSince(h, before).size(), 7u);
+
+    // Alt+S writes after the question, then Esc closes.
+    QTest::keyClick(keys, Qt::Key_S, Qt::AltModifier);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !questions.isEmpty() && !d->isRunning(); }, 5000));
+    EXPECT_EQ(d->report(), QStringLiteral("Geschrieben und zurückgelesen: 1 Wert(e).\n"
+                                          "  F3: 0E28 → 0E3C  geschrieben und bestätigt\n"));
+    const std::vector<QByteArray> written = writesSince(h, before);
+    EXPECT_EQ(std::vector<QByteArray>(written.begin() + 7, written.end()), (std::vector<QByteArray>{"$RSPF30E3C", "$RSRF3"}));
+    QTest::keyClick(keys, Qt::Key_Escape);
+    EXPECT_FALSE(d->isVisible());
+}
+
+TEST(ParameterSet, ANoToTheQuestionPutsNoWriteOnTheLine)
+{
+    Harness h;
+    h.connectWith("COM1", "19200", "S");
+    std::array<QByteArray, 7> unit = {"F011", "0A00", "1212", "0E28", "0E0E", "64C8", "1010"};
+    actAsUnit(h, unit);
+    ParameterSet_Show(h.p);
+    ParameterDialog *d = parameterDialog(h.p);
+    ASSERT_NE(d, nullptr);
+    QStringList questions;
+    d->setQuestion([&questions](QWidget *, const QString &text) {
+        questions << text;
+        return false;
+    });
+    d->findChild<QPushButton *>(QStringLiteral("readButton"))->click();
+    d->setFileValue(3, QStringLiteral("0E3C"));
+    const std::size_t before = h.channel.writes.size();
+    d->findChild<QPushButton *>(QStringLiteral("writeButton"))->click();
+    ASSERT_EQ(questions.size(), 1);
+    EXPECT_TRUE(questions[0].startsWith(QStringLiteral("Diese Werte in die Einheit schreiben?\n\nF3: 0E28 → 0E3C")));
+    EXPECT_EQ(writesSince(h, before), std::vector<QByteArray>{});
+    EXPECT_EQ(d->report(), QStringLiteral("Nichts geschrieben."));
+    EXPECT_EQ(unit[3], QByteArray("0E28"));
+    d->close();
+}
+
+TEST(ParameterSet, AfterANewAddressIsWrittenTheReadsAreStillTheFButtonsBytes)
+{
+    Harness h;
+    h.connectWith("COM1", "19200", "S");
+    std::array<QByteArray, 7> unit = {"F011", "0A00", "1212", "0E28", "0E0E", "64C8", "1010"};
+    actAsUnit(h, unit);
+    ParameterSet_Show(h.p);
+    ParameterDialog *d = parameterDialog(h.p);
+    ASSERT_NE(d, nullptr);
+    d->setQuestion([](QWidget *, const QString &) { return true; });
+    auto *read = d->findChild<QPushButton *>(QStringLiteral("readButton"));
+    read->click();
+    d->setFileValue(0, QStringLiteral("3011"));
+    d->findChild<QCheckBox *>(QStringLiteral("lineSettings"))->setChecked(true);
+    std::size_t before = h.channel.writes.size();
+    d->findChild<QPushButton *>(QStringLiteral("writeButton"))->click();
+    EXPECT_EQ(writesSince(h, before), (std::vector<QByteArray>{"$RSPF03011", "$RSRF0"}));
+    EXPECT_EQ(d->unitSet().value[0], QStringLiteral("3011"));
+    before = h.channel.writes.size();
+    read->click();
+    EXPECT_EQ(writesSince(h, before),
+              (std::vector<QByteArray>{"$RSRF0", "$RSRF1", "$RSRF2", "$RSRF3", "$RSRF4", "$RSRF5", "$RSRF6"}));
     d->close();
 }

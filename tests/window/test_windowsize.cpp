@@ -15,7 +15,7 @@ namespace {
 // What the child printed: each line's name with its two numbers.
 using Measured = std::map<std::string, std::pair<int, int>>;
 
-Measured windowOn(int screenWidth, int screenHeight, const char *scale)
+Measured windowOn(int screenWidth, int screenHeight, const char *scale, const QStringList &arguments = {})
 {
     QTemporaryFile screens;
     EXPECT_TRUE(screens.open());
@@ -32,7 +32,7 @@ Measured windowOn(int screenWidth, int screenHeight, const char *scale)
         env.remove(QString::fromLatin1(name));
     QProcess child;
     child.setProcessEnvironment(env);
-    child.start(QStringLiteral(WINDOW_SIZE_CHILD), {});
+    child.start(QStringLiteral(WINDOW_SIZE_CHILD), arguments);
     EXPECT_TRUE(child.waitForFinished(60'000)) << child.errorString().toStdString();
     EXPECT_EQ(child.exitCode(), 0) << child.readAllStandardError().toStdString();
     Measured measured;
@@ -85,4 +85,21 @@ TEST(WindowOnAScaledScreen, At2On1920By1080ItTakesTheFreeAreaAndScrollsOnlyAcros
     EXPECT_TRUE(sizeIsAResizeStep(m));
     EXPECT_EQ(m["bars"], std::make_pair(1, 0));
     EXPECT_EQ(m["viewport"].second, m["layout"].second);
+}
+
+TEST(WindowOnAScaledScreen, At2On1600By1200TheParameterDialogLiesWithinTheFreeAreaWhole)
+{
+    Measured m = windowOn(1600, 1200, "2", {QStringLiteral("dialog")});
+    ASSERT_EQ(m.count("window"), 1u);
+    EXPECT_EQ(m["available"], std::make_pair(1600, 1200));
+    // Designed 900×640, twice that in device pixels, it takes what the screen has, frame included.
+    EXPECT_EQ(m["window"], std::make_pair(1596, 1196));
+    EXPECT_GE(m["frameTopLeft"].first, 0);
+    EXPECT_GE(m["frameTopLeft"].second, 0);
+    EXPECT_LE(m["frameTopLeft"].first + m["window"].first + m["frame"].first, 1600);
+    EXPECT_LE(m["frameTopLeft"].second + m["window"].second + m["frame"].second, 1200);
+    // „Schließen“ and the ≠ column inside it.
+    EXPECT_LE(m["closeEnd"].first, m["inner"].first);
+    EXPECT_LE(m["closeEnd"].second, m["inner"].second);
+    EXPECT_LE(m["differsEnd"].first, m["differsEnd"].second);
 }

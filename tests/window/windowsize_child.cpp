@@ -3,11 +3,16 @@
 // own and QT_SCALE_FACTOR: builds and shows the window as the program does, lets the platform
 // frame it, and prints what a window manager sees, in device pixels (the window's size, its
 // frame and its resize steps), and which scroll bars show, one "name width height" line each.
+// Given "dialog", it opens „Parametersatz …“ over the window and prints the dialog's instead.
 #include "support/harness.h"
+#include "widgets/parameterdialog.h"
+#include "window/commands/parameterset.h"
 
 #include <QApplication>
 #include <QScreen>
+#include <QPushButton>
 #include <QScrollBar>
+#include <QTableWidget>
 #include <QWindow>
 #include <qpa/qplatformscreen.h>
 #include <qpa/qplatformwindow.h>
@@ -19,6 +24,34 @@ void print(const char *name, int width, int height)
 {
     std::cout << name << ' ' << width << ' ' << height << '\n';
 }
+void settle()
+{
+    for (int i = 0; i < 20; ++i)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+}
+
+// The dialog in device pixels, and in its own pixels where its last control and the table's
+// last column end.
+int printDialog(Harness &h)
+{
+    ParameterSet_Show(h.p);
+    settle();
+    ParameterDialog *d = parameterDialog(h.p);
+    const QPlatformWindow *window = d->windowHandle()->handle();
+    const QRect geometry = window->geometry();
+    const QMargins frame = window->frameMargins();
+    print("available", d->screen()->handle()->availableGeometry().width(), d->screen()->handle()->availableGeometry().height());
+    print("window", geometry.width(), geometry.height());
+    print("frame", frame.left() + frame.right(), frame.top() + frame.bottom());
+    print("frameTopLeft", geometry.left() - frame.left(), geometry.top() - frame.top());
+    const QRect close = d->findChild<QPushButton *>(QStringLiteral("closeButton"))->geometry();
+    print("inner", d->width(), d->height());
+    print("closeEnd", close.right() + 1, close.bottom() + 1);
+    const auto *table = d->findChild<QTableWidget *>(QStringLiteral("values"));
+    const int last = ParameterDialog::Differs;
+    print("differsEnd", table->columnViewportPosition(last) + table->columnWidth(last), table->viewport()->width());
+    return 0;
+}
 } // namespace
 
 int main(int argc, char **argv)
@@ -29,6 +62,8 @@ int main(int argc, char **argv)
     // The frame is reported after the window is shown; the window fits itself to it then.
     for (int i = 0; i < 20; ++i)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    if (argc > 1 && QByteArray(argv[1]) == "dialog")
+        return printDialog(h);
 
     const QRect available = h.w.screen()->handle()->availableGeometry();
     const QPlatformWindow *window = h.w.windowHandle()->handle();

@@ -136,15 +136,23 @@ ParameterSession::ParameterSession(UnitLine &line, QChar address, const QString 
 {
 }
 
-QString ParameterSession::read(int n)
+ParameterSession::Read ParameterSession::read(int n)
 {
     const UnitLine::Heard heard = readParameter(line_, address_, n);
-    if (!heard.answer)
-        throw SessionFailure{noAnswerMessage(address_, n, heard) + QLatin1Char('.')};
+    if (!heard.answer) {
+        const QString silence = noAnswerMessage(address_, n, heard) + QLatin1Char('.');
+        if (answered_)
+            return {std::nullopt, silence};
+        if (!firstSilence_.isEmpty())
+            throw SessionFailure{firstSilence_ + QLatin1Char('\n') + silence};
+        firstSilence_ = silence;
+        return {std::nullopt, silence};
+    }
     const QString wrongRate = rateMismatch(n, *heard.answer, baud_);
     if (!wrongRate.isEmpty())
         throw SessionFailure{wrongRate};
-    return heard.answer->value;
+    answered_ = true;
+    return {heard.answer->value, QString()};
 }
 
 void ParameterSession::write(int n, const QString &value)
@@ -154,6 +162,8 @@ void ParameterSession::write(int n, const QString &value)
 
 std::optional<QString> ParameterSession::readBack(int n, QChar address)
 {
+    if (address_ == QChar(protocol::everyUnit))
+        address = address_;
     const UnitLine::Heard heard = readParameter(line_, address, n);
     if (!heard.answer)
         return std::nullopt;

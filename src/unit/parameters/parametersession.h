@@ -58,22 +58,33 @@ struct SessionFailure {
 };
 
 // The window's session over a line it already has open: no other rate is tried, as the
-// window's connection owns the rate.
+// window's connection owns the rate, and every read is an F button's, to the window's address.
 class ParameterSession : public ParameterWriter {
 public:
     ParameterSession(UnitLine &line, QChar address, const QString &baud);
 
-    // Fn's value; throws SessionFailure when it does not answer (also on the retry) or its
-    // answer does not fit the rate. A failing line throws SerialError.
-    QString read(int n);
+    // Fn's value, or, when Fn gives no answer, also on the retry, no value and why. A unit
+    // may leave one parameter unanswered and still answer the next, so a silent parameter
+    // ends nothing, unless it is the second one asked and nothing has answered yet: then no
+    // unit answers at this address, and SessionFailure names both. An answer that does not
+    // fit the rate throws SessionFailure; a failing line throws SerialError.
+    struct Read {
+        std::optional<QString> value;
+        QString noAnswer;   // "F3 antwortet nicht (…)." when there is no value
+    };
+    Read read(int n);
 
     QChar address() const override { return address_; }
     void setAddress(QChar address) override { address_ = address; }
     void write(int n, const QString &value) override;
+    // Asked as S, a read-back is asked as S too, also F0's after a new address: S reaches
+    // every unit, and it is what the F buttons send.
     std::optional<QString> readBack(int n, QChar address) override;
 
 private:
     UnitLine &line_;
     QChar address_;
     QString baud_;
+    bool answered_ = false;   // some parameter has answered in this session
+    QString firstSilence_;    // the first parameter's silence, while nothing has answered
 };

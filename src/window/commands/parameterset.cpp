@@ -18,6 +18,7 @@
 #include "window/receive/receiver.h"
 
 #include <QDateTime>
+#include <QStringList>
 
 #include <algorithm>
 #include <utility>
@@ -159,6 +160,20 @@ private:
     int done_ = 0;
 };
 
+// Where a write stopped early, for the dialog's bar: after the last parameter finished when
+// „Abbrechen“ stopped it, else at the parameter on the line.
+QString stopPoint(const Program &p, const std::vector<PlannedWrite> &plan, bool cancelled, unsigned losses)
+{
+    int last = -1;
+    for (const PlannedWrite &w : plan)
+        if (!w.leftOut && w.state != PlannedWrite::State::NotWritten)
+            last = w.n;
+    if (cancelled)
+        return last < 0 ? QStringLiteral("Abgebrochen vor dem ersten Wert") : QStringLiteral("Abgebrochen nach F%1").arg(last);
+    const bool lost = p.state.linesLost != losses || !isConnected(p);
+    return (lost ? QStringLiteral("Verbindung unterbrochen bei F%1") : QStringLiteral("Beendet bei F%1")).arg(last);
+}
+
 } // namespace
 
 ParameterDialog *parameterDialog(const Program &p)
@@ -200,6 +215,9 @@ void ParameterSet_Read(Program &p)
     d->clearUnitValues(p.state.connections);
     d->startRun(QStringLiteral("Lesen …"), parameters);
     QString report;
+    QString stoppedAt;
+    QStringList silent;
+    QStringList why;
     int done = 0;
     try {
         WindowLink link(p);
@@ -207,23 +225,39 @@ void ParameterSet_Read(Program &p)
         ParameterSession session(line, addressOf(p), p.state.BaudText);
         for (; done < parameters && !d->cancelAsked(); ++done) {
             d->setStep(done, QStringLiteral("F%1 lesen (%2 von %3)").arg(done).arg(done + 1).arg(parameters));
-            const QString value = session.read(done);
-            d->setUnitValue(done, value);
+            const ParameterSession::Read read = session.read(done);
+            if (!read.value) {
+                d->setNoAnswer(done, read.noAnswer);
+                silent << QStringLiteral("F%1").arg(done);
+                why << read.noAnswer;
+                continue;
+            }
+            d->setUnitValue(done, *read.value);
             // Read without a file: the unit's values are the ones to edit and save.
             if (!d->fileSet().value[std::size_t(done)])
-                d->setFileValue(done, value);
+                d->setFileValue(done, read.value);
         }
         d->setStep(done, QString());
-        report = done == parameters ? QStringLiteral("F0–F6 gelesen.")
-                                     : QStringLiteral("Lesen abgebrochen nach %1 von 7 Parametern, danach nichts mehr gesendet.")
-                                           .arg(done);
+        if (done < parameters) {
+            report = QStringLiteral("Lesen abgebrochen nach %1 von 7 Parametern, danach nichts mehr gesendet.").arg(done);
+            stoppedAt = done == 0 ? QStringLiteral("Abgebrochen vor F0") : QStringLiteral("Abgebrochen nach F%1").arg(done - 1);
+        } else if (silent.isEmpty()) {
+            report = QStringLiteral("F0–F6 gelesen.");
+        } else {
+            report = QStringLiteral("F0–F6 gelesen, ohne Antwort: %1.\n%2\nGeschrieben wird erst nach einem Lesen, "
+                                    "bei dem alle sieben antworten.")
+                         .arg(silent.join(QStringLiteral(", ")), why.join(QLatin1Char('\n')));
+        }
     } catch (const SessionFailure &failure) {
         report = failure.message + QStringLiteral("\nLesen beendet, danach nichts mehr gesendet.");
+        stoppedAt = QStringLiteral("Beendet bei F%1").arg(done);
     } catch (const RixError &error) {
         report = QString::fromStdString(error.what()) + QStringLiteral("\nLesen beendet, danach nichts mehr gesendet.");
+        stoppedAt = (isConnected(p) ? QStringLiteral("Beendet bei F%1") : QStringLiteral("Verbindung unterbrochen bei F%1"))
+                        .arg(done);
     }
     showConnection(p, *d);
-    d->endRun(report);
+    d->endRun(report, stoppedAt);
 }
 
 void ParameterSet_Write(Program &p)
@@ -245,8 +279,10 @@ void ParameterSet_Write(Program &p)
     // The question is modal: the line may have been lost and opened again while it was asked.
     const unsigned connection = p.state.connections;
     const unsigned losses = p.state.linesLost;
-    if (!d->confirmWrite(plan))
+    if (!d->confirmWrite(plan)) {
+        d->endRun(QStringLiteral("Nichts geschrieben."));
         return;
+    }
     if (p.state.connections != connection || p.state.linesLost != losses) {
         showConnection(p, *d);
         d->endRun(QStringLiteral("Die Verbindung war während der Frage unterbrochen. Nichts geschrieben; "
@@ -278,13 +314,16 @@ void ParameterSet_Write(Program &p)
         return w.leftOut || w.state == PlannedWrite::State::Confirmed;
     });
     QString head;
-    if (cutShort)
+    QString stoppedAt;
+    if (cutShort) {
         head = (failure.isEmpty() ? QStringLiteral("Abgebrochen.") : failure)
                + QStringLiteral("\nSchreiben abgebrochen, danach nichts mehr geschrieben. Stand der Einheit:\n");
-    else if (!allConfirmed)
+        stoppedAt = stopPoint(p, plan, failure.isEmpty(), losses);
+    } else if (!allConfirmed) {
         head = QStringLiteral("Nicht jeder geschriebene Wert ist bestätigt. Stand der Einheit:\n");
-    else
+    } else {
         head = QStringLiteral("Geschrieben und zurückgelesen: %1 Wert(e).\n").arg(count);
+    }
     showConnection(p, *d);
-    d->endRun(head + writeReport(plan, ParameterDialog::reportNotes()));
+    d->endRun(head + writeReport(plan, ParameterDialog::reportNotes()), stoppedAt);
 }
