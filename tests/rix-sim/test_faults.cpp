@@ -5,6 +5,7 @@
 #include "rixsim/faults/hangup.h"
 #include "rixsim/faults/openingsends.h"
 #include "rixsim/faults/sendevery.h"
+#include "rixsim/faults/textlines.h"
 #include "rixsim/faults/unaskedinbox.h"
 #include "rixsim/faults/unitrate.h"
 #include "rixsim/simport.h"
@@ -141,6 +142,31 @@ TEST(SendEvery, NoPeriodOrNoTextSendsNothing)
         EXPECT_TRUE(queue.empty());
         EXPECT_FALSE(every.deadline());
     }
+}
+
+TEST(TextLines, OneLineAtATimeWithTheGapAfterEachSoAnAnswerCanGoBetween)
+{
+    rixsim::TextLines text({3, milliseconds(5), milliseconds(1000)}, t0);
+    rixsim::SendQueue queue;
+    text.queueDue(queue, t0 + milliseconds(999));
+    EXPECT_TRUE(queue.empty());
+    EXPECT_EQ(text.deadline(), t0 + milliseconds(1000));
+    Clock::time_point at = t0 + milliseconds(1000);
+    std::vector<std::string> sent;
+    for (int line = 0; line < 3; ++line) {
+        text.queueDue(queue, at);
+        ASSERT_FALSE(queue.empty()) << line;
+        text.queueDue(queue, at);   // the next waits for this one and its gap
+        rixsim::Send out = queue.finishFront(at + milliseconds(4));
+        EXPECT_TRUE(queue.empty());
+        sent.push_back(out.bytes);
+        out.whenOut(at + milliseconds(4));
+        // An answer queued in the gap goes out before the next line.
+        EXPECT_EQ(text.deadline(), line < 2 ? at + milliseconds(9) : t0 + milliseconds(2000));
+        at += milliseconds(9);
+    }
+    EXPECT_EQ(sent, (std::vector<std::string>{"LINE01\r\n", "LINE02\r\n", "LINE03\r\n"}));
+    EXPECT_EQ(rixsim::TextLines::line(12), "LINE12\r\n");
 }
 
 TEST(UnaskedInbox, TextsGoToTheQueueInTheOrderTheyCameWithTheirPace)

@@ -56,7 +56,7 @@ TEST(ProgramOptions, EveryOptionReachesItsField)
 {
     const auto parsed = parse({"--echo", "--delay", "50", "--split-ms=40", "--send", "HI\\r\\n", "--flood", "1.5",
                                "--hangup-after", "0.25", "--hangup-after-writes", "5", "--device", "/dev/ttyUSB0",
-                               "--baud", "4800", "--link", "/tmp/rix0", "--unit-baud=4800"});
+                               "--baud", "4800", "--link", "/tmp/rix0", "--unit-baud=4800", "--text-lines", "40,5,3000"});
     ASSERT_EQ(parsed.action, Action::Run) << parsed.error;
     const auto &o = parsed.options;
     EXPECT_TRUE(o.echo);
@@ -70,6 +70,9 @@ TEST(ProgramOptions, EveryOptionReachesItsField)
     EXPECT_EQ(o.baud, 4800);
     EXPECT_EQ(o.link, "/tmp/rix0");
     EXPECT_EQ(o.unitBaud, 4800);
+    EXPECT_EQ(o.textLines.lines, 40);
+    EXPECT_EQ(o.textLines.gap, milliseconds(5));
+    EXPECT_EQ(o.textLines.period, milliseconds(3000));
 
     const auto t = rixsim::transportOptionsFor(o);
     EXPECT_EQ(t.answerDelay, milliseconds(50));
@@ -79,6 +82,7 @@ TEST(ProgramOptions, EveryOptionReachesItsField)
     EXPECT_EQ(t.hangupAfter, milliseconds(250));
     EXPECT_EQ(t.hangupAfterWrites, 5);
     EXPECT_EQ(t.unitRate, 4800);
+    EXPECT_EQ(t.textLines.lines, 40);
     EXPECT_EQ(t.quietGap, milliseconds(10));
 }
 
@@ -147,6 +151,7 @@ TEST(ProgramOptions, BadCommandLinesAreErrorsWithOneLine)
         {"--mute-after-writes", "-1"}, {"--mute-after-writes"}, {"--hangup-after-writes", "0"},
         {"--hangup-after-writes", "0.5"}, {"--hangup-after-writes=x"}, {"--send-on-open"},
         {"--send-on-open", "bad\\q"}, {"--unit-baud", "0"}, {"--unit-baud", "fast"}, {"--unit-baud"},
+        {"--text-lines", "40,5"}, {"--text-lines", "0,5,100"}, {"--text-lines", "40,5,0"}, {"--text-lines", "40,,100"},
     };
     for (const auto &arguments : bad) {
         const auto parsed = parse(arguments);
