@@ -4,6 +4,7 @@
 #include "param/commandline.h"
 #include "param/console.h"
 #include "param/findcommand.h"
+#include "param/manyunits.h"
 #include "param/paramcommands.h"
 #include "param/stopsignals.h"
 #include "unit/line/qtserialchannel.h"
@@ -61,7 +62,9 @@ int main(int argc, char *argv[])
         return found.exitCode;
     }
     ParamEnd end;
-    {
+    if (parsed.options.severalUnits() || parsed.options.json) {
+        end = runOnEveryUnit(parsed.options, out, err, stops, version, [] { return std::make_unique<QtSerialChannel>(); });
+    } else {
         QtSerialChannel channel;
         end = runParamCommand(parsed.options, channel, console, version);
     }
