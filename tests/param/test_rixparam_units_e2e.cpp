@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <atomic>
 #include <csignal>
+#include <thread>
 
 namespace {
 
@@ -164,6 +165,37 @@ TEST_F(RixParam, CtrlCWhileSeveralUnitsAreWrittenHasEachFinishItsParameterAndRep
     EXPECT_NE(secondErr.find("SIGINT (Strg+C) empfangen."), std::string::npos) << r.err;
     EXPECT_NE(secondErr.find("  F5: 64C8 → 64D0  nicht geschrieben\n"), std::string::npos) << r.err;
     EXPECT_EQ(second.transport().unit().parameter(5), "64C8");
+}
+
+TEST_F(RixParam, ASecondCtrlCPrintsEveryUnitsReportAtOnceAndEnds)
+{
+    std::atomic<rixsim::testing::ChildProcess *> child{nullptr};
+    std::atomic<int> writesSeen{0};
+    rixsim::TransportOptions interrupts;
+    interrupts.onEvent = [&](const TrafficEvent &event) {
+        if (event.kind == TrafficEvent::Kind::Received && event.bytes.find("PF") != std::string::npos
+            && ++writesSeen == 2 && child.load()) {
+            child.load()->signal(SIGINT);
+            std::this_thread::sleep_for(50ms);
+            child.load()->signal(SIGINT);
+        }
+    };
+    auto &first = addUnit(rixsim::Unit{}, interrupts);
+    rixsim::TransportOptions slow;
+    slow.answerDelay = 150ms;
+    auto &second = addUnit(rixsim::Unit{}, slow);
+    auto process = start(portArguments({"write", file("set.txt", fiveChanges), "--yes"}, {&first, &second}), false);
+    child = process.get();
+    const Result r = finish(*process);
+    child = nullptr;
+    EXPECT_EQ(r.signal, SIGINT) << r.err;
+    for (const auto *unit : {&first, &second}) {
+        const std::string err = linesOf(r.err, unit->path());
+        EXPECT_NE(err.find("rix-param: zweites Signal, SIGINT (Strg+C): sofort beendet"), std::string::npos) << r.err;
+        EXPECT_NE(err.find("Schreiben abgebrochen, danach nichts mehr geschrieben. Stand der Einheit:\n"), std::string::npos)
+            << r.err;
+        EXPECT_NE(err.find("  F5: 64C8 → 64D0  nicht geschrieben\n"), std::string::npos) << r.err;
+    }
 }
 
 } // namespace
