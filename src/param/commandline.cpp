@@ -6,6 +6,8 @@
 
 #include <QCommandLineParser>
 
+#include <utility>
+
 namespace {
 
 constexpr int longestTimeoutMs = 60000;
@@ -22,6 +24,10 @@ const OnlyFor onlyFor[] = {
     {"dry-run", "--dry-run", ParamOptions::Command::Write, "write"},
     {"yes", "--yes", ParamOptions::Command::Write, "write"},
     {"include-line-settings", "--include-line-settings", ParamOptions::Command::Write, "write"},
+};
+// What find does not take: it asks at both rates, every unit by S, and only reads.
+const char *const notForFind[][2] = {
+    {"baud", "--baud"}, {"address", "--address"}, {"timeout", "--timeout"}, {"quiet", "--quiet"},
 };
 
 // QCommandLineParser explains a refused command line in English; this says the same in
@@ -42,6 +48,7 @@ QString usageText()
         "        rix-param diff  DATEI [--port P] [--baud …] [--address D] [--timeout MS] [--quiet]\n"
         "        rix-param write DATEI [--dry-run] [--yes] [--include-line-settings]\n"
         "                        [--port P] [--baud …] [--address D] [--timeout MS] [--quiet]\n"
+        "        rix-param find  [--port P]… [--json]\n"
         "        rix-param --version | --help\n"
         "Liest, vergleicht und schreibt die Parameter F0–F6 einer RIX-Einheit.\n"
         "\n"
@@ -49,9 +56,12 @@ QString usageText()
         "                         auf die Standardausgabe oder in DATEI (-o)\n"
         "  diff DATEI             zeigt, welche Werte der Datei die Einheit anders hat\n"
         "  write DATEI            schreibt die abweichenden Werte und liest jeden zurück\n"
+        "  find                   sucht Einheiten: Schnittstelle, Baudrate, Adresse, Version\n"
+        "                         (ohne --port an allen USB- und ACM-Adaptern)\n"
         "\n"
         "  --port P               Schnittstelle (Vorgabe COM1; COM1–COM10 sind /dev/ttyS0–9,\n"
-        "                         ein Name mit / ist ein Pfad, sonst /dev/P)\n"
+        "                         ein Name mit / ist ein Pfad, sonst /dev/P); mehrmals: alle\n"
+        "                         Einheiten zugleich, jede Zeile mit ihrer Schnittstelle vorn\n"
         "  --baud R               19200 (Vorgabe) oder 4800 (die Einheit sendet den Befehl zurück)\n"
         "  --address D            Adresse der Einheit: 0–9, A–F oder S (Vorgabe, jede Einheit)\n"
         "  --timeout MS           so lange nach einer Anfrage gilt ihre Antwort noch (Vorgabe 2000)\n"
@@ -60,6 +70,7 @@ QString usageText()
         "  --yes                  write: ohne Rückfrage schreiben\n"
         "  --include-line-settings  write: auch F0 (Adresse) und F6 (Baudrate, Quittung), zuletzt\n"
         "  --quiet                keine Fortschrittszeilen auf der Standardfehlerausgabe\n"
+        "  --json                 Ergebnis und Berichte als JSON auf der Standardausgabe\n"
         "  --version              Programmversion zeigen\n"
         "  --help                 diesen Text zeigen\n"
         "\n"
@@ -92,8 +103,9 @@ ParsedCommandLine parseCommandLine(const QStringList &arguments)
     const QCommandLineOption lineSettings(QStringLiteral("include-line-settings"));
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
     const QCommandLineOption version(QStringLiteral("version"));
+    const QCommandLineOption json(QStringLiteral("json"));
     parser.addOptions(line.all()
-                      + QList<QCommandLineOption>{timeout, output, quiet, dryRun, yes, lineSettings, help, version});
+                      + QList<QCommandLineOption>{timeout, output, quiet, dryRun, yes, lineSettings, help, version, json});
     const QStringList valueOptions =
         LineOptions::names() + QStringList{QStringLiteral("timeout"), QStringLiteral("o"), QStringLiteral("output")};
 
@@ -112,7 +124,7 @@ ParsedCommandLine parseCommandLine(const QStringList &arguments)
 
     const QStringList words = parser.positionalArguments();
     if (words.isEmpty())
-        return fail(QStringLiteral("Kein Befehl angegeben (read, diff oder write)."));
+        return fail(QStringLiteral("Kein Befehl angegeben (read, diff, write oder find)."));
     const QString command = words.front();
     if (command == QLatin1String("read"))
         o.command = ParamOptions::Command::Read;
@@ -120,17 +132,27 @@ ParsedCommandLine parseCommandLine(const QStringList &arguments)
         o.command = ParamOptions::Command::Diff;
     else if (command == QLatin1String("write"))
         o.command = ParamOptions::Command::Write;
+    else if (command == QLatin1String("find"))
+        o.command = ParamOptions::Command::Find;
     else
-        return fail(QStringLiteral("Unbekannter Befehl „%1“ (read, diff oder write).").arg(command));
+        return fail(QStringLiteral("Unbekannter Befehl „%1“ (read, diff, write oder find).").arg(command));
 
     for (const OnlyFor &only : onlyFor)
         if (parser.isSet(QString::fromLatin1(only.option)) && o.command != only.command)
             return fail(QStringLiteral("%1 gilt nur für %2.").arg(QLatin1String(only.shown), QLatin1String(only.commandName)));
 
+    if (o.command == ParamOptions::Command::Find)
+        for (const auto &option : notForFind)
+            if (parser.isSet(QString::fromLatin1(option[0])))
+                return fail(QStringLiteral("%1 gilt nicht für find.").arg(QLatin1String(option[1])));
     if (parser.isSet(line.port)) {
-        o.port = parser.value(line.port);
-        if (o.port.isEmpty())
-            return fail(QStringLiteral("Bei --port fehlt der Name der Schnittstelle."));
+        o.ports = parser.values(line.port);
+        for (const QString &port : std::as_const(o.ports))
+            if (port.isEmpty())
+                return fail(QStringLiteral("Bei --port fehlt der Name der Schnittstelle."));
+        if (o.ports.removeDuplicates() > 0 && o.command != ParamOptions::Command::Find)
+            return fail(QStringLiteral("Jede Schnittstelle nur einmal mit --port nennen."));
+        o.port = o.ports.constLast();
     }
     if (parser.isSet(line.baud)) {
         o.baud = parser.value(line.baud);
@@ -160,9 +182,18 @@ ParsedCommandLine parseCommandLine(const QStringList &arguments)
     o.dryRun = parser.isSet(dryRun);
     o.yes = parser.isSet(yes);
     o.includeLineSettings = parser.isSet(lineSettings);
+    o.json = parser.isSet(json);
+    if (o.severalUnits() && o.command == ParamOptions::Command::Write && !o.yes && !o.dryRun)
+        return fail(QStringLiteral("write an mehrere Einheiten nur mit --yes oder --dry-run."));
+    if (o.severalUnits() && o.command == ParamOptions::Command::Read && !o.toStandardOutput()
+        && !o.outputFile.endsWith(QLatin1Char('/')))
+        return fail(QStringLiteral("read von mehreren Einheiten: -o ORDNER/ (mit / am Ende), eine Datei je Einheit."));
 
     const QStringList files = words.mid(1);
-    if (o.command == ParamOptions::Command::Read) {
+    if (o.command == ParamOptions::Command::Find) {
+        if (!files.isEmpty())
+            return fail(QStringLiteral("find nimmt keine Datei an."));
+    } else if (o.command == ParamOptions::Command::Read) {
         if (!files.isEmpty())
             return fail(QStringLiteral("read nimmt keine Datei an; für eine Datei: -o DATEI."));
     } else {

@@ -7,10 +7,13 @@
 #include <QStringList>
 
 struct ParamOptions {
-    enum class Command { Read, Diff, Write, Help, Version };
+    enum class Command { Read, Diff, Write, Find, Help, Version };
     Command command = Command::Help;
     // The window's settings at start: port COM1, 19200 baud, address S.
     QString port = QStringLiteral("COM1");
+    // Every --port given, in order; more than one has read, diff and write work on every
+    // unit at once. find without any searches the system's USB and ACM adapters.
+    QStringList ports;
     QString baud = QStringLiteral("19200");
     QChar address = QLatin1Char('S');
     // How long after a request its answer is still taken. A unit answers within a few ms;
@@ -23,6 +26,9 @@ struct ParamOptions {
     bool dryRun = false;
     bool yes = false;
     bool includeLineSettings = false;
+    bool json = false;   // results and reports as JSON for scripts
+
+    bool severalUnits() const { return ports.size() > 1; }
 
     bool toStandardOutput() const { return outputFile.isEmpty() || outputFile == QLatin1String("-"); }
 };

@@ -26,6 +26,8 @@ public:
 
     bool failed() const { return !failure_.isEmpty(); }
     QString failure() const { return failure_; }
+    // The system's error number of the failure, 0 while there is none.
+    int failureNumber() const { return failureNumber_; }
 
 protected:
     // Writes all of `bytes`; 0, or the system's error number.
@@ -33,6 +35,7 @@ protected:
 
 private:
     QString failure_;
+    int failureNumber_ = 0;
 };
 
 // A file descriptor: standard output or standard error. Unbuffered, so that a line is out

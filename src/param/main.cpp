@@ -3,9 +3,13 @@
 
 #include "param/commandline.h"
 #include "param/console.h"
+#include "param/findcommand.h"
+#include "param/manyunits.h"
 #include "param/paramcommands.h"
 #include "param/stopsignals.h"
 #include "unit/line/qtserialchannel.h"
+#include "unit/line/systemports.h"
+#include "unit/search/searchrules.h"
 
 #include <QCoreApplication>
 #include <QLoggingCategory>
@@ -52,8 +56,15 @@ int main(int argc, char *argv[])
                              return isYes(QString::fromLocal8Bit(answer.c_str()));
                          },
                          stops};
+    if (parsed.options.command == ParamOptions::Command::Find) {
+        const ParamEnd found = runFind(parsed.options, console, search::adapterPorts(systemPorts()),
+                                       [] { return std::make_unique<QtSerialChannel>(); });
+        return found.exitCode;
+    }
     ParamEnd end;
-    {
+    if (parsed.options.severalUnits() || parsed.options.json) {
+        end = runOnEveryUnit(parsed.options, out, err, stops, version, [] { return std::make_unique<QtSerialChannel>(); });
+    } else {
         QtSerialChannel channel;
         end = runParamCommand(parsed.options, channel, console, version);
     }

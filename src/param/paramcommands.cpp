@@ -68,6 +68,7 @@ ParamEnd runParamCommand(const ParamOptions &options, SerialChannel &channel, Pa
         case ParamOptions::Command::Read: return runRead(options, session, console, programVersion);
         case ParamOptions::Command::Diff: return runDiff(options, session, console);
         case ParamOptions::Command::Write: return runWrite(options, session, console);
+        case ParamOptions::Command::Find:   // searched before any one port is opened (findcommand)
         case ParamOptions::Command::Help:
         case ParamOptions::Command::Version: break;
         }

@@ -50,6 +50,23 @@ bool QtMessageBox::askToWaitForPort(const QString &text, const QString &details)
     return box.clickedButton() == wait;
 }
 
+bool QtMessageBox::offerUnitSearch(const QString &text, const QString &details)
+{
+    // As show(): default title, no icon; the search is offered beside OK.
+    QMessageBox box(QMessageBox::NoIcon, QCoreApplication::applicationName(), displayLines(text), QMessageBox::NoButton,
+                    parent_);
+    if (!details.isEmpty())
+        box.setDetailedText(details);
+    QPushButton *ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+    QPushButton *search = box.addButton(QStringLiteral("Einheit suchen …"), QMessageBox::ActionRole);
+    search->setObjectName(QStringLiteral("cmdFindUnit"));
+    search->setAccessibleDescription(search->objectName());
+    box.setDefaultButton(ok);
+    box.setEscapeButton(ok);
+    box.exec();
+    return box.clickedButton() == search;
+}
+
 bool QtMessageBox::waitForPort(const QString &text, const std::function<bool()> &tryOpen)
 {
     QMessageBox box(QMessageBox::NoIcon, QCoreApplication::applicationName(), text, QMessageBox::NoButton, parent_);

@@ -18,6 +18,7 @@ public:
     void show(const QString &text, const QString &details = QString()) override;
     bool askToWaitForPort(const QString &text, const QString &details) override;
     bool waitForPort(const QString &text, const std::function<bool()> &tryOpen) override;
+    bool offerUnitSearch(const QString &text, const QString &details) override;
 
 private:
     QWidget *parent_;

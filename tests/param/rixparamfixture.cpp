@@ -58,11 +58,36 @@ ParamResult RixParam::run(std::vector<std::string> arguments, bool port)
 
 std::vector<std::string> RixParam::received() const
 {
+    return receivedBy(*sim);
+}
+
+std::vector<std::string> RixParam::receivedBy(const rixsim::BackgroundSimulator &unit)
+{
     std::vector<std::string> commands;
-    for (const auto &event : sim->log().snapshot())
+    for (const auto &event : unit.log().snapshot())
         if (event.kind == TrafficEvent::Kind::Received)
             commands.push_back(event.bytes);
     return commands;
+}
+
+rixsim::BackgroundSimulator &RixParam::addUnit(rixsim::Unit unit, rixsim::TransportOptions options)
+{
+    units.push_back(std::make_unique<rixsim::BackgroundSimulator>(std::move(options), std::move(unit)));
+    return *units.back();
+}
+
+rixsim::Unit RixParam::slowUnit(char address)
+{
+    rixsim::Unit unit(true);
+    unit.setAddressDigit(address);
+    return unit;
+}
+
+rixsim::TransportOptions RixParam::at4800()
+{
+    rixsim::TransportOptions options;
+    options.unitRate = 4800;
+    return options;
 }
 
 std::vector<std::string> RixParam::writes() const

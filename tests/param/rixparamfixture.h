@@ -46,8 +46,17 @@ protected:
     std::string file(const std::string &name, const std::string &text);
     static std::string contents(const std::string &path);
 
+    // Another simulated unit on a line of its own, for the commands that work on several.
+    rixsim::BackgroundSimulator &addUnit(rixsim::Unit unit = rixsim::Unit{}, rixsim::TransportOptions options = {});
+    // A unit that works only at 4800 and sends each command back, as a unit set to 4800 does.
+    static rixsim::Unit slowUnit(char address);
+    static rixsim::TransportOptions at4800();
+    // The commands `unit` received, in order.
+    static std::vector<std::string> receivedBy(const rixsim::BackgroundSimulator &unit);
+
     std::filesystem::path dir;
     std::unique_ptr<rixsim::BackgroundSimulator> sim;
+    std::vector<std::unique_ptr<rixsim::BackgroundSimulator>> units;
 };
 
 extern const std::vector<std::string> sevenReads;

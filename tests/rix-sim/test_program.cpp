@@ -11,6 +11,7 @@
 #include <csignal>
 #include <poll.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -75,6 +76,56 @@ TEST(Program, OptionsReachTheLine)
     terminal.write("$RSV");
     EXPECT_EQ(terminal.readExactly(19, generous), "$RSVSVrix-sim 1.0\r\n");
     sim.signal(SIGTERM);
+    EXPECT_EQ(sim.waitForExit(generous), 0);
+}
+
+TEST(Program, SeveralUnitsEachOnItsOwnLineWithItsOwnAddressAndRate)
+{
+    const std::string first = uniqueLinkPath("unit1");
+    const std::string second = uniqueLinkPath("unit2");
+    ChildProcess sim(program, {"--link", first, "--address", "3", "--and", "--link", second, "--echo",
+                               "--unit-baud", "4800", "--address", "c"});
+    const std::string path1 = sim.readStdoutLine(generous);
+    const std::string path2 = sim.readStdoutLine(generous);
+    ASSERT_EQ(path1.rfind("/dev/pts/", 0), 0U) << path1;
+    ASSERT_NE(path1, path2);
+    EXPECT_EQ(linkTarget(first), path1);
+    EXPECT_EQ(linkTarget(second), path2);
+    {
+        TerminalSide one(first);
+        TerminalSide two(second);
+        two.setSpeed(B4800);
+        one.write("$R3RF0");
+        two.write("$RCRF0");
+        EXPECT_EQ(one.readExactly(10, generous), "3RF03011\r\n");
+        EXPECT_EQ(two.readExactly(16, generous), "$RCRF0CRF0C011\r\n");
+        // The first unit answers its own digit only, the second only at its rate.
+        one.write("$RCRF0");
+        two.setSpeed(B19200);
+        two.write("$RSRF0");
+        EXPECT_EQ(one.readUntilQuiet(300ms, generous) + two.readUntilQuiet(300ms, generous), "");
+    }
+    sim.signal(SIGTERM);
+    EXPECT_EQ(sim.waitForExit(generous), 0);
+    EXPECT_FALSE(exists(first));
+    EXPECT_FALSE(exists(second));
+    const std::string log = sim.readAllStderr();
+    EXPECT_NE(log.find("unit 1: "), std::string::npos) << log;
+    EXPECT_NE(log.find(" -> $RCRF0CRF0C011\\r\\n\n"), std::string::npos) << log;
+}
+
+TEST(Program, AUnitThatHangsUpEndsAloneTheOthersGoOn)
+{
+    ChildProcess sim(program, {"--hangup-after", "0.2", "--and", "--address", "5"});
+    const std::string path1 = sim.readStdoutLine(generous);
+    const std::string path2 = sim.readStdoutLine(generous);
+    ASSERT_FALSE(path2.empty());
+    std::this_thread::sleep_for(400ms);
+    TerminalSide two(path2);
+    two.write("$R5RF0");
+    EXPECT_EQ(two.readExactly(10, generous), "5RF05011\r\n");
+    EXPECT_FALSE(sim.waitForExit(100ms).has_value()) << "the second unit still runs";
+    sim.signal(SIGINT);
     EXPECT_EQ(sim.waitForExit(generous), 0);
 }
 

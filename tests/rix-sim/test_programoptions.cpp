@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "rixsim/programoptions.h"
+#include "rixsim/unitgroups.h"
 
 #include <gtest/gtest.h>
 
@@ -152,6 +153,7 @@ TEST(ProgramOptions, BadCommandLinesAreErrorsWithOneLine)
         {"--hangup-after-writes", "0.5"}, {"--hangup-after-writes=x"}, {"--send-on-open"},
         {"--send-on-open", "bad\\q"}, {"--unit-baud", "0"}, {"--unit-baud", "fast"}, {"--unit-baud"},
         {"--text-lines", "40,5"}, {"--text-lines", "0,5,100"}, {"--text-lines", "40,5,0"}, {"--text-lines", "40,,100"},
+        {"--address", "G"}, {"--address", "S"}, {"--address", "12"}, {"--address", ""},
     };
     for (const auto &arguments : bad) {
         const auto parsed = parse(arguments);
@@ -177,3 +179,43 @@ TEST(ProgramOptions, EscapesInSendText)
 }
 
 } // namespace
+
+TEST(ProgramOptions, AddressBecomesTheFirstDigitOfF0)
+{
+    const auto parsed = parse({"--address", "b"});
+    ASSERT_EQ(parsed.action, Action::Run) << parsed.error;
+    const rixsim::Unit unit = rixsim::unitFor(parsed.options);
+    EXPECT_EQ(unit.addressDigit(), 'B');
+    EXPECT_EQ(unit.parameter(0), "B011");
+    EXPECT_EQ(rixsim::unitFor(parse({}).options).parameter(0), "F011");
+}
+
+TEST(UnitGroups, EachAndStartsAnotherUnitWithItsOwnOptions)
+{
+    const auto parsed = rixsim::parseUnits({"--link", "/tmp/a", "--and", "--echo", "--address", "5", "--link", "/tmp/b"});
+    ASSERT_EQ(parsed.action, Action::Run) << parsed.error;
+    ASSERT_EQ(parsed.units.size(), 2U);
+    EXPECT_EQ(parsed.units[0].link, "/tmp/a");
+    EXPECT_FALSE(parsed.units[0].echo);
+    EXPECT_EQ(parsed.units[1].link, "/tmp/b");
+    EXPECT_TRUE(parsed.units[1].echo);
+    EXPECT_EQ(parsed.units[1].address, '5');
+    EXPECT_EQ(rixsim::parseUnits({}).units.size(), 1U);
+}
+
+TEST(UnitGroups, RefusalsNameTheUnit)
+{
+    const std::vector<std::pair<std::vector<std::string>, std::string>> bad = {
+        {{"--and"}, "unit 1: no options before or after --and"},
+        {{"--echo", "--and"}, "unit 2: no options before or after --and"},
+        {{"--echo", "--and", "--delay", "x"}, "unit 2: bad value for --delay: 'x'"},
+        {{"--link", "/tmp/a", "--and", "--link", "/tmp/a"}, "unit 2: /tmp/a is already another unit's"},
+    };
+    for (const auto &[arguments, error] : bad) {
+        const auto parsed = rixsim::parseUnits(arguments);
+        EXPECT_EQ(parsed.action, Action::Error);
+        EXPECT_EQ(parsed.error, error);
+        EXPECT_TRUE(parsed.units.empty());
+    }
+    EXPECT_EQ(rixsim::parseUnits({"--echo", "--and", "--help"}).action, Action::Help);
+}

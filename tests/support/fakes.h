@@ -103,6 +103,13 @@ public:
     // Records the waiting box and calls `tryOpen` up to `waitTries` times, `waitStepMs` apart
     // with the event loop running; false (cancelled) when none opened the port.
     bool waitForPort(const QString &text, const std::function<bool()> &tryOpen) override;
+    // Records the box as show() does and answers with `chooseUnitSearch`.
+    bool offerUnitSearch(const QString &text, const QString &details) override
+    {
+        show(text, details);
+        return chooseUnitSearch;
+    }
+    bool chooseUnitSearch = false;
     std::vector<QString> texts;
     std::vector<QString> details;
     int shownWithPollingOn = 0;

@@ -2,6 +2,10 @@
 // A "Verbinden" that the port refuses: the end when nothing would be lost, otherwise the
 // disconnected state with both lists kept.
 #include "support/harness.h"
+#include "widgets/unitsearchdialog.h"
+#include "window/connection/findunit.h"
+
+#include <QTableWidget>
 
 #include <gtest/gtest.h>
 
@@ -93,5 +97,25 @@ TEST(RefusedConnect, ALineInEitherListIsEnough)
         EXPECT_EQ(h.end.ends, 0);
         expectDisconnected(h);
         EXPECT_EQ(h.w.lb2()->count() + h.w.lbrx()->count(), 1);
+    }
+}
+
+TEST(RefusedConnect, TheKeptSessionsBoxOffersTheUnitSearchAndOpensItWhenChosen)
+{
+    for (const bool chosen : {false, true}) {
+        Harness h;
+        h.w.lbrx()->addLine("SV 1.0");
+        h.channel.failOpen = true;
+        h.box.chooseUnitSearch = chosen;
+        h.connectWith("COM9", "19200", "S");
+        ASSERT_EQ(h.box.texts.size(), 1u);
+        EXPECT_EQ(h.box.texts[0], keptCOM9);
+        UnitSearchDialog *d = unitSearchDialog(h.p);
+        EXPECT_EQ(d != nullptr && d->isVisible(), chosen);
+        EXPECT_EQ(h.end.ends, 0);
+        expectDisconnected(h);
+        // Opening the dialog searches nothing: its table is empty until „Suchen“.
+        if (d)
+            EXPECT_EQ(d->table()->rowCount(), 0);
     }
 }

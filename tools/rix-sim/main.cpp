@@ -7,12 +7,14 @@
 #include "rixsim/simport.h"
 #include "rixsim/symlinkguard.h"
 #include "rixsim/transport.h"
+#include "rixsim/unitgroups.h"
 
 #include <csignal>
 #include <cstdio>
 #include <exception>
 #include <iostream>
 #include <memory>
+#include <mutex>
 #include <pthread.h>
 #include <thread>
 
@@ -35,49 +37,71 @@ sigset_t handledSignals()
     return set;
 }
 
-void logEvent(const rixsim::TrafficEvent &event)
+// With several units each log line names the unit, by its place on the command line.
+void logEvent(const rixsim::TrafficEvent &event, const std::string &unit)
 {
     // A command is logged a quiet gap after its last byte; show when it arrived.
     const auto age = std::chrono::steady_clock::now() - event.time;
     const auto wallTime = std::chrono::system_clock::now() - std::chrono::duration_cast<std::chrono::system_clock::duration>(age);
-    std::cerr << rixsim::formatLogLine(event, wallTime) << std::endl;
+    static std::mutex logLines;
+    const std::lock_guard<std::mutex> oneLineAtATime(logLines);
+    std::cerr << unit << rixsim::formatLogLine(event, wallTime) << std::endl;
 }
 
-int runSimulator(const rixsim::ProgramOptions &options)
+int runSimulator(const std::vector<rixsim::ProgramOptions> &units)
 {
     const sigset_t signals = handledSignals();
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
 
-    rixsim::TransportOptions transportOptions = rixsim::transportOptionsFor(options);
-    transportOptions.onEvent = logEvent;
-    rixsim::Transport transport(options.device ? rixsim::SimPort::openDevice(*options.device, options.baud)
-                                               : rixsim::SimPort::openPseudoTerminal(),
-                                rixsim::unitFor(options), std::move(transportOptions));
+    std::vector<std::unique_ptr<rixsim::Transport>> transports;
+    std::vector<std::unique_ptr<rixsim::SymlinkGuard>> links;
+    for (std::size_t i = 0; i < units.size(); ++i) {
+        const rixsim::ProgramOptions &options = units[i];
+        const std::string name = units.size() > 1 ? "unit " + std::to_string(i + 1) + ": " : "";
+        rixsim::TransportOptions transportOptions = rixsim::transportOptionsFor(options);
+        transportOptions.onEvent = [name](const rixsim::TrafficEvent &event) { logEvent(event, name); };
+        transports.push_back(std::make_unique<rixsim::Transport>(
+            options.device ? rixsim::SimPort::openDevice(*options.device, options.baud)
+                           : rixsim::SimPort::openPseudoTerminal(),
+            rixsim::unitFor(options), std::move(transportOptions)));
+        // The link exists before the path is printed: a parent that has read the
+        // line may use either at once.
+        if (options.link)
+            links.push_back(std::make_unique<rixsim::SymlinkGuard>(*options.link, transports.back()->path()));
+    }
+    for (const auto &transport : transports)
+        std::cout << transport->path() << '\n';
+    std::cout << std::flush;
 
-    // The link exists before the path is printed: a parent that has read the
-    // line may use either at once.
-    std::unique_ptr<rixsim::SymlinkGuard> link;
-    if (options.link)
-        link = std::make_unique<rixsim::SymlinkGuard>(*options.link, transport.path());
-    std::cout << transport.path() << std::endl;
-
-    std::thread signalWaiter([&transport, &signals] {
+    std::thread signalWaiter([&transports, &signals] {
         int signal = 0;
         sigwait(&signals, &signal);
         if (signal != SIGUSR1) {
             std::cerr << "rix-sim: " << (signal == SIGINT ? "SIGINT" : "SIGTERM") << ", stopping" << std::endl;
-            transport.stop();
+            for (const auto &transport : transports)
+                transport->stop();
         }
     });
-    const rixsim::RunEnd end = transport.run();
+    // Each unit on its own thread; a unit that hangs up ends alone, the others go on.
+    std::vector<rixsim::RunEnd> ends(transports.size(), rixsim::RunEnd::Stopped);
+    std::vector<std::thread> runs;
+    for (std::size_t i = 1; i < transports.size(); ++i)
+        runs.emplace_back([&transports, &ends, i] { ends[i] = transports[i]->run(); });
+    ends[0] = transports[0]->run();
+    for (std::thread &run : runs)
+        run.join();
     pthread_kill(signalWaiter.native_handle(), SIGUSR1);
     signalWaiter.join();
 
-    if (end == rixsim::RunEnd::LineLost) {
-        std::cerr << "rix-sim: the line was lost" << std::endl;
-        return exitFailure;
+    int status = exitOk;
+    for (std::size_t i = 0; i < ends.size(); ++i) {
+        if (ends[i] == rixsim::RunEnd::LineLost) {
+            std::cerr << "rix-sim: " << (ends.size() > 1 ? "unit " + std::to_string(i + 1) + ": " : "")
+                      << "the line was lost" << std::endl;
+            status = exitFailure;
+        }
     }
-    return exitOk;
+    return status;
 }
 
 } // namespace
@@ -85,7 +109,7 @@ int runSimulator(const rixsim::ProgramOptions &options)
 int main(int argc, char **argv)
 {
     const std::vector<std::string> arguments(argv + 1, argv + argc);
-    const rixsim::ParsedArguments parsed = rixsim::parseArguments(arguments);
+    const rixsim::ParsedUnits parsed = rixsim::parseUnits(arguments);
     switch (parsed.action) {
     case rixsim::ParsedArguments::Action::Error:
         std::cerr << "rix-sim: " << parsed.error << " (try --help)" << std::endl;
@@ -100,7 +124,7 @@ int main(int argc, char **argv)
         break;
     }
     try {
-        return runSimulator(parsed.options);
+        return runSimulator(parsed.units);
     } catch (const std::exception &error) {
         std::cerr << "rix-sim: " << error.what() << std::endl;
         return exitFailure;

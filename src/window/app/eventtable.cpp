@@ -5,6 +5,7 @@
 #include "widgets/lineviewfilemenu.h"
 #include "widgets/mainwindow.h"
 #include "widgets/mousefilter.h"
+#include "widgets/portboxmenu.h"
 #include "window/app/dispatch.h"
 #include "window/app/quit.h"
 #include "window/commands/keysandtestcalls.h"
@@ -12,6 +13,7 @@
 #include "window/commands/parameterset.h"
 #include "window/commands/writeandaddress.h"
 #include "window/connection/connection.h"
+#include "window/connection/findunit.h"
 #include "window/connection/sending.h"
 #include "window/program.h"
 #include "window/receive/lamps.h"
@@ -20,6 +22,7 @@
 #include "window/recording/recording.h"
 #include "window/recording/recordinghandlers.h"
 
+#include <QAction>
 #include <QShortcut>
 
 namespace {
@@ -102,6 +105,13 @@ void connectEventTable(Program &p, MouseFilter &f)
     // „Parametersatz …“ also from the keyboard, wherever the focus is in the window.
     auto *parameterSetKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_P), &w);
     QObject::connect(parameterSetKey, &QShortcut::activated, &w, run(ParameterSet_Show));
+    // „Einheit suchen …“: from the port box's menu and both lists' menus, once the menu is closed.
+    auto *findUnit = new QAction(QStringLiteral("Einheit suchen …"), &w);
+    findUnit->setObjectName(QStringLiteral("actFindUnit"));
+    addPortBoxMenuAction(w.cbCOM(), findUnit);
+    for (LineList *list : {w.lb2(), w.lbrx()})
+        list->addMenuAction(LineView::MenuGroup::Unit, findUnit);
+    QObject::connect(findUnit, &QAction::triggered, &w, run(UnitSearch_Show), Qt::QueuedConnection);
     p.recording.onFailure(receive(recording_Failed));
     QObject::connect(&p.recording.syncTimer(), &QTimer::timeout, &w, receive(recording_SyncDue));
 }

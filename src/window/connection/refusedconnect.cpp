@@ -6,6 +6,7 @@
 #include "widgets/lineview.h"
 #include "widgets/mainwindow.h"
 #include "window/connection/connection.h"
+#include "window/connection/findunit.h"
 #include "window/connection/heldkey.h"
 #include "window/program.h"
 #include "window/programstate.h"
@@ -29,6 +30,8 @@ bool keepSessionAfterRefusedConnect(Program &p, const QString &details)
     // The window first, so that the box is shown over the state the user is left in.
     cmdAUS_MouseDown(p);
     p.channel.closeAll();
-    p.box.show(keptSessionOpenFailureMessage(p.state.PortName, listsHoldLines, held), details);
+    // The port may be the wrong one: the search finds where the unit is.
+    if (p.box.offerUnitSearch(keptSessionOpenFailureMessage(p.state.PortName, listsHoldLines, held), details))
+        UnitSearch_Show(p);
     return true;
 }

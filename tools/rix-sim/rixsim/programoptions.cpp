@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "rixsim/programoptions.h"
 
+#include <cctype>
 #include <cmath>
 #include <functional>
 
@@ -132,6 +133,10 @@ std::string usageText()
            "  --device PATH         use the serial port PATH instead of a pseudo-terminal\n"
            "  --baud RATE           rate for --device (default 19200), always 8N1\n"
            "  --link PATH           make PATH a symbolic link to the line while running\n"
+           "  --address DIGIT       the unit's own address, 0-9 or A-F (the first digit of F0;\n"
+           "                        default F)\n"
+           "  --and                 start another unit, on its own line, with the options that\n"
+           "                        follow; each unit's path is a line of output, in order\n"
            "  --help                show this text and exit\n"
            "  --version             show the version and exit\n"
            "\n"
@@ -236,6 +241,12 @@ ParsedArguments parseArguments(const std::vector<std::string> &arguments)
              o.baud = static_cast<int>(value->count());
              return true;
          }},
+        {"address", true, [&o](const std::string &v) {
+             if (v.size() != 1 || hexValue(v[0]) < 0)
+                 return false;
+             o.address = static_cast<char>(std::toupper(static_cast<unsigned char>(v[0])));
+             return true;
+         }},
         {"unit-baud", true, [&o](const std::string &v) {
              const auto value = parseMilliseconds(v); // the same whole-number rule
              if (!value || value->count() == 0 || value->count() > 4000000)
@@ -338,6 +349,8 @@ Unit unitFor(const ProgramOptions &options)
     unit.setLateAnswers(options.lateAnswers);
     if (options.versionText)
         unit.setVersionText(*options.versionText);
+    if (options.address)
+        unit.setAddressDigit(*options.address);
     return unit;
 }
 

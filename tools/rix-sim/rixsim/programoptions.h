@@ -37,6 +37,7 @@ struct ProgramOptions {
     std::array<bool, Unit::parameterCount> muted{};
     int muteAfterWrites = 0; // 0: never
     bool lateAnswers = false;
+    std::optional<char> address; // the first digit of F0, the unit's own address
 };
 
 struct ParsedArguments {

@@ -52,6 +52,8 @@ public:
     const std::string &parameter(int index) const;
     // The unit's own address character (first character of F0).
     char addressDigit() const;
+    // Gives the unit another address: F0's first digit becomes `digit` (0-9, A-F).
+    void setAddressDigit(char digit) { parameters_[0][0] = digit; }
 
     bool echo() const { return echo_; }
     void setEcho(bool on) { echo_ = on; }

@@ -1,0 +1,113 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "window/connection/findunit.h"
+
+#include "unit/line/portname.h"
+#include "unit/line/qtserialchannel.h"
+#include "unit/line/systemports.h"
+#include "unit/search/unitsearch.h"
+#include "widgets/mainwindow.h"
+#include "widgets/unitsearchdialog.h"
+#include "window/app/dispatch.h"
+#include "window/connection/connection.h"
+#include "window/program.h"
+#include "window/programstate.h"
+
+#include <QComboBox>
+#include <QFileInfo>
+#include <QLabel>
+
+namespace {
+
+// The device behind a port name, links followed, so that two names of one port are one.
+QString deviceOf(const QString &port)
+{
+    const QString device = systemPortName(port);
+    const QString canonical = QFileInfo(device).canonicalFilePath();
+    return canonical.isEmpty() ? device : canonical;
+}
+
+bool isOnBoard(const QString &port)
+{
+    return systemPortName(port).startsWith(QLatin1String("/dev/ttyS"));
+}
+
+void selectText(QComboBox *box, const QString &text)
+{
+    const int index = box->findText(text);
+    if (index >= 0)
+        box->setCurrentIndex(index);
+    else if (box->isEditable())
+        box->setEditText(text);
+}
+
+} // namespace
+
+QStringList offeredPorts(const QStringList &adapters, const QString &typed)
+{
+    QStringList ports = adapters;
+    const QString port = typed.trimmed();
+    if (!port.isEmpty() && !isOnBoard(port) && !ports.contains(port) && !ports.contains(systemPortName(port)))
+        ports << port;
+    return ports;
+}
+
+UnitSearchDialog *unitSearchDialog(const Program &p)
+{
+    return p.w.findChild<UnitSearchDialog *>(QStringLiteral("unitSearchDialog"), Qt::FindDirectChildrenOnly);
+}
+
+void UnitSearch_Show(Program &p)
+{
+    UnitSearchDialog *d = unitSearchDialog(p);
+    if (!d) {
+        d = new UnitSearchDialog(&p.w);
+        QObject::connect(d, &UnitSearchDialog::searchAsked, d, [&p] { dispatch(p, UnitSearch_Start); });
+        QObject::connect(d, &UnitSearchDialog::chooseAsked, d, [&p] { dispatch(p, UnitSearch_Choose); });
+    }
+    if (!d->isSearching())
+        d->setPorts(offeredPorts(search::adapterPorts(systemPorts()), p.w.cbCOM()->currentText()));
+    d->show();
+    d->raise();
+    d->activateWindow();
+}
+
+void UnitSearch_Start(Program &p)
+{
+    UnitSearchDialog *d = unitSearchDialog(p);
+    if (!d || d->isSearching() || d->ports().isEmpty())
+        return;
+    const QStringList ports = d->ports();
+    // The window's own port is open and locked: it is named, never opened a second time.
+    QStringList held;
+    if (isConnected(p)) {
+        const QString own = deviceOf(p.state.PortName);
+        for (const QString &port : ports)
+            if (deviceOf(port) == own)
+                held << port;
+    }
+    auto *unitSearch = new search::UnitSearch(ports, [] { return std::make_unique<QtSerialChannel>(); }, {}, held, d);
+    QObject::connect(unitSearch, &search::UnitSearch::finished, unitSearch, &QObject::deleteLater);
+    d->follow(unitSearch);
+    unitSearch->start();
+}
+
+void UnitSearch_Choose(Program &p)
+{
+    UnitSearchDialog *d = unitSearchDialog(p);
+    if (!d)
+        return;
+    const std::optional<search::PortOutcome> unit = d->chosenUnit();
+    if (!unit)
+        return;
+    // The boxes hold the connected port's settings until „Trennen“.
+    if (isConnected(p)) {
+        d->status()->setText(QStringLiteral("Das Fenster ist verbunden: erst „Trennen“, dann übernehmen."));
+        return;
+    }
+    MainWindow &w = p.w;
+    w.cbCOM()->setEditText(unit->port);
+    selectText(w.cbbaud(), unit->rate);
+    if (!unit->address.isNull())
+        selectText(w.cbAdr(), QString(unit->address));
+    d->accept();
+}
