@@ -28,13 +28,8 @@ public:
     // (then the box closes and this returns true) or the user cancels (false).
     virtual bool waitForPort(const QString &text, const std::function<bool()> &tryOpen) = 0;
     // The box of a refused connect that keeps the session, with "OK" (the default) and
-    // „Einheit suchen …“; true when the user chose the search. A box without that button
-    // shows the text as show() does.
-    virtual bool offerUnitSearch(const QString &text, const QString &details)
-    {
-        show(text, details);
-        return false;
-    }
+    // „Einheit suchen …“; true when the user chose the search.
+    virtual bool offerUnitSearch(const QString &text, const QString &details) = 0;
 };
 
 class ProgramEnd {

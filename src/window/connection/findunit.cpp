@@ -7,7 +7,7 @@
 #include "unit/search/unitsearch.h"
 #include "widgets/mainwindow.h"
 #include "widgets/unitsearchdialog.h"
-#include "window/app/dispatch.h"
+#include "window/actions.h"
 #include "window/connection/connection.h"
 #include "window/program.h"
 #include "window/programstate.h"
@@ -61,8 +61,8 @@ void UnitSearch_Show(Program &p)
     UnitSearchDialog *d = unitSearchDialog(p);
     if (!d) {
         d = new UnitSearchDialog(&p.w);
-        QObject::connect(d, &UnitSearchDialog::searchAsked, d, [&p] { dispatch(p, UnitSearch_Start); });
-        QObject::connect(d, &UnitSearchDialog::chooseAsked, d, [&p] { dispatch(p, UnitSearch_Choose); });
+        QObject::connect(d, &UnitSearchDialog::searchAsked, d, [&p] { p.actions.run(UnitSearch_Start, Line::NotNeeded); });
+        QObject::connect(d, &UnitSearchDialog::chooseAsked, d, [&p] { p.actions.run(UnitSearch_Choose, Line::NotNeeded); });
     }
     if (!d->isSearching())
         d->setPorts(offeredPorts(search::adapterPorts(systemPorts()), p.w.cbCOM()->currentText()));
