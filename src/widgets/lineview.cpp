@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "widgets/lineview.h"
 
+#include "widgets/controlpictures.h"
 #include "widgets/lineviewfile.h"
 #include "widgets/lineviewformat.h"
 
@@ -38,8 +39,9 @@ LineView::LineView(QWidget *parent)
 {
     setFocusPolicy(Qt::StrongFocus);
     // A fixed pitch lets a long line be cut to the visible columns by counting bytes
-    // (every byte is one shown character) instead of measuring text.
-    setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    // (every byte is one shown character) instead of measuring text; a control byte's picture
+    // comes from a font that has it, in the same width.
+    setFont(controlpictures::withPictures(QFontDatabase::systemFont(QFontDatabase::FixedFont)));
     updateMetrics();
 
     copyAction_ = new QAction(QStringLiteral("Kopieren"), this);
@@ -102,6 +104,21 @@ void LineView::addLine(const QByteArray &bytes, qint64 addedMSecsSinceEpoch)
 int LineView::count() const
 {
     return lines_.count();
+}
+
+void LineView::clear()
+{
+    lines_.clear();
+    current_ = anchor_ = selFirst_ = selLast_ = -1;
+    updateVerticalRange();
+    updateHorizontalRange();
+    viewport()->update();
+    if (QAccessible::isActive()) {
+        // A screen reader asks for the list's items again.
+        QAccessibleEvent event(this, QAccessible::ObjectReorder);
+        QAccessible::updateAccessibility(&event);
+    }
+    emit cleared();
 }
 
 QByteArray LineView::lineBytes(int index) const

@@ -2,6 +2,7 @@
 #include "widgets/lineviewstore.h"
 
 #include <algorithm>
+#include <utility>
 #include <limits>
 
 void LineStore::append(const QByteArray &bytes, qint64 addedMSecsSinceEpoch)
@@ -13,4 +14,13 @@ void LineStore::append(const QByteArray &bytes, qint64 addedMSecsSinceEpoch)
     times_.push_back(addedMSecsSinceEpoch);
     if (bytes.size() > longest_)
         longest_ = int(std::min<qsizetype>(bytes.size(), std::numeric_limits<int>::max()));
+}
+
+void LineStore::clear()
+{
+    // Swapped with empty ones, not cleared: a cleared vector keeps its capacity.
+    std::vector<char>().swap(text_);
+    std::vector<quint64>().swap(ends_);
+    std::deque<qint64>().swap(times_);
+    longest_ = 0;
 }
