@@ -128,6 +128,9 @@ private:
     void extendSelectionTo(int index);
     void currentChanged();
     void paintFocusFrame(QPainter &painter, const QColor &color);
+    // Paints the bytes of one row from the column `firstColumn` on, as far as the viewport reaches.
+    void paintRow(QPainter &painter, const char *bytes, int length, int firstColumn, int x, int top);
+    void paintControl(QPainter &painter, unsigned char byte, int x, int top);
 
     LineStore lines_;
 
@@ -139,6 +142,8 @@ private:
     int rowHeight_ = 1;
     int charWidth_ = 1;
     int ascent_ = 0;
+    // The small font of a control byte's name.
+    QFont controlFont_;
 
     QAction *copyAction_ = nullptr;
     QAction *selectAllAction_ = nullptr;

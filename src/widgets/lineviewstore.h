@@ -20,8 +20,9 @@ public:
     void clear();
 
     int count() const { return int(ends_.size()); }
-    // The longest line's length in bytes.
+    // The longest line's length in bytes, and the most columns a line takes as painted.
     int longest() const { return longest_; }
+    qint64 widest() const { return widest_; }
 
     // Unchecked access for the painting and saving loops: `index` must be in range.
     const char *data(int index) const { return text_.data() + begin(index); }
@@ -41,4 +42,5 @@ private:
     // and never a reallocation of all of them at once.
     std::deque<qint64> times_;
     int longest_ = 0;
+    qint64 widest_ = 0;
 };

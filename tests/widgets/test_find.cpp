@@ -107,10 +107,12 @@ TEST(FindBar, SaysWhatItCannotFindWholeAndLiesOverNoControl)
     t.open();
     const QRect bar = t.bar().geometry();
     EXPECT_EQ(bar, QRect(146, 316, 740, 34));
-    for (QWidget *control : t.w.layoutArea()->findChildren<QWidget *>())
-        if (control->isVisible())
+    for (QWidget *control : t.w.layoutArea()->findChildren<QWidget *>()) {
+        if (control->isVisible()) {
             EXPECT_FALSE(QRect(control->mapTo(&t.w, QPoint(0, 0)), control->size()).intersects(bar))
                 << control->objectName().toStdString();
+        }
+    }
     t.bar().hexBox()->setChecked(true);
     for (const auto &[typed, said] : {std::pair{"0D 0A", "Findet nichts: CR und LF stehen höchstens am Zeilenanfang."},
                                       std::pair{"1B 5", "Hex: je Byte zwei Ziffern 0–F, z. B. 1B 5B"}}) {
