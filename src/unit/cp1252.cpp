@@ -42,21 +42,23 @@ QString decode(const QByteArray &bytes)
     return text;
 }
 
+QChar displayChar(unsigned char byte)
+{
+    if (byte < 0x20)
+        return QChar(char16_t(0x2400 + byte));
+    if (byte == 0x7F)
+        return QChar(char16_t(0x2421));
+    if (const QChar c = decodeByte(byte); c.category() != QChar::Other_Control)
+        return c;
+    return QChar(char16_t(0xFFFD));   // the five undefined bytes: no picture exists
+}
+
 QString decodeForDisplay(const QByteArray &bytes)
 {
     QString text(bytes.size(), Qt::Uninitialized);
     QChar *out = text.data();
-    for (char b : bytes) {
-        const auto byte = static_cast<unsigned char>(b);
-        if (byte < 0x20)
-            *out++ = QChar(char16_t(0x2400 + byte));
-        else if (byte == 0x7F)
-            *out++ = QChar(char16_t(0x2421));
-        else if (const QChar c = decodeByte(byte); c.category() == QChar::Other_Control)
-            *out++ = QChar(char16_t(0xFFFD));   // the five undefined bytes: no picture exists
-        else
-            *out++ = c;
-    }
+    for (char b : bytes)
+        *out++ = displayChar(static_cast<unsigned char>(b));
     return text;
 }
 

@@ -21,5 +21,7 @@ bool canEncode(QChar c);
 // (U+2400 + code, U+2421 for DEL), so a stray CR or ESC can neither break the line nor vanish;
 // the five undefined bytes show as U+FFFD.
 QString decodeForDisplay(const QByteArray &bytes);
+// One byte as decodeForDisplay shows it.
+QChar displayChar(unsigned char byte);
 
 } // namespace cp1252

@@ -4,6 +4,7 @@
 #include "unit/cp1252.h"
 
 #include <QContextMenuEvent>
+#include <QKeyEvent>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QMimeData>
@@ -135,7 +136,46 @@ void CommandLineEdit::keyPressEvent(QKeyEvent *event)
         event->accept();
         return;
     }
+    if ((event->key() == Qt::Key_Up || event->key() == Qt::Key_Down) && event->modifiers() == Qt::NoModifier
+        && !isReadOnly() && walkSent(event->key() == Qt::Key_Up)) {
+        event->accept();
+        return;
+    }
     QLineEdit::keyPressEvent(event);
+}
+
+void CommandLineEdit::rememberSent(const QString &text)
+{
+    walkAt_ = -1;
+    if (text.isEmpty() || (!sent_.isEmpty() && sent_.constLast() == text))
+        return;
+    if (sent_.size() == sentKept)
+        sent_.removeFirst();
+    sent_.append(text);
+}
+
+bool CommandLineEdit::walkSent(bool older)
+{
+    if (older) {
+        if (sent_.isEmpty() || walkAt_ == 0)
+            return false;
+        if (walkAt_ < 0) {
+            typed_ = text();
+            walkAt_ = sent_.size();
+        }
+        setText(sent_.at(--walkAt_));
+        return true;
+    }
+    if (walkAt_ < 0)
+        return false;
+    ++walkAt_;
+    if (walkAt_ < sent_.size()) {
+        setText(sent_.at(walkAt_));
+    } else {
+        walkAt_ = -1;
+        setText(typed_);
+    }
+    return true;
 }
 
 void CommandLineEdit::mouseReleaseEvent(QMouseEvent *event)

@@ -41,6 +41,15 @@ public:
     // a tool tip that neither blocks nor takes the focus.
     void pasteCleaned(QClipboard::Mode mode = QClipboard::Clipboard);
 
+    // The commands sent in this session, as a terminal keeps them: whoever sends the line's text
+    // tells it here (typed or put in by a button alike), and Up and Down then walk them, oldest
+    // first; Down past the newest gives back what was being typed. The same text twice in a row
+    // is kept once; nothing is stored on disk.
+    void rememberSent(const QString &text);
+    const QStringList &sentCommands() const { return sent_; }
+    // At most this many are kept, the oldest going first.
+    static constexpr int sentKept = 1000;
+
 protected:
     void keyPressEvent(QKeyEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
@@ -51,4 +60,11 @@ private:
     // Inserts the cleaned text as QLineEdit does (which stops at maxLength) and says what changed.
     void insertCleaned(const PastedText &pasted);
     void showNotice(const PastedText &pasted, qsizetype cutOff);
+    // One step through the sent commands; false when there is none to go to.
+    bool walkSent(bool older);
+
+    QStringList sent_;
+    // The entry shown while walking, or -1 when the line holds what the user typed.
+    qsizetype walkAt_ = -1;
+    QString typed_;
 };

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "widgets/findbar.h"
 
+#include "widgets/controlpictures.h"
 #include "widgets/lineview.h"
 
 #include <QCheckBox>
@@ -12,6 +13,8 @@
 #include <QLocale>
 #include <QShortcut>
 #include <QToolButton>
+
+#include <algorithm>
 
 namespace {
 enum Scope { Both, Upper, Lower };
@@ -44,6 +47,8 @@ FindBar::FindBar(LineView *upper, LineView *lower, QWidget *parent)
     text_->setPlaceholderText(QStringLiteral("Suchen …"));
     text_->setAccessibleName(QStringLiteral("Suchtext"));
     text_->installEventFilter(this);
+    // A line copied from a list holds the control bytes' pictures.
+    text_->setFont(controlpictures::withPictures(text_->font()));
     previous_->setArrowType(Qt::UpArrow);
     previous_->setToolTip(QStringLiteral("Vorheriger Treffer (Umschalt+Eingabe, Umschalt+F3)"));
     previous_->setAccessibleName(QStringLiteral("Vorheriger Treffer"));
@@ -56,7 +61,13 @@ FindBar::FindBar(LineView *upper, LineView *lower, QWidget *parent)
     scope_->setToolTip(QStringLiteral("Wo gesucht wird: „Gesendete Befehle“, „Antworten“ oder beide"));
     scope_->setAccessibleName(QStringLiteral("Suchen in"));
     status_->setObjectName(QStringLiteral("findStatus"));
-    status_->setMinimumWidth(status_->fontMetrics().horizontalAdvance(QStringLiteral("Treffer 999.999 von 999.999")));
+    // Room for the longest the bar says, whole: a count past an end, or why nothing is found.
+    int statusWidth = 0;
+    for (const QString &said : {QStringLiteral("Treffer 999.999 von 999.999 – vom Anfang"),
+                                LinePattern::fromHex(QStringLiteral("1")).problem(),
+                                LinePattern::fromHex(QStringLiteral("0D 0A")).notice()})
+        statusWidth = std::max(statusWidth, status_->fontMetrics().horizontalAdvance(said));
+    status_->setMinimumWidth(statusWidth);
     close_->setText(QStringLiteral("✕"));
     close_->setAutoRaise(true);
     close_->setToolTip(QStringLiteral("Suche schließen (Esc)"));
@@ -67,9 +78,8 @@ FindBar::FindBar(LineView *upper, LineView *lower, QWidget *parent)
     auto *row = new QHBoxLayout(this);
     row->setContentsMargins(4, 2, 4, 2);
     row->setSpacing(4);
-    // Room for a telegram's worth of text; the rest goes to the count, which can grow to
-    // "Treffer 12.345 von 123.456 – vom Anfang".
-    text_->setFixedWidth(text_->fontMetrics().averageCharWidth() * 24);
+    // Room for a telegram's worth of text; the rest goes to what the bar says.
+    text_->setFixedWidth(text_->fontMetrics().averageCharWidth() * 18);
     row->addWidget(text_);
     row->addWidget(previous_);
     row->addWidget(next_);
@@ -106,6 +116,13 @@ FindBar::FindBar(LineView *upper, LineView *lower, QWidget *parent)
         showStatus();
     });
     connect(&search_, &LineSearch::progressed, this, &FindBar::showStatus);
+    // Cleared lists: the hit shown and every place the search had reached are gone; the
+    // search starts over on what the lists hold now.
+    for (LineView *list : {upper_, lower_})
+        connect(list, &LineView::cleared, this, [this] {
+            hit_ = {};
+            restart();
+        });
     restart();
 }
 
@@ -213,6 +230,8 @@ void FindBar::showStatus()
         text.clear();
     } else if (!pattern.problem().isEmpty()) {
         text = pattern.problem();
+    } else if (!pattern.notice().isEmpty()) {
+        text = pattern.notice();
     } else if (!pattern.isValid()) {
         text.clear();
     } else if (!search_.isCounted()) {
@@ -227,9 +246,14 @@ void FindBar::showStatus()
             text += forward_ ? QStringLiteral(" – vom Anfang") : QStringLiteral(" – vom Ende");
     }
     status_->setText(text);
-    status_->setToolTip(wrapped_ ? (forward_ ? QStringLiteral("Ende erreicht, weiter vom Anfang")
-                                             : QStringLiteral("Anfang erreicht, weiter vom Ende"))
-                                 : QString());
+    if (!pattern.notice().isEmpty() && pattern.problem().isEmpty())
+        status_->setToolTip(QStringLiteral("Die Listen zeigen, was die Anzeige vom Empfang übrig lässt: sie lässt jedes "
+                                           "CR und LF aus, außer als erstes Byte eines Empfangs. Im Mitschnitt "
+                                           "stehen sie ganz."));
+    else
+        status_->setToolTip(wrapped_ ? (forward_ ? QStringLiteral("Ende erreicht, weiter vom Anfang")
+                                                 : QStringLiteral("Anfang erreicht, weiter vom Ende"))
+                                     : QString());
 }
 
 bool FindBar::eventFilter(QObject *watched, QEvent *event)

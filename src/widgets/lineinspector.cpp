@@ -2,6 +2,7 @@
 #include "widgets/lineinspector.h"
 
 #include "unit/cp1252.h"
+#include "widgets/controlpictures.h"
 
 #include <QClipboard>
 #include <QDateTime>
@@ -31,13 +32,6 @@ int hexColumn(int i)
     return hexStart + i * 3 + (i >= perRow / 2 ? 1 : 0);
 }
 
-QChar printable(unsigned char byte)
-{
-    if (byte < 0x20 || byte == 0x7F)
-        return QLatin1Char('.');
-    const QChar c = cp1252::decodeByte(byte);
-    return c.category() == QChar::Other_Control ? QLatin1Char('.') : c;
-}
 } // namespace
 
 LineInspector::LineInspector(const QByteArray &bytes, qint64 addedMSecsSinceEpoch, const QString &listName,
@@ -56,7 +50,7 @@ LineInspector::LineInspector(const QByteArray &bytes, qint64 addedMSecsSinceEpoc
                                                   : QStringLiteral("%1 Bytes").arg(german.toString(bytes_.size()))));
     summary_->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
-    const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    const QFont fixed = controlpictures::withPictures(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     dump_->setFont(fixed);
     dump_->setReadOnly(true);
     dump_->setLineWrapMode(QPlainTextEdit::NoWrap);
@@ -104,7 +98,8 @@ QString LineInspector::dump(const QByteArray &bytes)
             const unsigned char byte = data[row * perRow + i];
             line[hexColumn(i)] = QLatin1Char(hexDigits[byte >> 4]);
             line[hexColumn(i) + 1] = QLatin1Char(hexDigits[byte & 0xF]);
-            line[textStart + i] = printable(byte);
+            // As the list shows it: a control byte as its picture, so ESC and BEL read apart.
+            line[textStart + i] = cp1252::displayChar(byte);
         }
         line[rowLength] = QLatin1Char('\n');
         if (inRow < perRow)
@@ -159,4 +154,10 @@ void LineInspector::copyAsText() const
 void LineInspector::copyAsHex() const
 {
     QGuiApplication::clipboard()->setText(hexText(selectedBytes()));
+}
+
+void LineInspector::lineCleared()
+{
+    if (!windowTitle().endsWith(QStringLiteral(" (Liste geleert)")))
+        setWindowTitle(windowTitle() + QStringLiteral(" (Liste geleert)"));
 }

@@ -18,8 +18,8 @@ public:
     LineInspector(const QByteArray &bytes, qint64 addedMSecsSinceEpoch, const QString &listName, int lineIndex,
                   QWidget *parent = nullptr);
 
-    // One row of the dump per 16 bytes: "00000010  1B 5B 31 … 41  42 43 …  .[1…", the
-    // printable column showing Windows-1252 characters and '.' for control and undefined bytes.
+    // One row of the dump per 16 bytes: "00000010  1B 5B 31 … 41  42 43 …  ␛[1…", the
+    // printable column showing the bytes as the list does (control bytes as their pictures).
     static QString dump(const QByteArray &bytes);
     // "1B 5B 31"
     static QString hexText(const QByteArray &bytes);
@@ -32,6 +32,10 @@ public:
 
     QPlainTextEdit *dumpView() const { return dump_; }
     QLabel *summary() const { return summary_; }
+
+    // The lists were cleared: the line is gone from its list, and this window, which keeps its
+    // own copy, says so in its title.
+    void lineCleared();
 
 private:
     int byteAt(int position, bool end) const;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "widgets/lineview.h"
 
+#include "widgets/controlpictures.h"
 #include "widgets/lineviewfile.h"
 #include "widgets/lineviewformat.h"
 
@@ -37,9 +38,10 @@ LineView::LineView(QWidget *parent)
     : QAbstractScrollArea(parent)
 {
     setFocusPolicy(Qt::StrongFocus);
-    // A fixed pitch lets a long line be cut to the visible columns by counting bytes
-    // (every byte is one shown character) instead of measuring text.
-    setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    // A fixed pitch lets a long line be cut to the visible columns by counting them (a byte is
+    // one column, a control byte's box controlCells) instead of measuring text; a copied line's
+    // control pictures come from a font that has them.
+    setFont(controlpictures::withPictures(QFontDatabase::systemFont(QFontDatabase::FixedFont)));
     updateMetrics();
 
     copyAction_ = new QAction(QStringLiteral("Kopieren"), this);
@@ -102,6 +104,21 @@ void LineView::addLine(const QByteArray &bytes, qint64 addedMSecsSinceEpoch)
 int LineView::count() const
 {
     return lines_.count();
+}
+
+void LineView::clear()
+{
+    lines_.clear();
+    current_ = anchor_ = selFirst_ = selLast_ = -1;
+    updateVerticalRange();
+    updateHorizontalRange();
+    viewport()->update();
+    if (QAccessible::isActive()) {
+        // A screen reader asks for the list's items again.
+        QAccessibleEvent event(this, QAccessible::ObjectReorder);
+        QAccessible::updateAccessibility(&event);
+    }
+    emit cleared();
 }
 
 QByteArray LineView::lineBytes(int index) const
@@ -248,6 +265,19 @@ void LineView::updateMetrics()
     rowHeight_ = std::max(1, metrics.height());
     charWidth_ = std::max(1, metrics.horizontalAdvance(QLatin1Char('M')));
     ascent_ = metrics.ascent();
+    // The largest size at which every name fits its box with a pixel of room on either side.
+    controlFont_ = font();
+    const int room = lineformat::controlCells * charWidth_ - 6;
+    for (int pixels = std::max(6, ascent_); pixels >= 6; --pixels) {
+        controlFont_.setPixelSize(pixels);
+        const QFontMetrics small(controlFont_);
+        int widest = 0;
+        for (int byte = 0; byte < 0x80; ++byte)
+            if (lineformat::isControl(static_cast<unsigned char>(byte)))
+                widest = std::max(widest, small.horizontalAdvance(QString::fromLatin1(lineformat::controlName(static_cast<unsigned char>(byte)))));
+        if (widest <= room)
+            break;
+    }
 }
 
 void LineView::updatePageStep()
@@ -264,7 +294,7 @@ void LineView::updateVerticalRange()
 
 void LineView::updateHorizontalRange()
 {
-    const qint64 content = 2 * textMargin + qint64(lines_.longest()) * charWidth_;
+    const qint64 content = 2 * textMargin + lines_.widest() * charWidth_;
     const int width = viewport()->width();
     QScrollBar *bar = horizontalScrollBar();
     bar->setSingleStep(charWidth_);
@@ -352,7 +382,6 @@ void LineView::paintEvent(QPaintEvent *event)
 
     const int scrollX = horizontalScrollBar()->value();
     const int firstColumn = std::max(0, (scrollX - textMargin) / charWidth_);
-    const int columns = viewport()->width() / charWidth_ + 2;
     const int x = textMargin + firstColumn * charWidth_ - scrollX;
 
     for (int row = firstRow; row <= lastRow; ++row) {
@@ -363,12 +392,7 @@ void LineView::paintEvent(QPaintEvent *event)
         } else {
             painter.setPen(text);
         }
-        const int length = lines_.length(row);
-        if (length > firstColumn) {
-            const int shown = std::min(columns, length - firstColumn);
-            painter.drawText(QPoint(x, rect.top() + ascent_),
-                             lineformat::shownText(lines_.data(row) + firstColumn, shown));
-        }
+        paintRow(painter, lines_.data(row), lines_.length(row), firstColumn, x, rect.top());
         if (row == current_ && hasFocus()) {
             QStyleOptionFocusRect option;
             option.initFrom(this);
@@ -379,6 +403,53 @@ void LineView::paintEvent(QPaintEvent *event)
     }
     if (hasFocus())
         paintFocusFrame(painter, highlight);
+}
+
+void LineView::paintRow(QPainter &painter, const char *bytes, int length, int firstColumn, int x, int top)
+{
+    const auto *data = reinterpret_cast<const unsigned char *>(bytes);
+    // The first byte whose columns reach into view; a box cut by the left edge is drawn whole.
+    int i = 0;
+    qint64 column = 0;
+    while (i < length) {
+        const int cells = lineformat::isControl(data[i]) ? lineformat::controlCells : 1;
+        if (column + cells > firstColumn)
+            break;
+        column += cells;
+        ++i;
+    }
+    qint64 at = x + (column - firstColumn) * qint64(charWidth_);
+    const int right = viewport()->width();
+    while (i < length && at < right) {
+        if (lineformat::isControl(data[i])) {
+            paintControl(painter, data[i], int(at), top);
+            at += lineformat::controlCells * charWidth_;
+            ++i;
+            continue;
+        }
+        // A run of plain bytes in one call, cut at the right edge.
+        const int fits = int(std::min<qint64>(length - i, (right - at) / charWidth_ + 1));
+        int end = i;
+        while (end < i + fits && !lineformat::isControl(data[end]))
+            ++end;
+        painter.drawText(QPoint(int(at), top + ascent_), lineformat::shownText(bytes + i, end - i));
+        at += qint64(end - i) * charWidth_;
+        i = end;
+    }
+}
+
+void LineView::paintControl(QPainter &painter, unsigned char byte, int x, int top)
+{
+    // The name in a thin frame, in the row's own colour, so a selected row shows it as well.
+    const QRectF box(x + 1.5, top + 1.5, lineformat::controlCells * charWidth_ - 3, rowHeight_ - 3);
+    painter.save();
+    painter.setBrush(Qt::NoBrush);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.drawRoundedRect(box, 2, 2);
+    painter.setFont(controlFont_);
+    painter.drawText(QRectF(box.left(), top, box.width(), rowHeight_), Qt::AlignHCenter | Qt::AlignVCenter,
+                     QString::fromLatin1(lineformat::controlName(byte)));
+    painter.restore();
 }
 
 void LineView::paintFocusFrame(QPainter &painter, const QColor &color)

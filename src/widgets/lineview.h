@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A list of lines as the window shows them (the command-line log, the unit's answers). It grows
-// for the whole run and is never cleared, so appending a line and making it current must cost
+// for the whole run unless the user clears it, so appending a line and making it current must cost
 // the same at the millionth line as at the first: the lines live in a LineStore, and only the
 // visible rows are painted. This class is the view: painting, selection and input; the
 // formatting of a line is in lineviewformat and writing the lines to a file in lineviewfile.
@@ -32,6 +32,8 @@ public:
     // The same with the time it was added given, in milliseconds since the epoch.
     void addLine(const QByteArray &bytes, qint64 addedMSecsSinceEpoch);
     int count() const;
+    // Forgets every line, the current one and the selection; emits cleared().
+    void clear();
 
     // The stored bytes exactly as added, and the text as shown (control bytes as visible
     // symbols). Both are empty for an index out of range.
@@ -94,6 +96,8 @@ signals:
     void parameterSetAsked();
     // After every addLine(), for a search that keeps up with the arriving lines.
     void linesAdded();
+    // After clear(): every index said before is gone.
+    void cleared();
     // "Suchen …" in the context menu.
     void findAsked();
     // A double-click on a line, or "Zeile untersuchen …" for the current one: show its every byte.
@@ -124,6 +128,9 @@ private:
     void extendSelectionTo(int index);
     void currentChanged();
     void paintFocusFrame(QPainter &painter, const QColor &color);
+    // Paints the bytes of one row from the column `firstColumn` on, as far as the viewport reaches.
+    void paintRow(QPainter &painter, const char *bytes, int length, int firstColumn, int x, int top);
+    void paintControl(QPainter &painter, unsigned char byte, int x, int top);
 
     LineStore lines_;
 
@@ -135,6 +142,8 @@ private:
     int rowHeight_ = 1;
     int charWidth_ = 1;
     int ascent_ = 0;
+    // The small font of a control byte's name.
+    QFont controlFont_;
 
     QAction *copyAction_ = nullptr;
     QAction *selectAllAction_ = nullptr;

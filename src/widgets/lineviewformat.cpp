@@ -44,6 +44,26 @@ QString shownText(const char *bytes, int length)
     return cp1252::decodeForDisplay(QByteArray::fromRawData(bytes, length));
 }
 
+const char *controlName(unsigned char byte)
+{
+    static constexpr const char *names[32] = {"NUL", "SOH", "STX", "ETX", "EOT", "ENQ", "ACK", "BEL",
+                                              "BS",  "HT",  "LF",  "VT",  "FF",  "CR",  "SO",  "SI",
+                                              "DLE", "DC1", "DC2", "DC3", "DC4", "NAK", "SYN", "ETB",
+                                              "CAN", "EM",  "SUB", "ESC", "FS",  "GS",  "RS",  "US"};
+    if (byte < 0x20)
+        return names[byte];
+    return byte == 0x7F ? "DEL" : "";
+}
+
+qint64 columns(const char *bytes, int length)
+{
+    qint64 n = length;
+    for (int i = 0; i < length; ++i)
+        if (isControl(static_cast<unsigned char>(bytes[i])))
+            n += controlCells - 1;
+    return n;
+}
+
 QString timeOfDay(qint64 msecsSinceEpoch)
 {
     return QDateTime::fromMSecsSinceEpoch(msecsSinceEpoch).toString(QStringLiteral("HH:mm:ss.zzz"));

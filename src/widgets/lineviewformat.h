@@ -19,6 +19,16 @@ namespace lineformat {
 // The shown text of `length` Windows-1252 bytes.
 QString shownText(const char *bytes, int length);
 
+// A list paints a control byte (below 0x20, and DEL) as its name in a small box, controlCells
+// columns wide, so that ESC and BEL read apart at any font size and whatever fonts are
+// installed; every other byte takes one column.
+constexpr int controlCells = 3;
+inline bool isControl(unsigned char byte) { return byte < 0x20 || byte == 0x7F; }
+// "NUL", "BEL", "ESC", "CR", "LF", "DEL" …; empty for a byte that is no control byte.
+const char *controlName(unsigned char byte);
+// The columns `length` bytes take.
+qint64 columns(const char *bytes, int length);
+
 // "HH:MM:SS.mmm" of local time.
 QString timeOfDay(qint64 msecsSinceEpoch);
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The lines of one list: their bytes exactly as received and the time each was added. The lists
-// grow for the whole run and are never cleared, so a line costs its bytes plus a small constant:
+// grow for the whole run unless the user clears them, so a line costs its bytes plus a small constant:
 // all text lives in one growing buffer with a table of where each line ends, never in one object
 // per line, and appending never moves more than amortised constant work.
 
@@ -16,10 +16,13 @@ class LineStore {
 public:
     // Appends a line added at `addedMSecsSinceEpoch`; amortised constant time.
     void append(const QByteArray &bytes, qint64 addedMSecsSinceEpoch);
+    // Forgets every line and gives their memory back.
+    void clear();
 
     int count() const { return int(ends_.size()); }
-    // The longest line's length in bytes.
+    // The longest line's length in bytes, and the most columns a line takes as painted.
     int longest() const { return longest_; }
+    qint64 widest() const { return widest_; }
 
     // Unchecked access for the painting and saving loops: `index` must be in range.
     const char *data(int index) const { return text_.data() + begin(index); }
@@ -39,4 +42,5 @@ private:
     // and never a reallocation of all of them at once.
     std::deque<qint64> times_;
     int longest_ = 0;
+    qint64 widest_ = 0;
 };

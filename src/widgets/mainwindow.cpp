@@ -10,6 +10,7 @@
 #include "widgets/screenfit.h"
 #include "widgets/texttooltip.h"
 
+#include <QDir>
 #include <QScrollBar>
 #include <QScreen>
 #include <QShortcut>
@@ -61,19 +62,33 @@ MainWindow::MainWindow(QWidget *parent)
 
 void MainWindow::placeFindBar()
 {
+    auto *rows = static_cast<QVBoxLayout *>(layout());
+    if (!showsDesignedSize_) {
+        // Where the layout scrolls, so does its free row: the bar takes a row of its own below
+        // the layout instead, and the layout scrolls a little more while the bar is open.
+        if (rows->indexOf(findBar_) < 0)
+            rows->addWidget(findBar_);
+        return;
+    }
+    if (rows->indexOf(findBar_) >= 0)
+        rows->removeWidget(findBar_);
     // In the designed layout the row between "Schreiben" (ends at 138) and "Beenden" (starts
-    // at 894) is free; on a smaller screen the bar keeps to the bottom of what is shown.
+    // at 894), below the line at 316, is free: the window keeps its size and the bar covers nothing.
     constexpr int barLeft = 146;
+    constexpr int barTop = 316;
     constexpr int barWidth = 740;
     constexpr int barHeight = 34;
-    const QScrollBar *across = scroller_->horizontalScrollBar();
-    const int bottom = height() - (across->isVisible() ? across->height() : 0);
-    const int width = std::min(barWidth, this->width());
-    const int left = std::clamp(barLeft, 0, this->width() - width);
-    findBar_->setGeometry(left, bottom - barHeight - 2, width, barHeight);
+    findBar_->setGeometry(QRect(layoutArea_->mapTo(this, QPoint(barLeft, barTop)), QSize(barWidth, barHeight)));
 }
 
 MainWindow::~MainWindow() = default;
+
+void MainWindow::showRecordingFile(const QString &path)
+{
+    setWindowTitle(path.isEmpty() ? layoutArea_->windowTitle()
+                                  : layoutArea_->windowTitle() + QStringLiteral(" — Mitschnitt: ")
+                                        + QDir::toNativeSeparators(path));
+}
 
 QGroupBox *MainWindow::fr1() const { return ui_->fr1; }
 QGroupBox *MainWindow::fr2() const { return ui_->fr2; }
@@ -167,7 +182,8 @@ void MainWindow::applyFit(QSize designed, QSize available)
     const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, scroller_);
     const QSize fitted = fittedWindowSize(designed, available, bar);
     // At the designed size nothing shows that the layout could scroll.
-    const Qt::ScrollBarPolicy bars = fitted == designed ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAsNeeded;
+    showsDesignedSize_ = fitted == designed;
+    const Qt::ScrollBarPolicy bars = showsDesignedSize_ ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAsNeeded;
     scroller_->setHorizontalScrollBarPolicy(bars);
     scroller_->setVerticalScrollBarPolicy(bars);
     // The size is fixed also where the layout scrolls: it is the free area already, frame
@@ -179,4 +195,5 @@ void MainWindow::applyFit(QSize designed, QSize available)
     // size itself, the steps include it.
     setBaseSize(fitted);
     setFixedSize(fitted);
+    placeFindBar();
 }

@@ -45,6 +45,10 @@ public:
     QScrollArea *scroller() const { return scroller_; }
     QWidget *layoutArea() const { return layoutArea_; }
 
+    // While a recording runs the title names its file, "RIX-TERM — Mitschnitt: /pfad/datei.txt";
+    // an empty path gives the title back.
+    void showRecordingFile(const QString &path);
+
     // The controls, by their names in the program.
     QGroupBox *fr1() const;
     QGroupBox *fr2() const;
@@ -109,5 +113,7 @@ private:
     QSize designed_;
     QMargins fittedFrame_;
     const QScreen *fittedScreen_ = nullptr;
+    // The window shows the layout at its designed size: nothing scrolls.
+    bool showsDesignedSize_ = true;
     FindBar *findBar_;
 };

@@ -64,4 +64,24 @@ TEST(LinePattern, WhatCannotBeSearchedSaysWhyAndFindsNothing)
     EXPECT_TRUE(LinePattern::fromText(QString(), false).problem().isEmpty());
 }
 
+TEST(LinePattern, ACrOrLfAfterTheFirstByteIsSaidToFindNothing)
+{
+    const QString findsNothing = QStringLiteral("Findet nichts: CR und LF stehen höchstens am Zeilenanfang.");
+    const struct {
+        bool hex;
+        const char16_t *typed;
+        bool said;
+    } cases[] = {
+        {true, u"0D 0A", true},     {true, u"41 0A", true},    {true, u"0A", false},
+        {true, u"0D 41", false},    {false, u"K\u240D", true}, {false, u"\u240DK", false},
+        {false, u"\u240AK\u240A", true}, {true, u"1B 5B", false},
+    };
+    for (const auto &c : cases) {
+        const QString typed = QString::fromUtf16(c.typed);
+        const LinePattern pattern = c.hex ? LinePattern::fromHex(typed) : LinePattern::fromText(typed, false);
+        EXPECT_TRUE(pattern.isValid()) << typed.toStdString();
+        EXPECT_EQ(pattern.notice(), c.said ? findsNothing : QString()) << typed.toStdString();
+    }
+}
+
 } // namespace

@@ -168,6 +168,29 @@ TEST(RecordFormat, MarkersAreCommentLinesWithTheTimeAndStayOneLine)
     EXPECT_EQ(marker->text, QStringLiteral("Fehler\nzweite Zeile\tmit \\ und ä"));
 }
 
+TEST(RecordFormat, TheListsClearedMarkerCountsEachListsLinesAndReadsBack)
+{
+    const struct {
+        qint64 commandLines, answerLines;
+        const char *text;
+    } rows[] = {
+        {12, 10, "Listen geleert (Befehle: 12 Zeilen, Antworten: 10 Zeilen)"},
+        {1, 0, "Listen geleert (Befehle: 1 Zeile, Antworten: 0 Zeilen)"},
+        {0, 1, "Listen geleert (Befehle: 0 Zeilen, Antworten: 1 Zeile)"},
+    };
+    const LocalZone berlin("Europe/Berlin");
+    for (const auto &row : rows) {
+        recordformat::TimeStamp time;
+        QByteArray out;
+        recordformat::appendMarker(out, time, winterAfternoon, recordformat::listsClearedText(row.commandLines, row.answerLines));
+        EXPECT_EQ(out, QByteArray("# 2026-12-07 18:13:51.123 ") + row.text + "\n");
+        const auto marker = recordformat::readRecord(out.chopped(1));
+        ASSERT_TRUE(marker.has_value());
+        EXPECT_EQ(marker->kind, recordformat::Record::Kind::Marker);
+        EXPECT_EQ(marker->text, QString::fromUtf8(row.text));
+    }
+}
+
 TEST(RecordFormat, WhatIsNoFieldIsNotReadAsOne)
 {
     EXPECT_EQ(recordformat::fieldBytes("F011\\r\\\\"), QByteArray("F011\r\\"));

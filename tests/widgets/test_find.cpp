@@ -72,7 +72,7 @@ TEST(FindBar, CtrlFOpensItEnterAndShiftEnterWalkTheHitsAndWrapWithANotice)
     EXPECT_EQ(t.status(QStringLiteral("Kein Treffer")), QStringLiteral("Kein Treffer"));
     t.bar().hexBox()->setChecked(true);
     // A new text looks from where the user is on: the line of the last hit, that line included.
-    t.bar().textEdit()->setText(QStringLiteral("34 0D"));
+    t.bar().textEdit()->setText(QStringLiteral("33 34"));
     EXPECT_EQ(t.status(QStringLiteral("Treffer 2 von 3")), QStringLiteral("Treffer 2 von 3"));
     t.bar().textEdit()->setText(QStringLiteral("34 0"));
     EXPECT_TRUE(t.bar().status()->text().startsWith(QStringLiteral("Hex:")));
@@ -80,6 +80,77 @@ TEST(FindBar, CtrlFOpensItEnterAndShiftEnterWalkTheHitsAndWrapWithANotice)
     QTest::keyClick(t.bar().textEdit(), Qt::Key_Escape);
     EXPECT_FALSE(t.bar().isVisible());
     EXPECT_TRUE(t.w.lbrx()->hasFocus());
+}
+
+TEST(FindBar, TheOnlyHitOnTheFirstLineIsFoundAgainPastEitherEndWithTheWrapSaid)
+{
+    Window t;
+    t.w.lbrx()->addLine("FMS 1234");
+    for (int i = 0; i < 3; ++i)
+        t.w.lbrx()->addLine("SRF0F011");
+    t.open();
+    t.type(QStringLiteral("FMS"));
+    EXPECT_EQ(t.status(QStringLiteral("Treffer 1 von 1")), QStringLiteral("Treffer 1 von 1"));
+    t.w.lbrx()->setCurrentLine(3);
+    t.enter();
+    EXPECT_EQ(t.status(QStringLiteral("Treffer 1 von 1 – vom Anfang")), QStringLiteral("Treffer 1 von 1 – vom Anfang"));
+    EXPECT_EQ(t.w.lbrx()->currentLine(), 0);
+    t.enter(Qt::ShiftModifier);
+    EXPECT_EQ(t.status(QStringLiteral("Treffer 1 von 1 – vom Ende")), QStringLiteral("Treffer 1 von 1 – vom Ende"));
+    EXPECT_EQ(t.w.lbrx()->currentLine(), 0);
+}
+
+TEST(FindBar, SaysWhatItCannotFindWholeAndLiesOverNoControl)
+{
+    Window t;
+    t.w.lbrx()->addLine("OK");
+    t.open();
+    const QRect bar = t.bar().geometry();
+    EXPECT_EQ(bar, QRect(146, 316, 740, 34));
+    for (QWidget *control : t.w.layoutArea()->findChildren<QWidget *>()) {
+        if (control->isVisible()) {
+            EXPECT_FALSE(QRect(control->mapTo(&t.w, QPoint(0, 0)), control->size()).intersects(bar))
+                << control->objectName().toStdString();
+        }
+    }
+    t.bar().hexBox()->setChecked(true);
+    for (const auto &[typed, said] : {std::pair{"0D 0A", "Findet nichts: CR und LF stehen höchstens am Zeilenanfang."},
+                                      std::pair{"1B 5", "Hex: je Byte zwei Ziffern 0–F, z. B. 1B 5B"}}) {
+        t.bar().textEdit()->setText(QString::fromUtf8(typed));
+        const QLabel *status = t.bar().status();
+        EXPECT_EQ(status->text(), QString::fromUtf8(said));
+        EXPECT_GE(status->contentsRect().width(), status->fontMetrics().horizontalAdvance(status->text())) << typed;
+    }
+}
+
+TEST(FindBar, ClearedListsResetTheHitAndTheInspectorOfAClearedLineSaysSo)
+{
+    Window t;
+    for (int i = 0; i < 3000; ++i)
+        t.w.lbrx()->addLine(i % 1000 == 999 ? QByteArray("FMS 1234") : QByteArray("SRF0F011"));
+    t.open();
+    t.type(QStringLiteral("FMS"));
+    t.enter();
+    EXPECT_EQ(t.status(QStringLiteral("Treffer 2 von 3")), QStringLiteral("Treffer 2 von 3"));
+    emit t.w.lbrx()->lineInspectionAsked(1999);
+    LineInspector *inspector = nullptr;
+    for (QWidget *top : QApplication::topLevelWidgets())
+        if (auto *found = qobject_cast<LineInspector *>(top); found && found->isVisible())
+            inspector = found;
+    ASSERT_NE(inspector, nullptr);
+
+    t.w.lb2()->clear();
+    t.w.lbrx()->clear();
+    EXPECT_EQ(t.status(QStringLiteral("Kein Treffer")), QStringLiteral("Kein Treffer"));
+    EXPECT_EQ(inspector->windowTitle(), QStringLiteral("Zeile untersuchen – Antworten, Zeile 2.000 (Liste geleert)"));
+    EXPECT_EQ(LineInspector::hexText(inspector->selectedBytes()), QStringLiteral("46 4D 53 20 31 32 33 34"));
+    // Lines that come after are searched from their own start.
+    t.w.lbrx()->addLine("SRF0F011");
+    t.w.lbrx()->addLine("FMS 5678");
+    t.enter();
+    EXPECT_EQ(t.status(QStringLiteral("Treffer 1 von 1")), QStringLiteral("Treffer 1 von 1"));
+    EXPECT_EQ(t.w.lbrx()->currentLine(), 1);
+    inspector->close();
 }
 
 TEST(FindBar, BothListsAreWalkedUpperFirstAndOneListAlone)
@@ -176,11 +247,11 @@ TEST(LineInspector, ShowsEveryByteOfA64KiBPieceWithItsTimeAndCount)
     EXPECT_EQ(shown, bytes);
 }
 
-TEST(LineInspector, PrintableColumnShowsWindows1252AndDotsForControlBytes)
+TEST(LineInspector, PrintableColumnShowsWindows1252AndControlBytesAsTheListDoes)
 {
     const QByteArray line("\x1b[1m\xC4\xE4\x80\r\n\x9D\x7F" "0123456789ABCDEF", 27);
     EXPECT_EQ(LineInspector::dump(line),
-              QStringLiteral("00000000  1B 5B 31 6D C4 E4 80 0D  0A 9D 7F 30 31 32 33 34  .[1mÄä€....01234\n"
+              QStringLiteral("00000000  1B 5B 31 6D C4 E4 80 0D  0A 9D 7F 30 31 32 33 34  ␛[1mÄä€␍␊\uFFFD␡01234\n"
                              "00000010  35 36 37 38 39 41 42 43  44 45 46")
                   + QString(17, QLatin1Char(' ')) + QStringLiteral("56789ABCDEF"));
     LineInspector inspector(line, 0, QStringLiteral("Antworten"), 0);

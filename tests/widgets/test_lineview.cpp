@@ -289,6 +289,65 @@ TEST(LineList, SaveIsOfferedOnceThereIsALine)
     EXPECT_TRUE(list.fileMenu()->saveAction()->isEnabled());
 }
 
+TEST(LineView, ClearingForgetsEveryLineTheSelectionAndWhatAScreenReaderWasGiven)
+{
+    installLineViewAccessibility();
+    auto view = shownView(120, 100);
+    addNumbered(*view, 300);
+    view->addLine(QByteArray(400, 'x'));
+    view->setCurrentLine(250);
+    auto *list = QAccessible::queryAccessibleInterface(view.get());
+    QAccessibleInterface *item = list->child(250);
+    ASSERT_NE(item, nullptr);
+    int cleared = 0;
+    QObject::connect(view.get(), &LineView::cleared, [&] { ++cleared; });
+
+    view->clear();
+    EXPECT_EQ(cleared, 1);
+    EXPECT_EQ(view->count(), 0);
+    EXPECT_EQ(view->currentLine(), -1);
+    EXPECT_FALSE(view->hasSelection());
+    EXPECT_EQ(view->longestLineLength(), 0);
+    EXPECT_EQ(view->verticalScrollBar()->maximum(), 0);
+    EXPECT_EQ(view->horizontalScrollBar()->maximum(), 0);
+    EXPECT_EQ(view->lineAt(QPoint(5, 5)), -1);
+    EXPECT_EQ(list->childCount(), 0);
+    EXPECT_FALSE(item->isValid());
+    EXPECT_EQ(list->indexOfChild(item), -1);
+
+    view->addLine("SV1.0");
+    EXPECT_EQ(view->count(), 1);
+    EXPECT_EQ(view->lineBytes(0), QByteArray("SV1.0"));
+    EXPECT_EQ(list->child(0)->text(QAccessible::Name), QStringLiteral("SV1.0"));
+}
+
+TEST(LineList, ListenLeerenAsksFirstAndSaveIsOfferedAgainOnlyWithALine)
+{
+    auto list = shownView();
+    addNumbered(*list, 3);
+    QStringList questions;
+    bool yes = false;
+    list->setClearAsker([&](QWidget *, const QString &, const QString &question) {
+        questions << question;
+        return yes;
+    });
+    int asked = 0;
+    QObject::connect(list.get(), &LineList::clearAsked, [&] { ++asked; });
+    const QStringList entries = useContextMenu(*list, 1, QStringLiteral("Listen leeren"));
+    EXPECT_EQ(entries.mid(0, 4), QStringList({QStringLiteral("Kopieren"), QStringLiteral("Alles auswählen"),
+                                              QStringLiteral("Speichern unter …"), QStringLiteral("Listen leeren")}));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return questions.size() == 1; }, 5000));
+    EXPECT_EQ(asked, 0) << "„Nein“ clears nothing";
+    yes = true;
+    list->askToClear();
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(list->count(), 3) << "the list only asks; the window clears both";
+    list->clear();
+    EXPECT_FALSE(list->fileMenu()->saveAction()->isEnabled());
+    list->addLine("E1");
+    EXPECT_TRUE(list->fileMenu()->saveAction()->isEnabled());
+}
+
 TEST(LineView, ContextMenuOffersTheParameterSetWhichTheWindowOpens)
 {
     auto view = shownView();
@@ -311,7 +370,7 @@ TEST(LineView, ContextMenuOffersKopierenWhichCopiesTheLineUnderTheMouse)
     const QStringList entries = useContextMenu(*view, 4, QStringLiteral("Kopieren"));
 
     EXPECT_EQ(entries, (QStringList{QStringLiteral("Kopieren"), QStringLiteral("Alles auswählen"),
-                                    QStringLiteral("Speichern unter …"), QString(),
+                                    QStringLiteral("Speichern unter …"), QStringLiteral("Listen leeren"), QString(),
                                     QStringLiteral("Suchen …"), QStringLiteral("Zeile untersuchen …"), QString(),
                                     QStringLiteral("Mitschnitt in Datei …"), QString(),
                                     QStringLiteral("Parametersatz …")}));

@@ -257,6 +257,7 @@ TEST(Recording, AWriteThatFailsStopsItWithTheReasonWhileTheListsAndTheLineGoOn)
     EXPECT_FALSE(h.app.recording().isRunning());
     EXPECT_EQ(h.w.lbrx()->fileMenu()->recordingFile(), QString());
     EXPECT_EQ(h.w.lb2()->fileMenu()->recordingFile(), QString());
+    EXPECT_EQ(h.w.windowTitle(), QStringLiteral("RIX-TERM"));
 
     // Everything else goes on: the lists, the line, the program.
     unitSends(h, "danach");
@@ -604,4 +605,60 @@ TEST(Recording, WhileRecordsComeTheFileReachesTheDiskEveryTwoSeconds)
     EXPECT_TRUE(testsupport::waitUntil([] { return flushes == 3; }));
     recording.stop(QStringLiteral("beendet"));
     EXPECT_FALSE(recording.takeFailure().has_value());
+}
+
+TEST(Recording, ClearingTheListsAfterTheQuestionKeepsEveryLineInTheFileAndMarksIt)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("leeren.txt"));
+    Harness h;
+    startRecording(h, path);
+    h.connectWith("COM1", "19200", "S");
+    h.click(h.w.cmdF0());
+    unitSends(h, "SRF0F011\r\n");
+    unitSends(h, "   ");
+    QStringList asked;
+    bool answer = false;
+    for (LineList *list : {h.w.lb2(), h.w.lbrx()})
+        list->setClearAsker([&](QWidget *, const QString &title, const QString &question) {
+            asked << title + QLatin1Char('|') + question;
+            return answer;
+        });
+    // „Nein“: nothing changes.
+    h.w.lbrx()->askToClear();
+    EXPECT_EQ(h.w.lb2()->count(), 2);
+    EXPECT_EQ(h.w.lbrx()->count(), 1);
+    answer = true;
+    h.w.lb2()->clearAction()->trigger();   // from the other list's menu (queued, as from a menu)
+    ASSERT_TRUE(testsupport::waitUntil([&] { return h.w.lbrx()->count() == 0; }));
+    EXPECT_EQ(h.w.lb2()->count(), 0);
+    EXPECT_EQ(asked, QStringList(2, QStringLiteral("Listen leeren|Beide Listen leeren?\n"
+                                                   "Ein laufender Mitschnitt behält alle Zeilen und vermerkt das Leeren.")));
+    // The lists begin anew; the recording goes on after its marker.
+    unitSends(h, "SRF0F012\r\n");
+    EXPECT_EQ(h.w.lbrx()->lineBytes(0), QByteArray("F012"));
+    stopRecording(h);
+    const QStringList lines = linesWithoutTime(path);
+    EXPECT_EQ(lines.mid(2), (QStringList{
+        "> $RSRF0",
+        "< SRF0F011\\r\\n",
+        "$RSRF0\tF011",
+        "<    ",
+        "$RSRF0",
+        "# Listen geleert (Befehle: 2 Zeilen, Antworten: 1 Zeile)",
+        "< SRF0F012\\r\\n",
+        "$RSRF0\tF012",
+        "# Mitschnitt beendet"})) << lines.join(QLatin1Char('\n')).toStdString();
+}
+
+TEST(Recording, WhileItRunsTheWindowsTitleNamesItsFileAndAfterItsEndNoMore)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("titel.txt"));
+    Harness h;
+    EXPECT_EQ(h.w.windowTitle(), QStringLiteral("RIX-TERM"));
+    startRecording(h, path);
+    EXPECT_EQ(h.w.windowTitle(), QStringLiteral("RIX-TERM — Mitschnitt: ") + path);
+    stopRecording(h);
+    EXPECT_EQ(h.w.windowTitle(), QStringLiteral("RIX-TERM"));
 }

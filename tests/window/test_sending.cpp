@@ -77,3 +77,26 @@ TEST(Sending, CommandLineAcceptsOnlyWhatWindows1252CanCarry)
     h.w.ed1()->paste();
     EXPECT_EQ(h.w.ed1()->text(), QString::fromUtf8("$RS\u00dfV"));
 }
+
+TEST(Sending, EveryTextThatWentOutIsOnUpInTheCommandLineAndWhatWasNotSentIsNot)
+{
+    Harness h;
+    h.connectWith("COM1", "19200", "S");
+    h.w.ed1()->setText("$RSV");
+    h.click(h.w.cmdSendentx());
+    h.click(h.w.cmdF0());
+    // Cleared and sent: nothing went out, nothing is kept.
+    h.w.ed1()->clear();
+    h.click(h.w.cmdSendentx());
+    h.w.ed1()->setText("$RSRF");
+    h.w.ed1()->setFocus();
+    EXPECT_EQ(h.w.ed1()->sentCommands(), QStringList({"$RSV", "$RSRF0"}));
+    QTest::keyClick(h.w.ed1(), Qt::Key_Up);
+    EXPECT_EQ(h.w.ed1()->text(), "$RSRF0");
+    QTest::keyClick(h.w.ed1(), Qt::Key_Up);
+    EXPECT_EQ(h.w.ed1()->text(), "$RSV");
+    // What the line holds is what goes on the line.
+    h.click(h.w.cmdSendentx());
+    EXPECT_EQ(h.channel.writes.back(), QByteArray("$RSV"));
+    EXPECT_EQ(h.w.ed1()->sentCommands(), QStringList({"$RSV", "$RSRF0", "$RSV"}));
+}

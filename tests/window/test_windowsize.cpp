@@ -72,6 +72,8 @@ TEST(WindowOnAScaledScreen, At1Point5On1366By768ItTakesTheFreeAreaAndScrollsOnly
     // The layout's whole height shows; only the width scrolls.
     EXPECT_EQ(m["bars"], std::make_pair(1, 0));
     EXPECT_EQ(m["viewport"].second, m["layout"].second);
+    // The open find bar lies over no control and within the window.
+    EXPECT_EQ(m["findBar"], std::make_pair(0, 1));
 }
 
 TEST(WindowOnAScaledScreen, At2On1920By1080ItTakesTheFreeAreaAndScrollsOnlyAcross)
@@ -85,6 +87,23 @@ TEST(WindowOnAScaledScreen, At2On1920By1080ItTakesTheFreeAreaAndScrollsOnlyAcros
     EXPECT_TRUE(sizeIsAResizeStep(m));
     EXPECT_EQ(m["bars"], std::make_pair(1, 0));
     EXPECT_EQ(m["viewport"].second, m["layout"].second);
+    // The open find bar lies over no control and within the window.
+    EXPECT_EQ(m["findBar"], std::make_pair(0, 1));
+}
+
+// The find bar covers nothing at every scale: in the designed layout's free row where the window
+// has its designed size, in a row of its own below the layout where the layout scrolls.
+// (1.5 and 2 on a wide screen above.)
+TEST(WindowOnAScaledScreen, TheOpenFindBarLiesOverNoControlAt1AndAt2On1600By1200)
+{
+    const struct {
+        int width, height;
+        const char *scale;
+    } screens[] = {{1366, 768, "1"}, {1600, 1200, "2"}};
+    for (const auto &screen : screens) {
+        Measured m = windowOn(screen.width, screen.height, screen.scale);
+        EXPECT_EQ(m["findBar"], std::make_pair(0, 1)) << screen.scale;
+    }
 }
 
 TEST(WindowOnAScaledScreen, At2On1600By1200TheParameterDialogLiesWithinTheFreeAreaWhole)

@@ -5,6 +5,7 @@
 // frame and its resize steps), and which scroll bars show, one "name width height" line each.
 // Given "dialog", it opens „Parametersatz …“ over the window and prints the dialog's instead.
 #include "support/harness.h"
+#include "widgets/findbar.h"
 #include "widgets/parameterdialog.h"
 #include "window/commands/parameterset.h"
 
@@ -78,5 +79,19 @@ int main(int argc, char **argv)
     const QSize viewport = h.w.scroller()->viewport()->size();
     print("viewport", viewport.width(), viewport.height());
     print("layout", h.w.layoutArea()->width(), h.w.layoutArea()->height());
+
+    // The find bar, open: how many controls it lies over where they show, and whether it lies
+    // within the window.
+    h.w.findBar()->open();
+    for (int i = 0; i < 20; ++i)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    const QRect bar = h.w.findBar()->geometry();
+    const QWidget *scrolled = h.w.scroller()->viewport();
+    const QRect shown(scrolled->mapTo(&h.w, QPoint(0, 0)), scrolled->size());
+    int covered = 0;
+    for (const QWidget *control : h.w.layoutArea()->findChildren<QWidget *>())
+        if (control->isVisible() && QRect(control->mapTo(&h.w, QPoint(0, 0)), control->size()).intersected(shown).intersects(bar))
+            ++covered;
+    print("findBar", covered, h.w.rect().contains(bar));
     return 0;
 }

@@ -291,4 +291,12 @@ std::optional<Record> readRecord(QByteArrayView line)
     return shown;
 }
 
+QString listsClearedText(qint64 commandLines, qint64 answerLines)
+{
+    const auto lines = [](qint64 n) {
+        return n == 1 ? QStringLiteral("1 Zeile") : QStringLiteral("%1 Zeilen").arg(n);
+    };
+    return QStringLiteral("Listen geleert (Befehle: %1, Antworten: %2)").arg(lines(commandLines), lines(answerLines));
+}
+
 } // namespace recordformat

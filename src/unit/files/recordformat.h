@@ -66,6 +66,10 @@ void appendReceived(QByteArray &out, TimeStamp &time, qint64 msecsSinceEpoch, st
 // A marker line, "\n" included: "# ", the time, a blank, `text` (its line breaks, TABs,
 // backslashes and control characters escaped as in a field).
 void appendMarker(QByteArray &out, TimeStamp &time, qint64 msecsSinceEpoch, const QString &text);
+// The marker's text when the user cleared the window's lists: "Listen geleert (Befehle: 12
+// Zeilen, Antworten: 1 Zeile)". The records before it are the lines that were cleared; the
+// lists begin anew after it, while the recording keeps everything.
+QString listsClearedText(qint64 commandLines, qint64 answerLines);
 
 // One line read back (without its "\n"). The one reader of the format: every kind of line.
 struct Record {

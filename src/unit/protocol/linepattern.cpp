@@ -93,7 +93,7 @@ LinePattern LinePattern::fromHex(const QString &typed)
         }
     }
     if (high != -1) {
-        pattern.problem_ = QStringLiteral("Hex: je Byte zwei Ziffern 0–9 oder A–F, z. B. „1B 5B“.");
+        pattern.problem_ = QStringLiteral("Hex: je Byte zwei Ziffern 0–F, z. B. 1B 5B");
         return pattern;
     }
     pattern.prepare(bytes, identity());
@@ -103,6 +103,9 @@ LinePattern LinePattern::fromHex(const QString &typed)
 void LinePattern::prepare(QByteArray bytes, const Classes &classes)
 {
     classes_ = classes;
+    for (qsizetype i = 1; i < bytes.size(); ++i)
+        if (bytes[i] == '\r' || bytes[i] == '\n')
+            notice_ = QStringLiteral("Findet nichts: CR und LF stehen höchstens am Zeilenanfang.");
     for (char &b : bytes)
         b = char(classes_[static_cast<unsigned char>(b)]);
     needle_ = bytes;

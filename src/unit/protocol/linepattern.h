@@ -23,6 +23,11 @@ public:
     bool isValid() const { return !needle_.isEmpty(); }
     // Why the typed text cannot be looked for, in German; empty when it can (or is empty).
     QString problem() const { return problem_; }
+    // Why a pattern that can be looked for still finds no line of the window's lists, in German;
+    // empty when it may. The receive path drops every CR and LF of a text but its very first
+    // byte, and the command line holds none, so a CR or LF after a pattern's first byte is in
+    // no list line.
+    QString notice() const { return notice_; }
 
     bool matches(const char *bytes, int length) const;
 
@@ -35,4 +40,5 @@ private:
     QByteArray needle_;
     std::array<int, 256> shift_{};
     QString problem_;
+    QString notice_;
 };

@@ -6,6 +6,7 @@
 #include "widgets/mainwindow.h"
 #include "widgets/mousefilter.h"
 #include "widgets/portboxmenu.h"
+#include "window/app/clearlists.h"
 #include "window/app/dispatch.h"
 #include "window/app/quit.h"
 #include "window/commands/keysandtestcalls.h"
@@ -101,6 +102,7 @@ void connectEventTable(Program &p, MouseFilter &f)
         });
         QObject::connect(list->fileMenu(), &LineViewFileMenu::recordingStopAsked, &w, run(recording_Stop));
         QObject::connect(list, &LineView::parameterSetAsked, &w, run(ParameterSet_Show));
+        QObject::connect(list, &LineList::clearAsked, &w, run(lists_Clear));
     }
     // „Parametersatz …“ also from the keyboard, wherever the focus is in the window.
     auto *parameterSetKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_P), &w);

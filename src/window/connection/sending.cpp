@@ -22,6 +22,7 @@ void writeCommandLine(Program &p)
     if (bytes->isEmpty())
         return;
     p.channel.write(*bytes);
+    p.w.ed1()->rememberSent(p.w.ed1()->text());
     p.receiver.commandWritten();
 }
 } // namespace

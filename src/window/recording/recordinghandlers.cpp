@@ -2,6 +2,7 @@
 #include "window/recording/recordinghandlers.h"
 
 #include "unit/files/completefile.h"
+#include "unit/files/recordformat.h"
 #include "unit/errors.h"
 #include "unit/logging.h"
 #include "unit/line/serialchannel.h"
@@ -27,11 +28,12 @@ QString summary(const Program &p)
     return p.w.lbl1()->text();
 }
 
-// Both lists say whether, and where, a recording runs.
+// Both lists and the window's title say whether, and where, a recording runs.
 void showRecordingFile(Program &p)
 {
     for (LineList *list : {p.w.lb2(), p.w.lbrx()})
         list->fileMenu()->setRecordingFile(p.recording.path(), p.recording.identity());
+    p.w.showRecordingFile(p.recording.path());
 }
 
 // A recording that stopped by itself is told once, with what reached the file.
@@ -180,4 +182,9 @@ QString signalName(int signalNumber)
 void recordReconnected(Program &p)
 {
     p.recording.addMarker(QStringLiteral("Wieder verbunden: ") + summary(p));
+}
+
+void recordListsCleared(Program &p, qint64 commandLines, qint64 answerLines)
+{
+    p.recording.addMarker(recordformat::listsClearedText(commandLines, answerLines));
 }

@@ -31,6 +31,8 @@ void recordConnected(Program &p);
 void recordDisconnected(Program &p);
 void recordLineLost(Program &p, const PortLostError &error);
 void recordReconnected(Program &p);
+// The user cleared both lists, which held these many lines.
+void recordListsCleared(Program &p, qint64 commandLines, qint64 answerLines);
 // A connect the port refused, with the system's reason.
 void recordRefusedConnect(Program &p, const PortOpenError &error);
 // The program ends by a signal: the end marker names it, and the file is closed. The text
