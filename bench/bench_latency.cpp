@@ -145,7 +145,7 @@ int main(int argc, char **argv)
         if (ms.empty())
             return 1;
         bench::printFigure("Answer latency, unit answers at once (inside the 165 ms pause), median of 50",
-                           bench::fixed(bench::median(ms), 1, "ms"), "- (rest of the pause + 50 + 20 by design)",
+                           bench::fixed(bench::median(ms), 1, "ms"), "- (rest of the pause + 20 quiet, by design)",
                            bench::Verdict::None);
     }
     {
