@@ -75,7 +75,7 @@ public:
             return;
         // The window paints and reads on; only the dialog takes input (it is modal), so
         // „Abbrechen“ can be pressed.
-        TimedWait wait(ms);
+        TimedWait wait(ms, TimedWait::Input::Handled);
         waiting_ = &wait;
         wait.exec();
         waiting_ = nullptr;
