@@ -268,13 +268,13 @@ std::optional<std::uint32_t> QtSerialChannel::modemStatus()
     }
     std::uint32_t bits = 0;
     if (pins & QSerialPort::ClearToSendSignal)
-        bits |= ModemLine::CTS;
+        bits |= ModemLine::cts;
     if (pins & QSerialPort::DataSetReadySignal)
-        bits |= ModemLine::DSR;
+        bits |= ModemLine::dsr;
     if (pins & QSerialPort::RingIndicatorSignal)
-        bits |= ModemLine::RI;
+        bits |= ModemLine::ri;
     if (pins & QSerialPort::DataCarrierDetectSignal)
-        bits |= ModemLine::DCD;
+        bits |= ModemLine::dcd;
     return bits;
 }
 

@@ -72,7 +72,7 @@ void connectEventTable(Program &p, MouseFilter &f)
     const auto releaseThenReport = [&p, key](Handler handler) {
         return [&p, released = key(handler)] {
             released();
-            dispatchReceive(p, recording_Failed);
+            dispatchReceive(p, recordingFailed);
         };
     };
     f.onMouseDown(w.cmdTR1(), key(cmdTR1_MouseDown));
@@ -94,14 +94,14 @@ void connectEventTable(Program &p, MouseFilter &f)
     // The recording: both lists' menus, a failure's report, the flush to the disk.
     for (LineList *list : {w.lb2(), w.lbrx()}) {
         QObject::connect(list->fileMenu(), &LineViewFileMenu::recordingFileChosen, &w, [&p](const QString &path) {
-            dispatch(p, [path](Program &program) { recording_Start(program, path); });
+            dispatch(p, [path](Program &program) { recordingStart(program, path); });
         });
-        QObject::connect(list->fileMenu(), &LineViewFileMenu::recordingStopAsked, &w, run(recording_Stop));
-        QObject::connect(list, &LineView::parameterSetAsked, &w, run(ParameterSet_Show));
+        QObject::connect(list->fileMenu(), &LineViewFileMenu::recordingStopAsked, &w, run(recordingStop));
+        QObject::connect(list, &LineView::parameterSetAsked, &w, run(showParameterSet));
     }
     // „Parametersatz …“ also from the keyboard, wherever the focus is in the window.
     auto *parameterSetKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_P), &w);
-    QObject::connect(parameterSetKey, &QShortcut::activated, &w, run(ParameterSet_Show));
-    p.recording.onFailure(receive(recording_Failed));
-    QObject::connect(&p.recording.syncTimer(), &QTimer::timeout, &w, receive(recording_SyncDue));
+    QObject::connect(parameterSetKey, &QShortcut::activated, &w, run(showParameterSet));
+    p.recording.onFailure(receive(recordingFailed));
+    QObject::connect(&p.recording.syncTimer(), &QTimer::timeout, &w, receive(recordingSyncDue));
 }

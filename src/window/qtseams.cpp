@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "window/seams_qt.h"
+#include "window/qtseams.h"
 
 #include "unit/timedwait.h"
 #include "widgets/displaylines.h"
