@@ -63,7 +63,7 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "bench_dialog: not connected\n");
         return 1;
     }
-    dispatch(app.program(), ParameterSet_Show);
+    dispatch(app.program(), showParameterSet);
     ParameterDialog *d = parameterDialog(app.program());
     d->setQuestion([](QWidget *, const QString &) { return true; });
 

@@ -89,7 +89,7 @@ Round runRound(bool recording)
     recorded.path = dir.filePath(QStringLiteral("mitschnitt.txt"));
     std::unique_ptr<bench::PaintWatch> paints;
     if (recording) {
-        dispatch(app.program(), [path = recorded.path](Program &p) { recording_Start(p, path); });
+        dispatch(app.program(), [path = recorded.path](Program &p) { recordingStart(p, path); });
         if (!app.program().recording.isRunning()) {
             std::fprintf(stderr, "bench_flood: the recording did not start\n");
             return {};

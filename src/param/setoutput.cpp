@@ -3,15 +3,7 @@
 
 #include "param/stopsignals.h"
 #include "unit/files/completefile.h"
-
-namespace {
-
-QString notSaved(const QString &path, const QString &reason)
-{
-    return QStringLiteral("%1: nichts gespeichert. %2").arg(path, reason);
-}
-
-} // namespace
+#include "unit/parameters/setfileio.h"
 
 QString outputRefusal(const QString &path, StopRequest &stop)
 {
@@ -22,7 +14,7 @@ QString outputRefusal(const QString &path, StopRequest &stop)
         CompleteFile trial(path);
         stop.guardTemporaryFile([&] {
             if (!trial.open())
-                reason = notSaved(path, trial.errorText());
+                reason = notSavedMessage(path, trial.errorText());
             return trial.temporaryName();
         });
     }
@@ -32,20 +24,6 @@ QString outputRefusal(const QString &path, StopRequest &stop)
 
 QString saveSet(const QString &path, const QString &text, StopRequest &stop)
 {
-    QString failure;
-    {
-        CompleteFile file(path);
-        bool opened = false;
-        stop.guardTemporaryFile([&] {
-            opened = file.open();
-            return file.temporaryName();
-        });
-        const QByteArray bytes = text.toUtf8();
-        if (!(opened && file.write(bytes.constData(), std::size_t(bytes.size())) && file.commit()))
-            failure = notSaved(path, file.errorText());
-    }
-    // Only now: the file's end has removed a temporary file it did not commit, so a signal
-    // in between still finds it guarded.
-    stop.releaseTemporaryFile();
-    return failure;
+    return saveSetFile(path, text, {[&stop](const std::function<QByteArray()> &make) { stop.guardTemporaryFile(make); },
+                                    [&stop] { stop.releaseTemporaryFile(); }});
 }

@@ -1,6 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Everything on the line is single bytes in the Windows-1252 code page.
+//
+// The table is the program's own: Qt 6 has no Windows-1252 codec of its own (QStringConverter
+// knows only the UTF encodings and Latin-1; other code pages come only through ICU, which a
+// Qt build may lack), and Latin-1 would turn 0x80..0x9F (€, „, “, Š …) into C1 controls. The
+// table is small and fixed, and it makes every byte survive the round trip exactly, which a
+// codec need not promise for the five undefined bytes.
 
 #include <QByteArray>
 #include <QString>

@@ -15,3 +15,6 @@ constexpr int hexDigitValue(char16_t c)
         return c - 'a' + 10;
     return -1;
 }
+
+// The digit of a value 0 to 15, upper case, as the program writes hex bytes.
+inline constexpr char hexDigits[] = "0123456789ABCDEF";

@@ -2,6 +2,7 @@
 #include "widgets/lineinspector.h"
 
 #include "unit/cp1252.h"
+#include "unit/hexdigit.h"
 #include "widgets/controlpictures.h"
 
 #include <QClipboard>
@@ -25,7 +26,6 @@ constexpr int perRow = 16;
 constexpr int hexStart = 10;
 constexpr int textStart = hexStart + perRow * 3 + 1 + 1;
 constexpr int rowLength = textStart + perRow;
-constexpr char hexDigits[] = "0123456789ABCDEF";
 
 int hexColumn(int i)
 {

@@ -3,6 +3,7 @@
 
 #include "unit/cp1252.h"
 #include "unit/files/recordformat.h"
+#include "unit/hexdigit.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -15,27 +16,6 @@ namespace {
 // The tool tip shows this many bytes in hex, in rows of hexPerRow, so it stays narrow.
 constexpr int hexShown = 64;
 constexpr int hexPerRow = 16;
-constexpr char hexDigits[] = "0123456789ABCDEF";
-
-constexpr qint64 msPerMinute = 60 * 1000;
-constexpr qint64 msPerDay = 24 * 60 * msPerMinute;
-
-qint64 floorDiv(qint64 a, qint64 b)
-{
-    return a / b - ((a % b != 0) && ((a < 0) != (b < 0)));
-}
-
-qint64 floorMod(qint64 a, qint64 b)
-{
-    return a - floorDiv(a, b) * b;
-}
-
-char *twoDigits(int value, char *out)
-{
-    *out++ = char('0' + value / 10);
-    *out++ = char('0' + value % 10);
-    return out;
-}
 
 } // namespace
 
@@ -87,21 +67,7 @@ QString toolTip(const char *bytes, int length, qint64 addedMSecsSinceEpoch)
 
 char *TimeOfDayWriter::write(qint64 msecsSinceEpoch, char *out)
 {
-    const qint64 minute = floorDiv(msecsSinceEpoch, msPerMinute);
-    if (minute != minute_) {
-        minute_ = minute;
-        offsetMs_ = qint64(QDateTime::fromMSecsSinceEpoch(msecsSinceEpoch).offsetFromUtc()) * 1000;
-    }
-    const qint64 ms = floorMod(msecsSinceEpoch + offsetMs_, msPerDay);
-    out = twoDigits(int(ms / 3'600'000), out);
-    *out++ = ':';
-    out = twoDigits(int(ms / 60'000 % 60), out);
-    *out++ = ':';
-    out = twoDigits(int(ms / 1000 % 60), out);
-    *out++ = '.';
-    const int milli = int(ms % 1000);
-    *out++ = char('0' + milli / 100);
-    return twoDigits(milli % 100, out);
+    return text_.writeTimeOfDay(msecsSinceEpoch, out);
 }
 
 char *writeFileLine(const char *bytes, int length, qint64 addedMSecsSinceEpoch, TimeOfDayWriter &time, char *out)

@@ -7,12 +7,12 @@
 // as \r, \n, \t and \\, so the two files say a line alike and every byte reads back.
 
 #include "unit/files/recordformat.h"
+#include "unit/localtimetext.h"
 
 #include <QString>
 #include <QtGlobal>
 
 #include <cstddef>
-#include <limits>
 
 namespace lineformat {
 
@@ -36,18 +36,15 @@ QString timeOfDay(qint64 msecsSinceEpoch);
 // then " …" when there are more.
 QString toolTip(const char *bytes, int length, qint64 addedMSecsSinceEpoch);
 
-// Writes "HH:MM:SS.mmm" of local time into a buffer. Asking QDateTime for every line would cost
-// a time zone look-up per line; zones change their offset only on whole minutes, so it asks
-// once per minute of the lines' times and the rest is arithmetic.
+// Writes "HH:MM:SS.mmm" of local time into a buffer, as every file of the program writes it.
 class TimeOfDayWriter {
 public:
-    static constexpr int timeTextLength = 12;
+    static constexpr int timeTextLength = LocalTimeText::timeOfDayLength;
     // Writes timeTextLength characters at `out` and returns the end.
     char *write(qint64 msecsSinceEpoch, char *out);
 
 private:
-    qint64 minute_ = std::numeric_limits<qint64>::min();
-    qint64 offsetMs_ = 0;
+    LocalTimeText text_;
 };
 
 // The most bytes a file line of `length` bytes can take: time, tab, a field's most per byte

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The program's seams to the outside world besides the serial port. Each has a real
-// implementation (seams_qt.cpp) and a recording one for the tests.
+// implementation (qtseams.cpp) and a recording one for the tests.
 
 #include <QString>
 #include <functional>

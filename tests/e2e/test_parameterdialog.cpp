@@ -33,7 +33,7 @@ protected:
     }
     ParameterDialog &openDialog()
     {
-        dispatch(program.p, ParameterSet_Show);
+        dispatch(program.p, showParameterSet);
         ParameterDialog *d = parameterDialog(program.p);
         EXPECT_NE(d, nullptr);
         d->setQuestion([this](QWidget *, const QString &text) {

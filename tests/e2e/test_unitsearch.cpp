@@ -27,7 +27,7 @@ class UnitSearchInTheWindow : public LiveUnit {
 protected:
     UnitSearchDialog &openDialog(const QStringList &ports)
     {
-        dispatch(program.p, UnitSearch_Show);
+        dispatch(program.p, showUnitSearch);
         UnitSearchDialog *d = unitSearchDialog(program.p);
         EXPECT_NE(d, nullptr);
         d->setPorts(ports);
@@ -98,7 +98,7 @@ TEST_F(UnitSearchInTheWindow, TheListsAndThePortBoxOfferTheSearch)
     EXPECT_EQ(action->text(), QStringLiteral("Einheit suchen …"));
     EXPECT_EQ(program.w.cbCOM()->lineEdit()->contextMenuPolicy(), Qt::CustomContextMenu);
     // Nothing is searched before „Suchen“: the dialog opens with the ports, no row.
-    dispatch(program.p, UnitSearch_Show);
+    dispatch(program.p, showUnitSearch);
     UnitSearchDialog *d = unitSearchDialog(program.p);
     ASSERT_NE(d, nullptr);
     EXPECT_EQ(d->table()->rowCount(), 0);

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "support/fakes.h"
 
-#include "window/seams_qt.h"
+#include "window/qtseams.h"
 
 #include <QCoreApplication>
 #include <QEvent>

@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <gtest/gtest.h>
 
 QList<QByteArray> fileLines(const QString &path)
 {
@@ -19,6 +20,13 @@ QByteArray contentOf(const QString &path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<nicht lesbar>");
+}
+
+void writeFile(const QString &path, const QByteArray &content)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
+    ASSERT_EQ(file.write(content), content.size()) << path.toStdString();
 }
 
 QStringList entriesOf(const QString &folder)

@@ -9,10 +9,9 @@
 #include <QDeadlineTimer>
 #include <QWindow>
 
-Harness::Harness()
+Harness::Harness() : ProgramOnSeams(timeline, channel, pause)
 {
     pause.watch(receiver.pollTimer());
-    box.watch(receiver.pollTimer());
     app.prepare();
 }
 

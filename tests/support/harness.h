@@ -4,11 +4,19 @@
 // program builds itself, with a fake port and recording pause, box and end.
 
 #include "support/fakes.h"
+#include "support/programonseams.h"
 #include "window/app/application.h"
 
 #include <QTest>
 
-struct Harness {
+// The fakes, made before the program that uses them.
+struct FakeSeams {
+    Timeline timeline;
+    FakeSerialChannel channel{timeline};
+    RecordingPause pause{timeline};
+};
+
+struct Harness : FakeSeams, ProgramOnSeams {
     Harness();
 
     // Shows the window, so that events can go through its QWindow like a user's.
@@ -23,14 +31,4 @@ struct Harness {
     // to its end (the quiet time after its last byte).
     void tick();
 
-    Timeline timeline;
-    FakeSerialChannel channel{timeline};
-    RecordingPause pause{timeline};
-    RecordingMessageBox box{timeline};
-    RecordingProgramEnd end{timeline};
-    Application app{Seams{&channel, &pause, &box, &end}};
-    MainWindow &w = app.window();
-    ProgramState &state = app.state();
-    Receiver &receiver = app.receiver();
-    Program &p = app.program();
 };

@@ -18,9 +18,8 @@ void TimedPause::pause(int ms)
         atEnd();
 }
 
-LiveProgram::LiveProgram()
+LiveProgram::LiveProgram() : ProgramOnSeams(timeline, channel, pause)
 {
-    box.watch(receiver.pollTimer());
     app.start();
     w.activateWindow();
     [[maybe_unused]] const bool exposed = QTest::qWaitForWindowExposed(&w);

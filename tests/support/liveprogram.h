@@ -6,6 +6,7 @@
 // test process does not quit.
 
 #include "support/fakes.h"
+#include "support/programonseams.h"
 #include "window/app/application.h"
 
 #include <QByteArray>
@@ -28,7 +29,14 @@ private:
     EventLoopPause real_;
 };
 
-struct LiveProgram {
+// The real port and the program's own pause, made before the program that uses them.
+struct LiveSeams {
+    Timeline timeline;
+    QtSerialChannel channel;
+    TimedPause pause{timeline};
+};
+
+struct LiveProgram : LiveSeams, ProgramOnSeams {
     // Builds, fills and shows the window as the program's start-up does.
     LiveProgram();
 
@@ -48,16 +56,6 @@ struct LiveProgram {
     // All of lbrx's stored bytes, joined in order.
     QByteArray receivedBytes() const;
 
-    Timeline timeline;
-    QtSerialChannel channel;
-    TimedPause pause{timeline};
-    RecordingMessageBox box{timeline};
-    RecordingProgramEnd end{timeline};
-    Application app{Seams{&channel, &pause, &box, &end}};
-    MainWindow &w = app.window();
-    ProgramState &state = app.state();
-    Receiver &receiver = app.receiver();
-    Program &p = app.program();
 };
 
 // Every line of a list as stored (Windows-1252 bytes).

@@ -30,11 +30,7 @@ TEST(CompleteFile, AFlushThatFailsKeepsTheOldFileAndSaysWhyInGerman)
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const QString path = dir.filePath(QStringLiteral("liste.txt"));
-    {
-        QFile old(path);
-        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-        ASSERT_EQ(old.write("alter Inhalt\n"), 13);
-    }
+    ASSERT_NO_FATAL_FAILURE(writeFile(path, "alter Inhalt\n"));
 
     CompleteFile file(path, failingFlush);
     ASSERT_TRUE(file.open());

@@ -132,6 +132,13 @@ TEST(RecordFormat, EveryKindOfLineReadsBackWithWhatItSays)
     ASSERT_TRUE(old.has_value());
     EXPECT_EQ(old->answer, "\x1b[0m\x07");
     EXPECT_TRUE(old->answerLine);
+    // The soft hyphen shows nothing, so it is written as \xAD; written raw by an earlier
+    // version, it reads back all the same.
+    QByteArray softHyphen;
+    recordformat::appendField(softHyphen, "a\xad");
+    EXPECT_EQ(softHyphen, "a\\xAD");
+    EXPECT_EQ(recordformat::fieldBytes("a\xC2\xAD"), QByteArray("a\xad"));
+    EXPECT_EQ(recordformat::fieldBytes("a\\xAD"), QByteArray("a\xad"));
 }
 
 TEST(RecordFormat, TimesAreLocalToTheMillisecondAcrossSecondsAndDays)

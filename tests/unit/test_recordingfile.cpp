@@ -15,13 +15,6 @@
 
 namespace {
 
-void writeFile(const QString &path, const QByteArray &content)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    ASSERT_EQ(file.write(content), content.size());
-}
-
 const QString refusedTail = QStringLiteral(
     ", keine gewöhnliche Datei. Gespeichert wird nur in eine gewöhnliche Datei oder unter einem neuen Namen; "
     "das Ziel bleibt unverändert.");

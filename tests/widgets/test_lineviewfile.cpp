@@ -39,13 +39,6 @@ LineStore twoLines()
     return store;
 }
 
-void writeFile(const QString &path, const QByteArray &content)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    ASSERT_EQ(file.write(content), content.size());
-}
-
 // The kind of file at `path` (S_IFIFO, S_IFSOCK …), not following a link; 0 when there is none.
 mode_t kindOf(const QString &path)
 {

@@ -17,8 +17,8 @@ TEST(Lamps, EachLampShowsItsLineForAllSixteenCombinations)
     Harness h;
     h.connectWith("COM1", "19200", "S");
     struct Lamp { QLabel *label; std::uint32_t bit; };
-    const Lamp lamps[] = {{h.w.lblRX1(), ModemLine::DCD}, {h.w.lblrx9(), ModemLine::RI},
-                          {h.w.lblrx6(), ModemLine::DSR}, {h.w.lblrx8(), ModemLine::CTS}};
+    const Lamp lamps[] = {{h.w.lblRX1(), ModemLine::dcd}, {h.w.lblrx9(), ModemLine::ri},
+                          {h.w.lblrx6(), ModemLine::dsr}, {h.w.lblrx8(), ModemLine::cts}};
     for (std::uint32_t combination = 0; combination < 16; ++combination) {
         const std::uint32_t status = combination << 4;
         h.channel.status = status | 0x0F;   // the low bits mean nothing
@@ -37,7 +37,7 @@ TEST(Lamps, AClickSwapsTheLevelAndTheColourFollowsAtTheNextTick)
 {
     Harness h;
     h.connectWith("COM1", "19200", "S");
-    h.channel.status = ModemLine::DSR | ModemLine::CTS;
+    h.channel.status = ModemLine::dsr | ModemLine::cts;
     h.tick();
     EXPECT_FALSE(lit(h.w.lblRX1()));
     h.click(h.w.lblRX1(), Qt::RightButton);
@@ -45,14 +45,14 @@ TEST(Lamps, AClickSwapsTheLevelAndTheColourFollowsAtTheNextTick)
     EXPECT_FALSE(lit(h.w.lblRX1()));   // not at the click
     h.tick();
     EXPECT_TRUE(lit(h.w.lblRX1()));    // DCD off is now the lit state
-    h.channel.status = ModemLine::DCD;
+    h.channel.status = ModemLine::dcd;
     h.tick();
     EXPECT_FALSE(lit(h.w.lblRX1()));
 
     h.click(h.w.lblrx6());
     h.click(h.w.lblrx6());
     EXPECT_TRUE(h.state.IndicatorLevel.dsr);
-    h.channel.status = ModemLine::DSR;
+    h.channel.status = ModemLine::dsr;
     h.tick();
     EXPECT_TRUE(lit(h.w.lblrx6()));
 }

@@ -74,7 +74,7 @@ TEST(ParameterSet, ReadSendsTheFButtonsBytesWithTheirPausesAndShowsEachAnswer)
     h.connectWith("COM1", "19200", "7");
     h.pause.watch(h.receiver.pollTimer());
     answerReads(h, '7');
-    ParameterSet_Show(h.p);
+    showParameterSet(h.p);
     ParameterDialog *d = parameterDialog(h.p);
     ASSERT_NE(d, nullptr);
     const std::size_t writesBefore = h.channel.writes.size();
@@ -115,7 +115,7 @@ TEST(ParameterSet, TheUnitsValuesAreForgottenOnceThePortIsOpenedAgain)
     Harness h;
     h.connectWith("COM1", "19200", "7");
     answerReads(h, '7');
-    ParameterSet_Show(h.p);
+    showParameterSet(h.p);
     ParameterDialog *d = parameterDialog(h.p);
     ASSERT_NE(d, nullptr);
     d->readButton()->click();
@@ -125,7 +125,7 @@ TEST(ParameterSet, TheUnitsValuesAreForgottenOnceThePortIsOpenedAgain)
     // Another unit may be on the line now: a write must not be planned against the old values.
     h.click(h.w.cmdAUS());
     h.connectWith("COM1", "19200", "7");
-    ParameterSet_Show(h.p);
+    showParameterSet(h.p);
     EXPECT_EQ(d->unitSet().value[5], std::nullopt);
     EXPECT_EQ(d->table()->item(5, ParameterDialog::Unit)->text(), QString());
     EXPECT_FALSE(d->writeButton()->isEnabled());
@@ -183,7 +183,7 @@ TEST(ParameterSet, ANoToTheQuestionPutsNoWriteOnTheLine)
     h.connectWith("COM1", "19200", "S");
     std::array<QByteArray, 7> unit = {"F011", "0A00", "1212", "0E28", "0E0E", "64C8", "1010"};
     actAsUnit(h, unit);
-    ParameterSet_Show(h.p);
+    showParameterSet(h.p);
     ParameterDialog *d = parameterDialog(h.p);
     ASSERT_NE(d, nullptr);
     QStringList questions;
@@ -209,7 +209,7 @@ TEST(ParameterSet, AfterANewAddressIsWrittenTheReadsAreStillTheFButtonsBytes)
     h.connectWith("COM1", "19200", "S");
     std::array<QByteArray, 7> unit = {"F011", "0A00", "1212", "0E28", "0E0E", "64C8", "1010"};
     actAsUnit(h, unit);
-    ParameterSet_Show(h.p);
+    showParameterSet(h.p);
     ParameterDialog *d = parameterDialog(h.p);
     ASSERT_NE(d, nullptr);
     d->setQuestion([](QWidget *, const QString &) { return true; });

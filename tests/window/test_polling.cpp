@@ -50,7 +50,7 @@ TEST(Polling, ATickWithNothingWaitingChangesNoListButRefreshesTheLamps)
 {
     Harness h;
     h.connectWith("COM1", "19200", "S");
-    h.channel.status = ModemLine::CTS;
+    h.channel.status = ModemLine::cts;
     h.tick();
     EXPECT_EQ(h.w.lb2()->count(), 0);
     EXPECT_EQ(h.w.lbrx()->count(), 0);
@@ -378,7 +378,7 @@ TEST(Polling, AnActionThatWritesNothingNeverTouchesTheTextTheUnitIsSending)
              h.w.ed1()->setFocus();
              QTest::keyClick(h.w.ed1(), Qt::Key_X);
          }},
-        {"opening „Parametersatz …“", [](Harness &h) { dispatch(h.p, ParameterSet_Show); }},
+        {"opening „Parametersatz …“", [](Harness &h) { dispatch(h.p, showParameterSet); }},
         {"„Schreiben“ preparing a write", [](Harness &h) {
              h.w.cmdschreiben()->setEnabled(true);
              h.click(h.w.cmdschreiben());

@@ -35,7 +35,7 @@ void settle()
 // last column end.
 int printDialog(Harness &h)
 {
-    ParameterSet_Show(h.p);
+    showParameterSet(h.p);
     settle();
     ParameterDialog *d = parameterDialog(h.p);
     const QPlatformWindow *window = d->windowHandle()->handle();

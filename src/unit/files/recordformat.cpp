@@ -2,10 +2,10 @@
 #include "unit/files/recordformat.h"
 
 #include "unit/cp1252.h"
+#include "unit/escapedbytes.h"
 #include "unit/hexdigit.h"
 
 #include <array>
-#include <cstdio>
 #include <cstring>
 #include <utility>
 
@@ -13,51 +13,23 @@ namespace recordformat {
 
 namespace {
 
-constexpr char hexDigits[] = "0123456789ABCDEF";
-constexpr qsizetype timeLength = 23;   // "yyyy-MM-dd HH:mm:ss.zzz"
+constexpr qsizetype timeLength = LocalTimeText::dateTimeLength;   // "yyyy-MM-dd HH:mm:ss.zzz"
 
-// Each Windows-1252 byte as it goes into a field: its UTF-8 bytes, or its escape.
+// Each Windows-1252 byte as it goes into a field: the UTF-8 bytes of its escaped text.
 struct Encoded {
     char bytes[maxFieldBytesPerByte];
     unsigned char size;
 };
 
-char letterEscape(int b)
-{
-    return b == '\r' ? 'r' : b == '\n' ? 'n' : b == '\t' ? 't' : b == '\\' ? '\\' : 0;
-}
-
-// A byte no tool should meet raw: a control byte, DEL, or one the code page has no character for.
-bool hexEscaped(int b)
-{
-    return b < 0x20 || b == 0x7F || cp1252::decodeByte(static_cast<unsigned char>(b)).category() == QChar::Other_Control;
-}
-
-Encoded hexEscape(int b)
-{
-    return {{'\\', 'x', hexDigits[b >> 4], hexDigits[b & 0xF]}, 4};
-}
-
 std::array<Encoded, 256> makeTable()
 {
     std::array<Encoded, 256> table{};
     for (int b = 0; b < 256; ++b) {
+        const char byte = char(b);
+        const QByteArray utf8 = escapedBytes(QByteArrayView(&byte, 1)).toUtf8();
         Encoded &e = table[std::size_t(b)];
-        if (const char escape = letterEscape(b)) {
-            e = {{'\\', escape, 0, 0}, 2};
-            continue;
-        }
-        if (hexEscaped(b)) {
-            e = hexEscape(b);
-            continue;
-        }
-        const char16_t u = cp1252::decodeByte(static_cast<unsigned char>(b)).unicode();
-        if (u < 0x80)
-            e = {{char(u), 0, 0, 0}, 1};
-        else if (u < 0x800)
-            e = {{char(0xC0 | (u >> 6)), char(0x80 | (u & 0x3F)), 0, 0}, 2};
-        else
-            e = {{char(0xE0 | (u >> 12)), char(0x80 | ((u >> 6) & 0x3F)), char(0x80 | (u & 0x3F)), 0}, 3};
+        std::memcpy(e.bytes, utf8.constData(), std::size_t(utf8.size()));
+        e.size = static_cast<unsigned char>(utf8.size());
     }
     return table;
 }
@@ -68,16 +40,14 @@ const std::array<Encoded, 256> &table()
     return encoded;
 }
 
-// The marker's own text: already Unicode, so only the escapes.
+// The marker's own text: already Unicode, so only the escapes, which are all ASCII.
 void appendEscapedUtf8(QByteArray &out, const QByteArray &utf8)
 {
+    const std::array<Encoded, 256> &encoded = table();
     for (const char c : utf8) {
         const auto b = static_cast<unsigned char>(c);
-        if (const char escape = letterEscape(b)) {
-            out += '\\';
-            out += escape;
-        } else if (b < 0x20 || b == 0x7F) {
-            const Encoded e = hexEscape(b);
+        if (b < 0x80) {
+            const Encoded &e = encoded[b];
             out.append(e.bytes, e.size);
         } else {
             out += c;
@@ -192,27 +162,8 @@ std::optional<QByteArray> fieldBytes(QByteArrayView field)
 
 void TimeStamp::append(QByteArray &out, qint64 msecsSinceEpoch)
 {
-    // Floor division, so that a time before 1970 still gets its right second.
-    qint64 seconds = msecsSinceEpoch / 1000;
-    int millis = int(msecsSinceEpoch % 1000);
-    if (millis < 0) {
-        millis += 1000;
-        --seconds;
-    }
-    const auto second = std::time_t(seconds);
-    if (second != second_) {
-        std::tm local{};
-        if (!localtime_r(&second, &local))
-            local = std::tm{};
-        char text[64];
-        std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", local.tm_year + 1900, local.tm_mon + 1,
-                      local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);
-        std::memcpy(text_, text, sizeof text_ - 1);
-        second_ = second;
-    }
-    out.append(text_, sizeof text_ - 1);
-    const char ms[4] = {'.', char('0' + millis / 100), char('0' + millis / 10 % 10), char('0' + millis % 10)};
-    out.append(ms, 4);
+    char text[LocalTimeText::dateTimeLength];
+    out.append(text, text_.writeDateTime(msecsSinceEpoch, text) - text);
 }
 
 void appendRecord(QByteArray &out, TimeStamp &time, qint64 msecsSinceEpoch, std::string_view commandLine,

@@ -17,18 +17,21 @@
 // ends in the TAB). Recordings of earlier versions hold only shown records and markers, and
 // always the second TAB.
 //
-// Bytes are Windows-1252 and written as their characters in UTF-8, except: CR, LF, TAB and the
-// backslash as \r, \n, \t and \\, and every other byte below 0x20, 0x7F and the five bytes the
-// code page has no character for (0x81, 0x8D, 0x8F, 0x90, 0x9D) as \xHH. So an entry stays one
-// line, its fields stay apart, every tool sees text without a control byte, and every byte
-// reads back as it was. The lists' "Speichern unter …" writes a line's bytes the same way.
+// Bytes are Windows-1252 and written as their characters in UTF-8, escaped as escapedbytes.h
+// says: CR, LF, TAB and the backslash as \r, \n, \t and \\, and every other byte below 0x20,
+// 0x7F, the five bytes the code page has no character for (0x81, 0x8D, 0x8F, 0x90, 0x9D) and
+// the soft hyphen 0xAD as \xHH. So an entry stays one line, its fields stay apart, every tool
+// sees text without a control byte or an invisible one, and every byte reads back as it was
+// (a soft hyphen written raw by earlier versions too). The lists' "Speichern unter …" writes a
+// line's bytes the same way.
+
+#include "unit/localtimetext.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
 
 #include <cstddef>
-#include <ctime>
 #include <optional>
 #include <string_view>
 
@@ -53,8 +56,7 @@ public:
     void append(QByteArray &out, qint64 msecsSinceEpoch);
 
 private:
-    std::time_t second_ = -1;
-    char text_[20] = {};   // "yyyy-MM-dd HH:mm:ss"
+    LocalTimeText text_;
 };
 
 // A shown record, "\n" included; `answer` empty: the answer list got no line.

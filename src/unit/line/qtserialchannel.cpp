@@ -5,10 +5,9 @@
 #include "unit/line/openfailure.h"
 #include "unit/line/portname.h"
 #include "unit/systemreason.h"
+#include "unit/timedwait.h"
 
 #include <QDeadlineTimer>
-#include <QEventLoop>
-#include <QTimer>
 
 #include <cerrno>
 #include <limits>
@@ -170,17 +169,14 @@ void QtSerialChannel::waitUntil(const QDeadlineTimer &deadline, const std::funct
                                 const std::function<void(int)> &wait)
 {
     // QSerialPort's waits may return early without progress; keep waiting until the deadline.
-    while (!done()) {
-        const qint64 left = deadline.remainingTime();
-        if (left <= 0)
-            return;
-        wait(int(left));
+    TimedWait::until(deadline, done, [&](int left) {
+        wait(left);
         throwIfUnusable();
         if (meansPortLost(port_.error())) {
             onErrorOccurred(port_.error());
             throwIfUnusable();
         }
-    }
+    });
 }
 
 QByteArray QtSerialChannel::takeAvailable()
@@ -206,11 +202,10 @@ QByteArray QtSerialChannel::takeAllReceived()
         // notifier that then finds the device empty, which Qt reports as an error. The loop
         // runs only until that fetch (at once, as the system has the bytes), or until the
         // loss it finds instead is reported; input waits, as in a pause.
-        QEventLoop loop;
-        const QMetaObject::Connection fetched = connect(&port_, &QSerialPort::readyRead, &loop, &QEventLoop::quit);
-        const QMetaObject::Connection failed = connect(&port_, &QSerialPort::errorOccurred, &loop, &QEventLoop::quit);
-        QTimer::singleShot(mostFetchWaitMs, &loop, &QEventLoop::quit);
-        loop.exec(QEventLoop::ExcludeUserInputEvents);
+        TimedWait wait(mostFetchWaitMs, TimedWait::Input::HeldBack);
+        const QMetaObject::Connection fetched = connect(&port_, &QSerialPort::readyRead, [&wait] { wait.quit(); });
+        const QMetaObject::Connection failed = connect(&port_, &QSerialPort::errorOccurred, [&wait] { wait.quit(); });
+        wait.exec();
         disconnect(fetched);
         disconnect(failed);
         throwIfUnusable();
@@ -273,13 +268,13 @@ std::optional<std::uint32_t> QtSerialChannel::modemStatus()
     }
     std::uint32_t bits = 0;
     if (pins & QSerialPort::ClearToSendSignal)
-        bits |= ModemLine::CTS;
+        bits |= ModemLine::cts;
     if (pins & QSerialPort::DataSetReadySignal)
-        bits |= ModemLine::DSR;
+        bits |= ModemLine::dsr;
     if (pins & QSerialPort::RingIndicatorSignal)
-        bits |= ModemLine::RI;
+        bits |= ModemLine::ri;
     if (pins & QSerialPort::DataCarrierDetectSignal)
-        bits |= ModemLine::DCD;
+        bits |= ModemLine::dcd;
     return bits;
 }
 

@@ -15,10 +15,10 @@ struct PortSettings {
 };
 
 namespace ModemLine {
-constexpr std::uint32_t CTS = 0x10;
-constexpr std::uint32_t DSR = 0x20;
-constexpr std::uint32_t RI = 0x40;
-constexpr std::uint32_t DCD = 0x80;   // RLSD
+constexpr std::uint32_t cts = 0x10;
+constexpr std::uint32_t dsr = 0x20;
+constexpr std::uint32_t ri = 0x40;
+constexpr std::uint32_t dcd = 0x80;   // RLSD
 }
 
 class SerialChannel {

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "unit/parameters/parameterset.h"
 
-#include "unit/cp1252.h"
+#include "unit/escapedbytes.h"
 #include "unit/parameters/parameterdescriptions.h"
 #include "unit/parameters/parametermeaning.h"
 
@@ -48,26 +48,8 @@ QString quoted(const QString &text)
 QString quotedBytes(const QByteArray &bytes)
 {
     constexpr qsizetype max = 24;
-    QString shown;
-    for (const char b : bytes.left(max)) {
-        const auto byte = static_cast<unsigned char>(b);
-        const QChar c = cp1252::decodeByte(byte);
-        if (byte == '\r')
-            shown += QStringLiteral("\\r");
-        else if (byte == '\n')
-            shown += QStringLiteral("\\n");
-        else if (byte == '\t')
-            shown += QStringLiteral("\\t");
-        else if (byte == '\\')
-            shown += QStringLiteral("\\\\");
-        else if (c.category() == QChar::Other_Control || c.category() == QChar::Other_Format)
-            shown += QStringLiteral("\\x") + QString::number(byte, 16).rightJustified(2, QLatin1Char('0')).toUpper();
-        else
-            shown += c;
-    }
-    if (bytes.size() > max)
-        shown += QChar(0x2026);
-    return QChar(0x201E) + shown + QChar(0x201C);
+    return QChar(0x201E) + escapedBytes(bytes.left(max)) + (bytes.size() > max ? QString(QChar(0x2026)) : QString())
+           + QChar(0x201C);
 }
 
 QString printParameterSet(const ParameterSet &set, const SetHeader &header)

@@ -34,11 +34,32 @@ std::variant<ParameterSet, QString> loadSetFile(const QString &path)
     return std::get<ParameterSet>(std::move(parsed));
 }
 
-QString saveSetFile(const QString &path, const QString &text)
+QString notSavedMessage(const QString &path, const QString &reason)
 {
-    CompleteFile file(path);
-    const QByteArray bytes = text.toUtf8();
-    if (!file.open() || !file.write(bytes.constData(), std::size_t(bytes.size())) || !file.commit())
-        return QStringLiteral("%1: nichts gespeichert. %2").arg(path, file.errorText());
-    return QString();
+    return QStringLiteral("%1: nichts gespeichert. %2").arg(path, reason);
+}
+
+QString saveSetFile(const QString &path, const QString &text, const TemporaryFileGuard &temporary)
+{
+    QString failure;
+    {
+        CompleteFile file(path);
+        bool opened = false;
+        const std::function<QByteArray()> make = [&] {
+            opened = file.open();
+            return file.temporaryName();
+        };
+        if (temporary.guard)
+            temporary.guard(make);
+        else
+            make();
+        const QByteArray bytes = text.toUtf8();
+        if (!(opened && file.write(bytes.constData(), std::size_t(bytes.size())) && file.commit()))
+            failure = notSavedMessage(path, file.errorText());
+    }
+    // Only now: the file's end has removed a temporary file it did not commit, so a signal
+    // in between still finds it guarded.
+    if (temporary.release)
+        temporary.release();
+    return failure;
 }

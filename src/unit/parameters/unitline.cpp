@@ -77,7 +77,8 @@ void ChannelLink::waitForBytes(int ms)
 {
     if (ms <= 0)
         return;
-    TimedWait wait(ms);
+    // rix-param's own port: it has no window whose input would have to wait.
+    TimedWait wait(ms, TimedWait::Input::Handled);
     channel_.onBytesArrived([&wait] { wait.quit(); });
     wait.exec();
     channel_.onBytesArrived({});
@@ -85,15 +86,13 @@ void ChannelLink::waitForBytes(int ms)
 
 void UnitLine::hold(int ms)
 {
-    QElapsedTimer since;
-    since.start();
-    for (;;) {
-        link_.take();
-        const qint64 left = ms - since.elapsed();
-        if (left <= 0)
-            return;
-        link_.waitForBytes(int(left));
-    }
+    // What comes in the pause is taken and dropped as it comes, at once at the start too.
+    TimedWait::until(QDeadlineTimer(ms, Qt::PreciseTimer),
+                     [this] {
+                         link_.take();
+                         return false;
+                     },
+                     [this](int left) { link_.waitForBytes(left); });
 }
 
 void UnitLine::send(const QByteArray &command)

@@ -8,12 +8,16 @@ namespace {
 
 using Classes = std::array<unsigned char, 256>;
 
-// The five undefined bytes all show as U+FFFD, so text cannot tell them apart.
-constexpr unsigned char undefinedByte = 0x81;
-
-bool isUndefined(unsigned char b)
+// Every byte as the lists show it, one character each (cp1252::decodeForDisplay).
+const QString &shownBytes()
 {
-    return b == 0x81 || b == 0x8D || b == 0x8F || b == 0x90 || b == 0x9D;
+    static const QString shown = [] {
+        QByteArray all(256, Qt::Uninitialized);
+        for (int b = 0; b < 256; ++b)
+            all[b] = char(b);
+        return cp1252::decodeForDisplay(all);
+    }();
+    return shown;
 }
 
 Classes identity()
@@ -24,19 +28,19 @@ Classes identity()
     return classes;
 }
 
+// A byte's class is the first byte the list shows alike (the five undefined bytes all show as
+// U+FFFD, so text cannot tell them apart), and without exact case the byte of its folded
+// letter where that has its own byte: ß and µ fold outside the code page, and a control
+// picture or U+FFFD has no case.
 Classes textClasses(bool exactCase)
 {
-    Classes classes = identity();
+    const QString &shown = shownBytes();
+    Classes classes{};
     for (int b = 0; b < 256; ++b) {
-        const auto byte = static_cast<unsigned char>(b);
-        if (isUndefined(byte)) {
-            classes[std::size_t(b)] = undefinedByte;
+        classes[std::size_t(b)] = static_cast<unsigned char>(shown.indexOf(shown.at(b)));
+        if (exactCase)
             continue;
-        }
-        if (exactCase || byte < 0x20 || byte == 0x7F)
-            continue;
-        // The folded letter only where it has its own byte: ß and µ fold outside the code page.
-        const QString folded = QString(cp1252::decodeByte(byte)).toCaseFolded();
+        const QString folded = QString(shown.at(b)).toCaseFolded();
         if (const auto bytes = cp1252::encode(folded); bytes && bytes->size() == 1)
             classes[std::size_t(b)] = static_cast<unsigned char>(bytes->at(0));
     }
@@ -51,13 +55,9 @@ LinePattern LinePattern::fromText(const QString &typed, bool exactCase)
     QByteArray bytes;
     bytes.reserve(typed.size());
     for (const QChar c : typed) {
-        const char16_t u = c.unicode();
-        if (u >= 0x2400 && u <= 0x241F) {
-            bytes.append(char(u - 0x2400));
-        } else if (u == 0x2421) {
-            bytes.append(char(0x7F));
-        } else if (u == 0xFFFD) {
-            bytes.append(char(undefinedByte));
+        // What the list shows (a control picture, U+FFFD), else the character's own byte.
+        if (const qsizetype shownAs = shownBytes().indexOf(c); shownAs >= 0) {
+            bytes.append(char(shownAs));
         } else if (const auto byte = cp1252::encode(QString(c)); byte) {
             bytes.append(*byte);
         } else {
@@ -102,6 +102,8 @@ LinePattern LinePattern::fromHex(const QString &typed)
 
 void LinePattern::prepare(QByteArray bytes, const Classes &classes)
 {
+    // Horspool by hand: std::boyer_moore_horspool_searcher finds the same, but given a
+    // predicate (the classes) it keys its skip table by a hash map, about three times slower.
     classes_ = classes;
     for (qsizetype i = 1; i < bytes.size(); ++i)
         if (bytes[i] == '\r' || bytes[i] == '\n')

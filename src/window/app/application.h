@@ -10,10 +10,10 @@
 #include "window/app/dispatch.h"
 #include "window/program.h"
 #include "window/programstate.h"
+#include "window/qtseams.h"
 #include "window/receive/receiver.h"
 #include "window/recording/recordedchannel.h"
 #include "window/recording/recording.h"
-#include "window/seams_qt.h"
 
 #include <QTranslator>
 

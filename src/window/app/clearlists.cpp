@@ -6,7 +6,7 @@
 #include "window/program.h"
 #include "window/recording/recordinghandlers.h"
 
-void lists_Clear(Program &p)
+void clearLists(Program &p)
 {
     // The marker first, with the counts: the records before it are the lines that went.
     recordListsCleared(p, p.w.lb2()->count(), p.w.lbrx()->count());

@@ -6,4 +6,4 @@
 
 struct Program;
 
-void lists_Clear(Program &p);
+void clearLists(Program &p);

@@ -76,7 +76,7 @@ void connectEventTable(Program &p, MouseFilter &f)
     const auto releaseThenReport = [&p, key](Handler handler) {
         return [&p, released = key(handler)] {
             released();
-            dispatchReceive(p, recording_Failed);
+            dispatchReceive(p, recordingFailed);
         };
     };
     f.onMouseDown(w.cmdTR1(), key(cmdTR1_MouseDown));
@@ -98,22 +98,22 @@ void connectEventTable(Program &p, MouseFilter &f)
     // The recording: both lists' menus, a failure's report, the flush to the disk.
     for (LineList *list : {w.lb2(), w.lbrx()}) {
         QObject::connect(list->fileMenu(), &LineViewFileMenu::recordingFileChosen, &w, [&p](const QString &path) {
-            dispatch(p, [path](Program &program) { recording_Start(program, path); });
+            dispatch(p, [path](Program &program) { recordingStart(program, path); });
         });
-        QObject::connect(list->fileMenu(), &LineViewFileMenu::recordingStopAsked, &w, run(recording_Stop));
-        QObject::connect(list, &LineView::parameterSetAsked, &w, run(ParameterSet_Show));
-        QObject::connect(list, &LineList::clearAsked, &w, run(lists_Clear));
+        QObject::connect(list->fileMenu(), &LineViewFileMenu::recordingStopAsked, &w, run(recordingStop));
+        QObject::connect(list, &LineView::parameterSetAsked, &w, run(showParameterSet));
+        QObject::connect(list, &LineList::clearAsked, &w, run(clearLists));
     }
     // „Parametersatz …“ also from the keyboard, wherever the focus is in the window.
     auto *parameterSetKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_P), &w);
-    QObject::connect(parameterSetKey, &QShortcut::activated, &w, run(ParameterSet_Show));
+    QObject::connect(parameterSetKey, &QShortcut::activated, &w, run(showParameterSet));
     // „Einheit suchen …“: from the port box's menu and both lists' menus, once the menu is closed.
     auto *findUnit = new QAction(QStringLiteral("Einheit suchen …"), &w);
     findUnit->setObjectName(QStringLiteral("actFindUnit"));
     addPortBoxMenuAction(w.cbCOM(), findUnit);
     for (LineList *list : {w.lb2(), w.lbrx()})
         list->addMenuAction(LineView::MenuGroup::Unit, findUnit);
-    QObject::connect(findUnit, &QAction::triggered, &w, run(UnitSearch_Show), Qt::QueuedConnection);
-    p.recording.onFailure(receive(recording_Failed));
-    QObject::connect(&p.recording.syncTimer(), &QTimer::timeout, &w, receive(recording_SyncDue));
+    QObject::connect(findUnit, &QAction::triggered, &w, run(showUnitSearch), Qt::QueuedConnection);
+    p.recording.onFailure(receive(recordingFailed));
+    QObject::connect(&p.recording.syncTimer(), &QTimer::timeout, &w, receive(recordingSyncDue));
 }

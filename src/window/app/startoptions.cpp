@@ -24,7 +24,7 @@ void applyStartOptions(Program &p, const StartOptions &options)
     // In the event loop: a box then has its window, and a refused port's end ends the loop.
     QTimer::singleShot(0, &w, [&p, logFile = options.logFile, connect = options.connect] {
         if (!logFile.isEmpty())
-            dispatch(p, [logFile](Program &program) { recording_Start(program, logFile); });
+            dispatch(p, [logFile](Program &program) { recordingStart(program, logFile); });
         if (connect) {
             dispatch(p, cmdEIN_MouseDown);
             dispatch(p, cmdEIN_MouseUp);

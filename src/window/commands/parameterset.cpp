@@ -75,7 +75,7 @@ public:
             return;
         // The window paints and reads on; only the dialog takes input (it is modal), so
         // „Abbrechen“ can be pressed.
-        TimedWait wait(ms);
+        TimedWait wait(ms, TimedWait::Input::Handled);
         waiting_ = &wait;
         wait.exec();
         waiting_ = nullptr;
@@ -181,7 +181,7 @@ ParameterDialog *parameterDialog(const Program &p)
     return p.w.findChild<ParameterDialog *>(QStringLiteral("parameterDialog"), Qt::FindDirectChildrenOnly);
 }
 
-void ParameterSet_Show(Program &p)
+void showParameterSet(Program &p)
 {
     // A held TR key's release comes with the mouse-up, which a modal dialog would swallow.
     if (p.state.keyHeld && isConnected(p))
@@ -189,8 +189,8 @@ void ParameterSet_Show(Program &p)
     ParameterDialog *d = parameterDialog(p);
     if (!d) {
         d = new ParameterDialog(&p.w);
-        QObject::connect(d, &ParameterDialog::readAsked, d, [&p] { p.actions.run(ParameterSet_Read, Line::NotNeeded); });
-        QObject::connect(d, &ParameterDialog::writeAsked, d, [&p] { p.actions.run(ParameterSet_Write, Line::NotNeeded); });
+        QObject::connect(d, &ParameterDialog::readAsked, d, [&p] { p.actions.run(readParameterSet, Line::NotNeeded); });
+        QObject::connect(d, &ParameterDialog::writeAsked, d, [&p] { p.actions.run(writeParameterSet, Line::NotNeeded); });
         d->setHeaderSource([&p] {
             return SetHeader{p.state.PortName, p.state.BaudText, p.state.AddressDigit,
                              QDateTime::currentDateTime().toString(Qt::ISODate),
@@ -203,7 +203,7 @@ void ParameterSet_Show(Program &p)
     d->activateWindow();
 }
 
-void ParameterSet_Read(Program &p)
+void readParameterSet(Program &p)
 {
     ParameterDialog *d = parameterDialog(p);
     if (!d || d->isRunning())
@@ -260,7 +260,7 @@ void ParameterSet_Read(Program &p)
     d->endRun(report, stoppedAt);
 }
 
-void ParameterSet_Write(Program &p)
+void writeParameterSet(Program &p)
 {
     ParameterDialog *d = parameterDialog(p);
     if (!d || d->isRunning())

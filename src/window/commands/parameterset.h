@@ -9,11 +9,11 @@ struct Program;
 class ParameterDialog;
 
 // Opens the dialog (once made, the same one) for the unit the window is connected to.
-void ParameterSet_Show(Program &p);
+void showParameterSet(Program &p);
 // „Von der Einheit lesen“: F0–F6 in order, until done, „Abbrechen“ or a failure.
-void ParameterSet_Read(Program &p);
+void readParameterSet(Program &p);
 // „Geänderte schreiben“: the values that differ, after the confirmation, each read back.
-void ParameterSet_Write(Program &p);
+void writeParameterSet(Program &p);
 
 // The dialog, or null before it was first opened.
 ParameterDialog *parameterDialog(const Program &p);

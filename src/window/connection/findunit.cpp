@@ -56,13 +56,13 @@ UnitSearchDialog *unitSearchDialog(const Program &p)
     return p.w.findChild<UnitSearchDialog *>(QStringLiteral("unitSearchDialog"), Qt::FindDirectChildrenOnly);
 }
 
-void UnitSearch_Show(Program &p)
+void showUnitSearch(Program &p)
 {
     UnitSearchDialog *d = unitSearchDialog(p);
     if (!d) {
         d = new UnitSearchDialog(&p.w);
-        QObject::connect(d, &UnitSearchDialog::searchAsked, d, [&p] { p.actions.run(UnitSearch_Start, Line::NotNeeded); });
-        QObject::connect(d, &UnitSearchDialog::chooseAsked, d, [&p] { p.actions.run(UnitSearch_Choose, Line::NotNeeded); });
+        QObject::connect(d, &UnitSearchDialog::searchAsked, d, [&p] { p.actions.run(startUnitSearch, Line::NotNeeded); });
+        QObject::connect(d, &UnitSearchDialog::chooseAsked, d, [&p] { p.actions.run(takeUnitSearchChoice, Line::NotNeeded); });
     }
     if (!d->isSearching())
         d->setPorts(offeredPorts(search::adapterPorts(systemPorts()), p.w.cbCOM()->currentText()));
@@ -71,7 +71,7 @@ void UnitSearch_Show(Program &p)
     d->activateWindow();
 }
 
-void UnitSearch_Start(Program &p)
+void startUnitSearch(Program &p)
 {
     UnitSearchDialog *d = unitSearchDialog(p);
     if (!d || d->isSearching() || d->ports().isEmpty())
@@ -91,7 +91,7 @@ void UnitSearch_Start(Program &p)
     unitSearch->start();
 }
 
-void UnitSearch_Choose(Program &p)
+void takeUnitSearchChoice(Program &p)
 {
     UnitSearchDialog *d = unitSearchDialog(p);
     if (!d)

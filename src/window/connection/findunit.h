@@ -12,11 +12,11 @@ class UnitSearchDialog;
 
 // Opens the dialog (once made, the same one) with the system's USB and ACM adapters and the
 // port box's port, unless that is an on-board one (COM1–COM10, ttyS*).
-void UnitSearch_Show(Program &p);
+void showUnitSearch(Program &p);
 // „Suchen“: every port of the dialog's list at once.
-void UnitSearch_Start(Program &p);
+void startUnitSearch(Program &p);
 // „Übernehmen“: the chosen unit's port, rate and address into cbCOM, cbbaud and cbAdr.
-void UnitSearch_Choose(Program &p);
+void takeUnitSearchChoice(Program &p);
 
 // The dialog, or null before it was first opened.
 UnitSearchDialog *unitSearchDialog(const Program &p);

@@ -32,6 +32,6 @@ bool keepSessionAfterRefusedConnect(Program &p, const QString &details)
     p.channel.closeAll();
     // The port may be the wrong one: the search finds where the unit is.
     if (p.box.offerUnitSearch(keptSessionOpenFailureMessage(p.state.PortName, listsHoldLines, held), details))
-        UnitSearch_Show(p);
+        showUnitSearch(p);
     return true;
 }

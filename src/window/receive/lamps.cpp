@@ -43,10 +43,10 @@ void ShowModemStatus(Program &p)
         return;
     }
     const ProgramState::IndicatorLevels &level = p.state.IndicatorLevel;
-    setLit(w.lblrx6(), lit(*status, ModemLine::DSR, level.dsr));
-    setLit(w.lblRX1(), lit(*status, ModemLine::DCD, level.dcd));
-    setLit(w.lblrx9(), lit(*status, ModemLine::RI, level.ri));
-    setLit(w.lblrx8(), lit(*status, ModemLine::CTS, level.cts));
+    setLit(w.lblrx6(), lit(*status, ModemLine::dsr, level.dsr));
+    setLit(w.lblRX1(), lit(*status, ModemLine::dcd, level.dcd));
+    setLit(w.lblrx9(), lit(*status, ModemLine::ri, level.ri));
+    setLit(w.lblrx8(), lit(*status, ModemLine::cts, level.cts));
 }
 
 void lblRX1_MouseDown(Program &p) { p.state.IndicatorLevel.dcd = !p.state.IndicatorLevel.dcd; }

@@ -4,6 +4,7 @@
 #include "unit/cp1252.h"
 #include "unit/line/serialchannel.h"
 #include "unit/logging.h"
+#include "unit/timedwait.h"
 #include "widgets/linelist.h"
 #include "widgets/mainwindow.h"
 #include "window/program.h"
@@ -13,7 +14,6 @@
 #include "window/recording/recordinghandlers.h"
 
 #include <QDateTime>
-#include <QEventLoop>
 
 #include <algorithm>
 #include <optional>
@@ -304,7 +304,7 @@ bool Receiver::waitIsOver() const
 
 void Receiver::waitFor(Until until, int ms)
 {
-    QEventLoop *outer = waiting_;
+    TimedWait *outer = waiting_;
     const Until outerUntil = waitingUntil_;
     const std::uint64_t outerLineEnds = lineEndsBeforeWait_;
     waitingUntil_ = until;
@@ -312,13 +312,9 @@ void Receiver::waitFor(Until until, int ms)
     if (!waitIsOver()) {
         // As in a pause, not AllEvents: the input that is waiting for the unit stays queued,
         // in order, while the window repaints and the burst is read on.
-        QEventLoop loop;
-        QTimer limit;
-        limit.setSingleShot(true);
-        QObject::connect(&limit, &QTimer::timeout, &loop, &QEventLoop::quit);
-        limit.start(ms);
-        waiting_ = &loop;
-        loop.exec(QEventLoop::ExcludeUserInputEvents);
+        TimedWait wait(ms, TimedWait::Input::HeldBack);
+        waiting_ = &wait;
+        wait.exec();
     }
     waiting_ = outer;
     waitingUntil_ = outerUntil;

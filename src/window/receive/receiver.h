@@ -26,7 +26,7 @@
 #include <cstdint>
 #include <functional>
 
-class QEventLoop;
+class TimedWait;
 struct Program;
 
 class Receiver {
@@ -130,7 +130,7 @@ private:
     std::chrono::steady_clock::time_point burstSince_{};
     std::chrono::steady_clock::time_point lineByLineSince_{};
 
-    QEventLoop *waiting_ = nullptr;
+    TimedWait *waiting_ = nullptr;
     Until waitingUntil_ = Until::Pause;
     std::uint64_t lineEndsBeforeWait_ = 0;
 };

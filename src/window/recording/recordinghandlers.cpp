@@ -66,7 +66,7 @@ QString recordingStoppedMessage(const QString &path, const QString &reason, qint
         .arg(QDir::toNativeSeparators(path), reason, records(recordsWritten));
 }
 
-void recording_Start(Program &p, const QString &path)
+void recordingStart(Program &p, const QString &path)
 {
     const QString file = QFileInfo(path).absoluteFilePath();
     if (p.recording.isRunning()) {
@@ -89,20 +89,20 @@ void recording_Start(Program &p, const QString &path)
     showRecordingFile(p);
 }
 
-void recording_Stop(Program &p)
+void recordingStop(Program &p)
 {
     p.recording.stop(ended);
     reportStop(p);
 }
 
-void recording_Failed(Program &p)
+void recordingFailed(Program &p)
 {
     if (p.state.keyHeld && p.channel.isOpen())
         return;
     reportStop(p);
 }
 
-void recording_SyncDue(Program &p)
+void recordingSyncDue(Program &p)
 {
     p.recording.syncDue();
 }

@@ -14,15 +14,15 @@ class PortLostError;
 class PortOpenError;
 
 // "Mitschnitt in Datei …" with the chosen file; a running recording ends first.
-void recording_Start(Program &p, const QString &path);
+void recordingStart(Program &p, const QString &path);
 // "Mitschnitt beenden".
-void recording_Stop(Program &p);
+void recordingStop(Program &p);
 // The recording failed and stopped: the box says why. While a TR key is held on the line the
 // box waits for the key's release (the window also calls this after it): a modal box would
 // swallow the mouse-up that lets go of the key.
-void recording_Failed(Program &p);
+void recordingFailed(Program &p);
 // While lines come: the file is due to be flushed to the disk.
-void recording_SyncDue(Program &p);
+void recordingSyncDue(Program &p);
 
 // The hooks: the lines just shown (stamped as in the lists), each piece a record, written
 // before the handler that shows them returns; and the connection's changes.

@@ -1,29 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "window/seams_qt.h"
+#include "window/qtseams.h"
 
+#include "unit/timedwait.h"
 #include "widgets/displaylines.h"
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
-#include <QEventLoop>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
 
 void EventLoopPause::pause(int ms)
 {
-    // Not AllEvents: a window closed in the middle of a pause would destroy what the
-    // running handler still uses. Input and close requests wait, in order, until the end.
-    QDeadlineTimer deadline(ms, Qt::PreciseTimer);
-    QEventLoop loop;
-    QTimer timer;
-    timer.setTimerType(Qt::PreciseTimer);
-    timer.setSingleShot(true);
-    QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
-    while (!deadline.hasExpired()) {
-        timer.start(int(deadline.remainingTime()));
-        loop.exec(QEventLoop::ExcludeUserInputEvents);
-    }
+    // Input held back, not AllEvents: a window closed in the middle of a pause would destroy
+    // what the running handler still uses. Input and close requests wait, in order, until the end.
+    TimedWait(ms, TimedWait::Input::HeldBack).until([] { return false; });
 }
 
 void QtMessageBox::show(const QString &text, const QString &details)
