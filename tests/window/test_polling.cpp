@@ -438,3 +438,22 @@ TEST(Polling, AUnitThatNeverPausesIsShownOnceASecondAtItsLastLineEnd)
     ASSERT_EQ(h.w.lbrx()->count(), 2);
     EXPECT_EQ(h.w.lbrx()->lineBytes(1), QByteArray("OK").repeated(25)) << "the rest, whole";
 }
+
+TEST(Polling, WhatComesInTheDisconnectPauseIsNotShownAlsoFromAUnitThatNeverPauses)
+{
+    Harness h;
+    h.connectWith("COM1", "19200", "S");
+    Streaming unit(h);
+    unit.arrive("STATUS 1\r\n");
+    // A key into the stream: the unit's lines are shown one by one from now on.
+    h.press(h.w.cmdTR1());
+    h.release(h.w.cmdTR1());
+    unit.arrive("STATUS 2\r\n");
+    ASSERT_EQ(linesOf(*h.w.lbrx()), (std::vector<QByteArray>{"STATUS 1", "TUS 2"}));
+    h.pause.during = [&](int) { unit.arrive("STATUS 3\r\nSTA"); };
+    h.click(h.w.cmdAUS());
+    EXPECT_EQ(h.channel.written(), "$RSE1$RSEA$RSQ");
+    EXPECT_EQ(linesOf(*h.w.lbrx()), (std::vector<QByteArray>{"STATUS 1", "TUS 2"})) << "shown after „Trennen“'s command";
+    EXPECT_FALSE(h.channel.isOpen());
+    EXPECT_EQ(h.channel.pendingReads(), 0u) << "taken before the close, for the recording";
+}

@@ -115,7 +115,8 @@ TEST(RefusedConnect, TheKeptSessionsBoxOffersTheUnitSearchAndOpensItWhenChosen)
         EXPECT_EQ(h.end.ends, 0);
         expectDisconnected(h);
         // Opening the dialog searches nothing: its table is empty until „Suchen“.
-        if (d)
+        if (d) {
             EXPECT_EQ(d->table()->rowCount(), 0);
+        }
     }
 }

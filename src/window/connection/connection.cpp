@@ -110,7 +110,7 @@ void cmdAUS_MouseUp(Program &p)
 {
     // The unit's disconnect always goes to every unit, whatever the address digit.
     p.channel.write(protocol::bytes(protocol::disconnect()));
-    p.receiver.commandWritten();
+    p.receiver.closingAfterCommand();
     p.pause.pause(protocol::sendPauseMs);
     p.receiver.portClosing();
     p.channel.close();

@@ -183,7 +183,8 @@ void Receiver::poll()
 void Receiver::bytesArrived()
 {
     // Nothing being read and the poll off (a send's pause): they wait for the tick after it.
-    if (!busy() && !tmr1_.isActive())
+    // The port about to close: they wait for its close.
+    if (closing_ || (!busy() && !tmr1_.isActive()))
         return;
     if (const QByteArray bytes = take(From::Port); !bytes.isEmpty())
         add(bytes);
@@ -191,7 +192,7 @@ void Receiver::bytesArrived()
 
 void Receiver::quietTimeOver()
 {
-    if (busy()) {
+    if (busy() && !closing_) {
         if (!quietTimePassed())
             return;
         // Bytes the notifier has not reported yet still belong to this burst, and so do bytes
@@ -221,6 +222,14 @@ void Receiver::portLost()
     finishBurst();
 }
 
+void Receiver::closingAfterCommand()
+{
+    // What was taken before the command went out is shown; what comes after it is not.
+    showLines(engine_.quiet());
+    closing_ = true;
+    quietTimer_.stop();
+}
+
 void Receiver::portClosing()
 {
     // The port closes without reading on, so nothing more is shown; but every byte taken
@@ -233,6 +242,7 @@ void Receiver::portClosing()
         qCDebug(lcReceive) << "nothing more to read from the closing port:" << e.what();
     }
     stopReading();
+    closing_ = false;
 }
 
 void Receiver::stopReading()

@@ -73,6 +73,9 @@ public:
     void portLost();
     // A failure ended the handler that was reading: the burst is not read on.
     void stopReading();
+    // The disconnect's command went out and the port closes after its pause: what was taken
+    // before it is shown, nothing after it (portClosing() takes that for the recording).
+    void closingAfterCommand();
     // The port is about to close without reading on (a disconnect, the program's end): what
     // the unit sent meanwhile is taken, so the recording has it, and not shown.
     void portClosing();
@@ -121,6 +124,7 @@ private:
 
     Program *p_ = nullptr;
     bool burstHoldsPolling_ = false;
+    bool closing_ = false;   // between the disconnect's command and the port's close
     ReceiveEngine engine_;
     QTimer tmr1_;
     QTimer quietTimer_;
