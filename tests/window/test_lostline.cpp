@@ -128,3 +128,17 @@ TEST(LostLine, AClickWhosePauseBroughtTheAnswerAndTheLossShowsTheAnswerFirst)
     expectDisconnectedSet(h);
     EXPECT_FALSE(h.w.cmdschreiben()->isEnabled()) << "the box dropped the held press: its release did nothing";
 }
+
+TEST(LostLine, AKeyWhoseLineWentInItsPauseIsHeldAndItsReleaseOwed)
+{
+    // The press went out; the loss is found as its pause ends. The unit holds the key.
+    Harness h;
+    h.connectWith("COM1", "19200", "S");
+    h.pause.during = [&](int) { h.channel.hangUp(); };
+    h.press(h.w.cmdTR1());
+    h.pause.during = nullptr;
+    EXPECT_EQ(h.channel.written(), "$RSE1");
+    ASSERT_EQ(h.box.texts.size(), 1u);
+    EXPECT_EQ(h.box.texts[0], lostCom1 + QStringLiteral("\rTaste TR1 war gedrückt; die Freigabe wird beim nächsten Verbinden gesendet."));
+    EXPECT_TRUE(h.state.keyHeld);
+}

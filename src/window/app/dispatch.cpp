@@ -71,6 +71,12 @@ void guarded(Program &p, const Handler &handler, Line line)
             }
         }
         handler(p);
+        // What the unit answered in the command's pause is taken now, as the first tick
+        // after the pause would, so it is read under the command it answers and before any
+        // input that waited for the pause. As the receive path's own event: a loss found
+        // there is reported, and the handler has done its part (a key's press is held).
+        if (line == Line::Writes || line == Line::Key)
+            guarded(p, [](Program &program) { program.receiver.takeWaiting(); }, Line::NotNeeded);
         return;
     } catch (const PortLostError &e) {
         qCWarning(lcSerial).noquote() << "port lost, error" << e.number() << ":" << e.what();

@@ -30,9 +30,8 @@ void writeCommandLine(Program &p)
 namespace {
 // The timer bracket of every send from the command line: polling off, the text written,
 // `afterWrite`, the handler held for the pause, polling on again. Nothing is read in
-// between; what the unit answered meanwhile is taken as the pause ends, as the first tick
-// after it would, so it is read under the command it answers, before any input that
-// waited for the pause.
+// between; what the unit answered meanwhile is taken as soon as the handler is done (the
+// guarded dispatch does it).
 void sendCommandLineAndHold(Program &p, int pauseMs, void (*afterWrite)(Program &))
 {
     p.receiver.stopPolling();
@@ -41,7 +40,6 @@ void sendCommandLineAndHold(Program &p, int pauseMs, void (*afterWrite)(Program 
         afterWrite(p);
     p.pause.pause(pauseMs);
     p.receiver.startPolling();
-    p.receiver.takeWaiting();
 }
 
 void typedCommandSent(Program &p)
