@@ -5,6 +5,7 @@
 // written to one. The whole run of the program, from its start to its exit.
 
 #include "support/figures.h"
+#include "support/process.h"
 #include "support/stats.h"
 
 #include "rixsim/backgroundsimulator.h"
@@ -14,12 +15,11 @@
 #include <fstream>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
+
 
 namespace {
 
@@ -29,23 +29,7 @@ constexpr int runs = 5;
 int runParam(std::vector<std::string> words)
 {
     words.insert(words.begin(), RIXPARAM_PROGRAM);
-    std::vector<char *> argv;
-    for (std::string &word : words)
-        argv.push_back(word.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    pid_t pid = 0;
-    const int failed = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (failed != 0)
-        return -1;
-    int status = 0;
-    if (waitpid(pid, &status, 0) != pid || !WIFEXITED(status))
-        return -1;
-    return WEXITSTATUS(status);
+    return bench::runQuietly(std::move(words));
 }
 
 // Seconds `words` take; negative when rix-param ended with another code than `expected`.

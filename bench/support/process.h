@@ -1,6 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// What the kernel says about this process: resident memory and CPU time used.
+// What the kernel says about this process: resident memory and CPU time used; a program run
+// to its end.
+
+#include <string>
+#include <vector>
 
 namespace bench {
 
@@ -10,5 +14,8 @@ long statusKiB(const char *field);
 double processCpuMs();
 // The monotonic clock in nanoseconds, the clock a parent hands its child as the start time.
 long long monotonicNs();
+// Runs `words` (the program first) with standard input and output on /dev/null; its exit
+// code, or -1 when it could not run or did not exit.
+int runQuietly(std::vector<std::string> words);
 
 } // namespace bench
