@@ -51,3 +51,19 @@ char *LocalTimeText::writeTimeOfDay(qint64 msecsSinceEpoch, char *out)
     std::memcpy(out, text_ + timeStart, sizeof text_ - 1 - timeStart);
     return writeMillis(millis, out + sizeof text_ - 1 - timeStart);
 }
+
+QString LocalTimeText::timeOfDayText(qint64 msecsSinceEpoch)
+{
+    char text[timeOfDayLength];
+    LocalTimeText().writeTimeOfDay(msecsSinceEpoch, text);
+    return QString::fromLatin1(text, timeOfDayLength);
+}
+
+QString LocalTimeText::germanDateTimeText(qint64 msecsSinceEpoch)
+{
+    char iso[dateTimeLength];   // "yyyy-MM-dd HH:mm:ss.zzz"
+    LocalTimeText().writeDateTime(msecsSinceEpoch, iso);
+    const QLatin1StringView text(iso, dateTimeLength);
+    return text.sliced(8, 2) + QLatin1Char('.') + text.sliced(5, 2) + QLatin1Char('.') + text.first(4)
+           + text.sliced(10);
+}

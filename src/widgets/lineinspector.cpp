@@ -2,11 +2,11 @@
 #include "widgets/lineinspector.h"
 
 #include "unit/cp1252.h"
-#include "unit/hexdigit.h"
+#include "unit/hexdump.h"
+#include "unit/localtimetext.h"
 #include "widgets/controlpictures.h"
 
 #include <QClipboard>
-#include <QDateTime>
 #include <QDialogButtonBox>
 #include <QFontDatabase>
 #include <QFontMetrics>
@@ -21,17 +21,9 @@
 #include <algorithm>
 
 namespace {
-constexpr int perRow = 16;
 // "00000000  " then 16 × "HH " with one more blank after the eighth, then " " and the text.
-constexpr int hexStart = 10;
-constexpr int textStart = hexStart + perRow * 3 + 1 + 1;
-constexpr int rowLength = textStart + perRow;
-
-int hexColumn(int i)
-{
-    return hexStart + i * 3 + (i >= perRow / 2 ? 1 : 0);
-}
-
+constexpr HexLayout dumpLayout{16, true, true, true};
+constexpr int perRow = dumpLayout.perRow;
 } // namespace
 
 LineInspector::LineInspector(const QByteArray &bytes, qint64 addedMSecsSinceEpoch, const QString &listName,
@@ -44,8 +36,7 @@ LineInspector::LineInspector(const QByteArray &bytes, qint64 addedMSecsSinceEpoc
     setWindowTitle(QStringLiteral("Zeile untersuchen – %1, Zeile %2").arg(listName, german.toString(lineIndex + 1)));
 
     summary_->setText(QStringLiteral("Empfangen %1 · %2")
-                          .arg(QDateTime::fromMSecsSinceEpoch(addedMSecsSinceEpoch)
-                                   .toString(QStringLiteral("dd.MM.yyyy HH:mm:ss.zzz")),
+                          .arg(LocalTimeText::germanDateTimeText(addedMSecsSinceEpoch),
                                bytes_.size() == 1 ? QStringLiteral("1 Byte")
                                                   : QStringLiteral("%1 Bytes").arg(german.toString(bytes_.size()))));
     summary_->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -58,7 +49,7 @@ LineInspector::LineInspector(const QByteArray &bytes, qint64 addedMSecsSinceEpoc
     dump_->setAccessibleName(QStringLiteral("Bytes der Zeile"));
     dump_->setPlainText(dump(bytes_));
     const QFontMetrics metrics(fixed);
-    dump_->setMinimumWidth(metrics.horizontalAdvance(QString(rowLength + 4, QLatin1Char('M'))));
+    dump_->setMinimumWidth(metrics.horizontalAdvance(QString(dumpLayout.rowLength() + 4, QLatin1Char('M'))));
     dump_->setMinimumHeight(metrics.height() * 12);
 
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
@@ -83,36 +74,7 @@ LineInspector::LineInspector(const QByteArray &bytes, qint64 addedMSecsSinceEpoc
 
 QString LineInspector::dump(const QByteArray &bytes)
 {
-    const auto *data = reinterpret_cast<const unsigned char *>(bytes.constData());
-    const int size = int(bytes.size());
-    const int rows = (size + perRow - 1) / perRow;
-    QString text(qsizetype(rows) * (rowLength + 1), QLatin1Char(' '));
-    QChar *out = text.data();
-    for (int row = 0; row < rows; ++row) {
-        QChar *line = out + qsizetype(row) * (rowLength + 1);
-        const unsigned offset = unsigned(row) * perRow;
-        for (int d = 0; d < 8; ++d)
-            line[d] = QLatin1Char(hexDigits[(offset >> (28 - 4 * d)) & 0xF]);
-        const int inRow = std::min(perRow, size - row * perRow);
-        for (int i = 0; i < inRow; ++i) {
-            const unsigned char byte = data[row * perRow + i];
-            line[hexColumn(i)] = QLatin1Char(hexDigits[byte >> 4]);
-            line[hexColumn(i) + 1] = QLatin1Char(hexDigits[byte & 0xF]);
-            // As the list shows it: a control byte as its picture, so ESC and BEL read apart.
-            line[textStart + i] = cp1252::displayChar(byte);
-        }
-        line[rowLength] = QLatin1Char('\n');
-        if (inRow < perRow)
-            text.truncate(qsizetype(row) * (rowLength + 1) + textStart + inRow);
-    }
-    if (text.endsWith(QLatin1Char('\n')))
-        text.chop(1);
-    return text;
-}
-
-QString LineInspector::hexText(const QByteArray &bytes)
-{
-    return QString::fromLatin1(bytes.toHex(' ').toUpper());
+    return hexDump(bytes, dumpLayout);
 }
 
 int LineInspector::byteAt(int position, bool end) const
@@ -121,13 +83,13 @@ int LineInspector::byteAt(int position, bool end) const
     const int row = block.blockNumber();
     const int column = position - block.position();
     int inRow = 0;
-    if (column >= textStart) {
-        inRow = column - textStart;   // the printable column: one character per byte
+    if (column >= dumpLayout.textColumn()) {
+        inRow = column - dumpLayout.textColumn();   // the printable column: one character per byte
     } else {
         // In the hex part a byte is taken once the selection reaches into its digits.
         inRow = perRow;
         for (int i = 0; i < perRow; ++i) {
-            if (end ? column <= hexColumn(i) : column < hexColumn(i) + 2) {
+            if (end ? column <= dumpLayout.hexColumn(i) : column < dumpLayout.hexColumn(i) + 2) {
                 inRow = i;
                 break;
             }
@@ -153,7 +115,7 @@ void LineInspector::copyAsText() const
 
 void LineInspector::copyAsHex() const
 {
-    QGuiApplication::clipboard()->setText(hexText(selectedBytes()));
+    QGuiApplication::clipboard()->setText(hexBytes(selectedBytes()));
 }
 
 void LineInspector::lineCleared()

@@ -21,8 +21,6 @@ public:
     // One row of the dump per 16 bytes: "00000010  1B 5B 31 … 41  42 43 …  ␛[1…", the
     // printable column showing the bytes as the list does (control bytes as their pictures).
     static QString dump(const QByteArray &bytes);
-    // "1B 5B 31"
-    static QString hexText(const QByteArray &bytes);
 
     // The bytes selected in the dump (whole bytes under the selection, from its hex or its
     // printable part), or every byte when nothing is selected.

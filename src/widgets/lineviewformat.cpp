@@ -3,10 +3,10 @@
 
 #include "unit/cp1252.h"
 #include "unit/files/recordformat.h"
-#include "unit/hexdigit.h"
+#include "unit/hexdump.h"
+#include "unit/localtimetext.h"
 
 #include <QByteArray>
-#include <QDateTime>
 
 #include <algorithm>
 
@@ -44,22 +44,12 @@ qint64 columns(const char *bytes, int length)
     return n;
 }
 
-QString timeOfDay(qint64 msecsSinceEpoch)
-{
-    return QDateTime::fromMSecsSinceEpoch(msecsSinceEpoch).toString(QStringLiteral("HH:mm:ss.zzz"));
-}
-
 QString toolTip(const char *bytes, int length, qint64 addedMSecsSinceEpoch)
 {
-    QString tip = timeOfDay(addedMSecsSinceEpoch) + QLatin1Char('\n')
+    QString tip = LocalTimeText::timeOfDayText(addedMSecsSinceEpoch) + QLatin1Char('\n')
                   + (length == 1 ? QStringLiteral("1 Byte") : QStringLiteral("%1 Bytes").arg(length));
-    const auto *unsignedBytes = reinterpret_cast<const unsigned char *>(bytes);
-    const int shown = std::min(length, hexShown);
-    for (int i = 0; i < shown; ++i) {
-        tip += QLatin1Char(i % hexPerRow == 0 ? '\n' : ' ');
-        tip += QLatin1Char(hexDigits[unsignedBytes[i] >> 4]);
-        tip += QLatin1Char(hexDigits[unsignedBytes[i] & 0xF]);
-    }
+    if (length > 0)
+        tip += QLatin1Char('\n') + hexDump(QByteArrayView(bytes, std::min(length, hexShown)), HexLayout{hexPerRow});
     if (length > hexShown)
         tip += QStringLiteral(" …");
     return tip;

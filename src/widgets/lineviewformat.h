@@ -29,9 +29,6 @@ const char *controlName(unsigned char byte);
 // The columns `length` bytes take.
 qint64 columns(const char *bytes, int length);
 
-// "HH:MM:SS.mmm" of local time.
-QString timeOfDay(qint64 msecsSinceEpoch);
-
 // The local time the line was added, its byte count and its first 64 bytes in hex, 16 to a row,
 // then " …" when there are more.
 QString toolTip(const char *bytes, int length, qint64 addedMSecsSinceEpoch);

@@ -32,6 +32,9 @@ TEST(LocalTimeText, TimeOfDayAndDateTimeAgreeAcrossSecondsZonesAndSummerTime)
     // Summer time: two hours ahead of UTC (2026-07-01 10:00:00.005 UTC).
     EXPECT_EQ(timeOfDay(text, 1782900000005), "12:00:00.005");
     EXPECT_EQ(dateTime(text, 1782900000005), "2026-07-01 12:00:00.005");
+    // A time shown on its own: a tool tip's, a marker's, the inspector's.
+    EXPECT_EQ(LocalTimeText::timeOfDayText(1782900000005), QStringLiteral("12:00:00.005"));
+    EXPECT_EQ(LocalTimeText::germanDateTimeText(1796663631123), QStringLiteral("07.12.2026 18:13:51.123"));
 }
 
 TEST(LocalTimeText, ATimeBefore1970GetsItsRightSecond)

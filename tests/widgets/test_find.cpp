@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The find bar over the window's two lists, and the line inspector.
+#include "unit/hexdump.h"
 #include "widgets/findbar.h"
 #include "widgets/lineinspector.h"
 #include "widgets/mainwindow.h"
@@ -143,7 +144,7 @@ TEST(FindBar, ClearedListsResetTheHitAndTheInspectorOfAClearedLineSaysSo)
     t.w.lbrx()->clear();
     EXPECT_EQ(t.status(QStringLiteral("Kein Treffer")), QStringLiteral("Kein Treffer"));
     EXPECT_EQ(inspector->windowTitle(), QStringLiteral("Zeile untersuchen – Antworten, Zeile 2.000 (Liste geleert)"));
-    EXPECT_EQ(LineInspector::hexText(inspector->selectedBytes()), QStringLiteral("46 4D 53 20 31 32 33 34"));
+    EXPECT_EQ(hexBytes(inspector->selectedBytes()), QStringLiteral("46 4D 53 20 31 32 33 34"));
     // Lines that come after are searched from their own start.
     t.w.lbrx()->addLine("SRF0F011");
     t.w.lbrx()->addLine("FMS 5678");

@@ -2,6 +2,7 @@
 #include "window/recording/recording.h"
 
 #include "unit/cp1252.h"
+#include "unit/localtimetext.h"
 #include "unit/logging.h"
 
 #include <QDateTime>
@@ -162,7 +163,7 @@ void Recording::noteUnanswered(const QString &until)
 {
     if (!unanswered_ || !file_)
         return;
-    const QString sentAt = QDateTime::fromMSecsSinceEpoch(unanswered_->sentAt).toString(QStringLiteral("HH:mm:ss.zzz"));
+    const QString sentAt = LocalTimeText::timeOfDayText(unanswered_->sentAt);
     file_->addMarker(QDateTime::currentMSecsSinceEpoch(),
                      QStringLiteral("Keine Antwort auf „%1“ (gesendet %2) %3")
                          .arg(cp1252::decode(unanswered_->bytes), sentAt, until));
