@@ -3,11 +3,15 @@
 // A list of lines as the window shows them (the command-line log, the unit's answers). It grows
 // for the whole run unless the user clears it, so appending a line and making it current must cost
 // the same at the millionth line as at the first: the lines live in a LineStore, and only the
-// visible rows are painted. This class is the view: painting, selection and input; the
-// formatting of a line is in lineviewformat and writing the lines to a file in lineviewfile.
+// visible rows are painted. This class is the view: its lines, scrolling and painting here, the
+// mouse, the keys and the context menu in lineviewinput.cpp; how a row looks is LineRowPainter's,
+// which lines are selected LineSelection's, the formatting of a line is in lineviewformat and
+// writing the lines to a file in lineviewfile.
 // It opens no dialog: it asks for one with a signal, and whoever builds on it adds the context
 // menu's file entries (the window's two lists are LineLists).
 
+#include "widgets/lineselection.h"
+#include "widgets/lineviewpainter.h"
 #include "widgets/lineviewstore.h"
 
 #include <QAbstractScrollArea>
@@ -16,9 +20,6 @@
 #include <QString>
 
 class QAction;
-class QColor;
-class QDateTime;
-class QPainter;
 
 class LineView : public QAbstractScrollArea {
     Q_OBJECT
@@ -31,7 +32,7 @@ public:
     void addLine(const QByteArray &bytes);
     // The same with the time it was added given, in milliseconds since the epoch.
     void addLine(const QByteArray &bytes, qint64 addedMSecsSinceEpoch);
-    int count() const;
+    int count() const { return lines_.count(); }
     // Forgets every line, the current one and the selection; emits cleared().
     void clear();
 
@@ -39,7 +40,7 @@ public:
     // symbols). Both are empty for an index out of range.
     QByteArray lineBytes(int index) const;
     QString lineText(int index) const;
-    int longestLineLength() const;
+    int longestLineLength() const { return lines_.longest(); }
     // When the line was added, in milliseconds since the epoch; 0 for an index out of range.
     qint64 lineTime(int index) const;
     // What hovering the line shows: the local time it was added, its byte count and its first
@@ -49,21 +50,21 @@ public:
     // Makes a line current, selects it alone and scrolls it into view. An index out of range
     // changes nothing.
     void setCurrentLine(int index);
-    int currentLine() const; // -1 when none
+    int currentLine() const { return selection_.current(); }   // -1 when none
 
     // Selection: one contiguous range of lines.
-    bool hasSelection() const;
-    bool isSelected(int index) const;
-    int selectionFirst() const; // -1 when nothing is selected
-    int selectionLast() const;  // -1 when nothing is selected
+    bool hasSelection() const { return selection_.any(); }
+    bool isSelected(int index) const { return selection_.contains(index); }
+    int selectionFirst() const { return selection_.first(); }   // -1 when nothing is selected
+    int selectionLast() const { return selection_.last(); }     // -1 when nothing is selected
     void selectAll();
     // The selected lines' shown text, joined with "\n".
     QString selectedText() const;
     // Puts selectedText() on the clipboard; with nothing selected the clipboard is left alone.
     void copySelection();
     // The context menu's first entries: "Kopieren", "Alles auswählen".
-    QAction *copyAction() const;
-    QAction *selectAllAction() const;
+    QAction *copyAction() const { return copyAction_; }
+    QAction *selectAllAction() const { return selectAllAction_; }
 
     // The context menu's groups, in the order shown and divided by a line: the list's own entries
     // come first in their group, those added with addMenuAction after them. Hidden entries are
@@ -84,7 +85,7 @@ public:
     const LineStore &store() const { return lines_; }
 
     // Geometry in viewport coordinates: every row has the same height.
-    int rowHeight() const;
+    int rowHeight() const { return rows_.rowHeight(); }
     int lineAt(const QPoint &viewportPos) const; // -1 when no line is there
     QRect lineRect(int index) const;
     int fullyVisibleRows() const;
@@ -119,31 +120,20 @@ protected:
     void scrollContentsBy(int dx, int dy) override;
 
 private:
-    void updateMetrics();
+    // The context menu's own entries (in lineviewinput.cpp, with the mouse and the keys).
+    void createActions();
     void updatePageStep();
     void updateVerticalRange();
     void updateHorizontalRange();
     void ensureVisible(int index);
+    // The selection changed: scroll to the current line, repaint, and tell a screen reader.
+    void selectionChanged();
     void selectSingle(int index);
     void extendSelectionTo(int index);
-    void currentChanged();
-    void paintFocusFrame(QPainter &painter, const QColor &color);
-    // Paints the bytes of one row from the column `firstColumn` on, as far as the viewport reaches.
-    void paintRow(QPainter &painter, const char *bytes, int length, int firstColumn, int x, int top);
-    void paintControl(QPainter &painter, unsigned char byte, int x, int top);
 
     LineStore lines_;
-
-    int current_ = -1;
-    int anchor_ = -1;
-    int selFirst_ = -1;
-    int selLast_ = -1;
-
-    int rowHeight_ = 1;
-    int charWidth_ = 1;
-    int ascent_ = 0;
-    // The small font of a control byte's name.
-    QFont controlFont_;
+    LineSelection selection_;
+    LineRowPainter rows_;
 
     QAction *copyAction_ = nullptr;
     QAction *selectAllAction_ = nullptr;

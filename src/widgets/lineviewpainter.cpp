@@ -1,0 +1,102 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "widgets/lineviewpainter.h"
+
+#include "widgets/lineviewformat.h"
+
+#include <QColor>
+#include <QFontMetrics>
+#include <QPainter>
+#include <QPen>
+#include <QRectF>
+
+#include <algorithm>
+
+namespace {
+// The focus frame's width in device pixels: wide enough to see, and narrower than the list's
+// text margin, so it never covers text.
+constexpr int focusFrameWidth = 2;
+} // namespace
+
+void LineRowPainter::setFont(const QFont &font)
+{
+    const QFontMetrics metrics(font);
+    rowHeight_ = std::max(1, metrics.height());
+    charWidth_ = std::max(1, metrics.horizontalAdvance(QLatin1Char('M')));
+    ascent_ = metrics.ascent();
+    // The largest size at which every name fits its box with a pixel of room on either side.
+    controlFont_ = font;
+    const int room = lineformat::controlCells * charWidth_ - 6;
+    for (int pixels = std::max(6, ascent_); pixels >= 6; --pixels) {
+        controlFont_.setPixelSize(pixels);
+        const QFontMetrics small(controlFont_);
+        int widest = 0;
+        for (int byte = 0; byte < 0x80; ++byte)
+            if (lineformat::isControl(static_cast<unsigned char>(byte)))
+                widest = std::max(widest, small.horizontalAdvance(QString::fromLatin1(lineformat::controlName(static_cast<unsigned char>(byte)))));
+        if (widest <= room)
+            break;
+    }
+}
+
+void LineRowPainter::paintRow(QPainter &painter, const char *bytes, int length, int firstColumn, int x, int top,
+                              int right) const
+{
+    const auto *data = reinterpret_cast<const unsigned char *>(bytes);
+    // The first byte whose columns reach into view; a box cut by the left edge is drawn whole.
+    int i = 0;
+    qint64 column = 0;
+    while (i < length) {
+        const int cells = lineformat::isControl(data[i]) ? lineformat::controlCells : 1;
+        if (column + cells > firstColumn)
+            break;
+        column += cells;
+        ++i;
+    }
+    qint64 at = x + (column - firstColumn) * qint64(charWidth_);
+    while (i < length && at < right) {
+        if (lineformat::isControl(data[i])) {
+            paintControl(painter, data[i], int(at), top);
+            at += lineformat::controlCells * charWidth_;
+            ++i;
+            continue;
+        }
+        // A run of plain bytes in one call, cut at the right edge.
+        const int fits = int(std::min<qint64>(length - i, (right - at) / charWidth_ + 1));
+        int end = i;
+        while (end < i + fits && !lineformat::isControl(data[end]))
+            ++end;
+        painter.drawText(QPoint(int(at), top + ascent_), lineformat::shownText(bytes + i, end - i));
+        at += qint64(end - i) * charWidth_;
+        i = end;
+    }
+}
+
+void LineRowPainter::paintControl(QPainter &painter, unsigned char byte, int x, int top) const
+{
+    // The name in a thin frame, in the row's own colour, so a selected row shows it as well.
+    const QRectF box(x + 1.5, top + 1.5, lineformat::controlCells * charWidth_ - 3, rowHeight_ - 3);
+    painter.save();
+    painter.setBrush(Qt::NoBrush);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.drawRoundedRect(box, 2, 2);
+    painter.setFont(controlFont_);
+    painter.drawText(QRectF(box.left(), top, box.width(), rowHeight_), Qt::AlignHCenter | Qt::AlignVCenter,
+                     QString::fromLatin1(lineformat::controlName(byte)));
+    painter.restore();
+}
+
+void LineRowPainter::paintFocusFrame(QPainter &painter, const QRectF &area, qreal devicePixelRatio,
+                                     const QColor &color)
+{
+    // Many styles (Fusion among them) draw the current row's focus rectangle only after the
+    // focus came by the keyboard, and the list's frame not at all: without this frame a list
+    // that got the focus by a click, or holds no current line, would not show it. Whole device
+    // pixels, so no edge is lost at a fractional scale.
+    const qreal px = 1.0 / devicePixelRatio;
+    const qreal inset = focusFrameWidth * px / 2;
+    QPen pen(color, focusFrameWidth * px);
+    pen.setJoinStyle(Qt::MiterJoin);
+    painter.setPen(pen);
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(area.adjusted(inset, inset, -inset, -inset));
+}

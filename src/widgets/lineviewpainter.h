@@ -1,0 +1,36 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+// How a list's row looks: its bytes in a fixed-pitch font, a control byte as its name in a thin
+// box controlCells columns wide, and the frame that shows the list has the keyboard focus. It
+// keeps the metrics of the list's font, so a row is cut to the visible columns by counting
+// them instead of measuring text.
+
+#include <QFont>
+
+class QColor;
+class QPainter;
+class QRectF;
+
+class LineRowPainter {
+public:
+    // The list's font changed: its row height and column width, and the largest size of a
+    // control byte's name that fits its box.
+    void setFont(const QFont &font);
+    int rowHeight() const { return rowHeight_; }
+    int charWidth() const { return charWidth_; }
+
+    // Paints the bytes of one row from the column `firstColumn` on, starting at `x`, as far as
+    // `right`; the painter's pen and font are the row's.
+    void paintRow(QPainter &painter, const char *bytes, int length, int firstColumn, int x, int top,
+                  int right) const;
+    // The focus frame inside `area`, in whole device pixels.
+    static void paintFocusFrame(QPainter &painter, const QRectF &area, qreal devicePixelRatio, const QColor &color);
+
+private:
+    void paintControl(QPainter &painter, unsigned char byte, int x, int top) const;
+
+    int rowHeight_ = 1;
+    int charWidth_ = 1;
+    int ascent_ = 0;
+    QFont controlFont_;   // the small font of a control byte's name
+};
