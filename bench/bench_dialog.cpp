@@ -6,6 +6,7 @@
 // meanwhile (the lateness of a 10 ms probe timer).
 
 #include "support/connectedapp.h"
+#include "support/controls.h"
 #include "support/figures.h"
 #include "support/stats.h"
 
@@ -66,10 +67,16 @@ int main(int argc, char *argv[])
     dispatch(app.program(), showParameterSet);
     ParameterDialog *d = parameterDialog(app.program());
     d->setQuestion([](QWidget *, const QString &) { return true; });
+    QPushButton *read = testsupport::control<QPushButton>(*d, "readButton");
+    QPushButton *write = testsupport::control<QPushButton>(*d, "writeButton");
+    if (!read || !write) {
+        std::fprintf(stderr, "bench_dialog: no read or write button\n");
+        return 1;
+    }
 
     std::vector<double> reads, writes, blocks;
     for (int round = 0; round < roundCount; ++round) {
-        const auto [readMs, readBlock] = timed([&] { d->readButton()->click(); });
+        const auto [readMs, readBlock] = timed([&] { read->click(); });
         if (d->report() != QStringLiteral("F0–F6 gelesen.")) {
             std::fprintf(stderr, "bench_dialog: read: %s\n", qPrintable(d->report()));
             return 1;
@@ -79,7 +86,7 @@ int main(int argc, char *argv[])
         // Let the last answer be shown, as the next user's action would.
         bench::runFor(std::chrono::milliseconds(50));
         d->setFileValue(3, round % 2 == 0 ? QStringLiteral("0E3C") : QStringLiteral("0E28"));
-        const auto [writeMs, writeBlock] = timed([&] { d->writeButton()->click(); });
+        const auto [writeMs, writeBlock] = timed([&] { write->click(); });
         if (!d->report().startsWith(QStringLiteral("Geschrieben und zurückgelesen: 1 Wert(e)."))) {
             std::fprintf(stderr, "bench_dialog: write: %s\n", qPrintable(d->report()));
             return 1;

@@ -3,7 +3,8 @@
 // „Parametersatz …“: the unit's parameters F0–F6 in a table with their captions as the window
 // shows them, the unit's values and their meaning, the values of a file (or typed), and a mark
 // where the two differ. The dialog only shows and asks: reading and writing are the window's
-// (window/commands/parameterset.*), which it asks with readAsked and writeAsked.
+// (window/commands/parameterset.*), which it asks with readAsked and writeAsked. Its controls
+// are not handed out: tests and automation tools find them by their object names.
 
 #include "unit/parameters/parameterset.h"
 #include "unit/parameters/writereport.h"
@@ -80,18 +81,6 @@ public:
     void setQuestion(Question question) { ask_ = std::move(question); }
     // The header of a saved file: where the set was read, by which program.
     void setHeaderSource(std::function<SetHeader()> source) { header_ = std::move(source); }
-
-    QTableWidget *table() const { return table_; }
-    QPushButton *readButton() const { return readButton_; }
-    QPushButton *openButton() const { return openButton_; }
-    QPushButton *saveButton() const { return saveButton_; }
-    QPushButton *writeButton() const { return writeButton_; }
-    QPushButton *cancelButton() const { return cancelButton_; }
-    QPushButton *copyButton() const { return copyButton_; }
-    QCheckBox *lineSettingsBox() const { return lineSettings_; }
-    QProgressBar *progressBar() const { return progress_; }
-    QLabel *connectionLabel() const { return connection_; }
-    QLabel *stepLabel() const { return step_; }
 
     // Opens within the free area of its screen, at any scale.
     void setVisible(bool visible) override;

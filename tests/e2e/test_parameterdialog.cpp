@@ -4,6 +4,7 @@
 // every command and answer; hostile units end in a report, never in a value guessed.
 #include "liveunit.h"
 
+#include "support/controls.h"
 #include "widgets/lineview.h"
 #include "widgets/parameterdialog.h"
 #include "window/app/dispatch.h"
@@ -12,6 +13,7 @@
 
 #include <QCheckBox>
 #include <QFile>
+#include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTableWidget>
@@ -42,8 +44,13 @@ protected:
         });
         return *d;
     }
-    QString unitCell(ParameterDialog &d, int n) { return d.table()->item(n, ParameterDialog::Unit)->text(); }
-    static QString barText(ParameterDialog &d) { return d.findChild<QProgressBar *>(QStringLiteral("progress"))->text(); }
+    static QPushButton *button(ParameterDialog &d, const char *name) { return control<QPushButton>(d, name); }
+    static QString cell(ParameterDialog &d, int n, int column)
+    {
+        return control<QTableWidget>(d, "values")->item(n, column)->text();
+    }
+    static QString unitCell(ParameterDialog &d, int n) { return cell(d, n, ParameterDialog::Unit); }
+    static QString barText(ParameterDialog &d) { return control<QProgressBar>(d, "progress")->text(); }
     QString writeFile(const QByteArray &text)
     {
         const QString path = dir.filePath(QStringLiteral("satz.txt"));
@@ -62,8 +69,8 @@ protected:
             watch->deleteLater();
             watch->stop();
             EXPECT_TRUE(d.isRunning());
-            EXPECT_FALSE(d.readButton()->isEnabled());
-            d.cancelButton()->click();
+            EXPECT_FALSE(button(d, "readButton")->isEnabled());
+            button(d, "cancelButton")->click();
         });
         watch->start(2);
     }
@@ -81,13 +88,13 @@ TEST_F(ParameterDialogOnTheLine, ReadPutsTheButtonsBytesOnTheLineAndTheListsShow
     const QByteArray buttonLine = program.w.lb2()->lineBytes(0);
 
     ParameterDialog &d = openDialog();
-    EXPECT_TRUE(d.readButton()->isEnabled());
-    d.readButton()->click();
+    EXPECT_TRUE(button(d, "readButton")->isEnabled());
+    button(d, "readButton")->click();
     EXPECT_EQ(d.report(), QStringLiteral("F0–F6 gelesen."));
     const QStringList expected = {"F011", "0A00", "1212", "0E28", "0E0E", "64C8", "1010"};
     for (int n = 0; n < 7; ++n)
         EXPECT_EQ(unitCell(d, n), expected[n]) << n;
-    EXPECT_EQ(d.table()->item(3, ParameterDialog::Meaning)->text(), QStringLiteral("3.,4. Stelle = 0x28 = 40 × 5 ms = 200 ms"));
+    EXPECT_EQ(cell(d, 3, ParameterDialog::Meaning), QStringLiteral("3.,4. Stelle = 0x28 = 40 × 5 ms = 200 ms"));
     Commands all = {"$RSRF3"};
     all.insert(all.end(), readAll.begin(), readAll.end());
     EXPECT_EQ(received(), all);
@@ -108,13 +115,13 @@ TEST_F(ParameterDialogOnTheLine, AFileIsComparedAndTwoChangedValuesAreWrittenAnd
     startUnit();
     connectProgram();
     ParameterDialog &d = openDialog();
-    d.readButton()->click();
+    button(d, "readButton")->click();
     d.openFile(writeFile("# Satz\nF1=0A10\nF3=0e3c\nF6=2010\n"));
-    EXPECT_EQ(d.table()->item(1, ParameterDialog::Differs)->text(), QStringLiteral("≠"));
-    EXPECT_EQ(d.table()->item(2, ParameterDialog::Differs)->text(), QString());
-    EXPECT_EQ(d.table()->item(6, ParameterDialog::Differs)->text(), QStringLiteral("≠"));
+    EXPECT_EQ(cell(d, 1, ParameterDialog::Differs), QStringLiteral("≠"));
+    EXPECT_EQ(cell(d, 2, ParameterDialog::Differs), QString());
+    EXPECT_EQ(cell(d, 6, ParameterDialog::Differs), QStringLiteral("≠"));
     const std::size_t before = received().size();
-    d.writeButton()->click();
+    button(d, "writeButton")->click();
     ASSERT_EQ(questions.size(), 1u);
     EXPECT_TRUE(questions[0].contains(QStringLiteral("F1: 0A00 → 0A10")));
     EXPECT_TRUE(questions[0].contains(QStringLiteral("F3: 0E28 → 0E3C (Vorlaufzeit)")));
@@ -142,9 +149,9 @@ TEST_F(ParameterDialogOnTheLine, ALinePulledMidWriteStopsAndReportsWhatReachedTh
     startUnit(options);
     connectProgram();
     ParameterDialog &d = openDialog();
-    d.readButton()->click();
+    button(d, "readButton")->click();
     d.openFile(writeFile("F1=0A10\nF3=0E3C\n"));
-    d.writeButton()->click();
+    button(d, "writeButton")->click();
     EXPECT_EQ(d.report(), QStringLiteral("Die Verbindung zur Einheit ist unterbrochen.\n"
                                          "Schreiben abgebrochen, danach nichts mehr geschrieben. Stand der Einheit:\n"
                                          "  F1: 0A00 → 0A10  geschrieben, nicht bestätigt (Zustand unbekannt)\n"
@@ -155,23 +162,23 @@ TEST_F(ParameterDialogOnTheLine, ALinePulledMidWriteStopsAndReportsWhatReachedTh
     EXPECT_EQ(program.box.texts[0], QStringLiteral("Die Verbindung zu %1 ist unterbrochen (Fehler 1002).").arg(unitPath()));
     EXPECT_EQ(received().back(), "$RSPF10A10");
     EXPECT_EQ(barText(d), QStringLiteral("Verbindung unterbrochen bei F1"));
-    EXPECT_FALSE(d.writeButton()->isEnabled());
-    EXPECT_FALSE(d.readButton()->isEnabled());
+    EXPECT_FALSE(button(d, "writeButton")->isEnabled());
+    EXPECT_FALSE(button(d, "readButton")->isEnabled());
 }
 
 TEST_F(ParameterDialogOnTheLine, NotConnectedTheDialogSaysSoAndOffersNothingThatWrites)
 {
     ParameterDialog &d = openDialog();
-    EXPECT_TRUE(d.connectionLabel()->text().startsWith(QStringLiteral("Nicht verbunden")));
-    EXPECT_FALSE(d.readButton()->isEnabled());
-    EXPECT_FALSE(d.writeButton()->isEnabled());
-    EXPECT_FALSE(d.lineSettingsBox()->isEnabled());
-    EXPECT_TRUE(d.openButton()->isEnabled());
+    EXPECT_TRUE(control<QLabel>(d, "connection")->text().startsWith(QStringLiteral("Nicht verbunden")));
+    EXPECT_FALSE(button(d, "readButton")->isEnabled());
+    EXPECT_FALSE(button(d, "writeButton")->isEnabled());
+    EXPECT_FALSE(control<QCheckBox>(d, "lineSettings")->isEnabled());
+    EXPECT_TRUE(button(d, "openButton")->isEnabled());
     // A bad line: its number and reason, and nothing loaded.
     d.openFile(writeFile("F1=0A10\nF3=0E3\n"));
     EXPECT_TRUE(d.report().contains(QStringLiteral(":2:"))) << d.report().toStdString();
     EXPECT_TRUE(d.report().endsWith(QStringLiteral("Nichts geladen.")));
-    EXPECT_EQ(d.table()->item(1, ParameterDialog::File)->text(), QString());
+    EXPECT_EQ(cell(d, 1, ParameterDialog::File), QString());
 }
 
 // The shared session against the unit's hostile modes, through the dialog.
@@ -192,7 +199,7 @@ TEST_P(HostileUnits, ReadTakesOnlyTheAnswerThatNamesTheParameter)
     startWith(std::move(unit), std::move(options));
     connectProgram();
     ParameterDialog &d = openDialog();
-    d.readButton()->click();
+    button(d, "readButton")->click();
     EXPECT_TRUE(d.report().startsWith(QString::fromUtf8(GetParam().reportStart))) << d.report().toStdString();
     EXPECT_EQ(unitCell(d, 2), QString::fromUtf8(GetParam().f2));
 }
@@ -224,9 +231,9 @@ TEST_F(ParameterDialogOnTheLine, AUnitThatIgnoresWritesIsReportedAsNotTaken)
     startWith(std::move(unit));
     connectProgram();
     ParameterDialog &d = openDialog();
-    d.readButton()->click();
+    button(d, "readButton")->click();
     d.openFile(writeFile("F4=0E10\n"));
-    d.writeButton()->click();
+    button(d, "writeButton")->click();
     EXPECT_EQ(d.report(), QStringLiteral("Nicht jeder geschriebene Wert ist bestätigt. Stand der Einheit:\n"
                                          "  F4: 0E0E → 0E10  geschrieben, nicht übernommen (zurückgelesen 0E0E)\n"));
 }
@@ -238,20 +245,20 @@ TEST_F(ParameterDialogOnTheLine, AbbrechenFinishesTheParameterOnTheLineAndSendsN
     ParameterDialog &d = openDialog();
     // Pressed once the third read is on the line.
     cancelOnceReceived(d, 3);
-    d.readButton()->click();
+    button(d, "readButton")->click();
     EXPECT_EQ(d.report(), QStringLiteral("Lesen abgebrochen nach 3 von 7 Parametern, danach nichts mehr gesendet."));
     EXPECT_EQ(received(), (Commands{"$RSRF0", "$RSRF1", "$RSRF2"}));
     EXPECT_EQ(unitCell(d, 2), QStringLiteral("1212"));
     EXPECT_EQ(unitCell(d, 3), QString());
     EXPECT_EQ(barText(d), QStringLiteral("Abgebrochen nach F2"));
-    EXPECT_FALSE(d.writeButton()->isEnabled());
+    EXPECT_FALSE(button(d, "writeButton")->isEnabled());
 
     // The same during a write: the first value is written and read back, the second is not sent.
-    d.readButton()->click();
+    button(d, "readButton")->click();
     d.openFile(writeFile("F1=0A10\nF3=0E3C\n"));
     const std::size_t before = received().size();
     cancelOnceReceived(d, before + 1);
-    d.writeButton()->click();
+    button(d, "writeButton")->click();
     EXPECT_EQ(d.report(), QStringLiteral("Abgebrochen.\n"
                                          "Schreiben abgebrochen, danach nichts mehr geschrieben. Stand der Einheit:\n"
                                          "  F1: 0A00 → 0A10  geschrieben und bestätigt\n"

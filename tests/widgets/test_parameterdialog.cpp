@@ -2,6 +2,7 @@
 // „Parametersatz …“ on its own, by keyboard: Tab walks the table and the buttons, every
 // button has a mnemonic of its own, a value too short is said, and the bar says where a run
 // stopped. Controls are found by their names, as automation tools find them.
+#include "support/controls.h"
 #include "widgets/parameterdialog.h"
 
 #include <QAbstractButton>
@@ -12,6 +13,8 @@
 #include <QTest>
 #include <QWindow>
 #include <gtest/gtest.h>
+
+using testsupport::control;
 
 namespace {
 QString focusName()
@@ -32,7 +35,7 @@ TEST(ParameterDialogKeys, TabAndShiftTabWalkTheTableAndEveryEnabledControlRound)
     d.setConnection(true, QStringLiteral("Einheit S"));
     d.show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&d));
-    d.findChild<QTableWidget *>(QStringLiteral("values"))->setFocus();
+    control<QTableWidget>(d, "values")->setFocus();
     QStringList forward;
     for (int i = 0; i < 7; ++i) {
         QTest::keyClick(d.windowHandle(), Qt::Key_Tab);
@@ -68,26 +71,26 @@ TEST(ParameterDialogKeys, AValueTooShortIsSaidAndAWholeOneTaken)
     ParameterDialog d;
     d.show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&d));
-    auto *table = d.findChild<QTableWidget *>(QStringLiteral("values"));
+    auto *table = control<QTableWidget>(d, "values");
     table->setFocus();
     table->setCurrentCell(3, ParameterDialog::File);
     type(d.windowHandle(), "e28");
     QTest::keyClick(d.windowHandle(), Qt::Key_Return);
     EXPECT_EQ(d.fileSet().value[3], std::nullopt);
-    EXPECT_EQ(d.findChild<QLabel *>(QStringLiteral("step"))->text(),
+    EXPECT_EQ(control<QLabel>(d, "step")->text(),
               QStringLiteral("F3: „e28“ hat nur 3 Ziffer(n), ein Wert hat vier (0–9, A–F). Nicht übernommen."));
     // Tab in a cell takes its value and leaves the table.
     type(d.windowHandle(), "0e3c");
     QTest::keyClick(d.windowHandle(), Qt::Key_Tab);
     EXPECT_EQ(d.fileSet().value[3], QStringLiteral("0E3C"));
-    EXPECT_EQ(d.findChild<QLabel *>(QStringLiteral("step"))->text(), QString());
+    EXPECT_EQ(control<QLabel>(d, "step")->text(), QString());
     EXPECT_EQ(focusName(), QStringLiteral("openButton"));
 }
 
 TEST(ParameterDialogRuns, ABarStoppedEarlySaysWhereAndKeepsItsValueAndANewRunForgetsIt)
 {
     ParameterDialog d;
-    auto *bar = d.findChild<QProgressBar *>(QStringLiteral("progress"));
+    auto *bar = control<QProgressBar>(d, "progress");
     d.startRun(QStringLiteral("Lesen …"), 7);
     d.setStep(3, QString());
     d.endRun(QStringLiteral("Lesen abgebrochen"), QStringLiteral("Abgebrochen nach F2"));
@@ -105,7 +108,7 @@ TEST(ParameterDialogRuns, AfterARunTheKeyboardIsBackOnTheButtonThatStartedIt)
     d.setConnection(true, QStringLiteral("Einheit S"));
     d.show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&d));
-    auto *read = d.findChild<QWidget *>(QStringLiteral("readButton"));
+    auto *read = control<QWidget>(d, "readButton");
     read->setFocus();
     d.startRun(QStringLiteral("Lesen …"), 7);
     EXPECT_NE(QApplication::focusWidget(), read);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // „Parametersatz …“ on the fakes: opening it changes nothing on the line, and its read is
 // the F buttons' presses, byte for byte and pause for pause.
+#include "support/controls.h"
 #include "support/harness.h"
 
 #include "widgets/lineview.h"
@@ -9,6 +10,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableWidget>
@@ -16,6 +18,8 @@
 #include <gtest/gtest.h>
 
 #include <array>
+
+using testsupport::control;
 
 namespace {
 // The unit answers each read of Fn with "<digit>RFn<value>" and CR LF.
@@ -58,13 +62,13 @@ TEST(ParameterSet, CtrlPOpensTheDialogAndNothingGoesToTheUnit)
     ASSERT_NE(d, nullptr);
     EXPECT_TRUE(d->isVisible());
     EXPECT_EQ(d->windowModality(), Qt::ApplicationModal);
-    EXPECT_EQ(d->connectionLabel()->text(), QStringLiteral("Einheit 7 an COM1 mit 19200 Baud"));
+    EXPECT_EQ(control<QLabel>(*d, "connection")->text(), QStringLiteral("Einheit 7 an COM1 mit 19200 Baud"));
     EXPECT_EQ(h.channel.writes.size(), writesBefore);
     EXPECT_TRUE(h.pause.pauses.empty());
     // The captions as the window shows them.
-    EXPECT_EQ(d->table()->item(3, ParameterDialog::Caption)->text(),
+    EXPECT_EQ(control<QTableWidget>(*d, "values")->item(3, ParameterDialog::Caption)->text(),
               QStringLiteral("Vorlaufzeit") + QString(43, u' ') + QStringLiteral("(0E28)\n3.,4. Stelle  [N*5ms] "));
-    EXPECT_EQ(d->table()->item(3, ParameterDialog::Caption)->text(), h.w.lblF3()->text());
+    EXPECT_EQ(control<QTableWidget>(*d, "values")->item(3, ParameterDialog::Caption)->text(), h.w.lblF3()->text());
     d->close();
 }
 
@@ -78,7 +82,7 @@ TEST(ParameterSet, ReadSendsTheFButtonsBytesWithTheirPausesAndShowsEachAnswer)
     ParameterDialog *d = parameterDialog(h.p);
     ASSERT_NE(d, nullptr);
     const std::size_t writesBefore = h.channel.writes.size();
-    d->readButton()->click();
+    control<QPushButton>(*d, "readButton")->click();
     EXPECT_EQ(d->report(), QStringLiteral("F0–F6 gelesen."));
     std::vector<QByteArray> expected;
     for (int n = 0; n < 7; ++n)
@@ -88,7 +92,7 @@ TEST(ParameterSet, ReadSendsTheFButtonsBytesWithTheirPausesAndShowsEachAnswer)
     EXPECT_EQ(h.pause.pauses, std::vector<int>(7, 165));
     EXPECT_EQ(h.pause.pausesWithPollingOn, 0);
     EXPECT_EQ(h.state.ButtonCommandFlag, 1);
-    EXPECT_EQ(d->table()->item(5, ParameterDialog::Unit)->text(), QStringLiteral("0A05"));
+    EXPECT_EQ(control<QTableWidget>(*d, "values")->item(5, ParameterDialog::Unit)->text(), QStringLiteral("0A05"));
     ASSERT_TRUE(QTest::qWaitFor([&] { return h.w.lbrx()->count() == 7; }, 5000));
     EXPECT_EQ(h.w.lbrx()->lineBytes(6), QByteArray("0A06"));
     EXPECT_TRUE(h.w.lb2()->lineBytes(6).startsWith("$R7RF6"));
@@ -118,7 +122,7 @@ TEST(ParameterSet, TheUnitsValuesAreForgottenOnceThePortIsOpenedAgain)
     showParameterSet(h.p);
     ParameterDialog *d = parameterDialog(h.p);
     ASSERT_NE(d, nullptr);
-    d->readButton()->click();
+    control<QPushButton>(*d, "readButton")->click();
     ASSERT_EQ(d->unitSet().value[5], QStringLiteral("0A05"));
     d->close();
 
@@ -127,8 +131,8 @@ TEST(ParameterSet, TheUnitsValuesAreForgottenOnceThePortIsOpenedAgain)
     h.connectWith("COM1", "19200", "7");
     showParameterSet(h.p);
     EXPECT_EQ(d->unitSet().value[5], std::nullopt);
-    EXPECT_EQ(d->table()->item(5, ParameterDialog::Unit)->text(), QString());
-    EXPECT_FALSE(d->writeButton()->isEnabled());
+    EXPECT_EQ(control<QTableWidget>(*d, "values")->item(5, ParameterDialog::Unit)->text(), QString());
+    EXPECT_FALSE(control<QPushButton>(*d, "writeButton")->isEnabled());
     d->close();
 }
 
@@ -155,7 +159,7 @@ TEST(ParameterSet, ReadEditWriteAndCloseByKeyboardAlone)
     QTest::keyClick(keys, Qt::Key_L, Qt::AltModifier);
     ASSERT_TRUE(QTest::qWaitFor([&] { return d->report() == QStringLiteral("F0–F6 gelesen."); }, 5000)) << d->report().toStdString();
     // The keys stay in the table, at F0's file value; three rows down is F3's.
-    ASSERT_EQ(QApplication::focusWidget(), d->findChild<QTableWidget *>(QStringLiteral("values")));
+    ASSERT_EQ(QApplication::focusWidget(), control<QTableWidget>(*d, "values"));
     for (int i = 0; i < 3; ++i)
         QTest::keyClick(keys, Qt::Key_Down);
     for (const char c : {'0', 'e', '3', 'c'})
@@ -191,10 +195,10 @@ TEST(ParameterSet, ANoToTheQuestionPutsNoWriteOnTheLine)
         questions << text;
         return false;
     });
-    d->findChild<QPushButton *>(QStringLiteral("readButton"))->click();
+    control<QPushButton>(*d, "readButton")->click();
     d->setFileValue(3, QStringLiteral("0E3C"));
     const std::size_t before = h.channel.writes.size();
-    d->findChild<QPushButton *>(QStringLiteral("writeButton"))->click();
+    control<QPushButton>(*d, "writeButton")->click();
     ASSERT_EQ(questions.size(), 1);
     EXPECT_TRUE(questions[0].startsWith(QStringLiteral("Diese Werte in die Einheit schreiben?\n\nF3: 0E28 → 0E3C")));
     EXPECT_EQ(writesSince(h, before), std::vector<QByteArray>{});
@@ -213,12 +217,12 @@ TEST(ParameterSet, AfterANewAddressIsWrittenTheReadsAreStillTheFButtonsBytes)
     ParameterDialog *d = parameterDialog(h.p);
     ASSERT_NE(d, nullptr);
     d->setQuestion([](QWidget *, const QString &) { return true; });
-    auto *read = d->findChild<QPushButton *>(QStringLiteral("readButton"));
+    auto *read = control<QPushButton>(*d, "readButton");
     read->click();
     d->setFileValue(0, QStringLiteral("3011"));
-    d->findChild<QCheckBox *>(QStringLiteral("lineSettings"))->setChecked(true);
+    control<QCheckBox>(*d, "lineSettings")->setChecked(true);
     std::size_t before = h.channel.writes.size();
-    d->findChild<QPushButton *>(QStringLiteral("writeButton"))->click();
+    control<QPushButton>(*d, "writeButton")->click();
     EXPECT_EQ(writesSince(h, before), (std::vector<QByteArray>{"$RSPF03011", "$RSRF0"}));
     EXPECT_EQ(d->unitSet().value[0], QStringLiteral("3011"));
     before = h.channel.writes.size();

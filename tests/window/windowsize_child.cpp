@@ -4,6 +4,7 @@
 // frame it, and prints what a window manager sees, in device pixels (the window's size, its
 // frame and its resize steps), and which scroll bars show, one "name width height" line each.
 // Given "dialog", it opens „Parametersatz …“ over the window and prints the dialog's instead.
+#include "support/controls.h"
 #include "support/harness.h"
 #include "widgets/findbar.h"
 #include "widgets/parameterdialog.h"
@@ -19,6 +20,8 @@
 #include <qpa/qplatformwindow.h>
 
 #include <iostream>
+
+using testsupport::control;
 
 namespace {
 void print(const char *name, int width, int height)
@@ -45,10 +48,10 @@ int printDialog(Harness &h)
     print("window", geometry.width(), geometry.height());
     print("frame", frame.left() + frame.right(), frame.top() + frame.bottom());
     print("frameTopLeft", geometry.left() - frame.left(), geometry.top() - frame.top());
-    const QRect close = d->findChild<QPushButton *>(QStringLiteral("closeButton"))->geometry();
+    const QRect close = control<QPushButton>(*d, "closeButton")->geometry();
     print("inner", d->width(), d->height());
     print("closeEnd", close.right() + 1, close.bottom() + 1);
-    const auto *table = d->findChild<QTableWidget *>(QStringLiteral("values"));
+    const auto *table = control<QTableWidget>(*d, "values");
     const int last = ParameterDialog::Differs;
     print("differsEnd", table->columnViewportPosition(last) + table->columnWidth(last), table->viewport()->width());
     return 0;
