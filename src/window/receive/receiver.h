@@ -48,8 +48,13 @@ public:
     // The program whose port, lists and recording the door serves; set once, before any event.
     void attach(Program &p) { p_ = &p; }
 
-    // Polling: tmr1 runs.
-    void startPolling() { tmr1_.start(); }
+    // Polling: tmr1 runs. A disconnect cut short between its command and the port's close
+    // (a failure the guarded dispatch caught) must not leave the next connection deaf.
+    void startPolling()
+    {
+        closing_ = false;
+        tmr1_.start();
+    }
     void stopPolling();
     bool isPolling() const { return tmr1_.isActive(); }
     const QTimer &pollTimer() const { return tmr1_; }
