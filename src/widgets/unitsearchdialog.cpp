@@ -224,3 +224,8 @@ void UnitSearchDialog::fitToScreen()
     placed.moveTop(std::clamp(placed.top(), free.top(), std::max(free.top(), free.bottom() - placed.height() + 1)));
     move(placed.topLeft());
 }
+
+void UnitSearchDialog::showStatus(const QString &text)
+{
+    status_->setText(text);
+}

@@ -41,13 +41,8 @@ public:
     // The current row's unit, when it is one that was found.
     std::optional<search::PortOutcome> chosenUnit() const;
 
-    QLineEdit *portsEdit() const { return ports_; }
-    QTableWidget *table() const { return table_; }
-    QProgressBar *progress() const { return progress_; }
-    QPushButton *searchButton() const { return searchButton_; }
-    QPushButton *chooseButton() const { return chooseButton_; }
-    QPushButton *closeButton() const { return closeButton_; }
-    QLabel *status() const { return status_; }
+    // A line under the table that says why nothing was taken, or what was found.
+    void showStatus(const QString &text);
 
 signals:
     void searchAsked();

@@ -3,6 +3,7 @@
 // ports in its list, shows each one's row, never touches the port the window is connected
 // to (it is named busy), and a chosen unit fills port, rate and address without connecting.
 #include "liveunit.h"
+#include "support/controls.h"
 
 #include "widgets/lineview.h"
 #include "widgets/mainwindow.h"
@@ -35,10 +36,10 @@ protected:
     }
     bool searched(UnitSearchDialog &d)
     {
-        d.searchButton()->click();
+        control<QPushButton>(d, "cmdSearch")->click();
         return waitUntil([&] { return !d.isSearching(); });
     }
-    static QString cell(const UnitSearchDialog &d, int row, int column) { return d.table()->item(row, column)->text(); }
+    static QString cell(const UnitSearchDialog &d, int row, int column) { return control<QTableWidget>(d, "tblUnits")->item(row, column)->text(); }
 };
 
 rixsim::Unit slowUnit(char address)
@@ -58,16 +59,16 @@ TEST_F(UnitSearchInTheWindow, ARowPerPortAndAChosenUnitFillsTheBoxesWithoutConne
     startUnit();
     UnitSearchDialog &d = openDialog({QString::fromStdString(slow.path()), unitPath()});
     ASSERT_TRUE(searched(d));
-    EXPECT_EQ(d.progress()->value(), 2);
+    EXPECT_EQ(control<QProgressBar>(d, "pbSearch")->value(), 2);
     EXPECT_EQ(cell(d, 0, UnitSearchDialog::Rate), QStringLiteral("4800"));
     EXPECT_EQ(cell(d, 0, UnitSearchDialog::Address), QStringLiteral("5"));
     EXPECT_EQ(cell(d, 0, UnitSearchDialog::Version), QStringLiteral("rix-sim 1.0"));
     EXPECT_EQ(cell(d, 1, UnitSearchDialog::Rate), QStringLiteral("19200"));
-    EXPECT_EQ(d.status()->text(), QStringLiteral("2 Einheit(en) gefunden. Eine wählen und „Übernehmen“."));
-    EXPECT_EQ(d.table()->currentRow(), 0);
-    EXPECT_TRUE(d.chooseButton()->isDefault());
+    EXPECT_EQ(control<QLabel>(d, "lblStatus")->text(), QStringLiteral("2 Einheit(en) gefunden. Eine wählen und „Übernehmen“."));
+    EXPECT_EQ(control<QTableWidget>(d, "tblUnits")->currentRow(), 0);
+    EXPECT_TRUE(control<QPushButton>(d, "cmdChoose")->isDefault());
 
-    d.chooseButton()->click();
+    control<QPushButton>(d, "cmdChoose")->click();
     EXPECT_EQ(program.w.cbCOM()->currentText(), QString::fromStdString(slow.path()));
     EXPECT_EQ(program.w.cbbaud()->currentText(), QStringLiteral("4800"));
     EXPECT_EQ(program.w.cbAdr()->currentText(), QStringLiteral("5"));
@@ -85,7 +86,7 @@ TEST_F(UnitSearchInTheWindow, TheConnectedPortIsNamedBusyAndGetsNoByteFromTheSea
     ASSERT_TRUE(searched(d));
     EXPECT_EQ(cell(d, 0, UnitSearchDialog::Version),
               QStringLiteral("belegt: %1 ist in diesem Fenster verbunden").arg(unitPath()));
-    EXPECT_FALSE(d.chooseButton()->isEnabled());
+    EXPECT_FALSE(control<QPushButton>(d, "cmdChoose")->isEnabled());
     runEventsFor(std::chrono::milliseconds(200));
     EXPECT_EQ(received().size(), before);
     EXPECT_TRUE(program.connected());
@@ -101,7 +102,7 @@ TEST_F(UnitSearchInTheWindow, TheListsAndThePortBoxOfferTheSearch)
     dispatch(program.p, showUnitSearch);
     UnitSearchDialog *d = unitSearchDialog(program.p);
     ASSERT_NE(d, nullptr);
-    EXPECT_EQ(d->table()->rowCount(), 0);
+    EXPECT_EQ(control<QTableWidget>(*d, "tblUnits")->rowCount(), 0);
     EXPECT_TRUE(d->isVisible());
 }
 

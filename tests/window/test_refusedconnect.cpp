@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // A "Verbinden" that the port refuses: the end when nothing would be lost, otherwise the
 // disconnected state with both lists kept.
+#include "support/controls.h"
 #include "support/harness.h"
 #include "widgets/unitsearchdialog.h"
 #include "window/connection/findunit.h"
@@ -116,7 +117,7 @@ TEST(RefusedConnect, TheKeptSessionsBoxOffersTheUnitSearchAndOpensItWhenChosen)
         expectDisconnected(h);
         // Opening the dialog searches nothing: its table is empty until „Suchen“.
         if (d) {
-            EXPECT_EQ(d->table()->rowCount(), 0);
+            EXPECT_EQ(testsupport::control<QTableWidget>(*d, "tblUnits")->rowCount(), 0);
         }
     }
 }

@@ -101,7 +101,7 @@ void takeUnitSearchChoice(Program &p)
         return;
     // The boxes hold the connected port's settings until „Trennen“.
     if (isConnected(p)) {
-        d->status()->setText(QStringLiteral("Das Fenster ist verbunden: erst „Trennen“, dann übernehmen."));
+        d->showStatus(QStringLiteral("Das Fenster ist verbunden: erst „Trennen“, dann übernehmen."));
         return;
     }
     MainWindow &w = p.w;
