@@ -2,8 +2,9 @@
 #pragma once
 // A moment's local time, every way the program writes it: the date and time
 // "yyyy-MM-dd HH:mm:ss.zzz" (a recording), the time of day "HH:mm:ss.zzz" (a list's line, a
-// saved list, a tool tip, a marker) and the German "dd.MM.yyyy HH:mm:ss.zzz" (the inspector). Lines come thousands a second, so the zone is asked once for each second of
-// the lines' times and the rest is copied. A time before 1970 gets its right second too.
+// saved list, a tool tip, a marker) and the German "dd.MM.yyyy HH:mm:ss.zzz" (the inspector).
+// Lines come thousands a second, so the zone is asked once for each second of the lines'
+// times and the rest is copied. A time before 1970 gets its right second too.
 
 #include <QString>
 #include <QtGlobal>
