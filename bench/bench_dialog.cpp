@@ -67,16 +67,16 @@ int main(int argc, char *argv[])
     dispatch(app.program(), showParameterSet);
     ParameterDialog *d = parameterDialog(app.program());
     d->setQuestion([](QWidget *, const QString &) { return true; });
-    QPushButton *read = testsupport::control<QPushButton>(*d, "readButton");
-    QPushButton *write = testsupport::control<QPushButton>(*d, "writeButton");
-    if (!read || !write) {
+    QPushButton *readButton = testsupport::control<QPushButton>(*d, "readButton");
+    QPushButton *writeButton = testsupport::control<QPushButton>(*d, "writeButton");
+    if (!readButton || !writeButton) {
         std::fprintf(stderr, "bench_dialog: no read or write button\n");
         return 1;
     }
 
     std::vector<double> reads, writes, blocks;
     for (int round = 0; round < roundCount; ++round) {
-        const auto [readMs, readBlock] = timed([&] { read->click(); });
+        const auto [readMs, readBlock] = timed([&] { readButton->click(); });
         if (d->report() != QStringLiteral("F0–F6 gelesen.")) {
             std::fprintf(stderr, "bench_dialog: read: %s\n", qPrintable(d->report()));
             return 1;
@@ -86,7 +86,7 @@ int main(int argc, char *argv[])
         // Let the last answer be shown, as the next user's action would.
         bench::runFor(std::chrono::milliseconds(50));
         d->setFileValue(3, round % 2 == 0 ? QStringLiteral("0E3C") : QStringLiteral("0E28"));
-        const auto [writeMs, writeBlock] = timed([&] { write->click(); });
+        const auto [writeMs, writeBlock] = timed([&] { writeButton->click(); });
         if (!d->report().startsWith(QStringLiteral("Geschrieben und zurückgelesen: 1 Wert(e)."))) {
             std::fprintf(stderr, "bench_dialog: write: %s\n", qPrintable(d->report()));
             return 1;
