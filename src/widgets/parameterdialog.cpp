@@ -5,6 +5,7 @@
 #include "unit/parameters/parametermeaning.h"
 #include "unit/parameters/parametersession.h"
 #include "unit/parameters/setfileio.h"
+#include "widgets/controlname.h"
 #include "widgets/displaylines.h"
 #include "widgets/screenfit.h"
 
@@ -87,15 +88,6 @@ protected:
 private:
     std::function<void(int, const QString &)> refused_;
 };
-
-// Every control is known by its name, to tests and to automation tools alike.
-template <typename Control>
-Control *named(Control *control, const char *name)
-{
-    control->setObjectName(QLatin1String(name));
-    control->setAccessibleDescription(control->objectName());
-    return control;
-}
 
 QString valueText(const std::optional<QString> &value)
 {

@@ -2,6 +2,7 @@
 #include "widgets/unitsearchdialog.h"
 
 #include "unit/search/unitsearch.h"
+#include "widgets/controlname.h"
 #include "widgets/screenfit.h"
 
 #include <QGuiApplication>
@@ -18,14 +19,6 @@
 #include <QVBoxLayout>
 
 namespace {
-// Every control is named, and a screen reader says the name.
-template <typename T>
-T *named(T *widget, const char *name)
-{
-    widget->setObjectName(QLatin1String(name));
-    widget->setAccessibleDescription(QLatin1String(name));
-    return widget;
-}
 constexpr QSize designedSize(640, 360);
 } // namespace
 
