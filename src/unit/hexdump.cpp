@@ -34,8 +34,8 @@ QString hexDump(QByteArrayView bytes, const HexLayout &layout)
     const int perRow = layout.perRow;
     const qsizetype rows = (size + perRow - 1) / perRow;
     const int rowLength = layout.rowLength();
-    QString dump(rows * (rowLength + 1), QLatin1Char(' '));
-    QChar *out = dump.data();
+    QString text(rows * (rowLength + 1), QLatin1Char(' '));
+    QChar *out = text.data();
     qsizetype end = 0;
     for (qsizetype row = 0; row < rows; ++row) {
         QChar *line = out + row * (rowLength + 1);
@@ -58,8 +58,8 @@ QString hexDump(QByteArrayView bytes, const HexLayout &layout)
         if (row + 1 < rows)
             line[rowLength] = QLatin1Char('\n');
     }
-    dump.truncate(end);
-    return dump;
+    text.truncate(end);
+    return text;
 }
 
 QString hexBytes(QByteArrayView bytes)

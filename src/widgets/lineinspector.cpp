@@ -23,7 +23,6 @@
 namespace {
 // "00000000  " then 16 × "HH " with one more blank after the eighth, then " " and the text.
 constexpr HexLayout dumpLayout{16, true, true, true};
-constexpr int perRow = dumpLayout.perRow;
 } // namespace
 
 LineInspector::LineInspector(const QByteArray &bytes, qint64 addedMSecsSinceEpoch, const QString &listName,
@@ -87,15 +86,15 @@ int LineInspector::byteAt(int position, bool end) const
         inRow = column - dumpLayout.textColumn();   // the printable column: one character per byte
     } else {
         // In the hex part a byte is taken once the selection reaches into its digits.
-        inRow = perRow;
-        for (int i = 0; i < perRow; ++i) {
+        inRow = dumpLayout.perRow;
+        for (int i = 0; i < dumpLayout.perRow; ++i) {
             if (end ? column <= dumpLayout.hexColumn(i) : column < dumpLayout.hexColumn(i) + 2) {
                 inRow = i;
                 break;
             }
         }
     }
-    return std::clamp(row * perRow + std::min(inRow, perRow), 0, int(bytes_.size()));
+    return std::clamp(row * dumpLayout.perRow + std::min(inRow, dumpLayout.perRow), 0, int(bytes_.size()));
 }
 
 QByteArray LineInspector::selectedBytes() const
