@@ -457,3 +457,14 @@ TEST(Polling, WhatComesInTheDisconnectPauseIsNotShownAlsoFromAUnitThatNeverPause
     EXPECT_FALSE(h.channel.isOpen());
     EXPECT_EQ(h.channel.pendingReads(), 0u) << "taken before the close, for the recording";
 }
+
+TEST(Polling, ADisconnectCutShortBeforeTheCloseLeavesTheLineHeard)
+{
+    Harness h;
+    h.connectWith("COM1", "19200", "S");
+    h.receiver.closingAfterCommand();   // „Trennen“'s command went out
+    h.receiver.stopReading();           // and a failure ended the handler before the close
+    h.channel.receive("SRF0F011\r\n");
+    h.tick();
+    EXPECT_EQ(linesOf(*h.w.lbrx()), (std::vector<QByteArray>{"SRF0F011"}));
+}

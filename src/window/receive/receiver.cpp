@@ -242,11 +242,13 @@ void Receiver::portClosing()
         qCDebug(lcReceive) << "nothing more to read from the closing port:" << e.what();
     }
     stopReading();
-    closing_ = false;
 }
 
 void Receiver::stopReading()
 {
+    // Also the end of a disconnect's closing, were a failure to cut it short before the close:
+    // the next connection is heard.
+    closing_ = false;
     engine_.quiet();
     burstHoldsPolling_ = false;
     quietTimer_.stop();

@@ -48,13 +48,8 @@ public:
     // The program whose port, lists and recording the door serves; set once, before any event.
     void attach(Program &p) { p_ = &p; }
 
-    // Polling: tmr1 runs. A disconnect cut short between its command and the port's close
-    // (a failure the guarded dispatch caught) must not leave the next connection deaf.
-    void startPolling()
-    {
-        closing_ = false;
-        tmr1_.start();
-    }
+    // Polling: tmr1 runs.
+    void startPolling() { tmr1_.start(); }
     void stopPolling();
     bool isPolling() const { return tmr1_.isActive(); }
     const QTimer &pollTimer() const { return tmr1_; }
@@ -76,7 +71,8 @@ public:
     // The port is gone (called before it is closed): everything it still hands out is shown
     // by the rules; nothing more is read.
     void portLost();
-    // A failure ended the handler that was reading: the burst is not read on.
+    // A failure ended the handler that was reading, or the port closes: the burst is not
+    // read on, and a disconnect's closing is over.
     void stopReading();
     // The disconnect's command went out and the port closes after its pause: what was taken
     // before it is shown, nothing after it (portClosing() takes that for the recording).
