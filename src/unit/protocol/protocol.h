@@ -22,6 +22,10 @@ constexpr int commandPauseMs = 165;   // a command button's command
 constexpr int sendPauseMs = 275;      // the command line sent by the send button, a parameter write,
                                       // the disconnect
 
+// The unit ends a text by falling quiet: a text ends when the line has been quiet this long
+// after its last byte.
+constexpr int quietMs = 20;
+
 // After a port is opened, what arrives within this long was on its way before (an answer to
 // another program's request, a line the unit sent on its own): it is let arrive before the
 // line is read or written.

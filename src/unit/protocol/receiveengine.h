@@ -6,6 +6,8 @@
 // quiet, when a text is to be cut and when a command went out. The window's receive path,
 // its tests, the fuzzer and rix-param's tests all drive this one class.
 
+#include "unit/protocol/protocol.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -16,7 +18,7 @@
 class ReceiveEngine {
 public:
     // A text ends when the line has been quiet this long after its last byte.
-    static constexpr int quietMs = 20;
+    static constexpr int quietMs = protocol::quietMs;
     // A text that runs on without a quiet time and without a line end is shown in pieces of
     // this many bytes.
     static constexpr std::size_t pieceBytes = 65536;
