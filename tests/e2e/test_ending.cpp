@@ -26,7 +26,7 @@ TEST_F(EndingTheConnection, DisconnectSendsTheBroadcastQuitThenClosesThePortAfte
     ASSERT_TRUE(unitReceived(1));
 
     program.press(program.w.cmdAUS());
-    EXPECT_FALSE(program.receiver.isPolling());
+    EXPECT_FALSE(program.conversation.isPolling());
     EXPECT_TRUE(program.w.cmdEIN()->isEnabled());
     program.release(program.w.cmdAUS());
     const auto closedAt = Clock::now();
@@ -60,7 +60,7 @@ TEST_F(EndingTheConnection, QuitWhileConnectedSendsTheAddressedQuitOnlyAndEndsOn
 
     EXPECT_EQ(program.end.ends, 1);
     EXPECT_FALSE(program.channel.isOpen());
-    EXPECT_FALSE(program.receiver.isPolling());
+    EXPECT_FALSE(program.conversation.isPolling());
     EXPECT_TRUE(program.w.cmdEIN()->isEnabled());
     // Give a stray disconnect command the time to arrive and be framed.
     runEventsFor(300ms);
@@ -97,7 +97,7 @@ TEST_F(EndingTheConnection, UnitHangingUpKeepsTheProgramDisconnectedWithItsLines
     EXPECT_EQ(program.box.shownWithPollingOn, 0);
     EXPECT_EQ(program.end.ends, 0);
     EXPECT_FALSE(program.channel.isOpen());
-    EXPECT_FALSE(program.receiver.isPolling());
+    EXPECT_FALSE(program.conversation.isPolling());
     EXPECT_TRUE(program.w.cmdEIN()->isEnabled());
     EXPECT_FALSE(program.w.cmdAUS()->isEnabled());
     EXPECT_FALSE(program.w.cmdF0()->isEnabled());
@@ -170,6 +170,6 @@ TEST_F(EndingTheConnection, CancellingTheWaitLeavesTheProgramDisconnected)
     runEventsFor(300ms);
     EXPECT_FALSE(program.channel.isOpen());
     EXPECT_TRUE(program.w.cmdEIN()->isEnabled());
-    EXPECT_FALSE(program.receiver.isPolling());
+    EXPECT_FALSE(program.conversation.isPolling());
     EXPECT_EQ(program.end.ends, 0);
 }

@@ -107,7 +107,7 @@ TEST_F(ParameterDialogOnTheLine, ReadPutsTheButtonsBytesOnTheLineAndTheListsShow
     }
     // The window is as after a button: connected, polling, the line free.
     EXPECT_TRUE(program.connected());
-    EXPECT_TRUE(program.receiver.isPolling());
+    EXPECT_TRUE(program.conversation.isPolling());
 }
 
 TEST_F(ParameterDialogOnTheLine, AFileIsComparedAndTwoChangedValuesAreWrittenAndReadBack)

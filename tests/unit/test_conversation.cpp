@@ -38,6 +38,7 @@ struct Line {
     {
         talk.setListener(&log);
         talk.setPollInterval(50);
+        QObject::connect(&talk.pollTimer(), &QTimer::timeout, [this] { talk.poll(); });
         talk.open({"COM7", "19200"});
     }
 };

@@ -63,8 +63,7 @@ Conversation::Conversation(SerialChannel &channel, LinePause *pause, QObject *pa
     for (QTimer *timer : {&quietTimer_, &gateTimer_, &fetchTimer_, &answerTimer_})
         singleShot(*timer);
     quietTimer_.setObjectName(QStringLiteral("burstQuiet"));
-    connect(&pollTimer_, &QTimer::timeout, this, [this] { guarded([this] { poll(); }); });
-    connect(&quietTimer_, &QTimer::timeout, this, [this] { guarded([this] { quietTimerFired(); }); });
+    connect(&quietTimer_, &QTimer::timeout, this, [this] { guarded([this] { quietTimeOver(); }); });
     connect(&gateTimer_, &QTimer::timeout, this, [this] { guarded([this] { gateStep(); }); });
     connect(&fetchTimer_, &QTimer::timeout, this, [this] { guarded([this] { fetchDone(); }); });
     connect(&answerTimer_, &QTimer::timeout, this, [this] {
@@ -90,12 +89,17 @@ void Conversation::setPollInterval(int ms)
 
 void Conversation::guarded(const std::function<void()> &step)
 {
+    // Whatever the step ended, the next exchange may begin.
+    const auto stepThenGoOn = [this, &step] {
+        step();
+        pump();
+    };
     if (guard_) {
-        guard_(step);
+        guard_(stepThenGoOn);
         return;
     }
     try {
-        step();
+        stepThenGoOn();
     } catch (...) {
         if (failed_)
             failed_(std::current_exception());
@@ -200,8 +204,11 @@ void Conversation::submit(Request request)
         return;
     }
     if (inTurn_) {
-        // The turn holds the line: its exchanges go out now, in the order it gives them.
+        // The turn holds the line: its exchanges go out now, in the order it gives them, and
+        // are what the turn waited for the line as (a key's, a command's).
         item->ready = true;
+        if (item->request->wait == Wait::None)
+            item->wait = item->request->wait = turnWait_;
         if (!current_) {
             current_ = std::move(item);
             startCurrent();
@@ -246,7 +253,9 @@ void Conversation::pump()
     } done{pumping_};
     do {
         pumpAgain_ = false;
-        if (!current_ && !inTurn_ && reading_ && !queue_.empty()) {
+        // Each item that ends at once (a turn, an exchange whose pause is over at once) lets
+        // the next one begin.
+        while (!current_ && !inTurn_ && reading_ && !queue_.empty()) {
             current_ = std::move(queue_.front());
             queue_.pop_front();
             startCurrent();
@@ -317,14 +326,16 @@ void Conversation::go()
     gateTimer_.stop();
     gateLimitMs_ = 0;
     const unsigned epoch = epoch_;
-    // A command into a text the unit has not paused in: the text is cut at its line end for it.
-    if (current_->wait == Wait::UnitPause && sending_ && listener_) {
+    // A command into a text the unit has not paused in: the text is cut at its line end for
+    // it (once: an exchange of a turn was cut for with the turn).
+    if (current_->wait == Wait::UnitPause && !current_->ready && sending_ && listener_) {
         listener_->cutting(sinceMs(sendingSince_));
         if (epoch != epoch_ || !current_)
             return;
     }
     if (current_->turn) {
         std::function<void()> turn = std::move(current_->turn);
+        turnWait_ = current_->wait;
         current_.reset();
         inTurn_ = true;
         turnInserted_ = 0;
@@ -342,6 +353,15 @@ void Conversation::write()
 {
     Request &request = *current_->request;
     const unsigned epoch = epoch_;
+    if (request.wanted && !request.wanted()) {
+        std::unique_ptr<Item> item = std::move(current_);
+        Reply reply;
+        reply.dropped = true;
+        reply.withdrawn = true;
+        if (item->request->done)
+            item->request->done(reply);
+        return;
+    }
     if (request.writing) {
         request.writing();
         if (epoch != epoch_ || !current_)
@@ -359,6 +379,11 @@ void Conversation::write()
         }
         if (listener_)
             listener_->written(request.bytes, request.wait);
+        if (epoch != epoch_ || !current_)
+            return;
+    }
+    if (request.sent) {
+        request.sent();
         if (epoch != epoch_ || !current_)
             return;
     }
@@ -507,7 +532,7 @@ void Conversation::bytesArrived()
         fetchDone();
 }
 
-void Conversation::quietTimerFired()
+void Conversation::quietTimeOver()
 {
     if (!sending_ || !reading_)
         return;
@@ -516,10 +541,14 @@ void Conversation::quietTimerFired()
         quietTimer_.start(int(std::clamp<std::int64_t>(protocol::quietMs - quietFor, 1, protocol::quietMs)));
         return;
     }
-    // Bytes the port has not fetched yet still belong to this text: a program busy for a
-    // moment must not take its own lateness for the unit's pause.
-    if (!(current_ && current_->stage == Stage::Pause) && channel_.holdsUnfetched()
-        && quietRetries_ < mostFetchWaitMs) {
+    // Bytes the port holds, or the system holds and the port has not fetched yet, still
+    // belong to this text: a program busy for a moment must not take its own lateness for
+    // the unit's pause.
+    if (const QByteArray late = take(); !late.isEmpty()) {
+        hear(late);
+        return;
+    }
+    if (channel_.holdsUnfetched() && quietRetries_ < mostFetchWaitMs) {
         ++quietRetries_;
         quietTimer_.start(1);
         return;

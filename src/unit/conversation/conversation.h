@@ -74,6 +74,7 @@ public:
         bool anything = false;   // whether any byte came at all
         bool answered = false;   // the awaited answer was recognised
         bool dropped = false;    // never written, or cut short: the port closed or was lost
+        bool withdrawn = false;  // never written: no longer wanted when its turn came
     };
 
     struct Request {
@@ -87,8 +88,13 @@ public:
         // Counted from the write; an exchange whose answer is awaited ends at the latest then
         // (never before its pause is over).
         int answerWaitMs = 0;
-        // Runs just before the bytes go out, when the line is the exchange's.
+        // Asked when the line has become the exchange's: false withdraws it, nothing goes out
+        // and it ends dropped (the user cancelled while it waited).
+        std::function<bool()> wanted;
+        // Runs just before the bytes go out, when the line is the exchange's …
         std::function<void()> writing;
+        // … and once they went out, before the pause.
+        std::function<void()> sent;
         // The exchange is over (or dropped). May submit the next one.
         std::function<void(const Reply &)> done;
     };
@@ -125,7 +131,9 @@ public:
     void setListener(Listener *listener) { listener_ = listener; }
     void setGuard(Guard guard) { guard_ = std::move(guard); }
     void onFailure(std::function<void(std::exception_ptr)> failed) { failed_ = std::move(failed); }
+    // The clock the unit's pauses and the waits are measured with; tests set their own.
     void setClock(Clock clock) { clock_ = std::move(clock); }
+    std::chrono::steady_clock::time_point now() const { return clock_(); }
     // The poll timer's interval while the line is open and quiet; 0: no polling (what the
     // unit sends is heard as it arrives all the same).
     void setPollInterval(int ms);
@@ -150,11 +158,16 @@ public:
     // Nothing queued, nothing running.
     bool isIdle() const;
 
-    // The poll timer (tmr1): while the line is open and quiet, each tick takes what has come
-    // (poll()), and with nothing there lets the listener look at the modem lines.
+    // The poll timer (tmr1): it runs while the line is open and quiet; its owner connects its
+    // tick to poll() (the window runs it as its own event), which takes what has come, and
+    // with nothing there lets the listener look at the modem lines.
     const QTimer &pollTimer() const { return pollTimer_; }
     bool isPolling() const { return pollTimer_.isActive(); }
     void poll();
+
+    // The quiet timer's check: the unit has paused once the line has been quiet for its quiet
+    // time (by the clock; tests with their own clock call it themselves).
+    void quietTimeOver();
 
     // The unit is sending: bytes came and the line has not been quiet since.
     bool unitSending() const { return sending_; }
@@ -189,7 +202,6 @@ private:
     QByteArray take();
     void hear(const QByteArray &bytes);
     void bytesArrived();
-    void quietTimerFired();
     // Lets the port fetch what the system holds (at most mostFetchWaitMs), then takes it and
     // runs `next`.
     void fetchThen(Stage stage, const std::function<void()> &next);
@@ -212,6 +224,7 @@ private:
     std::deque<std::unique_ptr<Item>> queue_;
     bool inTurn_ = false;            // a turn runs: what it submits goes out first
     std::ptrdiff_t turnInserted_ = 0;
+    Wait turnWait_ = Wait::None;
     bool pumping_ = false;
     bool pumpAgain_ = false;
     bool reading_ = false;   // open and listening

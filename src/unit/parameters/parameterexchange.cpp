@@ -37,6 +37,8 @@ Conversation::Request request(const ParameterLine &use, const QByteArray &comman
     r.wait = use.wait;
     if (use.writing)
         r.writing = [writing = use.writing, command, isRead] { writing(command, isRead); };
+    if (use.stopAsked)
+        r.wanted = [stopAsked = use.stopAsked] { return !stopAsked(); };
     return r;
 }
 
@@ -53,7 +55,12 @@ void ask(const ParameterLine &use, QChar address, int n, int attempt, const Hear
             heard.before = before.before;
         heard.anything = heard.anything || before.anything;
         heard.contradicted = heard.contradicted || before.contradicted;
-        if (heard.answer || heard.lineGone || attempt + 1 >= attempts) {
+        if (heard.answer || heard.lineGone || heard.stopped || attempt + 1 >= attempts) {
+            done(heard);
+            return;
+        }
+        if (use.stopAsked && use.stopAsked()) {
+            heard.stopped = true;
             done(heard);
             return;
         }
@@ -78,7 +85,8 @@ Heard heardFrom(const Conversation::Reply &reply, QChar asked, int n)
     Heard heard;
     heard.anything = reply.anything;
     heard.before = reply.first;
-    heard.lineGone = reply.dropped;
+    heard.lineGone = reply.dropped && !reply.withdrawn;
+    heard.stopped = reply.withdrawn;
     const std::optional<protocol::ReadAnswer> found = protocol::findReadAnswer(reply.arrived, asked, n);
     if (!found || !answerWhole(reply.arrived, true, asked, n))
         return heard;

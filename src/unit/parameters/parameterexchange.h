@@ -33,6 +33,9 @@ struct ParameterLine {
     LineTiming timing;
     Conversation::Wait wait = Conversation::Wait::None;
     std::function<void(const QByteArray &command, bool isRead)> writing;
+    // Once this says so, nothing more goes out: a request still waiting for the line is
+    // withdrawn and a read is not asked again.
+    std::function<bool()> stopAsked;
 };
 
 // What a read of Fn heard.
@@ -44,6 +47,7 @@ struct Heard {
     // which one cannot be told, so neither is taken.
     bool contradicted = false;
     bool lineGone = false;   // the port closed or was lost before the read ended
+    bool stopped = false;    // not asked (again): a stop was asked first
 };
 
 // "$R" + address + "RF" + n: what cmdFn sends.

@@ -180,7 +180,9 @@ void ParameterSession::read(int n, std::function<void(const Read &)> done)
 {
     readParameter(use_, address_, n, [this, n, done = std::move(done)](const Heard &heard) {
         Read read;
-        if (heard.lineGone) {
+        if (heard.stopped) {
+            read.stopped = true;
+        } else if (heard.lineGone) {
             read.lineGone = true;
             read.failure = lineGoneMessage();
         } else if (!heard.answer) {

@@ -90,6 +90,7 @@ public:
         QString noAnswer;   // "F3 antwortet nicht (…)." when there is no value
         QString failure;    // the read must end: why
         bool lineGone = false;
+        bool stopped = false;   // a stop was asked: the read was not asked (again)
     };
     void read(int n, std::function<void(const Read &)> done);
 
