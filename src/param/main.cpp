@@ -57,9 +57,11 @@ int main(int argc, char *argv[])
                          },
                          stops};
     if (parsed.options.command == ParamOptions::Command::Find) {
-        const ParamEnd found = runFind(parsed.options, console, search::adapterPorts(systemPorts()),
-                                       [] { return std::make_unique<QtSerialChannel>(); });
-        return found.exitCode;
+        // The search runs on the program's event loop, which ends with it.
+        const auto find = startFind(parsed.options, console, search::adapterPorts(systemPorts()),
+                                    [] { return std::make_unique<QtSerialChannel>(); },
+                                    [](const ParamEnd &end) { QCoreApplication::exit(end.exitCode); });
+        return app.exec();
     }
     ParamEnd end;
     if (parsed.options.severalUnits() || parsed.options.json) {

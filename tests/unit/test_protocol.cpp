@@ -46,6 +46,52 @@ TEST(ReadAnswer, SaysWhetherTheCommandCameBackFirst)
     EXPECT_FALSE(echoed("$RSRF2xSRF21212\r\n"));
 }
 
+TEST(ReadAnswer, IsWholeOnceAByteFollowsItOrTheLineIsQuiet)
+{
+    const auto whole = [](const char *arrived, bool quiet) {
+        return protocol::readAnswerWhole(QByteArray(arrived), quiet, QLatin1Char('S'), 0);
+    };
+    EXPECT_FALSE(whole("SRF0F011", false)) << "a fifth digit may still come";
+    EXPECT_TRUE(whole("SRF0F011", true));
+    EXPECT_TRUE(whole("SRF0F011\r", false));
+    EXPECT_FALSE(whole("SRF0F0112", true));
+    EXPECT_FALSE(whole("SRF1F011\r\n", true));
+}
+
+TEST(VersionAnswer, IsAnAddressDigitVItsTextAndALineEndWhereverItStands)
+{
+    struct Row {
+        const char *arrived;
+        char asked;
+        const char *found;   // address|text|echoed, or "-"
+    };
+    const Row rows[] = {
+        {"SVRIX 2.1\r\n", 'S', "S|RIX 2.1|0"},
+        {"7Vrix-sim 1.0\r\n", 'S', "7|rix-sim 1.0|0"},
+        // The command sent back first (4800 baud): its digit after "$R" is no answer.
+        {"$RSVSVRIX\r\n", 'S', "S|RIX|1"},
+        {"$R4V4VRIX\r\n", '4', "4|RIX|1"},
+        {"$RSV", 'S', "-"},
+        {"$RSV\r\n", 'S', "-"},
+        // Asked by digit, only that unit; not a digit of a unit at all.
+        {"7VRIX\r\n", '4', "-"},
+        {"GVRIX\r\n", 'S', "-"},
+        // Not whole yet, and a line too long to be a version.
+        {"SVRIX", 'S', "-"},
+        {"SV" "0123456789012345678901234567890123456789012345678901234567890123" "\r\n", 'S',
+         "S|0123456789012345678901234567890123456789012345678901234567890123|0"},
+        {"SV" "0123456789012345678901234567890123456789012345678901234567890123X" "\r\n", 'S', "-"},
+        // Unasked text before it, and the unit's own characters.
+        {"STATUS\r\n3VRIX \xC4\r\n", 'S', "3|RIX \u00C4|0"},
+    };
+    for (const Row &row : rows) {
+        const auto answer = protocol::findVersionAnswer(QByteArray(row.arrived), QLatin1Char(row.asked));
+        const QString found = answer ? QStringLiteral("%1|%2|%3").arg(answer->address).arg(answer->text).arg(int(answer->echoed))
+                                     : QStringLiteral("-");
+        EXPECT_EQ(found, QString::fromUtf8(row.found)) << row.arrived;
+    }
+}
+
 TEST(LineRules, AnAddressIsOneDigitOfTheList)
 {
     for (const char *digit : {"0", "9", "A", "F", "S"})

@@ -21,14 +21,6 @@ bool anotherValueIn(const QByteArray &arrived, const QString &value, QChar asked
     }
 }
 
-// The answer is whole once a byte follows it (no hexadecimal digit, or it would not have
-// been found) or the line has fallen quiet after it: a fifth digit would make it no answer.
-bool answerWhole(const QByteArray &arrived, bool quiet, QChar asked, int n)
-{
-    const std::optional<protocol::ReadAnswer> answer = protocol::findReadAnswer(arrived, asked, n);
-    return answer && (answer->at + protocol::readAnswerLength < arrived.size() || quiet);
-}
-
 Conversation::Request request(const ParameterLine &use, const QByteArray &command, int pauseMs, bool isRead)
 {
     Conversation::Request r;
@@ -46,7 +38,7 @@ void ask(const ParameterLine &use, QChar address, int n, int attempt, const Hear
          const std::function<void(const Heard &)> &done)
 {
     Conversation::Request r = request(use, readCommand(address, n), use.timing.buttonPauseMs, true);
-    r.answered = [address, n](const QByteArray &arrived, bool quiet) { return answerWhole(arrived, quiet, address, n); };
+    r.answered = [address, n](const QByteArray &arrived, bool quiet) { return protocol::readAnswerWhole(arrived, quiet, address, n); };
     r.answerWaitMs = std::max(use.timing.answerWaitMs, use.timing.buttonPauseMs);
     r.done = [use, address, n, attempt, before, done](const Conversation::Reply &reply) {
         Heard heard = heardFrom(reply, address, n);
@@ -88,7 +80,7 @@ Heard heardFrom(const Conversation::Reply &reply, QChar asked, int n)
     heard.lineGone = reply.dropped && !reply.withdrawn;
     heard.stopped = reply.withdrawn;
     const std::optional<protocol::ReadAnswer> found = protocol::findReadAnswer(reply.arrived, asked, n);
-    if (!found || !answerWhole(reply.arrived, true, asked, n))
+    if (!found || !protocol::readAnswerWhole(reply.arrived, true, asked, n))
         return heard;
     heard.contradicted = anotherValueIn(reply.arrived.mid(found->at + 1), found->value, asked, n);
     if (!heard.contradicted) {

@@ -22,7 +22,7 @@ struct LineTiming {
     int settleMs = protocol::settleMs;
     int buttonPauseMs = protocol::commandPauseMs;   // after a read, as after a command button's command
     int sendPauseMs = protocol::sendPauseMs;        // after a parameter write, as after the send button
-    int answerWaitMs = 2000;   // how long after a request its answer is still taken
+    int answerWaitMs = protocol::answerWaitMs;   // how long after a request its answer is still taken
 };
 
 // How a program uses its conversation for parameters: the line, its timing, how a request

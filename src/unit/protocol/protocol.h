@@ -6,7 +6,8 @@
 //
 // A command is "$R", the address digit and the command letters, nothing added: no line
 // end, length or checksum. The unit answers with the address, the letters and any value,
-// then CR LF; in its 4800-baud mode it first sends the command back.
+// then CR LF; in its 4800-baud mode it first sends the command back. An answer is
+// recognised by what it says (the shapes below), never by coming first.
 
 #include <QByteArray>
 #include <QChar>
@@ -30,6 +31,11 @@ constexpr int quietMs = 20;
 // another program's request, a line the unit sent on its own): it is let arrive before the
 // line is read or written.
 constexpr int settleMs = 100;
+
+// How long after a request its answer is still taken. A unit answers within a few ms, but
+// one that is busy may take over a second; every program that asks waits this long (the
+// search as long as a read), so a unit one of them hears is heard by all.
+constexpr int answerWaitMs = 2000;
 
 // The address digits a unit can have; "S" addresses every unit.
 inline const QString &addressDigits()
@@ -90,5 +96,22 @@ struct ReadAnswer {
 std::optional<ReadAnswer> findReadAnswer(const QByteArray &arrived, QChar asked, int n);
 // The answer's bytes from its address digit to its last hexadecimal digit.
 constexpr qsizetype readAnswerLength = 1 + 3 + 4;
+// Whether the answer to a read of Fn in `arrived` is whole: a byte follows it (then it is
+// no hexadecimal digit, or it would not have been found) or the line has fallen quiet
+// after it (`quiet`). Before that, a fifth digit on its way would make it no answer.
+bool readAnswerWhole(const QByteArray &arrived, bool quiet, QChar asked, int n);
+
+// The unit's answer to "$R" + asked + "V": an address digit (any when `asked` is "S",
+// otherwise `asked`), "V", its text of at most longestVersion bytes, and CR LF. A digit
+// right after "$R" is the command sent back (the 4800-baud mode), not the answer.
+struct VersionAnswer {
+    QChar address;
+    QString text;          // between "V" and CR LF, as the unit's Windows-1252 text
+    qsizetype at = 0;      // where the answer starts in the bytes
+    bool echoed = false;   // the command itself came right before it
+};
+std::optional<VersionAnswer> findVersionAnswer(const QByteArray &arrived, QChar asked);
+// A longer text between "V" and CR LF is some other line, not a version.
+constexpr qsizetype longestVersion = 64;
 
 } // namespace protocol
