@@ -204,18 +204,20 @@ TEST(ManyUnits, AFirstCtrlCHasEachUnitFinishItsParameterAndTheJsonSaysWhatEachHo
 TEST(ManyUnits, ASecondCtrlCPrintsEveryUnitsReportAndTheJsonAtOnce)
 {
     Fleet fleet(2);
+    bool signalled = false;
     bool printedAtOnce = false;
-    fleet.units[0].afterWrite = [&fleet, &printedAtOnce](int writes) {
+    fleet.units[0].afterWrite = [&](int writes) {
         if (writes != 2)
             return;
         fleet.stop.signal(SIGINT);
         fleet.stop.signal(SIGINT);
+        signalled = true;
         printedAtOnce = fleet.out.text.endsWith(QStringLiteral("\n]\n"));
     };
     const ParamOptions options = fleet.options({QStringLiteral("--yes"), QStringLiteral("--json")});
     fleet.start(options);
-    ASSERT_TRUE(testsupport::waitUntil([&] { return !fleet.out.text.isEmpty(); }, 60s)) << fleet.err.text.toStdString();
-    EXPECT_TRUE(printedAtOnce) << "the array is out when the second signal has been answered";
+    ASSERT_TRUE(testsupport::waitUntil([&] { return signalled; }, 60s)) << fleet.err.text.toStdString();
+    ASSERT_TRUE(printedAtOnce) << "the array is out when the second signal has been answered: " << fleet.out.text.toStdString();
     EXPECT_FALSE(fleet.end.has_value()) << "the program ends by the signal, not by the units";
 
     const PtyUnit &first = fleet.units[0];
