@@ -113,6 +113,26 @@ TEST(Conversation, AnAnswerIsTakenByWhatItSaysNotByComingFirst)
     EXPECT_EQ(replies[0].arrived, "STATUS 3\r\nSRF0F011\r\n");
 }
 
+TEST(Conversation, AnAnswerAheadOfAFloodLongerThanWhatIsKeptIsStillTaken)
+{
+    // A unit that never falls quiet: its answer comes first, then more text in the pause
+    // than an exchange keeps.
+    Line line;
+    QByteArray flood;
+    for (int i = 0; i < 6000; ++i)
+        flood += "LINE 12345\r\n";   // 72000 bytes
+    line.channel.beforeWrite = [&](const QByteArray &) { line.channel.receive("SRF0F011\r\n" + flood); };
+    std::vector<Conversation::Reply> replies;
+    auto ask = request("$RSRF0", 165, &replies);
+    ask.answered = [](const QByteArray &arrived, bool) { return arrived.contains("SRF0F011\r\n"); };
+    ask.answerWaitMs = 50;
+    line.talk.submit(ask);
+    ASSERT_TRUE(waitUntil([&] { return replies.size() == 1; }));
+    EXPECT_TRUE(replies[0].answered);
+    EXPECT_TRUE(replies[0].arrived.startsWith("SRF0F011\r\n"));
+    EXPECT_LE(replies[0].arrived.size(), 10 + 72000) << "nothing more is added once the answer is kept";
+}
+
 TEST(Conversation, AnAnswerThatNeverComesEndsTheExchangeAtItsLimit)
 {
     Line line;

@@ -118,3 +118,23 @@ TEST(ParamExchange, CommandsAreTheWindowsBytes)
     EXPECT_EQ(writeCommand(QLatin1Char('S'), 3, QStringLiteral("0E3C")), QByteArray("$RSPF30E3C"));
 }
 
+
+TEST(ParamExchange, AReadOnceIsAskedOnceAnsweredOrNot)
+{
+    for (const QByteArray &reply : {QByteArray("SRF30E28\r\n"), QByteArray()}) {
+        SCOPED_TRACE(reply.toStdString());
+        Timeline timeline;
+        FakeSerialChannel channel(timeline);
+        RecordingPause pause(timeline);
+        Conversation line(channel, &pause);
+        line.open({"COM7", "19200"});
+        channel.beforeWrite = [&](const QByteArray &) { channel.receive(reply); };
+        LineTiming quick;
+        quick.answerWaitMs = 30;
+        std::optional<Heard> heard;
+        readParameterOnce(ParameterLine{line, quick}, QLatin1Char('S'), 3, [&](const Heard &h) { heard = h; });
+        ASSERT_TRUE(testsupport::waitUntil([&] { return heard.has_value(); }));
+        EXPECT_EQ(channel.writes, std::vector<QByteArray>{"$RSRF3"});
+        EXPECT_EQ(heard->answer ? heard->answer->value : QString(), reply.isEmpty() ? QString() : QStringLiteral("0E28"));
+    }
+}

@@ -158,6 +158,7 @@ void Conversation::closeWith(bool all)
     queue_.clear();
     inTurn_ = false;
     const QByteArray arrived = std::exchange(arrived_, QByteArray());
+    answerKept_ = false;
     for (auto &item : dropped) {
         if (!item->request || !item->request->done)
             continue;
@@ -368,6 +369,7 @@ void Conversation::write()
             return;
     }
     arrived_.clear();
+    answerKept_ = false;
     first_.clear();
     anything_ = false;
     if (!request.bytes.isEmpty()) {
@@ -443,6 +445,7 @@ void Conversation::finish(bool answered)
     std::unique_ptr<Item> item = std::move(current_);
     Reply reply;
     reply.arrived = std::exchange(arrived_, QByteArray());
+    answerKept_ = false;
     reply.first = std::exchange(first_, QByteArray());
     reply.anything = std::exchange(anything_, false);
     reply.answered = answered;
@@ -501,10 +504,19 @@ void Conversation::hear(const QByteArray &bytes)
         anything_ = true;
         if (first_.size() < firstBytes)
             first_ += bytes.left(firstBytes - first_.size());
-        arrived_ += bytes;
-        // A unit that floods the line must not fill the memory while an answer is looked for.
-        if (arrived_.size() > keptBytes)
-            arrived_ = arrived_.right(keptTailBytes);
+        // A unit that floods the line must not fill the memory while an answer is looked for:
+        // past keptBytes only the newest bytes are kept, unless the answer is among what came,
+        // which is then kept as it is, with nothing more added.
+        if (!answerKept_) {
+            arrived_ += bytes;
+            if (arrived_.size() > keptBytes) {
+                const auto &answered = current_->request->answered;
+                if (answered && answered(arrived_, false))
+                    answerKept_ = true;
+                else
+                    arrived_ = arrived_.right(keptTailBytes);
+            }
+        }
     }
     if (!quietTimer_.isActive())
         quietTimer_.start(protocol::quietMs);

@@ -250,6 +250,7 @@ private:
     std::chrono::steady_clock::time_point sendingSince_{};
     std::chrono::steady_clock::time_point writtenAt_{};
     QByteArray arrived_;
+    bool answerKept_ = false;   // the answer is in arrived_, which takes no more bytes
     QByteArray first_;
     bool anything_ = false;
 };

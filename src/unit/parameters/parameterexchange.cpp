@@ -95,6 +95,11 @@ void readParameter(const ParameterLine &use, QChar address, int n, std::function
     ask(use, address, n, 0, Heard(), done);
 }
 
+void readParameterOnce(const ParameterLine &use, QChar address, int n, std::function<void(const Heard &)> done)
+{
+    ask(use, address, n, attempts - 1, Heard(), done);
+}
+
 void writeParameter(const ParameterLine &use, QChar address, int n, const QString &value,
                     std::function<void(bool lineGone)> done)
 {

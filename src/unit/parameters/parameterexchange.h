@@ -63,6 +63,9 @@ Heard heardFrom(const Conversation::Reply &reply, QChar asked, int n);
 // Reads Fn from `address`: the read command and its answer, and once more when no answer
 // came; then `done`. What came instead of an answer is in the result, for the message.
 void readParameter(const ParameterLine &use, QChar address, int n, std::function<void(const Heard &)> done);
+// The read command and its answer once, without the retry: for a question that changes
+// nothing and whose silence is an answer too (rix-param's try at the other rate).
+void readParameterOnce(const ParameterLine &use, QChar address, int n, std::function<void(const Heard &)> done);
 // Sends Fn's write as the send button does and holds its pause; whatever the unit answers
 // meanwhile is dropped. `done` says whether the line went before it was over.
 void writeParameter(const ParameterLine &use, QChar address, int n, const QString &value,
