@@ -23,7 +23,7 @@ void writeCommandLine(Program &p)
         return;
     p.channel.write(*bytes);
     p.w.ed1()->rememberSent(p.w.ed1()->text());
-    p.receiver.commandWritten();
+    p.receiver.commandWritten(*bytes);
 }
 } // namespace
 

@@ -297,9 +297,9 @@ void Receiver::takeWaiting()
         add(waiting);
 }
 
-void Receiver::commandWritten()
+void Receiver::commandWritten(const QByteArray &command)
 {
-    engine_.commandWritten();
+    engine_.commandWritten({command.constData(), std::size_t(command.size())});
     if (engine_.showsLineByLine())
         lineByLineSince_ = clock_();
 }

@@ -89,9 +89,10 @@ public:
     // What the port and the system hold now, taken as the poll would take it (nothing in a
     // send's pause).
     void takeWaiting();
-    // A command went out: its answer is a new text; sent into a text the unit was still
-    // sending, the unit's lines are shown one by one until it pauses, at most pauseWaitMs.
-    void commandWritten();
+    // `command` went out: its answer is a new text; sent into a text the unit was still
+    // sending, the unit's lines are shown one by one until it pauses, at most pauseWaitMs,
+    // whole but for the command's answer.
+    void commandWritten(const QByteArray &command);
 
     // Hears every byte the door takes from the line, as it is taken; set only while the
     // „Parametersatz …“ dialog talks to the unit.
