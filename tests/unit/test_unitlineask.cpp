@@ -52,7 +52,7 @@ QByteArray windowShows(const QByteArray &burst, const QByteArray &command, const
     ReceiveEngine engine;
     const ReceiveEngine::Context context{std::string_view(command.constData(), std::size_t(command.size())),
                                          std::string_view(baud.constData(), std::size_t(baud.size())), 1};
-    engine.commandWritten();
+    engine.commandWritten(context.commandLine);
     ReceiveEngine::Shown shown = engine.add(std::string_view(burst.constData(), std::size_t(burst.size())), context);
     for (ReceiveEngine::Lines &last : engine.quiet())
         shown.push_back(std::move(last));

@@ -29,6 +29,40 @@ bool echoedBefore(const QByteArray &arrived, qsizetype at, const QByteArray &sen
 {
     return at >= sent.size() && arrived.mid(at - sent.size(), sent.size()) == sent;
 }
+
+bool isAddressByte(char c) { return addressDigitBytes.find(c) != std::string_view::npos; }
+
+bool isLetterOrDigit(char c)
+{
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+char upper(char c) { return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c; }
+
+bool startsWith(std::string_view text, std::string_view head)
+{
+    return text.substr(0, head.size()) == head;
+}
+
+// The unit writes a written value in capitals, so "$RSPF30e30" is answered "SPF30E30".
+bool startsWithInCapitals(std::string_view text, std::string_view head)
+{
+    return text.size() >= head.size()
+        && std::equal(head.begin(), head.end(), text.begin(), [](char h, char t) { return upper(h) == t; });
+}
+
+// After the address: the letters as sent; for a write, "PF" + n and its value in capitals,
+// or "?" when the unit refuses the value.
+bool repeatsLetters(std::string_view answer, std::string_view letters)
+{
+    if (startsWith(answer, letters))
+        return true;
+    const bool isWrite = letters.size() >= 3 && startsWith(letters, "PF") && letters[2] >= '0' && letters[2] <= '9';
+    if (!isWrite || !startsWith(answer, letters.substr(0, 3)))
+        return false;
+    const std::string_view after = answer.substr(3);
+    return startsWith(after, "?") || startsWithInCapitals(after, letters.substr(3));
+}
 } // namespace
 
 bool isAddressDigit(QChar c)
@@ -141,6 +175,25 @@ std::optional<VersionAnswer> findVersionAnswer(const QByteArray &arrived, QChar 
         return answer;
     }
     return std::nullopt;
+}
+
+bool isAnswerTo(std::string_view line, std::string_view command, std::string_view baudText)
+{
+    constexpr std::size_t addressAt = 2;
+    if (command.size() < addressAt + 2 || !startsWith(command, "$R") || !isAddressByte(command[addressAt]))
+        return false;
+    const std::string_view letters = command.substr(addressAt + 1);
+    if (!std::all_of(letters.begin(), letters.end(), isLetterOrDigit))
+        return false;
+    if (echoesCommand(baudText)) {
+        if (!startsWith(line, command))
+            return false;
+        line.remove_prefix(command.size());
+    }
+    const char asked = command[addressAt];
+    if (line.empty() || !(asked == char(everyUnit) ? isAddressByte(line.front()) : line.front() == asked))
+        return false;
+    return repeatsLetters(line.substr(1), letters);
 }
 
 } // namespace protocol

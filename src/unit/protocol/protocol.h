@@ -38,9 +38,10 @@ constexpr int settleMs = 100;
 constexpr int answerWaitMs = 2000;
 
 // The address digits a unit can have; "S" addresses every unit.
+constexpr std::string_view addressDigitBytes = "0123456789ABCDEFS";
 inline const QString &addressDigits()
 {
-    static const QString digits = QStringLiteral("0123456789ABCDEFS");
+    static const QString digits = QString::fromLatin1(addressDigitBytes.data(), qsizetype(addressDigitBytes.size()));
     return digits;
 }
 bool isAddressDigit(QChar c);
@@ -113,5 +114,12 @@ struct VersionAnswer {
 std::optional<VersionAnswer> findVersionAnswer(const QByteArray &arrived, QChar asked);
 // A longer text between "V" and CR LF is some other line, not a version.
 constexpr qsizetype longestVersion = 64;
+
+// Whether a line the unit sent is its answer to `command`, by what the line says. A command
+// is "$R", an address digit and letters or digits; the unit answers with an address digit
+// (the one asked, or any when asked as "S") and the same letters, a write's value in capitals
+// or, refused, "?" after "PF" + n; at 4800 baud (`baudText`) the command itself comes first.
+// Any other command (a text the user typed) has no answer that could be told apart.
+bool isAnswerTo(std::string_view line, std::string_view command, std::string_view baudText);
 
 } // namespace protocol

@@ -106,12 +106,13 @@ void Receiver::cutting(std::int64_t sendingForMs)
 
 void Receiver::written(const QByteArray &bytes, Conversation::Wait wait)
 {
-    (void)bytes;
     shownAs_ = std::exchange(nextShownAs_, std::nullopt);
     // A key leaves what the unit is sending as it is: its answer comes where it comes.
     if (wait == Conversation::Wait::Key)
         return;
-    engine_.commandWritten();
+    // Into a running text, the unit's lines are shown one by one, whole; only the answer to
+    // this command, known by what it says, is shown by the rules of an answer.
+    engine_.commandWritten({bytes.constData(), std::size_t(bytes.size())});
     if (engine_.showsLineByLine())
         lineByLineSince_ = now();
 }
