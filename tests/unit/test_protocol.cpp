@@ -90,6 +90,8 @@ TEST(VersionAnswer, IsAnAddressDigitVItsTextAndALineEndWhereverItStands)
                                      : QStringLiteral("-");
         EXPECT_EQ(found, QString::fromUtf8(row.found)) << row.arrived;
     }
+}
+
 TEST(AnswerToACommand, IsTheLineThatRepeatsTheAddressAndTheLettersSentAfterTheEchoAt4800)
 {
     struct Row {
