@@ -139,16 +139,16 @@ void StopSignals::woken()
     while (::read(wake_->readFd, drained, sizeof drained) > 0) {
     }
     // A copy: an announcement may end the write that made it, which takes its own back.
-    const Announce announce = announce_;
+    const Announce tell = announce_;
     if (const int again = secondUserSignal) {
-        if (announce)
-            announce(again, true);
+        if (tell)
+            tell(again, true);
         endBy(again);
     }
     if (const int first = firstUserSignal; first != 0 && !announced_) {
         announced_ = true;
-        if (announce)
-            announce(first, false);
+        if (tell)
+            tell(first, false);
     }
 }
 

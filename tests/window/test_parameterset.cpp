@@ -14,6 +14,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableWidget>
+#include <QTimer>
 #include <QWindow>
 #include <gtest/gtest.h>
 
@@ -235,5 +236,32 @@ TEST(ParameterSet, AfterANewAddressIsWrittenTheReadsAreStillTheFButtonsBytes)
     run(*d, "readButton");
     EXPECT_EQ(writesSince(h, before),
               (std::vector<QByteArray>{"$RSRF0", "$RSRF1", "$RSRF2", "$RSRF3", "$RSRF4", "$RSRF5", "$RSRF6"}));
+    d->close();
+}
+
+TEST(ParameterSet, AbbrechenWhileAReadWaitsForItsAnswerSendsNoRetry)
+{
+    // F1 is not answered; „Abbrechen“ comes while its first read waits: nothing more goes out,
+    // not even the read's second try, and the report says so.
+    Harness h;
+    h.connectWith("COM1", "19200", "S");
+    std::array<QByteArray, 7> unit = {"F011", "0A00", "1212", "0E28", "0E0E", "64C8", "1010"};
+    actAsUnit(h, unit);
+    const auto answers = h.channel.beforeWrite;
+    showParameterSet(h.p);
+    ParameterDialog *d = parameterDialog(h.p);
+    ASSERT_NE(d, nullptr);
+    h.channel.beforeWrite = [&](const QByteArray &bytes) {
+        if (bytes == "$RSRF1")
+            QTimer::singleShot(50, d, [d] { control<QPushButton>(*d, "cancelButton")->click(); });
+        else
+            answers(bytes);
+    };
+    const std::size_t before = h.channel.writes.size();
+    run(*d, "readButton");
+    EXPECT_EQ(writesSince(h, before), (std::vector<QByteArray>{"$RSRF0", "$RSRF1"}));
+    EXPECT_EQ(d->report(), QStringLiteral("Lesen abgebrochen nach 1 von 7 Parametern, danach nichts mehr gesendet."));
+    QTest::qWait(400);
+    EXPECT_EQ(writesSince(h, before).size(), 2u) << "nothing went out after the report either";
     d->close();
 }

@@ -4,7 +4,6 @@
 #include "unit/errors.h"
 #include "unit/logging.h"
 #include "unit/line/openfailure.h"
-#include "unit/line/serialchannel.h"
 #include "window/app/ending.h"
 #include "window/connection/connection.h"
 #include "window/connection/heldkey.h"
