@@ -69,8 +69,8 @@ public:
     // The context menu's groups, in the order shown and divided by a line: the list's own entries
     // come first in their group, those added with addMenuAction after them. Hidden entries are
     // left out, so two actions that take turns can both be added.
-    enum class MenuGroup { Edit, Look, File, Unit };
-    static constexpr int menuGroupCount = 4;
+    enum class MenuGroup { Edit, Look, File, Unit, Help };
+    static constexpr int menuGroupCount = 5;
     void addMenuAction(MenuGroup group, QAction *action);
     // A last line for every line's tool tip (what a running recording writes to); empty for none.
     void setToolTipNote(const QString &note) { toolTipNote_ = note; }
@@ -92,9 +92,12 @@ public:
 
     // "Parametersatz …": the unit's parameter set in its own dialog; emits parameterSetAsked.
     QAction *parameterSetAction() const { return parameterSetAction_; }
+    // "Hilfe", the menu's last entry: the Handbuch; emits helpAsked.
+    QAction *helpAction() const { return helpAction_; }
 
 signals:
     void parameterSetAsked();
+    void helpAsked();
     // After every addLine(), for a search that keeps up with the arriving lines.
     void linesAdded();
     // After clear(): every index said before is gone.
@@ -140,6 +143,7 @@ private:
     QAction *parameterSetAction_ = nullptr;
     QAction *findAction_ = nullptr;
     QAction *inspectAction_ = nullptr;
+    QAction *helpAction_ = nullptr;
     QList<QAction *> addedMenuActions_[menuGroupCount];
     QString toolTipNote_;
 };

@@ -2,6 +2,7 @@
 #include "window/app/eventtable.h"
 
 #include "unit/conversation/conversation.h"
+#include "widgets/helpwindow.h"
 #include "widgets/lineviewfilemenu.h"
 #include "widgets/mainwindow.h"
 #include "widgets/mousefilter.h"
@@ -114,6 +115,12 @@ void connectEventTable(Program &p, MouseFilter &f)
     for (LineList *list : {w.lb2(), w.lbrx()})
         list->addMenuAction(LineView::MenuGroup::Unit, findUnit);
     QObject::connect(findUnit, &QAction::triggered, &w, run(showUnitSearch), Qt::QueuedConnection);
+    // The Handbuch: F1 anywhere in the window, and „Hilfe“ in both lists' menus. It writes nothing.
+    const auto handbook = run([](Program &program) { showHandbook(&program.w, HandbookSection::Start); });
+    auto *helpKey = new QShortcut(QKeySequence::HelpContents, &w);
+    QObject::connect(helpKey, &QShortcut::activated, &w, handbook);
+    for (LineList *list : {w.lb2(), w.lbrx()})
+        QObject::connect(list, &LineView::helpAsked, &w, handbook);
     p.recording.onFailure(receive(recordingFailed));
     QObject::connect(&p.recording.syncTimer(), &QTimer::timeout, &w, receive(recordingSyncDue));
 }
