@@ -89,3 +89,25 @@ TEST_F(TakingAllReceived, AHungUpLineIsUnfetchedInputAndReportedAsLost)
     EXPECT_EQ(channel.takeAvailable(), "SRF0F011\r\n") << "what was read before the loss";
     EXPECT_FALSE(channel.isOpen());
 }
+
+TEST_F(TakingAllReceived, AWriteWhileInputWaitsIsNoLossForTheNotifierThatSawTheInput)
+{
+    // A posted event is handled before the read notifiers in the same turn of the event
+    // loop: a write there (a key pressed while the unit sends) must leave the notifier its
+    // input, or it finds the device empty and Qt reports a read error.
+    QByteArray taken;
+    for (int round = 0; round < 50 && channel.isOpen(); ++round) {
+        ASSERT_TRUE(pty.write("LINE18\r\n"));
+        ASSERT_TRUE(systemHolds(pty, 8));
+        QObject context;
+        QMetaObject::invokeMethod(&context, [&] { channel.write("$RSE1"); }, Qt::QueuedConnection);
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+        taken += channel.takeAvailable();
+        EXPECT_EQ(pty.read(5), "$RSE1");
+    }
+    runEventLoopFor(20);
+    taken += channel.takeAvailable();
+    EXPECT_TRUE(channel.isOpen()) << "a write was reported as a lost port";
+    EXPECT_EQ(taken.size(), 50 * 8);
+}

@@ -164,23 +164,6 @@ void QtSerialChannel::throwIfUnusable()
         throw SerialError(ErrorNumber::NotOpen, "Der Port ist nicht geöffnet");
 }
 
-void QtSerialChannel::waitUntilWritten(const QDeadlineTimer &deadline)
-{
-    // QSerialPort's wait blocks on the device, not on the event loop, and may return early
-    // without progress: it is asked again until the deadline.
-    while (port_.bytesToWrite() > 0) {
-        const qint64 left = deadline.remainingTime();
-        if (left <= 0)
-            return;
-        port_.waitForBytesWritten(int(left));
-        throwIfUnusable();
-        if (meansPortLost(port_.error())) {
-            onErrorOccurred(port_.error());
-            throwIfUnusable();
-        }
-    }
-}
-
 QByteArray QtSerialChannel::takeAvailable()
 {
     // A lost port hands out what it had read, once the loss has been reported, until the
@@ -218,30 +201,39 @@ void QtSerialChannel::write(const QByteArray &bytes)
     if (bytes.isEmpty())
         return;
 
+    // Written to the device here, not through Qt's write buffer: Qt's wait for written bytes
+    // also reads what has arrived meanwhile, and its read notifier, which has already seen
+    // that input, then finds the device empty and reports a read error: a line lost that
+    // never was (a key pressed at 4800 baud while the unit sends).
     const QDeadlineTimer deadline(writeTimeoutBaseMs + qint64(writeTimeoutPerByteMs) * bytes.size());
-    errno = 0; // a reason left over from an earlier call must not explain this write
-    const qint64 taken = port_.write(bytes);
-    throwIfUnusable();
-    if (taken != bytes.size()) {
+    const int handle = int(port_.handle());
+    qsizetype written = 0;
+    while (written < bytes.size()) {
+        errno = 0; // a reason left over from an earlier call must not explain this write
+        const ssize_t n = ::write(handle, bytes.constData() + written, std::size_t(bytes.size() - written));
+        if (n > 0) {
+            written += n;
+            continue;
+        }
         const int writeErrno = errno;
-        qCDebug(lcSerial).noquote() << "write to" << deviceName_ << "took" << taken << "of" << bytes.size()
-                                    << "bytes:" << port_.errorString();
+        if (n < 0 && writeErrno == EINTR)
+            continue;
+        if (n < 0 && (writeErrno == EAGAIN || writeErrno == EWOULDBLOCK)) {
+            const qint64 left = deadline.remainingTime();
+            if (left <= 0)
+                throw SerialError(ErrorNumber::WriteTimeout,
+                                  describe("Schreiben auf %1 fehlgeschlagen", deviceName_,
+                                           QStringLiteral("Zeitüberschreitung")));
+            pollfd p{handle, POLLOUT, 0};
+            ::poll(&p, 1, int(left));
+            continue;
+        }
+        qCDebug(lcSerial).noquote() << "write to" << deviceName_ << "took" << written << "of" << bytes.size() << "bytes";
         const QString detail = writeErrno > 0 ? systemReason(writeErrno)
                                               : QStringLiteral("Der Port hat nicht alle Bytes angenommen.");
-        port_.clear(QSerialPort::Output);
         loseLine(PortLostError(ErrorNumber::PortLost, describe("Schreiben auf %1 fehlgeschlagen", deviceName_, detail)));
         throwIfUnusable();
     }
-    waitUntilWritten(deadline);
-    if (port_.bytesToWrite() > 0) {
-        // The rest must not trickle out later, after the failure has been reported.
-        port_.clear(QSerialPort::Output);
-        port_.clearError();
-        throw SerialError(ErrorNumber::WriteTimeout,
-                          describe("Schreiben auf %1 fehlgeschlagen", deviceName_,
-                                   QStringLiteral("Zeitüberschreitung")));
-    }
-    port_.clearError();
 }
 
 std::optional<std::uint32_t> QtSerialChannel::modemStatus()

@@ -40,9 +40,6 @@ public:
 private:
     void onErrorOccurred(QSerialPort::SerialPortError error);
     void throwIfUnusable();
-    // Blocks until every byte is out or the deadline passes; throws when the port is lost
-    // meanwhile.
-    void waitUntilWritten(const QDeadlineTimer &deadline);
     void closePort();
     // The port is gone: keeps what was read (Qt's buffer and what the system still hands
     // over), records why, closes.
