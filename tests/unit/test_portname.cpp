@@ -1,10 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "unit/line/portname.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <utility>
@@ -50,37 +46,3 @@ TEST(SystemPortName, PathsStayAndOtherNamesAreLookedUpUnderDev)
         EXPECT_EQ(systemPortName(QString::fromLatin1(typed)), QString::fromLatin1(expected)) << typed;
 }
 
-
-TEST(QtLockFileName, EachDeviceHasItsOwnAndQtsRuleIsKept)
-{
-    // Qt drops "/dev/" and makes every "/" a "_": a path outside /dev keeps its leading "_".
-    const std::vector<std::pair<const char *, const char *>> table = {
-        {"/dev/ttyUSB0", "LCK..ttyUSB0"},
-        {"/dev/pts/3", "LCK..pts_3"},
-        {"/dev/serial/by-id/usb-FTDI-if00", "LCK..serial_by-id_usb-FTDI-if00"},
-        {"/tmp/x_y", "LCK.._tmp_x_y"},
-    };
-    for (const auto &[path, expected] : table)
-        EXPECT_EQ(qtLockFileName(QString::fromLatin1(path)), QString::fromLatin1(expected)) << path;
-}
-
-TEST(DevicePath, LinksLeadToTheDeviceSoThatTwoLinksOfTwoDevicesNeverShareALockName)
-{
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("x")));
-    // Two devices, linked at paths that Qt's rule alone would give one lock name.
-    for (const char *device : {"ttyA", "ttyB"}) {
-        QFile file(dir.filePath(QString::fromLatin1(device)));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    }
-    ASSERT_TRUE(QFile::link(dir.filePath(QStringLiteral("ttyA")), dir.filePath(QStringLiteral("x_y"))));
-    ASSERT_TRUE(QFile::link(dir.filePath(QStringLiteral("ttyB")), dir.filePath(QStringLiteral("x/y"))));
-    const QString real = QFileInfo(dir.path()).canonicalFilePath();
-    EXPECT_EQ(devicePath(dir.filePath(QStringLiteral("x_y"))), real + QStringLiteral("/ttyA"));
-    EXPECT_EQ(devicePath(dir.filePath(QStringLiteral("x/y"))), real + QStringLiteral("/ttyB"));
-    EXPECT_NE(qtLockFileName(devicePath(dir.filePath(QStringLiteral("x_y")))),
-              qtLockFileName(devicePath(dir.filePath(QStringLiteral("x/y")))));
-    // A name that leads nowhere is the system's name for it.
-    EXPECT_EQ(devicePath(QStringLiteral("rix-no-such-port")), QStringLiteral("/dev/rix-no-such-port"));
-}
