@@ -43,8 +43,8 @@ QString refusal(const QCommandLineParser &parser, const QStringList &arguments, 
 QString usageText()
 {
     return QStringLiteral(
-        "Aufruf: rix-param read  [-o DATEI|-] [--port P] [--baud 19200|4800] [--address D]\n"
-        "                        [--timeout MS] [--quiet]\n"
+        "Aufruf: rix-param read  [-o DATEI|ORDNER/|-] [--port P] [--baud 19200|4800]\n"
+        "                        [--address D] [--timeout MS] [--quiet]\n"
         "        rix-param diff  DATEI [--port P] [--baud …] [--address D] [--timeout MS] [--quiet]\n"
         "        rix-param write DATEI [--dry-run] [--yes] [--include-line-settings]\n"
         "                        [--port P] [--baud …] [--address D] [--timeout MS] [--quiet]\n"
@@ -59,13 +59,18 @@ QString usageText()
         "  find                   sucht Einheiten: Schnittstelle, Baudrate, Adresse, Version\n"
         "                         (ohne --port an allen USB- und ACM-Adaptern)\n"
         "\n"
-        "  --port P               Schnittstelle (Vorgabe COM1; COM1–COM10 sind /dev/ttyS0–9,\n"
-        "                         ein Name mit / ist ein Pfad, sonst /dev/P); mehrmals: alle\n"
-        "                         Einheiten zugleich, jede Zeile mit ihrer Schnittstelle vorn\n"
-        "  --baud R               19200 (Vorgabe) oder 4800 (die Einheit sendet den Befehl zurück)\n"
-        "  --address D            Adresse der Einheit: 0–9, A–F oder S (Vorgabe, jede Einheit)\n"
+        "  --port P               Schnittstelle (COM1–COM10 sind /dev/ttyS0–9, ein Name mit /\n"
+        "                         ist ein Pfad, sonst /dev/P); mehrmals: alle Einheiten zugleich,\n"
+        "                         jede Zeile mit ihrer Schnittstelle vorn; ohne --port: die eine\n"
+        "                         Einheit, die find an den USB- und ACM-Adaptern findet\n"
+        "  --baud R               19200 (Vorgabe) oder 4800 (die Einheit sendet den Befehl zurück);\n"
+        "                         ohne --port die Baudrate der gefundenen Einheit\n"
+        "  --address D            Adresse der Einheit: 0–9, A–F oder S (Vorgabe, jede Einheit);\n"
+        "                         ohne --port die Adresse der gefundenen Einheit\n"
         "  --timeout MS           so lange nach einer Anfrage gilt ihre Antwort noch (Vorgabe 2000)\n"
         "  -o DATEI               read: in DATEI statt auf die Standardausgabe (- für diese)\n"
+        "  -o ORDNER/             read: eine Datei je Einheit in ORDNER (mit / am Ende), nach\n"
+        "                         Schnittstelle und Adresse benannt (ttyUSB0-5.txt)\n"
         "  --dry-run              write: nur zeigen, was sich ändern würde\n"
         "  --yes                  write: ohne Rückfrage schreiben\n"
         "  --include-line-settings  write: auch F0 (Adresse) und F6 (Baudrate, Quittung), zuletzt\n"
@@ -154,7 +159,9 @@ ParsedCommandLine parseCommandLine(const QStringList &arguments)
             return fail(QStringLiteral("Jede Schnittstelle nur einmal mit --port nennen."));
         o.port = o.ports.constLast();
     }
-    if (parser.isSet(line.baud)) {
+    o.baudGiven = parser.isSet(line.baud);
+    o.addressGiven = parser.isSet(line.address);
+    if (o.baudGiven) {
         o.baud = parser.value(line.baud);
         if (!protocol::isRate(o.baud))
             return fail(QStringLiteral("Ungültige Baudrate „%1“ (%2).").arg(o.baud, protocol::rateChoices()));
@@ -185,8 +192,7 @@ ParsedCommandLine parseCommandLine(const QStringList &arguments)
     o.json = parser.isSet(json);
     if (o.severalUnits() && o.command == ParamOptions::Command::Write && !o.yes && !o.dryRun)
         return fail(QStringLiteral("write an mehrere Einheiten nur mit --yes oder --dry-run."));
-    if (o.severalUnits() && o.command == ParamOptions::Command::Read && !o.toStandardOutput()
-        && !o.outputFile.endsWith(QLatin1Char('/')))
+    if (o.severalUnits() && o.command == ParamOptions::Command::Read && !o.toStandardOutput() && !o.toFolder())
         return fail(QStringLiteral("read von mehreren Einheiten: -o ORDNER/ (mit / am Ende), eine Datei je Einheit."));
 
     const QStringList files = words.mid(1);

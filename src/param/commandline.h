@@ -9,13 +9,19 @@
 struct ParamOptions {
     enum class Command { Read, Diff, Write, Find, Help, Version };
     Command command = Command::Help;
-    // The window's settings at start: port COM1, 19200 baud, address S.
-    QString port = QStringLiteral("COM1");
+    // The port to use; empty until --port names it or, without one, the search finds it.
+    QString port;
     // Every --port given, in order; more than one has read, diff and write work on every
-    // unit at once. find without any searches the system's USB and ACM adapters.
+    // unit at once. Without any, find searches the system's USB and ACM adapters, and read,
+    // diff and write use the one unit that search finds (never COM1, an on-board port).
     QStringList ports;
+    // The window's settings at start: 19200 baud, address S.
     QString baud = QStringLiteral("19200");
     QChar address = QLatin1Char('S');
+    // Whether --baud and --address were given: without --port, the found unit's rate and
+    // address are used unless they were.
+    bool baudGiven = false;
+    bool addressGiven = false;
     // How long after a request its answer is still taken. A unit answers within a few ms;
     // a slow adapter or a unit that is busy may take much longer, and an answer missed is
     // a read asked again.
@@ -31,6 +37,8 @@ struct ParamOptions {
     bool severalUnits() const { return ports.size() > 1; }
 
     bool toStandardOutput() const { return outputFile.isEmpty() || outputFile == QLatin1String("-"); }
+    // read -o FOLDER/ (a "/" at its end): one file per unit, however many ports.
+    bool toFolder() const { return command == Command::Read && outputFile.endsWith(QLatin1Char('/')); }
 };
 
 struct ParsedCommandLine {

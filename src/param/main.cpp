@@ -4,6 +4,7 @@
 #include "param/commandline.h"
 #include "param/console.h"
 #include "param/findcommand.h"
+#include "param/foundunit.h"
 #include "param/manyunits.h"
 #include "param/paramcommands.h"
 #include "param/stopsignals.h"
@@ -65,7 +66,7 @@ int main(int argc, char *argv[])
         return app.exec();
     }
     // read, diff and write run on this event loop, every unit's exchanges as steps of it,
-    // until the last unit is done.
+    // until the last unit is done; without --port after the search that finds the unit.
     ParamEnd end;
     bool over = false;
     const auto finished = [&](const ParamEnd &ended) {
@@ -73,23 +74,39 @@ int main(int argc, char *argv[])
         over = true;
         QCoreApplication::exit();
     };
+    ParamOptions options = parsed.options;
+    std::unique_ptr<QObject> unitSearch;
     std::unique_ptr<EveryUnit> units;
     std::unique_ptr<QtSerialChannel> channel;
     std::unique_ptr<ParamCommand> command;
-    if (parsed.options.severalUnits() || parsed.options.json) {
-        units = std::make_unique<EveryUnit>(parsed.options, out, err, stops, version,
-                                            [] { return std::make_unique<QtSerialChannel>(); });
-        units->start(finished);
+    const auto startCommand = [&] {
+        if (options.severalUnits() || options.json || options.toFolder()) {
+            units = std::make_unique<EveryUnit>(options, out, err, stops, version,
+                                                [] { return std::make_unique<QtSerialChannel>(); });
+            units->start(finished);
+        } else {
+            channel = std::make_unique<QtSerialChannel>();
+            command = makeParamCommand(options, *channel, console, version);
+            command->start(finished);
+        }
+    };
+    if (options.ports.isEmpty()) {
+        unitSearch = startOnFoundUnit(options, console, search::adapterPorts(systemPorts()),
+                                      [] { return std::make_unique<QtSerialChannel>(); },
+                                      [&](const ParamOptions &found) {
+                                          options = found;
+                                          startCommand();
+                                      },
+                                      finished);
     } else {
-        channel = std::make_unique<QtSerialChannel>();
-        command = makeParamCommand(parsed.options, *channel, console, version);
-        command->start(finished);
+        startCommand();
     }
     if (!over)
         QCoreApplication::exec();
     // The ports are closed before the program ends, also by a signal.
     command.reset();
     units.reset();
+    unitSearch.reset();
     if (end.signal != 0)
         StopSignals::endBy(end.signal);
     return end.exitCode;

@@ -58,8 +58,10 @@ struct EveryUnit::Unit {
     {
         options.port = port;
         options.ports = {port};
-        // A unit's set goes to its own file after the read, or to the shared output.
-        options.outputFile.clear();
+        // A unit's set goes to its own file in the folder after the read, or to the shared
+        // output; one unit with --json and -o FILE saves it there itself.
+        if (all.toFolder())
+            options.outputFile.clear();
     }
     ParamOptions options;
     UnitLines out;
@@ -90,7 +92,7 @@ EveryUnit::EveryUnit(const ParamOptions &options, TextOutput &out, TextOutput &e
     , stop_(stop)
     , version_(programVersion)
     , makeChannel_(std::move(makeChannel))
-    , toFolder_(options.command == ParamOptions::Command::Read && !options.toStandardOutput())
+    , toFolder_(options.toFolder())
     , sharedOut_(std::make_unique<SharedLines>(out))
     , sharedErr_(std::make_unique<SharedLines>(err))
 {
@@ -108,9 +110,8 @@ void EveryUnit::start(std::function<void(const ParamEnd &)> finished)
 {
     finished_ = std::move(finished);
     if (toFolder_) {
-        const QString probe = QDir(options_.outputFile).filePath(QStringLiteral(".rix-param-probe"));
-        if (const QString refused = outputRefusal(probe, stop_); !refused.isEmpty()) {
-            err_ << "rix-param: " << QString(refused).replace(probe, options_.outputFile) << '\n';
+        if (const QString refused = folderRefusal(options_.outputFile, stop_); !refused.isEmpty()) {
+            err_ << "rix-param: " << refused << '\n';
             if (auto done = std::exchange(finished_, nullptr))
                 done({ParamExit::Error});
             return;

@@ -26,9 +26,7 @@ private:
     void begin() override
     {
         // A place that cannot take the file costs no read.
-        if (!options_.toStandardOutput())
-            if (const QString refused = outputRefusal(options_.outputFile, console_.stop); !refused.isEmpty())
-                throw ParamFailure{refused};
+        checkBeforeUnit();
         ParameterSet all;
         for (int n = 0; n < parameterCount; ++n)
             all.value[std::size_t(n)] = QString();
@@ -66,6 +64,7 @@ public:
 private:
     void begin() override
     {
+        checkBeforeUnit();
         const ParameterSet file = loadSetOrFail(options_.setFile, false);
         session_.open([this, file] {
             session_.readPresent(file, [this, file](const ParameterSet &unit) { step([&] { compare(file, unit); }); });
@@ -101,6 +100,32 @@ private:
 };
 
 } // namespace
+
+QString refusalBeforeUnit(const ParamOptions &options, ParamConsole &console)
+{
+    try {
+        switch (options.command) {
+        case ParamOptions::Command::Read:
+            if (options.toFolder())
+                return folderRefusal(options.outputFile, console.stop);
+            return options.toStandardOutput() ? QString() : outputRefusal(options.outputFile, console.stop);
+        case ParamOptions::Command::Diff: loadSetOrFail(options.setFile, false); break;
+        case ParamOptions::Command::Write: return writeRefusal(options, console);
+        case ParamOptions::Command::Find:
+        case ParamOptions::Command::Help:
+        case ParamOptions::Command::Version: break;
+        }
+    } catch (const ParamFailure &failure) {
+        return failure.message;
+    }
+    return QString();
+}
+
+void ParamCommand::checkBeforeUnit() const
+{
+    if (const QString refused = refusalBeforeUnit(options_, console_); !refused.isEmpty())
+        throw ParamFailure{refused};
+}
 
 ParamCommand::ParamCommand(const ParamOptions &options, SerialChannel &channel, ParamConsole &console)
     : options_(options)

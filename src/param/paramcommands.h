@@ -8,6 +8,8 @@
 #include "param/session.h"
 #include "param/unitresult.h"
 
+#include <QString>
+
 #include <functional>
 #include <memory>
 
@@ -55,6 +57,8 @@ protected:
     void end(ParamEnd end);
     // Standard output took everything so far, or the command fails with its reason.
     void checkStandardOutput() const;
+    // What may stop it before the unit is asked (refusalBeforeUnit): the command fails with it.
+    void checkBeforeUnit() const;
 
     const ParamOptions &options_;
     ParamConsole &console_;
@@ -65,6 +69,12 @@ private:
     std::function<void(const ParamEnd &)> finished_;
     bool over_ = false;
 };
+
+// What the command of `options` checks before it needs the unit: the set file it reads,
+// the place it saves to, a terminal to ask on. The failure's message, empty when it may go
+// on; the commands check it first, and without --port it is checked before the search, so
+// that a run that cannot go on costs no search and no read.
+QString refusalBeforeUnit(const ParamOptions &options, ParamConsole &console);
 
 // The command of `options` over `channel` (not yet open). `programVersion` goes into a read
 // file's header.

@@ -5,6 +5,8 @@
 #include "unit/files/completefile.h"
 #include "unit/parameters/setfileio.h"
 
+#include <QDir>
+
 QString outputRefusal(const QString &path, StopRequest &stop)
 {
     // The check is the save's own first step, made and undone: a file is made beside the
@@ -20,6 +22,12 @@ QString outputRefusal(const QString &path, StopRequest &stop)
     }
     stop.releaseTemporaryFile();
     return reason;
+}
+
+QString folderRefusal(const QString &folder, StopRequest &stop)
+{
+    const QString probe = QDir(folder).filePath(QStringLiteral(".rix-param-probe"));
+    return outputRefusal(probe, stop).replace(probe, folder);
 }
 
 QString saveSet(const QString &path, const QString &text, StopRequest &stop)

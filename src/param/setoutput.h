@@ -14,6 +14,10 @@ class StopRequest;
 // Leaves nothing behind, also when a signal comes meanwhile (`stop`).
 QString outputRefusal(const QString &path, StopRequest &stop);
 
+// The same for `read -o FOLDER/`: why no unit's file can be saved in `folder` ("FOLDER/:
+// nichts gespeichert. REASON"); empty when the folder takes files.
+QString folderRefusal(const QString &folder, StopRequest &stop);
+
 // Writes `text` to `path` completely or not at all, as saveSetFile() does, with its
 // temporary file guarded by `stop`. Returns the German reason of a failure; empty on success.
 QString saveSet(const QString &path, const QString &text, StopRequest &stop);

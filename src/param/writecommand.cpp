@@ -49,10 +49,8 @@ public:
 private:
     void begin() override
     {
+        checkBeforeUnit();
         const ParameterSet file = loadSetOrFail(options_.setFile, true);
-        // Whether it may ask is known before the unit is: a run that cannot write costs no read.
-        if (!options_.yes && !options_.dryRun && !console_.terminal)
-            throw ParamFailure{QStringLiteral("Ohne Terminal wird nur mit --yes geschrieben. Nichts geschrieben.")};
         session_.open([this, file] {
             session_.readPresent(file, [this, file](const ParameterSet &unit) { step([&] { planned(file, unit); }); });
         });
@@ -191,6 +189,15 @@ private:
 };
 
 } // namespace
+
+QString writeRefusal(const ParamOptions &options, const ParamConsole &console)
+{
+    loadSetOrFail(options.setFile, true);
+    // Whether it may ask is known before the unit is: a run that cannot write costs no read.
+    if (!options.yes && !options.dryRun && !console.terminal)
+        return QStringLiteral("Ohne Terminal wird nur mit --yes geschrieben. Nichts geschrieben.");
+    return QString();
+}
 
 std::unique_ptr<ParamCommand> makeWriteCommand(const ParamOptions &options, SerialChannel &channel, ParamConsole &console)
 {

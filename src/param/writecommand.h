@@ -9,3 +9,7 @@
 #include <memory>
 
 std::unique_ptr<ParamCommand> makeWriteCommand(const ParamOptions &options, SerialChannel &channel, ParamConsole &console);
+
+// What stops a write before the unit is asked: a set file it cannot take, or no terminal to
+// ask on without --yes or --dry-run (throws ParamFailure for the file). Empty when it may go on.
+QString writeRefusal(const ParamOptions &options, const ParamConsole &console);

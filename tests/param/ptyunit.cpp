@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 namespace {
+constexpr qsizetype versionLength = 4; // "$RSV"
 constexpr qsizetype readLength = 6;    // "$RSRF3"
 constexpr qsizetype writeLength = 10;  // "$RSPF30E3C"
 } // namespace
@@ -47,6 +48,13 @@ bool PtyUnit::takeCommand()
         return false;
     }
     incoming_.remove(0, start);
+    if (incoming_.size() >= versionLength && incoming_.at(3) == 'V') {
+        commands.push_back(incoming_.left(versionLength));
+        at.push_back(std::chrono::steady_clock::now());
+        incoming_.remove(0, versionLength);
+        pty_.write(values[0].left(1) + "V" + version + "\r\n");
+        return true;
+    }
     if (incoming_.size() < readLength)
         return false;
     const bool isWrite = incoming_.mid(3, 2) == "PF";

@@ -2,7 +2,8 @@
 #pragma once
 // A unit on a pseudo-terminal, played on the test's own thread: the program opens the slave
 // with its real serial port, and each read of Fn that reaches the master is answered at once
-// with the unit's value, each write kept. The adapter can be pulled (the master closed).
+// with the unit's value, a version request with its version, each write kept. The adapter
+// can be pulled (the master closed).
 
 #include "support/pty.h"
 
@@ -29,6 +30,8 @@ public:
     // Only the parameter writes ("PF").
     std::vector<QByteArray> writes() const;
     QByteArray values[7] = {"F011", "0A00", "1212", "0E28", "0E0E", "64C8", "1010"};
+    // The answer to "$RSV", after its address digit and "V".
+    QByteArray version = "RIX 2.1";
     // Runs once the unit has taken a parameter write, with how many it has taken so far.
     std::function<void(int writes)> afterWrite;
 

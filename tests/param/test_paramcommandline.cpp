@@ -12,9 +12,13 @@ TEST(ParamCommandLine, DefaultsAreTheWindowsAndOptionsMayStandAnywhere)
     const ParsedCommandLine read = parseCommandLine({QStringLiteral("read")});
     ASSERT_TRUE(read.error.isEmpty()) << read.error.toStdString();
     EXPECT_EQ(read.options.command, ParamOptions::Command::Read);
-    EXPECT_EQ(read.options.port, QStringLiteral("COM1"));
+    // No port: the search finds it (never COM1), its rate and address unless named.
+    EXPECT_EQ(read.options.port, QString());
+    EXPECT_TRUE(read.options.ports.isEmpty());
     EXPECT_EQ(read.options.baud, QStringLiteral("19200"));
     EXPECT_EQ(read.options.address, QLatin1Char('S'));
+    EXPECT_FALSE(read.options.baudGiven);
+    EXPECT_FALSE(read.options.addressGiven);
     EXPECT_EQ(read.options.timeoutMs, 2000);
     EXPECT_TRUE(read.options.toStandardOutput());
 
@@ -30,6 +34,8 @@ TEST(ParamCommandLine, DefaultsAreTheWindowsAndOptionsMayStandAnywhere)
     EXPECT_FALSE(write.options.dryRun);
     EXPECT_EQ(write.options.baud, QStringLiteral("4800"));
     EXPECT_EQ(write.options.address, QLatin1Char('A'));
+    EXPECT_TRUE(write.options.baudGiven);
+    EXPECT_TRUE(write.options.addressGiven);
     EXPECT_EQ(write.options.timeoutMs, 1500);
 
     const ParsedCommandLine toOut = parseCommandLine({QStringLiteral("read"), QStringLiteral("-o"), QStringLiteral("-")});
@@ -37,6 +43,14 @@ TEST(ParamCommandLine, DefaultsAreTheWindowsAndOptionsMayStandAnywhere)
     EXPECT_TRUE(toOut.options.toStandardOutput());
     const ParsedCommandLine toFile = parseCommandLine({QStringLiteral("read"), QStringLiteral("-o"), QStringLiteral("u.txt")});
     EXPECT_FALSE(toFile.options.toStandardOutput());
+    EXPECT_FALSE(toFile.options.toFolder());
+    // A folder with one port or none, as a script with a list of ports of any length has it.
+    for (const QStringList &ports : {QStringList{}, QStringList{QStringLiteral("--port"), QStringLiteral("/dev/ttyUSB0")}}) {
+        const ParsedCommandLine toFolder =
+            parseCommandLine(QStringList{QStringLiteral("read"), QStringLiteral("-o"), QStringLiteral("units/")} + ports);
+        EXPECT_TRUE(toFolder.error.isEmpty()) << toFolder.error.toStdString();
+        EXPECT_TRUE(toFolder.options.toFolder());
+    }
 
     EXPECT_EQ(parseCommandLine({QStringLiteral("write"), QStringLiteral("--version")}).options.command,
               ParamOptions::Command::Version);

@@ -286,6 +286,10 @@ TEST_F(RixParam, AMissingOrBusyPortIsExitTwoWithTheWindowsReason)
         << r.err;
     EXPECT_NE(r.err.find("gibt es nicht"), std::string::npos) << r.err;
     EXPECT_EQ(r.out, "");
+    // Without --port never COM1: the one unit on a USB or ACM adapter, here none.
+    const Result unnamed = run({"read"}, false);
+    EXPECT_EQ(unnamed.code, 2);
+    EXPECT_EQ(unnamed.err.rfind("rix-param: Ohne --port", 0), 0u) << unnamed.err;
     // A port another program holds: the lock the window takes is refused, nothing is sent.
     startUnit();
     const int holder = ::open(sim->path().c_str(), O_RDWR | O_NOCTTY);

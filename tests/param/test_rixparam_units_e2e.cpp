@@ -106,6 +106,13 @@ TEST_F(RixParam, ReadOfSeveralUnitsIntoAFolderIsOneFileEachNamedAfterPortAndAddr
     EXPECT_NE(linesOf(r.err, first.path()).find("Parametersatz in " + folder + name(first, "F") + " gespeichert.\n"),
               std::string::npos)
         << r.err;
+
+    // A script's list of ports may hold one: the folder takes its one file all the same.
+    const std::string alone = dir.string() + "/alone/";
+    std::filesystem::create_directory(alone);
+    const Result one = run(portArguments({"read", "-o", alone}, {&second}), false);
+    ASSERT_EQ(one.code, 0) << one.err;
+    EXPECT_NE(contents(alone + name(second, "3")).find("\nF0=3011\n"), std::string::npos) << one.err;
 }
 
 TEST_F(RixParam, DiffOfSeveralUnitsAsJsonIsTheWorstUnitsExitCode)

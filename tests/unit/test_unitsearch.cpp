@@ -4,18 +4,28 @@
 // no answer, another address, a busy port, a late answer, an answer in pieces) and what it
 // says about each port.
 
+#include "support/pty.h"
 #include "support/waiting.h"
 #include "unit/errors.h"
 #include "unit/line/serialchannel.h"
 #include "unit/search/unitsearch.h"
 
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <map>
 #include <memory>
+
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -117,6 +127,44 @@ QStringList searched(std::vector<Script> &scripts, search::Timing timing = quick
     return lines;
 }
 
+// Another program of this machine: a child of this test, under its own name, that keeps
+// only `kept` of the test's open files (a port, or a pseudo-terminal's both ends), until it
+// is ended.
+class OtherProgram {
+public:
+    OtherProgram(const char *name, std::vector<int> kept)
+    {
+        int ready[2];
+        if (::pipe(ready) != 0)
+            throw std::runtime_error("pipe");
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            for (int fd = 3; fd < 1024; ++fd)
+                if (fd != ready[1] && std::find(kept.begin(), kept.end(), fd) == kept.end())
+                    ::close(fd);
+            ::prctl(PR_SET_NAME, name);
+            [[maybe_unused]] const ssize_t told = ::write(ready[1], "+", 1);
+            for (;;)
+                ::pause();
+        }
+        ::close(ready[1]);
+        char told = 0;
+        [[maybe_unused]] const ssize_t got = ::read(ready[0], &told, 1);
+        ::close(ready[0]);
+    }
+    ~OtherProgram()
+    {
+        ::kill(pid_, SIGKILL);
+        ::waitpid(pid_, nullptr, 0);
+    }
+    OtherProgram(const OtherProgram &) = delete;
+    OtherProgram &operator=(const OtherProgram &) = delete;
+    pid_t pid() const { return pid_; }
+
+private:
+    pid_t pid_ = -1;
+};
+
 const QByteArray v = "$RSV";
 const QByteArray f0 = "$RSRF0";
 
@@ -185,6 +233,53 @@ TEST(UnitSearch, APortAnotherProgramHoldsIsSkippedAsBusyWhicheverWayTheSystemSay
         EXPECT_EQ(search::outcomeJson(found.at(0)), R"({"busy":true,"found":false,"port":"P0","reason":"P0 geht nicht"})")
             << number;
         EXPECT_TRUE(scripts[0].written.isEmpty());
+    }
+}
+
+TEST(UnitSearch, APortAnotherProgramHasOpenWithoutALockIsSkippedAsBusyAndNamesIt)
+{
+    // This test holds both ends of the pseudo-terminal; the port is also reached by a link.
+    testsupport::Pty pty;
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString link = dir.filePath(QStringLiteral("rix-port"));
+    ASSERT_TRUE(QFile::link(pty.slavePath(), link));
+    const QStringList ports{pty.slavePath(), link};
+    const auto search = [&ports] {
+        std::vector<Script> scripts(2);
+        std::size_t made = 0;
+        search::UnitSearch unitSearch(ports, [&] { return std::make_unique<ScriptedChannel>(scripts.at(made++)); },
+                                      quick());
+        unitSearch.start();
+        EXPECT_TRUE(waitUntil([&] { return unitSearch.isFinished(); }));
+        QStringList lines;
+        for (const search::PortOutcome &outcome : unitSearch.outcomes())
+            lines << search::outcomeLine(outcome);
+        return std::make_pair(lines, made);
+    };
+    const auto silent = [](const QString &port) {
+        return port + QStringLiteral(": keine Einheit gefunden (keine Antwort mit 19200 und mit 4800 Baud)");
+    };
+    {
+        // A terminal program that opened the port without a lock: never written to.
+        const OtherProgram terminal("terminal", {pty.slaveFd()});
+        const auto [lines, made] = search();
+        const auto busy = [&terminal](const QString &port) {
+            return QStringLiteral("%1: übersprungen, belegt (%1 ist in einem anderen Programm geöffnet: „terminal“ "
+                                  "(PID %2))")
+                .arg(port)
+                .arg(terminal.pid());
+        };
+        EXPECT_EQ(lines, (QStringList{busy(pty.slavePath()), busy(link)}));
+        EXPECT_EQ(made, 0u);
+    }
+    {
+        // The line's other end keeps the port open beside its master, as a simulator does:
+        // no second user. Nor is this process, which holds the port itself.
+        const OtherProgram simulator("simulator", {pty.masterFd(), pty.slaveFd()});
+        const auto [lines, made] = search();
+        EXPECT_EQ(lines, (QStringList{silent(pty.slavePath()), silent(link)}));
+        EXPECT_EQ(made, 2u);
     }
 }
 
@@ -281,7 +376,34 @@ TEST(SearchRules, OnlyUsbAndAcmAdaptersAreSearchedUnnamed)
                                      {"/dev/ttyACM3", "", ""},
                                      {"/dev/ttyS12", "", ""},
                                      {"/dev/ttyUSBx", "", ""}};
-    EXPECT_EQ(search::adapterPorts(system), (QStringList{"/dev/ttyUSB0", "/dev/ttyACM3"}));
+    EXPECT_EQ(search::adapterPorts(system, {}), (QStringList{"/dev/ttyUSB0", "/dev/ttyACM3"}));
+}
+
+TEST(SearchRules, UdevsLinksToAdaptersAreSearchedUnnamedEachDeviceOnce)
+{
+    // A folder like /dev/serial/by-id: links to two devices, one of them twice, a dangling
+    // link and a file that is no link.
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QDir folder(dir.path());
+    for (const char *file : {"ttyA", "ttyB", "usb-Not_A_Link"}) {
+        QFile device(folder.filePath(QString::fromLatin1(file)));
+        ASSERT_TRUE(device.open(QIODevice::WriteOnly));
+    }
+    ASSERT_TRUE(folder.mkdir(QStringLiteral("by-id")));
+    const QDir byId(folder.filePath(QStringLiteral("by-id")));
+    for (const auto &[name, target] : std::vector<std::pair<const char *, const char *>>{
+             {"usb-FTDI_A-if00-port0", "ttyA"}, {"usb-FTDI_A-if01-port0", "ttyA"}, {"usb-Prolific_B", "ttyB"},
+             {"usb-Gone", "ttyGone"}})
+        ASSERT_TRUE(QFile::link(folder.filePath(QString::fromLatin1(target)), byId.filePath(QString::fromLatin1(name))));
+    QFile(folder.filePath(QStringLiteral("usb-Not_A_Link"))).copy(byId.filePath(QStringLiteral("usb-Plain")));
+
+    const QStringList links = adapterLinks(byId.path());
+    EXPECT_EQ(links, (QStringList{byId.filePath("usb-FTDI_A-if00-port0"), byId.filePath("usb-FTDI_A-if01-port0"),
+                                  byId.filePath("usb-Prolific_B")}));
+    const QList<FoundPort> system = {{"/dev/ttyUSB0", "", ""}};
+    EXPECT_EQ(search::adapterPorts(system, links),
+              (QStringList{"/dev/ttyUSB0", byId.filePath("usb-FTDI_A-if00-port0"), byId.filePath("usb-Prolific_B")}));
 }
 
 TEST(SearchRules, AnOutcomeAsJson)

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "unit/line/openfailure.h"
 
+#include "unit/line/portname.h"
 #include "unit/logging.h"
 #include "unit/systemreason.h"
 
@@ -27,7 +28,7 @@ namespace {
 // Qt's lock file for the device ("LCK..ttyUSB0") and the process that holds it, if any.
 QString lockFileHolder(const QString &device)
 {
-    const QString name = QStringLiteral("LCK..") + QFileInfo(device).fileName();
+    const QString name = qtLockFileName(devicePath(device));
     for (const QString &dir : {QStringLiteral("/var/lock"), QStringLiteral("/run/lock"), QDir::tempPath()}) {
         const QString path = dir + QLatin1Char('/') + name;
         if (!QFileInfo::exists(path))

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "unit/line/portname.h"
 
+#include <QFileInfo>
+
 namespace {
 
 // The number N of "COMN" for N in 1 … 10 exactly as the port list spells it, else 0.
@@ -28,4 +30,17 @@ QString systemPortName(const QString &name)
     if (const int com = comPortNumber(name))
         return QStringLiteral("/dev/ttyS%1").arg(com - 1);
     return QStringLiteral("/dev/") + name;
+}
+
+QString devicePath(const QString &name)
+{
+    const QString device = systemPortName(name);
+    const QString canonical = QFileInfo(device).canonicalFilePath();
+    return canonical.isEmpty() ? device : canonical;
+}
+
+QString qtLockFileName(const QString &path)
+{
+    QString name = path.startsWith(QLatin1String("/dev/")) ? path.mid(5) : path;
+    return QStringLiteral("LCK..") + name.replace(QLatin1Char('/'), QLatin1Char('_'));
 }

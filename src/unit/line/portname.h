@@ -10,3 +10,13 @@
 // starting with "/" is a path and stays as it is, any other name is looked up under /dev/.
 // An empty name stays empty.
 QString systemPortName(const QString &name);
+
+// The device a typed port name leads to, links followed (/dev/serial/by-id/…, a link to a
+// pseudo-terminal): two names of one device give one path, two devices never share one.
+// The system name as it is when it leads to nothing.
+QString devicePath(const QString &name);
+
+// The name of the lock file Qt's serial port takes for a device opened by `path`: the path
+// without "/dev/", every "/" made "_", after "LCK.." ("LCK..ttyUSB0", "LCK..pts_3",
+// "LCK.._tmp_rix"). It tells /tmp/x_y from /tmp/x/y only when `path` is the device itself.
+QString qtLockFileName(const QString &path);

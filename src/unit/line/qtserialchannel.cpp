@@ -107,7 +107,10 @@ void QtSerialChannel::open(const PortSettings &settings)
         baudRate_ = qint32(baud);
 
     deviceName_ = name;
-    port_.setPortName(name);
+    // Qt names its lock file after the path it is given, every "/" made "_": given a link's
+    // own path, two links to two devices (/tmp/x_y, /tmp/x/y) would share one lock. Given
+    // the device, each device has its own, and two names of one device the same.
+    port_.setPortName(devicePath(name));
     port_.setBaudRate(baudRate_);
     port_.setDataBits(QSerialPort::Data8);
     port_.setParity(QSerialPort::NoParity);
@@ -122,8 +125,9 @@ void QtSerialChannel::open(const PortSettings &settings)
         throw PortOpenError(why.number, why.reason.toStdString());
     }
 
-    // Qt's lock file names the port by the path it was given, and the kernel's exclusive
-    // mode does not stop root; a lock on the open device itself catches both.
+    // A program that locks the device by its own lock file under another name, or not by
+    // Qt's lock file at all, is not stopped by Qt's, and the kernel's exclusive mode does
+    // not stop root; a lock on the open device itself catches both.
     const int handle = int(port_.handle());
     if (::flock(handle, LOCK_EX | LOCK_NB) != 0) {
         const OpenFailure why = explainLockFailure(name, errno);

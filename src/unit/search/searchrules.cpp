@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "unit/search/searchrules.h"
 
+#include "unit/line/portname.h"
 #include "unit/parameters/parameterset.h"
 #include "unit/protocol/protocol.h"
 
@@ -86,19 +87,39 @@ QByteArray outcomeJson(const PortOutcome &outcome)
     return QJsonDocument(object).toJson(QJsonDocument::Compact);
 }
 
-QStringList adapterPorts(const QList<FoundPort> &system)
+QStringList adapterPorts(const QList<FoundPort> &system, const QStringList &links)
 {
     static const QRegularExpression adapter(QStringLiteral("^/dev/tty(USB|ACM)[0-9]+$"));
     QStringList ports;
+    QStringList devices;
+    const auto add = [&](const QString &port) {
+        const QString device = devicePath(port);
+        if (!devices.contains(device)) {
+            ports << port;
+            devices << device;
+        }
+    };
     for (const FoundPort &port : system)
-        if (adapter.match(port.name).hasMatch() && !ports.contains(port.name))
-            ports << port.name;
+        if (adapter.match(port.name).hasMatch())
+            add(port.name);
+    for (const QString &link : links)
+        add(link);
     return ports;
 }
 
 QString heldByUsReason(const QString &port)
 {
     return QStringLiteral("%1 ist in diesem Fenster verbunden").arg(port);
+}
+
+QString heldByOthersReason(const QString &port, const QList<PortHolder> &holders)
+{
+    QStringList programs;
+    for (const PortHolder &holder : holders)
+        programs << QStringLiteral("%1 (PID %2)").arg(quoted(holder.program)).arg(holder.pid);
+    return (holders.size() == 1 ? QStringLiteral("%1 ist in einem anderen Programm geöffnet: %2")
+                                : QStringLiteral("%1 ist in anderen Programmen geöffnet: %2"))
+        .arg(port, programs.join(QStringLiteral(", ")));
 }
 
 } // namespace search

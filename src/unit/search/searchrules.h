@@ -6,6 +6,7 @@
 // like. The probe of one port and the search over many drive these rules; rix-param's
 // „find“ and the window's „Einheit suchen …“ show their outcome.
 
+#include "unit/line/portholders.h"
 #include "unit/line/systemports.h"
 #include "unit/protocol/protocol.h"
 
@@ -68,12 +69,17 @@ QString noUnitReason(const QByteArray &heard);
 // 19200 or missing at 4800; empty when it fits.
 QString rateRemark(const QString &rate, bool echoed);
 
-// The ports looked at when none are named: USB and ACM adapters only. An on-board port
-// (ttyS*) may carry a console or another device and is asked only when named.
-QStringList adapterPorts(const QList<FoundPort> &system);
+// The ports looked at when none are named: USB and ACM adapters only, as the system lists
+// them (/dev/ttyUSB*, /dev/ttyACM*) and then udev's links to adapters (`links`, from
+// /dev/serial/by-id) that lead to none of those. An on-board port (ttyS*) may carry a
+// console or another device and is asked only when named.
+QStringList adapterPorts(const QList<FoundPort> &system, const QStringList &links = adapterLinks());
 
 // A port the caller itself holds (the window's connected port) is never opened; it is named
 // busy with this reason.
 QString heldByUsReason(const QString &port);
+// A port another program of this machine has open, with a lock or without, is never opened
+// either; it is named busy with the programs that hold it.
+QString heldByOthersReason(const QString &port, const QList<PortHolder> &holders);
 
 } // namespace search

@@ -27,11 +27,15 @@ UnitSearch::~UnitSearch() = default;
 void UnitSearch::start()
 {
     started_ = true;
+    // Looked at before any probe opens a port: a program that holds one without a lock
+    // would otherwise have the requests written into its line.
+    const QList<QList<PortHolder>> others = otherHolders(ports_);
     for (int index = 0; index < ports_.size(); ++index) {
         const QString &port = ports_.at(index);
-        if (held_.contains(port)) {
+        const bool ours = held_.contains(port);
+        if (ours || !others.at(index).isEmpty()) {
             outcomes_[index].kind = PortOutcome::Kind::Busy;
-            outcomes_[index].reason = heldByUsReason(port);
+            outcomes_[index].reason = ours ? heldByUsReason(port) : heldByOthersReason(port, others.at(index));
             probes_.push_back(nullptr);
             // Told from the event loop like every other port, so a caller connected after
             // start() hears it too.

@@ -25,7 +25,7 @@ class UnitSearch : public QObject {
     Q_OBJECT
 public:
     // `held`: ports the caller holds itself (the window's connected port). They are named
-    // busy and never opened.
+    // busy and never opened, as is a port that another program of this machine has open.
     UnitSearch(const QStringList &ports, ChannelMaker makeChannel, Timing timing = {},
                const QStringList &held = {}, QObject *parent = nullptr);
     ~UnitSearch() override;
