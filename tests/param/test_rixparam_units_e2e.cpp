@@ -176,6 +176,10 @@ TEST_F(RixParam, CtrlCWhileSeveralUnitsAreWrittenHasEachFinishItsParameterAndRep
 
 TEST_F(RixParam, ASecondCtrlCPrintsEveryUnitsReportAtOnceAndEnds)
 {
+    // Both signals come once each unit has taken its first write, whose read-back neither
+    // answers: whatever the machine's load, both are then on that parameter and stay on it
+    // for seconds (a unit that answered could be done before the second signal, one that
+    // lagged could still be reading at the first).
     std::atomic<rixsim::testing::ChildProcess *> child{nullptr};
     std::atomic<int> writesSeen{0};
     rixsim::TransportOptions interrupts;
@@ -187,13 +191,10 @@ TEST_F(RixParam, ASecondCtrlCPrintsEveryUnitsReportAtOnceAndEnds)
             child.load()->signal(SIGINT);
         }
     };
-    auto &first = addUnit(rixsim::Unit{}, interrupts);
-    // Still on its first parameter at both signals, whatever the machine's load: it leaves
-    // the read-back unanswered (a unit that keeps pace with the first could be between two
-    // parameters at the first signal, and be done before the second).
-    rixsim::Unit stillReading;
-    stillReading.setMuteAfterWrites(1);
-    auto &second = addUnit(std::move(stillReading));
+    rixsim::Unit stillOnF1;
+    stillOnF1.setMuteAfterWrites(1);
+    auto &first = addUnit(stillOnF1, interrupts);
+    auto &second = addUnit(stillOnF1, interrupts);
     auto process = start(portArguments({"write", file("set.txt", fiveChanges), "--yes"}, {&first, &second}), false);
     child = process.get();
     const Result r = finish(*process);

@@ -32,6 +32,7 @@ TEST(ReadAnswer, TheValueIsTakenOnlyFromTheAnswerThatNamesTheParameterAsked)
     // Not four digits: too few, a fifth, or not hexadecimal.
     EXPECT_EQ(value("SRF0F01\r\n", 'S', 0), "-");
     EXPECT_EQ(value("SRF0F0112\r\n", 'S', 0), "-");
+    EXPECT_EQ(value("SRF0F0112", 'S', 0), "-") << "a fifth digit as the last byte";
     EXPECT_EQ(value("SRF0F0G1\r\n", 'S', 0), "-");
     EXPECT_EQ(value("SRF0F011", 'S', 0), "F011");
 }

@@ -1,10 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The command line's history: Up and Down walk the commands sent in this session.
+// The command line's history (Up and Down walk the commands sent in this session), and what
+// a pasted text becomes.
 #include "widgets/commandlineedit.h"
 
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <string>
 
 namespace {
 
@@ -60,4 +63,23 @@ TEST(CommandLineHistory, KeepsTheNewestThousand)
     ASSERT_EQ(line.sentCommands().size(), 1000);
     EXPECT_EQ(line.sentCommands().first(), QStringLiteral("$RS5"));
     EXPECT_EQ(line.sentCommands().last(), QStringLiteral("$RS1004"));
+}
+
+TEST(CommandLinePasteCleaning, ALineBreakIsOneBlankWhereverItStands)
+{
+    struct Row {
+        const char *pasted;
+        const char *text;
+        const char *notice;
+    };
+    const Row rows[] = {
+        {"\r\n$RSV", " $RSV", "Durch Leerzeichen ersetzt: 1 Zeilenumbruch"},
+        {"\n\r$RSV", "  $RSV", "Durch Leerzeichen ersetzt: 2 Zeilenumbrüche"},
+        {"$RSV\r\n", "$RSV ", "Durch Leerzeichen ersetzt: 1 Zeilenumbruch"},
+    };
+    for (const Row &row : rows) {
+        const PastedText cleaned = cleanPastedText(QString::fromUtf8(row.pasted));
+        EXPECT_EQ(cleaned.text, QString::fromUtf8(row.text)) << testing::PrintToString(std::string(row.pasted));
+        EXPECT_EQ(pasteNotice(cleaned, 0, 1024), QString::fromUtf8(row.notice)) << testing::PrintToString(std::string(row.pasted));
+    }
 }

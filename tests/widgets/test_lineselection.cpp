@@ -30,6 +30,19 @@ TEST(LineSelection, ShiftExtendsFromTheAnchorInEitherDirection)
     EXPECT_FALSE(s.contains(0));
 }
 
+TEST(LineSelection, AClickOnAnyLineTheFirstTooIsTheAnchorAndAClearForgetsIt)
+{
+    LineSelection s;
+    s.selectSingle(0);
+    s.extendTo(3);
+    EXPECT_EQ(s.first(), 0);
+    EXPECT_EQ(s.last(), 3);
+    s.clear();
+    s.extendTo(2);   // no anchor after a clear: the line alone
+    EXPECT_EQ(s.first(), 2);
+    EXPECT_EQ(s.last(), 2);
+}
+
 TEST(LineSelection, NavigationKeysStayInsideTheList)
 {
     struct Row { int key; int from; int expected; };

@@ -85,6 +85,13 @@ TEST(ParameterDialogKeys, AValueTooShortIsSaidAndAWholeOneTaken)
     EXPECT_EQ(d.fileSet().value[3], QStringLiteral("0E3C"));
     EXPECT_EQ(control<QLabel>(d, "step")->text(), QString());
     EXPECT_EQ(focusName(), QStringLiteral("openButton"));
+    // Shift+Tab in a cell takes its value and goes to the control before the table.
+    table->setFocus();
+    table->setCurrentCell(4, ParameterDialog::File);
+    type(d.windowHandle(), "0e10");
+    QTest::keyClick(d.windowHandle(), Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(d.fileSet().value[4], QStringLiteral("0E10"));
+    EXPECT_EQ(focusName(), QStringLiteral("closeButton"));
 }
 
 TEST(ParameterDialogRuns, ABarStoppedEarlySaysWhereAndKeepsItsValueAndANewRunForgetsIt)

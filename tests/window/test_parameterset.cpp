@@ -19,6 +19,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <chrono>
 
 using testsupport::control;
 
@@ -236,6 +237,40 @@ TEST(ParameterSet, AfterANewAddressIsWrittenTheReadsAreStillTheFButtonsBytes)
     run(*d, "readButton");
     EXPECT_EQ(writesSince(h, before),
               (std::vector<QByteArray>{"$RSRF0", "$RSRF1", "$RSRF2", "$RSRF3", "$RSRF4", "$RSRF5", "$RSRF6"}));
+    d->close();
+}
+
+TEST(ParameterSet, AParameterTheUnitNeverAnswersIsMarkedAndTheReadGoesOnToF6)
+{
+    Harness h;
+    h.connectWith("COM1", "19200", "S");
+    std::array<QByteArray, 7> unit = {"F011", "0A00", "1212", "0E28", "0E0E", "64C8", "1010"};
+    actAsUnit(h, unit);
+    const auto answers = h.channel.beforeWrite;
+    h.channel.beforeWrite = [&](const QByteArray &bytes) {
+        if (bytes != "$RSRF2")
+            answers(bytes);
+    };
+    // Each read of F2 waits out its two seconds at once: the clock moves on in its pause.
+    std::chrono::milliseconds later{0};
+    h.conversation.setClock([&later] { return std::chrono::steady_clock::now() + later; });
+    h.pause.during = [&](int) {
+        if (h.channel.writes.back() == "$RSRF2")
+            later += std::chrono::milliseconds(2000);
+    };
+    showParameterSet(h.p);
+    ParameterDialog *d = parameterDialog(h.p);
+    ASSERT_NE(d, nullptr);
+    const std::size_t before = h.channel.writes.size();
+    run(*d, "readButton");
+    EXPECT_EQ(writesSince(h, before), (std::vector<QByteArray>{"$RSRF0", "$RSRF1", "$RSRF2", "$RSRF2", "$RSRF3",
+                                                               "$RSRF4", "$RSRF5", "$RSRF6"}));
+    EXPECT_EQ(d->report(), QStringLiteral("F0–F6 gelesen, ohne Antwort: F2.\n"
+                                          "F2 antwortet nicht (auch nicht auf die Wiederholung von „$RSRF2“).\n"
+                                          "Geschrieben wird erst nach einem Lesen, bei dem alle sieben antworten."));
+    const auto *values = control<QTableWidget>(*d, "values");
+    EXPECT_EQ(values->item(2, ParameterDialog::Unit)->text(), QStringLiteral("keine Antwort"));
+    EXPECT_EQ(values->item(6, ParameterDialog::Unit)->text(), QStringLiteral("1010"));
     d->close();
 }
 

@@ -1,15 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "support/filelines.h"
 #include "support/harness.h"
 #include "support/liveprogram.h"
+#include "unit/files/recordformat.h"
 #include "window/app/dispatch.h"
 #include "window/commands/parameterset.h"
 #include "window/receive/lamps.h"
 #include "window/receive/polling.h"
 #include "window/receive/receiver.h"
+#include "window/recording/recording.h"
 
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -447,13 +451,23 @@ TEST(Polling, WhatComesInTheDisconnectPauseIsNotShownAlsoFromAUnitThatNeverPause
     // A key into the stream leaves it one text.
     h.press(h.w.cmdTR1());
     h.release(h.w.cmdTR1());
-    unit.arrive("STATUS 2\r\n");
+    // Cut off in the middle of a line.
+    unit.arrive("STATUS 2\r\nSTA");
     ASSERT_EQ(h.w.lbrx()->count(), 0);
-    // „Trennen“ waits a second for the unit's pause, then goes at its line end.
-    h.pause.during = [&](int) { unit.arrive("STATUS 3\r\nSTA"); };
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("sitzung.txt"));
+    ASSERT_TRUE(h.app.recording().start(path, QStringLiteral("Mitschnitt begonnen"), nullptr));
+    // „Trennen“ waits a second for the unit's pause and a second for its line end, then goes.
+    h.pause.during = [&](int) { unit.arrive("TUS 3\r\nSTATUS 4\r\n"); };
     h.click(h.w.cmdAUS());
     EXPECT_EQ(h.channel.written(), "$RSE1$RSEA$RSQ");
-    EXPECT_EQ(linesOf(*h.w.lbrx()), (std::vector<QByteArray>{"STATUS 1STATUS 2"})) << "shown before „Trennen“'s command";
+    const std::vector<QByteArray> shownBeforeTheCommand{"STATUS 1STATUS 2", "STA"};
+    EXPECT_EQ(linesOf(*h.w.lbrx()), shownBeforeTheCommand) << "the open rest too";
+    std::vector<QByteArray> recorded;
+    for (const QByteArray &line : fileLines(path))
+        if (const auto record = recordformat::readRecord(line); record && record->kind == recordformat::Record::Kind::Shown)
+            recorded.push_back(record->answer);
+    EXPECT_EQ(recorded, shownBeforeTheCommand);
     EXPECT_FALSE(h.channel.isOpen());
     EXPECT_EQ(h.channel.pendingReads(), 0u) << "taken before the close, for the recording";
 }
