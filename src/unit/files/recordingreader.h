@@ -1,0 +1,92 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+// A recording ("Mitschnitt") read back for showing it as the window showed it, in steps: each
+// step reads lines for as long as it is given, so a window that reads a file of 100 MB keeps
+// answering between steps. Lines are read through the one reader of the format (recordline.h).
+//
+// What it hands on: each shown record (the command list's line, the answer list's line if it
+// got one) with the place of the "<" line it was shown from, the last one before it, and each
+// marker. The bytes the line carried (">" and "<") are not kept: a shown line's burst is read
+// back from the file when it is asked for (burstAt), so the memory held is the lists' own.
+// Recordings of earlier versions, with shown records and markers only, read the same.
+//
+// A line that is none of a recording's is counted and skipped; the first one is named.
+
+#include <QByteArray>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QString>
+#include <QtGlobal>
+
+#include <ctime>
+#include <optional>
+#include <string_view>
+
+#include "unit/files/recordline.h"
+
+class RecordingReader {
+public:
+    // Where what is read goes.
+    class Lines {
+    public:
+        virtual ~Lines() = default;
+        // A shown record, stamped in local time as the lists stamp their lines; `burstAt` is
+        // the file offset of the "<" line it was shown from, -1 for none.
+        virtual void shown(qint64 msecsSinceEpoch, std::string_view commandLine,
+                           std::optional<std::string_view> answer, qint64 burstAt) = 0;
+        virtual void marker(qint64 msecsSinceEpoch, const QString &text) = 0;
+    };
+
+    explicit RecordingReader(const QString &path);
+
+    // Opens the file. False, with errorText(), when it cannot be read.
+    bool open();
+    // Reads on for about `budgetMs`, or to the file's end; true while there is more to read.
+    // The file is let go at its end.
+    bool readFor(int budgetMs, Lines &lines);
+
+    qint64 size() const { return size_; }
+    qint64 position() const { return position_; }
+    bool atEnd() const { return position_ >= size_; }
+    // Lines read as a recording's, and those skipped; the number (from 1) of the first skipped.
+    qint64 linesRead() const { return linesRead_; }
+    qint64 linesSkipped() const { return linesSkipped_; }
+    qint64 firstSkippedLine() const { return firstSkipped_; }
+    QString errorText() const { return error_; }
+
+    // The "<" line at `offset` of a recording, read back: when its bytes were taken and the
+    // bytes. Empty when no such line is there (the file changed or is gone).
+    struct Burst {
+        qint64 msecsSinceEpoch = 0;
+        QByteArray bytes;
+    };
+    static std::optional<Burst> burstAt(const QString &path, qint64 offset);
+
+    // A recording's time ("yyyy-MM-dd HH:mm:ss.zzz", local time where it was written) as a
+    // moment; converts with the time zone once per second of the times it is given.
+    class LocalClock {
+    public:
+        std::optional<qint64> msecsSinceEpoch(std::string_view time);
+
+    private:
+        std::int64_t second_ = 0;   // the clock's second last converted
+        std::time_t epochSecond_ = 0;
+        bool kept_ = false;
+    };
+
+private:
+    void readLine(std::string_view text, qint64 offset, Lines &lines);
+
+    QFile file_;
+    const uchar *data_ = nullptr;
+    qint64 size_ = 0;
+    qint64 position_ = 0;
+    qint64 lineNumber_ = 0;
+    qint64 linesRead_ = 0;
+    qint64 linesSkipped_ = 0;
+    qint64 firstSkipped_ = 0;
+    qint64 lastBurst_ = -1;
+    recordline::Line line_;
+    LocalClock clock_;
+    QString error_;
+};
