@@ -66,8 +66,19 @@ public:
     // The file dialog for it, replaceable as the save's is.
     void setRecordFileAsker(SaveFileAsker asker);
 
+    // "Mitschnitt öffnen …": asks for a recording to look at and emits recordingOpenAsked with
+    // it; whoever wires the list opens it in a window of its own.
+    QAction *openRecordingAction() const { return openRecordingAction_; }
+    void askRecordingToOpen();
+    // Asks for a file to read; an empty result means the user cancelled (default:
+    // QFileDialog::getOpenFileName).
+    using OpenFileAsker = std::function<QString(QWidget *parent, const QString &caption, const QString &folder,
+                                                const QString &filter)>;
+    void setOpenFileAsker(OpenFileAsker asker) { askOpenFile_ = std::move(asker); }
+
 signals:
     void recordingFileChosen(const QString &path);
+    void recordingOpenAsked(const QString &path);
     // After setRecordingFile() changed the file (empty: the recording ended).
     void recordingFileChanged(const QString &path);
     void recordingStopAsked();
@@ -81,6 +92,8 @@ private:
     QAction *saveAction_ = nullptr;
     QAction *recordAction_ = nullptr;
     QAction *stopRecordingAction_ = nullptr;
+    QAction *openRecordingAction_ = nullptr;
+    OpenFileAsker askOpenFile_;
 
     QString saveNameSuffix_;
     QString lastSaveDir_;

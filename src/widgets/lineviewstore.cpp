@@ -30,3 +30,10 @@ void LineStore::clear()
     longest_ = 0;
     widest_ = 0;
 }
+
+void LineStore::squeeze()
+{
+    text_.shrink_to_fit();
+    ends_.shrink_to_fit();
+    times_.shrink_to_fit();
+}

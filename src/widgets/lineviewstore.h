@@ -18,6 +18,8 @@ public:
     void append(const QByteArray &bytes, qint64 addedMSecsSinceEpoch);
     // Forgets every line and gives their memory back.
     void clear();
+    // Gives back the room kept for lines still to come (after the last line of a file is in).
+    void squeeze();
 
     int count() const { return int(ends_.size()); }
     // The longest line's length in bytes, and the most columns a line takes as painted.

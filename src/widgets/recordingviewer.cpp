@@ -1,0 +1,238 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "widgets/recordingviewer.h"
+
+#include "unit/cp1252.h"
+#include "widgets/controlname.h"
+#include "widgets/findbar.h"
+#include "widgets/lineinspector.h"
+#include "widgets/lineview.h"
+#include "widgets/lineviewfilemenu.h"
+#include "widgets/screenfit.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLocale>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QScreen>
+#include <QShortcut>
+#include <QVBoxLayout>
+
+namespace {
+const QSize designedSize(960, 680);
+
+QString grouped(qint64 n)
+{
+    return QLocale(QLocale::German, QLocale::Germany).toString(n);
+}
+
+QString lines(qint64 n)
+{
+    return n == 1 ? QStringLiteral("1 Zeile") : QStringLiteral("%1 Zeilen").arg(grouped(n));
+}
+
+QByteArray bytesOf(std::string_view text)
+{
+    return QByteArray::fromRawData(text.data(), qsizetype(text.size()));
+}
+
+// A marker's text as a line's bytes; a character the code page lacks (a system's reason may
+// hold one) shows as "?".
+QByteArray markerBytes(const QString &text)
+{
+    if (std::optional<QByteArray> bytes = cp1252::encode(text))
+        return *std::move(bytes);
+    QString shown = text;
+    for (QChar &c : shown)
+        if (!cp1252::canEncode(c))
+            c = QLatin1Char('?');
+    return cp1252::encode(shown).value_or(QByteArray());
+}
+} // namespace
+
+// Puts what the reader hands on into the two lists, as the window's receive path did.
+class RecordingViewer::Filler : public RecordingReader::Lines {
+public:
+    explicit Filler(RecordingViewer &viewer) : v_(viewer) {}
+
+    void shown(qint64 msecsSinceEpoch, std::string_view commandLine, std::optional<std::string_view> answer,
+               qint64 burstAt) override
+    {
+        v_.commands_->addLine(bytesOf(commandLine), msecsSinceEpoch);
+        v_.commandBursts_.push_back(burstAt);
+        if (answer) {
+            v_.answers_->addLine(bytesOf(*answer), msecsSinceEpoch);
+            v_.answerBursts_.push_back(burstAt);
+        }
+    }
+
+    void marker(qint64 msecsSinceEpoch, const QString &text) override
+    {
+        // In both lists: each reads on its own, and the marker is where it happened in either.
+        const QByteArray bytes = markerBytes(text);
+        for (auto [list, bursts] : {std::pair{v_.commands_, &v_.commandBursts_}, std::pair{v_.answers_, &v_.answerBursts_}}) {
+            list->addMarker(bytes, msecsSinceEpoch);
+            bursts->push_back(-1);
+        }
+    }
+
+private:
+    RecordingViewer &v_;
+};
+
+RecordingViewer::RecordingViewer(const QString &path, QWidget *parent)
+    : QWidget(parent, Qt::Window)
+    , path_(QFileInfo(path).absoluteFilePath())
+    , commands_(named(new LineView(this), "lb2"))
+    , answers_(named(new LineView(this), "lbrx"))
+    , findBar_(new FindBar(commands_, answers_, this))
+    , progress_(named(new QProgressBar(this), "readProgress"))
+    , status_(named(new QLabel(this), "readStatus"))
+{
+    setObjectName(QStringLiteral("recordingViewer"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("Mitschnitt – %1 (nur lesen)").arg(QFileInfo(path_).fileName()));
+
+    auto *commandsCaption = new QLabel(QStringLiteral("&Gesendete Befehle"), this);
+    auto *answersCaption = new QLabel(QStringLiteral("&Antworten"), this);
+    commandsCaption->setBuddy(commands_);
+    answersCaption->setBuddy(answers_);
+    const std::pair<LineView *, const char *> lists[] = {{commands_, "befehle"}, {answers_, "antworten"}};
+    for (const auto &[list, suffix] : lists) {
+        list->setAccessibleName(list == commands_ ? QStringLiteral("Gesendete Befehle") : QStringLiteral("Antworten"));
+        list->setShowsTimes(true);
+        // Nothing here talks to a unit.
+        list->parameterSetAction()->setVisible(false);
+        auto *file = new LineViewFileMenu(*list, [list = list](const QString &to, QString *reason) {
+            return list->saveToFile(to, reason);
+        });
+        file->setSaveNameSuffix(QString::fromLatin1(suffix));
+        list->addMenuAction(LineView::MenuGroup::Edit, file->saveAction());
+        connect(list, &LineView::findAsked, this, [this, list = list] { findBar_->open(list); });
+        connect(list, &LineView::lineInspectionAsked, this, [this, list = list](int index) {
+            inspect(list, list == commands_ ? commandBursts_ : answerBursts_, index);
+        });
+    }
+    findBar_->hide();
+    progress_->setRange(0, 1000);
+    progress_->setAccessibleName(QStringLiteral("Gelesen"));
+    status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    status_->setWordWrap(true);
+
+    auto *column = new QVBoxLayout(this);
+    column->addWidget(commandsCaption);
+    column->addWidget(commands_, 1);
+    column->addWidget(answersCaption);
+    column->addWidget(answers_, 2);
+    column->addWidget(findBar_);
+    auto *foot = new QHBoxLayout;
+    foot->addWidget(status_, 1);
+    foot->addWidget(progress_);
+    column->addLayout(foot);
+
+    auto *find = new QShortcut(QKeySequence::Find, this);
+    connect(find, &QShortcut::activated, this, [this] {
+        findBar_->open(answers_->hasFocus() ? answers_ : commands_->hasFocus() ? commands_ : nullptr);
+    });
+    auto *close = new QShortcut(QKeySequence::Close, this);
+    connect(close, &QShortcut::activated, this, &QWidget::close);
+
+    warn_ = [](QWidget *parent, const QString &title, const QString &text) {
+        // Modal to this window only: the program's main window and its line go on.
+        auto *box = new QMessageBox(QMessageBox::Warning, title, text, QMessageBox::Ok, parent);
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->setWindowModality(Qt::WindowModal);
+        box->open();
+    };
+
+    slice_.setSingleShot(true);
+    slice_.setInterval(0);
+    connect(&slice_, &QTimer::timeout, this, &RecordingViewer::readSlice);
+
+    if (const QScreen *onScreen = screen())
+        resize(fittedDialogSize(designedSize, minimumSizeHint(), onScreen->availableGeometry().size()));
+}
+
+RecordingViewer::~RecordingViewer() = default;
+
+bool RecordingViewer::open()
+{
+    reader_ = std::make_unique<RecordingReader>(path_);
+    if (!reader_->open()) {
+        error_ = reader_->errorText();
+        reader_.reset();
+        return false;
+    }
+    filler_ = std::make_unique<Filler>(*this);
+    status_->setText(QStringLiteral("Lese „%1“ …").arg(QDir::toNativeSeparators(path_)));
+    slice_.start();
+    return true;
+}
+
+void RecordingViewer::readSlice()
+{
+    if (!reader_)
+        return;
+    const bool more = reader_->readFor(sliceMs, *filler_);
+    if (reader_->size() > 0)
+        progress_->setValue(int(reader_->position() * 1000 / reader_->size()));
+    if (more) {
+        slice_.start();
+        return;
+    }
+    finishReading();
+}
+
+void RecordingViewer::finishReading()
+{
+    read_ = true;
+    commands_->squeeze();
+    answers_->squeeze();
+    commandBursts_.shrink_to_fit();
+    answerBursts_.shrink_to_fit();
+    progress_->hide();
+    const qint64 markers = commands_->markerCount();
+    QString said = QStringLiteral("Gelesen: %1 „Gesendete Befehle“, %2 „Antworten“, %3")
+                       .arg(lines(commands_->count() - markers), lines(answers_->count() - markers),
+                            markers == 1 ? QStringLiteral("1 Vermerk") : QStringLiteral("%1 Vermerke").arg(grouped(markers)));
+    const qint64 skipped = reader_->linesSkipped();
+    if (skipped > 0) {
+        const QString text = skippedLinesText(path_, reader_->linesRead(), skipped, reader_->firstSkippedLine());
+        status_->setText(text + QLatin1Char('\n') + said);
+        reader_.reset();
+        emit readingDone();
+        warn_(this, QStringLiteral("Mitschnitt öffnen"), text);
+        return;
+    }
+    status_->setText(said);
+    reader_.reset();
+    emit readingDone();
+}
+
+QString RecordingViewer::skippedLinesText(const QString &path, qint64 read, qint64 skipped, qint64 first)
+{
+    const QString file = QDir::toNativeSeparators(path);
+    if (read == 0)
+        return QStringLiteral("„%1“ ist kein Mitschnitt von RIX-TERM: Zeile %2 ist keine Zeile eines Mitschnitts.")
+            .arg(file, grouped(first));
+    const QString others = skipped == 1 ? QString()
+                           : skipped == 2 ? QStringLiteral(" (und 1 weitere)")
+                                          : QStringLiteral(" (und %1 weitere)").arg(grouped(skipped - 1));
+    return QStringLiteral("Der Mitschnitt „%1“ ist beschädigt: Zeile %2%3 ist keine Zeile eines Mitschnitts und "
+                          "wurde übersprungen. Gezeigt wird, was gelesen werden konnte.")
+        .arg(file, grouped(first), others);
+}
+
+void RecordingViewer::inspect(LineView *list, const std::vector<qint64> &bursts, int index)
+{
+    if (index < 0 || index >= list->count())
+        return;
+    // Non-modal and its own, as the window's: it keeps its copy of the bytes.
+    auto *inspector = new LineInspector(list->lineBytes(index), list->lineTime(index), list->accessibleName(), index, this);
+    if (std::size_t(index) < bursts.size())
+        if (const auto burst = RecordingReader::burstAt(path_, bursts[std::size_t(index)]))
+            inspector->showBurst(burst->bytes, burst->msecsSinceEpoch);
+    inspector->show();
+}
