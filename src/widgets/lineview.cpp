@@ -62,10 +62,39 @@ void LineView::addLine(const QByteArray &bytes, qint64 addedMSecsSinceEpoch)
     emit linesAdded();
 }
 
+void LineView::appendLine(const char *bytes, int length, qint64 addedMSecsSinceEpoch)
+{
+    if (appendedFrom_ < 0) {
+        appendedFrom_ = count();
+        longestBefore_ = lines_.longest();
+    }
+    lines_.append(bytes, length, addedMSecsSinceEpoch);
+}
+
+void LineView::finishAdding()
+{
+    if (appendedFrom_ < 0)
+        return;
+    const int first = appendedFrom_;
+    appendedFrom_ = -1;
+    if (lines_.longest() != longestBefore_)
+        updateHorizontalRange();
+    updateVerticalRange();
+    if (first <= verticalScrollBar()->value() + fullyVisibleRows())
+        viewport()->update();
+    emit linesAdded();
+}
+
 void LineView::addMarker(const QByteArray &text, qint64 addedMSecsSinceEpoch)
 {
     markers_.push_back(count());
     addLine(text, addedMSecsSinceEpoch);
+}
+
+void LineView::appendMarker(const QByteArray &text, qint64 addedMSecsSinceEpoch)
+{
+    markers_.push_back(count());
+    appendLine(text.constData(), int(text.size()), addedMSecsSinceEpoch);
 }
 
 bool LineView::isMarker(int index) const

@@ -40,16 +40,29 @@ public:
     // Forgets every line, the current one and the selection; emits cleared().
     void clear();
 
+    // Many lines at once, as a file read in brings them: each stored as addLine() stores it,
+    // and the scroll range, the repaint and linesAdded() once for all of them, at
+    // finishAdding() (addLine()'s own work is a few microseconds, a million times).
+    void appendLine(const char *bytes, int length, qint64 addedMSecsSinceEpoch);
+    void finishAdding();
+
     // A marker: not a line of the unit's but something that happened (a connect, a lost line,
-    // the lists cleared), appended like a line and painted apart from the unit's lines.
+    // the lists cleared), appended like a line and painted apart from the unit's lines;
+    // appendMarker() as appendLine().
     void addMarker(const QByteArray &text, qint64 addedMSecsSinceEpoch);
+    void appendMarker(const QByteArray &text, qint64 addedMSecsSinceEpoch);
     bool isMarker(int index) const;
     int markerCount() const { return int(markers_.size()); }
     // Each row shows the time its line was added in front of it ("HH:mm:ss.zzz").
     void setShowsTimes(bool on);
     bool showsTimes() const { return showsTimes_; }
-    // No more lines come: the room kept for them is given back.
-    void squeeze() { lines_.squeeze(); }
+    // About `growth` times the lines there are now will come: room is made for them at once.
+    void reserveFor(double growth)
+    {
+        lines_.reserve(std::size_t(count() * growth), std::size_t(double(lines_.textBytes()) * growth));
+    }
+    // No more lines come: the room kept for them is given back, a part at a time.
+    void squeeze(LineStore::Part part) { lines_.squeeze(part); }
 
     // The stored bytes exactly as added, and the text as shown (control bytes as visible
     // symbols). Both are empty for an index out of range.
@@ -151,6 +164,9 @@ private:
 
     // The columns in front of each row's text: its time and a blank, when shown.
     int timeColumns() const;
+    // Lines appended since the last finishAdding(), and the longest line before them.
+    int appendedFrom_ = -1;
+    int longestBefore_ = 0;
 
     LineStore lines_;
     // The markers' indexes, in order (they are appended like lines).

@@ -20,6 +20,8 @@
 #include <QShortcut>
 #include <QVBoxLayout>
 
+#include <iterator>
+
 namespace {
 const QSize designedSize(960, 680);
 
@@ -31,11 +33,6 @@ QString grouped(qint64 n)
 QString lines(qint64 n)
 {
     return n == 1 ? QStringLiteral("1 Zeile") : QStringLiteral("%1 Zeilen").arg(grouped(n));
-}
-
-QByteArray bytesOf(std::string_view text)
-{
-    return QByteArray::fromRawData(text.data(), qsizetype(text.size()));
 }
 
 // A marker's text as a line's bytes; a character the code page lacks (a system's reason may
@@ -60,10 +57,10 @@ public:
     void shown(qint64 msecsSinceEpoch, std::string_view commandLine, std::optional<std::string_view> answer,
                qint64 burstAt) override
     {
-        v_.commands_->addLine(bytesOf(commandLine), msecsSinceEpoch);
+        v_.commands_->appendLine(commandLine.data(), int(commandLine.size()), msecsSinceEpoch);
         v_.commandBursts_.push_back(burstAt);
         if (answer) {
-            v_.answers_->addLine(bytesOf(*answer), msecsSinceEpoch);
+            v_.answers_->appendLine(answer->data(), int(answer->size()), msecsSinceEpoch);
             v_.answerBursts_.push_back(burstAt);
         }
     }
@@ -73,7 +70,7 @@ public:
         // In both lists: each reads on its own, and the marker is where it happened in either.
         const QByteArray bytes = markerBytes(text);
         for (auto [list, bursts] : {std::pair{v_.commands_, &v_.commandBursts_}, std::pair{v_.answers_, &v_.answerBursts_}}) {
-            list->addMarker(bytes, msecsSinceEpoch);
+            list->appendMarker(bytes, msecsSinceEpoch);
             bursts->push_back(-1);
         }
     }
@@ -166,6 +163,7 @@ bool RecordingViewer::open()
         return false;
     }
     filler_ = std::make_unique<Filler>(*this);
+    readingFile_ = true;
     status_->setText(QStringLiteral("Lese „%1“ …").arg(QDir::toNativeSeparators(path_)));
     slice_.start();
     return true;
@@ -175,23 +173,50 @@ void RecordingViewer::readSlice()
 {
     if (!reader_)
         return;
-    const bool more = reader_->readFor(sliceMs, *filler_);
-    if (reader_->size() > 0)
-        progress_->setValue(int(reader_->position() * 1000 / reader_->size()));
-    if (more) {
+    if (readingFile_) {
+        readingFile_ = reader_->readFor(commands_->count() == 0 ? firstSliceMs : sliceMs, *filler_);
+        // Once a fiftieth is read it is known about how many lines the file holds: the lists
+        // and their bursts get their room at once, so that none of them moves while it grows
+        // (moving tens of megabytes would hold the window).
+        if (!reserved_ && readingFile_ && reader_->position() * 50 >= reader_->size()) {
+            reserved_ = true;
+            const double growth = double(reader_->size()) / double(reader_->position()) * 1.1;
+            commands_->reserveFor(growth);
+            answers_->reserveFor(growth);
+            commandBursts_.reserve(std::size_t(double(commandBursts_.size()) * growth));
+            answerBursts_.reserve(std::size_t(double(answerBursts_.size()) * growth));
+        }
+        commands_->finishAdding();
+        answers_->finishAdding();
+        if (reader_->size() > 0)
+            progress_->setValue(int(reader_->position() * 1000 / reader_->size()));
+        slice_.start();
+        return;
+    }
+    // The room kept for lines still to come is given back, a part of a list per turn: each
+    // copies its lines once, tens of megabytes for a large file.
+    const std::function<void()> squeezes[] = {
+        [this] { commands_->squeeze(LineStore::Part::Text); }, [this] { commands_->squeeze(LineStore::Part::Ends); },
+        [this] { commands_->squeeze(LineStore::Part::Times); }, [this] { answers_->squeeze(LineStore::Part::Text); },
+        [this] { answers_->squeeze(LineStore::Part::Ends); }, [this] { answers_->squeeze(LineStore::Part::Times); },
+        [this] { squeeze(commandBursts_); }, [this] { squeeze(answerBursts_); }};
+    if (squeezed_ < int(std::size(squeezes))) {
+        squeezes[squeezed_++]();
         slice_.start();
         return;
     }
     finishReading();
 }
 
+void RecordingViewer::squeeze(std::vector<qint64> &bursts)
+{
+    if (bursts.capacity() - bursts.size() > bursts.size() / 8)
+        bursts.shrink_to_fit();
+}
+
 void RecordingViewer::finishReading()
 {
     read_ = true;
-    commands_->squeeze();
-    answers_->squeeze();
-    commandBursts_.shrink_to_fit();
-    answerBursts_.shrink_to_fit();
     progress_->hide();
     const qint64 markers = commands_->markerCount();
     QString said = QStringLiteral("Gelesen: %1 „Gesendete Befehle“, %2 „Antworten“, %3")

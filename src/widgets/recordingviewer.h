@@ -32,8 +32,10 @@ class QProgressBar;
 class RecordingViewer : public QWidget {
     Q_OBJECT
 public:
-    // Work per slice of the event loop: the window answers between slices.
-    static constexpr int sliceMs = 8;
+    // Work per slice of the event loop: the window answers between slices. The first is short,
+    // as the window's own first paint falls into the same turn; it brings the first lines.
+    static constexpr int sliceMs = 6;
+    static constexpr int firstSliceMs = 1;
 
     explicit RecordingViewer(const QString &path, QWidget *parent = nullptr);
     ~RecordingViewer() override;
@@ -63,6 +65,7 @@ private:
     class Filler;
     void readSlice();
     void finishReading();
+    static void squeeze(std::vector<qint64> &bursts);
     void inspect(LineView *list, const std::vector<qint64> &bursts, int index);
 
     QString path_;
@@ -70,6 +73,12 @@ private:
     std::unique_ptr<RecordingReader> reader_;
     std::unique_ptr<Filler> filler_;
     bool read_ = false;
+    // Lines are still being read from the file.
+    bool readingFile_ = false;
+    // The lists' room was made after the first slice, and the parts given back so far once
+    // the file is read.
+    bool reserved_ = false;
+    int squeezed_ = 0;
     QTimer slice_;
     WarningBox warn_;
 

@@ -49,7 +49,8 @@ struct Step {
 };
 
 // What came of it: each burst put on the line and when (ms after t0), what each command was
-// taken for, and when the line was pulled.
+// taken for, and when the line was pulled. A burst goes out 3 ms before the recorded moment the
+// program took it (it was on the line by then); the line is pulled at its moment.
 struct Played {
     std::vector<std::pair<std::string, int>> sent;
     std::vector<std::string> heard;   // "answered", "silent", "unit", "stop"
@@ -128,25 +129,26 @@ constexpr auto silent = Replay::OnMismatch::Silent;
 INSTANTIATE_TEST_SUITE_P(Session, ReplayPlays, ::testing::Values(
     // The alarm 4 s after the connect and the loss 13 s after it, whatever the program does.
     Row{"nothing asked: the unasked burst and the lost line", {}, silent,
-        {{alarm, 4000}}, {}, 13000, false},
-    // F0 sent later than recorded: its answer follows it by the recorded 40 ms.
+        {{alarm, 3997}}, {}, 13000, false},
+    // F0 sent later than recorded: its answer follows it by the recorded 40 ms (less the lead).
     Row{"a matching command", {{3000, "$RSRF0"}}, silent,
-        {{"$RSRF0SRF0F011\r\n", 3040}, {alarm, 4000}}, {"answered"}, 13000, false},
-    Row{"a different one, silent", {{1000, "$RSRF1"}}, silent, {{alarm, 4000}}, {"silent"}, 13000, false},
+        {{"$RSRF0SRF0F011\r\n", 3037}, {alarm, 3997}}, {"answered"}, 13000, false},
+    Row{"a different one, silent", {{1000, "$RSRF1"}}, silent, {{alarm, 3997}}, {"silent"}, 13000, false},
     Row{"a different one, the simulated unit answers", {{1000, "$RSRF1"}}, Replay::OnMismatch::Unit,
-        {{alarm, 4000}}, {"unit"}, 13000, false},
-    Row{"a different one, stop", {{1000, "$RSRF1"}}, Replay::OnMismatch::Stop, {{alarm, 4000}}, {"stop"}, 13000, false},
+        {{alarm, 3997}}, {"unit"}, 13000, false},
+    Row{"a different one, stop", {{1000, "$RSRF1"}}, Replay::OnMismatch::Stop, {{alarm, 3997}}, {"stop"}, 13000, false},
     // A write that went unanswered has nothing to send; the release's answer follows it.
     Row{"the key, pressed and let go", {{500, "$RSRF0"}, {4500, "$RSE1"}, {4700, "$RSEA"}}, silent,
-        {{"$RSRF0SRF0F011\r\n", 540}, {alarm, 4000}, {"$RSEASEA\r\n", 4750}}, {"answered", "answered", "answered"},
+        {{"$RSRF0SRF0F011\r\n", 537}, {alarm, 3997}, {"$RSEASEA\r\n", 4747}}, {"answered", "answered", "answered"},
         13000, false},
     // Both writes in one piece, as a press and release within the quiet gap come: each is
-    // answered at its recorded distance, the release's 50 ms after the command's last byte.
+    // answered at its recorded distance, the release's 50 ms (less the lead) after the
+    // command's last byte.
     Row{"two writes taken together", {{100, "$RSRF0"}, {200, "$RSE1$RSEA"}}, silent,
-        {{"$RSRF0SRF0F011\r\n", 140}, {"$RSEASEA\r\n", 250}, {alarm, 4000}}, {"answered", "answered"}, 13000, false},
+        {{"$RSRF0SRF0F011\r\n", 137}, {"$RSEASEA\r\n", 247}, {alarm, 3997}}, {"answered", "answered"}, 13000, false},
     // The release first: the writes before it in the recording are passed over for good.
     Row{"a later write passes over the earlier", {{100, "$RSEA"}, {200, "$RSRF0"}}, silent,
-        {{"$RSEASEA\r\n", 150}, {alarm, 4000}}, {"answered", "silent"}, 13000, false}));
+        {{"$RSEASEA\r\n", 147}, {alarm, 3997}}, {"answered", "silent"}, 13000, false}));
 
 TEST(ReplayEnd, AfterTheLastWriteAndBurstTheUnitFallsSilentWhateverTheMismatchChoice)
 {
@@ -156,7 +158,7 @@ TEST(ReplayEnd, AfterTheLastWriteAndBurstTheUnitFallsSilentWhateverTheMismatchCh
         "< 2026-12-07 18:00:02.011\tSVrix-sim 1.0\\r\\n\n"
         "# 2026-12-07 18:00:03.000 Getrennt\n";
     const Played played = play(recording, {{50, "$RSV"}, {1000, "$RSV"}}, Replay::OnMismatch::Unit);
-    EXPECT_EQ(played.sent, (Sent{{"SVrix-sim 1.0\r\n", 61}}));
+    EXPECT_EQ(played.sent, (Sent{{"SVrix-sim 1.0\r\n", 58}}));
     EXPECT_EQ(played.heard, (Heard{"answered", "silent"}));
     EXPECT_TRUE(played.atEnd);
     EXPECT_FALSE(played.lostAt.has_value());
@@ -188,11 +190,11 @@ TEST(ReplayConnections, EachConnectionBeginsWithTheNextOpenAndAWriteBeginsOneTha
         "< 2026-12-07 18:10:03.000\tDREI\\r\\n\n";
     // The second open, ten seconds on, begins the second connection.
     EXPECT_EQ(play(recording, {{10000, nullptr}}).sent,
-              (Sent{{"EINS\r\n", 500}, {"ZWEI\r\n", 10300}, {"DREI\r\n", 13000}}));
+              (Sent{{"EINS\r\n", 497}, {"ZWEI\r\n", 10297}, {"DREI\r\n", 12997}}));
     // Without a second open (a device), its write begins it: what came before the write is
     // past, what came after it follows at its distance.
     EXPECT_EQ(play(recording, {{5000, "$RSV"}}).sent,
-              (Sent{{"EINS\r\n", 500}, {"SVx\r\n", 5020}, {"DREI\r\n", 7000}}));
+              (Sent{{"EINS\r\n", 497}, {"SVx\r\n", 5017}, {"DREI\r\n", 6997}}));
 }
 
 TEST(ReplayScript, AnAnswerIsWhatBeganWithinTheWindowOfItsWriteOrOfTheBurstBefore)

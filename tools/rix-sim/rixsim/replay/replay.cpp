@@ -32,7 +32,7 @@ void Replay::begin(std::size_t connection, Clock::time_point at, std::chrono::mi
 
 void Replay::schedule(const ReplayScript::Event &event, Clock::time_point due)
 {
-    due_.emplace(due, event);
+    due_.emplace(event.kind == ReplayScript::Event::Kind::Burst ? due - takeLead : due, event);
 }
 
 bool Replay::completesWrites(std::string_view input) const

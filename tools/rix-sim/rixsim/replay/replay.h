@@ -29,6 +29,13 @@ class Replay {
 public:
     enum class OnMismatch { Silent, Unit, Stop };
 
+    // A burst goes out this much before the moment the recording says the program took it:
+    // the program takes bytes when it looks, and they were there by then. Sent right at that
+    // moment, a burst that the program took the instant a command's pause ended arrives just
+    // after that look and waits for the next one (about 10 ms at 19200). A burst the program
+    // took as it came is this much early instead.
+    static constexpr std::chrono::milliseconds takeLead{3};
+
     Replay(std::shared_ptr<const ReplayScript> script, OnMismatch onMismatch, bool stopAtEnd);
 
     // A program opened the line: the recording's next connection begins.
