@@ -870,3 +870,31 @@ TEST(LineView, MitschnittOeffnenAsksForAFileAndSaysWhichOneWasChosen)
     view->fileMenu()->askRecordingToOpen();
     EXPECT_EQ(opened.size(), 1) << "nothing to open";
 }
+
+TEST(LineView, ABatchOfLinesIsStoredAsAddedAndTheViewFollowsOnceAtItsEnd)
+{
+    auto view = shownView();
+    int added = 0;
+    QObject::connect(view.get(), &LineView::linesAdded, [&] { ++added; });
+    view->reserveFor(2.0);
+    for (int i = 0; i < 500; ++i) {
+        const QByteArray line = numbered(i);
+        view->appendLine(line.constData(), int(line.size()), 1000 + i);
+    }
+    view->appendMarker("Listen geleert (Befehle: 0 Zeilen, Antworten: 0 Zeilen)", 2000);
+    EXPECT_EQ(view->count(), 501);
+    EXPECT_EQ(added, 0) << "nothing said before the batch ends";
+    EXPECT_EQ(view->verticalScrollBar()->maximum(), 0) << "the range waits for the end too";
+    view->finishAdding();
+    EXPECT_EQ(added, 1);
+    EXPECT_EQ(view->verticalScrollBar()->maximum(), 501 - view->fullyVisibleRows());
+    EXPECT_EQ(view->lineBytes(499), "Zeile 499");
+    EXPECT_EQ(view->lineTime(499), 1499);
+    EXPECT_TRUE(view->isMarker(500));
+    view->finishAdding();
+    EXPECT_EQ(added, 1) << "an empty batch says nothing";
+    for (const auto part : {LineStore::Part::Text, LineStore::Part::Ends, LineStore::Part::Times})
+        view->squeeze(part);
+    EXPECT_EQ(view->lineBytes(0), "Zeile 0") << "given back room keeps every line";
+    EXPECT_EQ(view->lineText(500), QStringLiteral("Listen geleert (Befehle: 0 Zeilen, Antworten: 0 Zeilen)"));
+}
