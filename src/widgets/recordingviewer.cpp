@@ -54,28 +54,35 @@ class RecordingViewer::Filler : public RecordingReader::Lines {
 public:
     explicit Filler(RecordingViewer &viewer) : v_(viewer) {}
 
-    void shown(qint64 msecsSinceEpoch, std::string_view commandLine, std::optional<std::string_view> answer,
-               qint64 burstAt) override
+    void shown(const RecordingReader::Place &place, qint64 msecsSinceEpoch, std::string_view commandLine,
+               std::optional<std::string_view> answer) override
     {
+        note(v_.commands_, v_.commandPlaces_, place);
         v_.commands_->appendLine(commandLine.data(), int(commandLine.size()), msecsSinceEpoch);
-        v_.commandBursts_.push_back(burstAt);
         if (answer) {
+            note(v_.answers_, v_.answerPlaces_, place);
             v_.answers_->appendLine(answer->data(), int(answer->size()), msecsSinceEpoch);
-            v_.answerBursts_.push_back(burstAt);
         }
     }
 
-    void marker(qint64 msecsSinceEpoch, const QString &text) override
+    void marker(const RecordingReader::Place &place, qint64 msecsSinceEpoch, const QString &text) override
     {
         // In both lists: each reads on its own, and the marker is where it happened in either.
         const QByteArray bytes = markerBytes(text);
-        for (auto [list, bursts] : {std::pair{v_.commands_, &v_.commandBursts_}, std::pair{v_.answers_, &v_.answerBursts_}}) {
+        for (auto [list, places] : {std::pair{v_.commands_, &v_.commandPlaces_}, std::pair{v_.answers_, &v_.answerPlaces_}}) {
+            note(list, *places, place);
             list->appendMarker(bytes, msecsSinceEpoch);
-            bursts->push_back(-1);
         }
     }
 
 private:
+    // The line about to be appended to `list` starts a run of placeEvery: where it is, is noted.
+    static void note(const LineView *list, std::vector<RecordingReader::Place> &places, const RecordingReader::Place &place)
+    {
+        if (list->count() % placeEvery == 0)
+            places.push_back(place);
+    }
+
     RecordingViewer &v_;
 };
 
@@ -108,9 +115,7 @@ RecordingViewer::RecordingViewer(const QString &path, QWidget *parent)
         file->setSaveNameSuffix(QString::fromLatin1(suffix));
         list->addMenuAction(LineView::MenuGroup::Edit, file->saveAction());
         connect(list, &LineView::findAsked, this, [this, list = list] { findBar_->open(list); });
-        connect(list, &LineView::lineInspectionAsked, this, [this, list = list](int index) {
-            inspect(list, list == commands_ ? commandBursts_ : answerBursts_, index);
-        });
+        connect(list, &LineView::lineInspectionAsked, this, [this, list = list](int index) { inspect(list, index); });
     }
     findBar_->hide();
     progress_->setRange(0, 1000);
@@ -183,8 +188,6 @@ void RecordingViewer::readSlice()
             const double growth = double(reader_->size()) / double(reader_->position()) * 1.1;
             commands_->reserveFor(growth);
             answers_->reserveFor(growth);
-            commandBursts_.reserve(std::size_t(double(commandBursts_.size()) * growth));
-            answerBursts_.reserve(std::size_t(double(answerBursts_.size()) * growth));
         }
         commands_->finishAdding();
         answers_->finishAdding();
@@ -198,20 +201,13 @@ void RecordingViewer::readSlice()
     const std::function<void()> squeezes[] = {
         [this] { commands_->squeeze(LineStore::Part::Text); }, [this] { commands_->squeeze(LineStore::Part::Ends); },
         [this] { commands_->squeeze(LineStore::Part::Times); }, [this] { answers_->squeeze(LineStore::Part::Text); },
-        [this] { answers_->squeeze(LineStore::Part::Ends); }, [this] { answers_->squeeze(LineStore::Part::Times); },
-        [this] { squeeze(commandBursts_); }, [this] { squeeze(answerBursts_); }};
+        [this] { answers_->squeeze(LineStore::Part::Ends); }, [this] { answers_->squeeze(LineStore::Part::Times); }};
     if (squeezed_ < int(std::size(squeezes))) {
         squeezes[squeezed_++]();
         slice_.start();
         return;
     }
     finishReading();
-}
-
-void RecordingViewer::squeeze(std::vector<qint64> &bursts)
-{
-    if (bursts.capacity() - bursts.size() > bursts.size() / 8)
-        bursts.shrink_to_fit();
 }
 
 void RecordingViewer::finishReading()
@@ -250,14 +246,54 @@ QString RecordingViewer::skippedLinesText(const QString &path, qint64 read, qint
         .arg(file, grouped(first), others);
 }
 
-void RecordingViewer::inspect(LineView *list, const std::vector<qint64> &bursts, int index)
+void RecordingViewer::inspect(LineView *list, int index)
 {
     if (index < 0 || index >= list->count())
         return;
     // Non-modal and its own, as the window's: it keeps its copy of the bytes.
     auto *inspector = new LineInspector(list->lineBytes(index), list->lineTime(index), list->accessibleName(), index, this);
-    if (std::size_t(index) < bursts.size())
-        if (const auto burst = RecordingReader::burstAt(path_, bursts[std::size_t(index)]))
-            inspector->showBurst(burst->bytes, burst->msecsSinceEpoch);
+    if (const std::optional<RecordingReader::Burst> burst = burstOf(list, index))
+        inspector->showBurst(burst->bytes, burst->msecsSinceEpoch);
     inspector->show();
+}
+
+std::optional<RecordingReader::Burst> RecordingViewer::burstOf(LineView *list, int index) const
+{
+    const std::vector<RecordingReader::Place> &places = list == commands_ ? commandPlaces_ : answerPlaces_;
+    if (list->isMarker(index) || std::size_t(index / placeEvery) >= places.size())
+        return std::nullopt;
+    // Counts the list's lines from the noted place on, as they were appended, to the wanted one.
+    class Finder : public RecordingReader::Lines {
+    public:
+        Finder(bool answers, int linesOn) : answers_(answers), left_(linesOn) {}
+        void shown(const RecordingReader::Place &place, qint64, std::string_view commandLine,
+                   std::optional<std::string_view> answer) override
+        {
+            if (answers_ && !answer)
+                return;
+            if (left_-- == 0) {
+                const std::string_view line = answers_ ? *answer : commandLine;
+                text = QByteArray(line.data(), qsizetype(line.size()));
+                burstAt = place.burstBefore;
+            }
+        }
+        void marker(const RecordingReader::Place &, qint64, const QString &) override { --left_; }
+        bool wantsMore() const override { return left_ >= 0; }
+        QByteArray text;
+        qint64 burstAt = -1;
+
+    private:
+        bool answers_;
+        int left_;
+    };
+    RecordingReader reader(path_);
+    if (!reader.open())
+        return std::nullopt;
+    reader.startAt(places[std::size_t(index / placeEvery)]);
+    Finder finder(list == answers_, index % placeEvery);
+    reader.readFor(1000, finder);
+    // A file changed since it was read shows no burst rather than another line's.
+    if (finder.burstAt < 0 || finder.text != list->lineBytes(index))
+        return std::nullopt;
+    return RecordingReader::burstAt(path_, finder.burstAt);
 }

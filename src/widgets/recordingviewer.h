@@ -22,6 +22,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class FindBar;
@@ -65,8 +66,9 @@ private:
     class Filler;
     void readSlice();
     void finishReading();
-    static void squeeze(std::vector<qint64> &bursts);
-    void inspect(LineView *list, const std::vector<qint64> &bursts, int index);
+    void inspect(LineView *list, int index);
+    // The burst a list's line was shown from: read on from the place noted before it.
+    std::optional<RecordingReader::Burst> burstOf(LineView *list, int index) const;
 
     QString path_;
     QString error_;
@@ -87,7 +89,9 @@ private:
     FindBar *findBar_;
     QProgressBar *progress_;
     QLabel *status_;
-    // For each line of each list, the file offset of the "<" line it was shown from (-1: none).
-    std::vector<qint64> commandBursts_;
-    std::vector<qint64> answerBursts_;
+    // Where every placeEvery-th line of each list is in the file: the few bytes it takes to
+    // find any line's burst again, instead of a place per line.
+    static constexpr int placeEvery = 256;
+    std::vector<RecordingReader::Place> commandPlaces_;
+    std::vector<RecordingReader::Place> answerPlaces_;
 };

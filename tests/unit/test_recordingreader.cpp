@@ -19,17 +19,23 @@ struct Collected : RecordingReader::Lines {
     std::vector<std::string> items;
     std::vector<qint64> bursts;
     std::vector<qint64> times;
-    void shown(qint64 msecs, std::string_view commandLine, std::optional<std::string_view> answer, qint64 burstAt) override
+    void shown(const RecordingReader::Place &place, qint64 msecs, std::string_view commandLine,
+               std::optional<std::string_view> answer) override
     {
         items.push_back("shown " + std::string(commandLine) + (answer ? " | " + std::string(*answer) : std::string()));
-        bursts.push_back(burstAt);
+        bursts.push_back(place.burstBefore);
+        places.push_back(place.at);
         times.push_back(msecs);
     }
-    void marker(qint64 msecs, const QString &text) override
+    void marker(const RecordingReader::Place &place, qint64 msecs, const QString &text) override
     {
         items.push_back("marker " + text.toStdString());
+        places.push_back(place.at);
         times.push_back(msecs);
     }
+    bool wantsMore() const override { return items.size() < stopAfter; }
+    std::size_t stopAfter = std::size_t(-1);
+    std::vector<qint64> places;
 };
 
 class ReadingARecording : public ::testing::Test {
@@ -89,6 +95,17 @@ TEST_F(ReadingARecording, RecordsAndMarkersInOrderEachWithItsLocalTimeAndItsBurs
     EXPECT_EQ(alarm->bytes, "\x1b[1mALARM\x07\r\n");
     EXPECT_FALSE(RecordingReader::burstAt(path, 0).has_value()) << "a marker is no burst";
     EXPECT_FALSE(RecordingReader::burstAt(path, -1).has_value());
+
+    // Read on from a noted place: the same lines from there, each with its burst, and no
+    // further than wanted.
+    RecordingReader again(path);
+    ASSERT_TRUE(again.open());
+    again.startAt({lines.places[2], lines.bursts[1]});
+    Collected on;
+    on.stopAfter = 2;
+    EXPECT_TRUE(again.readFor(1000, on)) << "stopped before the end";
+    EXPECT_EQ(on.items, (std::vector<std::string>{"shown  | \x1b[1mALARM\x07", "shown $RSRF0"}));
+    EXPECT_EQ(on.bursts, (std::vector<qint64>{lines.bursts[1], lines.bursts[1]}));
 }
 
 TEST_F(ReadingARecording, AnEarlierVersionsRecordingHasNoBurstsAndSummerTimeIsLocalToo)

@@ -19,6 +19,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 using testsupport::control;
 
 namespace {
@@ -214,4 +216,14 @@ TEST_F(ViewingARecording, ALargeRecordingIsReadOverManyTurnsOfTheEventLoopWithTh
     EXPECT_GT(values.size(), 2u) << "the bar moved on between slices";
     EXPECT_EQ(control<LineView>(*viewer, "lbrx")->count(), 200001);
     EXPECT_EQ(control<LineView>(*viewer, "lbrx")->lineBytes(200000), "SV199999");
+
+    // Far into the file each line still finds the burst it was shown from.
+    for (const auto &[list, line, burst] : {std::tuple{"lbrx", 1000, "SV999\r\n"}, std::tuple{"lb2", 700, "SV699\r\n"},
+                                            std::tuple{"lbrx", 200000, "SV199999\r\n"}}) {
+        emit control<LineView>(*viewer, list)->lineInspectionAsked(line);
+        LineInspector *inspector = viewer->findChild<LineInspector *>();
+        ASSERT_TRUE(inspector && inspector->burstView()) << list << " " << line;
+        EXPECT_EQ(inspector->burstView()->toPlainText(), LineInspector::dump(burst)) << list << " " << line;
+        delete inspector;
+    }
 }

@@ -3,6 +3,7 @@
 
 #include "unit/systemreason.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -52,13 +53,14 @@ bool RecordingReader::readFor(int budgetMs, Lines &lines)
     QElapsedTimer clock;
     clock.start();
     const std::string_view text(reinterpret_cast<const char *>(data_), std::size_t(size_));
-    while (position_ < size_) {
-        for (int i = 0; i < linesBetweenLooks && position_ < size_; ++i) {
+    bool more = true;
+    while (position_ < size_ && more) {
+        for (int i = 0; i < linesBetweenLooks && position_ < size_ && more; ++i) {
             const qint64 offset = position_;
             std::size_t at = std::size_t(position_);
             const std::string_view line = recordline::takeLine(text, at);
             position_ = qint64(at);
-            readLine(line, offset, lines);
+            more = readLine(line, offset, lines);
         }
         if (clock.elapsed() >= budgetMs)
             break;
@@ -72,30 +74,37 @@ bool RecordingReader::readFor(int budgetMs, Lines &lines)
     return false;
 }
 
-void RecordingReader::readLine(std::string_view text, qint64 offset, Lines &lines)
+void RecordingReader::startAt(const Place &place)
+{
+    position_ = std::clamp<qint64>(place.at, 0, size_);
+    lastBurst_ = place.burstBefore;
+}
+
+bool RecordingReader::readLine(std::string_view text, qint64 offset, Lines &lines)
 {
     ++lineNumber_;
     if (text.empty())
-        return;
+        return true;
     const bool read = recordline::read(text, line_);
     const std::optional<qint64> time = read ? clock_.msecsSinceEpoch(line_.time) : std::nullopt;
     if (!time) {
         if (linesSkipped_++ == 0)
             firstSkipped_ = lineNumber_;
-        return;
+        return true;
     }
     ++linesRead_;
     switch (line_.kind) {
     case recordline::Kind::Shown:
-        lines.shown(*time, line_.commandLine,
-                    line_.answerLine ? std::optional<std::string_view>(line_.answer) : std::nullopt, lastBurst_);
-        break;
-    case recordline::Kind::Received: lastBurst_ = offset; break;
-    case recordline::Kind::Sent: break;
+        lines.shown({offset, lastBurst_}, *time, line_.commandLine,
+                    line_.answerLine ? std::optional<std::string_view>(line_.answer) : std::nullopt);
+        return lines.wantsMore();
+    case recordline::Kind::Received: lastBurst_ = offset; return true;
+    case recordline::Kind::Sent: return true;
     case recordline::Kind::Marker:
-        lines.marker(*time, QString::fromUtf8(line_.text.data(), qsizetype(line_.text.size())));
-        break;
+        lines.marker({offset, lastBurst_}, *time, QString::fromUtf8(line_.text.data(), qsizetype(line_.text.size())));
+        return lines.wantsMore();
     }
+    return true;
 }
 
 std::optional<RecordingReader::Burst> RecordingReader::burstAt(const QString &path, qint64 offset)

@@ -6,8 +6,10 @@
 //
 // What it hands on: each shown record (the command list's line, the answer list's line if it
 // got one) with the place of the "<" line it was shown from, the last one before it, and each
-// marker. The bytes the line carried (">" and "<") are not kept: a shown line's burst is read
-// back from the file when it is asked for (burstAt), so the memory held is the lists' own.
+// marker, each with its own place in the file. The bytes the line carried (">" and "<") are not
+// kept: whoever shows the lines notes where some of them are (a Place), reads on from there
+// when a line's burst is asked for (startAt), and reads the burst back (burstAt), so the memory
+// held is the lists' own.
 // Recordings of earlier versions, with shown records and markers only, read the same.
 //
 // A line that is none of a recording's is counted and skipped; the first one is named.
@@ -27,23 +29,33 @@
 class RecordingReader {
 public:
     // Where what is read goes.
+    // A place in the file to read on from: a line's offset, and that of the "<" line before
+    // it (-1: none), which for a shown record is the burst it was shown from.
+    struct Place {
+        qint64 at = 0;
+        qint64 burstBefore = -1;
+    };
+
     class Lines {
     public:
         virtual ~Lines() = default;
-        // A shown record, stamped in local time as the lists stamp their lines; `burstAt` is
-        // the file offset of the "<" line it was shown from, -1 for none.
-        virtual void shown(qint64 msecsSinceEpoch, std::string_view commandLine,
-                           std::optional<std::string_view> answer, qint64 burstAt) = 0;
-        virtual void marker(qint64 msecsSinceEpoch, const QString &text) = 0;
+        // A shown record, stamped in local time as the lists stamp their lines.
+        virtual void shown(const Place &place, qint64 msecsSinceEpoch, std::string_view commandLine,
+                           std::optional<std::string_view> answer) = 0;
+        virtual void marker(const Place &place, qint64 msecsSinceEpoch, const QString &text) = 0;
+        // Reading stops after a line when this says so.
+        virtual bool wantsMore() const { return true; }
     };
 
     explicit RecordingReader(const QString &path);
 
     // Opens the file. False, with errorText(), when it cannot be read.
     bool open();
-    // Reads on for about `budgetMs`, or to the file's end; true while there is more to read.
-    // The file is let go at its end.
+    // Reads on for about `budgetMs`, or to the file's end, or until `lines` wants no more; true
+    // while there is more to read. The file is let go at its end.
     bool readFor(int budgetMs, Lines &lines);
+    // Reads on from `place` instead of the file's start (after open()).
+    void startAt(const Place &place);
 
     qint64 size() const { return size_; }
     qint64 position() const { return position_; }
@@ -75,7 +87,8 @@ public:
     };
 
 private:
-    void readLine(std::string_view text, qint64 offset, Lines &lines);
+    // False when `lines` wants no more.
+    bool readLine(std::string_view text, qint64 offset, Lines &lines);
 
     QFile file_;
     const uchar *data_ = nullptr;
