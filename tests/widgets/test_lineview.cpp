@@ -547,6 +547,7 @@ TEST(LineView, HorizontalRangeFollowsTheLongestLine)
 
 TEST(LineView, MarkersAreLinesPaintedApartAndSaidAsOnesAndTheTimeColumnWidensTheRows)
 {
+    installLineViewAccessibility();
     auto view = shownView();
     view->addLine("F011", 1000);
     view->addMarker("Verbunden: (S) COM1:19200,n,8,1", 2000);
@@ -567,7 +568,6 @@ TEST(LineView, MarkersAreLinesPaintedApartAndSaidAsOnesAndTheTimeColumnWidensThe
     EXPECT_EQ(image.pixelColor(right, int(view->lineRect(1).center().y() * ratio)),
               view->palette().color(QPalette::ToolTipBase));
 
-    installLineViewAccessibility();
     QAccessibleInterface *list = QAccessible::queryAccessibleInterface(view.get());
     ASSERT_TRUE(list);
     ASSERT_TRUE(list->child(1) && list->child(2));
