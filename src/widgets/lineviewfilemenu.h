@@ -2,8 +2,9 @@
 #pragma once
 // A list's file entries: "Speichern unter …" with its dialog, its refusals and its question
 // before replacing, and the recording's entries ("Mitschnitt in Datei …", "Mitschnitt
-// beenden"). The list only shows its lines; this asks for files and says which one a running
-// recording writes. It never writes a recording itself: whoever wires the list records.
+// beenden", "Mitschnitt öffnen …"). The list only shows its lines; this asks for files and says
+// which one a running recording writes. It never writes or opens a recording itself: whoever
+// wires the list records and opens.
 
 #include "unit/files/completefile.h"
 
