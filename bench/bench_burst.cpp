@@ -49,7 +49,7 @@ void BM_EngineAnswer(benchmark::State &state)
     const ReceiveEngine::Context context{"$RSRF0", "19200", 1};
     ReceiveEngine engine;
     for (auto _ : state) {
-        engine.commandWritten();
+        engine.commandWritten("$RSRF0");
         benchmark::DoNotOptimize(engine.add("SRF0F011\r\n", context));
         benchmark::DoNotOptimize(engine.quiet());
     }

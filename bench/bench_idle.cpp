@@ -101,7 +101,7 @@ int main(int argc, char **argv)
     const double percent = cpuPercentOver(measured);
 
     // The tick's handler was connected first, so a slot connected now runs right after it.
-    const QTimer &tmr1 = app.program().receiver.pollTimer();
+    const QTimer &tmr1 = app.program().conversation.pollTimer();
     Clock::time_point tickStart;
     double longestTickMs = 0;
     int ticks = 0;

@@ -4,7 +4,49 @@
 namespace fuzzref {
 namespace {
 constexpr std::size_t pieceBytes = 65536;
+const std::string addressDigits = "0123456789ABCDEFS";
+
+bool isAddress(char c) { return addressDigits.find(c) != std::string::npos; }
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isLetterOrDigit(char c) { return isDigit(c) || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+bool begins(const std::string &text, const std::string &head) { return text.compare(0, head.size(), head) == 0; }
 } // namespace
+
+bool answers(const std::string &line, const std::string &command, const std::string &baudText)
+{
+    if (command.size() < 4 || command[0] != '$' || command[1] != 'R' || !isAddress(command[2]))
+        return false;
+    for (std::size_t i = 3; i < command.size(); ++i)
+        if (!isLetterOrDigit(command[i]))
+            return false;
+
+    std::string answer = line;
+    if (baudText == "4800") {
+        if (!begins(answer, command))
+            return false;
+        answer = answer.substr(command.size());
+    }
+    if (answer.empty())
+        return false;
+    const char address = answer[0];
+    if (command[2] == 'S' ? !isAddress(address) : address != command[2])
+        return false;
+
+    const std::string letters = command.substr(3);
+    const std::string rest = answer.substr(1);
+    if (begins(rest, letters))
+        return true;
+    const bool write = letters.size() >= 3 && letters[0] == 'P' && letters[1] == 'F' && isDigit(letters[2]);
+    if (!write || !begins(rest, letters.substr(0, 3)))
+        return false;
+    if (rest.size() > 3 && rest[3] == '?')
+        return true;
+    std::string value = letters.substr(3);
+    for (char &c : value)
+        if (c >= 'a' && c <= 'z')
+            c = char(c - 'a' + 'A');
+    return begins(rest.substr(3), value);
+}
 
 Lines linesFor(const std::string &stored, int commandLength, bool baudIs4800, std::int16_t flag)
 {
@@ -26,10 +68,19 @@ Lines linesFor(const std::string &stored, int commandLength, bool baudIs4800, st
     return lines;
 }
 
-Lines Receiver::piece(const std::string &stored) const
+Lines Receiver::piece(const std::string &stored)
 {
+    // A continuation, and a line of the unit's after a command went into its text that is
+    // not the first answer to it, are shown from their first byte.
+    bool whole = pieceContinues_;
+    if (!whole && unitLine_) {
+        if (awaitingAnswer_ && answers(stored, command_, context_.baudText))
+            awaitingAnswer_ = false;
+        else
+            whole = true;
+    }
     Lines lines;
-    if (!pieceContinues_) {
+    if (!whole) {
         lines = linesFor(stored, int(context_.commandLine.size()), context_.baudText == "4800", context_.flag);
     } else if (stored.find_first_not_of(' ') != std::string::npos) {
         lines.answer = stored;
@@ -46,8 +97,10 @@ std::vector<Lines> Receiver::add(const std::string &bytes, const Context &now)
             open_ = true;
             pieceContinues_ = nextContinues_;
             nextIsFirstOfText_ = !nextContinues_;
-            if (!nextContinues_)
+            if (!nextContinues_) {
                 context_ = now;
+                unitLine_ = lineByLine_;
+            }
             nextContinues_ = false;
             stored_.clear();
             lastLineEnd_.reset();
@@ -84,6 +137,7 @@ std::vector<Lines> Receiver::quiet()
     open_ = false;
     nextContinues_ = false;
     lineByLine_ = false;
+    awaitingAnswer_ = false;
     return out;
 }
 
@@ -105,11 +159,15 @@ std::vector<Lines> Receiver::cut(bool everythingWithoutLineEnd)
     return out;
 }
 
-void Receiver::written()
+void Receiver::written(const std::string &command)
 {
     if (open_ || nextContinues_)
         lineByLine_ = true;
     nextContinues_ = false;
+    if (lineByLine_) {
+        command_ = command;
+        awaitingAnswer_ = true;
+    }
 }
 
 } // namespace fuzzref

@@ -20,6 +20,11 @@ struct Lines {
 // text; `baudIs4800` whether the baud text is exactly "4800" (the unit echoes the command then).
 Lines linesFor(const std::string &stored, int commandLength, bool baudIs4800, std::int16_t flag);
 
+// Whether `line` is the unit's answer to `command` ("$R", an address digit, letters or
+// digits): the address (any digit when asked as "S"), the same letters (a write's value in
+// capitals, or "?" after "PF" + n), and at "4800" the command in front.
+bool answers(const std::string &line, const std::string &command, const std::string &baudText);
+
 struct Context {
     std::string commandLine;
     std::string baudText;
@@ -32,7 +37,7 @@ public:
     std::vector<Lines> quiet();
     std::vector<Lines> showToLastLineEnd() { return cut(false); }
     std::vector<Lines> cutForCommand() { return cut(true); }
-    void written();
+    void written(const std::string &command);
     void endLineByLine() { lineByLine_ = false; }
 
     bool open() const { return open_; }
@@ -40,7 +45,7 @@ public:
     bool lineByLine() const { return lineByLine_; }
 
 private:
-    Lines piece(const std::string &stored) const;
+    Lines piece(const std::string &stored);
     std::vector<Lines> cut(bool everythingWithoutLineEnd);
 
     bool open_ = false;
@@ -49,6 +54,9 @@ private:
     bool pieceContinues_ = false;
     bool nextIsFirstOfText_ = false;
     Context context_;                    // taken with the text's first byte
+    bool unitLine_ = false;              // the text began while lines came one by one
+    std::string command_;                // the command written into a running text
+    bool awaitingAnswer_ = false;        // no line has answered command_ yet
     std::string stored_;                 // what the reading rule kept of the open piece
     std::optional<std::size_t> lastLineEnd_;
 };

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "support/process.h"
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -65,6 +66,46 @@ int runQuietly(std::vector<std::string> words)
     if (waitpid(pid, &status, 0) != pid || !WIFEXITED(status))
         return -1;
     return WEXITSTATUS(status);
+}
+
+std::vector<TimedLine> runTimingLines(std::vector<std::string> words, int &exitCode)
+{
+    exitCode = -1;
+    std::vector<char *> argv;
+    for (std::string &word : words)
+        argv.push_back(word.data());
+    argv.push_back(nullptr);
+    int out[2];
+    if (::pipe(out) != 0)
+        return {};
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+    posix_spawn_file_actions_addclose(&actions, out[0]);
+    posix_spawn_file_actions_addclose(&actions, out[1]);
+    const auto start = std::chrono::steady_clock::now();
+    const auto since = [start] { return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(); };
+    pid_t pid = 0;
+    const int failed = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(out[1]);
+    std::vector<TimedLine> lines;
+    std::string pending;
+    char buffer[4096];
+    for (ssize_t got; failed == 0 && (got = ::read(out[0], buffer, sizeof buffer)) > 0;) {
+        const double seconds = since();
+        pending.append(buffer, std::size_t(got));
+        for (std::size_t end; (end = pending.find('\n')) != std::string::npos; pending.erase(0, end + 1))
+            lines.push_back({seconds, pending.substr(0, end)});
+    }
+    ::close(out[0]);
+    int status = 0;
+    if (failed != 0 || waitpid(pid, &status, 0) != pid || !WIFEXITED(status))
+        return {};
+    lines.push_back({since(), std::string()});
+    exitCode = WEXITSTATUS(status);
+    return lines;
 }
 
 } // namespace bench

@@ -18,4 +18,14 @@ long long monotonicNs();
 // code, or -1 when it could not run or did not exit.
 int runQuietly(std::vector<std::string> words);
 
+// A line of a program's standard output and when it came, in seconds from the start.
+struct TimedLine {
+    double seconds = 0;
+    std::string text;
+};
+// Runs `words` as runQuietly does, but reads its standard output: each line with the moment
+// it came, then an entry with no text for the moment it ended. `exitCode` is its exit code,
+// or -1 when it could not run or did not exit.
+std::vector<TimedLine> runTimingLines(std::vector<std::string> words, int &exitCode);
+
 } // namespace bench

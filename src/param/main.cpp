@@ -15,6 +15,7 @@
 #include <QLoggingCategory>
 
 #include <iostream>
+#include <memory>
 #include <string>
 
 #include <unistd.h>
@@ -57,17 +58,38 @@ int main(int argc, char *argv[])
                          },
                          stops};
     if (parsed.options.command == ParamOptions::Command::Find) {
-        const ParamEnd found = runFind(parsed.options, console, search::adapterPorts(systemPorts()),
-                                       [] { return std::make_unique<QtSerialChannel>(); });
-        return found.exitCode;
+        // The search runs on the program's event loop, which ends with it.
+        const auto find = startFind(parsed.options, console, search::adapterPorts(systemPorts()),
+                                    [] { return std::make_unique<QtSerialChannel>(); },
+                                    [](const ParamEnd &end) { QCoreApplication::exit(end.exitCode); });
+        return app.exec();
     }
+    // read, diff and write run on this event loop, every unit's exchanges as steps of it,
+    // until the last unit is done.
     ParamEnd end;
+    bool over = false;
+    const auto finished = [&](const ParamEnd &ended) {
+        end = ended;
+        over = true;
+        QCoreApplication::exit();
+    };
+    std::unique_ptr<EveryUnit> units;
+    std::unique_ptr<QtSerialChannel> channel;
+    std::unique_ptr<ParamCommand> command;
     if (parsed.options.severalUnits() || parsed.options.json) {
-        end = runOnEveryUnit(parsed.options, out, err, stops, version, [] { return std::make_unique<QtSerialChannel>(); });
+        units = std::make_unique<EveryUnit>(parsed.options, out, err, stops, version,
+                                            [] { return std::make_unique<QtSerialChannel>(); });
+        units->start(finished);
     } else {
-        QtSerialChannel channel;
-        end = runParamCommand(parsed.options, channel, console, version);
+        channel = std::make_unique<QtSerialChannel>();
+        command = makeParamCommand(parsed.options, *channel, console, version);
+        command->start(finished);
     }
+    if (!over)
+        QCoreApplication::exec();
+    // The ports are closed before the program ends, also by a signal.
+    command.reset();
+    units.reset();
     if (end.signal != 0)
         StopSignals::endBy(end.signal);
     return end.exitCode;

@@ -7,17 +7,8 @@
 #include "param/unitlines.h"
 #include "param/unitreport.h"
 #include "unit/line/serialchannel.h"
-#include "unit/parameters/parameterset.h"
 
 #include <QDir>
-#include <QEventLoop>
-#include <QPointer>
-#include <QSemaphore>
-#include <QThread>
-
-#include <memory>
-#include <mutex>
-#include <variant>
 
 namespace {
 
@@ -35,61 +26,35 @@ int worse(int a, int b)
     return rank(b) > rank(a) ? b : a;
 }
 
-// How long a second signal waits for the units to print their reports before the program
-// ends: a unit is at most one write time-out away from its event loop.
-constexpr int reportWaitMs = 2000;
-
-// One unit's view of the process's stop signals: the signals are shared, the announcement
-// of a held signal is the unit's own and is made on the unit's thread.
+// One unit's view of the process's stop signals: the signals are shared and held by the
+// runner; what a held signal has the unit say is the unit's own.
 class UnitStop : public StopRequest {
 public:
     explicit UnitStop(StopRequest &shared) : shared_(shared) {}
-    // Held by the runner for every unit before the first one began.
     void holdSignals() override {}
     int pending() const override { return shared_.pending(); }
-    void announceWith(Announce announce) override
+    void announceWith(Announce announce) override { announce_ = std::move(announce); }
+    void announce(int signal, bool again) const
     {
-        const std::lock_guard<std::mutex> lock(mutex_);
-        announce_ = std::move(announce);
-    }
-    // Runs the unit's announcement on its thread (`context` lives there); false when the
-    // unit has none or is gone. `done` runs after it.
-    bool announce(int signal, bool again, const std::function<void()> &done)
-    {
-        const std::lock_guard<std::mutex> lock(mutex_);
-        if (!announce_ || !context_)
-            return false;
-        QMetaObject::invokeMethod(context_, [this, signal, again, done] {
-            Announce announce;
-            {
-                const std::lock_guard<std::mutex> lock(mutex_);
-                announce = announce_;
-            }
-            if (announce)
-                announce(signal, again);
-            done();
-        });
-        return true;
-    }
-    void setContext(QObject *context)
-    {
-        const std::lock_guard<std::mutex> lock(mutex_);
-        context_ = context;
+        // A copy: the announcement may end the unit's write, which takes its own back.
+        if (const Announce announce = announce_)
+            announce(signal, again);
     }
 
 private:
     StopRequest &shared_;
-    std::mutex mutex_;
     Announce announce_;
-    QObject *context_ = nullptr;
 };
 
-struct Unit {
-    Unit(const ParamOptions &all, const QString &port, SharedLines *out, SharedLines *err, StopRequest &stop)
+} // namespace
+
+struct EveryUnit::Unit {
+    Unit(const ParamOptions &all, const QString &port, SharedLines *sharedOut, SharedLines *sharedErr, StopRequest &shared)
         : options(all)
-        , out(out, port)
-        , err(err, port)
-        , stop(stop)
+        , out(sharedOut, port)
+        , err(sharedErr, port)
+        , stop(shared)
+        , console{out, err, false, [](const QString &) { return false; }, stop}
     {
         options.port = port;
         options.ports = {port};
@@ -100,10 +65,12 @@ struct Unit {
     UnitLines out;
     UnitLines err;
     UnitStop stop;
-    ParamEnd end;
+    ParamConsole console;
+    std::unique_ptr<SerialChannel> channel;
+    std::unique_ptr<ParamCommand> command;
+    UnitResult result;
+    bool done = false;
 };
-
-} // namespace
 
 QString unitFileName(const QString &port, QChar address)
 {
@@ -115,100 +82,140 @@ QString unitFileName(const QString &port, QChar address)
            + QStringLiteral(".txt");
 }
 
-ParamEnd runOnEveryUnit(const ParamOptions &options, TextOutput &out, TextOutput &err, StopRequest &stop,
-                        const QString &programVersion, const MakeChannel &makeChannel)
+EveryUnit::EveryUnit(const ParamOptions &options, TextOutput &out, TextOutput &err, StopRequest &stop,
+                     const QString &programVersion, MakeChannel makeChannel)
+    : options_(options)
+    , out_(out)
+    , err_(err)
+    , stop_(stop)
+    , version_(programVersion)
+    , makeChannel_(std::move(makeChannel))
+    , toFolder_(options.command == ParamOptions::Command::Read && !options.toStandardOutput())
+    , sharedOut_(std::make_unique<SharedLines>(out))
+    , sharedErr_(std::make_unique<SharedLines>(err))
 {
-    const bool toFolder = options.command == ParamOptions::Command::Read && !options.toStandardOutput();
-    if (toFolder) {
-        const QString probe = QDir(options.outputFile).filePath(QStringLiteral(".rix-param-probe"));
-        if (const QString refused = outputRefusal(probe, stop); !refused.isEmpty()) {
-            err << "rix-param: " << QString(refused).replace(probe, options.outputFile) << '\n';
-            return {ParamExit::Error};
+}
+
+EveryUnit::~EveryUnit()
+{
+    stop_.announceWith({});
+    // The commands close their ports before the channels go.
+    for (auto &unit : units_)
+        unit->command.reset();
+}
+
+void EveryUnit::start(std::function<void(const ParamEnd &)> finished)
+{
+    finished_ = std::move(finished);
+    if (toFolder_) {
+        const QString probe = QDir(options_.outputFile).filePath(QStringLiteral(".rix-param-probe"));
+        if (const QString refused = outputRefusal(probe, stop_); !refused.isEmpty()) {
+            err_ << "rix-param: " << QString(refused).replace(probe, options_.outputFile) << '\n';
+            if (auto done = std::exchange(finished_, nullptr))
+                done({ParamExit::Error});
+            return;
         }
     }
-    SharedLines sharedOut(out);
-    SharedLines sharedErr(err);
     // With --json or a folder the units' text is kept for their reports and files, not shown.
-    SharedLines *unitOut = options.json || toFolder ? nullptr : &sharedOut;
-    std::vector<std::unique_ptr<Unit>> units;
-    const QStringList ports = options.ports.isEmpty() ? QStringList{options.port} : options.ports;
+    SharedLines *unitOut = options_.json || toFolder_ ? nullptr : sharedOut_.get();
+    const QStringList ports = options_.ports.isEmpty() ? QStringList{options_.port} : options_.ports;
     for (const QString &port : ports)
-        units.push_back(std::make_unique<Unit>(options, port, unitOut, &sharedErr, stop));
+        units_.push_back(std::make_unique<Unit>(options_, port, unitOut, sharedErr_.get(), stop_));
 
-    if (options.command == ParamOptions::Command::Write && !options.dryRun) {
-        stop.holdSignals();
-        stop.announceWith([&units](int signal, bool again) {
-            // Shared: a unit that answers after the wait must find it still there.
-            const auto reported = std::make_shared<QSemaphore>();
-            int waiting = 0;
-            for (const auto &unit : units)
-                if (unit->stop.announce(signal, again, [reported] { reported->release(); }))
-                    ++waiting;
-            // A second signal ends the program when this returns: every unit's report first.
-            if (again)
-                reported->tryAcquire(waiting, reportWaitMs);
-        });
+    if (options_.command == ParamOptions::Command::Write && !options_.dryRun) {
+        stop_.holdSignals();
+        stop_.announceWith([this](int signal, bool again) { announce(signal, again); });
     }
-
-    QEventLoop allDone;
-    int running = 0;
-    std::vector<std::unique_ptr<QThread>> threads;
-    for (const auto &unitPointer : units) {
-        Unit *unit = unitPointer.get();
-        threads.emplace_back(QThread::create([unit, &programVersion, &makeChannel] {
-            QObject context;
-            unit->stop.setContext(&context);
-            {
-                const std::unique_ptr<SerialChannel> channel = makeChannel();
-                ParamConsole console{unit->out, unit->err, false, [](const QString &) { return false; }, unit->stop};
-                unit->end = runParamCommand(unit->options, *channel, console, programVersion);
-            }
-            unit->stop.setContext(nullptr);
-            unit->out.finish();
-            unit->err.finish();
-        }));
-        QObject::connect(threads.back().get(), &QThread::finished, &allDone, [&running, &allDone] {
-            if (--running == 0)
-                allDone.quit();
-        });
-        ++running;
+    for (auto &unit : units_) {
+        unit->channel = makeChannel_();
+        unit->command = makeParamCommand(unit->options, *unit->channel, unit->console, version_);
     }
-    for (const auto &thread : threads)
-        thread->start();
-    if (running > 0)
-        allDone.exec();
-    for (const auto &thread : threads)
-        thread->wait();
-    stop.announceWith({});
+    // Every unit opens its port and is on its way before any of them waits for its unit.
+    starting_ = true;
+    for (auto &unitPointer : units_) {
+        Unit &unit = *unitPointer;
+        unit.command->start([this, &unit](const ParamEnd &end) { unitDone(unit, end); });
+    }
+    starting_ = false;
+    if (done_ == units_.size())
+        wrapUp();
+}
 
+void EveryUnit::unitDone(Unit &unit, const ParamEnd &end)
+{
+    unit.result = unit.command->result();
+    unit.result.exitCode = end.exitCode;
+    unit.result.signal = end.signal;
+    unit.done = true;
+    unit.out.finish();
+    unit.err.finish();
+    if (++done_ == units_.size() && !starting_)
+        wrapUp();
+}
+
+void EveryUnit::announce(int signal, bool again)
+{
+    for (const auto &unit : units_)
+        if (!unit->done)
+            unit->stop.announce(signal, again);
+    if (!again)
+        return;
+    // The program ends when this returns: what each unit's result says now is all there is.
+    for (const auto &unit : units_) {
+        if (unit->done)
+            continue;
+        unit->command->endBySignal(signal);
+        unit->result = unit->command->result();
+        unit->err.finish();
+    }
+    if (options_.json && !printJson())
+        err_ << "rix-param: Standardausgabe: " << out_.failure() << '\n';
+}
+
+void EveryUnit::saveToFolder(Unit &unit)
+{
+    const QString path = QDir(options_.outputFile).filePath(unitFileName(unit.options.port, unit.result.address()));
+    const QString failed = saveSet(path, unit.out.text(), stop_);
+    if (failed.isEmpty()) {
+        if (!options_.quiet)
+            sharedErr_->putLine(unit.options.port + QStringLiteral(": Parametersatz in %1 gespeichert.").arg(path));
+    } else {
+        sharedErr_->putLine(unit.options.port + QStringLiteral(": rix-param: ") + failed);
+        unit.result.exitCode = ParamExit::Error;
+    }
+}
+
+void EveryUnit::wrapUp()
+{
+    stop_.announceWith({});
     ParamEnd end;
-    for (const auto &unit : units) {
-        if (toFolder && unit->end.exitCode == ParamExit::Ok) {
-            const QString text = unit->out.text();
-            const QString path = QDir(options.outputFile).filePath(unitFileName(unit->options.port, setAddress(text)));
-            const QString failed = saveSet(path, text, stop);
-            if (failed.isEmpty()) {
-                if (!options.quiet)
-                    sharedErr.putLine(unit->options.port + QStringLiteral(": Parametersatz in %1 gespeichert.").arg(path));
-            } else {
-                sharedErr.putLine(unit->options.port + QStringLiteral(": rix-param: ") + failed);
-                unit->end.exitCode = ParamExit::Error;
-            }
-        }
-        end.exitCode = worse(end.exitCode, unit->end.exitCode);
+    for (const auto &unit : units_) {
+        if (toFolder_ && unit->result.exitCode == ParamExit::Ok)
+            saveToFolder(*unit);
+        end.exitCode = worse(end.exitCode, unit->result.exitCode);
         if (end.signal == 0)
-            end.signal = unit->end.signal;
+            end.signal = unit->result.signal;
     }
-    if (options.json) {
-        QStringList reports;
-        for (const auto &unit : units)
-            reports << QString::fromUtf8(unitReportJson(options.command, unit->options.port, unit->end.exitCode,
-                                                        unit->end.signal, unit->out.text(), unit->err.lines()));
-        out << "[\n  " << reports.join(QStringLiteral(",\n  ")) << "\n]\n";
-        if (out.failed()) {
-            err << "rix-param: Standardausgabe: " << out.failure() << '\n';
-            end.exitCode = ParamExit::Error;
-        }
+    if (options_.json && !printJson()) {
+        err_ << "rix-param: Standardausgabe: " << out_.failure() << '\n';
+        end.exitCode = ParamExit::Error;
     }
-    return end;
+    if (auto finished = std::exchange(finished_, nullptr))
+        finished(end);
+}
+
+std::vector<UnitResult> EveryUnit::results() const
+{
+    std::vector<UnitResult> results;
+    for (const auto &unit : units_) {
+        results.push_back(unit->done || !unit->command ? unit->result : unit->command->result());
+        results.back().messages = unit->err.lines();
+    }
+    return results;
+}
+
+bool EveryUnit::printJson()
+{
+    out_ << unitReportsJson(results());
+    return !out_.failed();
 }

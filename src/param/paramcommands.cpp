@@ -2,7 +2,6 @@
 #include "param/paramcommands.h"
 
 #include "param/console.h"
-#include "param/session.h"
 #include "param/setchanges.h"
 #include "param/setoutput.h"
 #include "param/writecommand.h"
@@ -15,70 +14,173 @@ namespace {
 
 constexpr int parameterCount = 7;
 
-void checkStandardOutput(const ParamConsole &console)
-{
-    if (console.out.failed())
-        throw ParamFailure{QStringLiteral("Standardausgabe: %1").arg(console.out.failure())};
-}
-
-ParamEnd runRead(const ParamOptions &options, Session &session, ParamConsole &console, const QString &version)
-{
-    if (!options.toStandardOutput())
-        if (const QString refused = outputRefusal(options.outputFile, console.stop); !refused.isEmpty())
-            throw ParamFailure{refused};
-    session.open();
-    ParameterSet set;
-    for (int n = 0; n < parameterCount; ++n)
-        set.value[std::size_t(n)] = session.read(n);
-    const SetHeader header{options.port, options.baud, QString(options.address),
-                           QDateTime::currentDateTime().toString(Qt::ISODate), version};
-    const QString text = printParameterSet(set, header);
-    if (options.toStandardOutput()) {
-        console.out << text;
-        checkStandardOutput(console);
-    } else {
-        const QString failed = saveSet(options.outputFile, text, console.stop);
-        if (!failed.isEmpty())
-            throw ParamFailure{failed};
-        session.progress(QStringLiteral("Parametersatz in %1 gespeichert.").arg(options.outputFile));
+class ReadCommand : public ParamCommand {
+public:
+    ReadCommand(const ParamOptions &options, SerialChannel &channel, ParamConsole &console, const QString &version)
+        : ParamCommand(options, channel, console)
+        , version_(version)
+    {
     }
-    return {ParamExit::Ok};
-}
 
-ParamEnd runDiff(const ParamOptions &options, Session &session, ParamConsole &console)
-{
-    const ParameterSet file = loadSetOrFail(options.setFile, false);
-    session.open();
-    const ParameterSet unit = session.readPresent(file);
-    const std::vector<int> changed = differing(file, unit);
-    for (const int n : changed)
-        printChange(console.out, n, *unit.value[std::size_t(n)], file.value[std::size_t(n)]->toUpper());
-    checkStandardOutput(console);
-    return {changed.empty() ? ParamExit::Ok : ParamExit::Different};
-}
+private:
+    void begin() override
+    {
+        // A place that cannot take the file costs no read.
+        if (!options_.toStandardOutput())
+            if (const QString refused = outputRefusal(options_.outputFile, console_.stop); !refused.isEmpty())
+                throw ParamFailure{refused};
+        ParameterSet all;
+        for (int n = 0; n < parameterCount; ++n)
+            all.value[std::size_t(n)] = QString();
+        session_.open([this, all] { session_.readPresent(all, [this](const ParameterSet &set) { step([&] { read(set); }); }); });
+    }
+
+    void read(const ParameterSet &set)
+    {
+        result_.values = set;
+        const SetHeader header{options_.port, options_.baud, QString(options_.address),
+                               QDateTime::currentDateTime().toString(Qt::ISODate), version_};
+        const QString text = printParameterSet(set, header);
+        if (options_.toStandardOutput()) {
+            console_.out << text;
+            checkStandardOutput();
+        } else {
+            const QString failed = saveSet(options_.outputFile, text, console_.stop);
+            if (!failed.isEmpty())
+                throw ParamFailure{failed};
+            session_.progress(QStringLiteral("Parametersatz in %1 gespeichert.").arg(options_.outputFile));
+        }
+        end({ParamExit::Ok});
+    }
+
+    QString version_;
+};
+
+class DiffCommand : public ParamCommand {
+public:
+    DiffCommand(const ParamOptions &options, SerialChannel &channel, ParamConsole &console)
+        : ParamCommand(options, channel, console)
+    {
+    }
+
+private:
+    void begin() override
+    {
+        const ParameterSet file = loadSetOrFail(options_.setFile, false);
+        session_.open([this, file] {
+            session_.readPresent(file, [this, file](const ParameterSet &unit) { step([&] { compare(file, unit); }); });
+        });
+    }
+
+    void compare(const ParameterSet &file, const ParameterSet &unit)
+    {
+        for (const int n : differing(file, unit)) {
+            result_.changes.push_back({n, *unit.value[std::size_t(n)], file.value[std::size_t(n)]->toUpper()});
+            printChange(console_.out, n, result_.changes.back().unitValue, result_.changes.back().fileValue);
+        }
+        checkStandardOutput();
+        end({result_.changes.empty() ? ParamExit::Ok : ParamExit::Different});
+    }
+};
+
+// No command that talks to a unit: the usage.
+class UsageCommand : public ParamCommand {
+public:
+    UsageCommand(const ParamOptions &options, SerialChannel &channel, ParamConsole &console)
+        : ParamCommand(options, channel, console)
+    {
+    }
+
+private:
+    void begin() override
+    {
+        console_.out << usageText();
+        checkStandardOutput();
+        end({ParamExit::Ok});
+    }
+};
 
 } // namespace
 
-ParamEnd runParamCommand(const ParamOptions &options, SerialChannel &channel, ParamConsole &console,
-                         const QString &programVersion)
+ParamCommand::ParamCommand(const ParamOptions &options, SerialChannel &channel, ParamConsole &console)
+    : options_(options)
+    , console_(console)
+    , session_(options, channel, console)
 {
+    result_.command = options.command;
+    result_.port = options.port;
+    session_.onFailure([this](const QString &message) { fail(message); });
+}
+
+ParamCommand::~ParamCommand() = default;
+
+void ParamCommand::start(std::function<void(const ParamEnd &)> finished)
+{
+    finished_ = std::move(finished);
+    step([this] { begin(); });
+}
+
+void ParamCommand::step(const std::function<void()> &run)
+{
+    if (over_)
+        return;
     try {
-        Session session(options, channel, console);
-        switch (options.command) {
-        case ParamOptions::Command::Read: return runRead(options, session, console, programVersion);
-        case ParamOptions::Command::Diff: return runDiff(options, session, console);
-        case ParamOptions::Command::Write: return runWrite(options, session, console);
-        case ParamOptions::Command::Find:   // searched before any one port is opened (findcommand)
-        case ParamOptions::Command::Help:
-        case ParamOptions::Command::Version: break;
-        }
-        console.out << usageText();
-        checkStandardOutput(console);
-        return {ParamExit::Ok};
+        run();
     } catch (const ParamFailure &failure) {
-        console.err << "rix-param: " << failure.message << '\n';
+        fail(failure.message);
     } catch (const RixError &error) {
-        console.err << "rix-param: " << QString::fromStdString(error.what()) << '\n';
+        fail(QString::fromStdString(error.what()));
     }
-    return {ParamExit::Error};
+}
+
+void ParamCommand::fail(const QString &message)
+{
+    if (over_)
+        return;
+    console_.err << "rix-param: " << message << '\n';
+    result_.failure = message;
+    end({ParamExit::Error});
+}
+
+void ParamCommand::end(ParamEnd end)
+{
+    if (over_)
+        return;
+    over_ = true;
+    result_.exitCode = end.exitCode;
+    result_.signal = end.signal;
+    session_.close();
+    if (auto finished = std::exchange(finished_, nullptr))
+        finished(end);
+}
+
+void ParamCommand::endBySignal(int signal)
+{
+    if (over_)
+        return;
+    over_ = true;
+    finished_ = nullptr;
+    result_.exitCode = ParamExit::Error;
+    result_.signal = signal;
+    session_.close();
+}
+
+void ParamCommand::checkStandardOutput() const
+{
+    if (console_.out.failed())
+        throw ParamFailure{QStringLiteral("Standardausgabe: %1").arg(console_.out.failure())};
+}
+
+std::unique_ptr<ParamCommand> makeParamCommand(const ParamOptions &options, SerialChannel &channel,
+                                               ParamConsole &console, const QString &programVersion)
+{
+    switch (options.command) {
+    case ParamOptions::Command::Read: return std::make_unique<ReadCommand>(options, channel, console, programVersion);
+    case ParamOptions::Command::Diff: return std::make_unique<DiffCommand>(options, channel, console);
+    case ParamOptions::Command::Write: return makeWriteCommand(options, channel, console);
+    case ParamOptions::Command::Find:   // searched before any one port is opened (findcommand)
+    case ParamOptions::Command::Help:
+    case ParamOptions::Command::Version: break;
+    }
+    return std::make_unique<UsageCommand>(options, channel, console);
 }

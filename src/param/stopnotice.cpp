@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "param/stopnotice.h"
 
-#include "param/console.h"
 #include "param/stopsignals.h"
 
 #include <algorithm>
@@ -45,17 +44,4 @@ QString secondStopNotice(int signal, const std::vector<PlannedWrite> &plan)
                           "Schreiben abgebrochen, danach nichts mehr geschrieben. Stand der Einheit:\n")
                .arg(signalName(signal), unchecked)
            + writeReport(plan);
-}
-
-StopNotices::StopNotices(ParamConsole &console, const std::vector<PlannedWrite> &plan)
-    : console_(console)
-{
-    console_.stop.announceWith([&console, &plan](int signal, bool again) {
-        console.err << (again ? secondStopNotice(signal, plan) : firstStopNotice(signal, plan));
-    });
-}
-
-StopNotices::~StopNotices()
-{
-    console_.stop.announceWith({});
 }

@@ -11,22 +11,7 @@
 
 #include <vector>
 
-struct ParamConsole;
-
 // "rix-param: SIGINT (Strg+C): F2 wird noch fertig geschrieben und zurückgelesen, …".
 QString firstStopNotice(int signal, const std::vector<PlannedWrite> &plan);
 // "rix-param: zweites Signal, SIGINT (Strg+C): sofort beendet, …" and the report.
 QString secondStopNotice(int signal, const std::vector<PlannedWrite> &plan);
-
-// While it lives, the console's stop request answers a held signal on standard error from
-// `plan` as it stands at that moment.
-class StopNotices {
-public:
-    StopNotices(ParamConsole &console, const std::vector<PlannedWrite> &plan);
-    ~StopNotices();
-    StopNotices(const StopNotices &) = delete;
-    StopNotices &operator=(const StopNotices &) = delete;
-
-private:
-    ParamConsole &console_;
-};

@@ -138,15 +138,17 @@ void StopSignals::woken()
     char drained[64];
     while (::read(wake_->readFd, drained, sizeof drained) > 0) {
     }
+    // A copy: an announcement may end the write that made it, which takes its own back.
+    const Announce tell = announce_;
     if (const int again = secondUserSignal) {
-        if (announce_)
-            announce_(again, true);
+        if (tell)
+            tell(again, true);
         endBy(again);
     }
     if (const int first = firstUserSignal; first != 0 && !announced_) {
         announced_ = true;
-        if (announce_)
-            announce_(first, false);
+        if (tell)
+            tell(first, false);
     }
 }
 

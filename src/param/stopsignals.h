@@ -29,7 +29,9 @@ public:
     // What a held SIGINT, SIGTERM or SIGHUP has the program say the moment it comes (from the
     // event loop, while the write waits for the unit): `again` is false for the first one,
     // after which the write goes on to the end of the parameter on the line, and true for a
-    // second one, after which the program ends by that signal. An empty function says nothing.
+    // second one, after which the program ends by that signal as soon as the announcement
+    // returns: what it prints (every unit's report, the JSON) is the last the program says.
+    // An empty function says nothing.
     using Announce = std::function<void(int signal, bool again)>;
     virtual void announceWith(Announce announce) { static_cast<void>(announce); }
 

@@ -3,7 +3,6 @@
 
 int SharedLines::putLine(const QString &line)
 {
-    const std::lock_guard<std::mutex> oneAtATime(mutex_);
     target_ << line << '\n';
     return target_.failed() ? target_.failureNumber() : 0;
 }

@@ -1,16 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Many units talking at once on one terminal: each line goes out whole, with its unit's port
-// in front, so that lines of different units never mix inside a line.
+// in front, so that lines of different units never mix inside a line. The units take turns
+// on one thread; a unit's text is put out a line at a time, never a piece of one.
 
 #include "param/console.h"
 
 #include <QString>
 #include <QStringList>
 
-#include <mutex>
-
-// One descriptor's output shared by the units' threads: a line at a time.
+// One descriptor's output shared by the units: a line at a time.
 class SharedLines {
 public:
     explicit SharedLines(TextOutput &target) : target_(target) {}
@@ -19,7 +18,6 @@ public:
     TextOutput &target() { return target_; }
 
 private:
-    std::mutex mutex_;
     TextOutput &target_;
 };
 

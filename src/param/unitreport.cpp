@@ -2,81 +2,81 @@
 #include "param/unitreport.h"
 
 #include "param/stopsignals.h"
-#include "unit/parameters/parameterset.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QRegularExpression>
-
-#include <variant>
 
 namespace {
 
-// "F3: 0E28 → 0E3C (Vorlaufzeit)" of diff and write, "  F3: 0E28 → 0E3C  geschrieben und
-// bestätigt" of a write's report.
-const QRegularExpression &changeLine()
+QJsonObject change(int n, const QString &unitValue, const QString &fileValue)
 {
-    static const QRegularExpression line(QStringLiteral("^(F[0-6]): ([0-9A-F]{4}) → ([0-9A-F]{4})(?: \\(.*\\))?$"));
-    return line;
-}
-const QRegularExpression &reportLine()
-{
-    static const QRegularExpression line(QStringLiteral("^  (F[0-6]): ([0-9A-F]{4}) → ([0-9A-F]{4})  (.+)$"));
-    return line;
+    return {{QStringLiteral("parameter"), QStringLiteral("F%1").arg(n)},
+            {QStringLiteral("unit"), unitValue},
+            {QStringLiteral("file"), fileValue}};
 }
 
-QJsonObject change(const QRegularExpressionMatch &match)
+QJsonValue orNull(const QString &text)
 {
-    return {{QStringLiteral("parameter"), match.captured(1)},
-            {QStringLiteral("unit"), match.captured(2)},
-            {QStringLiteral("file"), match.captured(3)}};
+    return text.isEmpty() ? QJsonValue(QJsonValue::Null) : QJsonValue(text);
 }
 
 } // namespace
 
-QChar setAddress(const QString &setText)
+QString stateWord(const PlannedWrite &p)
 {
-    const auto parsed = parseParameterSet(setText);
-    if (const ParameterSet *set = std::get_if<ParameterSet>(&parsed))
-        if (set->value[0] && !set->value[0]->isEmpty())
-            return set->value[0]->front();
-    return QChar();
+    using State = PlannedWrite::State;
+    switch (p.state) {
+    case State::Confirmed: return QStringLiteral("geschrieben und bestätigt");
+    case State::NotTaken: return QStringLiteral("geschrieben, nicht übernommen (zurückgelesen %1)").arg(p.readBack);
+    case State::Unknown:
+        return p.newRate ? QStringLiteral("geschrieben, nicht bestätigt (Zustand unbekannt): neue Baudrate, nicht zurückgelesen")
+                         : QStringLiteral("geschrieben, nicht bestätigt (Zustand unbekannt)");
+    case State::NotWritten: break;
+    }
+    return p.leftOut ? QStringLiteral("nicht geschrieben (nur mit --include-line-settings)")
+                     : QStringLiteral("nicht geschrieben");
 }
 
-QByteArray unitReportJson(ParamOptions::Command command, const QString &port, int exitCode, int signal,
-                          const QString &out, const QStringList &messages)
+QByteArray unitReportJson(const UnitResult &result)
 {
-    QJsonObject report{{QStringLiteral("port"), port}, {QStringLiteral("exit"), exitCode}};
+    QJsonObject report{{QStringLiteral("port"), result.port}, {QStringLiteral("exit"), result.exitCode}};
     report.insert(QStringLiteral("signal"),
-                  signal == 0 ? QJsonValue(QJsonValue::Null) : QJsonValue(QString::fromUtf8(StopSignals::describe(signal))));
-    if (command == ParamOptions::Command::Read) {
+                  orNull(result.signal == 0 ? QString() : QString::fromUtf8(StopSignals::describe(result.signal))));
+    if (result.command == ParamOptions::Command::Read) {
         QJsonObject values;
-        const auto parsed = parseParameterSet(out);
-        if (const ParameterSet *set = std::get_if<ParameterSet>(&parsed); set && exitCode == 0)
-            for (int n = 0; n < 7; ++n)
-                if (set->value[std::size_t(n)])
-                    values.insert(QStringLiteral("F%1").arg(n), *set->value[std::size_t(n)]);
-        const QChar address = exitCode == 0 ? setAddress(out) : QChar();
-        report.insert(QStringLiteral("address"), address.isNull() ? QJsonValue(QJsonValue::Null) : QJsonValue(QString(address)));
+        const bool read = result.exitCode == 0 && result.values;
+        if (read)
+            for (std::size_t n = 0; n < result.values->value.size(); ++n)
+                if (const auto &value = result.values->value[n])
+                    values.insert(QStringLiteral("F%1").arg(n), *value);
+        const QChar address = read ? result.address() : QChar();
+        report.insert(QStringLiteral("address"), orNull(address.isNull() ? QString() : QString(address)));
         report.insert(QStringLiteral("values"), values);
     } else {
         QJsonArray changes;
-        for (const QString &line : out.split(QLatin1Char('\n')))
-            if (const QRegularExpressionMatch match = changeLine().match(line); match.hasMatch())
-                changes << change(match);
+        for (const SetChange &c : result.changes)
+            changes << change(c.n, c.unitValue, c.fileValue);
         report.insert(QStringLiteral("changes"), changes);
-        if (command == ParamOptions::Command::Write) {
+        if (result.command == ParamOptions::Command::Write) {
             QJsonArray states;
-            for (const QString &line : messages)
-                if (const QRegularExpressionMatch match = reportLine().match(line); match.hasMatch()) {
-                    QJsonObject state = change(match);
-                    state.insert(QStringLiteral("state"), match.captured(4));
+            if (result.reportShown)
+                for (const PlannedWrite &p : result.plan) {
+                    QJsonObject state = change(p.n, p.unitValue, p.fileValue);
+                    state.insert(QStringLiteral("state"), stateWord(p));
                     states << state;
                 }
             report.insert(QStringLiteral("report"), states);
         }
     }
-    report.insert(QStringLiteral("messages"), QJsonArray::fromStringList(messages));
+    report.insert(QStringLiteral("messages"), QJsonArray::fromStringList(result.messages));
     return QJsonDocument(report).toJson(QJsonDocument::Compact);
+}
+
+QString unitReportsJson(const std::vector<UnitResult> &results)
+{
+    QStringList objects;
+    for (const UnitResult &result : results)
+        objects << QString::fromUtf8(unitReportJson(result));
+    return QStringLiteral("[\n  ") + objects.join(QStringLiteral(",\n  ")) + QStringLiteral("\n]\n");
 }

@@ -6,6 +6,6 @@
 
 #include "param/paramcommands.h"
 
-class Session;
+#include <memory>
 
-ParamEnd runWrite(const ParamOptions &options, Session &session, ParamConsole &console);
+std::unique_ptr<ParamCommand> makeWriteCommand(const ParamOptions &options, SerialChannel &channel, ParamConsole &console);

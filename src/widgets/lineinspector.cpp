@@ -5,6 +5,7 @@
 #include "unit/hexdump.h"
 #include "unit/localtimetext.h"
 #include "widgets/controlpictures.h"
+#include "widgets/helpwindow.h"
 
 #include <QClipboard>
 #include <QDialogButtonBox>
@@ -15,6 +16,7 @@
 #include <QLocale>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTextBlock>
 #include <QVBoxLayout>
 
@@ -79,6 +81,8 @@ LineInspector::LineInspector(const QByteArray &bytes, qint64 addedMSecsSinceEpoc
     layout->addWidget(dump_, 1);
     layout->addWidget(buttons);
     dump_->setFocus();
+    // F1: the Handbuch's section on finding and inspecting lines.
+    new QShortcut(QKeySequence::HelpContents, this, this, [this] { showHandbook(this, HandbookSection::LineInspector); });
 }
 
 QString LineInspector::dump(const QByteArray &bytes)

@@ -97,8 +97,8 @@ public:
     // The context menu's groups, in the order shown and divided by a line: the list's own entries
     // come first in their group, those added with addMenuAction after them. Hidden entries are
     // left out, so two actions that take turns can both be added.
-    enum class MenuGroup { Edit, Look, File, Unit };
-    static constexpr int menuGroupCount = 4;
+    enum class MenuGroup { Edit, Look, File, Unit, Help };
+    static constexpr int menuGroupCount = 5;
     void addMenuAction(MenuGroup group, QAction *action);
     // The context menu's entries as it would show them now, group by group (nullptr between two
     // groups, where the menu has a line).
@@ -123,9 +123,12 @@ public:
 
     // "Parametersatz …": the unit's parameter set in its own dialog; emits parameterSetAsked.
     QAction *parameterSetAction() const { return parameterSetAction_; }
+    // "Hilfe", the menu's last entry: the Handbuch; emits helpAsked.
+    QAction *helpAction() const { return helpAction_; }
 
 signals:
     void parameterSetAsked();
+    void helpAsked();
     // After every addLine(), for a search that keeps up with the arriving lines.
     void linesAdded();
     // After clear(): every index said before is gone.
@@ -182,6 +185,7 @@ private:
     QAction *parameterSetAction_ = nullptr;
     QAction *findAction_ = nullptr;
     QAction *inspectAction_ = nullptr;
+    QAction *helpAction_ = nullptr;
     QList<QAction *> addedMenuActions_[menuGroupCount];
     QString toolTipNote_;
 };

@@ -44,6 +44,11 @@ void LineView::createActions()
         if (currentLine() >= 0 && currentLine() < count())
             emit lineInspectionAsked(currentLine());
     }, Qt::QueuedConnection);
+    helpAction_ = new QAction(QStringLiteral("Hilfe"), this);
+    // The window owns the key (F1); here it only labels the menu entry.
+    helpAction_->setShortcut(QKeySequence::HelpContents);
+    helpAction_->setShortcutContext(Qt::WidgetShortcut);
+    connect(helpAction_, &QAction::triggered, this, &LineView::helpAsked, Qt::QueuedConnection);
 }
 
 bool LineView::viewportEvent(QEvent *event)
@@ -154,7 +159,7 @@ void LineView::addMenuAction(MenuGroup group, QAction *action)
 QList<QAction *> LineView::menuEntries() const
 {
     const QList<QAction *> own[menuGroupCount] = {{copyAction_, selectAllAction_}, {findAction_, inspectAction_}, {},
-                                                  {parameterSetAction_}};
+                                                  {parameterSetAction_}, {helpAction_}};
     QList<QAction *> entries;
     for (int group = 0; group < menuGroupCount; ++group) {
         QList<QAction *> inGroup;

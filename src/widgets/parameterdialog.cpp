@@ -7,6 +7,7 @@
 #include "unit/parameters/setfileio.h"
 #include "widgets/controlname.h"
 #include "widgets/displaylines.h"
+#include "widgets/helpwindow.h"
 #include "widgets/screenfit.h"
 
 #include <QApplication>
@@ -25,6 +26,7 @@
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QScreen>
+#include <QShortcut>
 #include <QStyledItemDelegate>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -189,6 +191,8 @@ ParameterDialog::ParameterDialog(QWidget *parent)
     for (std::size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
     resize(designedSize);
+    // F1: this dialog's section of the Handbuch, also during a run (it sends nothing).
+    new QShortcut(QKeySequence::HelpContents, this, this, [this] { showHandbook(this, HandbookSection::ParameterSet); });
 
     connect(readButton_, &QPushButton::clicked, this, &ParameterDialog::readAsked);
     connect(writeButton_, &QPushButton::clicked, this, &ParameterDialog::writeAsked);

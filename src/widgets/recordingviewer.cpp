@@ -4,6 +4,7 @@
 #include "unit/cp1252.h"
 #include "widgets/controlname.h"
 #include "widgets/findbar.h"
+#include "widgets/helpwindow.h"
 #include "widgets/lineinspector.h"
 #include "widgets/lineview.h"
 #include "widgets/lineviewfilemenu.h"
@@ -116,6 +117,7 @@ RecordingViewer::RecordingViewer(const QString &path, QWidget *parent)
         list->addMenuAction(LineView::MenuGroup::Edit, file->saveAction());
         connect(list, &LineView::findAsked, this, [this, list = list] { findBar_->open(list); });
         connect(list, &LineView::lineInspectionAsked, this, [this, list = list](int index) { inspect(list, index); });
+        connect(list, &LineView::helpAsked, this, [this] { showHandbook(this, HandbookSection::Recording); });
     }
     findBar_->hide();
     progress_->setRange(0, 1000);

@@ -3,6 +3,7 @@
 
 #include "unit/search/unitsearch.h"
 #include "widgets/controlname.h"
+#include "widgets/helpwindow.h"
 #include "widgets/screenfit.h"
 
 #include <QGuiApplication>
@@ -14,6 +15,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScreen>
+#include <QShortcut>
 #include <QStyle>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -91,6 +93,8 @@ UnitSearchDialog::UnitSearchDialog(QWidget *parent)
     });
     resize(designedSize);
     updateButtons();
+    // F1: this dialog's section of the Handbuch.
+    new QShortcut(QKeySequence::HelpContents, this, this, [this] { showHandbook(this, HandbookSection::UnitSearch); });
 }
 
 void UnitSearchDialog::setPorts(const QStringList &ports)

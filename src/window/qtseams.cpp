@@ -1,20 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "window/qtseams.h"
 
-#include "unit/timedwait.h"
 #include "widgets/displaylines.h"
 
 #include <QCoreApplication>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
-
-void EventLoopPause::pause(int ms)
-{
-    // Input held back, not AllEvents: a window closed in the middle of a pause would destroy
-    // what the running handler still uses. Input and close requests wait, in order, until the end.
-    TimedWait(ms, TimedWait::Input::HeldBack).until([] { return false; });
-}
 
 void QtMessageBox::show(const QString &text, const QString &details)
 {

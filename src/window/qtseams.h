@@ -1,15 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// The real seams: a pause that keeps the window painting, a QMessageBox, the end of the event loop.
+// The real seams: a QMessageBox, the end of the event loop.
 
 #include "window/seams.h"
 
 class QWidget;
-
-class EventLoopPause : public Pause {
-public:
-    void pause(int ms) override;
-};
 
 class QtMessageBox : public MessageBox {
 public:

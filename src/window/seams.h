@@ -1,18 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// The program's seams to the outside world besides the serial port. Each has a real
+// The program's seams to the outside world besides the serial port and a write's pause
+// (unit/line/serialchannel.h, unit/conversation/conversation.h). Each has a real
 // implementation (qtseams.cpp) and a recording one for the tests.
 
 #include <QString>
 #include <functional>
-
-class Pause {
-public:
-    virtual ~Pause() = default;
-    // Holds the calling handler for `ms` milliseconds. The window keeps repainting,
-    // user input waits until the pause is over.
-    virtual void pause(int ms) = 0;
-};
 
 class MessageBox {
 public:

@@ -1,6 +1,7 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the build into a fresh prefix and checks that a desktop gets what it needs:
-# the programs, the menu entry, its icon and the manual pages in English and German.
+# the programs, the menu entry, its icon, the manual pages in English and German, and the
+# Handbuch with every picture it shows, where the help window looks for it (beside bin/).
 #   cmake -DBUILD_DIR=... -DPREFIX=... -P install_check.cmake
 file(REMOVE_RECURSE "${PREFIX}")
 execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${PREFIX}"
@@ -18,6 +19,24 @@ endforeach()
 foreach(page man1/rix-term man1/rix-sim man1/rix-param de/man1/rix-term de/man1/rix-sim de/man1/rix-param)
   if(NOT EXISTS "${PREFIX}/share/man/${page}.1.gz")
     message(FATAL_ERROR "the manual page ${page}.1 was not installed")
+  endif()
+endforeach()
+
+set(handbook "${PREFIX}/share/doc/rix-term/handbuch.md")
+if(NOT EXISTS "${handbook}")
+  message(FATAL_ERROR "the Handbuch was not installed")
+endif()
+file(READ "${handbook}" text)
+# "(images/…)" without the "]" before it: a "]" in a list item would make CMake keep the
+# items' ";" as text.
+string(REGEX MATCHALL "\\(images/[^)]+\\)" pictures "${text}")
+if(NOT pictures)
+  message(FATAL_ERROR "the installed Handbuch shows no picture")
+endif()
+foreach(picture IN LISTS pictures)
+  string(REGEX REPLACE "^\\((.*)\\)$" "\\1" picture "${picture}")
+  if(NOT EXISTS "${PREFIX}/share/doc/rix-term/${picture}")
+    message(FATAL_ERROR "the Handbuch shows ${picture}, which was not installed beside it")
   endif()
 endforeach()
 

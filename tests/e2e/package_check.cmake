@@ -1,7 +1,8 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian package from the built tree, unpacks it into a scratch folder (nothing
 # is installed on the machine) and checks what a user would get from it: the exact file
-# name, exactly the programs, menu entry, icon, manual pages, copyright and changelog, a
+# name, exactly the programs, menu entry, icon, manual pages, copyright, changelog and the
+# Handbuch with its pictures, a
 # package lintian finds nothing to report on, dependencies on the Qt libraries, a simulator
 # that runs from the unpacked tree, and manual pages that man reads.
 #   cmake -DBUILD_DIR=... -DWORK_DIR=... -DCPACK=... -DVERSION=... -DREADME=... -P package_check.cmake
@@ -48,6 +49,11 @@ set(expected
   usr/share/applications/rix-term.desktop
   usr/share/doc/rix-term/changelog.gz
   usr/share/doc/rix-term/copyright
+  usr/share/doc/rix-term/handbuch.md
+  usr/share/doc/rix-term/images/dialog-1.png
+  usr/share/doc/rix-term/images/fenster.png
+  usr/share/doc/rix-term/images/findbar.png
+  usr/share/doc/rix-term/images/inspector.png
   usr/share/icons/hicolor/scalable/apps/rix-term.svg
   usr/share/man/de/man1/rix-param.1.gz
   usr/share/man/de/man1/rix-sim.1.gz

@@ -2,8 +2,11 @@
 // The ways a connection ends: disconnect, quit, and the unit hanging up.
 #include "liveunit.h"
 
+#include "support/userinput.h"
 #include "window/app/dispatch.h"
 #include "window/connection/connection.h"
+
+#include <QTimer>
 
 #include <algorithm>
 
@@ -26,7 +29,7 @@ TEST_F(EndingTheConnection, DisconnectSendsTheBroadcastQuitThenClosesThePortAfte
     ASSERT_TRUE(unitReceived(1));
 
     program.press(program.w.cmdAUS());
-    EXPECT_FALSE(program.receiver.isPolling());
+    EXPECT_FALSE(program.conversation.isPolling());
     EXPECT_TRUE(program.w.cmdEIN()->isEnabled());
     program.release(program.w.cmdAUS());
     const auto closedAt = Clock::now();
@@ -60,7 +63,7 @@ TEST_F(EndingTheConnection, QuitWhileConnectedSendsTheAddressedQuitOnlyAndEndsOn
 
     EXPECT_EQ(program.end.ends, 1);
     EXPECT_FALSE(program.channel.isOpen());
-    EXPECT_FALSE(program.receiver.isPolling());
+    EXPECT_FALSE(program.conversation.isPolling());
     EXPECT_TRUE(program.w.cmdEIN()->isEnabled());
     // Give a stray disconnect command the time to arrive and be framed.
     runEventsFor(300ms);
@@ -97,7 +100,7 @@ TEST_F(EndingTheConnection, UnitHangingUpKeepsTheProgramDisconnectedWithItsLines
     EXPECT_EQ(program.box.shownWithPollingOn, 0);
     EXPECT_EQ(program.end.ends, 0);
     EXPECT_FALSE(program.channel.isOpen());
-    EXPECT_FALSE(program.receiver.isPolling());
+    EXPECT_FALSE(program.conversation.isPolling());
     EXPECT_TRUE(program.w.cmdEIN()->isEnabled());
     EXPECT_FALSE(program.w.cmdAUS()->isEnabled());
     EXPECT_FALSE(program.w.cmdF0()->isEnabled());
@@ -116,6 +119,36 @@ TEST_F(EndingTheConnection, UnitHangingUpKeepsTheProgramDisconnectedWithItsLines
     program.click(program.w.cmdF1());
     ASSERT_TRUE(listHas(program.w.lbrx(), 2));
     EXPECT_EQ(program.w.lbrx()->lineBytes(1), "0A00");
+}
+
+// F6 waits for a unit that floods the line to pause, TR1 is pressed and released behind it,
+// and the adapter is pulled before F6 can go: the program stays, with its lists, and says
+// once that the line was lost; nothing of the waiting actions runs on the closed port.
+TEST_F(EndingTheConnection, APulledAdapterWhileACommandWaitsInAFloodWithAKeyBehindItIsOneLoss)
+{
+    for (int round = 0; round < 3; ++round) {
+        SCOPED_TRACE(round);
+        program.box.texts.clear();
+        rixsim::TransportOptions options;
+        options.flood = 6s;
+        options.hangupAfter = 900ms;
+        startUnit(options);
+        connectProgram();
+        ASSERT_TRUE(waitUntil([&] { return program.conversation.unitSending(); }));
+        QTimer::singleShot(100, &program.w, [&] { userinput::queueClick(program.w, program.w.cmdTR1()); });
+        program.click(program.w.cmdF6());
+        ASSERT_TRUE(waitUntil([&] { return !program.box.texts.empty(); }, 10s));
+        runEventsFor(300ms);
+
+        ASSERT_EQ(program.box.texts.size(), 1u) << "the loss is said once";
+        EXPECT_EQ(program.box.texts[0].left(30), lostPortMessage(unitPath(), 1002).left(30));
+        EXPECT_EQ(program.end.ends, 0) << "the program stays";
+        EXPECT_GT(program.w.lbrx()->count(), 0) << "with what it showed";
+        EXPECT_TRUE(program.w.cmdEIN()->isEnabled());
+        EXPECT_FALSE(program.channel.isOpen());
+        for (const std::string &command : received())
+            EXPECT_NE(command, "$RSE1") << "the key behind the command did not go out on a closed line";
+    }
 }
 
 // "Warten und neu verbinden": the program connects by itself once a unit is back under the
@@ -170,6 +203,6 @@ TEST_F(EndingTheConnection, CancellingTheWaitLeavesTheProgramDisconnected)
     runEventsFor(300ms);
     EXPECT_FALSE(program.channel.isOpen());
     EXPECT_TRUE(program.w.cmdEIN()->isEnabled());
-    EXPECT_FALSE(program.receiver.isPolling());
+    EXPECT_FALSE(program.conversation.isPolling());
     EXPECT_EQ(program.end.ends, 0);
 }

@@ -45,6 +45,12 @@ protected:
         return *d;
     }
     static QPushButton *button(ParameterDialog &d, const char *name) { return control<QPushButton>(d, name); }
+    // Clicks the button and lets its run on the line go to its end, as the user waits for it.
+    static void run(ParameterDialog &d, const char *name)
+    {
+        button(d, name)->click();
+        EXPECT_TRUE(waitUntil([&] { return !d.isRunning(); }, std::chrono::seconds(20))) << name;
+    }
     static QString cell(ParameterDialog &d, int n, int column)
     {
         return control<QTableWidget>(d, "values")->item(n, column)->text();
@@ -89,7 +95,7 @@ TEST_F(ParameterDialogOnTheLine, ReadPutsTheButtonsBytesOnTheLineAndTheListsShow
 
     ParameterDialog &d = openDialog();
     EXPECT_TRUE(button(d, "readButton")->isEnabled());
-    button(d, "readButton")->click();
+    run(d, "readButton");
     EXPECT_EQ(d.report(), QStringLiteral("F0–F6 gelesen."));
     const QStringList expected = {"F011", "0A00", "1212", "0E28", "0E0E", "64C8", "1010"};
     for (int n = 0; n < 7; ++n)
@@ -107,7 +113,7 @@ TEST_F(ParameterDialogOnTheLine, ReadPutsTheButtonsBytesOnTheLineAndTheListsShow
     }
     // The window is as after a button: connected, polling, the line free.
     EXPECT_TRUE(program.connected());
-    EXPECT_TRUE(program.receiver.isPolling());
+    EXPECT_TRUE(program.conversation.isPolling());
 }
 
 TEST_F(ParameterDialogOnTheLine, AFileIsComparedAndTwoChangedValuesAreWrittenAndReadBack)
@@ -115,13 +121,13 @@ TEST_F(ParameterDialogOnTheLine, AFileIsComparedAndTwoChangedValuesAreWrittenAnd
     startUnit();
     connectProgram();
     ParameterDialog &d = openDialog();
-    button(d, "readButton")->click();
+    run(d, "readButton");
     d.openFile(writeFile("# Satz\nF1=0A10\nF3=0e3c\nF6=2010\n"));
     EXPECT_EQ(cell(d, 1, ParameterDialog::Differs), QStringLiteral("≠"));
     EXPECT_EQ(cell(d, 2, ParameterDialog::Differs), QString());
     EXPECT_EQ(cell(d, 6, ParameterDialog::Differs), QStringLiteral("≠"));
     const std::size_t before = received().size();
-    button(d, "writeButton")->click();
+    run(d, "writeButton");
     ASSERT_EQ(questions.size(), 1u);
     EXPECT_TRUE(questions[0].contains(QStringLiteral("F1: 0A00 → 0A10")));
     EXPECT_TRUE(questions[0].contains(QStringLiteral("F3: 0E28 → 0E3C (Vorlaufzeit)")));
@@ -149,9 +155,9 @@ TEST_F(ParameterDialogOnTheLine, ALinePulledMidWriteStopsAndReportsWhatReachedTh
     startUnit(options);
     connectProgram();
     ParameterDialog &d = openDialog();
-    button(d, "readButton")->click();
+    run(d, "readButton");
     d.openFile(writeFile("F1=0A10\nF3=0E3C\n"));
-    button(d, "writeButton")->click();
+    run(d, "writeButton");
     EXPECT_EQ(d.report(), QStringLiteral("Die Verbindung zur Einheit ist unterbrochen.\n"
                                          "Schreiben abgebrochen, danach nichts mehr geschrieben. Stand der Einheit:\n"
                                          "  F1: 0A00 → 0A10  geschrieben, nicht bestätigt (Zustand unbekannt)\n"
@@ -199,7 +205,7 @@ TEST_P(HostileUnits, ReadTakesOnlyTheAnswerThatNamesTheParameter)
     startWith(std::move(unit), std::move(options));
     connectProgram();
     ParameterDialog &d = openDialog();
-    button(d, "readButton")->click();
+    run(d, "readButton");
     EXPECT_TRUE(d.report().startsWith(QString::fromUtf8(GetParam().reportStart))) << d.report().toStdString();
     EXPECT_EQ(unitCell(d, 2), QString::fromUtf8(GetParam().f2));
 }
@@ -231,9 +237,9 @@ TEST_F(ParameterDialogOnTheLine, AUnitThatIgnoresWritesIsReportedAsNotTaken)
     startWith(std::move(unit));
     connectProgram();
     ParameterDialog &d = openDialog();
-    button(d, "readButton")->click();
+    run(d, "readButton");
     d.openFile(writeFile("F4=0E10\n"));
-    button(d, "writeButton")->click();
+    run(d, "writeButton");
     EXPECT_EQ(d.report(), QStringLiteral("Nicht jeder geschriebene Wert ist bestätigt. Stand der Einheit:\n"
                                          "  F4: 0E0E → 0E10  geschrieben, nicht übernommen (zurückgelesen 0E0E)\n"));
 }
@@ -245,7 +251,7 @@ TEST_F(ParameterDialogOnTheLine, AbbrechenFinishesTheParameterOnTheLineAndSendsN
     ParameterDialog &d = openDialog();
     // Pressed once the third read is on the line.
     cancelOnceReceived(d, 3);
-    button(d, "readButton")->click();
+    run(d, "readButton");
     EXPECT_EQ(d.report(), QStringLiteral("Lesen abgebrochen nach 3 von 7 Parametern, danach nichts mehr gesendet."));
     EXPECT_EQ(received(), (Commands{"$RSRF0", "$RSRF1", "$RSRF2"}));
     EXPECT_EQ(unitCell(d, 2), QStringLiteral("1212"));
@@ -254,11 +260,11 @@ TEST_F(ParameterDialogOnTheLine, AbbrechenFinishesTheParameterOnTheLineAndSendsN
     EXPECT_FALSE(button(d, "writeButton")->isEnabled());
 
     // The same during a write: the first value is written and read back, the second is not sent.
-    button(d, "readButton")->click();
+    run(d, "readButton");
     d.openFile(writeFile("F1=0A10\nF3=0E3C\n"));
     const std::size_t before = received().size();
     cancelOnceReceived(d, before + 1);
-    button(d, "writeButton")->click();
+    run(d, "writeButton");
     EXPECT_EQ(d.report(), QStringLiteral("Abgebrochen.\n"
                                          "Schreiben abgebrochen, danach nichts mehr geschrieben. Stand der Einheit:\n"
                                          "  F1: 0A00 → 0A10  geschrieben und bestätigt\n"

@@ -5,8 +5,13 @@
 #include "liveunit.h"
 
 #include "rixsim/faults/textlines.h"
+#include "support/filelines.h"
+#include "unit/files/recordformat.h"
 #include "widgets/lineview.h"
+#include "window/app/dispatch.h"
+#include "window/recording/recordinghandlers.h"
 
+#include <QTemporaryDir>
 #include <QTest>
 #include <algorithm>
 #include <cstdio>
@@ -141,6 +146,71 @@ TEST_F(NeverPausingUnit, IsShownAtLeastOnceASecondAtItsLineEndsAndAnAnswerIntoIt
         return std::find(lines.begin(), lines.end(), QByteArray("F011")) != lines.end();
     };
     ASSERT_TRUE(waitUntil(hasAnswer, 5s)) << "no line holds the answer alone";
-    for (const QByteArray &line : linesOf(*program.w.lbrx()))
+    runEventsFor(1500ms);
+    // Every other line is the unit's, whole: never "US 3 OK" from a skip rule meant for the answer.
+    for (const QByteArray &line : linesOf(*program.w.lbrx())) {
         EXPECT_FALSE(line.contains("SRF0")) << line.toStdString();
+        if (line != "F011")
+            EXPECT_EQ(line, QByteArray("STATUS 3 OK").repeated(line.size() / 11)) << line.toStdString();
+    }
 }
+
+// TR1 held for 0.1 s in the middle of the 40-line text: the key goes within 25 ms (at a line
+// end), and the text is shown as it would have been without it, one line, with the unit's
+// answers to the key where they came; in the lists and in the recording alike.
+class KeyDuringText : public LiveUnit, public ::testing::WithParamInterface<const char *> {};
+
+TEST_P(KeyDuringText, LeavesEveryLineOfTheTextWholeAtBothRates)
+{
+    const QString baud = QString::fromLatin1(GetParam());
+    const bool at4800 = baud == QStringLiteral("4800");
+    rixsim::TransportOptions options;
+    options.textLines = {textLines, 5ms, 2500ms};
+    startUnit(options, at4800);
+    connectProgram(baud);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("mitschnitt.txt"));
+    dispatch(program.p, [&path](Program &p) { recordingStart(p, path); });
+    program.click(program.w.cmdF0());
+    ASSERT_TRUE(listHas(program.w.lbrx(), 1));
+    const auto linesSent = [&] {
+        int lines = 0;
+        for (const TrafficEvent &event : eventsOf(sim->log(), TrafficEvent::Kind::Sent))
+            lines += event.bytes.find("LINE") != std::string::npos;
+        return lines;
+    };
+    ASSERT_TRUE(waitUntil([&] { return linesSent() >= 12; }, 5s));
+    program.press(program.w.cmdTR1());
+    runEventsFor(100ms);
+    program.release(program.w.cmdTR1());
+    ASSERT_TRUE(waitUntil([&] { return linesSent() >= textLines; }, 5s));
+    runEventsFor(600ms);
+    dispatch(program.p, recordingStop);
+
+    EXPECT_EQ(received(), (std::vector<std::string>{"$RSRF0", "$RSE1", "$RSEA"}));
+    // The text as the rules show it without a key: after F0's command the first L - 2
+    // characters go, at 4800 the L of the command sent back before them too.
+    QByteArray text;
+    for (int n = 1; n <= textLines; ++n)
+        text += QByteArray::fromStdString(rixsim::TextLines::line(n)).chopped(2);
+    text = text.mid(at4800 ? 10 : 4);
+    const Lines shown = rest(linesOf(*program.w.lbrx()));
+    ASSERT_EQ(shown.size(), 1u) << "the text was cut";
+    QByteArray withoutKeys = shown[0];
+    for (const char *answer : {"$RSE1SE1", "$RSEASEA", "SE1", "SEA"})
+        withoutKeys.replace(answer, "");
+    EXPECT_EQ(withoutKeys, text);
+    // Each key's answer once, at 4800 after the command it sends back.
+    EXPECT_EQ(shown[0].count(at4800 ? "$RSE1SE1" : "SE1"), 1) << shown[0].toStdString();
+    EXPECT_EQ(shown[0].count(at4800 ? "$RSEASEA" : "SEA"), 1) << shown[0].toStdString();
+    EXPECT_EQ(rest(linesOf(*program.w.lb2())), Lines{"$RSRF0"});
+
+    // The recording's shown records are the lists' lines.
+    Lines recordedAnswers;
+    for (const QByteArray &line : fileLines(path))
+        if (const auto record = recordformat::readRecord(line); record && record->kind == recordformat::Record::Kind::Shown)
+            recordedAnswers.push_back(record->answer);
+    EXPECT_EQ(recordedAnswers, linesOf(*program.w.lbrx()));
+}
+
+INSTANTIATE_TEST_SUITE_P(Rates, KeyDuringText, ::testing::Values("19200", "4800"));

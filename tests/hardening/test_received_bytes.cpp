@@ -69,7 +69,7 @@ TEST(HostileBytes, EveryByteValueAsTheFirstByteOfABurstIsKeptAndShownVisibly)
     }
     EXPECT_TRUE(h.box.texts.empty());
     EXPECT_EQ(h.end.ends, 0);
-    EXPECT_TRUE(h.receiver.isPolling());
+    EXPECT_TRUE(h.conversation.isPolling());
 }
 
 TEST(HostileBytes, EveryByteValueThroughTheRealPortArrivesExactlyAndIsShownVisibly)
@@ -128,6 +128,6 @@ TEST(HostileBytes, AMegabyteWithoutLineEndsIsCutIntoLinesWithEveryByteInOrder)
     EXPECT_EQ(prog.w.lb2()->count(), prog.w.lbrx()->count()) << "one command-line entry per burst";
     EXPECT_EQ(prog.w.lbrx()->currentLine(), prog.w.lbrx()->count() - 1);
     // Once the flood is over, the timer is back at its normal interval.
-    ASSERT_TRUE(testsupport::waitUntil([&] { return prog.receiver.pollTimer().interval() == 50; }, 5s));
+    ASSERT_TRUE(testsupport::waitUntil([&] { return prog.conversation.pollTimer().interval() == 50; }, 5s));
     EXPECT_TRUE(prog.box.texts.empty());
 }

@@ -25,7 +25,7 @@ TEST(HostileSettings, ASecondProgramOnTheSamePortIsRefusedWhileTheFirstKeepsWork
     EXPECT_EQ(second.box.texts[0], openFailureMessage(pty.slavePath()));
     EXPECT_EQ(second.end.ends, 1);
     EXPECT_FALSE(second.channel.isOpen());
-    EXPECT_FALSE(second.receiver.isPolling());
+    EXPECT_FALSE(second.conversation.isPolling());
 
     // The first still has the line to itself, both ways.
     EXPECT_TRUE(first.channel.isOpen());

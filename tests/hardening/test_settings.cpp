@@ -37,7 +37,7 @@ void expectOpenFailureFor(LiveProgram &prog, const QString &portName)
     EXPECT_EQ(prog.end.ends, 1);
     EXPECT_EQ(prog.box.shownWithPollingOn, 0);
     EXPECT_FALSE(prog.channel.isOpen());
-    EXPECT_FALSE(prog.receiver.isPolling());
+    EXPECT_FALSE(prog.conversation.isPolling());
     EXPECT_TRUE(prog.state.ending);
     // The box comes before the end, and nothing is written to any port.
     const auto &events = prog.timeline.events;
@@ -67,7 +67,7 @@ TEST_P(BaudTextThatIsNoRate, ConnectsWithoutAMessageAndTheLineWorks)
     EXPECT_TRUE(prog.box.texts.empty());
     EXPECT_EQ(prog.end.ends, 0);
     ASSERT_TRUE(prog.connected());
-    EXPECT_TRUE(prog.receiver.isPolling());
+    EXPECT_TRUE(prog.conversation.isPolling());
     EXPECT_EQ(prog.state.BaudText, QString::fromLatin1(GetParam()));
     // Rate 0 would mean "hang up" to the terminal driver; the line keeps a real rate.
     EXPECT_NE(lineSpeed(pty.slaveFd()), speed_t(B0));

@@ -2,8 +2,13 @@
 #include "answeringunit.h"
 
 #include "param/console.h"
+#include "support/waiting.h"
 
 #include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <optional>
 
 void AnsweringUnit::open(const PortSettings &settings)
 {
@@ -43,6 +48,18 @@ std::vector<QByteArray> AnsweringUnit::parameterWrites() const
     return writes;
 }
 
+ParamEnd runCommand(const ParamOptions &options, SerialChannel &channel, ParamConsole &console)
+{
+    const std::unique_ptr<ParamCommand> command = makeParamCommand(options, channel, console, QStringLiteral("test"));
+    std::optional<ParamEnd> end;
+    command->start([&end](const ParamEnd &ended) { end = ended; });
+    // A write of five values takes about 3 s of pauses; a loaded machine may take longer.
+    EXPECT_TRUE(testsupport::waitUntil([&end] { return end.has_value(); }, std::chrono::seconds(60)))
+        << "the command never finished";
+    EXPECT_FALSE(channel.isOpen()) << "its port is closed once it has finished";
+    return end.value_or(ParamEnd{-1, 0});
+}
+
 ParamRun runRixParam(const QStringList &arguments, AnsweringUnit &unit, StopRequest *stop)
 {
     const ParsedCommandLine parsed = parseCommandLine(arguments);
@@ -55,7 +72,7 @@ ParamRun runRixParam(const QStringList &arguments, AnsweringUnit &unit, StopRequ
     StopAfterWrites never(unit, 0, 0);
     StringOutput out, err;
     ParamConsole console{out, err, false, {}, stop ? *stop : never};
-    run.end = runParamCommand(parsed.options, unit, console, QStringLiteral("test"));
+    run.end = runCommand(parsed.options, unit, console);
     run.out = out.text;
     run.err = err.text;
     return run;

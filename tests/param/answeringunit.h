@@ -69,5 +69,8 @@ struct ParamRun {
     QString out, err;
 };
 
+// Runs the command of `options` over `channel` on the event loop until it has finished.
+ParamEnd runCommand(const ParamOptions &options, SerialChannel &channel, ParamConsole &console);
+
 // rix-param with `arguments` (the port is the unit) and no terminal: `--yes` writes.
 ParamRun runRixParam(const QStringList &arguments, AnsweringUnit &unit, StopRequest *stop = nullptr);

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // rix-param's command line reads as people expect one to. (Which answer it takes, and its
-// commands' bytes, are the unit line's rules: tests/unit/test_unitlineask.cpp.)
+// commands' bytes, are the parameter exchange's rules: tests/unit/test_unitlineask.cpp.)
 
 #include "param/commandline.h"
 #include "param/console.h"

@@ -96,13 +96,13 @@ TEST_F(ParamWrite, ANoOnTheTerminalWritesNothingAndEndsWithItsOwnCode)
                          },
                          never};
     const ParsedCommandLine parsed = parseCommandLine({QStringLiteral("write"), setFile("F1=0A10\nF3=0E3C\n")});
-    EXPECT_EQ(runParamCommand(parsed.options, unit, console, QStringLiteral("test")).exitCode, 4);
+    EXPECT_EQ(runCommand(parsed.options, unit, console).exitCode, 4);
     EXPECT_EQ(questions, QStringList{QStringLiteral("2 Wert(e) in die Einheit schreiben? [j/N] ")});
     EXPECT_EQ(unit.written, bytes({"$RSRF1", "$RSRF3"}));
     EXPECT_TRUE(err.text.endsWith(QStringLiteral("rix-param: Abgebrochen. Nichts geschrieben.\n"))) << err.text.toStdString();
 
     answer = true;
-    EXPECT_EQ(runParamCommand(parsed.options, unit, console, QStringLiteral("test")).exitCode, 0);
+    EXPECT_EQ(runCommand(parsed.options, unit, console).exitCode, 0);
     EXPECT_EQ(unit.parameterWrites(), bytes({"$RSPF10A10", "$RSPF30E3C"}));
 }
 
@@ -179,13 +179,13 @@ TEST_F(ParamWrite, AStandardOutputThatTakesNothingIsExitTwoWithItsReason)
     StopAfterWrites never(unit, 0, 0);
     ParamConsole console{full, err, false, {}, never};
     ParsedCommandLine diff = parseCommandLine({QStringLiteral("diff"), setFile("F3=0E3C\n"), QStringLiteral("--quiet")});
-    EXPECT_EQ(runParamCommand(diff.options, unit, console, QStringLiteral("test")).exitCode, 2);
+    EXPECT_EQ(runCommand(diff.options, unit, console).exitCode, 2);
     EXPECT_TRUE(err.text.startsWith(QStringLiteral("rix-param: Standardausgabe: Auf dem Datenträger ist kein Platz mehr frei.")))
         << err.text.toStdString();
 
     err.text.clear();
     ParsedCommandLine write = parseCommandLine({QStringLiteral("write"), setFile("F3=0E3C\n"), QStringLiteral("--yes")});
-    EXPECT_EQ(runParamCommand(write.options, unit, console, QStringLiteral("test")).exitCode, 2);
+    EXPECT_EQ(runCommand(write.options, unit, console).exitCode, 2);
     EXPECT_TRUE(err.text.contains(QStringLiteral("Standardausgabe: Auf dem Datenträger ist kein Platz mehr frei.")))
         << err.text.toStdString();
     EXPECT_TRUE(err.text.endsWith(QStringLiteral(" Nichts geschrieben.\n"))) << err.text.toStdString();

@@ -181,9 +181,12 @@ TEST_F(RixParam, ASecondCtrlCPrintsEveryUnitsReportAtOnceAndEnds)
         }
     };
     auto &first = addUnit(rixsim::Unit{}, interrupts);
-    rixsim::TransportOptions slow;
-    slow.answerDelay = 150ms;
-    auto &second = addUnit(rixsim::Unit{}, slow);
+    // Still on its first parameter at both signals, whatever the machine's load: it leaves
+    // the read-back unanswered (a unit that keeps pace with the first could be between two
+    // parameters at the first signal, and be done before the second).
+    rixsim::Unit stillReading;
+    stillReading.setMuteAfterWrites(1);
+    auto &second = addUnit(std::move(stillReading));
     auto process = start(portArguments({"write", file("set.txt", fiveChanges), "--yes"}, {&first, &second}), false);
     child = process.get();
     const Result r = finish(*process);
@@ -196,6 +199,42 @@ TEST_F(RixParam, ASecondCtrlCPrintsEveryUnitsReportAtOnceAndEnds)
             << r.err;
         EXPECT_NE(err.find("  F5: 64C8 → 64D0  nicht geschrieben\n"), std::string::npos) << r.err;
     }
+}
+
+TEST_F(RixParam, ASecondCtrlCWithJsonPrintsEveryUnitsObjectBeforeItEnds)
+{
+    // A script that reads the JSON learns what was written, also when the user insisted.
+    std::atomic<rixsim::testing::ChildProcess *> child{nullptr};
+    std::atomic<int> writesSeen{0};
+    rixsim::TransportOptions interrupts;
+    interrupts.onEvent = [&](const TrafficEvent &event) {
+        if (event.kind == TrafficEvent::Kind::Received && event.bytes.find("PF") != std::string::npos
+            && ++writesSeen == 2 && child.load()) {
+            child.load()->signal(SIGINT);
+            std::this_thread::sleep_for(50ms);
+            child.load()->signal(SIGINT);
+        }
+    };
+    auto &first = addUnit(rixsim::Unit{}, interrupts);
+    auto &second = addUnit();
+    auto process = start(portArguments({"write", file("set.txt", fiveChanges), "--yes", "--json"}, {&first, &second}), false);
+    child = process.get();
+    const Result r = finish(*process);
+    child = nullptr;
+    EXPECT_EQ(r.signal, SIGINT) << r.err;
+    ASSERT_EQ(r.out.rfind("[\n  {", 0), 0u) << "out: " << r.out << "\nerr: " << r.err;
+    EXPECT_EQ(r.out.substr(r.out.size() - 4), "}\n]\n") << r.out;
+    for (const auto *unit : {&first, &second})
+        EXPECT_NE(r.out.find("\"port\":\"" + unit->path() + "\""), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("{\"file\":\"0A10\",\"parameter\":\"F1\",\"state\":\"geschrieben und bestätigt\",\"unit\":\"0A00\"},"
+                         "{\"file\":\"1313\",\"parameter\":\"F2\",\"state\":\"geschrieben, nicht bestätigt (Zustand "
+                         "unbekannt)\",\"unit\":\"1212\"}"),
+              std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find("\"exit\":2"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\"signal\":\"SIGINT (Strg+C)\""), std::string::npos) << r.out;
+    EXPECT_NE(linesOf(r.err, first.path()).find("rix-param: zweites Signal, SIGINT (Strg+C): sofort beendet"), std::string::npos)
+        << r.err;
 }
 
 } // namespace

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "support/fakes.h"
 
-#include "window/qtseams.h"
+#include "support/waiting.h"
 
 #include <QCoreApplication>
 #include <QEvent>
@@ -11,15 +11,6 @@
 #include <utility>
 
 namespace {
-// Like the real port after a loss: the loss is reported once, by the call that finds it.
-void throwPendingLoss(bool &pending)
-{
-    if (!pending)
-        return;
-    pending = false;
-    throw PortLostError(ErrorNumber::PortLost, "hung up");
-}
-
 // A real box is modal: it blocks the program's windows while it is open.
 void blockWindowsAsAModalBoxDoes()
 {
@@ -31,132 +22,6 @@ void blockWindowsAsAModalBoxDoes()
     }
 }
 } // namespace
-
-void FakeSerialChannel::open(const PortSettings &settings)
-{
-    opens.push_back(settings);
-    timeline_.add("open:" + settings.portName.toStdString() + ":" + settings.baudText.toStdString());
-    lossPending_ = false;
-    if (failOpen)
-        throw PortOpenError(2, "no such port");
-    open_ = true;
-}
-
-void FakeSerialChannel::write(const QByteArray &bytes)
-{
-    if (beforeWrite)
-        beforeWrite(bytes);
-    if (failWriteWith)
-        throw SerialError(*failWriteWith, "write failed");
-    throwPendingLoss(lossPending_);
-    if (!open_)
-        throw SerialError(ErrorNumber::NotOpen, "write on a closed port");
-    writes.push_back(bytes);
-    timeline_.add("write:" + bytes.toStdString());
-}
-
-QByteArray FakeSerialChannel::takeAvailable()
-{
-    ++reads;
-    if (failReadWith)
-        throw SerialError(*failReadWith, "read failed");
-    throwPendingLoss(lossPending_);
-    QByteArray bytes;
-    if (!incoming_.empty() && !incoming_.front()) {
-        incoming_.pop_front();   // the quiet gap: nothing this time
-        return bytes;
-    }
-    while (!incoming_.empty() && incoming_.front()) {
-        bytes.append(*incoming_.front());
-        incoming_.pop_front();
-    }
-    return bytes;
-}
-
-QByteArray FakeSerialChannel::takeAllReceived()
-{
-    // What the port has fetched, then what the system still holds: the real channel lets
-    // the port fetch it first.
-    QByteArray bytes = takeAvailable();
-    bytes += std::exchange(systemHeld_, QByteArray());
-    return bytes;
-}
-
-void FakeSerialChannel::fetchFromSystem()
-{
-    if (!systemHeld_.isEmpty())
-        receive(std::exchange(systemHeld_, QByteArray()));
-}
-
-void FakeSerialChannel::notifyArrival()
-{
-    fetchFromSystem();
-    if (arrived_)
-        arrived_();
-}
-
-void FakeSerialChannel::hangUp()
-{
-    // The real port takes what the system holds along when it finds the loss.
-    fetchFromSystem();
-    open_ = false;
-    lossPending_ = true;
-}
-
-void FakeSerialChannel::close()
-{
-    ++closes;
-    open_ = false;
-    lossPending_ = false;
-    incoming_.clear();   // closing discards what the port holds
-    systemHeld_.clear();
-    timeline_.add("close");
-}
-
-void FakeSerialChannel::closeAll()
-{
-    if (open_)
-        ++closes;
-    open_ = false;
-    lossPending_ = false;
-    incoming_.clear();
-    systemHeld_.clear();
-    timeline_.add("closeAll");
-}
-
-void FakeSerialChannel::receive(const QByteArray &bytes)
-{
-    receiveWithoutGap(bytes);
-    incoming_.push_back(std::nullopt);
-}
-
-void FakeSerialChannel::receiveWithoutGap(const QByteArray &bytes)
-{
-    for (char c : bytes)
-        incoming_.push_back(c);
-}
-
-QByteArray FakeSerialChannel::written() const
-{
-    QByteArray all;
-    for (const auto &w : writes)
-        all += w;
-    return all;
-}
-
-void RecordingPause::pause(int ms)
-{
-    pauses.push_back(ms);
-    if (pollTimer_ && pollTimer_->isActive())
-        ++pausesWithPollingOn;
-    timeline_.add("pause:" + std::to_string(ms));
-    if (during)
-        during(ms);
-    if (realWait) {
-        EventLoopPause().pause(ms);
-        timeline_.add("pause over");
-    }
-}
 
 void RecordingMessageBox::show(const QString &text, const QString &detailText)
 {
@@ -185,7 +50,7 @@ bool RecordingMessageBox::waitForPort(const QString &text, const std::function<b
             beforeTry(i);
         if (tryOpen())
             return true;
-        EventLoopPause().pause(waitStepMs);
+        testsupport::runEventsFor(std::chrono::milliseconds(waitStepMs));
     }
     return false;
 }

@@ -11,7 +11,7 @@
 
 Harness::Harness() : ProgramOnSeams(timeline, channel, pause)
 {
-    pause.watch(receiver.pollTimer());
+    pause.watch(conversation.pollTimer());
     app.prepare();
 }
 

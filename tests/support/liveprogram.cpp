@@ -9,13 +9,30 @@
 #include <QTest>
 #include <QWindow>
 
-void TimedPause::pause(int ms)
+TimedPause::TimedPause(Timeline &timeline) : timeline_(timeline)
+{
+    timer_.setSingleShot(true);
+    timer_.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&timer_, &QTimer::timeout, [this] {
+        timeline_.add("pause-end");
+        if (atEnd)
+            atEnd();
+        if (auto over = std::exchange(over_, nullptr))
+            over();
+    });
+}
+
+void TimedPause::start(int ms, std::function<void()> over)
 {
     timeline_.add("pause:" + std::to_string(ms));
-    real_.pause(ms);
-    timeline_.add("pause-end");
-    if (atEnd)
-        atEnd();
+    over_ = std::move(over);
+    timer_.start(ms);
+}
+
+void TimedPause::stop()
+{
+    timer_.stop();
+    over_ = nullptr;
 }
 
 LiveProgram::LiveProgram() : ProgramOnSeams(timeline, channel, pause)
@@ -55,7 +72,7 @@ void LiveProgram::typeCommandLine(const QString &text)
 
 bool LiveProgram::connected() const
 {
-    return channel.isOpen() && !w.cmdEIN()->isEnabled() && receiver.isPolling();
+    return channel.isOpen() && !w.cmdEIN()->isEnabled() && conversation.isPolling();
 }
 
 QByteArray LiveProgram::receivedBytes() const

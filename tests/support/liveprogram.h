@@ -16,17 +16,20 @@
 
 class LineView;
 
-// The program's own pause, with its start ("pause:N") and end ("pause-end") in the timeline.
-class TimedPause : public Pause {
+// The program's own pause, a precise timer, with its start ("pause:N") and end ("pause-end")
+// in the timeline.
+class TimedPause : public LinePause {
 public:
-    explicit TimedPause(Timeline &timeline) : timeline_(timeline) {}
-    void pause(int ms) override;
-    // Runs when a pause has ended, before the handler continues.
+    explicit TimedPause(Timeline &timeline);
+    void start(int ms, std::function<void()> over) override;
+    void stop() override;
+    // Runs when a pause has ended, before the line goes on.
     std::function<void()> atEnd;
 
 private:
     Timeline &timeline_;
-    EventLoopPause real_;
+    QTimer timer_;
+    std::function<void()> over_;
 };
 
 // The real port and the program's own pause, made before the program that uses them.

@@ -9,12 +9,12 @@
 #include "window/app/application.h"
 
 struct ProgramOnSeams {
-    ProgramOnSeams(Timeline &timeline, SerialChannel &channel, Pause &pause)
+    ProgramOnSeams(Timeline &timeline, SerialChannel &channel, LinePause &pause)
         : box{timeline}
         , end{timeline}
         , app{Seams{&channel, &pause, &box, &end}}
     {
-        box.watch(receiver.pollTimer());
+        box.watch(app.conversation().pollTimer());
     }
 
     RecordingMessageBox box;
@@ -23,5 +23,6 @@ struct ProgramOnSeams {
     MainWindow &w = app.window();
     ProgramState &state = app.state();
     Receiver &receiver = app.receiver();
+    Conversation &conversation = app.conversation();
     Program &p = app.program();
 };

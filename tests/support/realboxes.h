@@ -56,4 +56,5 @@ struct ProgramWithRealBoxes {
     Application app{Seams{&channel, &pause, nullptr, &end}};
     MainWindow &w = app.window();
     Receiver &receiver = app.receiver();
+    Conversation &conversation = app.conversation();
 };

@@ -149,17 +149,17 @@ TEST(ReceiveEngine, ACommandIntoAStreamGoesAtALineEndAndItsAnswerStandsAlone)
     ReceiveEngine engine;
     engine.add("SRF0F011\r\nLINE22\r\nLIN", typed);
     EXPECT_EQ(answers(engine.cutForCommand()), Lines{"F011LINE22"});
-    engine.commandWritten();
+    engine.commandWritten("$RSRF3");
     EXPECT_TRUE(engine.showsLineByLine());
-    EXPECT_EQ(answers(engine.add("E23\r\nSRF30E28\r\nLINE24\r\nLI", f3)), (Lines{"LINE23", "0E28", "24"}));
-    EXPECT_EQ(answers(engine.quiet()), Lines{""}) << "\"LI\" is within the L - 2 skipped";
+    EXPECT_EQ(answers(engine.add("E23\r\nSRF30E28\r\nLINE24\r\nLI", f3)), (Lines{"LINE23", "0E28", "LINE24"}));
+    EXPECT_EQ(answers(engine.quiet()), Lines{"LI"}) << "the unit's own line, whole";
     EXPECT_FALSE(engine.showsLineByLine()) << "the unit paused";
 
     // At 4800 the echo is in front of the answer on the same line.
     const Context f0at4800{"$RSRF0", "4800", 1};
     engine.add("STATUS 3 OK\r\nSTA", f0at4800);
     engine.cutForCommand();
-    engine.commandWritten();
+    engine.commandWritten("$RSRF0");
     EXPECT_EQ(answers(engine.add("TUS 3 OK\r\n$RSRF0SRF0F011\r\n", f0at4800)), (Lines{"STATUS 3 OK", "F011"}));
     engine.endLineByLine();
     EXPECT_EQ(answers(engine.add("STATUS 3 OK\r\nSTATUS 3 OK\r\n", f0at4800)), Lines{}) << "one text again";
@@ -169,10 +169,101 @@ TEST(ReceiveEngine, ACommandIntoAStreamGoesAtALineEndAndItsAnswerStandsAlone)
     noLineEnds.add("UNASKED", typed);
     EXPECT_EQ(answers(noLineEnds.cutForCommand()), Lines{"KED"});
     EXPECT_TRUE(noLineEnds.awaitsContinuation());
-    noLineEnds.commandWritten();
+    noLineEnds.commandWritten("$RSRF0");
     EXPECT_FALSE(noLineEnds.awaitsContinuation());
     noLineEnds.add("\r\n", {"ab", "19200", 0});
     EXPECT_EQ(answers(noLineEnds.quiet()), Lines{"\r"}) << "a new text keeps its first CR";
+}
+
+TEST(ReceiveEngine, AfterACommandIntoATextTheUnitsLinesAreWholeAndOnlyItsAnswerIsSkipped)
+{
+    // The unit sends LINE13, LINE14 … without a pause; the text is cut at its last line end,
+    // the command goes out, and what follows is shown, up to the quiet time.
+    struct Row {
+        const char *what;
+        const char *before;       // up to the cut
+        const char *command;
+        Context context;          // the command line, rate and flag after the command
+        const char *after;
+        Lines shown;
+    };
+    const Row rows[] = {
+        {"F0 at 19200", "LINE13\r\nLINE14\r\n", "$RSRF0", {"$RSRF0", "19200", 1},
+         "LINE15\r\nSRF0F011\r\nLINE16\r\nLI", {"LINE15", "F011", "LINE16", "LI"}},
+        {"F0 at 4800", "LINE13\r\nLINE14\r\n", "$RSRF0", {"$RSRF0", "4800", 1},
+         "LINE15\r\n$RSRF0SRF0F011\r\nLINE16\r\n", {"LINE15", "F011", "LINE16"}},
+        {"TR1 at 19200", "LINE13\r\nLINE14\r\n", "$RSE1", {"$RSE1", "19200", 1},
+         "LINE15\r\nSE1\r\nLINE16\r\n", {"LINE15", "", "LINE16"}},
+        {"TR1 at 4800", "LINE13\r\nLINE14\r\n", "$RSE1", {"$RSE1", "4800", 1},
+         "LINE15\r\nLINE16\r\n$RSE1SE1\r\nLINE17\r\n", {"LINE15", "LINE16", "", "LINE17"}},
+        // A stream that never pauses: its answer alone, cut mid-line, the cut line's rest whole.
+        {"F3 into a status stream", "STATUS 3 OK\r\nSTAT", "$R7RF3", {"$R7RF3", "19200", 1},
+         "US 3 OK\r\nSTATUS 3 OK\r\n7RF30E28\r\nSTATUS 3 OK\r\nSTA",
+         {"STATUS 3 OK", "STATUS 3 OK", "0E28", "STATUS 3 OK", "STA"}},
+        // The rest of the cut line came before the command: even shaped as its answer, it is not.
+        {"a cut line's rest like an answer", "LINE1\r\nSRF0", "$RSRF0", {"$RSRF0", "19200", 1},
+         "F011\r\nLINE2\r\nSRF0F011\r\n", {"SRF0F011", "LINE2", "F011"}},
+        // Only one line per command gets the answer's rule.
+        {"a second line like the answer", "LINE1\r\n", "$RSRF0", {"$RSRF0", "19200", 1},
+         "SRF0F011\r\nSRF0F011\r\nLINE2\r\n", {"F011", "SRF0F011", "LINE2"}},
+        // A typed text that is no command has no answer: every line whole, at 4800 too.
+        {"a typed text", "LINE1\r\n", "hello", {"hello", "4800", 0},
+         "SRF0F011\r\nLINE2\r\nhelloX\r\n", {"SRF0F011", "LINE2", "helloX"}},
+        // Blanks alone are still no answer line.
+        {"a line of blanks", "LINE1\r\n", "$RSRF0", {"$RSRF0", "4800", 0}, "   \r\nLINE2\r\n", {"-", "LINE2"}},
+    };
+    for (const Row &row : rows) {
+        ReceiveEngine engine;
+        engine.add(row.before, {"$RSV", row.context.baudText, 1});
+        engine.cutForCommand();
+        engine.commandWritten(row.command);
+        Lines shown = answers(engine.add(row.after, row.context));
+        for (const std::string &line : answers(engine.quiet()))
+            shown.push_back(line);
+        EXPECT_EQ(shown, row.shown) << row.what;
+    }
+}
+
+TEST(ReceiveEngine, AUnitLineAfterACommandKeepsItsOwnContextAndTheAnswerItsSkip)
+{
+    const Context before{"$RSV", "4800", 1};
+    const Context f0{"$RSRF0", "4800", 1};
+    const Context edited{"$RSPF0", "4800", 0};
+    ReceiveEngine engine;
+    engine.add("LINE1\r\n", before);
+    engine.cutForCommand();
+    engine.commandWritten("$RSRF0");
+    ReceiveEngine::Shown shown = engine.add("LINE2\r\n$RSRF0SRF0F011\r\n", f0);
+    const ReceiveEngine::Shown more = engine.add("LINE3\r\n", edited);
+    shown.insert(shown.end(), more.begin(), more.end());
+    ASSERT_EQ(shown.size(), 3u);
+    EXPECT_EQ(shown[0].commandLine, "$RSRF0");
+    EXPECT_EQ(shown[0].displayStart, 1);
+    EXPECT_EQ(shown[0].answer, "LINE2");
+    EXPECT_EQ(shown[1].commandLine, "$RSRF0");
+    EXPECT_EQ(shown[1].displayStart, 7);
+    EXPECT_EQ(shown[1].answer, "F011");
+    EXPECT_EQ(shown[2].commandLine, "$RSPF0");
+    EXPECT_EQ(shown[2].displayStart, 1);
+    EXPECT_EQ(shown[2].answer, "LINE3");
+}
+
+TEST(ReceiveEngine, ALineBegunOneByOneStaysWholeWhenTheyStopComingSo)
+{
+    // A second after the command the lines are no longer shown one by one; the line then
+    // open is still the unit's own and is shown whole with the lines it runs on into.
+    const Context f0{"$RSRF0", "19200", 1};
+    ReceiveEngine engine;
+    engine.add("LINE14\r\n", {"", "19200", 0});
+    engine.cutForCommand();
+    engine.commandWritten("$RSRF0");
+    EXPECT_EQ(answers(engine.add("LINE15\r\nLI", f0)), Lines{"LINE15"});
+    engine.endLineByLine();
+    EXPECT_EQ(answers(engine.add("NE16\r\nLINE17\r\n", f0)), Lines{});
+    EXPECT_EQ(answers(engine.quiet()), Lines{"LINE16LINE17"});
+    // The next text is one under the rules again.
+    engine.add("SRF0F011\r\n", f0);
+    EXPECT_EQ(answers(engine.quiet()), Lines{"F011"});
 }
 
 TEST(ReceiveEngine, ACommandAfterThePauseLeavesItsAnswerOneText)
@@ -183,7 +274,7 @@ TEST(ReceiveEngine, ACommandAfterThePauseLeavesItsAnswerOneText)
     ReceiveEngine engine;
     engine.add("OLD\r\n", {"", "19200", 0});
     engine.quiet();
-    engine.commandWritten();
+    engine.commandWritten("$RSV");
     EXPECT_FALSE(engine.showsLineByLine());
     EXPECT_EQ(answers(engine.add("SVrix-sim\r\n1.0\r\n", version)), Lines{});
     EXPECT_EQ(answers(engine.quiet()), Lines{"rix-sim1.0"});

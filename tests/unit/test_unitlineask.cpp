@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The unit line takes a value only from the answer that names the parameter it asked,
+// A parameter's read takes a value only from the answer that names the parameter it asked,
 // wherever that stands among other text; for a clean answer that value is what the window's
 // answer list shows. Its commands are the window's bytes.
 
-#include "unit/line/serialchannel.h"
+#include "support/fakechannel.h"
+#include "support/waiting.h"
 #include "unit/parameters/parameterexchange.h"
 #include "unit/protocol/receiveengine.h"
 
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include <optional>
@@ -15,47 +17,33 @@
 
 namespace {
 
-// A line that holds `waiting` before the request and answers the request with `reply`.
-class ScriptedLine : public SerialChannel {
-public:
-    QByteArray waiting, reply;
-    std::vector<QByteArray> written;
-
-    void open(const PortSettings &) override {}
-    void write(const QByteArray &bytes) override
-    {
-        written.push_back(bytes);
-        incoming_ += reply;
-    }
-    QByteArray takeAvailable() override
-    {
-        incoming_.prepend(std::exchange(waiting, QByteArray()));
-        return std::exchange(incoming_, QByteArray());
-    }
-    void onBytesArrived(std::function<void()>) override {}
-    std::optional<std::uint32_t> modemStatus() override { return std::nullopt; }
-    void close() override {}
-    void closeAll() override {}
-    bool isOpen() const override { return true; }
-
-private:
-    QByteArray incoming_;
-};
-
-// What rix-param takes as the answer to the read of Fn from `asked`, when the unit replies `reply`.
+// What rix-param takes as the answer to the read of Fn from `asked`, when the unit replies
+// `reply` to each request and `waiting` was on the line before the first.
 std::optional<QString> taken(const QByteArray &reply, QChar asked, int n, const QByteArray &waiting = {})
 {
-    ScriptedLine line;
-    line.reply = reply;
-    line.waiting = waiting;
+    Timeline timeline;
+    FakeSerialChannel channel(timeline);
+    RecordingPause pause(timeline);
+    Conversation line(channel, &pause);
+    line.open({"COM7", "19200"});
+    if (!waiting.isEmpty())
+        channel.receive(waiting);
+    QObject notifier;
+    channel.beforeWrite = [&](const QByteArray &) {
+        if (reply.isEmpty())
+            return;
+        channel.receive(reply);
+        // The port's notifier says so from the event loop, as the real one does.
+        QTimer::singleShot(1, &notifier, [&] { channel.notifyArrival(); });
+    };
     LineTiming quick;
-    quick.settleMs = 0;
-    quick.buttonPauseMs = 0;
     quick.answerWaitMs = 30;
-    UnitLine unitLine(line, quick);
-    const UnitLine::Heard heard = unitLine.ask(readCommand(asked, n), asked, n);
-    EXPECT_EQ(line.written, std::vector<QByteArray>{readCommand(asked, n)});
-    return heard.answer ? std::optional<QString>(heard.answer->value) : std::nullopt;
+    std::optional<Heard> heard;
+    readParameter(ParameterLine{line, quick}, asked, n, [&](const Heard &h) { heard = h; });
+    EXPECT_TRUE(testsupport::waitUntil([&] { return heard.has_value(); }));
+    EXPECT_EQ(channel.writes.front(), readCommand(asked, n));
+    EXPECT_EQ(channel.writes.size(), heard && heard->answer ? 1u : 2u) << "asked once more without an answer";
+    return heard && heard->answer ? std::optional<QString>(heard->answer->value) : std::nullopt;
 }
 
 // What the window's answer list shows for a burst after a command button's command.
@@ -64,7 +52,7 @@ QByteArray windowShows(const QByteArray &burst, const QByteArray &command, const
     ReceiveEngine engine;
     const ReceiveEngine::Context context{std::string_view(command.constData(), std::size_t(command.size())),
                                          std::string_view(baud.constData(), std::size_t(baud.size())), 1};
-    engine.commandWritten();
+    engine.commandWritten(context.commandLine);
     ReceiveEngine::Shown shown = engine.add(std::string_view(burst.constData(), std::size_t(burst.size())), context);
     for (ReceiveEngine::Lines &last : engine.quiet())
         shown.push_back(std::move(last));
@@ -130,3 +118,23 @@ TEST(ParamExchange, CommandsAreTheWindowsBytes)
     EXPECT_EQ(writeCommand(QLatin1Char('S'), 3, QStringLiteral("0E3C")), QByteArray("$RSPF30E3C"));
 }
 
+
+TEST(ParamExchange, AReadOnceIsAskedOnceAnsweredOrNot)
+{
+    for (const QByteArray &reply : {QByteArray("SRF30E28\r\n"), QByteArray()}) {
+        SCOPED_TRACE(reply.toStdString());
+        Timeline timeline;
+        FakeSerialChannel channel(timeline);
+        RecordingPause pause(timeline);
+        Conversation line(channel, &pause);
+        line.open({"COM7", "19200"});
+        channel.beforeWrite = [&](const QByteArray &) { channel.receive(reply); };
+        LineTiming quick;
+        quick.answerWaitMs = 30;
+        std::optional<Heard> heard;
+        readParameterOnce(ParameterLine{line, quick}, QLatin1Char('S'), 3, [&](const Heard &h) { heard = h; });
+        ASSERT_TRUE(testsupport::waitUntil([&] { return heard.has_value(); }));
+        EXPECT_EQ(channel.writes, std::vector<QByteArray>{"$RSRF3"});
+        EXPECT_EQ(heard->answer ? heard->answer->value : QString(), reply.isEmpty() ? QString() : QStringLiteral("0E28"));
+    }
+}

@@ -275,7 +275,7 @@ TEST(LineView, ABareViewOffersNoFileEntriesAndAsksForTheInspectorBySignal)
     const QStringList entries = useContextMenu(*view, 1, QStringLiteral("Zeile untersuchen …"));
     EXPECT_EQ(entries, QStringList({QStringLiteral("Kopieren"), QStringLiteral("Alles auswählen"), QString(),
                                     QStringLiteral("Suchen …"), QStringLiteral("Zeile untersuchen …"), QString(),
-                                    QStringLiteral("Parametersatz …")}));
+                                    QStringLiteral("Parametersatz …"), QString(), QStringLiteral("Hilfe")}));
     ASSERT_TRUE(QTest::qWaitFor([&] { return !asked.isEmpty(); }, 5000));
     QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, centreOf(*view, 2));
     EXPECT_EQ(asked, QList<int>({1, 2}));
@@ -355,9 +355,24 @@ TEST(LineView, ContextMenuOffersTheParameterSetWhichTheWindowOpens)
     QObject::connect(view.get(), &LineView::parameterSetAsked, [&] { ++asked; });
     addNumbered(*view, 2);
     const QStringList entries = useContextMenu(*view, 0, QStringLiteral("Parametersatz …"));
-    EXPECT_EQ(entries.last(), QStringLiteral("Parametersatz …"));
+    EXPECT_EQ(entries.mid(entries.size() - 3), (QStringList{QStringLiteral("Parametersatz …"), QString(), QStringLiteral("Hilfe")}));
     ASSERT_TRUE(QTest::qWaitFor([&] { return asked == 1; }, 5000));
     EXPECT_EQ(view->parameterSetAction()->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_P));
+}
+
+TEST(LineView, ContextMenuEndsWithHilfeWhichAsksForTheHandbuchAfterTheMenuIsClosed)
+{
+    auto view = shownView();
+    int asked = 0;
+    QObject::connect(view.get(), &LineView::helpAsked, [&] {
+        EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+        ++asked;
+    });
+    addNumbered(*view, 1);
+    const QStringList entries = useContextMenu(*view, 0, QStringLiteral("Hilfe"));
+    EXPECT_EQ(entries.last(), QStringLiteral("Hilfe"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return asked == 1; }, 5000));
+    EXPECT_EQ(view->helpAction()->shortcut(), QKeySequence(Qt::Key_F1));
 }
 
 TEST(LineView, ContextMenuOffersKopierenWhichCopiesTheLineUnderTheMouse)
@@ -373,7 +388,7 @@ TEST(LineView, ContextMenuOffersKopierenWhichCopiesTheLineUnderTheMouse)
                                     QStringLiteral("Speichern unter …"), QStringLiteral("Listen leeren"), QString(),
                                     QStringLiteral("Suchen …"), QStringLiteral("Zeile untersuchen …"), QString(),
                                     QStringLiteral("Mitschnitt in Datei …"), QStringLiteral("Mitschnitt öffnen …"),
-                                    QString(), QStringLiteral("Parametersatz …")}));
+                                    QString(), QStringLiteral("Parametersatz …"), QString(), QStringLiteral("Hilfe")}));
     EXPECT_EQ(view->currentLine(), 4);
     EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("Zeile 4"));
     ASSERT_NE(view->copyAction(), nullptr);
@@ -596,9 +611,10 @@ TEST(LineView, TheMenuLeavesOutWhatIsHidden)
         return entries;
     };
     EXPECT_EQ(texts(), (QStringList{"Kopieren", "Alles auswählen", "—", "Suchen …", "Zeile untersuchen …", "—",
-                                    "Parametersatz …"}));
+                                    "Parametersatz …", "—", "Hilfe"}));
     view->parameterSetAction()->setVisible(false);
-    EXPECT_EQ(texts(), (QStringList{"Kopieren", "Alles auswählen", "—", "Suchen …", "Zeile untersuchen …"}));
+    EXPECT_EQ(texts(), (QStringList{"Kopieren", "Alles auswählen", "—", "Suchen …", "Zeile untersuchen …", "—",
+                                    "Hilfe"}));
 }
 
 TEST(LineView, HundredThousandAppendsKeepTheNewestLineCurrent)

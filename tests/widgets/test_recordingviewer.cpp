@@ -2,6 +2,8 @@
 // „Mitschnitt öffnen …“: a recording in its own window, read-only, as the window showed it.
 #include "support/controls.h"
 #include "support/localzone.h"
+#include "widgets/handbookbrowser.h"
+#include "widgets/helpwindow.h"
 #include "widgets/lineinspector.h"
 #include "widgets/lineview.h"
 #include "widgets/recordingviewer.h"
@@ -117,7 +119,7 @@ TEST_F(ViewingARecording, ItsMenusSaveFindAndInspectButNeverStartAnythingOfTheUn
     for (const QAction *action : answers->menuEntries())
         entries << (action ? action->text() : QStringLiteral("—"));
     EXPECT_EQ(entries, (QStringList{"Kopieren", "Alles auswählen", "Speichern unter …", "—", "Suchen …",
-                                    "Zeile untersuchen …"}))
+                                    "Zeile untersuchen …", "—", "Hilfe"}))
         << "no „Listen leeren“, no recording, no „Parametersatz …“";
 
     // The save writes the list as shown, markers included.
@@ -138,6 +140,13 @@ TEST_F(ViewingARecording, ItsMenusSaveFindAndInspectButNeverStartAnythingOfTheUn
     EXPECT_TRUE(QTest::qWaitFor([&] { return control<QLabel>(*viewer, "findStatus")->text() == QStringLiteral("Treffer 1 von 1"); }, 5000))
         << control<QLabel>(*viewer, "findStatus")->text().toStdString();
     EXPECT_EQ(answers->currentLine(), 3);
+
+    // „Hilfe“ opens the Handbuch where it tells of an opened recording.
+    answers->helpAction()->trigger();
+    HelpWindow *help = nullptr;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return (help = viewer->findChild<HelpWindow *>()) != nullptr; }, 2000));
+    EXPECT_EQ(control<HandbookBrowser>(*help, "handbook")->source().fragment(),
+              QStringLiteral("einen-mitschnitt-öffnen"));
 }
 
 TEST_F(ViewingARecording, TheInspectorShowsALinesBytesAndTheBurstItWasShownFrom)

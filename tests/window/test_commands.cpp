@@ -31,7 +31,7 @@ TEST(CommandButtons, EveryPressSendsItsAddressedCommandExactly)
             EXPECT_EQ(h.state.ButtonCommandFlag, 1);
             EXPECT_EQ(h.pause.pauses, std::vector<int>{165});
             EXPECT_EQ(h.pause.pausesWithPollingOn, 0);
-            EXPECT_TRUE(h.receiver.isPolling());
+            EXPECT_TRUE(h.conversation.isPolling());
             h.release(button);
         }
     }

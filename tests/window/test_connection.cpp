@@ -20,7 +20,7 @@ void expectConnectedSet(Harness &h, bool connected)
     EXPECT_EQ(h.w.cmdAUS()->isEnabled(), connected);
     for (QWidget *b : commandButtons(h.w))
         EXPECT_EQ(b->isEnabled(), connected) << b->objectName().toStdString();
-    EXPECT_EQ(h.receiver.isPolling(), connected);
+    EXPECT_EQ(h.conversation.isPolling(), connected);
     for (QWidget *c : {(QWidget *)h.w.cbAdr(), (QWidget *)h.w.cbCOM(), (QWidget *)h.w.cbbaud()})
         EXPECT_EQ(c->isEnabled(), !connected) << c->objectName().toStdString();
     EXPECT_EQ(h.channel.isOpen(), connected);
@@ -65,7 +65,7 @@ TEST(Connection, DisconnectPressAloneTouchesNeitherPortNorUnit)
     h.press(h.w.cmdAUS());
     EXPECT_TRUE(h.channel.writes.empty());
     EXPECT_TRUE(h.channel.isOpen());
-    EXPECT_FALSE(h.receiver.isPolling());
+    EXPECT_FALSE(h.conversation.isPolling());
     EXPECT_TRUE(h.w.cmdEIN()->isEnabled());
     h.release(h.w.cmdAUS());
 }
@@ -97,7 +97,7 @@ TEST(Connection, APortThatCannotBeOpenedEndsWithItsOwnMessage)
     // cmdEIN/cmdAUS switched before the open; nothing after it ran
     EXPECT_FALSE(h.w.cmdEIN()->isEnabled());
     EXPECT_TRUE(h.w.cmdAUS()->isEnabled());
-    EXPECT_FALSE(h.receiver.isPolling());
+    EXPECT_FALSE(h.conversation.isPolling());
     EXPECT_FALSE(h.w.cmdF0()->isEnabled());
     EXPECT_TRUE(h.w.cbCOM()->isEnabled());
     // and no further handler runs (the failure itself asks the channel once for what it

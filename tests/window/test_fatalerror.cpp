@@ -15,7 +15,7 @@ TEST(FatalErrorReport, ShowsTheNumberThenClosesThePortAndEnds)
     Harness h;
     h.connectWith("COM1", "19200", "S");
     ASSERT_TRUE(h.channel.isOpen());
-    ASSERT_TRUE(h.receiver.isPolling());
+    ASSERT_TRUE(h.conversation.isPolling());
 
     dispatch(h.p, failingHandler);
 
@@ -59,5 +59,5 @@ TEST(FatalErrorReport, AFailedWriteFromAButtonIsReportedOnce)
     h.click(h.w.cmdF2());
     ASSERT_EQ(h.box.texts.size(), 1u);
     EXPECT_TRUE(h.box.texts[0].startsWith("Es ist ein Fehler aufgetreten: 5\r"));
-    EXPECT_FALSE(h.receiver.isPolling());
+    EXPECT_FALSE(h.conversation.isPolling());
 }

@@ -96,7 +96,7 @@ TEST(LostLine, AfterWaitingAndConnectingAgainTheUnitGetsTheOwedReleaseThenWhatTh
     // "Warten und neu verbinden" chosen from the keyboard; the port is back at the first try.
     holdKeyAndLoseTheLine(h, h.w.cmdTR1(), QStringLiteral("S"), chooseToWait, {nullptr});
     ASSERT_TRUE(h.channel.isOpen());
-    EXPECT_TRUE(h.receiver.isPolling());
+    EXPECT_TRUE(h.conversation.isPolling());
     EXPECT_FALSE(h.w.cmdEIN()->isEnabled());
     // The release went out on connecting, before anything else, with a key's pause; first
     // the line was left a moment to bring what the unit had on its way.
@@ -188,7 +188,7 @@ TEST(HeldKey, ARefusedConnectKeepsTheReleaseOwedAndSaysSoAndTheNextPortToConnect
                       + QLatin1Char('\r') + tR1Held);
         EXPECT_EQ(h.end.ends, 0) << "the program stays for the release it owes";
         EXPECT_TRUE(h.w.cmdEIN()->isEnabled());
-        EXPECT_FALSE(h.receiver.isPolling());
+        EXPECT_FALSE(h.conversation.isPolling());
         EXPECT_EQ(h.channel.written(), "$RSE1");
 
         h.channel.failOpen = false;

@@ -14,6 +14,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableWidget>
+#include <QTimer>
 #include <QWindow>
 #include <gtest/gtest.h>
 
@@ -43,6 +44,14 @@ void actAsUnit(Harness &h, std::array<QByteArray, 7> &values)
         else if (bytes.size() == 10 && bytes.mid(3, 2) == "PF")
             values[std::size_t(n)] = bytes.mid(6, 4);
     };
+}
+
+// Clicks the dialog's button and lets its run go to its end: each exchange waits for the
+// unit's pause after the answer before it.
+void run(ParameterDialog &d, const char *button)
+{
+    control<QPushButton>(d, button)->click();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !d.isRunning(); }, 5000)) << button;
 }
 
 std::vector<QByteArray> writesSince(const Harness &h, std::size_t before)
@@ -76,13 +85,13 @@ TEST(ParameterSet, ReadSendsTheFButtonsBytesWithTheirPausesAndShowsEachAnswer)
 {
     Harness h;
     h.connectWith("COM1", "19200", "7");
-    h.pause.watch(h.receiver.pollTimer());
+    h.pause.watch(h.conversation.pollTimer());
     answerReads(h, '7');
     showParameterSet(h.p);
     ParameterDialog *d = parameterDialog(h.p);
     ASSERT_NE(d, nullptr);
     const std::size_t writesBefore = h.channel.writes.size();
-    control<QPushButton>(*d, "readButton")->click();
+    run(*d, "readButton");
     EXPECT_EQ(d->report(), QStringLiteral("F0–F6 gelesen."));
     std::vector<QByteArray> expected;
     for (int n = 0; n < 7; ++n)
@@ -91,13 +100,12 @@ TEST(ParameterSet, ReadSendsTheFButtonsBytesWithTheirPausesAndShowsEachAnswer)
               expected);
     EXPECT_EQ(h.pause.pauses, std::vector<int>(7, 165));
     EXPECT_EQ(h.pause.pausesWithPollingOn, 0);
-    EXPECT_EQ(h.state.ButtonCommandFlag, 1);
+    EXPECT_EQ(h.state.ButtonCommandFlag, 0) << "the dialog's exchanges leave the window's flag as it was";
+    EXPECT_EQ(h.w.ed1()->text(), QString()) << "and its command line";
     EXPECT_EQ(control<QTableWidget>(*d, "values")->item(5, ParameterDialog::Unit)->text(), QStringLiteral("0A05"));
     ASSERT_TRUE(QTest::qWaitFor([&] { return h.w.lbrx()->count() == 7; }, 5000));
     EXPECT_EQ(h.w.lbrx()->lineBytes(6), QByteArray("0A06"));
     EXPECT_TRUE(h.w.lb2()->lineBytes(6).startsWith("$R7RF6"));
-    // The listener is gone with the read: the window is as it was.
-    EXPECT_FALSE(h.receiver.listener);
     d->close();
 }
 
@@ -122,7 +130,7 @@ TEST(ParameterSet, TheUnitsValuesAreForgottenOnceThePortIsOpenedAgain)
     showParameterSet(h.p);
     ParameterDialog *d = parameterDialog(h.p);
     ASSERT_NE(d, nullptr);
-    control<QPushButton>(*d, "readButton")->click();
+    run(*d, "readButton");
     ASSERT_EQ(d->unitSet().value[5], QStringLiteral("0A05"));
     d->close();
 
@@ -195,7 +203,7 @@ TEST(ParameterSet, ANoToTheQuestionPutsNoWriteOnTheLine)
         questions << text;
         return false;
     });
-    control<QPushButton>(*d, "readButton")->click();
+    run(*d, "readButton");
     d->setFileValue(3, QStringLiteral("0E3C"));
     const std::size_t before = h.channel.writes.size();
     control<QPushButton>(*d, "writeButton")->click();
@@ -217,17 +225,43 @@ TEST(ParameterSet, AfterANewAddressIsWrittenTheReadsAreStillTheFButtonsBytes)
     ParameterDialog *d = parameterDialog(h.p);
     ASSERT_NE(d, nullptr);
     d->setQuestion([](QWidget *, const QString &) { return true; });
-    auto *read = control<QPushButton>(*d, "readButton");
-    read->click();
+    run(*d, "readButton");
     d->setFileValue(0, QStringLiteral("3011"));
     control<QCheckBox>(*d, "lineSettings")->setChecked(true);
     std::size_t before = h.channel.writes.size();
-    control<QPushButton>(*d, "writeButton")->click();
+    run(*d, "writeButton");
     EXPECT_EQ(writesSince(h, before), (std::vector<QByteArray>{"$RSPF03011", "$RSRF0"}));
     EXPECT_EQ(d->unitSet().value[0], QStringLiteral("3011"));
     before = h.channel.writes.size();
-    read->click();
+    run(*d, "readButton");
     EXPECT_EQ(writesSince(h, before),
               (std::vector<QByteArray>{"$RSRF0", "$RSRF1", "$RSRF2", "$RSRF3", "$RSRF4", "$RSRF5", "$RSRF6"}));
+    d->close();
+}
+
+TEST(ParameterSet, AbbrechenWhileAReadWaitsForItsAnswerSendsNoRetry)
+{
+    // F1 is not answered; „Abbrechen“ comes while its first read waits: nothing more goes out,
+    // not even the read's second try, and the report says so.
+    Harness h;
+    h.connectWith("COM1", "19200", "S");
+    std::array<QByteArray, 7> unit = {"F011", "0A00", "1212", "0E28", "0E0E", "64C8", "1010"};
+    actAsUnit(h, unit);
+    const auto answers = h.channel.beforeWrite;
+    showParameterSet(h.p);
+    ParameterDialog *d = parameterDialog(h.p);
+    ASSERT_NE(d, nullptr);
+    h.channel.beforeWrite = [&](const QByteArray &bytes) {
+        if (bytes == "$RSRF1")
+            QTimer::singleShot(50, d, [d] { control<QPushButton>(*d, "cancelButton")->click(); });
+        else
+            answers(bytes);
+    };
+    const std::size_t before = h.channel.writes.size();
+    run(*d, "readButton");
+    EXPECT_EQ(writesSince(h, before), (std::vector<QByteArray>{"$RSRF0", "$RSRF1"}));
+    EXPECT_EQ(d->report(), QStringLiteral("Lesen abgebrochen nach 1 von 7 Parametern, danach nichts mehr gesendet."));
+    QTest::qWait(400);
+    EXPECT_EQ(writesSince(h, before).size(), 2u) << "nothing went out after the report either";
     d->close();
 }

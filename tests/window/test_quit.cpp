@@ -20,7 +20,7 @@ TEST(Quit, ConnectedSendsTheQuitCommandOnceAndEndsOnRelease)
     EXPECT_EQ(h.end.ends, 1);
     EXPECT_TRUE(h.w.cmdEIN()->isEnabled());
     EXPECT_FALSE(h.w.cmdAUS()->isEnabled());
-    EXPECT_FALSE(h.receiver.isPolling());
+    EXPECT_FALSE(h.conversation.isPolling());
 }
 
 TEST(Quit, DisconnectedSendsNothingAndEnds)

@@ -265,7 +265,7 @@ TEST(Recording, AWriteThatFailsStopsItWithTheReasonWhileTheListsAndTheLineGoOn)
     EXPECT_EQ(h.w.lbrx()->count(), 6);
     EXPECT_EQ(h.w.lbrx()->lineBytes(5), "danach");
     EXPECT_TRUE(h.channel.isOpen());
-    EXPECT_TRUE(h.receiver.isPolling());
+    EXPECT_TRUE(h.conversation.isPolling());
     EXPECT_EQ(recordsIn(path), 3);
     EXPECT_EQ(h.box.texts.size(), 1u);
     EXPECT_EQ(h.end.ends, 0);
@@ -286,7 +286,7 @@ TEST(Recording, AFileThatCannotBeRecordedIntoSaysWhyAndChangesNothingElse)
     EXPECT_FALSE(h.app.recording().isRunning());
     EXPECT_EQ(h.w.lbrx()->fileMenu()->recordingFile(), QString());
     EXPECT_TRUE(h.channel.isOpen());
-    EXPECT_TRUE(h.receiver.isPolling());
+    EXPECT_TRUE(h.conversation.isPolling());
 
     // Started while connected, a recording says so in its first line.
     const QString path = dir.filePath(QStringLiteral("sitzung.txt"));
@@ -372,7 +372,7 @@ TEST(Recording, SaysWhenTheUnitsTextWasCutForACommand)
     startRecording(h, path);
     // The unit sends without a pause (the clock stands still) and is at a line end.
     std::chrono::steady_clock::time_point frozen{};
-    h.receiver.setClock([&frozen] { return frozen; });
+    h.conversation.setClock([&frozen] { return frozen; });
     h.channel.receiveWithoutGap("STATUS 1\r\n");
     h.channel.notifyArrival();
     h.click(h.w.cmdF0());
@@ -540,7 +540,7 @@ TEST(Recording, ASignalEndsItWithItsNameAfterThePortIsClosed)
     EXPECT_EQ(linesWithoutTime(path).mid(2), (QStringList{
         "# Keine Antwort auf „$R3RF0“ (gesendet T) vor dem Schließen des Ports",
         "# Mitschnitt beendet: Programm durch Signal SIGTERM beendet"}));
-    EXPECT_FALSE(h.receiver.isPolling());
+    EXPECT_FALSE(h.conversation.isPolling());
     EXPECT_TRUE(h.box.texts.empty());
 
     // No handler runs after it.

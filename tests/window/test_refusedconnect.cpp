@@ -26,7 +26,7 @@ void expectDisconnected(Harness &h)
         EXPECT_FALSE(b->isEnabled()) << b->objectName().toStdString();
     for (QWidget *c : {(QWidget *)h.w.cbAdr(), (QWidget *)h.w.cbCOM(), (QWidget *)h.w.cbbaud()})
         EXPECT_TRUE(c->isEnabled()) << c->objectName().toStdString();
-    EXPECT_FALSE(h.receiver.isPolling());
+    EXPECT_FALSE(h.conversation.isPolling());
     EXPECT_FALSE(h.channel.isOpen());
 }
 } // namespace
@@ -79,7 +79,7 @@ TEST(RefusedConnect, AReceivedLineKeepsTheSessionDisconnectedAndAGoodConnectWork
     EXPECT_TRUE(h.channel.isOpen());
     EXPECT_FALSE(h.w.cmdEIN()->isEnabled());
     EXPECT_TRUE(h.w.cmdF0()->isEnabled());
-    EXPECT_TRUE(h.receiver.isPolling());
+    EXPECT_TRUE(h.conversation.isPolling());
     EXPECT_FALSE(h.w.cbCOM()->isEnabled());
     h.click(h.w.cmdF1());
     EXPECT_EQ(h.channel.written().right(6), "$RSRF1");

@@ -18,7 +18,7 @@ TEST(Sending, SendButtonWritesTheLineAsTypedWithFlagZeroAndPause275)
     EXPECT_EQ(h.state.ButtonCommandFlag, 0);
     EXPECT_EQ(h.pause.pauses.back(), 275);
     EXPECT_EQ(h.pause.pausesWithPollingOn, 0);
-    EXPECT_TRUE(h.receiver.isPolling());
+    EXPECT_TRUE(h.conversation.isPolling());
     // write, then the pause, nothing in between
     EXPECT_EQ(h.timeline.events.end()[-2], "write: $RSPF21234 \xE4\x80 ");
     EXPECT_EQ(h.timeline.events.end()[-1], "pause:275");
@@ -34,12 +34,12 @@ TEST(Sending, AnEmptyCommandLineWritesNothingButStillPausesAndPolls)
     EXPECT_TRUE(h.channel.writes.empty());
     EXPECT_EQ(h.pause.pauses, std::vector<int>{275});
     EXPECT_EQ(h.state.ButtonCommandFlag, 0);
-    EXPECT_TRUE(h.receiver.isPolling());
+    EXPECT_TRUE(h.conversation.isPolling());
 
     SendCommandLine(h.p);
     EXPECT_TRUE(h.channel.writes.empty());
     EXPECT_EQ(h.pause.pauses.back(), 165);
-    EXPECT_TRUE(h.receiver.isPolling());
+    EXPECT_TRUE(h.conversation.isPolling());
 }
 
 TEST(Sending, SendCommandLineLeavesTheFlagAndTurnsPollingOnAfterThePause)
@@ -48,13 +48,12 @@ TEST(Sending, SendCommandLineLeavesTheFlagAndTurnsPollingOnAfterThePause)
     h.connectWith("COM1", "19200", "S");
     h.state.ButtonCommandFlag = 0;
     h.w.ed1()->setText("$RSV");
-    h.receiver.stopPolling();
     SendCommandLine(h.p);
     EXPECT_EQ(h.channel.written(), "$RSV");
     EXPECT_EQ(h.state.ButtonCommandFlag, 0);
     EXPECT_EQ(h.pause.pauses, std::vector<int>{165});
     EXPECT_EQ(h.pause.pausesWithPollingOn, 0);
-    EXPECT_TRUE(h.receiver.isPolling());
+    EXPECT_TRUE(h.conversation.isPolling());
 }
 
 TEST(Sending, CommandLineAcceptsOnlyWhatWindows1252CanCarry)

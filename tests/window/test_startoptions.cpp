@@ -114,7 +114,7 @@ TEST(StartOptions, PortBaudAndAddressFillTheBoxesAndConnectConnectsAsVerbindenDo
     EXPECT_EQ(h.state.AddressDigit, "A");
     EXPECT_FALSE(h.w.cmdEIN()->isEnabled());
     EXPECT_TRUE(h.w.cmdF0()->isEnabled());
-    EXPECT_TRUE(h.receiver.isPolling());
+    EXPECT_TRUE(h.conversation.isPolling());
     EXPECT_TRUE(h.channel.writes.empty()) << "connecting writes nothing";
     EXPECT_TRUE(h.box.texts.empty());
 }

@@ -111,9 +111,9 @@ TEST(StartUp, WindowStartsDisconnectedWithEveryControlNamed)
     EXPECT_TRUE(h.w.cbAdr()->isEnabled());
     EXPECT_TRUE(h.w.cbCOM()->isEnabled());
     EXPECT_TRUE(h.w.cbbaud()->isEnabled());
-    EXPECT_FALSE(h.receiver.isPolling());
-    EXPECT_EQ(h.receiver.pollTimer().interval(), 50);
-    EXPECT_EQ(h.receiver.pollTimer().timerType(), Qt::PreciseTimer);
+    EXPECT_FALSE(h.conversation.isPolling());
+    EXPECT_EQ(h.conversation.pollTimer().interval(), 50);
+    EXPECT_EQ(h.conversation.pollTimer().timerType(), Qt::PreciseTimer);
 
     const QStringList names = {
         "frm1", "fr2", "fr3", "fr4", "ed1", "cmdSendentx", "tb1", "cbCOM", "cbbaud", "fr1", "lb2", "lbrx",
@@ -137,7 +137,7 @@ TEST(StartUp, WindowStartsDisconnectedWithEveryControlNamed)
         EXPECT_TRUE(read->accessibleName().isEmpty());
     EXPECT_EQ(h.w.lb2()->accessibleName(), "Gesendete Befehle");
     EXPECT_EQ(h.w.lbrx()->accessibleName(), "Antworten");
-    EXPECT_EQ(h.receiver.pollTimer().objectName(), "tmr1");
+    EXPECT_EQ(h.conversation.pollTimer().objectName(), "tmr1");
 }
 
 TEST(StartUp, AFailingStartIsReportedOnStandardErrorWithNonZeroExit)
@@ -167,7 +167,7 @@ TEST(StartUp, TheProgramShowsItsFilledWindowAtTheDesignedHeight)
     EXPECT_EQ(w.scroller()->viewport()->size(), QSize(1002, 352));
     EXPECT_EQ(w.cbbaud()->currentText(), "19200");
     EXPECT_EQ(w.lblF6()->caption().size(), 86);
-    EXPECT_FALSE(app.receiver().isPolling());
+    EXPECT_FALSE(app.conversation().isPolling());
     w.close();
 }
 

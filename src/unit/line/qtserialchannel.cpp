@@ -5,7 +5,6 @@
 #include "unit/line/openfailure.h"
 #include "unit/line/portname.h"
 #include "unit/systemreason.h"
-#include "unit/timedwait.h"
 
 #include <QDeadlineTimer>
 
@@ -165,18 +164,21 @@ void QtSerialChannel::throwIfUnusable()
         throw SerialError(ErrorNumber::NotOpen, "Der Port ist nicht geöffnet");
 }
 
-void QtSerialChannel::waitUntil(const QDeadlineTimer &deadline, const std::function<bool()> &done,
-                                const std::function<void(int)> &wait)
+void QtSerialChannel::waitUntilWritten(const QDeadlineTimer &deadline)
 {
-    // QSerialPort's waits may return early without progress; keep waiting until the deadline.
-    TimedWait::until(deadline, done, [&](int left) {
-        wait(left);
+    // QSerialPort's wait blocks on the device, not on the event loop, and may return early
+    // without progress: it is asked again until the deadline.
+    while (port_.bytesToWrite() > 0) {
+        const qint64 left = deadline.remainingTime();
+        if (left <= 0)
+            return;
+        port_.waitForBytesWritten(int(left));
         throwIfUnusable();
         if (meansPortLost(port_.error())) {
             onErrorOccurred(port_.error());
             throwIfUnusable();
         }
-    });
+    }
 }
 
 QByteArray QtSerialChannel::takeAvailable()
@@ -191,26 +193,18 @@ QByteArray QtSerialChannel::takeAvailable()
     return port_.readAll();
 }
 
-QByteArray QtSerialChannel::takeAllReceived()
+bool QtSerialChannel::holdsUnfetched() const
+{
+    return line_ == Line::Open && systemHoldsInput(port_.handle());
+}
+
+QByteArray QtSerialChannel::takeRest()
 {
     if (line_ == Line::LostReported)
         return takeAvailable();
     throwIfUnusable();
-    if (systemHoldsInput(port_.handle())) {
-        // Qt's own read notifier fetches it: reading the device here, even through Qt's
-        // waitForReadyRead(), can leave a readiness the event loop has already seen to a
-        // notifier that then finds the device empty, which Qt reports as an error. The loop
-        // runs only until that fetch (at once, as the system has the bytes), or until the
-        // loss it finds instead is reported; input waits, as in a pause.
-        TimedWait wait(mostFetchWaitMs, TimedWait::Input::HeldBack);
-        const QMetaObject::Connection fetched = connect(&port_, &QSerialPort::readyRead, [&wait] { wait.quit(); });
-        const QMetaObject::Connection failed = connect(&port_, &QSerialPort::errorOccurred, [&wait] { wait.quit(); });
-        wait.exec();
-        disconnect(fetched);
-        disconnect(failed);
-        throwIfUnusable();
-    }
-    return port_.readAll();
+    // The port closes next: reading the device beside Qt's notifier can no longer confuse it.
+    return port_.readAll() + drainWithoutWaiting(port_.handle());
 }
 
 void QtSerialChannel::onBytesArrived(std::function<void()> handler)
@@ -238,8 +232,7 @@ void QtSerialChannel::write(const QByteArray &bytes)
         loseLine(PortLostError(ErrorNumber::PortLost, describe("Schreiben auf %1 fehlgeschlagen", deviceName_, detail)));
         throwIfUnusable();
     }
-    waitUntil(deadline, [this] { return port_.bytesToWrite() == 0; },
-              [this](int ms) { port_.waitForBytesWritten(ms); });
+    waitUntilWritten(deadline);
     if (port_.bytesToWrite() > 0) {
         // The rest must not trickle out later, after the failure has been reported.
         port_.clear(QSerialPort::Output);

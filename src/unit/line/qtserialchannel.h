@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The real serial port: QSerialPort on the GUI thread. Reading takes what Qt has buffered
-// from its read notifier; only writes wait, at most their write time-out.
+// from its read notifier; only a write blocks, on the device (no event loop runs), at most
+// its write time-out.
 
 #include "unit/errors.h"
 #include "unit/line/serialchannel.h"
@@ -17,9 +18,6 @@ class QtSerialChannel : public QObject, public SerialChannel {
 public:
     static constexpr int writeTimeoutBaseMs = 20;      // the write time-out is the base …
     static constexpr int writeTimeoutPerByteMs = 20;   // … plus this much for every byte
-    // takeAllReceived() lets Qt fetch what the system holds for at most this long; it is
-    // there already, so the fetch takes microseconds.
-    static constexpr int mostFetchWaitMs = 20;
 
     explicit QtSerialChannel(QObject *parent = nullptr);
     ~QtSerialChannel() override;
@@ -27,7 +25,8 @@ public:
     void open(const PortSettings &settings) override;
     void write(const QByteArray &bytes) override;
     QByteArray takeAvailable() override;
-    QByteArray takeAllReceived() override;
+    bool holdsUnfetched() const override;
+    QByteArray takeRest() override;
     void onBytesArrived(std::function<void()> handler) override;
     std::optional<std::uint32_t> modemStatus() override;   // empty when the port has no modem lines
     void close() override;
@@ -41,10 +40,9 @@ public:
 private:
     void onErrorOccurred(QSerialPort::SerialPortError error);
     void throwIfUnusable();
-    // Calls `wait` with the time left until `done` holds or the deadline passes; throws
-    // when the port is lost meanwhile.
-    void waitUntil(const QDeadlineTimer &deadline, const std::function<bool()> &done,
-                   const std::function<void(int)> &wait);
+    // Blocks until every byte is out or the deadline passes; throws when the port is lost
+    // meanwhile.
+    void waitUntilWritten(const QDeadlineTimer &deadline);
     void closePort();
     // The port is gone: keeps what was read (Qt's buffer and what the system still hands
     // over), records why, closes.

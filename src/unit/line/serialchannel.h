@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// The one serial port of the program. Reading never waits: it takes what has arrived.
-// A write waits at most its write time-out.
+// A serial port. No call runs the event loop. Reading never waits: it takes what has
+// arrived. A write blocks at most its write time-out (until the bytes are out), without the
+// event loop. The program talks to a port only through a Conversation, which owns it.
 
 #include <QByteArray>
 #include <QString>
@@ -30,10 +31,12 @@ public:
     // throws PortLostError once, then hands out what it had read before the loss, once,
     // until the program closes or opens it.
     virtual QByteArray takeAvailable() = 0;
-    // The same, and also what the system has received that the port has not fetched yet; it
-    // waits for nothing to arrive, only for that fetch. Taken before a user's action, so that
-    // what the unit sent before it is never read as the answer to the action's command.
-    virtual QByteArray takeAllReceived() { return takeAvailable(); }
+    // Whether the system has received bytes (or a hang-up) that the port has not fetched
+    // yet: its notifier will, from the event loop. Waits for nothing.
+    virtual bool holdsUnfetched() const { return false; }
+    // The port is being given up: what it has and what the system still holds, read now
+    // without waiting (only just before a close).
+    virtual QByteArray takeRest() { return takeAvailable(); }
     // `handler` runs from the event loop whenever new bytes have arrived; it may call
     // takeAvailable().
     virtual void onBytesArrived(std::function<void()> handler) = 0;

@@ -15,30 +15,7 @@ bool isLineSetting(int n)
 }
 
 namespace {
-
 using State = PlannedWrite::State;
-
-// Writes one parameter and reads it back. Returns false when the unit gave no answer to
-// the read-back, also on its retry: what it holds is then unknown, and the write stops.
-bool writeOne(PlannedWrite &p, ParameterWriter &writer)
-{
-    // From the moment the bytes may be on their way, the unit may hold the new value.
-    p.state = State::Unknown;
-    writer.write(p.n, p.fileValue);
-    if (p.newRate)
-        return true;
-    const QChar readFrom = p.n == 0 ? p.fileValue.front() : writer.address();
-    const std::optional<QString> back = writer.readBack(p.n, readFrom);
-    if (!back)
-        return false;
-    p.state = *back == p.fileValue ? State::Confirmed : State::NotTaken;
-    p.readBack = *back;
-    // A unit asked by its own digit is asked by its new one from now on.
-    if (p.n == 0 && p.state == State::Confirmed && writer.address() != QChar(protocol::everyUnit))
-        writer.setAddress(readFrom);
-    return true;
-}
-
 } // namespace
 
 std::vector<int> differing(const ParameterSet &file, const ParameterSet &unit)
@@ -89,24 +66,82 @@ std::vector<PlannedWrite> makeWritePlan(const ParameterSet &file, const Paramete
     return plan;
 }
 
-QString writeInOrder(std::vector<PlannedWrite> &plan, ParameterWriter &writer, const std::function<bool()> &stopAsked)
+PlanWrite::PlanWrite(std::vector<PlannedWrite> plan, ParameterWriter &writer, std::function<bool()> stopAsked)
+    : plan_(std::move(plan))
+    , writer_(writer)
+    , stopAsked_(std::move(stopAsked))
 {
-    for (PlannedWrite &p : plan) {
-        if (p.leftOut)
-            continue;
-        if (stopAsked())
-            break;
-        try {
-            if (!writeOne(p, writer))
-                return QStringLiteral("F%1 antwortet nach dem Schreiben nicht, auch nicht auf die Wiederholung.").arg(p.n);
-        } catch (const RixError &error) {
-            return QString::fromStdString(error.what());
-        }
-    }
-    return QString();
 }
 
-QString noAnswerMessage(QChar address, int n, const UnitLine::Heard &heard)
+void PlanWrite::start(std::function<void(const QString &failure)> done)
+{
+    done_ = std::move(done);
+    at_ = 0;
+    next();
+}
+
+void PlanWrite::next()
+{
+    while (at_ < plan_.size() && plan_[at_].leftOut)
+        ++at_;
+    if (at_ == plan_.size() || stopAsked_()) {
+        end(QString());
+        return;
+    }
+    PlannedWrite &p = plan_[at_];
+    // From the moment the bytes may be on their way, the unit may hold the new value.
+    p.state = State::Unknown;
+    if (step)
+        step(p, false);
+    writer_.write(p.n, p.fileValue, [this](const QString &failure) {
+        PlannedWrite &p = plan_[at_];
+        if (!failure.isEmpty()) {
+            end(failure);
+            return;
+        }
+        if (step)
+            step(p, true);
+        // F6 with a new rate is not read back, by design: the unit no longer hears this rate.
+        if (p.newRate) {
+            ++at_;
+            next();
+            return;
+        }
+        readBack(p);
+    });
+}
+
+void PlanWrite::readBack(PlannedWrite &p)
+{
+    const QChar readFrom = p.n == 0 ? p.fileValue.front() : writer_.address();
+    writer_.readBack(p.n, readFrom, [this, readFrom](const std::optional<QString> &back, const QString &failure) {
+        PlannedWrite &p = plan_[at_];
+        if (!failure.isEmpty()) {
+            end(failure);
+            return;
+        }
+        // No answer, also on the retry: what the unit holds is unknown, and the write stops.
+        if (!back) {
+            end(QStringLiteral("F%1 antwortet nach dem Schreiben nicht, auch nicht auf die Wiederholung.").arg(p.n));
+            return;
+        }
+        p.state = *back == p.fileValue ? State::Confirmed : State::NotTaken;
+        p.readBack = *back;
+        // A unit asked by its own digit is asked by its new one from now on.
+        if (p.n == 0 && p.state == State::Confirmed && writer_.address() != QChar(protocol::everyUnit))
+            writer_.setAddress(readFrom);
+        ++at_;
+        next();
+    });
+}
+
+void PlanWrite::end(const QString &failure)
+{
+    if (auto done = std::exchange(done_, nullptr))
+        done(failure);
+}
+
+QString noAnswerMessage(QChar address, int n, const Heard &heard)
 {
     const QString command = QString::fromLatin1(readCommand(address, n));
     QString message = QStringLiteral("F%1 antwortet nicht (auch nicht auf die Wiederholung von „%2“)").arg(n).arg(command);
@@ -129,43 +164,59 @@ QString rateMismatch(int n, const protocol::ReadAnswer &answer, const QString &b
         .arg(QString::number(n), what, baud, protocol::otherRate(baud));
 }
 
-ParameterSession::ParameterSession(UnitLine &line, QChar address, const QString &baud)
-    : line_(line)
+ParameterSession::ParameterSession(ParameterLine use, QChar address, const QString &baud)
+    : use_(std::move(use))
     , address_(address)
     , baud_(baud)
 {
 }
 
-ParameterSession::Read ParameterSession::read(int n)
+QString ParameterSession::lineGoneMessage()
 {
-    const UnitLine::Heard heard = readParameter(line_, address_, n);
-    if (!heard.answer) {
-        const QString silence = noAnswerMessage(address_, n, heard) + QLatin1Char('.');
-        if (answered_)
-            return {std::nullopt, silence};
-        if (!firstSilence_.isEmpty())
-            throw SessionFailure{firstSilence_ + QLatin1Char('\n') + silence};
-        firstSilence_ = silence;
-        return {std::nullopt, silence};
-    }
-    const QString wrongRate = rateMismatch(n, *heard.answer, baud_);
-    if (!wrongRate.isEmpty())
-        throw SessionFailure{wrongRate};
-    answered_ = true;
-    return {heard.answer->value, QString()};
+    return QStringLiteral("Die Verbindung zur Einheit ist unterbrochen.");
 }
 
-void ParameterSession::write(int n, const QString &value)
+void ParameterSession::read(int n, std::function<void(const Read &)> done)
 {
-    line_.send(writeCommand(address_, n, value));
+    readParameter(use_, address_, n, [this, n, done = std::move(done)](const Heard &heard) {
+        Read read;
+        if (heard.stopped) {
+            read.stopped = true;
+        } else if (heard.lineGone) {
+            read.lineGone = true;
+            read.failure = lineGoneMessage();
+        } else if (!heard.answer) {
+            read.noAnswer = noAnswerMessage(address_, n, heard) + QLatin1Char('.');
+            if (!answered_ && !firstSilence_.isEmpty())
+                read.failure = firstSilence_ + QLatin1Char('\n') + read.noAnswer;
+            else if (!answered_)
+                firstSilence_ = read.noAnswer;
+        } else if (const QString wrongRate = rateMismatch(n, *heard.answer, baud_); !wrongRate.isEmpty()) {
+            read.failure = wrongRate;
+        } else {
+            answered_ = true;
+            read.value = heard.answer->value;
+        }
+        done(read);
+    });
 }
 
-std::optional<QString> ParameterSession::readBack(int n, QChar address)
+void ParameterSession::write(int n, const QString &value, std::function<void(const QString &failure)> done)
+{
+    writeParameter(use_, address_, n, value, [done = std::move(done)](bool lineGone) {
+        done(lineGone ? lineGoneMessage() : QString());
+    });
+}
+
+void ParameterSession::readBack(int n, QChar address,
+                                std::function<void(const std::optional<QString> &value, const QString &failure)> done)
 {
     if (address_ == QChar(protocol::everyUnit))
         address = address_;
-    const UnitLine::Heard heard = readParameter(line_, address, n);
-    if (!heard.answer)
-        return std::nullopt;
-    return heard.answer->value;
+    readParameter(use_, address, n, [done = std::move(done)](const Heard &heard) {
+        if (heard.lineGone)
+            done(std::nullopt, lineGoneMessage());
+        else
+            done(heard.answer ? std::optional<QString>(heard.answer->value) : std::nullopt, QString());
+    });
 }

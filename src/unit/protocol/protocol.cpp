@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "unit/protocol/protocol.h"
 
+#include "unit/cp1252.h"
 #include "unit/hexdigit.h"
 
 #include <algorithm>
@@ -14,6 +15,53 @@ constexpr char otherRateText[] = "19200";
 bool isHexDigit(char c)
 {
     return hexDigitValue(static_cast<unsigned char>(c)) >= 0;
+}
+
+// The unit's answer is the one that starts with `address`: any digit of a unit when `asked`
+// is "S", which every unit answers with its own, otherwise only the digit asked.
+bool answersAs(char address, QChar asked)
+{
+    return asked == QChar(everyUnit) ? isAddressDigit(QLatin1Char(address)) : QLatin1Char(address) == asked;
+}
+
+// The command sent back: `sent` stands right before the answer at `at` (the 4800-baud mode).
+bool echoedBefore(const QByteArray &arrived, qsizetype at, const QByteArray &sent)
+{
+    return at >= sent.size() && arrived.mid(at - sent.size(), sent.size()) == sent;
+}
+
+bool isAddressByte(char c) { return addressDigitBytes.find(c) != std::string_view::npos; }
+
+bool isLetterOrDigit(char c)
+{
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+char upper(char c) { return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c; }
+
+bool startsWith(std::string_view text, std::string_view head)
+{
+    return text.substr(0, head.size()) == head;
+}
+
+// The unit writes a written value in capitals, so "$RSPF30e30" is answered "SPF30E30".
+bool startsWithInCapitals(std::string_view text, std::string_view head)
+{
+    return text.size() >= head.size()
+        && std::equal(head.begin(), head.end(), text.begin(), [](char h, char t) { return upper(h) == t; });
+}
+
+// After the address: the letters as sent; for a write, "PF" + n and its value in capitals,
+// or "?" when the unit refuses the value.
+bool repeatsLetters(std::string_view answer, std::string_view letters)
+{
+    if (startsWith(answer, letters))
+        return true;
+    const bool isWrite = letters.size() >= 3 && startsWith(letters, "PF") && letters[2] >= '0' && letters[2] <= '9';
+    if (!isWrite || !startsWith(answer, letters.substr(0, 3)))
+        return false;
+    const std::string_view after = answer.substr(3);
+    return startsWith(after, "?") || startsWithInCapitals(after, letters.substr(3));
 }
 } // namespace
 
@@ -78,11 +126,10 @@ QString toWriteCommand(const QString &commandLine)
 std::optional<ReadAnswer> findReadAnswer(const QByteArray &arrived, QChar asked, int n)
 {
     const QByteArray letters = QByteArrayLiteral("RF") + QByteArray::number(n);
-    const bool anyUnit = asked == QChar(everyUnit);
     const QByteArray sent = bytes(readParameter(QString(asked), n));
     for (qsizetype at = 0; at + readAnswerLength <= arrived.size(); ++at) {
         const char address = arrived.at(at);
-        if (anyUnit ? !isAddressDigit(QLatin1Char(address)) : QLatin1Char(address) != asked)
+        if (!answersAs(address, asked))
             continue;
         if (arrived.mid(at + 1, 3) != letters)
             continue;
@@ -95,10 +142,58 @@ std::optional<ReadAnswer> findReadAnswer(const QByteArray &arrived, QChar asked,
         answer.value = QString::fromLatin1(digits).toUpper();
         answer.address = QLatin1Char(address);
         answer.at = at;
-        answer.echoed = at >= sent.size() && arrived.mid(at - sent.size(), sent.size()) == sent;
+        answer.echoed = echoedBefore(arrived, at, sent);
         return answer;
     }
     return std::nullopt;
+}
+
+bool readAnswerWhole(const QByteArray &arrived, bool quiet, QChar asked, int n)
+{
+    const std::optional<ReadAnswer> answer = findReadAnswer(arrived, asked, n);
+    return answer && (answer->at + readAnswerLength < arrived.size() || quiet);
+}
+
+std::optional<VersionAnswer> findVersionAnswer(const QByteArray &arrived, QChar asked)
+{
+    const QByteArray sent = bytes(version(QString(asked)));
+    for (qsizetype at = 0; at + 1 < arrived.size(); ++at) {
+        const char address = arrived.at(at);
+        if (arrived.at(at + 1) != 'V' || !answersAs(address, asked))
+            continue;
+        // "$R" + digit + "V" is the command sent back: its digit is the command's, not an answer.
+        if (at >= 2 && arrived.mid(at - 2, 2) == "$R")
+            continue;
+        const qsizetype end = arrived.indexOf("\r\n", at + 2);
+        if (end < 0 || end - (at + 2) > longestVersion)
+            continue;
+        VersionAnswer answer;
+        answer.address = QLatin1Char(address);
+        answer.text = cp1252::decode(arrived.mid(at + 2, end - (at + 2)));
+        answer.at = at;
+        answer.echoed = echoedBefore(arrived, at, sent);
+        return answer;
+    }
+    return std::nullopt;
+}
+
+bool isAnswerTo(std::string_view line, std::string_view command, std::string_view baudText)
+{
+    constexpr std::size_t addressAt = 2;
+    if (command.size() < addressAt + 2 || !startsWith(command, "$R") || !isAddressByte(command[addressAt]))
+        return false;
+    const std::string_view letters = command.substr(addressAt + 1);
+    if (!std::all_of(letters.begin(), letters.end(), isLetterOrDigit))
+        return false;
+    if (echoesCommand(baudText)) {
+        if (!startsWith(line, command))
+            return false;
+        line.remove_prefix(command.size());
+    }
+    const char asked = command[addressAt];
+    if (line.empty() || !(asked == char(everyUnit) ? isAddressByte(line.front()) : line.front() == asked))
+        return false;
+    return repeatsLetters(line.substr(1), letters);
 }
 
 } // namespace protocol

@@ -6,7 +6,8 @@
 //
 // A command is "$R", the address digit and the command letters, nothing added: no line
 // end, length or checksum. The unit answers with the address, the letters and any value,
-// then CR LF; in its 4800-baud mode it first sends the command back.
+// then CR LF; in its 4800-baud mode it first sends the command back. An answer is
+// recognised by what it says (the shapes below), never by coming first.
 
 #include <QByteArray>
 #include <QChar>
@@ -22,15 +23,25 @@ constexpr int commandPauseMs = 165;   // a command button's command
 constexpr int sendPauseMs = 275;      // the command line sent by the send button, a parameter write,
                                       // the disconnect
 
+// The unit ends a text by falling quiet: a text ends when the line has been quiet this long
+// after its last byte.
+constexpr int quietMs = 20;
+
 // After a port is opened, what arrives within this long was on its way before (an answer to
 // another program's request, a line the unit sent on its own): it is let arrive before the
 // line is read or written.
 constexpr int settleMs = 100;
 
+// How long after a request its answer is still taken. A unit answers within a few ms, but
+// one that is busy may take over a second; every program that asks waits this long (the
+// search as long as a read), so a unit one of them hears is heard by all.
+constexpr int answerWaitMs = 2000;
+
 // The address digits a unit can have; "S" addresses every unit.
+constexpr std::string_view addressDigitBytes = "0123456789ABCDEFS";
 inline const QString &addressDigits()
 {
-    static const QString digits = QStringLiteral("0123456789ABCDEFS");
+    static const QString digits = QString::fromLatin1(addressDigitBytes.data(), qsizetype(addressDigitBytes.size()));
     return digits;
 }
 bool isAddressDigit(QChar c);
@@ -86,5 +97,29 @@ struct ReadAnswer {
 std::optional<ReadAnswer> findReadAnswer(const QByteArray &arrived, QChar asked, int n);
 // The answer's bytes from its address digit to its last hexadecimal digit.
 constexpr qsizetype readAnswerLength = 1 + 3 + 4;
+// Whether the answer to a read of Fn in `arrived` is whole: a byte follows it (then it is
+// no hexadecimal digit, or it would not have been found) or the line has fallen quiet
+// after it (`quiet`). Before that, a fifth digit on its way would make it no answer.
+bool readAnswerWhole(const QByteArray &arrived, bool quiet, QChar asked, int n);
+
+// The unit's answer to "$R" + asked + "V": an address digit (any when `asked` is "S",
+// otherwise `asked`), "V", its text of at most longestVersion bytes, and CR LF. A digit
+// right after "$R" is the command sent back (the 4800-baud mode), not the answer.
+struct VersionAnswer {
+    QChar address;
+    QString text;          // between "V" and CR LF, as the unit's Windows-1252 text
+    qsizetype at = 0;      // where the answer starts in the bytes
+    bool echoed = false;   // the command itself came right before it
+};
+std::optional<VersionAnswer> findVersionAnswer(const QByteArray &arrived, QChar asked);
+// A longer text between "V" and CR LF is some other line, not a version.
+constexpr qsizetype longestVersion = 64;
+
+// Whether a line the unit sent is its answer to `command`, by what the line says. A command
+// is "$R", an address digit and letters or digits; the unit answers with an address digit
+// (the one asked, or any when asked as "S") and the same letters, a write's value in capitals
+// or, refused, "?" after "PF" + n; at 4800 baud (`baudText`) the command itself comes first.
+// Any other command (a text the user typed) has no answer that could be told apart.
+bool isAnswerTo(std::string_view line, std::string_view command, std::string_view baudText);
 
 } // namespace protocol

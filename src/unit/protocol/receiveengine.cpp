@@ -76,6 +76,7 @@ ReceiveEngine::Shown ReceiveEngine::quiet()
     open_ = false;
     continues_ = false;
     lineByLine_ = false;
+    answerAwaited_ = false;
     atLineEnd_ = false;
     text_.clear();
     return shown;
@@ -111,18 +112,25 @@ ReceiveEngine::Shown ReceiveEngine::cutAtLastLineEnd(bool everythingWithoutLineE
     return shown;
 }
 
-void ReceiveEngine::commandWritten()
+void ReceiveEngine::commandWritten(std::string_view command)
 {
     // Sent into a text the unit is still sending: the rest of its line stays that text's;
     // what follows is new.
     if (open_ || continues_)
         lineByLine_ = true;
     continues_ = false;
+    if (lineByLine_) {
+        commandSent_.assign(command);
+        answerAwaited_ = true;
+    }
 }
 
 void ReceiveEngine::openText(const Context &now)
 {
     context_ = OwnContext{std::string(now.commandLine), std::string(now.baudText), now.buttonCommandFlag};
+    // Decided with its first byte: a line that began while they came one by one stays the
+    // unit's own line when they stop coming so before its line end.
+    textIsUnitLine_ = lineByLine_;
     startPiece(false);
 }
 
@@ -134,13 +142,22 @@ void ReceiveEngine::startPiece(bool continuation)
     lastLineEndAt_ = 0;
 }
 
-void ReceiveEngine::showPiece(std::string_view text, Shown &shown) const
+bool ReceiveEngine::takesAnswer(std::string_view line)
+{
+    if (!answerAwaited_ || !protocol::isAnswerTo(line, commandSent_, context_.baudText))
+        return false;
+    answerAwaited_ = false;
+    return true;
+}
+
+void ReceiveEngine::showPiece(std::string_view text, Shown &shown)
 {
     Lines lines;
     lines.commandLine = context_.commandLine;
-    if (pieceContinues_) {
-        // A continuation is the same text read on: nothing of it is the echo or the
-        // repeated address, so it is shown from its first byte.
+    // A continuation is the same text read on, and a line of a text a command went into is
+    // the unit's own unless it is the command's answer: nothing of either is the echo or the
+    // repeated address, so they are shown from their first byte.
+    if (pieceContinues_ || (textIsUnitLine_ && !takesAnswer(text))) {
         if (!isBlank(text))
             lines.answer = std::string(text);
         shown.push_back(std::move(lines));

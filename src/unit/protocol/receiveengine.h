@@ -6,6 +6,8 @@
 // quiet, when a text is to be cut and when a command went out. The window's receive path,
 // its tests, the fuzzer and rix-param's tests all drive this one class.
 
+#include "unit/protocol/protocol.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -16,7 +18,7 @@
 class ReceiveEngine {
 public:
     // A text ends when the line has been quiet this long after its last byte.
-    static constexpr int quietMs = 20;
+    static constexpr int quietMs = protocol::quietMs;
     // A text that runs on without a quiet time and without a line end is shown in pieces of
     // this many bytes.
     static constexpr std::size_t pieceBytes = 65536;
@@ -51,11 +53,15 @@ public:
     // A command is about to go out while the unit is still sending: as showToLastLineEnd(),
     // and when the open piece holds no line end, everything it holds.
     Shown cutForCommand();
-    // A command went out. Into a text that was cut for it, the unit's lines are shown one by
-    // one from now on, each a new text under the rules (the rest of the line that was cut
-    // first, whole), so an answer among them stands on a line of its own, until the line is
-    // quiet or endLineByLine().
-    void commandWritten();
+    // `command` (its bytes) went out. Into a text that was cut for it, the unit's lines are
+    // shown one by one from now on, until the line is quiet or endLineByLine(): the rest of
+    // the line that was cut first, then each line a text of its own with the context of its
+    // first byte. They are the unit's own lines and are shown whole, from their first byte;
+    // only the first one since the command that is its answer by what it says
+    // (protocol::isAnswerTo, at the line's rate) is shown under the rules, as an answer after
+    // a pause would be. An answer to an earlier command that comes after this one is shown
+    // whole.
+    void commandWritten(std::string_view command);
     void endLineByLine() { lineByLine_ = false; }
 
     // Bytes have come since the last quiet time or cut.
@@ -80,9 +86,15 @@ private:
     void openText(const Context &now);
     void startPiece(bool continuation);
     Shown cutAtLastLineEnd(bool everythingWithoutLineEnd);
-    void showPiece(std::string_view text, Shown &shown) const;
+    void showPiece(std::string_view text, Shown &shown);
+    // `line` is the first answer to the command that went into the unit's text: it is taken,
+    // and no later line is.
+    bool takesAnswer(std::string_view line);
 
     OwnContext context_;            // the open text's, taken with its first byte
+    bool textIsUnitLine_ = false;   // the open text began while lines are shown one by one
+    std::string commandSent_;       // the last command written into a text the unit was sending
+    bool answerAwaited_ = false;    // no line has answered commandSent_ yet
     std::string text_;              // the open piece, under the reading rule
     std::size_t lastLineEndAt_ = 0; // text_'s size at its last line end; 0 when none
     bool pieceHasLineEnd_ = false;

@@ -18,27 +18,23 @@ bool meansBusy(int number)
 }
 // Bytes kept of what was no answer, for the message.
 constexpr qsizetype keptHeard = 64;
-// A unit that floods the line must not fill the memory while an answer is looked for.
-constexpr qsizetype keptArrived = 4096;
+const QChar asked(protocol::everyUnit);
 } // namespace
 
 PortProbe::PortProbe(const QString &port, std::unique_ptr<SerialChannel> channel, Timing timing, QObject *parent)
     : QObject(parent)
     , channel_(std::move(channel))
+    , line_(*channel_)
     , timing_(timing)
 {
     outcome_.port = port;
-    timer_.setSingleShot(true);
-    timer_.setTimerType(Qt::PreciseTimer);
-    connect(&timer_, &QTimer::timeout, this, &PortProbe::onTimer);
+    line_.onFailure([this](std::exception_ptr failure) { failed(failure); });
 }
 
 PortProbe::~PortProbe()
 {
-    if (channel_) {
-        channel_->onBytesArrived({});
-        channel_->closeAll();
-    }
+    done_ = true;   // what the close drops is no news any more
+    line_.close();
 }
 
 void PortProbe::start()
@@ -49,136 +45,105 @@ void PortProbe::start()
 void PortProbe::openAt(int rateIndex)
 {
     rateIndex_ = rateIndex;
-    channel_->onBytesArrived({});
-    channel_->closeAll();
+    line_.close();
     try {
-        channel_->open({outcome_.port, rates().at(rateIndex)});
+        line_.open({outcome_.port, rates().at(rateIndex)});
     } catch (const RixError &error) {
         finish(meansBusy(error.number()) ? PortOutcome::Kind::Busy : PortOutcome::Kind::Unusable,
                QString::fromStdString(error.what()));
         return;
     }
-    channel_->onBytesArrived([this] { onBytes(); });
-    step_ = Step::Settling;
-    timer_.start(timing_.settleMs);
+    // What arrives just after the open was on its way before: listened to and dropped.
+    Conversation::Request settle;
+    settle.pauseMs = timing_.settleMs;
+    settle.done = [this](const Conversation::Reply &reply) {
+        if (!done_ && !reply.dropped)
+            askVersion();
+    };
+    submit(std::move(settle));
 }
 
-void PortProbe::take()
+void PortProbe::askVersion()
 {
-    const QByteArray bytes = channel_->takeAvailable();
-    if (step_ == Step::AskingVersion || step_ == Step::AskingAddress) {
-        arrived_ += bytes;
-        if (arrived_.size() > keptArrived)
-            arrived_ = arrived_.right(keptArrived / 2);
-    }
+    Conversation::Request r;
+    r.bytes = versionRequest();
+    // F0 follows no sooner than a command button's next command would.
+    r.pauseMs = protocol::commandPauseMs;
+    r.answered = [](const QByteArray &arrived, bool) { return protocol::findVersionAnswer(arrived, asked).has_value(); };
+    r.answerWaitMs = timing_.answerWaitMs;
+    r.done = [this](const Conversation::Reply &reply) { versionReplied(reply); };
+    submit(std::move(r));
 }
 
-void PortProbe::onBytes()
+void PortProbe::versionReplied(const Conversation::Reply &reply)
 {
-    if (step_ == Step::Done)
+    if (done_ || reply.dropped)
         return;
-    try {
-        take();
-    } catch (const RixError &error) {
-        finish(PortOutcome::Kind::Unusable, QString::fromStdString(error.what()));
-        return;
-    }
-    evaluate(false);
-}
-
-void PortProbe::ask(const QByteArray &request, Step step)
-{
-    try {
-        channel_->takeAvailable();   // what came before the request is no answer to it
-        channel_->write(request);
-    } catch (const RixError &error) {
-        finish(PortOutcome::Kind::Unusable, QString::fromStdString(error.what()));
-        return;
-    }
-    arrived_.clear();
-    step_ = step;
-    sinceRequest_.start();
-    timer_.start(timing_.answerWaitMs);
-}
-
-void PortProbe::evaluate(bool quiet)
-{
-    if (step_ == Step::AskingVersion) {
-        version_ = findVersionAnswer(arrived_);
-        if (!version_)
-            return;
+    if (reply.answered) {
+        version_ = protocol::findVersionAnswer(reply.arrived, asked);
         outcome_.rate = rates().at(rateIndex_);
-        step_ = Step::Pausing;
-        timer_.start(int(std::max<qint64>(0, timing_.commandPauseMs - sinceRequest_.elapsed())));
-    } else if (step_ == Step::AskingAddress) {
-        const std::optional<protocol::ReadAnswer> answer =
-            protocol::findReadAnswer(arrived_, QChar(protocol::everyUnit), 0);
-        if (!answer)
-            return;
-        // A fifth hexadecimal digit would make it no answer: whole once a byte follows it
-        // or the line is quiet.
-        if (answer->at + protocol::readAnswerLength < arrived_.size() || quiet)
-            found(addressFromF0(answer->value));
-        else
-            timer_.start(timing_.quietMs);
+        askAddress();
+        return;
     }
+    heard_ = (heard_ + reply.arrived).left(keptHeard);
+    if (rateIndex_ + 1 < rates().size())
+        openAt(rateIndex_ + 1);
+    else
+        finish(PortOutcome::Kind::NoUnit, noUnitReason(heard_));
 }
 
-void PortProbe::onTimer()
+void PortProbe::askAddress()
 {
-    switch (step_) {
-    case Step::Settling:
-        try {
-            channel_->takeAvailable();
-        } catch (const RixError &error) {
-            finish(PortOutcome::Kind::Unusable, QString::fromStdString(error.what()));
-            return;
-        }
-        ask(versionRequest(), Step::AskingVersion);
-        return;
-    case Step::AskingVersion:
-        heard_ = (heard_ + arrived_).left(keptHeard);
-        if (rateIndex_ + 1 < rates().size())
-            openAt(rateIndex_ + 1);
-        else
-            finish(PortOutcome::Kind::NoUnit, noUnitReason(heard_));
-        return;
-    case Step::Pausing:
-        ask(addressRequest(), Step::AskingAddress);
-        return;
-    case Step::AskingAddress:
-        if (sinceRequest_.elapsed() < timing_.answerWaitMs) {
-            evaluate(true);
-            if (step_ == Step::Done)
-                return;
-            timer_.start(int(std::max<qint64>(1, timing_.answerWaitMs - sinceRequest_.elapsed())));
-            return;
-        }
-        evaluate(true);
-        if (step_ != Step::Done)
-            found(std::nullopt);
-        return;
-    case Step::Idle:
-    case Step::Done: return;
-    }
+    Conversation::Request r;
+    r.bytes = addressRequest();
+    // Nothing follows it on this port: its answer is taken as it comes.
+    r.answered = [](const QByteArray &arrived, bool quiet) { return protocol::readAnswerWhole(arrived, quiet, asked, 0); };
+    r.answerWaitMs = timing_.answerWaitMs;
+    r.done = [this](const Conversation::Reply &reply) { addressReplied(reply); };
+    submit(std::move(r));
 }
 
-void PortProbe::found(std::optional<QChar> address)
+void PortProbe::addressReplied(const Conversation::Reply &reply)
 {
-    outcome_.address = address.value_or(QChar());
+    if (done_ || reply.dropped)
+        return;
+    const std::optional<protocol::ReadAnswer> answer =
+        reply.answered ? protocol::findReadAnswer(reply.arrived, asked, 0) : std::nullopt;
+    outcome_.address = answer ? addressFromF0(answer->value) : QChar();
     outcome_.version = version_->text;
     finish(PortOutcome::Kind::Found, rateRemark(outcome_.rate, version_->echoed));
 }
 
+void PortProbe::submit(Conversation::Request request)
+{
+    try {
+        line_.submit(std::move(request));
+    } catch (...) {
+        failed(std::current_exception());
+    }
+}
+
+void PortProbe::failed(std::exception_ptr failure)
+{
+    if (done_)
+        return;
+    try {
+        std::rethrow_exception(failure);
+    } catch (const std::exception &error) {
+        finish(PortOutcome::Kind::Unusable, QString::fromStdString(error.what()));
+    }
+}
+
 void PortProbe::finish(PortOutcome::Kind kind, const QString &reason)
 {
-    timer_.stop();
+    if (done_)
+        return;
+    done_ = true;
     outcome_.kind = kind;
     outcome_.reason = reason;
-    step_ = Step::Done;
-    channel_->onBytesArrived({});
-    channel_->closeAll();
-    emit done();
+    line_.close();
+    // Told from the event loop, outside the conversation's step that settled the port.
+    QMetaObject::invokeMethod(this, &PortProbe::done, Qt::QueuedConnection);
 }
 
 } // namespace search

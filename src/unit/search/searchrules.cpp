@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "unit/search/searchrules.h"
 
-#include "unit/cp1252.h"
 #include "unit/parameters/parameterset.h"
 #include "unit/protocol/protocol.h"
 
@@ -12,7 +11,6 @@
 namespace search {
 
 namespace {
-constexpr qsizetype longestVersion = 64;
 constexpr int asked = 0;   // F0
 } // namespace
 
@@ -29,28 +27,6 @@ QByteArray versionRequest()
 QByteArray addressRequest()
 {
     return protocol::bytes(protocol::readParameter(QString(QChar(protocol::everyUnit)), asked));
-}
-
-std::optional<VersionAnswer> findVersionAnswer(const QByteArray &arrived)
-{
-    const QByteArray request = versionRequest();
-    for (qsizetype at = 0; at + 1 < arrived.size(); ++at) {
-        const QChar digit = QLatin1Char(arrived.at(at));
-        if (arrived.at(at + 1) != 'V' || !protocol::isAddressDigit(digit))
-            continue;
-        // "$RSV" sent back: its digit follows "$R" and is the command, not the answer.
-        if (at >= 2 && arrived.mid(at - 2, 2) == "$R")
-            continue;
-        const qsizetype end = arrived.indexOf("\r\n", at + 2);
-        if (end < 0 || end - (at + 2) > longestVersion)
-            continue;
-        VersionAnswer answer;
-        answer.address = digit;
-        answer.text = cp1252::decode(arrived.mid(at + 2, end - (at + 2)));
-        answer.echoed = at >= request.size() && arrived.mid(at - request.size(), request.size()) == request;
-        return answer;
-    }
-    return std::nullopt;
 }
 
 QChar addressFromF0(const QString &value)

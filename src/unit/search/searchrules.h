@@ -7,6 +7,7 @@
 // „find“ and the window's „Einheit suchen …“ show their outcome.
 
 #include "unit/line/systemports.h"
+#include "unit/protocol/protocol.h"
 
 #include <QByteArray>
 #include <QChar>
@@ -14,34 +15,22 @@
 #include <QString>
 #include <QStringList>
 
-#include <optional>
-
 namespace search {
 
 // Tried in this order: the unit's rate as delivered first, then its 4800-baud mode.
 QStringList rates();   // "19200", "4800"
 
+// How long the search listens. The pause between the two requests is the window's
+// (protocol::commandPauseMs), the quiet time that ends an answer the conversation's.
 struct Timing {
     // What arrives within this long after opening was on its way before: dropped.
-    int settleMs = 100;
-    // How long an answer to the version or to F0 is waited for. A unit answers within a
-    // few ms; the version with its command sent back takes 40 ms at 4800 baud.
-    int answerWaitMs = 400;
-    // At least the window's pause between two commands.
-    int commandPauseMs = 165;
-    // A read answer at the end of what arrived is whole once the line was quiet this long.
-    int quietMs = 20;
+    int settleMs = protocol::settleMs;
+    // How long an answer to the version or to F0 is waited for: as long as a read waits,
+    // so that no unit a read would hear is missed, or taken at the other rate when it
+    // answers late. A unit that answers is settled as soon as it has; only a port with
+    // nothing there waits this long, at both rates.
+    int answerWaitMs = protocol::answerWaitMs;
 };
-
-// The unit's answer to "$RSV": an address digit, "V", its text and CR LF. When the command
-// came back first (the 4800-baud mode) `echoed` says so. The digit right after "$R" is the
-// command sent back, not an answer.
-struct VersionAnswer {
-    QChar address;
-    QString text;          // between "V" and CR LF, as the unit's Windows-1252 text
-    bool echoed = false;   // "$RSV" came right before it
-};
-std::optional<VersionAnswer> findVersionAnswer(const QByteArray &arrived);
 
 // The bytes of the two requests.
 QByteArray versionRequest();   // "$RSV"

@@ -3,7 +3,6 @@
 
 #include "unit/line/serialchannel.h"
 
-#include <QEventLoop>
 #include <QTimer>
 
 namespace search {
@@ -58,16 +57,6 @@ void UnitSearch::onProbeDone(int index)
     emit portDone(index, outcomes_[index]);
     if (done_ == portCount())
         emit finished();
-}
-
-QList<PortOutcome> UnitSearch::run()
-{
-    QEventLoop loop;
-    connect(this, &UnitSearch::finished, &loop, &QEventLoop::quit);
-    start();
-    if (!isFinished())
-        loop.exec();
-    return outcomes_;
 }
 
 } // namespace search

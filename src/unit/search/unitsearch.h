@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The search over many ports at once: one probe per port, all on the calling thread's
-// event loop, so eight ports take as long as the slowest one. rix-param waits for the end;
-// the window's dialog follows the progress.
+// event loop, so eight ports take as long as the slowest one. Nothing here waits: start()
+// returns at once, each port is told as soon as it is settled (portDone) and the end with
+// finished. rix-param's find and the window's dialog follow it from their event loop.
 
 #include "unit/search/portprobe.h"
 
@@ -29,9 +30,9 @@ public:
                const QStringList &held = {}, QObject *parent = nullptr);
     ~UnitSearch() override;
 
+    // Every port is asked at once. finished comes from the event loop, also for no port;
+    // delete the search later (deleteLater), not in a slot of its own signals.
     void start();
-    // Runs the event loop until every port is done.
-    QList<PortOutcome> run();
 
     int portCount() const { return int(outcomes_.size()); }
     int doneCount() const { return done_; }

@@ -16,10 +16,10 @@
 Application::Application(Seams seams)
     : qtBox_(&window_)
     , channel_(seams.channel ? *seams.channel : qtChannel_, recording_)
+    , conversation_(channel_, seams.pause)
     , program_{window_,
                state_,
-               channel_,
-               seams.pause ? *seams.pause : qtPause_,
+               conversation_,
                seams.box ? *seams.box : qtBox_,
                seams.end ? *seams.end : qtEnd_,
                receiver_,
@@ -28,6 +28,13 @@ Application::Application(Seams seams)
 {
     actions_.attach(program_);
     receiver_.attach(program_);
+    conversation_.setListener(&receiver_);
+    conversation_.setPollInterval(Receiver::pollIntervalMs);
+    // The conversation's own steps (the port's bytes, its timers) are the receive path's
+    // events: a failure there is reported as one.
+    conversation_.setGuard([this](const std::function<void()> &step) {
+        dispatchReceive(program_, [&step](Program &) { step(); });
+    });
     keepQtDialogsFromStoringAnything();
     connectEventTable(program_, filter_);
     if (loadQtGermanTexts(qtTexts_))

@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// The running program: owns the window, the program state, the serial port and the seams,
-// and wires them together. The program itself runs on Qt's seams; tests and benchmarks build
+// The running program: owns the window, the program state, the serial port, the conversation
+// over it and the seams, and wires them together. The program itself runs on Qt's seams; tests and benchmarks build
 // the same program with their own (a fake port, a recording box, an end that does not quit).
 
+#include "unit/conversation/conversation.h"
 #include "unit/line/qtserialchannel.h"
 #include "widgets/mainwindow.h"
 #include "widgets/mousefilter.h"
@@ -23,7 +24,7 @@
 // The seams to use instead of Qt's; each one left null is Qt's own.
 struct Seams {
     SerialChannel *channel = nullptr;
-    Pause *pause = nullptr;
+    LinePause *pause = nullptr;
     MessageBox *box = nullptr;
     ProgramEnd *end = nullptr;
 };
@@ -42,19 +43,20 @@ public:
     // its file could not be ended whole, else empty.
     QString endRecording();
     Receiver &receiver() { return receiver_; }
+    Conversation &conversation() { return conversation_; }
     Recording &recording() { return recording_; }
 
 private:
     ProgramState state_;
     MainWindow window_;
     QtSerialChannel qtChannel_;
-    EventLoopPause qtPause_;
     QtMessageBox qtBox_;
     QtProgramEnd qtEnd_;
     Receiver receiver_;
     Recording recording_;
     // The port every handler uses: the chosen one, watched by the recording.
     RecordedChannel channel_;
+    Conversation conversation_;
     GuardedActions actions_;
     QTranslator qtTexts_;
     Program program_;

@@ -4,7 +4,6 @@
 #include "unit/errors.h"
 #include "unit/logging.h"
 #include "unit/line/openfailure.h"
-#include "unit/line/serialchannel.h"
 #include "window/app/ending.h"
 #include "window/connection/connection.h"
 #include "window/connection/heldkey.h"
@@ -12,6 +11,10 @@
 #include "window/program.h"
 #include "window/programstate.h"
 #include "window/receive/receiver.h"
+#include "unit/conversation/conversation.h"
+
+#include <QEventLoop>
+#include <QTimer>
 
 #include <new>
 
@@ -45,8 +48,8 @@ void report(Program &p, Report &&r)
     }
 }
 
-// The line is still there for a handler that waited: open, and not lost while it waited
-// (a loss reported meanwhile, even one followed by a new connect, ends the action).
+// The line is still there for an action that was queued: open, and not lost meanwhile (a
+// loss reported meanwhile, even one followed by a new connect, ends the action).
 bool lineStillThere(const Program &p, unsigned lossesBefore)
 {
     return isConnected(p) && p.state.linesLost == lossesBefore;
@@ -58,34 +61,16 @@ void guarded(Program &p, const Handler &handler, Line line)
         return;
     int number = 0;
     try {
-        if (line != Line::NotNeeded) {
-            const unsigned lossesBefore = p.state.linesLost;
-            // What the unit is sending is read to its pause first, as the receive path's own
-            // event, so a loss found there is reported as one.
-            guarded(p, [line](Program &program) { program.receiver.beforeWrite(line); }, Line::NotNeeded);
-            if (p.state.ending)
-                return;
-            if (!lineStillThere(p, lossesBefore)) {
-                qCDebug(lcSerial) << "the line is gone; the action that needs it does nothing";
-                return;
-            }
+        if (line != Line::NotNeeded && !isConnected(p)) {
+            qCDebug(lcSerial) << "the line is gone; the action that needs it does nothing";
+            return;
         }
         handler(p);
-        // What the unit answered in the command's pause is taken now, as the first tick
-        // after the pause would, so it is read under the command it answers and before any
-        // input that waited for the pause. As the receive path's own event: a loss found
-        // there is reported, and the handler has done its part (a key's press is held).
-        if (line == Line::Writes || line == Line::Key)
-            guarded(p, [](Program &program) { program.receiver.takeWaiting(); }, Line::NotNeeded);
         return;
     } catch (const PortLostError &e) {
+        // What was read before the loss is already shown: the conversation hands it out
+        // before it reports the loss.
         qCWarning(lcSerial).noquote() << "port lost, error" << e.number() << ":" << e.what();
-        // What was read before the loss is shown before the port closes for good.
-        try {
-            p.receiver.portLost();
-        } catch (const std::exception &x) {
-            qCWarning(lcReceive).noquote() << "what was read before the loss is not shown:" << x.what();
-        }
         report(p, [&] { reportLostPort(p, e); });
         // Connected again from the box: a key release the lost line owes goes out before
         // anything else, itself guarded, as it may find the line gone again.
@@ -115,11 +100,55 @@ void guarded(Program &p, const Handler &handler, Line line)
     p.receiver.stopReading();
     report(p, [&] { fatalErrorReport(p, number); });
 }
+
+// The one place where the user's input waits: while the conversation works on what an action
+// began, the event loop runs for everything but the user's input, which Qt keeps queued, in
+// order, and hands out once this returns. Nothing of the action runs after it. It must be a
+// loop: Qt keeps input queued only for a loop that excludes it, and a queue of our own would
+// have to copy mouse and key events and lose Qt's own routing of them (grabs, focus, the
+// keyboard). A program that ends, or a conversation that is stuck past every limit it has,
+// ends the wait.
+void holdInputWhileTheLineIsBusy(Program &p)
+{
+    if (p.state.ending || p.conversation.isIdle())
+        return;
+    constexpr int mostMs = 10000;
+    QEventLoop loop;
+    QObject::connect(&p.conversation, &Conversation::becameIdle, &loop, &QEventLoop::quit);
+    QTimer check;
+    QObject::connect(&check, &QTimer::timeout, &loop, [&p, &loop] {
+        if (p.state.ending || p.conversation.isIdle())
+            loop.quit();
+    });
+    check.start(50);
+    QTimer::singleShot(mostMs, &loop, &QEventLoop::quit);
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+}
 } // namespace
+
+void startAction(Program &p, Handler handler, Line line)
+{
+    if (line != Line::Writes && line != Line::Key) {
+        guarded(p, handler, line);
+        return;
+    }
+    // A turn of the conversation; queuing it may itself find the line lost.
+    guarded(p, [handler, line](Program &program) {
+        if (!isConnected(program))
+            return;
+        const unsigned lossesBefore = program.state.linesLost;
+        const auto wait = line == Line::Key ? Conversation::Wait::Key : Conversation::Wait::UnitPause;
+        program.conversation.whenFree(wait, [&program, handler, line, lossesBefore] {
+            if (lineStillThere(program, lossesBefore))
+                guarded(program, handler, line);
+        });
+    }, Line::NotNeeded);
+}
 
 void dispatch(Program &p, Handler handler, Line line)
 {
-    guarded(p, handler, line);
+    startAction(p, std::move(handler), line);
+    holdInputWhileTheLineIsBusy(p);
 }
 
 void dispatchReceive(Program &p, Handler handler)

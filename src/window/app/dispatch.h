@@ -11,12 +11,16 @@
 
 class PortOpenError;
 
-// A user's action, and every handler but the receive path's own. One that writes (or a key)
-// first lets the receive path read what the unit is sending to its pause
-// (Receiver::beforeWrite()), and then runs only if the line is open and was not lost
-// meanwhile: an action from before a loss is never sent after it, not even on a port that
-// has been connected again. One that writes nothing runs at once and touches no burst.
+// A user's action. One that writes (or a key) is a turn of the conversation: it runs once the
+// line is free and the unit has paused (a key: at its line end), and only if the line is
+// still there: an action from before a loss is never sent after it, not even on a port that
+// has been connected again. One that writes nothing runs at once and touches nothing the unit
+// sends. Then, while the conversation still works on what the action began (a command's
+// pause, the wait for the unit), the user's further input waits, in order.
 void dispatch(Program &p, Handler handler, Line line = Line::NotNeeded);
+// The same without holding the input afterwards: for the actions a dialog starts, whose own
+// input (its „Abbrechen“) must be heard while they run.
+void startAction(Program &p, Handler handler, Line line);
 // The receive path's own events: the poll timer, bytes arrived, the quiet time over.
 void dispatchReceive(Program &p, Handler handler);
 
@@ -24,7 +28,7 @@ void dispatchReceive(Program &p, Handler handler);
 class GuardedActions : public Actions {
 public:
     void attach(Program &p) { p_ = &p; }
-    void run(const Handler &handler, Line line) override { dispatch(*p_, handler, line); }
+    void run(const Handler &handler, Line line) override { startAction(*p_, handler, line); }
 
 private:
     Program *p_ = nullptr;

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "window/app/ending.h"
 
-#include "unit/line/serialchannel.h"
+#include "unit/conversation/conversation.h"
 #include "widgets/mainwindow.h"
 #include "window/program.h"
 #include "window/programstate.h"
@@ -16,10 +16,10 @@ void endProgram(Program &p, int exitCode)
 
 void endWithMessage(Program &p, const QString &text, const QString &details)
 {
-    p.receiver.stopPolling();
+    p.conversation.prepareToClose();
     p.state.ending = true;
     p.box.show(text, details);
     p.receiver.portClosing();
-    p.channel.closeAll();
+    p.conversation.closeAll();
     endProgram(p, 1);
 }

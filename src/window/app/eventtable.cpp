@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "window/app/eventtable.h"
 
-#include "unit/line/serialchannel.h"
+#include "unit/conversation/conversation.h"
+#include "widgets/helpwindow.h"
 #include "widgets/lineviewfilemenu.h"
 #include "widgets/mainwindow.h"
 #include "widgets/mousefilter.h"
@@ -93,9 +94,9 @@ void connectEventTable(Program &p, MouseFilter &f)
     f.onMouseDown(w.lblrx8(), run(lblrx8_MouseDown));
     f.onMouseDown(w.lblrx9(), run(lblrx9_MouseDown));
     const auto receive = [&p](Handler handler) { return [&p, handler] { dispatchReceive(p, handler); }; };
-    QObject::connect(&p.receiver.pollTimer(), &QTimer::timeout, &w, receive(tmr1_Timer));
-    QObject::connect(&p.receiver.quietTimer(), &QTimer::timeout, &w, receive([](Program &program) { program.receiver.quietTimeOver(); }));
-    p.channel.onBytesArrived(receive([](Program &program) { program.receiver.bytesArrived(); }));
+    QObject::connect(&p.conversation.pollTimer(), &QTimer::timeout, &w, receive(tmr1_Timer));
+    // Texts are shown under the command line's text again once it is changed.
+    QObject::connect(w.ed1(), &QLineEdit::textChanged, &w, [&p] { p.receiver.commandLineChanged(); });
     // The recording: both lists' menus, a failure's report, the flush to the disk.
     for (LineList *list : {w.lb2(), w.lbrx()}) {
         QObject::connect(list->fileMenu(), &LineViewFileMenu::recordingFileChosen, &w, [&p](const QString &path) {
@@ -119,6 +120,12 @@ void connectEventTable(Program &p, MouseFilter &f)
     for (LineList *list : {w.lb2(), w.lbrx()})
         list->addMenuAction(LineView::MenuGroup::Unit, findUnit);
     QObject::connect(findUnit, &QAction::triggered, &w, run(showUnitSearch), Qt::QueuedConnection);
+    // The Handbuch: F1 anywhere in the window, and „Hilfe“ in both lists' menus. It writes nothing.
+    const auto handbook = run([](Program &program) { showHandbook(&program.w, HandbookSection::Start); });
+    auto *helpKey = new QShortcut(QKeySequence::HelpContents, &w);
+    QObject::connect(helpKey, &QShortcut::activated, &w, handbook);
+    for (LineList *list : {w.lb2(), w.lbrx()})
+        QObject::connect(list, &LineView::helpAsked, &w, handbook);
     p.recording.onFailure(receive(recordingFailed));
     QObject::connect(&p.recording.syncTimer(), &QTimer::timeout, &w, receive(recordingSyncDue));
 }

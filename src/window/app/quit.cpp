@@ -2,7 +2,7 @@
 #include "window/app/quit.h"
 
 #include "unit/protocol/protocol.h"
-#include "unit/line/serialchannel.h"
+#include "unit/conversation/conversation.h"
 #include "widgets/mainwindow.h"
 #include "window/app/ending.h"
 #include "window/connection/connection.h"
@@ -25,6 +25,6 @@ void cmdEnde_MouseUp(Program &p)
     // Not the disconnect's release: the unit already has its "Q", so no "$RSQ" follows.
     cmdAUS_MouseDown(p);
     p.receiver.portClosing();
-    p.channel.closeAll();
+    p.conversation.closeAll();
     endProgram(p);
 }

@@ -2,7 +2,7 @@
 #include "window/app/signalend.h"
 
 #include "unit/logging.h"
-#include "unit/line/serialchannel.h"
+#include "unit/conversation/conversation.h"
 #include "window/program.h"
 #include "window/programstate.h"
 #include "window/receive/receiver.h"
@@ -94,10 +94,9 @@ void endBySignal(Program &p, int signalNumber)
     // Outside the dispatch, which lets nothing run once the program is ending: a signal must
     // end it also while its last box is open. Nothing here may keep the end from coming.
     try {
-        p.receiver.stopPolling();
         p.state.ending = true;
         p.receiver.portClosing();
-        p.channel.closeAll();
+        p.conversation.closeAll();
     } catch (const std::exception &e) {
         qCWarning(lcSerial).noquote() << "closing the port on a signal:" << e.what();
     }

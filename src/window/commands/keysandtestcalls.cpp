@@ -8,16 +8,13 @@
 #include "window/programstate.h"
 
 namespace {
-void pressKey(Program &p, int key)
-{
-    pressSequence(p, protocol::keyPress(p.state.AddressDigit, key));
-    // Written (a failed write does not return here): the unit holds the key until the release.
-    keyPressSent(p, key);
-}
+// Written: the unit holds the key until the release, also when the line goes in the pause.
+void tr1Sent(Program &p) { keyPressSent(p, 1); }
+void tr2Sent(Program &p) { keyPressSent(p, 2); }
 } // namespace
 
-void cmdTR1_MouseDown(Program &p) { pressKey(p, 1); }
-void cmdTR2_MouseDown(Program &p) { pressKey(p, 2); }
+void cmdTR1_MouseDown(Program &p) { pressSequence(p, protocol::keyPress(p.state.AddressDigit, 1), tr1Sent); }
+void cmdTR2_MouseDown(Program &p) { pressSequence(p, protocol::keyPress(p.state.AddressDigit, 2), tr2Sent); }
 
 void cmdTR_MouseUp(Program &p)
 {

@@ -1,18 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "window/commands/parameterset.h"
 
-#include "unit/errors.h"
+#include "unit/conversation/conversation.h"
 #include "unit/parameters/parametersession.h"
-#include "unit/line/serialchannel.h"
-#include "unit/timedwait.h"
-#include "unit/parameters/unitline.h"
 #include "unit/protocol/protocol.h"
 #include "widgets/mainwindow.h"
 #include "widgets/parameterdialog.h"
 #include "window/actions.h"
-#include "window/commands/presssequence.h"
 #include "window/connection/connection.h"
-#include "window/connection/sending.h"
 #include "window/program.h"
 #include "window/programstate.h"
 #include "window/receive/receiver.h"
@@ -27,89 +22,14 @@ namespace {
 
 constexpr int parameters = 7;
 
-// The session's line through the window: a read goes out as the F button sends it, a write
-// as the send button sends the command line, each through the guarded dispatch as a user's
-// action, so what came before it is shown first and nothing goes out once the line is gone.
-// The bytes are the receive path's; this only hears them.
-class WindowLink : public SessionLink {
-public:
-    explicit WindowLink(Program &p)
-        : p_(p)
-        , losses_(p.state.linesLost)
-    {
-        p_.receiver.listener = [this](const QByteArray &bytes) {
-            heard_ += bytes;
-            if (waiting_)
-                waiting_->quit();
-        };
-    }
-    ~WindowLink() override { p_.receiver.listener = nullptr; }
-    WindowLink(const WindowLink &) = delete;
-    WindowLink &operator=(const WindowLink &) = delete;
-
-    void writeRequest(const QByteArray &command) override
-    {
-        const QString text = QString::fromLatin1(command);
-        send([this, text](Program &p) {
-            heard_.clear();
-            pressSequence(p, text);
-        });
-    }
-    void writeCommand(const QByteArray &command) override
-    {
-        const QString text = QString::fromLatin1(command);
-        send([this, text](Program &p) {
-            heard_.clear();
-            p.w.ed1()->setText(text);
-            cmdSendentx_MouseDown(p);
-        });
-    }
-    QByteArray take() override
-    {
-        checkLine();
-        return std::exchange(heard_, QByteArray());
-    }
-    void waitForBytes(int ms) override
-    {
-        if (ms <= 0 || !heard_.isEmpty())
-            return;
-        // The window paints and reads on; only the dialog takes input (it is modal), so
-        // „Abbrechen“ can be pressed.
-        TimedWait wait(ms, TimedWait::Input::Handled);
-        waiting_ = &wait;
-        wait.exec();
-        waiting_ = nullptr;
-        checkLine();
-    }
-
-private:
-    void send(const Handler &handler)
-    {
-        checkLine();
-        p_.actions.run(handler, Line::Writes);
-        checkLine();
-    }
-    // The window reports a lost line itself; the session only stops.
-    void checkLine() const
-    {
-        if (p_.state.ending || !isConnected(p_) || p_.state.linesLost != losses_)
-            throw SerialError(ErrorNumber::PortLost, "Die Verbindung zur Einheit ist unterbrochen.");
-    }
-
-    Program &p_;
-    unsigned losses_;
-    QByteArray heard_;
-    TimedWait *waiting_ = nullptr;
-};
-
-// The window holds the pauses itself (its buttons' own), so the line adds none.
-LineTiming windowTiming()
+// The dialog's exchanges go out as the F buttons' and the send button's do (their bytes, their
+// pauses, after the unit's pause) and show in both lists and the recording under their
+// command, without going through ed1.
+ParameterLine windowLine(Program &p, std::function<bool()> stopAsked = {})
 {
-    LineTiming timing;
-    timing.settleMs = 0;
-    timing.buttonPauseMs = 0;
-    timing.sendPauseMs = 0;
-    return timing;
+    ParameterLine use{p.conversation, LineTiming(), Conversation::Wait::UnitPause, nullptr, std::move(stopAsked)};
+    use.writing = [&p](const QByteArray &command, bool isRead) { p.receiver.showNextAs(command, isRead ? 1 : 0); };
+    return use;
 }
 
 QChar addressOf(const Program &p)
@@ -131,34 +51,6 @@ void showConnection(Program &p, ParameterDialog &d)
         d.setConnection(false, QStringLiteral("Nicht verbunden: Lesen und Schreiben erst nach „Verbinden“ im Fenster. "
                                               "Dateien lassen sich öffnen, bearbeiten und speichern."));
 }
-
-// The write's progress: a step per parameter read back.
-class CountingWriter : public ParameterWriter {
-public:
-    CountingWriter(ParameterSession &session, ParameterDialog &d, int steps)
-        : session_(session)
-        , d_(d)
-        , steps_(steps)
-    {
-    }
-    QChar address() const override { return session_.address(); }
-    void setAddress(QChar address) override { session_.setAddress(address); }
-    void write(int n, const QString &value) override
-    {
-        d_.setStep(done_, QStringLiteral("F%1 ← %2 (%3 von %4)").arg(n).arg(value).arg(done_ + 1).arg(steps_));
-        session_.write(n, value);
-        // F6 with a new rate is not read back: its write is its step.
-        ++done_;
-        d_.setStep(done_, QStringLiteral("F%1 ← %2, zurücklesen").arg(n).arg(value));
-    }
-    std::optional<QString> readBack(int n, QChar address) override { return session_.readBack(n, address); }
-
-private:
-    ParameterSession &session_;
-    ParameterDialog &d_;
-    int steps_;
-    int done_ = 0;
-};
 
 // Where a write stopped early, for the dialog's bar: after the last parameter finished when
 // „Abbrechen“ stopped it, else at the parameter on the line.
@@ -203,6 +95,163 @@ void showParameterSet(Program &p)
     d->activateWindow();
 }
 
+namespace {
+
+// A read of all seven, one exchange after another on the conversation; it lives until its
+// last answer (or the line's end) has been shown in the dialog, and goes with the dialog.
+class SetRead : public QObject {
+public:
+    SetRead(Program &p, ParameterDialog &d)
+        : QObject(&d)
+        , p_(p)
+        , d_(d)
+        , session_(windowLine(p, [&d] { return d.cancelAsked(); }), addressOf(p), p.state.BaudText)
+    {
+    }
+    void start() { next(); }
+
+private:
+    void next()
+    {
+        if (done_ < parameters && !d_.cancelAsked()) {
+            d_.setStep(done_, QStringLiteral("F%1 lesen (%2 von %3)").arg(done_).arg(done_ + 1).arg(parameters));
+            session_.read(done_, [this](const ParameterSession::Read &read) { take(read); });
+            return;
+        }
+        end(done_ < parameters ? cancelled() : finished(), done_ < parameters ? stoppedBefore() : QString());
+    }
+    void take(const ParameterSession::Read &read)
+    {
+        if (read.stopped) {
+            end(cancelled(), stoppedBefore());
+            return;
+        }
+        if (!read.failure.isEmpty()) {
+            const bool lost = read.lineGone && !isConnected(p_);
+            end(read.failure + QStringLiteral("\nLesen beendet, danach nichts mehr gesendet."),
+                (lost ? QStringLiteral("Verbindung unterbrochen bei F%1") : QStringLiteral("Beendet bei F%1")).arg(done_));
+            return;
+        }
+        if (read.value) {
+            d_.setUnitValue(done_, *read.value);
+            // Read without a file: the unit's values are the ones to edit and save.
+            if (!d_.fileSet().value[std::size_t(done_)])
+                d_.setFileValue(done_, read.value);
+        } else {
+            d_.setNoAnswer(done_, read.noAnswer);
+            silent_ << QStringLiteral("F%1").arg(done_);
+            why_ << read.noAnswer;
+        }
+        ++done_;
+        next();
+    }
+    QString cancelled() const
+    {
+        return QStringLiteral("Lesen abgebrochen nach %1 von 7 Parametern, danach nichts mehr gesendet.").arg(done_);
+    }
+    QString stoppedBefore() const
+    {
+        return done_ == 0 ? QStringLiteral("Abgebrochen vor F0") : QStringLiteral("Abgebrochen nach F%1").arg(done_ - 1);
+    }
+    QString finished() const
+    {
+        if (silent_.isEmpty())
+            return QStringLiteral("F0–F6 gelesen.");
+        return QStringLiteral("F0–F6 gelesen, ohne Antwort: %1.\n%2\nGeschrieben wird erst nach einem Lesen, "
+                              "bei dem alle sieben antworten.")
+            .arg(silent_.join(QStringLiteral(", ")), why_.join(QLatin1Char('\n')));
+    }
+    void end(const QString &report, const QString &stoppedAt)
+    {
+        d_.setStep(done_, QString());
+        showConnection(p_, d_);
+        d_.endRun(report, stoppedAt);
+        delete this;
+    }
+
+    Program &p_;
+    ParameterDialog &d_;
+    ParameterSession session_;
+    int done_ = 0;
+    QStringList silent_;
+    QStringList why_;
+};
+
+// A write of the plan, each parameter read back; it lives until the report is shown, and
+// goes with the dialog.
+class SetWrite : public QObject {
+public:
+    SetWrite(Program &p, ParameterDialog &d, std::vector<PlannedWrite> plan, int count)
+        : QObject(&d)
+        , p_(p)
+        , d_(d)
+        , losses_(p.state.linesLost)
+        , count_(count)
+        , session_(windowLine(p), addressOf(p), p.state.BaudText)
+        , write_(std::move(plan), session_, [&d] { return d.cancelAsked(); })
+    {
+        // The write's progress: a step per parameter written (F6 with a new rate is not read
+        // back: its write is its step).
+        write_.step = [this](const PlannedWrite &w, bool written) {
+            if (!written) {
+                d_.setStep(done_, QStringLiteral("F%1 ← %2 (%3 von %4)").arg(w.n).arg(w.fileValue).arg(done_ + 1).arg(count_));
+                return;
+            }
+            ++done_;
+            d_.setStep(done_, QStringLiteral("F%1 ← %2, zurücklesen").arg(w.n).arg(w.fileValue));
+        };
+    }
+    void start()
+    {
+        write_.start([this](const QString &failure) { end(failure); });
+    }
+
+private:
+    void end(const QString &failure)
+    {
+        const std::vector<PlannedWrite> &plan = write_.plan();
+        // The table holds what the unit holds now, as far as it is known.
+        for (const PlannedWrite &w : plan) {
+            switch (w.state) {
+            case PlannedWrite::State::Confirmed: d_.setUnitValue(w.n, w.fileValue); break;
+            case PlannedWrite::State::NotTaken: d_.setUnitValue(w.n, w.readBack); break;
+            case PlannedWrite::State::Unknown: d_.setUnitValue(w.n, std::nullopt); break;
+            case PlannedWrite::State::NotWritten: break;
+            }
+        }
+        const bool cutShort = !failure.isEmpty() || std::any_of(plan.begin(), plan.end(), [](const PlannedWrite &w) {
+            return !w.leftOut && w.state == PlannedWrite::State::NotWritten;
+        });
+        const bool allConfirmed = std::all_of(plan.begin(), plan.end(), [](const PlannedWrite &w) {
+            return w.leftOut || w.state == PlannedWrite::State::Confirmed;
+        });
+        QString head;
+        QString stoppedAt;
+        if (cutShort) {
+            head = (failure.isEmpty() ? QStringLiteral("Abgebrochen.") : failure)
+                   + QStringLiteral("\nSchreiben abgebrochen, danach nichts mehr geschrieben. Stand der Einheit:\n");
+            stoppedAt = stopPoint(p_, plan, failure.isEmpty(), losses_);
+        } else if (!allConfirmed) {
+            head = QStringLiteral("Nicht jeder geschriebene Wert ist bestätigt. Stand der Einheit:\n");
+        } else {
+            head = QStringLiteral("Geschrieben und zurückgelesen: %1 Wert(e).\n").arg(count_);
+        }
+        showConnection(p_, d_);
+        d_.endRun(head + writeReport(plan, ParameterDialog::reportNotes()), stoppedAt);
+        delete this;
+    }
+
+    Program &p_;
+    ParameterDialog &d_;
+    unsigned losses_;
+    int count_;
+    int done_ = 0;
+    ParameterSession session_;
+    PlanWrite write_;
+};
+
+} // namespace
+
 void readParameterSet(Program &p)
 {
     ParameterDialog *d = parameterDialog(p);
@@ -214,50 +263,7 @@ void readParameterSet(Program &p)
     // A read that stops early leaves none of an earlier read's values beside its own.
     d->clearUnitValues(p.state.connections);
     d->startRun(QStringLiteral("Lesen …"), parameters);
-    QString report;
-    QString stoppedAt;
-    QStringList silent;
-    QStringList why;
-    int done = 0;
-    try {
-        WindowLink link(p);
-        UnitLine line(link, windowTiming());
-        ParameterSession session(line, addressOf(p), p.state.BaudText);
-        for (; done < parameters && !d->cancelAsked(); ++done) {
-            d->setStep(done, QStringLiteral("F%1 lesen (%2 von %3)").arg(done).arg(done + 1).arg(parameters));
-            const ParameterSession::Read read = session.read(done);
-            if (!read.value) {
-                d->setNoAnswer(done, read.noAnswer);
-                silent << QStringLiteral("F%1").arg(done);
-                why << read.noAnswer;
-                continue;
-            }
-            d->setUnitValue(done, *read.value);
-            // Read without a file: the unit's values are the ones to edit and save.
-            if (!d->fileSet().value[std::size_t(done)])
-                d->setFileValue(done, read.value);
-        }
-        d->setStep(done, QString());
-        if (done < parameters) {
-            report = QStringLiteral("Lesen abgebrochen nach %1 von 7 Parametern, danach nichts mehr gesendet.").arg(done);
-            stoppedAt = done == 0 ? QStringLiteral("Abgebrochen vor F0") : QStringLiteral("Abgebrochen nach F%1").arg(done - 1);
-        } else if (silent.isEmpty()) {
-            report = QStringLiteral("F0–F6 gelesen.");
-        } else {
-            report = QStringLiteral("F0–F6 gelesen, ohne Antwort: %1.\n%2\nGeschrieben wird erst nach einem Lesen, "
-                                    "bei dem alle sieben antworten.")
-                         .arg(silent.join(QStringLiteral(", ")), why.join(QLatin1Char('\n')));
-        }
-    } catch (const SessionFailure &failure) {
-        report = failure.message + QStringLiteral("\nLesen beendet, danach nichts mehr gesendet.");
-        stoppedAt = QStringLiteral("Beendet bei F%1").arg(done);
-    } catch (const RixError &error) {
-        report = QString::fromStdString(error.what()) + QStringLiteral("\nLesen beendet, danach nichts mehr gesendet.");
-        stoppedAt = (isConnected(p) ? QStringLiteral("Beendet bei F%1") : QStringLiteral("Verbindung unterbrochen bei F%1"))
-                        .arg(done);
-    }
-    showConnection(p, *d);
-    d->endRun(report, stoppedAt);
+    (new SetRead(p, *d))->start();
 }
 
 void writeParameterSet(Program &p)
@@ -290,40 +296,5 @@ void writeParameterSet(Program &p)
         return;
     }
     d->startRun(QStringLiteral("Schreiben …"), count);
-    QString failure;
-    {
-        WindowLink link(p);
-        UnitLine line(link, windowTiming());
-        ParameterSession session(line, addressOf(p), p.state.BaudText);
-        CountingWriter writer(session, *d, count);
-        failure = writeInOrder(plan, writer, [d] { return d->cancelAsked(); });
-    }
-    // The table holds what the unit holds now, as far as it is known.
-    for (const PlannedWrite &w : plan) {
-        switch (w.state) {
-        case PlannedWrite::State::Confirmed: d->setUnitValue(w.n, w.fileValue); break;
-        case PlannedWrite::State::NotTaken: d->setUnitValue(w.n, w.readBack); break;
-        case PlannedWrite::State::Unknown: d->setUnitValue(w.n, std::nullopt); break;
-        case PlannedWrite::State::NotWritten: break;
-        }
-    }
-    const bool cutShort = !failure.isEmpty() || std::any_of(plan.begin(), plan.end(), [](const PlannedWrite &w) {
-        return !w.leftOut && w.state == PlannedWrite::State::NotWritten;
-    });
-    const bool allConfirmed = std::all_of(plan.begin(), plan.end(), [](const PlannedWrite &w) {
-        return w.leftOut || w.state == PlannedWrite::State::Confirmed;
-    });
-    QString head;
-    QString stoppedAt;
-    if (cutShort) {
-        head = (failure.isEmpty() ? QStringLiteral("Abgebrochen.") : failure)
-               + QStringLiteral("\nSchreiben abgebrochen, danach nichts mehr geschrieben. Stand der Einheit:\n");
-        stoppedAt = stopPoint(p, plan, failure.isEmpty(), losses);
-    } else if (!allConfirmed) {
-        head = QStringLiteral("Nicht jeder geschriebene Wert ist bestätigt. Stand der Einheit:\n");
-    } else {
-        head = QStringLiteral("Geschrieben und zurückgelesen: %1 Wert(e).\n").arg(count);
-    }
-    showConnection(p, *d);
-    d->endRun(head + writeReport(plan, ParameterDialog::reportNotes()), stoppedAt);
+    (new SetWrite(p, *d, std::move(plan), count))->start();
 }

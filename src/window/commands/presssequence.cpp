@@ -5,12 +5,15 @@
 #include "window/connection/sending.h"
 #include "window/program.h"
 #include "window/programstate.h"
-#include "window/receive/receiver.h"
 
 void pressSequence(Program &p, const QString &command)
 {
-    p.receiver.stopPolling();
+    pressSequence(p, command, nullptr);
+}
+
+void pressSequence(Program &p, const QString &command, void (*sent)(Program &))
+{
     p.state.ButtonCommandFlag = 1;
     p.w.ed1()->setText(command);
-    SendCommandLine(p);
+    SendCommandLine(p, sent);
 }

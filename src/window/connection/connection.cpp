@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "window/connection/connection.h"
 
+#include "unit/conversation/conversation.h"
 #include "unit/errors.h"
 #include "unit/logging.h"
 #include "unit/protocol/protocol.h"
@@ -27,7 +28,7 @@ QString waitingForPortMessage(const QString &portName)
 
 bool isConnected(const Program &p)
 {
-    return p.channel.isOpen();
+    return p.conversation.isOpen();
 }
 
 void cmdEIN_MouseDown(Program &p)
@@ -49,7 +50,6 @@ void cmdEIN_MouseUp(Program &p)
     OpenPort(p);
     ++p.state.connections;
     setConnected(p.w, true);
-    p.receiver.startPolling();
     recordConnected(p);
     sendOwedKeyRelease(p);
 }
@@ -57,7 +57,7 @@ void cmdEIN_MouseUp(Program &p)
 void OpenPort(Program &p)
 {
     try {
-        p.channel.open(PortSettings{p.state.PortName, p.state.BaudText});
+        p.conversation.open(PortSettings{p.state.PortName, p.state.BaudText});
     } catch (const PortOpenError &e) {
         // Before the box, which may end the program: the recording says why it stays unconnected.
         recordRefusedConnect(p, e);
@@ -72,7 +72,7 @@ void reportLostPort(Program &p, const PortLostError &error)
     // modal, drops a press that is still held, so its release does nothing.
     ++p.state.linesLost;
     cmdAUS_MouseDown(p);
-    p.channel.close();
+    p.conversation.close();
     recordLineLost(p, error);
     const QString details = QString::fromStdString(error.what());
     QString text = lostPortMessage(p.state.PortName, error.number());
@@ -83,7 +83,7 @@ void reportLostPort(Program &p, const PortLostError &error)
     const PortSettings settings{p.state.PortName, p.state.BaudText};
     const bool back = p.box.waitForPort(waitingForPortMessage(p.state.PortName), [&p, &settings] {
         try {
-            p.channel.open(settings);
+            p.conversation.open(settings);
             return true;
         } catch (const std::exception &e) {
             qCDebug(lcSerial) << "still waiting for" << settings.portName << ":" << e.what();
@@ -96,23 +96,28 @@ void reportLostPort(Program &p, const PortLostError &error)
     // Connected as the connect button does it, with the settings of the last connect. A key
     // release the line owes goes out next, through the guarded dispatch.
     setConnected(p.w, true);
-    p.receiver.startPolling();
     recordReconnected(p);
 }
 
 void cmdAUS_MouseDown(Program &p)
 {
-    p.receiver.stopPolling();
+    p.conversation.prepareToClose();
     setConnected(p.w, false);
 }
 
 void cmdAUS_MouseUp(Program &p)
 {
-    // The unit's disconnect always goes to every unit, whatever the address digit.
-    p.channel.write(protocol::bytes(protocol::disconnect()));
-    p.receiver.closingAfterCommand();
-    p.pause.pause(protocol::sendPauseMs);
-    p.receiver.portClosing();
-    p.channel.close();
-    recordDisconnected(p);
+    // The unit's disconnect always goes to every unit, whatever the address digit. What the
+    // unit sends in its pause is taken for the recording, not shown; then the port closes.
+    Conversation::Request disconnect;
+    disconnect.bytes = protocol::bytes(protocol::disconnect());
+    disconnect.pauseMs = protocol::sendPauseMs;
+    disconnect.writing = [&p] { p.receiver.closingAfterCommand(); };
+    disconnect.done = [&p](const Conversation::Reply &reply) {
+        if (reply.dropped)
+            return;
+        p.conversation.close();
+        recordDisconnected(p);
+    };
+    p.conversation.submit(std::move(disconnect));
 }

@@ -4,6 +4,7 @@
 #include "unit/line/portname.h"
 #include "unit/line/qtserialchannel.h"
 #include "unit/line/systemports.h"
+#include "unit/protocol/protocol.h"
 #include "unit/search/unitsearch.h"
 #include "widgets/mainwindow.h"
 #include "widgets/unitsearchdialog.h"
@@ -107,7 +108,8 @@ void takeUnitSearchChoice(Program &p)
     MainWindow &w = p.w;
     w.cbCOM()->setEditText(unit->port);
     selectText(w.cbbaud(), unit->rate);
-    if (!unit->address.isNull())
-        selectText(w.cbAdr(), QString(unit->address));
+    // A unit whose F0 did not answer is addressed as S, which every unit answers: the
+    // digit left in the box from before would address another unit.
+    selectText(w.cbAdr(), unit->address.isNull() ? QString(QChar(protocol::everyUnit)) : QString(unit->address));
     d->accept();
 }

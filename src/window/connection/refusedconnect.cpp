@@ -2,7 +2,7 @@
 #include "window/connection/refusedconnect.h"
 
 #include "unit/line/openfailure.h"
-#include "unit/line/serialchannel.h"
+#include "unit/conversation/conversation.h"
 #include "widgets/lineview.h"
 #include "widgets/mainwindow.h"
 #include "window/connection/connection.h"
@@ -29,7 +29,7 @@ bool keepSessionAfterRefusedConnect(Program &p, const QString &details)
         return false;
     // The window first, so that the box is shown over the state the user is left in.
     cmdAUS_MouseDown(p);
-    p.channel.closeAll();
+    p.conversation.closeAll();
     // The port may be the wrong one: the search finds where the unit is.
     if (p.box.offerUnitSearch(keptSessionOpenFailureMessage(p.state.PortName, listsHoldLines, held), details))
         showUnitSearch(p);

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "window/receive/lamps.h"
 
-#include "unit/line/serialchannel.h"
+#include "unit/conversation/conversation.h"
 #include "widgets/mainwindow.h"
 #include "window/program.h"
 #include "window/programstate.h"
@@ -34,7 +34,7 @@ bool lit(std::uint32_t status, std::uint32_t line, bool litWhenSet)
 
 void ShowModemStatus(Program &p)
 {
-    const std::optional<std::uint32_t> status = p.channel.modemStatus();
+    const std::optional<std::uint32_t> status = p.conversation.modemStatus();
     MainWindow &w = p.w;
     if (!status) {
         // The port has no modem lines to report (a pseudo-terminal): no lamp is lit.

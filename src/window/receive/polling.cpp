@@ -2,7 +2,7 @@
 #include "window/receive/polling.h"
 
 #include "window/program.h"
-#include "window/receive/receiver.h"
+#include "unit/conversation/conversation.h"
 
 void tmr1_Timer(Program &p)
 {
@@ -11,5 +11,5 @@ void tmr1_Timer(Program &p)
 
 void PollReceive(Program &p)
 {
-    p.receiver.poll();
+    p.conversation.poll();
 }

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// The poll timer's tick. Every byte from the unit comes in through the receive path's one
-// door (Receiver); the tick is one of the events that knock at it.
+// The poll timer's tick: the conversation takes what has come (every byte from the unit is
+// taken there, in one place), and with nothing there the lamps are refreshed.
 
 struct Program;
 

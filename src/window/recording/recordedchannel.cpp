@@ -41,9 +41,14 @@ QByteArray RecordedChannel::takeAvailable()
     return taken(port_.takeAvailable());
 }
 
-QByteArray RecordedChannel::takeAllReceived()
+bool RecordedChannel::holdsUnfetched() const
 {
-    return taken(port_.takeAllReceived());
+    return port_.holdsUnfetched();
+}
+
+QByteArray RecordedChannel::takeRest()
+{
+    return taken(port_.takeRest());
 }
 
 void RecordedChannel::onBytesArrived(std::function<void()> handler)

@@ -16,7 +16,8 @@ public:
     void open(const PortSettings &settings) override;
     void write(const QByteArray &bytes) override;
     QByteArray takeAvailable() override;
-    QByteArray takeAllReceived() override;
+    bool holdsUnfetched() const override;
+    QByteArray takeRest() override;
     void onBytesArrived(std::function<void()> handler) override;
     std::optional<std::uint32_t> modemStatus() override;
     void close() override;

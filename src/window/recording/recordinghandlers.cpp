@@ -5,7 +5,7 @@
 #include "unit/files/recordformat.h"
 #include "unit/errors.h"
 #include "unit/logging.h"
-#include "unit/line/serialchannel.h"
+#include "unit/conversation/conversation.h"
 #include "widgets/linelist.h"
 #include "widgets/lineviewfilemenu.h"
 #include "widgets/mainwindow.h"
@@ -80,7 +80,7 @@ void recordingStart(Program &p, const QString &path)
         reportStop(p);
     }
     const QString first = QStringLiteral("Mitschnitt begonnen (rix-term %1), ").arg(QStringLiteral(PROJECT_VERSION))
-                          + (p.channel.isOpen() ? QStringLiteral("verbunden: ") + summary(p) : QStringLiteral("nicht verbunden"));
+                          + (p.conversation.isOpen() ? QStringLiteral("verbunden: ") + summary(p) : QStringLiteral("nicht verbunden"));
     QString reason;
     if (!p.recording.start(file, first, &reason)) {
         p.box.show(recordingNotStartedMessage(file, reason));
@@ -97,7 +97,7 @@ void recordingStop(Program &p)
 
 void recordingFailed(Program &p)
 {
-    if (p.state.keyHeld && p.channel.isOpen())
+    if (p.state.keyHeld && p.conversation.isOpen())
         return;
     reportStop(p);
 }
