@@ -33,6 +33,8 @@ QString anchorOf(HandbookSection section)
         return QStringLiteral("einheit-suchen");
     case HandbookSection::LineInspector:
         return QStringLiteral("suchen-und-zeile-untersuchen");
+    case HandbookSection::Recording:
+        return QStringLiteral("einen-mitschnitt-öffnen");
     }
     return QString();
 }

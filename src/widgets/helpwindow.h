@@ -19,6 +19,7 @@ enum class HandbookSection {
     ParameterSet,   // „Parametersatz …“
     UnitSearch,     // „Einheit suchen …“
     LineInspector,  // „Zeile untersuchen …“
+    Recording,      // an opened recording
 };
 
 // Opens the program's one help window at `section` and brings it to the front. `asker` is the

@@ -25,6 +25,25 @@
 namespace {
 // "00000000  " then 16 × "HH " with one more blank after the eighth, then " " and the text.
 constexpr HexLayout dumpLayout{16, true, true, true};
+
+QString byteCount(qsizetype n)
+{
+    return n == 1 ? QStringLiteral("1 Byte")
+                  : QStringLiteral("%1 Bytes").arg(QLocale(QLocale::German, QLocale::Germany).toString(n));
+}
+
+// A read-only dump of bytes in the fixed font, as wide as one row.
+void setUpDump(QPlainTextEdit *dump, const QString &name)
+{
+    const QFont fixed = controlpictures::withPictures(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    dump->setFont(fixed);
+    dump->setReadOnly(true);
+    dump->setLineWrapMode(QPlainTextEdit::NoWrap);
+    dump->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    dump->setAccessibleName(name);
+    const QFontMetrics metrics(fixed);
+    dump->setMinimumWidth(metrics.horizontalAdvance(QString(dumpLayout.rowLength() + 4, QLatin1Char('M'))));
+}
 } // namespace
 
 LineInspector::LineInspector(const QByteArray &bytes, qint64 addedMSecsSinceEpoch, const QString &listName,
@@ -37,21 +56,12 @@ LineInspector::LineInspector(const QByteArray &bytes, qint64 addedMSecsSinceEpoc
     setWindowTitle(QStringLiteral("Zeile untersuchen – %1, Zeile %2").arg(listName, german.toString(lineIndex + 1)));
 
     summary_->setText(QStringLiteral("Empfangen %1 · %2")
-                          .arg(LocalTimeText::germanDateTimeText(addedMSecsSinceEpoch),
-                               bytes_.size() == 1 ? QStringLiteral("1 Byte")
-                                                  : QStringLiteral("%1 Bytes").arg(german.toString(bytes_.size()))));
+                          .arg(LocalTimeText::germanDateTimeText(addedMSecsSinceEpoch), byteCount(bytes_.size())));
     summary_->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
-    const QFont fixed = controlpictures::withPictures(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    dump_->setFont(fixed);
-    dump_->setReadOnly(true);
-    dump_->setLineWrapMode(QPlainTextEdit::NoWrap);
-    dump_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-    dump_->setAccessibleName(QStringLiteral("Bytes der Zeile"));
+    setUpDump(dump_, QStringLiteral("Bytes der Zeile"));
     dump_->setPlainText(dump(bytes_));
-    const QFontMetrics metrics(fixed);
-    dump_->setMinimumWidth(metrics.horizontalAdvance(QString(dumpLayout.rowLength() + 4, QLatin1Char('M'))));
-    dump_->setMinimumHeight(metrics.height() * 12);
+    dump_->setMinimumHeight(QFontMetrics(dump_->font()).height() * 12);
 
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     buttons->button(QDialogButtonBox::Close)->setText(QStringLiteral("Schließen"));
@@ -119,6 +129,26 @@ void LineInspector::copyAsText() const
 void LineInspector::copyAsHex() const
 {
     QGuiApplication::clipboard()->setText(hexBytes(selectedBytes()));
+}
+
+void LineInspector::showBurst(const QByteArray &bytes, qint64 takenMSecsSinceEpoch)
+{
+    if (!burstDump_) {
+        burstSummary_ = new QLabel(this);
+        burstSummary_->setObjectName(QStringLiteral("burstSummary"));
+        burstSummary_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        burstDump_ = new QPlainTextEdit(this);
+        burstDump_->setObjectName(QStringLiteral("burstDump"));
+        setUpDump(burstDump_, QStringLiteral("Bytes des Empfangs"));
+        burstDump_->setMinimumHeight(QFontMetrics(burstDump_->font()).height() * 6);
+        // Below the line's own dump, above the buttons.
+        auto *column = static_cast<QVBoxLayout *>(layout());
+        column->insertWidget(2, burstSummary_);
+        column->insertWidget(3, burstDump_, 1);
+    }
+    burstSummary_->setText(QStringLiteral("Gezeigt aus dem Empfang („<“) vom %1 · %2, wie er von der Leitung kam")
+                               .arg(LocalTimeText::germanDateTimeText(takenMSecsSinceEpoch), byteCount(bytes.size())));
+    burstDump_->setPlainText(dump(bytes));
 }
 
 void LineInspector::lineCleared()

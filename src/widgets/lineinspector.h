@@ -35,10 +35,18 @@ public:
     // own copy, says so in its title.
     void lineCleared();
 
+    // What the line was shown from, as it came off the line (a recording's "<" line), and when
+    // it was taken: shown below the line's own bytes.
+    void showBurst(const QByteArray &bytes, qint64 takenMSecsSinceEpoch);
+    QPlainTextEdit *burstView() const { return burstDump_; }
+    QLabel *burstSummary() const { return burstSummary_; }
+
 private:
     int byteAt(int position, bool end) const;
 
     QByteArray bytes_;
     QPlainTextEdit *dump_;
     QLabel *summary_;
+    QLabel *burstSummary_ = nullptr;
+    QPlainTextEdit *burstDump_ = nullptr;
 };

@@ -27,6 +27,7 @@ LineList::LineList(QWidget *parent)
     addMenuAction(MenuGroup::Edit, clearAction_);
     addMenuAction(MenuGroup::File, fileMenu_->recordAction());
     addMenuAction(MenuGroup::File, fileMenu_->stopRecordingAction());
+    addMenuAction(MenuGroup::File, fileMenu_->openRecordingAction());
     connect(fileMenu_, &LineViewFileMenu::recordingFileChanged, this,
             [this] { setToolTipNote(fileMenu_->recordingNote()); });
     connect(this, &LineView::lineInspectionAsked, this, &LineList::openInspector);

@@ -19,7 +19,8 @@ class LineList : public LineView {
 public:
     explicit LineList(QWidget *parent = nullptr);
 
-    // "Speichern unter …" and the recording's entries, with their dialogs.
+    // "Speichern unter …" and the recording's entries („Mitschnitt öffnen …“ among them), with
+    // their dialogs.
     LineViewFileMenu *fileMenu() const { return fileMenu_; }
 
     // "Listen leeren": asks whether to, then emits clearAsked(); whoever holds both lists

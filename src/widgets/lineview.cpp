@@ -62,9 +62,64 @@ void LineView::addLine(const QByteArray &bytes, qint64 addedMSecsSinceEpoch)
     emit linesAdded();
 }
 
+void LineView::appendLine(const char *bytes, int length, qint64 addedMSecsSinceEpoch)
+{
+    if (appendedFrom_ < 0) {
+        appendedFrom_ = count();
+        longestBefore_ = lines_.longest();
+    }
+    lines_.append(bytes, length, addedMSecsSinceEpoch);
+}
+
+void LineView::finishAdding()
+{
+    if (appendedFrom_ < 0)
+        return;
+    const int first = appendedFrom_;
+    appendedFrom_ = -1;
+    if (lines_.longest() != longestBefore_)
+        updateHorizontalRange();
+    updateVerticalRange();
+    if (first <= verticalScrollBar()->value() + fullyVisibleRows())
+        viewport()->update();
+    emit linesAdded();
+}
+
+void LineView::addMarker(const QByteArray &text, qint64 addedMSecsSinceEpoch)
+{
+    markers_.push_back(count());
+    addLine(text, addedMSecsSinceEpoch);
+}
+
+void LineView::appendMarker(const QByteArray &text, qint64 addedMSecsSinceEpoch)
+{
+    markers_.push_back(count());
+    appendLine(text.constData(), int(text.size()), addedMSecsSinceEpoch);
+}
+
+bool LineView::isMarker(int index) const
+{
+    return std::binary_search(markers_.begin(), markers_.end(), index);
+}
+
+void LineView::setShowsTimes(bool on)
+{
+    if (on == showsTimes_)
+        return;
+    showsTimes_ = on;
+    updateHorizontalRange();
+    viewport()->update();
+}
+
+int LineView::timeColumns() const
+{
+    return showsTimes_ ? LocalTimeText::timeOfDayLength + 1 : 0;
+}
+
 void LineView::clear()
 {
     lines_.clear();
+    std::vector<int>().swap(markers_);
     selection_.clear();
     updateVerticalRange();
     updateHorizontalRange();
@@ -183,7 +238,7 @@ void LineView::updateVerticalRange()
 
 void LineView::updateHorizontalRange()
 {
-    const qint64 content = 2 * textMargin + lines_.widest() * rows_.charWidth();
+    const qint64 content = 2 * textMargin + (lines_.widest() + timeColumns()) * rows_.charWidth();
     const int width = viewport()->width();
     QScrollBar *bar = horizontalScrollBar();
     bar->setSingleStep(rows_.charWidth());
@@ -242,18 +297,41 @@ void LineView::paintEvent(QPaintEvent *event)
     const int lastRow = std::min(count() - 1, top + area.bottom() / rows_.rowHeight());
 
     const int scrollX = horizontalScrollBar()->value();
-    const int firstColumn = std::max(0, (scrollX - textMargin) / rows_.charWidth());
-    const int x = textMargin + firstColumn * rows_.charWidth() - scrollX;
+    // The text begins after the time column, when there is one.
+    const int textStart = textMargin + timeColumns() * rows_.charWidth();
+    const int firstColumn = std::max(0, (scrollX - textStart) / rows_.charWidth());
+    const int x = textStart + firstColumn * rows_.charWidth() - scrollX;
+    // A marker reads apart from the unit's lines: in the colours and the slant of a note.
+    const QColor markerBase = palette().color(group, QPalette::ToolTipBase);
+    const QColor markerText = palette().color(group, QPalette::ToolTipText);
+    const QColor timeText = palette().color(group, QPalette::PlaceholderText);
+    QFont markerFont = font();
+    markerFont.setItalic(true);
+    auto marker = std::lower_bound(markers_.begin(), markers_.end(), firstRow);
 
     for (int row = firstRow; row <= lastRow; ++row) {
         const QRect rect(0, (row - top) * rows_.rowHeight(), viewport()->width(), rows_.rowHeight());
+        const bool isMarkerRow = marker != markers_.end() && *marker == row;
+        if (isMarkerRow)
+            ++marker;
         if (isSelected(row)) {
             painter.fillRect(rect, highlight);
-            painter.setPen(highlightedText);
-        } else {
-            painter.setPen(text);
+        } else if (isMarkerRow) {
+            painter.fillRect(rect, markerBase);
         }
+        if (showsTimes_ && textStart > scrollX) {
+            char time[LocalTimeText::timeOfDayLength];
+            timeText_.writeTimeOfDay(lines_.time(row), time);
+            painter.setPen(isSelected(row) ? highlightedText : timeText);
+            painter.drawText(QPoint(textMargin - scrollX, rect.top() + rows_.ascent()),
+                             QString::fromLatin1(time, LocalTimeText::timeOfDayLength));
+        }
+        painter.setPen(isSelected(row) ? highlightedText : isMarkerRow ? markerText : text);
+        if (isMarkerRow)
+            painter.setFont(markerFont);
         rows_.paintRow(painter, lines_.data(row), lines_.length(row), firstColumn, x, rect.top(), viewport()->width());
+        if (isMarkerRow)
+            painter.setFont(font());
         if (row == currentLine() && hasFocus()) {
             QStyleOptionFocusRect option;
             option.initFrom(this);

@@ -14,10 +14,14 @@
 #include "widgets/lineviewpainter.h"
 #include "widgets/lineviewstore.h"
 
+#include "unit/localtimetext.h"
+
 #include <QAbstractScrollArea>
 #include <QByteArray>
 #include <QList>
 #include <QString>
+
+#include <vector>
 
 class QAction;
 
@@ -35,6 +39,30 @@ public:
     int count() const { return lines_.count(); }
     // Forgets every line, the current one and the selection; emits cleared().
     void clear();
+
+    // Many lines at once, as a file read in brings them: each stored as addLine() stores it,
+    // and the scroll range, the repaint and linesAdded() once for all of them, at
+    // finishAdding() (addLine()'s own work is a few microseconds, a million times).
+    void appendLine(const char *bytes, int length, qint64 addedMSecsSinceEpoch);
+    void finishAdding();
+
+    // A marker: not a line of the unit's but something that happened (a connect, a lost line,
+    // the lists cleared), appended like a line and painted apart from the unit's lines;
+    // appendMarker() as appendLine().
+    void addMarker(const QByteArray &text, qint64 addedMSecsSinceEpoch);
+    void appendMarker(const QByteArray &text, qint64 addedMSecsSinceEpoch);
+    bool isMarker(int index) const;
+    int markerCount() const { return int(markers_.size()); }
+    // Each row shows the time its line was added in front of it ("HH:mm:ss.zzz").
+    void setShowsTimes(bool on);
+    bool showsTimes() const { return showsTimes_; }
+    // About `growth` times the lines there are now will come: room is made for them at once.
+    void reserveFor(double growth)
+    {
+        lines_.reserve(std::size_t(count() * growth), std::size_t(double(lines_.textBytes()) * growth));
+    }
+    // No more lines come: the room kept for them is given back, a part at a time.
+    void squeeze(LineStore::Part part) { lines_.squeeze(part); }
 
     // The stored bytes exactly as added, and the text as shown (control bytes as visible
     // symbols). Both are empty for an index out of range.
@@ -72,6 +100,9 @@ public:
     enum class MenuGroup { Edit, Look, File, Unit, Help };
     static constexpr int menuGroupCount = 5;
     void addMenuAction(MenuGroup group, QAction *action);
+    // The context menu's entries as it would show them now, group by group (nullptr between two
+    // groups, where the menu has a line).
+    QList<QAction *> menuEntries() const;
     // A last line for every line's tool tip (what a running recording writes to); empty for none.
     void setToolTipNote(const QString &note) { toolTipNote_ = note; }
 
@@ -134,7 +165,18 @@ private:
     void selectSingle(int index);
     void extendSelectionTo(int index);
 
+    // The columns in front of each row's text: its time and a blank, when shown.
+    int timeColumns() const;
+    // Lines appended since the last finishAdding(), and the longest line before them.
+    int appendedFrom_ = -1;
+    int longestBefore_ = 0;
+
     LineStore lines_;
+    // The markers' indexes, in order (they are appended like lines).
+    std::vector<int> markers_;
+    bool showsTimes_ = false;
+    // Writes the time column; keeps the text of the second it last wrote.
+    mutable LocalTimeText timeText_;
     LineSelection selection_;
     LineRowPainter rows_;
 

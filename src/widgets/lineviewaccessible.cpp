@@ -23,7 +23,12 @@ QAccessibleInterface *lineViewAccessibleFactory(const QString &className, QObjec
     QPointer<LineView> guarded(view);
     AccessibleLines::Source source;
     source.lineCount = [guarded] { return guarded ? guarded->count() : 0; };
-    source.shownText = [guarded](int index) { return guarded ? guarded->lineText(index) : QString(); };
+    // A marker is said as one, since a screen reader does not see its colours.
+    source.shownText = [guarded](int index) {
+        if (!guarded)
+            return QString();
+        return guarded->isMarker(index) ? QStringLiteral("Vermerk: ") + guarded->lineText(index) : guarded->lineText(index);
+    };
     source.area = [guarded](int index) { return guarded ? guarded->lineRect(index) : QRect(); };
     source.lineUnder = [guarded](const QPoint &at) { return guarded ? guarded->lineAt(at) : -1; };
     source.current = [guarded] { return guarded ? guarded->currentLine() : -1; };

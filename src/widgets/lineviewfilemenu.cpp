@@ -41,6 +41,11 @@ LineViewFileMenu::LineViewFileMenu(QWidget &view, SaveFunction save)
     stopRecordingAction_->setVisible(false);
     connect(stopRecordingAction_, &QAction::triggered, this, &LineViewFileMenu::recordingStopAsked,
             Qt::QueuedConnection);
+    openRecordingAction_ = new QAction(QStringLiteral("Mitschnitt öffnen …"), &view);
+    connect(openRecordingAction_, &QAction::triggered, this, &LineViewFileMenu::askRecordingToOpen, Qt::QueuedConnection);
+    askOpenFile_ = [](QWidget *parent, const QString &caption, const QString &folder, const QString &filter) {
+        return QFileDialog::getOpenFileName(parent, caption, folder, filter);
+    };
     // Appended to, so an existing file is no question of replacing it.
     askRecordFile_ = [](QWidget *parent, const QString &caption, const QString &suggestedPath,
                         const QString &filter) {
@@ -167,4 +172,16 @@ void LineViewFileMenu::askRecordingFile()
 void LineViewFileMenu::setRecordFileAsker(SaveFileAsker asker)
 {
     askRecordFile_ = std::move(asker);
+}
+
+void LineViewFileMenu::askRecordingToOpen()
+{
+    // The dialog runs its own event loop: the window may be closed meanwhile.
+    QPointer<LineViewFileMenu> self(this);
+    const QString path = askOpenFile_(&view_, QStringLiteral("Mitschnitt öffnen"), startFolder(),
+                                      QStringLiteral("Textdateien (*.txt);;Alle Dateien (*)"));
+    if (!self || path.isEmpty())
+        return;
+    lastSaveDir_ = QFileInfo(path).absolutePath();
+    emit recordingOpenAsked(path);
 }

@@ -2,8 +2,9 @@
 #pragma once
 // A list's file entries: "Speichern unter …" with its dialog, its refusals and its question
 // before replacing, and the recording's entries ("Mitschnitt in Datei …", "Mitschnitt
-// beenden"). The list only shows its lines; this asks for files and says which one a running
-// recording writes. It never writes a recording itself: whoever wires the list records.
+// beenden", "Mitschnitt öffnen …"). The list only shows its lines; this asks for files and says
+// which one a running recording writes. It never writes or opens a recording itself: whoever
+// wires the list records and opens.
 
 #include "unit/files/completefile.h"
 
@@ -66,8 +67,19 @@ public:
     // The file dialog for it, replaceable as the save's is.
     void setRecordFileAsker(SaveFileAsker asker);
 
+    // "Mitschnitt öffnen …": asks for a recording to look at and emits recordingOpenAsked with
+    // it; whoever wires the list opens it in a window of its own.
+    QAction *openRecordingAction() const { return openRecordingAction_; }
+    void askRecordingToOpen();
+    // Asks for a file to read; an empty result means the user cancelled (default:
+    // QFileDialog::getOpenFileName).
+    using OpenFileAsker = std::function<QString(QWidget *parent, const QString &caption, const QString &folder,
+                                                const QString &filter)>;
+    void setOpenFileAsker(OpenFileAsker asker) { askOpenFile_ = std::move(asker); }
+
 signals:
     void recordingFileChosen(const QString &path);
+    void recordingOpenAsked(const QString &path);
     // After setRecordingFile() changed the file (empty: the recording ended).
     void recordingFileChanged(const QString &path);
     void recordingStopAsked();
@@ -81,6 +93,8 @@ private:
     QAction *saveAction_ = nullptr;
     QAction *recordAction_ = nullptr;
     QAction *stopRecordingAction_ = nullptr;
+    QAction *openRecordingAction_ = nullptr;
+    OpenFileAsker askOpenFile_;
 
     QString saveNameSuffix_;
     QString lastSaveDir_;

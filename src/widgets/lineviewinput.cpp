@@ -156,25 +156,37 @@ void LineView::addMenuAction(MenuGroup group, QAction *action)
     addedMenuActions_[int(group)] << action;
 }
 
+QList<QAction *> LineView::menuEntries() const
+{
+    const QList<QAction *> own[menuGroupCount] = {{copyAction_, selectAllAction_}, {findAction_, inspectAction_}, {},
+                                                  {parameterSetAction_}, {helpAction_}};
+    QList<QAction *> entries;
+    for (int group = 0; group < menuGroupCount; ++group) {
+        QList<QAction *> inGroup;
+        for (QAction *action : own[group] + addedMenuActions_[group])
+            if (action->isVisible())
+                inGroup << action;
+        if (inGroup.isEmpty())
+            continue;
+        if (!entries.isEmpty())
+            entries << nullptr;
+        entries << inGroup;
+    }
+    return entries;
+}
+
 void LineView::contextMenuEvent(QContextMenuEvent *event)
 {
     copyAction_->setEnabled(hasSelection());
     selectAllAction_->setEnabled(count() > 0);
     findAction_->setEnabled(count() > 0);
     inspectAction_->setEnabled(currentLine() >= 0);
-    const QList<QAction *> own[menuGroupCount] = {{copyAction_, selectAllAction_}, {findAction_, inspectAction_}, {},
-                                                  {parameterSetAction_}, {helpAction_}};
     QMenu menu(this);
-    for (int group = 0; group < menuGroupCount; ++group) {
-        QList<QAction *> entries = own[group];
-        for (QAction *action : addedMenuActions_[group])
-            if (action->isVisible())
-                entries << action;
-        if (entries.isEmpty())
-            continue;
-        if (!menu.isEmpty())
+    for (QAction *entry : menuEntries()) {
+        if (entry)
+            menu.addAction(entry);
+        else
             menu.addSeparator();
-        menu.addActions(entries);
     }
     menu.exec(event->globalPos());
     event->accept();

@@ -18,6 +18,8 @@ public:
     void setFont(const QFont &font);
     int rowHeight() const { return rowHeight_; }
     int charWidth() const { return charWidth_; }
+    // The baseline's distance from a row's top.
+    int ascent() const { return ascent_; }
 
     // Paints the bytes of one row from the column `firstColumn` on, starting at `x`, as far as
     // `right`; the painter's pen and font are the row's.

@@ -16,8 +16,18 @@ class LineStore {
 public:
     // Appends a line added at `addedMSecsSinceEpoch`; amortised constant time.
     void append(const QByteArray &bytes, qint64 addedMSecsSinceEpoch);
+    void append(const char *bytes, int length, qint64 addedMSecsSinceEpoch);
     // Forgets every line and gives their memory back.
     void clear();
+    // Makes room for this many lines and text bytes in all, so that growing to them moves
+    // nothing (a file read in knows about how large it will be; moving 50 MB holds the window).
+    void reserve(std::size_t lines, std::size_t textBytes);
+    std::size_t textBytes() const { return text_.size(); }
+    // Gives back the room kept for lines still to come (after the last line of a file is in),
+    // where more than an eighth of it is unused. It copies the lines once: a list of millions
+    // does it in steps, text, ends and times.
+    enum class Part { Text, Ends, Times };
+    void squeeze(Part part);
 
     int count() const { return int(ends_.size()); }
     // The longest line's length in bytes, and the most columns a line takes as painted.

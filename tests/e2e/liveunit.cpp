@@ -21,7 +21,12 @@ void UnitLink::cut()
 
 void LiveUnit::startUnit(rixsim::TransportOptions options, bool echo)
 {
-    sim = std::make_unique<rixsim::BackgroundSimulator>(std::move(options), rixsim::Unit(echo));
+    startUnit(std::move(options), rixsim::Unit(echo));
+}
+
+void LiveUnit::startUnit(rixsim::TransportOptions options, rixsim::Unit unit)
+{
+    sim = std::make_unique<rixsim::BackgroundSimulator>(std::move(options), std::move(unit));
 }
 
 QString LiveUnit::unitPath() const

@@ -35,6 +35,8 @@ class LiveUnit : public ::testing::Test {
 protected:
     // Starts the unit; its options (a flood, a hang-up) run from this moment.
     void startUnit(rixsim::TransportOptions options = {}, bool echo = false);
+    // The same with a unit of the test's own (its faults, its address).
+    void startUnit(rixsim::TransportOptions options, rixsim::Unit unit);
     QString unitPath() const;
     // Connects the program to the unit; fails the test when the window is not connected.
     void connectProgram(const QString &baud = QStringLiteral("19200"), const QString &digit = QStringLiteral("S"));

@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <csignal>
 #include <poll.h>
 #include <sys/stat.h>
@@ -202,6 +203,49 @@ TEST(Program, BadOptionIsOneLineOnStderrAndExitCode2)
     EXPECT_NE(error.find("soon"), std::string::npos) << error;
     ASSERT_FALSE(error.empty());
     EXPECT_EQ(error.find('\n'), error.size() - 1) << error;
+}
+
+// A recording to replay, as a file; removed with the test.
+class RecordingFile {
+public:
+    explicit RecordingFile(const std::string &text) : path_(uniqueLinkPath("recording.txt"))
+    {
+        FILE *file = std::fopen(path_.c_str(), "w");
+        std::fputs(text.c_str(), file);
+        std::fclose(file);
+    }
+    ~RecordingFile() { ::unlink(path_.c_str()); }
+    const std::string &path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
+TEST(Program, ReplayNamesTheLinesItSkipsAndAMismatchThatStopsExitsWith3)
+{
+    const RecordingFile recording("# 2026-12-07 18:00:01.000 Verbunden: (S) COM1:19200,n,8,1\n"
+                                  "kaputt\n"
+                                  "> 2026-12-07 18:00:02.000\t$RSV\n");
+    ChildProcess sim(program, {"--replay", recording.path(), "--replay-mismatch", "stop"});
+    const std::string path = sim.readStdoutLine(generous);
+    ASSERT_FALSE(path.empty());
+    TerminalSide terminal(path);
+    terminal.write("$RSRF0");
+    EXPECT_EQ(sim.waitForExit(generous), 3);
+    const std::string log = sim.readAllStderr();
+    EXPECT_NE(log.find(recording.path() + ": line 2: not a line of a recording, skipped"), std::string::npos) << log;
+    EXPECT_NE(log.find("replay: not in the recording: $RSRF0, stopping"), std::string::npos) << log;
+}
+
+TEST(Program, AReplayOfNoRecordingExitsWithFailure)
+{
+    const RecordingFile foreign("Liebe Werkstatt,\nanbei der Mitschnitt.\n");
+    for (const std::string &file : {foreign.path(), std::string("/nonexistent/mitschnitt.txt")}) {
+        ChildProcess sim(program, {"--replay", file});
+        EXPECT_EQ(sim.waitForExit(generous), 1);
+        EXPECT_EQ(sim.readAllStdout(), "");
+        EXPECT_NE(sim.readAllStderr().find(file), std::string::npos);
+    }
 }
 
 TEST(Program, MissingDeviceExitsWithFailure)

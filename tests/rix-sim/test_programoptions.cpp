@@ -113,6 +113,33 @@ TEST(ProgramOptions, PacingRepeatedTextAndVersionText)
     EXPECT_EQ(withEquals.options.sendEveryText, "X");
 }
 
+TEST(ProgramOptions, TheReplayAndItsChoices)
+{
+    const auto defaults = parse({"--replay", "mitschnitt.txt", "--echo"});
+    ASSERT_EQ(defaults.action, Action::Run) << defaults.error;
+    EXPECT_EQ(defaults.options.replayFile, std::optional<std::string>("mitschnitt.txt"));
+    EXPECT_EQ(rixsim::transportOptionsFor(defaults.options).replayMismatch, rixsim::Replay::OnMismatch::Silent);
+    EXPECT_FALSE(rixsim::transportOptionsFor(defaults.options).replayEndStops);
+    EXPECT_FALSE(parse({}).options.replayFile.has_value());
+
+    const auto chosen = parse({"--replay=m.txt", "--replay-mismatch", "unit", "--replay-end=stop"});
+    ASSERT_EQ(chosen.action, Action::Run) << chosen.error;
+    EXPECT_EQ(rixsim::transportOptionsFor(chosen.options).replayMismatch, rixsim::Replay::OnMismatch::Unit);
+    EXPECT_TRUE(rixsim::transportOptionsFor(chosen.options).replayEndStops);
+    EXPECT_EQ(parse({"--replay", "m", "--replay-mismatch", "stop"}).options.replayMismatch,
+              rixsim::Replay::OnMismatch::Stop);
+    EXPECT_EQ(parse({"--replay", "m", "--replay-end", "silent"}).options.replayEndStops, false);
+
+    EXPECT_EQ(parse({"--replay-end", "stop"}).error, "option --replay-end needs --replay");
+    EXPECT_EQ(parse({"--replay", "m", "--flood", "1"}).error, "option --replay cannot be combined with --flood");
+    EXPECT_EQ(parse({"--send-every", "100", "X", "--replay", "m"}).error,
+              "option --replay cannot be combined with --send-every");
+    EXPECT_EQ(parse({"--replay", "m", "--hangup-after", "1"}).action, Action::Error);
+    EXPECT_EQ(parse({"--replay", "m", "--replay-mismatch", "loud"}).error, "bad value for --replay-mismatch: 'loud'");
+    EXPECT_EQ(parse({"--replay", "m", "--replay-end", "later"}).action, Action::Error);
+    EXPECT_EQ(parse({"--replay", ""}).action, Action::Error);
+}
+
 TEST(ProgramOptions, WholeSecondsAndFractions)
 {
     EXPECT_EQ(parse({"--flood", "3"}).options.flood, milliseconds(3000));
@@ -130,7 +157,8 @@ TEST(ProgramOptions, HelpAndVersion)
     for (const char *option : {"--echo", "--delay", "--split-ms", "--send", "--flood", "--hangup-after", "--device",
                                "--baud", "--link", "--help", "--version", "--no-pace", "--send-every",
                                "--version-text", "--mute-after-writes", "--hangup-after-writes",
-                               "--send-on-open", "--unit-baud", "--late-answers"})
+                               "--send-on-open", "--unit-baud", "--late-answers", "--replay", "--replay-mismatch",
+                               "--replay-end"})
         EXPECT_NE(usage.find(option), std::string::npos) << option;
 }
 

@@ -3,6 +3,7 @@
 // terminal program holds.
 #include "rixsim/backgroundsimulator.h"
 #include "rixsim/flood.h"
+#include "rixsim/replay/replayscript.h"
 #include "terminalside.h"
 #include "trafficevents.h"
 
@@ -10,6 +11,7 @@
 
 #include <cerrno>
 #include <ctime>
+#include <memory>
 #include <poll.h>
 #include <thread>
 #include <unistd.h>
@@ -470,6 +472,73 @@ TEST(TransportEnd, ClosedPortIsALostLine)
     rixsim::Transport transport(std::move(port));
     EXPECT_EQ(transport.run(), rixsim::RunEnd::LineLost);
     EXPECT_NE(transport.lineError(), 0);
+}
+
+// --replay on a real line: a recorded session at 4800, its connection begun by the open.
+rixsim::TransportOptions replaying(const char *recording, rixsim::Replay::OnMismatch onMismatch = {},
+                                  bool endStops = false)
+{
+    rixsim::TransportOptions options;
+    options.replay = std::make_shared<const rixsim::ReplayScript>(rixsim::ReplayScript::fromRecording(recording));
+    options.replayMismatch = onMismatch;
+    options.replayEndStops = endStops;
+    return options;
+}
+
+const char *const replayedSession =
+    "# 2026-12-07 18:00:01.000 Verbunden: (S) /dev/pts/3:4800,n,8,1\n"
+    "< 2026-12-07 18:00:01.300\tALARM\\r\\n\n"
+    "> 2026-12-07 18:00:02.000\t$RSRF0\n"
+    "< 2026-12-07 18:00:02.005\t$RSRF0SRF0F011\\r\\n\n"
+    "# 2026-12-07 18:00:03.000 Verbindung unterbrochen (Fehler 1002): weg\n";
+
+TEST(TransportReplay, TheOpenBeginsTheRecordingAndAMatchingCommandGetsItsRecordedAnswer)
+{
+    rixsim::BackgroundSimulator sim(replaying(replayedSession));
+    std::this_thread::sleep_for(400ms);   // nothing goes out before a program opens the line
+    const auto opened = Clock::now();
+    TerminalSide terminal(sim.path());
+    terminal.setSpeed(B4800);
+    const std::vector<TerminalSide::Chunk> alarm = terminal.readChunks(7, generous);
+    ASSERT_FALSE(alarm.empty());
+    EXPECT_GE(alarm.front().time - opened, 290ms) << "its offset after the open";
+    EXPECT_LT(alarm.front().time - opened, 1000ms);
+    terminal.write("$RSRF1");   // not recorded: no answer
+    ASSERT_TRUE(waitForNote(sim.log(), "replay: not in the recording: $RSRF1, not answered"));
+    terminal.write("$RSRF0");
+    EXPECT_EQ(terminal.readExactly(16, generous), "$RSRF0SRF0F011\r\n") << "the echo at 4800 and the answer";
+    EXPECT_TRUE(waitForNote(sim.log(), "replay: write 1 of 1 as recorded"));
+    // The recorded loss, one second after the write: the line is pulled.
+    expectHungUp(terminal);
+    EXPECT_EQ(sim.waitForEnd(generous), rixsim::RunEnd::HungUp);
+    EXPECT_TRUE(waitForNoteNow(sim.log(), "hung up as recorded"));
+}
+
+TEST(TransportReplay, AMismatchThatStopsClosesTheLineAndEndsTheRun)
+{
+    rixsim::BackgroundSimulator sim(replaying(replayedSession, rixsim::Replay::OnMismatch::Stop));
+    TerminalSide terminal(sim.path());
+    terminal.write("$RSV");
+    expectHungUp(terminal);
+    EXPECT_EQ(sim.waitForEnd(generous), rixsim::RunEnd::ReplayMismatch);
+    EXPECT_TRUE(waitForNoteNow(sim.log(), "replay: not in the recording: $RSV, stopping"));
+}
+
+TEST(TransportReplay, AMismatchTheUnitAnswersAndTheEndThatStops)
+{
+    const char *const recording =
+        "# 2026-12-07 18:00:01.000 Verbunden: (S) /dev/pts/3:19200,n,8,1\n"
+        "> 2026-12-07 18:00:02.000\t$RSV\n"
+        "< 2026-12-07 18:00:02.011\tSValt\\r\\n\n";
+    rixsim::BackgroundSimulator sim(replaying(recording, rixsim::Replay::OnMismatch::Unit, true));
+    TerminalSide terminal(sim.path());
+    terminal.write("$RSRF1");
+    EXPECT_EQ(terminal.readExactly(10, generous), "SRF10A00\r\n") << "the simulated unit's answer";
+    ASSERT_TRUE(waitForCount(sim.log(), Kind::Sent, 1));
+    terminal.write("$RSV");
+    EXPECT_EQ(terminal.readExactly(7, generous), "SValt\r\n");
+    expectHungUp(terminal);
+    EXPECT_EQ(sim.waitForEnd(generous), rixsim::RunEnd::ReplayEnded);
 }
 
 TEST(SimPortTest, PseudoTerminalPathIsAnOpenableTerminal)

@@ -2,6 +2,7 @@
 // The recording's lines: one line per record whatever the bytes, read back exactly.
 #include "support/localzone.h"
 #include "unit/files/recordformat.h"
+#include "unit/files/recordline.h"
 
 #include <QList>
 #include <gtest/gtest.h>
@@ -9,7 +10,10 @@
 #include <algorithm>
 #include <cstdlib>
 #include <ctime>
+#include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace {
 
@@ -213,4 +217,36 @@ TEST(RecordFormat, WhatIsNoFieldIsNotReadAsOne)
     EXPECT_FALSE(recordformat::readRecord("> 2026-12-07 18:13:51.123 kein TAB").has_value());
     EXPECT_FALSE(recordformat::readRecord("< 2026-12-07 18:13:51.123\tzwei\tFelder").has_value());
     EXPECT_FALSE(recordformat::readRecord("#2026-12-07 18:13:51.123 kein Blank").has_value());
+}
+
+TEST(RecordLine, ATimeIsItsMillisecondsOnTheRecordingsOwnClock)
+{
+    const struct {
+        const char *time;
+        std::optional<std::int64_t> ms;
+    } rows[] = {
+        {"1970-01-01 00:00:00.000", 0},
+        {"1970-01-01 00:00:01.234", 1234},
+        {"2026-12-07 18:13:51.123", 1796667231123},   // as if it were UTC: no zone applied
+        {"2024-02-29 23:59:59.999", 1709251199999},
+        {"2026-03-29 02:30:00.000", 1774751400000},   // an hour that summer time skips: still one
+        {"1969-12-31 23:59:59.000", -1000},
+        {"2026-12-07 18:13:51", std::nullopt},
+        {"2026-12-07 18:13:5x.123", std::nullopt},
+        {"2026-13-07 18:13:51.123", std::nullopt},
+        {"2026-12-07 24:00:00.000", std::nullopt},
+        {"2026/12/07 18:13:51.123", std::nullopt},
+    };
+    for (const auto &row : rows)
+        EXPECT_EQ(recordline::clockMs(row.time), row.ms) << row.time;
+}
+
+TEST(RecordLine, LinesAreTakenOneByOneWithoutTheirLineEndsAndAnEditorsCarriageReturn)
+{
+    const std::string_view text = "eins\nzwei\r\n\ndrei";
+    std::size_t at = 0;
+    std::vector<std::string_view> lines;
+    while (at < text.size())
+        lines.push_back(recordline::takeLine(text, at));
+    EXPECT_EQ(lines, (std::vector<std::string_view>{"eins", "zwei", "", "drei"}));
 }

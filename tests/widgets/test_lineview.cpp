@@ -387,8 +387,8 @@ TEST(LineView, ContextMenuOffersKopierenWhichCopiesTheLineUnderTheMouse)
     EXPECT_EQ(entries, (QStringList{QStringLiteral("Kopieren"), QStringLiteral("Alles auswählen"),
                                     QStringLiteral("Speichern unter …"), QStringLiteral("Listen leeren"), QString(),
                                     QStringLiteral("Suchen …"), QStringLiteral("Zeile untersuchen …"), QString(),
-                                    QStringLiteral("Mitschnitt in Datei …"), QString(),
-                                    QStringLiteral("Parametersatz …"), QString(), QStringLiteral("Hilfe")}));
+                                    QStringLiteral("Mitschnitt in Datei …"), QStringLiteral("Mitschnitt öffnen …"),
+                                    QString(), QStringLiteral("Parametersatz …"), QString(), QStringLiteral("Hilfe")}));
     EXPECT_EQ(view->currentLine(), 4);
     EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("Zeile 4"));
     ASSERT_NE(view->copyAction(), nullptr);
@@ -558,6 +558,63 @@ TEST(LineView, HorizontalRangeFollowsTheLongestLine)
     EXPECT_TRUE(inkIn(1, 0, 2 * charWidth)) << "the columns at the left edge are missing";
     EXPECT_TRUE(inkIn(1, width - 4 * charWidth, width)) << "the line's last columns are missing";
     EXPECT_FALSE(inkIn(2, 0, width)) << "a short line scrolled out of view is still painted";
+}
+
+TEST(LineView, MarkersAreLinesPaintedApartAndSaidAsOnesAndTheTimeColumnWidensTheRows)
+{
+    installLineViewAccessibility();
+    auto view = shownView();
+    view->addLine("F011", 1000);
+    view->addMarker("Verbunden: (S) COM1:19200,n,8,1", 2000);
+    view->addLine("F011", 3000);
+    EXPECT_EQ(view->count(), 3);
+    EXPECT_EQ(view->markerCount(), 1);
+    EXPECT_FALSE(view->isMarker(0));
+    EXPECT_TRUE(view->isMarker(1));
+    EXPECT_FALSE(view->isMarker(2));
+    EXPECT_EQ(view->lineTime(1), 2000);
+
+    // The marker's row in the colours of a note, the unit's lines in the list's.
+    view->clearFocus();
+    const QImage image = view->viewport()->grab().toImage();
+    const qreal ratio = image.devicePixelRatio();
+    const int right = int((view->viewport()->width() - 4) * ratio);
+    EXPECT_EQ(image.pixelColor(right, int(view->lineRect(0).center().y() * ratio)), view->palette().color(QPalette::Base));
+    EXPECT_EQ(image.pixelColor(right, int(view->lineRect(1).center().y() * ratio)),
+              view->palette().color(QPalette::ToolTipBase));
+
+    QAccessibleInterface *list = QAccessible::queryAccessibleInterface(view.get());
+    ASSERT_TRUE(list);
+    ASSERT_TRUE(list->child(1) && list->child(2));
+    EXPECT_EQ(list->child(1)->text(QAccessible::Name), QStringLiteral("Vermerk: Verbunden: (S) COM1:19200,n,8,1"));
+    EXPECT_EQ(list->child(2)->text(QAccessible::Name), QStringLiteral("F011"));
+
+    // Twelve characters of time and a blank in front of every row.
+    view->addLine(QByteArray(200, 'x'));
+    const int without = view->horizontalScrollBar()->maximum();
+    view->setShowsTimes(true);
+    EXPECT_EQ(view->horizontalScrollBar()->maximum() - without, 13 * view->fontMetrics().horizontalAdvance(QLatin1Char('M')));
+
+    view->clear();
+    EXPECT_EQ(view->markerCount(), 0);
+    view->addLine("neu");
+    EXPECT_FALSE(view->isMarker(0)) << "a cleared list forgets its markers";
+}
+
+TEST(LineView, TheMenuLeavesOutWhatIsHidden)
+{
+    auto view = std::make_unique<LineView>();
+    const auto texts = [&] {
+        QStringList entries;
+        for (const QAction *action : view->menuEntries())
+            entries << (action ? action->text() : QStringLiteral("—"));
+        return entries;
+    };
+    EXPECT_EQ(texts(), (QStringList{"Kopieren", "Alles auswählen", "—", "Suchen …", "Zeile untersuchen …", "—",
+                                    "Parametersatz …", "—", "Hilfe"}));
+    view->parameterSetAction()->setVisible(false);
+    EXPECT_EQ(texts(), (QStringList{"Kopieren", "Alles auswählen", "—", "Suchen …", "Zeile untersuchen …", "—",
+                                    "Hilfe"}));
 }
 
 TEST(LineView, HundredThousandAppendsKeepTheNewestLineCurrent)
@@ -806,4 +863,54 @@ TEST(LineView, MitschnittAsksForAFileAndWhileOneRunsOffersItsEndAndTheToolTipsNa
     QTest::qWait(20);
     EXPECT_EQ(chosen.size(), 1);
     EXPECT_EQ(stopsAsked, 1);
+}
+
+TEST(LineView, MitschnittOeffnenAsksForAFileAndSaysWhichOneWasChosen)
+{
+    auto view = shownView();
+    addNumbered(*view, 2);
+    QStringList asked;
+    QString answer = QStringLiteral("/tmp/feld.txt");
+    view->fileMenu()->setOpenFileAsker([&](QWidget *, const QString &caption, const QString &, const QString &filter) {
+        asked << caption << filter;
+        return answer;
+    });
+    QStringList opened;
+    QObject::connect(view->fileMenu(), &LineViewFileMenu::recordingOpenAsked, [&](const QString &path) { opened << path; });
+    useContextMenu(*view, 1, QStringLiteral("Mitschnitt öffnen …"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !opened.isEmpty(); }, 5000));
+    EXPECT_EQ(opened, QStringList{QStringLiteral("/tmp/feld.txt")});
+    EXPECT_EQ(asked, (QStringList{QStringLiteral("Mitschnitt öffnen"), QStringLiteral("Textdateien (*.txt);;Alle Dateien (*)")}));
+
+    answer.clear();   // cancelled
+    view->fileMenu()->askRecordingToOpen();
+    EXPECT_EQ(opened.size(), 1) << "nothing to open";
+}
+
+TEST(LineView, ABatchOfLinesIsStoredAsAddedAndTheViewFollowsOnceAtItsEnd)
+{
+    auto view = shownView();
+    int added = 0;
+    QObject::connect(view.get(), &LineView::linesAdded, [&] { ++added; });
+    view->reserveFor(2.0);
+    for (int i = 0; i < 500; ++i) {
+        const QByteArray line = numbered(i);
+        view->appendLine(line.constData(), int(line.size()), 1000 + i);
+    }
+    view->appendMarker("Listen geleert (Befehle: 0 Zeilen, Antworten: 0 Zeilen)", 2000);
+    EXPECT_EQ(view->count(), 501);
+    EXPECT_EQ(added, 0) << "nothing said before the batch ends";
+    EXPECT_EQ(view->verticalScrollBar()->maximum(), 0) << "the range waits for the end too";
+    view->finishAdding();
+    EXPECT_EQ(added, 1);
+    EXPECT_EQ(view->verticalScrollBar()->maximum(), 501 - view->fullyVisibleRows());
+    EXPECT_EQ(view->lineBytes(499), "Zeile 499");
+    EXPECT_EQ(view->lineTime(499), 1499);
+    EXPECT_TRUE(view->isMarker(500));
+    view->finishAdding();
+    EXPECT_EQ(added, 1) << "an empty batch says nothing";
+    for (const auto part : {LineStore::Part::Text, LineStore::Part::Ends, LineStore::Part::Times})
+        view->squeeze(part);
+    EXPECT_EQ(view->lineBytes(0), "Zeile 0") << "given back room keeps every line";
+    EXPECT_EQ(view->lineText(500), QStringLiteral("Listen geleert (Befehle: 0 Zeilen, Antworten: 0 Zeilen)"));
 }

@@ -5,6 +5,9 @@
 #include "support/waiting.h"
 #include "unit/line/openfailure.h"
 #include "widgets/lineviewfilemenu.h"
+#include "widgets/recordingviewer.h"
+
+#include <QAction>
 #include "window/app/commandline.h"
 #include "window/app/startoptions.h"
 
@@ -54,6 +57,11 @@ TEST(StartOptions, TheOptionsAreReadInEitherFormAndQtsOwnAreLeftToQt)
     EXPECT_TRUE(all.options.connect);
     EXPECT_EQ(all.options.logFile, "sitzung.txt");
 
+    const StartCommandLine opening = parse({"--open", "feld.txt", "--open=zweiter.txt", "--connect"});
+    ASSERT_EQ(opening.action, Action::Run) << opening.error.toStdString();
+    EXPECT_EQ(opening.options.openFiles, (QStringList{"feld.txt", "zweiter.txt"}));
+    EXPECT_TRUE(none.options.openFiles.isEmpty());
+
     const StartCommandLine withQt = parse({"-platform", "offscreen", "-style", "fusion", "-reverse", "--port", "COM3"});
     ASSERT_EQ(withQt.action, Action::Run) << withQt.error.toStdString();
     EXPECT_EQ(withQt.options.port, "COM3");
@@ -76,6 +84,8 @@ TEST(StartOptions, ABadOptionOrValueIsSaidInGerman)
         {{"--port", "--connect"}, "Bei „--port“ fehlt der Wert."},
         {{"--port", ""}, "Bei „--port“ fehlt der Wert."},
         {{"--log"}, "Bei „--log“ fehlt der Wert."},
+        {{"--open"}, "Bei „--open“ fehlt der Wert."},
+        {{"--open", "a.txt", "--open", "--connect"}, "Bei „--open“ fehlt der Wert."},
         {{"--connect=ja"}, "Die Option „--connect“ nimmt keinen Wert an."},
         {{"COM1"}, "Unerwartetes Argument „COM1“."},
     };
@@ -147,4 +157,57 @@ TEST(StartOptions, TheRecordingStartsBeforeTheConnectSoItsFileHasTheConnect)
     ASSERT_EQ(lines.size(), 3);
     EXPECT_TRUE(lines[0].endsWith(", nicht verbunden")) << lines[0].toStdString();
     EXPECT_TRUE(lines[1].endsWith(" Verbunden: (S) COM2:19200,n,8,1")) << lines[1].toStdString();
+}
+
+TEST(StartOptions, OpenShowsEachRecordingInAWindowOfItsOwnBesideTheConnectedWindow)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("feld.txt"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("# 2026-12-07 18:00:01.000 Verbunden: (S) COM1:19200,n,8,1\n2026-12-07 18:00:02.000\t$RSV\tSVx\n");
+    file.close();
+    Harness h;
+    StartOptions o = options("COM2", QString(), QString(), true);
+    o.openFiles = {path, dir.filePath(QStringLiteral("fehlt.txt"))};
+    applyStartOptions(h.p, o);
+    ASSERT_TRUE(testsupport::waitUntil([&] { return h.w.findChildren<RecordingViewer *>().size() == 1 && h.box.texts.size() == 1; }));
+    RecordingViewer *viewer = h.w.findChild<RecordingViewer *>();
+    EXPECT_EQ(viewer->path(), path);
+    EXPECT_TRUE(viewer->isWindow());
+    EXPECT_TRUE(viewer->isVisible());
+    EXPECT_TRUE(h.channel.isOpen()) << "the window connected all the same";
+    EXPECT_TRUE(h.box.texts[0].startsWith(QStringLiteral("Der Mitschnitt „%1“ kann nicht geöffnet werden.\rGrund: ")
+                                               .arg(dir.filePath(QStringLiteral("fehlt.txt")))))
+        << h.box.texts[0].toStdString();
+    viewer->close();
+    ASSERT_TRUE(testsupport::waitUntil([&] { return h.w.findChildren<RecordingViewer *>().isEmpty(); }))
+        << "closed, it is gone";
+}
+
+TEST(StartOptions, MitschnittOeffnenInEitherListsMenuOpensTheChosenFile)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("feld.txt"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("2026-12-07 18:00:02.000\t$RSV\tSVx\n");
+    file.close();
+    Harness h;
+    for (LineList *list : {h.w.lb2(), h.w.lbrx()}) {
+        QStringList entries;
+        for (const QAction *action : list->menuEntries())
+            if (action)
+                entries << action->text();
+        EXPECT_EQ(entries.indexOf(QStringLiteral("Mitschnitt öffnen …")), entries.indexOf(QStringLiteral("Mitschnitt in Datei …")) + 1)
+            << "beside the recording's entries";
+        list->fileMenu()->setOpenFileAsker([&](QWidget *, const QString &caption, const QString &, const QString &) {
+            EXPECT_EQ(caption, QStringLiteral("Mitschnitt öffnen"));
+            return path;
+        });
+        list->fileMenu()->openRecordingAction()->trigger();
+    }
+    ASSERT_TRUE(testsupport::waitUntil([&] { return h.w.findChildren<RecordingViewer *>().size() == 2; }))
+        << "as many as asked for";
+    EXPECT_TRUE(h.box.texts.empty());
 }

@@ -4,6 +4,7 @@
 
 #include "rixsim/logformat.h"
 #include "rixsim/programoptions.h"
+#include "rixsim/replay/replayscript.h"
 #include "rixsim/simport.h"
 #include "rixsim/symlinkguard.h"
 #include "rixsim/transport.h"
@@ -23,6 +24,7 @@ namespace {
 constexpr int exitOk = 0;
 constexpr int exitFailure = 1;
 constexpr int exitUsage = 2;
+constexpr int exitReplayMismatch = 3;
 
 // SIGINT and SIGTERM are taken by one thread with sigwait(), so no handler and
 // no global is needed; SIGUSR1 only wakes that thread when the run ends by
@@ -59,6 +61,12 @@ int runSimulator(const std::vector<rixsim::ProgramOptions> &units)
         const rixsim::ProgramOptions &options = units[i];
         const std::string name = units.size() > 1 ? "unit " + std::to_string(i + 1) + ": " : "";
         rixsim::TransportOptions transportOptions = rixsim::transportOptionsFor(options);
+        if (options.replayFile) {
+            auto script = std::make_shared<rixsim::ReplayScript>(rixsim::ReplayScript::load(*options.replayFile));
+            for (const std::string &problem : script->problems)
+                std::cerr << "rix-sim: " << name << *options.replayFile << ": " << problem << ", skipped" << std::endl;
+            transportOptions.replay = std::move(script);
+        }
         transportOptions.onEvent = [name](const rixsim::TrafficEvent &event) { logEvent(event, name); };
         transports.push_back(std::make_unique<rixsim::Transport>(
             options.device ? rixsim::SimPort::openDevice(*options.device, options.baud)
@@ -95,10 +103,13 @@ int runSimulator(const std::vector<rixsim::ProgramOptions> &units)
 
     int status = exitOk;
     for (std::size_t i = 0; i < ends.size(); ++i) {
+        const std::string unit = ends.size() > 1 ? "unit " + std::to_string(i + 1) + ": " : "";
         if (ends[i] == rixsim::RunEnd::LineLost) {
-            std::cerr << "rix-sim: " << (ends.size() > 1 ? "unit " + std::to_string(i + 1) + ": " : "")
-                      << "the line was lost" << std::endl;
+            std::cerr << "rix-sim: " << unit << "the line was lost" << std::endl;
             status = exitFailure;
+        } else if (ends[i] == rixsim::RunEnd::ReplayMismatch && status == exitOk) {
+            std::cerr << "rix-sim: " << unit << "the replay stopped at a command the recording does not have" << std::endl;
+            status = exitReplayMismatch;
         }
     }
     return status;

@@ -1,9 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "unit/files/recordformat.h"
 
-#include "unit/cp1252.h"
 #include "unit/escapedbytes.h"
-#include "unit/hexdigit.h"
+#include "unit/files/recordline.h"
 
 #include <array>
 #include <cstring>
@@ -13,7 +12,7 @@ namespace recordformat {
 
 namespace {
 
-constexpr qsizetype timeLength = LocalTimeText::dateTimeLength;   // "yyyy-MM-dd HH:mm:ss.zzz"
+static_assert(recordline::timeLength == LocalTimeText::dateTimeLength, "the times written are the times read");
 
 // Each Windows-1252 byte as it goes into a field: the UTF-8 bytes of its escaped text.
 struct Encoded {
@@ -53,55 +52,6 @@ void appendEscapedUtf8(QByteArray &out, const QByteArray &utf8)
             out += c;
         }
     }
-}
-
-// The text of a field or marker with its escapes undone; empty when an escape is broken or a
-// TAB or line break stands raw in it.
-std::optional<QString> unescaped(QByteArrayView field)
-{
-    const QString text = QString::fromUtf8(field);
-    QString plain;
-    plain.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text.at(i);
-        if (c == QLatin1Char('\t') || c == QLatin1Char('\r') || c == QLatin1Char('\n'))
-            return std::nullopt;
-        if (c != QLatin1Char('\\')) {
-            plain += c;
-            continue;
-        }
-        if (++i == text.size())
-            return std::nullopt;
-        switch (text.at(i).unicode()) {
-        case 'r': plain += QLatin1Char('\r'); break;
-        case 'n': plain += QLatin1Char('\n'); break;
-        case 't': plain += QLatin1Char('\t'); break;
-        case '\\': plain += QLatin1Char('\\'); break;
-        case 'x': {
-            const int high = i + 1 < text.size() ? hexDigitValue(text.at(i + 1).unicode()) : -1;
-            const int low = i + 2 < text.size() ? hexDigitValue(text.at(i + 2).unicode()) : -1;
-            if (high < 0 || low < 0)
-                return std::nullopt;
-            // The byte's own character, so that the code page gives the byte back.
-            plain += cp1252::decodeByte(static_cast<unsigned char>(high * 16 + low));
-            i += 2;
-            break;
-        }
-        default: return std::nullopt;
-        }
-    }
-    return plain;
-}
-
-// "<mark> <time><TAB><field>": the time and the field's bytes.
-std::optional<std::pair<QByteArray, QByteArray>> markedBytes(QByteArrayView line)
-{
-    if (line.size() < 2 + timeLength + 1 || line.at(1) != ' ' || line.at(2 + timeLength) != '\t')
-        return std::nullopt;
-    const std::optional<QByteArray> bytes = fieldBytes(line.sliced(2 + timeLength + 1));
-    if (!bytes)
-        return std::nullopt;
-    return std::make_pair(line.sliced(2, timeLength).toByteArray(), *bytes);
 }
 
 void appendMarked(QByteArray &out, char mark, TimeStamp &time, qint64 msecsSinceEpoch, std::string_view bytes)
@@ -153,11 +103,10 @@ void appendField(QByteArray &out, std::string_view bytes)
 
 std::optional<QByteArray> fieldBytes(QByteArrayView field)
 {
-    const std::optional<QString> text = unescaped(field);
-    if (!text)
+    std::string bytes;
+    if (!recordline::appendFieldBytes(std::string_view(field.data(), std::size_t(field.size())), bytes))
         return std::nullopt;
-    // Broken UTF-8 reads as U+FFFD, which the code page lacks, so it fails here too.
-    return cp1252::encode(*text);
+    return QByteArray(bytes.data(), qsizetype(bytes.size()));
 }
 
 void TimeStamp::append(QByteArray &out, qint64 msecsSinceEpoch)
@@ -200,46 +149,30 @@ void appendMarker(QByteArray &out, TimeStamp &time, qint64 msecsSinceEpoch, cons
 
 std::optional<Record> readRecord(QByteArrayView line)
 {
-    if (line.startsWith('#')) {
-        if (line.size() < 2 + timeLength + 1 || line.at(1) != ' ' || line.at(2 + timeLength) != ' ')
-            return std::nullopt;
-        std::optional<QString> text = unescaped(line.sliced(2 + timeLength + 1));
-        if (!text)
-            return std::nullopt;
-        Record marker;
-        marker.kind = Record::Kind::Marker;
-        marker.time = line.sliced(2, timeLength).toByteArray();
-        marker.text = *std::move(text);
-        return marker;
-    }
-    if (line.startsWith('>') || line.startsWith('<')) {
-        auto timeAndBytes = markedBytes(line);
-        if (!timeAndBytes)
-            return std::nullopt;
-        Record onTheLine;
-        onTheLine.kind = line.startsWith('>') ? Record::Kind::Sent : Record::Kind::Received;
-        onTheLine.time = std::move(timeAndBytes->first);
-        onTheLine.bytes = std::move(timeAndBytes->second);
-        return onTheLine;
-    }
-    if (line.size() < timeLength + 1 || line.at(timeLength) != '\t')
+    recordline::Line read;
+    if (!recordline::read(std::string_view(line.data(), std::size_t(line.size())), read))
         return std::nullopt;
-    const QByteArrayView rest = line.sliced(timeLength + 1);
-    const qsizetype tab = rest.indexOf('\t');
-    Record shown;
-    const std::optional<QByteArray> commandLine = fieldBytes(tab < 0 ? rest : rest.first(tab));
-    if (!commandLine)
-        return std::nullopt;
-    shown.commandLine = *commandLine;
-    if (tab >= 0) {
-        const std::optional<QByteArray> answer = fieldBytes(rest.sliced(tab + 1));
-        if (!answer)
-            return std::nullopt;
-        shown.answer = *answer;
-        shown.answerLine = true;
+    const auto bytes = [](const std::string &text) { return QByteArray(text.data(), qsizetype(text.size())); };
+    Record record;
+    record.time = QByteArray(read.time.data(), qsizetype(read.time.size()));
+    switch (read.kind) {
+    case recordline::Kind::Shown:
+        record.kind = Record::Kind::Shown;
+        record.commandLine = bytes(read.commandLine);
+        record.answer = bytes(read.answer);
+        record.answerLine = read.answerLine;
+        break;
+    case recordline::Kind::Sent:
+    case recordline::Kind::Received:
+        record.kind = read.kind == recordline::Kind::Sent ? Record::Kind::Sent : Record::Kind::Received;
+        record.bytes = bytes(read.bytes);
+        break;
+    case recordline::Kind::Marker:
+        record.kind = Record::Kind::Marker;
+        record.text = QString::fromUtf8(read.text.data(), qsizetype(read.text.size()));
+        break;
     }
-    shown.time = line.first(timeLength).toByteArray();
-    return shown;
+    return record;
 }
 
 QString listsClearedText(qint64 commandLines, qint64 answerLines)

@@ -73,7 +73,8 @@ void appendMarker(QByteArray &out, TimeStamp &time, qint64 msecsSinceEpoch, cons
 // lists begin anew after it, while the recording keeps everything.
 QString listsClearedText(qint64 commandLines, qint64 answerLines);
 
-// One line read back (without its "\n"). The one reader of the format: every kind of line.
+// One line read back (without its "\n"): every kind of line, through the one reader of the
+// format (recordline.h).
 struct Record {
     enum class Kind { Shown, Sent, Received, Marker };
     Kind kind = Kind::Shown;

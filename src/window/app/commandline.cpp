@@ -48,6 +48,7 @@ QString startUsageText()
 {
     return QStringLiteral(
         "Aufruf: rix-term [--port P] [--baud 19200|4800] [--address D] [--connect] [--log DATEI]\n"
+        "                 [--open MITSCHNITT]...\n"
         "Terminal zum Einrichten einer RIX-Einheit über eine serielle Leitung.\n"
         "\n"
         "  --port P      Schnittstelle ins Feld „Verbindung“ (COM1–COM10 sind /dev/ttyS0–9,\n"
@@ -56,6 +57,8 @@ QString startUsageText()
         "  --address D   Adresse der Einheit: 0–9, A–F oder S (jede Einheit)\n"
         "  --connect     gleich verbinden, wie „Verbinden“\n"
         "  --log DATEI   die Sitzung von Anfang an in DATEI mitschneiden (wird angehängt)\n"
+        "  --open MITSCHNITT  einen Mitschnitt in einem eigenen Fenster zeigen (nur lesen);\n"
+        "                mehrfach möglich\n"
         "  --help        diesen Text zeigen\n"
         "  --version     die Version zeigen\n"
         "\n"
@@ -79,13 +82,14 @@ StartCommandLine parseStartCommandLine(const QStringList &arguments)
     const QCommandLineOption &port = line.port;
     const QCommandLineOption connect(QStringLiteral("connect"));
     const QCommandLineOption log(QStringLiteral("log"), QString(), QStringLiteral("DATEI"));
+    const QCommandLineOption open(QStringLiteral("open"), QString(), QStringLiteral("MITSCHNITT"));
     const QCommandLineOption help(QStringList{QStringLiteral("help"), QStringLiteral("h")});
     const QCommandLineOption version(QStringLiteral("version"));
-    parser.addOptions(line.all() + QList<QCommandLineOption>{connect, log, help, version});
+    parser.addOptions(line.all() + QList<QCommandLineOption>{connect, log, open, help, version});
     addQtOptions(parser);
 
     if (!parser.parse(arguments))
-        return fail(parseError(parser, arguments, LineOptions::names() + QStringList{"log"} + qtOptionsWithValue));
+        return fail(parseError(parser, arguments, LineOptions::names() + QStringList{"log", "open"} + qtOptionsWithValue));
     if (parser.isSet(help)) {
         parsed.action = StartCommandLine::Action::Help;
         return parsed;
@@ -101,6 +105,9 @@ StartCommandLine parseStartCommandLine(const QStringList &arguments)
     for (const QCommandLineOption &option : {port, log})
         if (parser.isSet(option) && (parser.value(option).trimmed().isEmpty() || parser.value(option).startsWith('-')))
             return fail(valueMissingText(QStringLiteral("--") + option.names().front()));
+    for (const QString &file : parser.values(open))
+        if (file.trimmed().isEmpty() || file.startsWith('-'))
+            return fail(valueMissingText(QStringLiteral("--open")));
 
     StartOptions &o = parsed.options;
     o.port = parser.value(port);
@@ -116,5 +123,6 @@ StartCommandLine parseStartCommandLine(const QStringList &arguments)
     }
     o.connect = parser.isSet(connect);
     o.logFile = parser.value(log);
+    o.openFiles = parser.values(open);
     return parsed;
 }

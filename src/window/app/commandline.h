@@ -16,6 +16,8 @@ struct StartOptions {
     bool connect = false;
     // Record the session into this file from the start.
     QString logFile;
+    // Recordings to look at, each in a window of its own (--open, as often as given).
+    QStringList openFiles;
 };
 
 struct StartCommandLine {

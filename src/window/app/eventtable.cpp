@@ -9,6 +9,7 @@
 #include "widgets/portboxmenu.h"
 #include "window/app/clearlists.h"
 #include "window/app/dispatch.h"
+#include "window/app/openrecording.h"
 #include "window/app/quit.h"
 #include "window/commands/keysandtestcalls.h"
 #include "window/commands/parameterbuttons.h"
@@ -102,6 +103,10 @@ void connectEventTable(Program &p, MouseFilter &f)
             dispatch(p, [path](Program &program) { recordingStart(program, path); });
         });
         QObject::connect(list->fileMenu(), &LineViewFileMenu::recordingStopAsked, &w, run(recordingStop));
+        // „Mitschnitt öffnen …“: a window of its own; the line and the recording go on.
+        QObject::connect(list->fileMenu(), &LineViewFileMenu::recordingOpenAsked, &w, [&p](const QString &path) {
+            dispatch(p, [path](Program &program) { openRecording(program, path); });
+        });
         QObject::connect(list, &LineView::parameterSetAsked, &w, run(showParameterSet));
         QObject::connect(list, &LineList::clearAsked, &w, run(clearLists));
     }

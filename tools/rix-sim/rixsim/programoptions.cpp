@@ -4,6 +4,8 @@
 #include <cctype>
 #include <cmath>
 #include <functional>
+#include <set>
+#include <utility>
 
 #include <getopt.h>
 
@@ -135,13 +137,23 @@ std::string usageText()
            "  --link PATH           make PATH a symbolic link to the line while running\n"
            "  --address DIGIT       the unit's own address, 0-9 or A-F (the first digit of F0;\n"
            "                        default F)\n"
+           "  --replay FILE         play the unit's side of a RIX-TERM recording: its unasked\n"
+           "                        texts at their times after the program opens the line, each\n"
+           "                        recorded write's answer when the program sends that write,\n"
+           "                        the lost line as recorded\n"
+           "  --replay-mismatch silent|unit|stop\n"
+           "                        a command the recording does not have: no answer (default),\n"
+           "                        the simulated unit's answer, or stop (exit status 3)\n"
+           "  --replay-end silent|stop  at the recording's end fall silent (default) or stop\n"
            "  --and                 start another unit, on its own line, with the options that\n"
            "                        follow; each unit's path is a line of output, in order\n"
            "  --help                show this text and exit\n"
            "  --version             show the version and exit\n"
            "\n"
            "SECONDS may have a fraction (0.5). Exit status: 0 when stopped or hung up,\n"
-           "1 when the line could not be opened or was lost, 2 for a bad command line.\n";
+           "1 when the line could not be opened or was lost or the recording could not be\n"
+           "read, 2 for a bad command line, 3 when a replay stopped at a command the\n"
+           "recording does not have.\n";
 }
 
 ParsedArguments parseArguments(const std::vector<std::string> &arguments)
@@ -155,6 +167,8 @@ ParsedArguments parseArguments(const std::vector<std::string> &arguments)
     };
 
     using Setter = std::function<bool(const std::string &)>;
+    // The replay's choices given, which mean nothing without --replay.
+    std::set<std::string> replayChoices;
     const auto ms = [](milliseconds &target) {
         return Setter([&target](const std::string &v) {
             const auto value = parseMilliseconds(v);
@@ -247,6 +261,23 @@ ParsedArguments parseArguments(const std::vector<std::string> &arguments)
              o.address = static_cast<char>(std::toupper(static_cast<unsigned char>(v[0])));
              return true;
          }},
+        {"replay", true, [&o](const std::string &v) { return !v.empty() && (o.replayFile = v, true); }},
+        {"replay-mismatch", true, [&o, &replayChoices](const std::string &v) {
+             using OnMismatch = Replay::OnMismatch;
+             for (const auto &[word, choice] : {std::pair{"silent", OnMismatch::Silent},
+                                                std::pair{"unit", OnMismatch::Unit},
+                                                std::pair{"stop", OnMismatch::Stop}})
+                 if (v == word)
+                     return o.replayMismatch = choice, replayChoices.insert("--replay-mismatch"), true;
+             return false;
+         }},
+        {"replay-end", true, [&o, &replayChoices](const std::string &v) {
+             if (v != "silent" && v != "stop")
+                 return false;
+             o.replayEndStops = v == "stop";
+             replayChoices.insert("--replay-end");
+             return true;
+         }},
         {"unit-baud", true, [&o](const std::string &v) {
              const auto value = parseMilliseconds(v); // the same whole-number rule
              if (!value || value->count() == 0 || value->count() > 4000000)
@@ -318,6 +349,19 @@ ParsedArguments parseArguments(const std::vector<std::string> &arguments)
         if (!known.set(value))
             return fail("bad value for " + name + ": '" + value + "'");
     }
+    if (!o.replayFile && !replayChoices.empty())
+        return fail("option " + *replayChoices.begin() + " needs --replay");
+    // The recording says what the unit sends and when; another source of texts would mix in.
+    if (o.replayFile) {
+        const std::pair<bool, const char *> sending[] = {
+            {!o.sendAtStart.empty(), "--send"}, {!o.sendOnOpen.empty(), "--send-on-open"},
+            {o.sendEvery.count() > 0, "--send-every"}, {o.textLines.lines > 0, "--text-lines"},
+            {o.flood.count() > 0, "--flood"}, {o.hangupAfter.has_value(), "--hangup-after"},
+            {o.hangupAfterWrites > 0, "--hangup-after-writes"}};
+        for (const auto &[given, name] : sending)
+            if (given)
+                return fail(std::string("option --replay cannot be combined with ") + name);
+    }
     return result;
 }
 
@@ -336,6 +380,8 @@ TransportOptions transportOptionsFor(const ProgramOptions &options)
     t.hangupAfter = options.hangupAfter;
     t.hangupAfterWrites = options.hangupAfterWrites;
     t.unitRate = options.unitBaud;
+    t.replayMismatch = options.replayMismatch;
+    t.replayEndStops = options.replayEndStops;
     return t;
 }
 

@@ -38,6 +38,9 @@ struct ProgramOptions {
     int muteAfterWrites = 0; // 0: never
     bool lateAnswers = false;
     std::optional<char> address; // the first digit of F0, the unit's own address
+    std::optional<std::string> replayFile; // a recording whose unit side is played
+    Replay::OnMismatch replayMismatch = Replay::OnMismatch::Silent;
+    bool replayEndStops = false;
 };
 
 struct ParsedArguments {
@@ -60,6 +63,7 @@ std::string usageText();
 // escape that is not one of these is an error (empty result).
 std::optional<std::string> resolveEscapes(std::string_view text);
 
+// The transport's options; a replay's script is read separately (ReplayScript::load).
 TransportOptions transportOptionsFor(const ProgramOptions &options);
 Unit unitFor(const ProgramOptions &options);
 

@@ -18,6 +18,8 @@ Transport::Transport(SimPort port, Unit unit, TransportOptions options)
     , options_(std::move(options))
     , openingSends_(options_.sendAtStart, options_.sendOnOpen, port_)
 {
+    if (options_.replay && port_.isPseudoTerminal() && port_.isOpen())
+        replayOpens_.emplace(port_.path());
     wakeFd_ = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     if (wakeFd_ < 0)
         throw std::system_error(errno, std::generic_category(), "eventfd");

@@ -4,6 +4,8 @@
 #include "rixsim/faults/openingsends.h"
 #include "rixsim/faults/textlines.h"
 #include "rixsim/faults/unaskedinbox.h"
+#include "rixsim/openwatch.h"
+#include "rixsim/replay/replay.h"
 #include "rixsim/simport.h"
 #include "rixsim/trafficlog.h"
 #include "rixsim/unit.h"
@@ -11,6 +13,7 @@
 #include <atomic>
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -66,6 +69,14 @@ struct TransportOptions {
     // pseudo-terminal) is noise to the unit, logged but not answered, as a
     // real unit set to another rate hears it.
     int unitRate = 0;
+    // When set, the unit plays the unit's side of this recording (see replay/replay.h): the
+    // recorded bursts, answers to the recorded writes and the lost line; a command the
+    // recording does not have is answered as replayMismatch says, and at the recording's end
+    // the unit falls silent, or the run ends (replayEndStops) once the program has read
+    // everything.
+    std::shared_ptr<const ReplayScript> replay;
+    Replay::OnMismatch replayMismatch = Replay::OnMismatch::Silent;
+    bool replayEndStops = false;
     // Called on the run-loop thread for each event, after it is in the log.
     std::function<void(const TrafficEvent &)> onEvent;
 };
@@ -74,6 +85,8 @@ enum class RunEnd {
     Stopped,  // stop() was called
     HungUp,   // hangupAfter passed or hangupAfterWrites were answered, and the port was closed
     LineLost, // the line failed (a real port vanished); see lineError()
+    ReplayEnded,    // the replayed recording ended and replayEndStops was set; the port was closed
+    ReplayMismatch, // a command the replayed recording does not have, with Replay::OnMismatch::Stop; the port was closed
 };
 
 // Drives one unit over one port: frames commands by the quiet gap, answers
@@ -125,6 +138,8 @@ private:
     TransportOptions options_;
     // Made with the port, before anyone can know the path, so that no open is missed.
     OpeningSends openingSends_;
+    // A replay's connections begin when a program opens the line (only on a pseudo-terminal).
+    std::optional<OpenWatch> replayOpens_;
     TrafficLog log_;
     UnaskedInbox inbox_;
     std::atomic<bool> stopRequested_{false};

@@ -27,6 +27,12 @@ Transport::Loop::Loop(Transport &owner, Clock::time_point start)
     , writer_(t_.port_, queue_, flood_, t_.options_.paced)
 {
     t_.openingSends_.queueAtStart(queue_, start);
+    if (t_.options_.replay) {
+        replay_.emplace(t_.options_.replay, t_.options_.replayMismatch, t_.options_.replayEndStops);
+        // A device's far end is always there: its first connection begins now.
+        if (!t_.replayOpens_)
+            replay_->lineOpened(start);
+    }
 }
 
 RunEnd Transport::Loop::run()
@@ -48,8 +54,15 @@ RunEnd Transport::Loop::run()
         t_.inbox_.moveTo(queue_, now);
         sendEvery_.queueDue(queue_, now);
         textLines_.queueDue(queue_, now);
-        if (framer_.commandDue(now))
+        if (replay_) {
+            if (const std::optional<RunEnd> end = replayStep(now))
+                return *end;
+        }
+        if (framer_.commandDue(now) || (replay_ && replay_->completesWrites(framer_.pending()))) {
             answer(now);
+            if (replayMismatchStops_)
+                return stopReplay(RunEnd::ReplayMismatch, "replay stopped");
+        }
         flood_.refill(now, t_.options_.paced);
 
         if (!waitAndServe(now))
@@ -62,6 +75,13 @@ void Transport::Loop::answer(Clock::time_point now)
     const Clock::time_point lastByte = framer_.lastByte();
     const std::string command = framer_.takeCommand();
     t_.record(TrafficEvent::Kind::Received, command, lastByte);
+    if (replay_) {
+        Replay::Heard heard = replay_->heard(command, lastByte);
+        note(std::move(heard.note));
+        replayMismatchStops_ = heard.stop;
+        if (!heard.unitAnswers)
+            return;
+    }
     if (auto misheard = misheardAtRate(t_.options_.unitRate, t_.port_.lineRate())) {
         note(std::move(*misheard));
         return;
@@ -101,6 +121,30 @@ bool Transport::Loop::sent(Send send, Clock::time_point done)
     return !hangup_.lingering();
 }
 
+std::optional<RunEnd> Transport::Loop::replayStep(Clock::time_point now)
+{
+    replay_->queueDue(queue_, now);
+    for (std::string &text : replay_->takeNotes())
+        note(std::move(text));
+    // What went out before the loss or the end was taken by the program before it, in the
+    // recording: it is read first (or given up on after a while, as a hang-up after writes does).
+    const bool lineTaken = queue_.empty() && t_.port_.bytesNotTaken() == 0;
+    if (replay_->lineLostDue(now)) {
+        if (lineTaken || (queue_.empty() && now - *replay_->deadline() >= Hangup::lingerLimit))
+            return hangUp("hung up as recorded (the line was lost)");
+    }
+    if (replay_->stopsAtEnd() && replay_->atEnd() && lineTaken)
+        return stopReplay(RunEnd::ReplayEnded, "replay ended");
+    return std::nullopt;
+}
+
+RunEnd Transport::Loop::stopReplay(RunEnd end, std::string text)
+{
+    t_.port_.close();
+    note(std::move(text));
+    return end;
+}
+
 RunEnd Transport::Loop::hangUp(std::string text)
 {
     t_.port_.close();
@@ -128,6 +172,13 @@ std::optional<Clock::time_point> Transport::Loop::nextDeadline(Clock::time_point
             consider(at);
     }
     consider(hangup_.deadline());
+    if (replay_) {
+        // A loss that is due waits for the line to be read: looked at as often as the hang-up's.
+        if (const auto at = replay_->deadline())
+            consider(*at > now ? *at : now + Hangup::checkEvery);
+        if (replay_->stopsAtEnd() && replay_->atEnd())
+            consider(now + Hangup::checkEvery);
+    }
     consider(sendEvery_.deadline());
     consider(textLines_.deadline());
     return next;
@@ -138,10 +189,11 @@ bool Transport::Loop::waitAndServe(Clock::time_point now)
     using Source = LineWriter::Source;
     const Source source = hangup_.lingering() ? Source::None : writer_.nextSource(now);
     const bool wantWrite = source != Source::None && writer_.nextByteAt(source) <= now;
-    pollfd fds[3] = {
+    pollfd fds[4] = {
         {t_.port_.fd(), static_cast<short>(POLLIN | (wantWrite ? POLLOUT : 0)), 0},
         {t_.wakeFd_, POLLIN, 0},
         {t_.openingSends_.watchFd(), POLLIN, 0},
+        {t_.replayOpens_ ? t_.replayOpens_->fd() : -1, POLLIN, 0},
     };
     timespec timeout{};
     timespec *timeoutPtr = nullptr;
@@ -152,7 +204,7 @@ bool Transport::Loop::waitAndServe(Clock::time_point now)
         timeout.tv_nsec = static_cast<long>(ns % 1000000000);
         timeoutPtr = &timeout;
     }
-    const int ready = ::ppoll(fds, 3, timeoutPtr, nullptr);
+    const int ready = ::ppoll(fds, 4, timeoutPtr, nullptr);
     if (ready < 0)
         return errno == EINTR ? true : fail(errno);
     if (fds[1].revents != 0) {
@@ -164,6 +216,10 @@ bool Transport::Loop::waitAndServe(Clock::time_point now)
     // answer to a command that came right after the open.
     if (fds[2].revents != 0 && t_.openingSends_.queueOnOpen(queue_))
         note("line opened");
+    if (fds[3].revents != 0 && t_.replayOpens_->takeOpened()) {
+        note("line opened");
+        replay_->lineOpened(Clock::now());
+    }
     if ((fds[0].revents & POLLIN) != 0 && !readInput())
         return false;
     if (!t_.stopRequested_.load() && wantWrite && (fds[0].revents & POLLOUT) != 0 && !write())

@@ -9,6 +9,7 @@
 #include "rixsim/line/commandframer.h"
 #include "rixsim/line/linewriter.h"
 #include "rixsim/line/sendqueue.h"
+#include "rixsim/replay/replay.h"
 #include "rixsim/transport.h"
 
 #include <optional>
@@ -31,6 +32,9 @@ private:
     void answer(Clock::time_point now);
     bool sent(Send send, Clock::time_point done);
     RunEnd hangUp(std::string note);
+    // The replay's step of the loop: its bursts due, its lost line, its end.
+    std::optional<RunEnd> replayStep(Clock::time_point now);
+    RunEnd stopReplay(RunEnd end, std::string note);
 
     // Waits for input, room to write, a deadline, stop() or sendUnasked();
     // returns false when the line failed.
@@ -50,6 +54,9 @@ private:
     TextLines textLines_;
     Hangup hangup_;
     LineWriter writer_;
+    std::optional<Replay> replay_;
+    // A command the replay does not have ends the run.
+    bool replayMismatchStops_ = false;
 };
 
 } // namespace rixsim

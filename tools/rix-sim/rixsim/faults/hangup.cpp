@@ -3,10 +3,6 @@
 
 namespace rixsim {
 
-namespace {
-constexpr auto lingerLimit = std::chrono::seconds(2);
-} // namespace
-
 Hangup::Hangup(std::optional<std::chrono::milliseconds> after, int afterWrites, Clock::time_point start)
     : afterWrites_(afterWrites)
 {

@@ -19,6 +19,8 @@ public:
     // No I/O tells when the program has read the last answer: while lingering
     // the loop looks this often.
     static constexpr auto checkEvery = std::chrono::milliseconds(2);
+    // How long a hang-up waits at most for the program to read the last answer.
+    static constexpr auto lingerLimit = std::chrono::seconds(2);
 
     Hangup(std::optional<std::chrono::milliseconds> after, int afterWrites, Clock::time_point start);
 

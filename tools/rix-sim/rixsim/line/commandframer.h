@@ -23,6 +23,8 @@ public:
     std::optional<Clock::time_point> deadline() const;
     // When the last byte of the waiting command arrived.
     Clock::time_point lastByte() const { return lastByte_; }
+    // What has been received since the last command was taken.
+    const std::string &pending() const { return input_; }
     // Hands out what has been received and starts the next command.
     std::string takeCommand();
 
