@@ -380,21 +380,23 @@ bool ParameterDialog::confirmWrite(const std::vector<PlannedWrite> &plan)
     return ask_(this, text);
 }
 
+// What a file's load or save says goes under the bar, where a run says its step: the report
+// of the last run stays as it was until the next run.
 void ParameterDialog::openFile(const QString &path)
 {
     auto loaded = loadSetFile(path);
     if (const auto *reason = std::get_if<QString>(&loaded)) {
-        report_->setPlainText(*reason + QStringLiteral("\nNichts geladen."));
+        step_->setText(*reason + QStringLiteral("\nNichts geladen."));
         return;
     }
     const ParameterSet set = std::get<ParameterSet>(std::move(loaded));
     if (std::none_of(set.value.begin(), set.value.end(), [](const auto &v) { return v.has_value(); })) {
-        report_->setPlainText(QStringLiteral("%1: enthält keine Zeile Fn=XXXX.\nNichts geladen.").arg(path));
+        step_->setText(QStringLiteral("%1: enthält keine Zeile Fn=XXXX.\nNichts geladen.").arg(path));
         return;
     }
     for (int n = 0; n < parameters; ++n)
         setFileValue(n, set.value[std::size_t(n)]);
-    report_->setPlainText(QStringLiteral("Geladen: %1").arg(path));
+    step_->setText(QStringLiteral("Geladen: %1").arg(path));
 }
 
 void ParameterDialog::saveFile(const QString &path)
@@ -402,7 +404,7 @@ void ParameterDialog::saveFile(const QString &path)
     const SetHeader header = header_ ? header_() : SetHeader{};
     const QString failed = saveSetFile(path, printParameterSet(file_, header));
     // A failure's text already says that nothing was saved.
-    report_->setPlainText(failed.isEmpty() ? QStringLiteral("Parametersatz in %1 gespeichert.").arg(path) : failed);
+    step_->setText(failed.isEmpty() ? QStringLiteral("Parametersatz in %1 gespeichert.").arg(path) : failed);
 }
 
 void ParameterDialog::askOpen()

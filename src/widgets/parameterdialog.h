@@ -70,6 +70,7 @@ public:
 
     // „Datei öffnen …“ and „Speichern unter …“ without their file dialogs: the set file at
     // `path` is loaded (a bad line is named, nothing is loaded) or written complete or not at all.
+    // What they say is the line under the bar; the last run's report stays.
     void openFile(const QString &path);
     void saveFile(const QString &path);
 
