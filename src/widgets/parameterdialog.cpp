@@ -32,6 +32,8 @@
 #include <QVBoxLayout>
 #include <QWindow>
 
+#include <algorithm>
+
 namespace {
 constexpr int parameters = 7;
 // Room for the table's seven rows and the report; a smaller free area takes what it has.
@@ -421,11 +423,21 @@ void ParameterDialog::askSave()
         saveFile(path);
 }
 
+void ParameterDialog::focusFileValues()
+{
+    table_->setCurrentCell(std::max(0, table_->currentRow()), File);
+    table_->setFocus(Qt::OtherFocusReason);
+}
+
 void ParameterDialog::setVisible(bool visible)
 {
-    // Sized before Qt places it, so that it is placed with the size it has.
-    if (visible && !isVisible())
+    if (visible && !isVisible()) {
+        // Sized before Qt places it, so that it is placed with the size it has.
         fitToScreen();
+        // Each opening starts at F0's file value, as the Handbuch's round by keyboard counts.
+        table_->setCurrentCell(0, File);
+        table_->setFocus(Qt::OtherFocusReason);
+    }
     QDialog::setVisible(visible);
 }
 

@@ -62,6 +62,8 @@ public:
     void endRun(const QString &report, const QString &stoppedAt = QString());
     bool isRunning() const { return running_; }
     QString report() const;
+    // The keyboard goes where editing starts: the table, at the file value of its current row.
+    void focusFileValues();
 
     // Asks before a write, listing every change in words; true to write.
     bool confirmWrite(const std::vector<PlannedWrite> &plan);
