@@ -54,9 +54,8 @@ UnitSearchDialog::UnitSearchDialog(QWidget *parent)
     status_ = named(new QLabel(this), "lblStatus");
     searchButton_ = named(new QPushButton(QStringLiteral("S&uchen"), this), "cmdSearch");
     chooseButton_ = named(new QPushButton(QStringLiteral("Ü&bernehmen"), this), "cmdChoose");
-    closeButton_ = named(new QPushButton(QStringLiteral("Schl&ießen"), this), "cmdClose");
-    chooseButton_->setToolTip(QStringLiteral("Trägt Schnittstelle, Baudrate und Adresse der gewählten Einheit ins "
-                                             "Fenster ein; verbunden wird erst mit „Verbinden“."));
+    closeButton_ = named(new QPushButton(QStringLiteral("S&chließen"), this), "cmdClose");
+    setWindowConnected(false);
 
     auto *portsRow = new QHBoxLayout;
     portsRow->addWidget(portsLabel);
@@ -86,6 +85,7 @@ UnitSearchDialog::UnitSearchDialog(QWidget *parent)
     });
     connect(table_, &QTableWidget::currentCellChanged, this, &UnitSearchDialog::updateButtons);
     connect(ports_, &QLineEdit::textChanged, this, &UnitSearchDialog::updateButtons);
+    connect(ports_, &QLineEdit::textEdited, this, [this] { portsTyped_ = true; });
     // Enter in the ports searches; elsewhere it takes the chosen unit.
     connect(ports_, &QLineEdit::returnPressed, this, [this] {
         if (searchButton_->isEnabled())
@@ -100,6 +100,49 @@ UnitSearchDialog::UnitSearchDialog(QWidget *parent)
 void UnitSearchDialog::setPorts(const QStringList &ports)
 {
     ports_->setText(ports.join(QLatin1Char(' ')));
+}
+
+void UnitSearchDialog::offerPorts(const QStringList &ports)
+{
+    if (!portsTyped_)
+        setPorts(ports);
+}
+
+void UnitSearchDialog::clearResults()
+{
+    if (searching_)
+        return;
+    outcomes_.clear();
+    table_->setRowCount(0);
+    progress_->setRange(0, 1);
+    progress_->setValue(0);
+    status_->clear();
+    updateButtons();
+}
+
+void UnitSearchDialog::setWindowConnected(bool connected)
+{
+    chooseButton_->setText(connected ? QStringLiteral("Trennen und ü&bernehmen") : QStringLiteral("Ü&bernehmen"));
+    chooseButton_->setToolTip(connected ? QStringLiteral("Trennt das Fenster von seiner Einheit (wie „Trennen“) und trägt "
+                                                         "dann Schnittstelle, Baudrate und Adresse der gewählten Einheit "
+                                                         "ein; verbunden wird erst mit „Verbinden“.")
+                                        : QStringLiteral("Trägt Schnittstelle, Baudrate und Adresse der gewählten Einheit "
+                                                         "ins Fenster ein; verbunden wird erst mit „Verbinden“."));
+}
+
+void UnitSearchDialog::setDisconnecting(bool disconnecting)
+{
+    disconnecting_ = disconnecting;
+    if (disconnecting)
+        status_->setText(QStringLiteral("Trennen …"));
+    updateButtons();
+}
+
+void UnitSearchDialog::reject()
+{
+    // The window's boxes are filled once its connection is closed, a moment from now.
+    if (!disconnecting_)
+        QDialog::reject();
 }
 
 QStringList UnitSearchDialog::ports() const
@@ -191,10 +234,11 @@ std::optional<search::PortOutcome> UnitSearchDialog::chosenUnit() const
 
 void UnitSearchDialog::updateButtons()
 {
-    searchButton_->setEnabled(!searching_ && !ports().isEmpty());
-    ports_->setEnabled(!searching_);
-    const bool canChoose = chosenUnit().has_value();
+    searchButton_->setEnabled(!searching_ && !disconnecting_ && !ports().isEmpty());
+    ports_->setEnabled(!searching_ && !disconnecting_);
+    const bool canChoose = !disconnecting_ && chosenUnit().has_value();
     chooseButton_->setEnabled(canChoose);
+    closeButton_->setEnabled(!disconnecting_);
     chooseButton_->setDefault(canChoose);
     searchButton_->setDefault(!canChoose);
 }
