@@ -97,7 +97,7 @@ void QtSerialChannel::open(const PortSettings &settings)
 
     const QString name = systemPortName(settings.portName);
     if (name.isEmpty())
-        throw PortOpenError(ENOENT, "Kein Port angegeben.");
+        throw PortOpenError(ENOENT, "Keine Schnittstelle angegeben.");
 
     bool ok = false;
     const uint baud = settings.baudText.toUInt(&ok);
@@ -161,7 +161,7 @@ void QtSerialChannel::throwIfUnusable()
     if (line_ == Line::LostUnreported)
         reportLoss();
     if (line_ != Line::Open)
-        throw SerialError(ErrorNumber::NotOpen, "Der Port ist nicht geöffnet");
+        throw SerialError(ErrorNumber::NotOpen, "Die Schnittstelle ist nicht geöffnet");
 }
 
 void QtSerialChannel::waitUntilWritten(const QDeadlineTimer &deadline)
@@ -227,7 +227,7 @@ void QtSerialChannel::write(const QByteArray &bytes)
         qCDebug(lcSerial).noquote() << "write to" << deviceName_ << "took" << taken << "of" << bytes.size()
                                     << "bytes:" << port_.errorString();
         const QString detail = writeErrno > 0 ? systemReason(writeErrno)
-                                              : QStringLiteral("Der Port hat nicht alle Bytes angenommen.");
+                                              : QStringLiteral("Die Schnittstelle hat nicht alle Bytes angenommen.");
         port_.clear(QSerialPort::Output);
         loseLine(PortLostError(ErrorNumber::PortLost, describe("Schreiben auf %1 fehlgeschlagen", deviceName_, detail)));
         throwIfUnusable();
