@@ -5,7 +5,9 @@
 #include "unit/hexdump.h"
 #include "unit/localtimetext.h"
 #include "widgets/controlpictures.h"
+#include "widgets/dumpview.h"
 #include "widgets/helpwindow.h"
+#include "widgets/screenfitter.h"
 
 #include <QClipboard>
 #include <QDialogButtonBox>
@@ -16,6 +18,7 @@
 #include <QLocale>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QShortcut>
 #include <QTextBlock>
 #include <QVBoxLayout>
@@ -29,7 +32,7 @@ constexpr HexLayout dumpLayout{16, true, true, true};
 
 LineInspector::LineInspector(const QByteArray &bytes, qint64 addedMSecsSinceEpoch, const QString &listName,
                              int lineIndex, QWidget *parent)
-    : QDialog(parent), bytes_(bytes), dump_(new QPlainTextEdit(this)), summary_(new QLabel(this))
+    : QDialog(parent), bytes_(bytes), dump_(new DumpView(this)), summary_(new QLabel(this))
 {
     setObjectName(QStringLiteral("lineInspector"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -48,9 +51,10 @@ LineInspector::LineInspector(const QByteArray &bytes, qint64 addedMSecsSinceEpoc
     dump_->setLineWrapMode(QPlainTextEdit::NoWrap);
     dump_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     dump_->setAccessibleName(QStringLiteral("Bytes der Zeile"));
-    dump_->setPlainText(dump(bytes_));
+    dump_->showDump(dump(bytes_), bytes_, dumpLayout.perRow, dumpLayout.textColumn());
     const QFontMetrics metrics(fixed);
-    dump_->setMinimumWidth(metrics.horizontalAdvance(QString(dumpLayout.rowLength() + 4, QLatin1Char('M'))));
+    const auto columns = [&metrics](int n) { return metrics.horizontalAdvance(QString(n, QLatin1Char('M'))); };
+    dump_->setMinimumWidth(columns(dumpLayout.rowLength() + 4));
     dump_->setMinimumHeight(metrics.height() * 12);
 
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
@@ -71,6 +75,12 @@ LineInspector::LineInspector(const QByteArray &bytes, qint64 addedMSecsSinceEpoc
     layout->addWidget(dump_, 1);
     layout->addWidget(buttons);
     dump_->setFocus();
+    // Wide enough for the widest row, control bytes' boxes included, where the screen has room.
+    const QSize designed = sizeHint().expandedTo(
+        QSize(columns(dumpLayout.rowLength() + dump_->extraColumns() + 4) + layout->contentsMargins().left()
+                  + layout->contentsMargins().right() + dump_->verticalScrollBar()->sizeHint().width(),
+              metrics.height() * 20));
+    new ScreenFitter(this, designed);
     // F1: the Handbuch's section on finding and inspecting lines.
     new QShortcut(QKeySequence::HelpContents, this, this, [this] { showHandbook(this, HandbookSection::LineInspector); });
 }
