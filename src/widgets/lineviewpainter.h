@@ -31,7 +31,6 @@ public:
     static void paintFocusFrame(QPainter &painter, const QRectF &area, qreal devicePixelRatio, const QColor &color);
 
 private:
-
     int rowHeight_ = 1;
     int charWidth_ = 1;
     int ascent_ = 0;

@@ -97,6 +97,16 @@ QString valueText(const std::optional<QString> &value)
 {
     return value.value_or(QString());
 }
+
+// A parameter's caption in the window's words, without the blanks that line up the window's
+// label: in a cell they would only take the room of what the value means.
+QString tableCaption(int n)
+{
+    QStringList lines = displayLines(parameterCaption(n)).split(QLatin1Char('\n'));
+    for (QString &line : lines)
+        line = line.simplified();
+    return lines.join(QLatin1Char('\n'));
+}
 } // namespace
 
 ParameterDialog::ParameterDialog(QWidget *parent)
@@ -132,12 +142,14 @@ ParameterDialog::ParameterDialog(QWidget *parent)
                 item->setFlags(item->flags() & ~Qt::ItemIsEditable);
             table_->setItem(n, c, item);
         }
-        table_->item(n, Caption)->setText(displayLines(parameterCaption(n)));
+        table_->item(n, Caption)->setText(tableCaption(n));
         showRow(n);
     }
     filling_ = false;
+    // The values and the mark take what they need; what a value means takes the rest.
+    for (const Column c : {Caption, Unit, File, Differs})
+        table_->horizontalHeader()->setSectionResizeMode(c, QHeaderView::ResizeToContents);
     table_->horizontalHeader()->setSectionResizeMode(Meaning, QHeaderView::Stretch);
-    table_->resizeColumnToContents(Caption);
     table_->resizeRowsToContents();
     // Typing goes into the file's F0 first: the only column that takes input.
     table_->setCurrentCell(0, File);

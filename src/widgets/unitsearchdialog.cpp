@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScreen>
+#include <QScrollBar>
 #include <QShortcut>
 #include <QStyle>
 #include <QTableWidget>
@@ -213,7 +214,11 @@ void UnitSearchDialog::searchFinished()
                 first = row;
         }
     }
+    // Every column as wide as its widest cell, the last one too, for the dialog to grow to;
+    // then the last one takes what room is left.
+    table_->horizontalHeader()->setSectionResizeMode(Version, QHeaderView::Interactive);
     table_->resizeColumnsToContents();
+    widenForColumns();
     table_->horizontalHeader()->setSectionResizeMode(Version, QHeaderView::Stretch);
     status_->setText(found == 0 ? QStringLiteral("Keine Einheit gefunden.")
                                 : QStringLiteral("%1 Einheit(en) gefunden. Eine wählen und „Übernehmen“.").arg(found));
@@ -264,6 +269,22 @@ void UnitSearchDialog::fitToScreen()
     placed.moveLeft(std::clamp(placed.left(), free.left(), std::max(free.left(), free.right() - placed.width() + 1)));
     placed.moveTop(std::clamp(placed.top(), free.top(), std::max(free.top(), free.bottom() - placed.height() + 1)));
     move(placed.topLeft());
+}
+
+void UnitSearchDialog::widenForColumns()
+{
+    // A long port name (/dev/serial/by-id/…) beside a long reason: the dialog grows until
+    // every column shows its widest cell, as far as the screen has room; fitToScreen keeps
+    // it within the free area.
+    int needed = 2 * table_->frameWidth() + table_->verticalScrollBar()->sizeHint().width();
+    for (int column = 0; column < ColumnCount; ++column)
+        needed += table_->columnWidth(column);
+    const int wider = needed - table_->width();
+    if (wider <= 0)
+        return;
+    resize(width() + wider, height());
+    if (isVisible())
+        fitToScreen();
 }
 
 void UnitSearchDialog::showStatus(const QString &text)

@@ -72,6 +72,7 @@ private:
     void searchFinished();
     void updateButtons();
     void fitToScreen();
+    void widenForColumns();
 
     QLineEdit *ports_;
     QTableWidget *table_;

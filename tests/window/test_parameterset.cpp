@@ -76,10 +76,11 @@ TEST(ParameterSet, CtrlPOpensTheDialogAndNothingGoesToTheUnit)
     EXPECT_EQ(control<QLabel>(*d, "connection")->text(), QStringLiteral("Einheit 7 an COM1 mit 19200 Baud"));
     EXPECT_EQ(h.channel.writes.size(), writesBefore);
     EXPECT_TRUE(h.pause.pauses.empty());
-    // The captions as the window shows them.
-    EXPECT_EQ(control<QTableWidget>(*d, "values")->item(3, ParameterDialog::Caption)->text(),
+    // The captions in the window's words, without the blanks that line up the window's label.
+    EXPECT_EQ(h.w.lblF3()->text(),
               QStringLiteral("Vorlaufzeit") + QString(43, u' ') + QStringLiteral("(0E28)\n3.,4. Stelle  [N*5ms] "));
-    EXPECT_EQ(control<QTableWidget>(*d, "values")->item(3, ParameterDialog::Caption)->text(), h.w.lblF3()->text());
+    EXPECT_EQ(control<QTableWidget>(*d, "values")->item(3, ParameterDialog::Caption)->text(),
+              QStringLiteral("Vorlaufzeit (0E28)\n3.,4. Stelle [N*5ms]"));
     d->close();
 }
 
