@@ -121,7 +121,16 @@ TEST(FindBar, SaysWhatItCannotFindWholeAndLiesOverNoControl)
         t.bar().textEdit()->setText(QString::fromUtf8(typed));
         const QLabel *status = t.bar().status();
         EXPECT_EQ(status->text(), QString::fromUtf8(said));
-        EXPECT_GE(status->contentsRect().width(), status->fontMetrics().horizontalAdvance(status->text())) << typed;
+        // Every line of it shown, on one line or wrapped onto a second, and clear of the
+        // close button.
+        const QRect room = status->contentsRect();
+        const QRect needed = status->fontMetrics().boundingRect(QRect(0, 0, room.width(), 1000),
+                                                                status->wordWrap() ? Qt::TextWordWrap : 0, status->text());
+        EXPECT_LE(needed.width(), room.width()) << typed;
+        EXPECT_LE(needed.height(), room.height()) << typed;
+        const QWidget *close = t.bar().findChild<QWidget *>(QStringLiteral("findClose"));
+        ASSERT_NE(close, nullptr);
+        EXPECT_LT(status->geometry().right(), close->geometry().left()) << typed;
     }
 }
 

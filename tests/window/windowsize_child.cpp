@@ -17,7 +17,10 @@
 #include "window/qtseams.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QStyle>
@@ -116,6 +119,24 @@ void printModalBox(const char *name, const std::function<void()> &open)
 int printEverything(Harness &h)
 {
     printFits("window", h.w);
+
+    // The find bar's word on hex 0D 0A: its room and what its lines need, and whether it
+    // ends before the close button.
+    FindBar *bar = h.w.findBar();
+    bar->open();
+    bar->hexBox()->setChecked(true);
+    bar->textEdit()->setText(QStringLiteral("0D 0A"));
+    settle();
+    const QLabel *status = bar->status();
+    const QRect room = status->contentsRect();
+    const QRect needed = status->fontMetrics().boundingRect(QRect(0, 0, room.width(), 1000),
+                                                            status->wordWrap() ? Qt::TextWordWrap : 0, status->text());
+    print("findStatusWidth", room.width(), needed.width());
+    print("findStatusHeight", room.height(), needed.height());
+    print("findStatusBeforeClose", bar->findChild<QWidget *>(QStringLiteral("findClose"))->geometry().left(),
+          status->geometry().right() + 1);
+    print("findStatusSaysWhy", status->text().startsWith(QStringLiteral("Findet nichts:")), 1);
+    bar->hide();
 
     showParameterSet(h.p);
     ParameterDialog *d = parameterDialog(h.p);
