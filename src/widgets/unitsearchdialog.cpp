@@ -221,7 +221,9 @@ void UnitSearchDialog::searchFinished()
     widenForColumns();
     table_->horizontalHeader()->setSectionResizeMode(Version, QHeaderView::Stretch);
     status_->setText(found == 0 ? QStringLiteral("Keine Einheit gefunden.")
-                                : QStringLiteral("%1 Einheit(en) gefunden. Eine wählen und „Übernehmen“.").arg(found));
+                                : QStringLiteral("%1 Einheit(en) gefunden. Eine wählen und „%2“.")
+                                      .arg(found)
+                                      .arg(chooseButton_->text().remove(QLatin1Char('&'))));
     if (first >= 0) {
         table_->setCurrentCell(first, Port);
         table_->setFocus();

@@ -87,6 +87,8 @@ TEST(UnitSearchChoice, ConnectedItDisconnectsAsTrennenDoesAndTakesTheUnitOnceThe
     ASSERT_NE(d, nullptr);
     EXPECT_EQ(testsupport::control<QPushButton>(*d, "cmdChoose")->text(), QStringLiteral("Trennen und ü&bernehmen"));
     findUnitSeven(h, *d);
+    EXPECT_EQ(testsupport::control<QLabel>(*d, "lblStatus")->text(),
+              QStringLiteral("1 Einheit(en) gefunden. Eine wählen und „Trennen und übernehmen“."));
     const std::size_t writesBefore = h.channel.writes.size();
 
     takeUnitSearchChoice(h.p);
