@@ -12,7 +12,7 @@ TextOutput &TextOutput::operator<<(const QString &text)
     if (failure_.isEmpty() && !text.isEmpty()) {
         if (const int error = put(text.toUtf8())) {
             failureNumber_ = error;
-            failure_ = error == EPIPE ? QStringLiteral("Wer die Ausgabe lesen sollte, hat sie geschlossen.")
+            failure_ = error == EPIPE ? QStringLiteral("Die Ausgabe ist geschlossen: das Programm, das sie lesen sollte, ist beendet.")
                                       : systemReason(error);
         }
     }

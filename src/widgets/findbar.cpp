@@ -14,8 +14,6 @@
 #include <QShortcut>
 #include <QToolButton>
 
-#include <algorithm>
-
 namespace {
 enum Scope { Both, Upper, Lower };
 
@@ -61,13 +59,11 @@ FindBar::FindBar(LineView *upper, LineView *lower, QWidget *parent)
     scope_->setToolTip(QStringLiteral("Wo gesucht wird: „Gesendete Befehle“, „Antworten“ oder beide"));
     scope_->setAccessibleName(QStringLiteral("Suchen in"));
     status_->setObjectName(QStringLiteral("findStatus"));
-    // Room for the longest the bar says, whole: a count past an end, or why nothing is found.
-    int statusWidth = 0;
-    for (const QString &said : {QStringLiteral("Treffer 999.999 von 999.999 – vom Anfang"),
-                                LinePattern::fromHex(QStringLiteral("1")).problem(),
-                                LinePattern::fromHex(QStringLiteral("0D 0A")).notice()})
-        statusWidth = std::max(statusWidth, status_->fontMetrics().horizontalAdvance(said));
-    status_->setMinimumWidth(statusWidth);
+    // What the bar says takes the room the controls leave, and a second line where one is
+    // too short (why nothing is found, with a wide font): a text wider than its room would
+    // run under the close button.
+    status_->setWordWrap(true);
+    close_->setObjectName(QStringLiteral("findClose"));
     close_->setText(QStringLiteral("✕"));
     close_->setAutoRaise(true);
     close_->setToolTip(QStringLiteral("Suche schließen (Esc)"));

@@ -16,6 +16,8 @@
 #include <QVBoxLayout>
 #include <QWindow>
 
+#include <cmath>
+
 namespace {
 // Room for the Handbuch's lines and the window's picture; a smaller free area takes what it has.
 constexpr QSize designedSize(900, 720);
@@ -153,7 +155,11 @@ void HelpWindow::fitToScreen()
                             freeInnerArea(available.size(), fittedFrame_, onScreen->devicePixelRatio())));
     // Beside the window that asked, to its right, as far as the screen allows: the window
     // being explained stays in sight as much as there is room for.
-    QRect frame(QPoint(), size().grownBy(fittedFrame_));
+    // Qt rounds the frame to whole pixels: at a fractional scale it may have been up to one
+    // more on each side, which would push the window's edge a device pixel off the screen.
+    const double ratio = onScreen->devicePixelRatio();
+    const int rounding = ratio == std::floor(ratio) ? 0 : 1;
+    QRect frame(QPoint(), size().grownBy(fittedFrame_ + QMargins(rounding, rounding, rounding, rounding)));
     if (parentWidget())
         frame.moveTopLeft(parentWidget()->frameGeometry().topRight() + QPoint(1, 0));
     else

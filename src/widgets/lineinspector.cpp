@@ -5,7 +5,9 @@
 #include "unit/hexdump.h"
 #include "unit/localtimetext.h"
 #include "widgets/controlpictures.h"
+#include "widgets/dumpview.h"
 #include "widgets/helpwindow.h"
+#include "widgets/screenfitter.h"
 
 #include <QClipboard>
 #include <QDialogButtonBox>
@@ -16,6 +18,7 @@
 #include <QLocale>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QShortcut>
 #include <QTextBlock>
 #include <QVBoxLayout>
@@ -32,8 +35,13 @@ QString byteCount(qsizetype n)
                   : QStringLiteral("%1 Bytes").arg(QLocale(QLocale::German, QLocale::Germany).toString(n));
 }
 
+int columnsWide(const QFontMetrics &metrics, int n)
+{
+    return metrics.horizontalAdvance(QString(n, QLatin1Char('M')));
+}
+
 // A read-only dump of bytes in the fixed font, as wide as one row.
-void setUpDump(QPlainTextEdit *dump, const QString &name)
+void setUpDump(DumpView *dump, const QString &name)
 {
     const QFont fixed = controlpictures::withPictures(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     dump->setFont(fixed);
@@ -42,13 +50,13 @@ void setUpDump(QPlainTextEdit *dump, const QString &name)
     dump->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     dump->setAccessibleName(name);
     const QFontMetrics metrics(fixed);
-    dump->setMinimumWidth(metrics.horizontalAdvance(QString(dumpLayout.rowLength() + 4, QLatin1Char('M'))));
+    dump->setMinimumWidth(columnsWide(metrics, dumpLayout.rowLength() + 4));
 }
 } // namespace
 
 LineInspector::LineInspector(const QByteArray &bytes, qint64 addedMSecsSinceEpoch, const QString &listName,
                              int lineIndex, QWidget *parent)
-    : QDialog(parent), bytes_(bytes), dump_(new QPlainTextEdit(this)), summary_(new QLabel(this))
+    : QDialog(parent), bytes_(bytes), dump_(new DumpView(this)), summary_(new QLabel(this))
 {
     setObjectName(QStringLiteral("lineInspector"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -60,8 +68,9 @@ LineInspector::LineInspector(const QByteArray &bytes, qint64 addedMSecsSinceEpoc
     summary_->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
     setUpDump(dump_, QStringLiteral("Bytes der Zeile"));
-    dump_->setPlainText(dump(bytes_));
-    dump_->setMinimumHeight(QFontMetrics(dump_->font()).height() * 12);
+    dump_->showDump(dump(bytes_), bytes_, dumpLayout.perRow, dumpLayout.textColumn());
+    const QFontMetrics metrics(dump_->font());
+    dump_->setMinimumHeight(metrics.height() * 12);
 
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     buttons->button(QDialogButtonBox::Close)->setText(QStringLiteral("Schließen"));
@@ -81,6 +90,12 @@ LineInspector::LineInspector(const QByteArray &bytes, qint64 addedMSecsSinceEpoc
     layout->addWidget(dump_, 1);
     layout->addWidget(buttons);
     dump_->setFocus();
+    // Wide enough for the widest row, control bytes' boxes included, where the screen has room.
+    const QSize designed = sizeHint().expandedTo(
+        QSize(columnsWide(metrics, dumpLayout.rowLength() + dump_->extraColumns() + 4) + layout->contentsMargins().left()
+                  + layout->contentsMargins().right() + dump_->verticalScrollBar()->sizeHint().width(),
+              metrics.height() * 20));
+    new ScreenFitter(this, designed);
     // F1: the Handbuch's section on finding and inspecting lines.
     new QShortcut(QKeySequence::HelpContents, this, this, [this] { showHandbook(this, HandbookSection::LineInspector); });
 }
@@ -137,7 +152,7 @@ void LineInspector::showBurst(const QByteArray &bytes, qint64 takenMSecsSinceEpo
         burstSummary_ = new QLabel(this);
         burstSummary_->setObjectName(QStringLiteral("burstSummary"));
         burstSummary_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-        burstDump_ = new QPlainTextEdit(this);
+        burstDump_ = new DumpView(this);
         burstDump_->setObjectName(QStringLiteral("burstDump"));
         setUpDump(burstDump_, QStringLiteral("Bytes des Empfangs"));
         burstDump_->setMinimumHeight(QFontMetrics(burstDump_->font()).height() * 6);
@@ -148,7 +163,7 @@ void LineInspector::showBurst(const QByteArray &bytes, qint64 takenMSecsSinceEpo
     }
     burstSummary_->setText(QStringLiteral("Gezeigt aus dem Empfang („<“) vom %1 · %2, wie er von der Leitung kam")
                                .arg(LocalTimeText::germanDateTimeText(takenMSecsSinceEpoch), byteCount(bytes.size())));
-    burstDump_->setPlainText(dump(bytes));
+    burstDump_->showDump(dump(bytes), bytes, dumpLayout.perRow, dumpLayout.textColumn());
 }
 
 void LineInspector::lineCleared()

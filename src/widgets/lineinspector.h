@@ -5,11 +5,12 @@
 // open while lines arrive; it keeps its own copy of the bytes and closes itself away.
 // Bytes selected in the dump are copied as text or hex; with nothing selected, the whole line.
 
+#include "widgets/dumpview.h"
+
 #include <QByteArray>
 #include <QDialog>
 #include <QString>
 
-class QPlainTextEdit;
 class QLabel;
 
 class LineInspector : public QDialog {
@@ -19,7 +20,8 @@ public:
                   QWidget *parent = nullptr);
 
     // One row of the dump per 16 bytes: "00000010  1B 5B 31 … 41  42 43 …  ␛[1…", the
-    // printable column showing the bytes as the list does (control bytes as their pictures).
+    // printable column holding the bytes as the list's copy gives them (control bytes as their
+    // pictures); the window shows each control byte there as the list paints it, in a box.
     static QString dump(const QByteArray &bytes);
 
     // The bytes selected in the dump (whole bytes under the selection, from its hex or its
@@ -45,8 +47,8 @@ private:
     int byteAt(int position, bool end) const;
 
     QByteArray bytes_;
-    QPlainTextEdit *dump_;
+    DumpView *dump_;
     QLabel *summary_;
     QLabel *burstSummary_ = nullptr;
-    QPlainTextEdit *burstDump_ = nullptr;
+    DumpView *burstDump_ = nullptr;
 };

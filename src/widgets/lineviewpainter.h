@@ -25,12 +25,13 @@ public:
     // `right`; the painter's pen and font are the row's.
     void paintRow(QPainter &painter, const char *bytes, int length, int firstColumn, int x, int top,
                   int right) const;
+    // A control byte's name in its box, controlCells columns wide from `x`, on the row at `top`;
+    // also the line inspector's, so that both show a control byte alike.
+    void paintControl(QPainter &painter, unsigned char byte, int x, int top) const;
     // The focus frame inside `area`, in whole device pixels.
     static void paintFocusFrame(QPainter &painter, const QRectF &area, qreal devicePixelRatio, const QColor &color);
 
 private:
-    void paintControl(QPainter &painter, unsigned char byte, int x, int top) const;
-
     int rowHeight_ = 1;
     int charWidth_ = 1;
     int ascent_ = 0;

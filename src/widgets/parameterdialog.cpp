@@ -32,6 +32,8 @@
 #include <QVBoxLayout>
 #include <QWindow>
 
+#include <algorithm>
+
 namespace {
 constexpr int parameters = 7;
 // Room for the table's seven rows and the report; a smaller free area takes what it has.
@@ -95,6 +97,16 @@ QString valueText(const std::optional<QString> &value)
 {
     return value.value_or(QString());
 }
+
+// A parameter's caption in the window's words, without the blanks that line up the window's
+// label: in a cell they would only take the room of what the value means.
+QString tableCaption(int n)
+{
+    QStringList lines = displayLines(parameterCaption(n)).split(QLatin1Char('\n'));
+    for (QString &line : lines)
+        line = line.simplified();
+    return lines.join(QLatin1Char('\n'));
+}
 } // namespace
 
 ParameterDialog::ParameterDialog(QWidget *parent)
@@ -130,12 +142,14 @@ ParameterDialog::ParameterDialog(QWidget *parent)
                 item->setFlags(item->flags() & ~Qt::ItemIsEditable);
             table_->setItem(n, c, item);
         }
-        table_->item(n, Caption)->setText(displayLines(parameterCaption(n)));
+        table_->item(n, Caption)->setText(tableCaption(n));
         showRow(n);
     }
     filling_ = false;
+    // The values and the mark take what they need; what a value means takes the rest.
+    for (const Column c : {Caption, Unit, File, Differs})
+        table_->horizontalHeader()->setSectionResizeMode(c, QHeaderView::ResizeToContents);
     table_->horizontalHeader()->setSectionResizeMode(Meaning, QHeaderView::Stretch);
-    table_->resizeColumnToContents(Caption);
     table_->resizeRowsToContents();
     // Typing goes into the file's F0 first: the only column that takes input.
     table_->setCurrentCell(0, File);
@@ -380,21 +394,23 @@ bool ParameterDialog::confirmWrite(const std::vector<PlannedWrite> &plan)
     return ask_(this, text);
 }
 
+// What a file's load or save says goes under the bar, where a run says its step: the report
+// of the last run stays as it was until the next run.
 void ParameterDialog::openFile(const QString &path)
 {
     auto loaded = loadSetFile(path);
     if (const auto *reason = std::get_if<QString>(&loaded)) {
-        report_->setPlainText(*reason + QStringLiteral("\nNichts geladen."));
+        step_->setText(*reason + QStringLiteral("\nNichts geladen."));
         return;
     }
     const ParameterSet set = std::get<ParameterSet>(std::move(loaded));
     if (std::none_of(set.value.begin(), set.value.end(), [](const auto &v) { return v.has_value(); })) {
-        report_->setPlainText(QStringLiteral("%1: enthält keine Zeile Fn=XXXX.\nNichts geladen.").arg(path));
+        step_->setText(QStringLiteral("%1: enthält keine Zeile Fn=XXXX.\nNichts geladen.").arg(path));
         return;
     }
     for (int n = 0; n < parameters; ++n)
         setFileValue(n, set.value[std::size_t(n)]);
-    report_->setPlainText(QStringLiteral("Geladen: %1").arg(path));
+    step_->setText(QStringLiteral("Geladen: %1").arg(path));
 }
 
 void ParameterDialog::saveFile(const QString &path)
@@ -402,7 +418,7 @@ void ParameterDialog::saveFile(const QString &path)
     const SetHeader header = header_ ? header_() : SetHeader{};
     const QString failed = saveSetFile(path, printParameterSet(file_, header));
     // A failure's text already says that nothing was saved.
-    report_->setPlainText(failed.isEmpty() ? QStringLiteral("Parametersatz in %1 gespeichert.").arg(path) : failed);
+    step_->setText(failed.isEmpty() ? QStringLiteral("Parametersatz in %1 gespeichert.").arg(path) : failed);
 }
 
 void ParameterDialog::askOpen()
@@ -419,11 +435,21 @@ void ParameterDialog::askSave()
         saveFile(path);
 }
 
+void ParameterDialog::focusFileValues()
+{
+    table_->setCurrentCell(std::max(0, table_->currentRow()), File);
+    table_->setFocus(Qt::OtherFocusReason);
+}
+
 void ParameterDialog::setVisible(bool visible)
 {
-    // Sized before Qt places it, so that it is placed with the size it has.
-    if (visible && !isVisible())
+    if (visible && !isVisible()) {
+        // Sized before Qt places it, so that it is placed with the size it has.
         fitToScreen();
+        // Each opening starts at F0's file value, as the Handbuch's round by keyboard counts.
+        table_->setCurrentCell(0, File);
+        table_->setFocus(Qt::OtherFocusReason);
+    }
     QDialog::setVisible(visible);
 }
 

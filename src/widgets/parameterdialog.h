@@ -62,6 +62,8 @@ public:
     void endRun(const QString &report, const QString &stoppedAt = QString());
     bool isRunning() const { return running_; }
     QString report() const;
+    // The keyboard goes where editing starts: the table, at the file value of its current row.
+    void focusFileValues();
 
     // Asks before a write, listing every change in words; true to write.
     bool confirmWrite(const std::vector<PlannedWrite> &plan);
@@ -70,6 +72,7 @@ public:
 
     // „Datei öffnen …“ and „Speichern unter …“ without their file dialogs: the set file at
     // `path` is loaded (a bad line is named, nothing is loaded) or written complete or not at all.
+    // What they say is the line under the bar; the last run's report stays.
     void openFile(const QString &path);
     void saveFile(const QString &path);
 

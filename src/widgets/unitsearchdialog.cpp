@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScreen>
+#include <QScrollBar>
 #include <QShortcut>
 #include <QStyle>
 #include <QTableWidget>
@@ -54,9 +55,8 @@ UnitSearchDialog::UnitSearchDialog(QWidget *parent)
     status_ = named(new QLabel(this), "lblStatus");
     searchButton_ = named(new QPushButton(QStringLiteral("S&uchen"), this), "cmdSearch");
     chooseButton_ = named(new QPushButton(QStringLiteral("Ü&bernehmen"), this), "cmdChoose");
-    closeButton_ = named(new QPushButton(QStringLiteral("Schl&ießen"), this), "cmdClose");
-    chooseButton_->setToolTip(QStringLiteral("Trägt Schnittstelle, Baudrate und Adresse der gewählten Einheit ins "
-                                             "Fenster ein; verbunden wird erst mit „Verbinden“."));
+    closeButton_ = named(new QPushButton(QStringLiteral("S&chließen"), this), "cmdClose");
+    setWindowConnected(false);
 
     auto *portsRow = new QHBoxLayout;
     portsRow->addWidget(portsLabel);
@@ -86,6 +86,7 @@ UnitSearchDialog::UnitSearchDialog(QWidget *parent)
     });
     connect(table_, &QTableWidget::currentCellChanged, this, &UnitSearchDialog::updateButtons);
     connect(ports_, &QLineEdit::textChanged, this, &UnitSearchDialog::updateButtons);
+    connect(ports_, &QLineEdit::textEdited, this, [this] { portsTyped_ = true; });
     // Enter in the ports searches; elsewhere it takes the chosen unit.
     connect(ports_, &QLineEdit::returnPressed, this, [this] {
         if (searchButton_->isEnabled())
@@ -100,6 +101,49 @@ UnitSearchDialog::UnitSearchDialog(QWidget *parent)
 void UnitSearchDialog::setPorts(const QStringList &ports)
 {
     ports_->setText(ports.join(QLatin1Char(' ')));
+}
+
+void UnitSearchDialog::offerPorts(const QStringList &ports)
+{
+    if (!portsTyped_)
+        setPorts(ports);
+}
+
+void UnitSearchDialog::clearResults()
+{
+    if (searching_)
+        return;
+    outcomes_.clear();
+    table_->setRowCount(0);
+    progress_->setRange(0, 1);
+    progress_->setValue(0);
+    status_->clear();
+    updateButtons();
+}
+
+void UnitSearchDialog::setWindowConnected(bool connected)
+{
+    chooseButton_->setText(connected ? QStringLiteral("Trennen und ü&bernehmen") : QStringLiteral("Ü&bernehmen"));
+    chooseButton_->setToolTip(connected ? QStringLiteral("Trennt das Fenster von seiner Einheit (wie „Trennen“) und trägt "
+                                                         "dann Schnittstelle, Baudrate und Adresse der gewählten Einheit "
+                                                         "ein; verbunden wird erst mit „Verbinden“.")
+                                        : QStringLiteral("Trägt Schnittstelle, Baudrate und Adresse der gewählten Einheit "
+                                                         "ins Fenster ein; verbunden wird erst mit „Verbinden“."));
+}
+
+void UnitSearchDialog::setDisconnecting(bool disconnecting)
+{
+    disconnecting_ = disconnecting;
+    if (disconnecting)
+        status_->setText(QStringLiteral("Trennen …"));
+    updateButtons();
+}
+
+void UnitSearchDialog::reject()
+{
+    // The window's boxes are filled once its connection is closed, a moment from now.
+    if (!disconnecting_)
+        QDialog::reject();
 }
 
 QStringList UnitSearchDialog::ports() const
@@ -170,10 +214,16 @@ void UnitSearchDialog::searchFinished()
                 first = row;
         }
     }
+    // Every column as wide as its widest cell, the last one too, for the dialog to grow to;
+    // then the last one takes what room is left.
+    table_->horizontalHeader()->setSectionResizeMode(Version, QHeaderView::Interactive);
     table_->resizeColumnsToContents();
+    widenForColumns();
     table_->horizontalHeader()->setSectionResizeMode(Version, QHeaderView::Stretch);
     status_->setText(found == 0 ? QStringLiteral("Keine Einheit gefunden.")
-                                : QStringLiteral("%1 Einheit(en) gefunden. Eine wählen und „Übernehmen“.").arg(found));
+                                : QStringLiteral("%1 Einheit(en) gefunden. Eine wählen und „%2“.")
+                                      .arg(found)
+                                      .arg(chooseButton_->text().remove(QLatin1Char('&'))));
     if (first >= 0) {
         table_->setCurrentCell(first, Port);
         table_->setFocus();
@@ -191,10 +241,11 @@ std::optional<search::PortOutcome> UnitSearchDialog::chosenUnit() const
 
 void UnitSearchDialog::updateButtons()
 {
-    searchButton_->setEnabled(!searching_ && !ports().isEmpty());
-    ports_->setEnabled(!searching_);
-    const bool canChoose = chosenUnit().has_value();
+    searchButton_->setEnabled(!searching_ && !disconnecting_ && !ports().isEmpty());
+    ports_->setEnabled(!searching_ && !disconnecting_);
+    const bool canChoose = !disconnecting_ && chosenUnit().has_value();
     chooseButton_->setEnabled(canChoose);
+    closeButton_->setEnabled(!disconnecting_);
     chooseButton_->setDefault(canChoose);
     searchButton_->setDefault(!canChoose);
 }
@@ -220,6 +271,22 @@ void UnitSearchDialog::fitToScreen()
     placed.moveLeft(std::clamp(placed.left(), free.left(), std::max(free.left(), free.right() - placed.width() + 1)));
     placed.moveTop(std::clamp(placed.top(), free.top(), std::max(free.top(), free.bottom() - placed.height() + 1)));
     move(placed.topLeft());
+}
+
+void UnitSearchDialog::widenForColumns()
+{
+    // A long port name (/dev/serial/by-id/…) beside a long reason: the dialog grows until
+    // every column shows its widest cell, as far as the screen has room; fitToScreen keeps
+    // it within the free area.
+    int needed = 2 * table_->frameWidth() + table_->verticalScrollBar()->sizeHint().width();
+    for (int column = 0; column < ColumnCount; ++column)
+        needed += table_->columnWidth(column);
+    const int wider = needed - table_->width();
+    if (wider <= 0)
+        return;
+    resize(width() + wider, height());
+    if (isVisible())
+        fitToScreen();
 }
 
 void UnitSearchDialog::showStatus(const QString &text)

@@ -32,6 +32,20 @@ public:
     // The ports to search, separated by blanks.
     void setPorts(const QStringList &ports);
     QStringList ports() const;
+    // The ports offered on opening: taken unless the user has typed ports of their own, which
+    // the dialog keeps for the session.
+    void offerPorts(const QStringList &ports);
+
+    // Forgets the last search's rows and what was said of them: on reopening they may speak
+    // of a window that has since disconnected or connected.
+    void clearResults();
+
+    // Whether the window is connected: then „Übernehmen“ reads „Trennen und übernehmen“, as
+    // the window's boxes take a unit only once its connection is closed.
+    void setWindowConnected(bool connected);
+    // The window is disconnecting to take the chosen unit: nothing can be started meanwhile.
+    void setDisconnecting(bool disconnecting);
+    bool isDisconnecting() const { return disconnecting_; }
 
     // Shows the search's progress and each port's row as it is done; the buttons wait
     // until it has finished.
@@ -46,17 +60,19 @@ public:
 
 signals:
     void searchAsked();
-    // „Übernehmen“, Enter or a double-click on a found unit's row.
+    // „Übernehmen“ („Trennen und übernehmen“), Enter or a double-click on a found unit's row.
     void chooseAsked();
 
 protected:
     void showEvent(QShowEvent *event) override;
+    void reject() override;
 
 private:
     void showOutcome(int row, const search::PortOutcome &outcome);
     void searchFinished();
     void updateButtons();
     void fitToScreen();
+    void widenForColumns();
 
     QLineEdit *ports_;
     QTableWidget *table_;
@@ -67,4 +83,6 @@ private:
     QPushButton *closeButton_;
     QList<search::PortOutcome> outcomes_;
     bool searching_ = false;
+    bool portsTyped_ = false;
+    bool disconnecting_ = false;
 };

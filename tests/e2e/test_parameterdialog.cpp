@@ -182,8 +182,9 @@ TEST_F(ParameterDialogOnTheLine, NotConnectedTheDialogSaysSoAndOffersNothingThat
     EXPECT_TRUE(button(d, "openButton")->isEnabled());
     // A bad line: its number and reason, and nothing loaded.
     d.openFile(writeFile("F1=0A10\nF3=0E3\n"));
-    EXPECT_TRUE(d.report().contains(QStringLiteral(":2:"))) << d.report().toStdString();
-    EXPECT_TRUE(d.report().endsWith(QStringLiteral("Nichts geladen.")));
+    const QString said = control<QLabel>(d, "step")->text();
+    EXPECT_TRUE(said.contains(QStringLiteral(":2:"))) << said.toStdString();
+    EXPECT_TRUE(said.endsWith(QStringLiteral("Nichts geladen.")));
     EXPECT_EQ(cell(d, 1, ParameterDialog::File), QString());
 }
 

@@ -101,7 +101,7 @@ TEST_F(RixParam, ReadOfSeveralUnitsIntoAFolderIsOneFileEachNamedAfterPortAndAddr
     const std::string secondFile = contents(folder + name(second, "3"));
     EXPECT_TRUE(holdsFreshValues(firstFile)) << firstFile;
     EXPECT_NE(secondFile.find("\nF0=3011\n"), std::string::npos) << secondFile;
-    EXPECT_NE(secondFile.find("# Anschluss: " + second.path() + "\n"), std::string::npos) << secondFile;
+    EXPECT_NE(secondFile.find("# Schnittstelle: " + second.path() + "\n"), std::string::npos) << secondFile;
     EXPECT_NE(linesOf(r.err, second.path()).find("F0 … 3011\n"), std::string::npos) << r.err;
     EXPECT_NE(linesOf(r.err, first.path()).find("Parametersatz in " + folder + name(first, "F") + " gespeichert.\n"),
               std::string::npos)

@@ -25,13 +25,15 @@ public:
     // Records the waiting box and calls `tryOpen` up to `waitTries` times, `waitStepMs` apart
     // with the event loop running; false (cancelled) when none opened the port.
     bool waitForPort(const QString &text, const std::function<bool()> &tryOpen) override;
-    // Records the box as show() does and answers with `chooseUnitSearch`.
+    // Records the box as show() does, counts the offer, and answers with `chooseUnitSearch`.
     bool offerUnitSearch(const QString &text, const QString &details) override
     {
         show(text, details);
+        ++searchOffers;
         return chooseUnitSearch;
     }
     bool chooseUnitSearch = false;
+    int searchOffers = 0;
     std::vector<QString> texts;
     std::vector<QString> details;
     int shownWithPollingOn = 0;

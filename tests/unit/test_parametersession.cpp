@@ -202,3 +202,12 @@ TEST(ParameterSession, AStopOrASilentReadBackEndsTheWriteAndTheReportSaysWhatRea
     EXPECT_EQ(writeReport(cut, notes), QStringLiteral("  F3: 0E28 → 0E3C  geschrieben, nicht bestätigt (Zustand unbekannt)\n"
                                                       "  F6: 1010 → 2010  nicht geschrieben\n"));
 }
+
+TEST(ParameterSession, AChangeInWordsNamesTheUnitsValueAndTheFilesValue)
+{
+    // The unit is the „Einheit“, in the question before a write as everywhere else.
+    EXPECT_EQ(changeText(3, QStringLiteral("0E28"), QStringLiteral("0E3C")),
+              QStringLiteral("F3: 0E28 → 0E3C (Vorlaufzeit)\n"
+                             "    Einheit: 3.,4. Stelle = 0x28 = 40 × 5 ms = 200 ms\n"
+                             "    Datei:   3.,4. Stelle = 0x3C = 60 × 5 ms = 300 ms\n"));
+}

@@ -42,7 +42,7 @@ TEST(ParameterSetFile, PrintsHeaderThenEachValueWithItsExplanation)
     const SetHeader header{"/dev/ttyUSB0", "19200", "S", "2026-12-07 18:00", "1.0.0"};
     EXPECT_EQ(printParameterSet(setOf({{4, "0e0e"}, {3, "0E28"}}), header).toStdString(),
               "# RIX-Parametersatz\n"
-              "# Anschluss: /dev/ttyUSB0\n"
+              "# Schnittstelle: /dev/ttyUSB0\n"
               "# Baudrate: 19200\n"
               "# Adresse: S\n"
               "# Datum: 2026-12-07 18:00\n"

@@ -10,6 +10,7 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QDateTime>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -120,7 +121,16 @@ TEST(FindBar, SaysWhatItCannotFindWholeAndLiesOverNoControl)
         t.bar().textEdit()->setText(QString::fromUtf8(typed));
         const QLabel *status = t.bar().status();
         EXPECT_EQ(status->text(), QString::fromUtf8(said));
-        EXPECT_GE(status->contentsRect().width(), status->fontMetrics().horizontalAdvance(status->text())) << typed;
+        // Every line of it shown, on one line or wrapped onto a second, and clear of the
+        // close button.
+        const QRect room = status->contentsRect();
+        const QRect needed = status->fontMetrics().boundingRect(QRect(0, 0, room.width(), 1000),
+                                                                status->wordWrap() ? Qt::TextWordWrap : 0, status->text());
+        EXPECT_LE(needed.width(), room.width()) << typed;
+        EXPECT_LE(needed.height(), room.height()) << typed;
+        const QWidget *close = t.bar().findChild<QWidget *>(QStringLiteral("findClose"));
+        ASSERT_NE(close, nullptr);
+        EXPECT_LT(status->geometry().right(), close->geometry().left()) << typed;
     }
 }
 
@@ -270,6 +280,71 @@ TEST(LineInspector, PrintableColumnShowsWindows1252AndControlBytesAsTheListDoes)
     inspector.dumpView()->setTextCursor(cursor);
     inspector.copyAsText();
     EXPECT_EQ(QGuiApplication::clipboard()->text(), QString::fromUtf8("€\u240D\u240A\uFFFD\u2421"));
+}
+
+// The dump as shown, at `ratio`: the viewport painted into an image.
+QImage shownDump(LineInspector &inspector, qreal ratio)
+{
+    QWidget *view = inspector.dumpView()->viewport();
+    QImage image(view->size() * ratio, QImage::Format_RGB32);
+    image.setDevicePixelRatio(ratio);
+    image.fill(Qt::white);
+    view->render(&image);
+    return image;
+}
+
+// How many pixels of `image` within `area` (in the image's own pixels) are dark: text and lines.
+int darkPixels(const QImage &image, const QRect &area)
+{
+    int dark = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            dark += qGray(image.pixel(x, y)) < 128;
+    return dark;
+}
+
+TEST(LineInspector, ControlBytesInTheCharacterColumnAreTheirNamesInBoxesAsInTheListsAtEveryScale)
+{
+    // ESC, BEL, TAB, NUL and DEL between letters.
+    const QByteArray line("A\x1b" "B\x07" "C\x09" "D\x00" "E\x7f", 10);
+    LineInspector inspector(line, 0, QStringLiteral("Antworten"), 0);
+    inspector.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&inspector));
+    QPlainTextEdit *dump = inspector.dumpView();
+    // Still one character per byte: a position in the dump is a byte.
+    const int textColumn = 10 + 16 * 3 + 1 + 1;
+    ASSERT_EQ(dump->toPlainText().size(), LineInspector::dump(line).size());
+    const QFontMetrics metrics(dump->font());
+    const int cell = metrics.horizontalAdvance(QLatin1Char('M'));
+    for (const qreal ratio : {1.0, 1.5, 2.0}) {
+        SCOPED_TRACE(ratio);
+        const QImage image = shownDump(inspector, ratio);
+        std::vector<QImage> boxes;
+        for (int i = 1; i < line.size(); i += 2) {
+            QTextCursor at(dump->document());
+            at.setPosition(textColumn + i);
+            const QRect left = dump->cursorRect(at);
+            at.setPosition(textColumn + i + 1);
+            const QRect right = dump->cursorRect(at);
+            // Three columns wide, as a list draws a control byte, and the row no higher.
+            EXPECT_EQ(right.left() - left.left(), 3 * cell) << i;
+            EXPECT_EQ(right.top(), left.top());
+            const QRect box = QRectF(QPointF(left.topLeft()) * ratio, QSizeF(3 * cell, metrics.height()) * ratio).toRect();
+            // Its frame and its name: far more than a glyph's faint smudge.
+            EXPECT_GT(darkPixels(image, box), box.width() + box.height()) << i;
+            boxes.push_back(image.copy(box));
+        }
+        for (std::size_t a = 0; a < boxes.size(); ++a)
+            for (std::size_t b = a + 1; b < boxes.size(); ++b)
+                EXPECT_NE(boxes[a], boxes[b]) << a << " and " << b;
+    }
+    // Copied from the dump, a box is its control picture, as the list's copy gives it.
+    QTextCursor selection(dump->document());
+    selection.setPosition(textColumn);
+    selection.setPosition(textColumn + 5, QTextCursor::KeepAnchor);
+    dump->setTextCursor(selection);
+    dump->copy();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QString::fromUtf8("A\u241BB\u2407C"));
 }
 
 TEST(LineInspector, ADoubleClickOnALineOpensItAndTheListKeepsItsToolTip)

@@ -816,7 +816,7 @@ TEST(LineView, ToolTipShowsTheFirst64BytesInHexThenAnEllipsis)
 TEST(LineView, MitschnittAsksForAFileAndWhileOneRunsOffersItsEndAndTheToolTipsNameIt)
 {
     auto view = shownView();
-    view->setToolTip(QStringLiteral("Antworten des Geräts"));
+    view->setToolTip(QStringLiteral("Antworten der Einheit"));
     addNumbered(*view, 3);
     QStringList askedFor;
     QString answer = QStringLiteral("/tmp/messung/sitzung.txt");
@@ -841,7 +841,7 @@ TEST(LineView, MitschnittAsksForAFileAndWhileOneRunsOffersItsEndAndTheToolTipsNa
     // Running: the end is offered with the file's name, and every tool tip names the file.
     view->fileMenu()->setRecordingFile(answer);
     const QString note = QStringLiteral("Mitschnitt läuft in „/tmp/messung/sitzung.txt“");
-    EXPECT_EQ(view->toolTip(), QStringLiteral("Antworten des Geräts\n") + note);
+    EXPECT_EQ(view->toolTip(), QStringLiteral("Antworten der Einheit\n") + note);
     const QPoint at = centreOf(*view, 0);
     QHelpEvent help(QEvent::ToolTip, at, view->viewport()->mapToGlobal(at));
     QApplication::sendEvent(view->viewport(), &help);
@@ -855,7 +855,7 @@ TEST(LineView, MitschnittAsksForAFileAndWhileOneRunsOffersItsEndAndTheToolTipsNa
 
     // Stopped: as before, and a cancelled dialog chooses nothing.
     view->fileMenu()->setRecordingFile(QString());
-    EXPECT_EQ(view->toolTip(), QStringLiteral("Antworten des Geräts"));
+    EXPECT_EQ(view->toolTip(), QStringLiteral("Antworten der Einheit"));
     answer.clear();
     const QStringList stopped = useContextMenu(*view, 1, QStringLiteral("Mitschnitt in Datei …"));
     EXPECT_TRUE(stopped.contains(QStringLiteral("Mitschnitt in Datei …")));

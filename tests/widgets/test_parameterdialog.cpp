@@ -7,6 +7,8 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QLabel>
 #include <QProgressBar>
 #include <QTableWidget>
@@ -121,4 +123,37 @@ TEST(ParameterDialogRuns, AfterARunTheKeyboardIsBackOnTheButtonThatStartedIt)
     EXPECT_NE(QApplication::focusWidget(), read);
     d.endRun(QStringLiteral("F0–F6 gelesen."));
     EXPECT_EQ(QApplication::focusWidget(), read);
+}
+
+TEST(ParameterDialogRuns, OpeningOrSavingAFileLeavesTheLastRunsReportAndSaysItUnderTheBar)
+{
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    const QString good = folder.filePath(QStringLiteral("gut.rixset"));
+    const QString bad = folder.filePath(QStringLiteral("schlecht.rixset"));
+    for (const auto &[path, text] : {std::pair{good, QByteArray("F3=0E3C\n")}, std::pair{bad, QByteArray("F3=0E3\n")}}) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(text);
+    }
+    ParameterDialog d;
+    const QString lost = QStringLiteral("Die Verbindung zur Einheit ist unterbrochen.\n"
+                                        "  F1: 0A00 → 0A10  geschrieben, nicht bestätigt (Zustand unbekannt)\n");
+    d.startRun(QStringLiteral("Schreiben …"), 2);
+    d.endRun(lost, QStringLiteral("Verbindung unterbrochen bei F1"));
+    auto *said = control<QLabel>(d, "step");
+
+    d.openFile(good);
+    EXPECT_EQ(d.fileSet().value[3], QStringLiteral("0E3C"));
+    EXPECT_EQ(said->text(), QStringLiteral("Geladen: %1").arg(good));
+    EXPECT_EQ(d.report(), lost);
+    d.openFile(bad);
+    EXPECT_TRUE(said->text().endsWith(QStringLiteral("Nichts geladen."))) << said->text().toStdString();
+    EXPECT_EQ(d.report(), lost);
+    d.saveFile(folder.filePath(QStringLiteral("neu.rixset")));
+    EXPECT_EQ(said->text(), QStringLiteral("Parametersatz in %1 gespeichert.").arg(folder.filePath(QStringLiteral("neu.rixset"))));
+    EXPECT_EQ(d.report(), lost);
+    // The next run's report replaces it.
+    d.startRun(QStringLiteral("Lesen …"), 7);
+    EXPECT_EQ(d.report(), QString());
 }

@@ -50,9 +50,6 @@ TEST(MouseSemantics, TheKeyboardNeverTriggersAButton)
         QTest::keyClick(b, Qt::Key_Return);
         QTest::keyClick(b, Qt::Key_Enter);
     }
-    h.w.ed1()->setFocus();
-    QTest::keyClicks(h.w.ed1(), "$RSV");
-    QTest::keyClick(h.w.ed1(), Qt::Key_Return);
     EXPECT_TRUE(h.channel.writes.empty());
     EXPECT_EQ(h.end.ends, 0);
     EXPECT_FALSE(h.w.cmdEIN()->isEnabled());   // still connected: nothing disconnected either

@@ -9,6 +9,7 @@
 #include "window/commands/parameterset.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QCheckBox>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -20,6 +21,7 @@
 
 #include <array>
 #include <chrono>
+#include <map>
 
 using testsupport::control;
 
@@ -75,10 +77,11 @@ TEST(ParameterSet, CtrlPOpensTheDialogAndNothingGoesToTheUnit)
     EXPECT_EQ(control<QLabel>(*d, "connection")->text(), QStringLiteral("Einheit 7 an COM1 mit 19200 Baud"));
     EXPECT_EQ(h.channel.writes.size(), writesBefore);
     EXPECT_TRUE(h.pause.pauses.empty());
-    // The captions as the window shows them.
-    EXPECT_EQ(control<QTableWidget>(*d, "values")->item(3, ParameterDialog::Caption)->text(),
+    // The captions in the window's words, without the blanks that line up the window's label.
+    EXPECT_EQ(h.w.lblF3()->text(),
               QStringLiteral("Vorlaufzeit") + QString(43, u' ') + QStringLiteral("(0E28)\n3.,4. Stelle  [N*5ms] "));
-    EXPECT_EQ(control<QTableWidget>(*d, "values")->item(3, ParameterDialog::Caption)->text(), h.w.lblF3()->text());
+    EXPECT_EQ(control<QTableWidget>(*d, "values")->item(3, ParameterDialog::Caption)->text(),
+              QStringLiteral("Vorlaufzeit (0E28)\n3.,4. Stelle [N*5ms]"));
     d->close();
 }
 
@@ -145,49 +148,164 @@ TEST(ParameterSet, TheUnitsValuesAreForgottenOnceThePortIsOpenedAgain)
     d->close();
 }
 
-TEST(ParameterSet, ReadEditWriteAndCloseByKeyboardAlone)
+namespace {
+// The round „without the mouse“ as a manual writes it, one step per comma: a key with its
+// modifiers ("Ctrl+P", "Umschalt+Tab", "↓ ↓ ↓"), a text in backticks to type, or the answer
+// „Ja“ to the question. Read from the file, so that the test runs what the reader is told.
+QStringList roundInManual(const QString &file, const QString &lead)
+{
+    QFile manual(QStringLiteral(RIX_SOURCE_DOCS "/") + file);
+    if (!manual.open(QIODevice::ReadOnly))
+        return {};
+    const QString text = QString::fromUtf8(manual.readAll()).simplified();
+    const qsizetype from = text.indexOf(lead);
+    if (from < 0)
+        return {};
+    const qsizetype begin = from + lead.size();
+    const qsizetype end = text.indexOf(QStringLiteral("Esc."), begin);
+    if (end < 0)
+        return {};
+    QStringList steps;
+    for (const QString &step : text.mid(begin, end + 3 - begin).split(QLatin1Char(',')))
+        steps << step.trimmed();
+    return steps;
+}
+
+struct KeyStep {
+    Qt::Key key = Qt::Key_unknown;
+    Qt::KeyboardModifiers modifiers;
+    int times = 1;
+};
+
+// A key as the manuals name it, in English or German; Key_unknown for anything else.
+KeyStep keyNamed(const QString &step)
+{
+    static const std::map<QString, Qt::KeyboardModifier> modifiers = {
+        {QStringLiteral("Ctrl"), Qt::ControlModifier}, {QStringLiteral("Strg"), Qt::ControlModifier},
+        {QStringLiteral("Alt"), Qt::AltModifier},      {QStringLiteral("Shift"), Qt::ShiftModifier},
+        {QStringLiteral("Umschalt"), Qt::ShiftModifier}};
+    static const std::map<QString, Qt::Key> keys = {
+        {QStringLiteral("Tab"), Qt::Key_Tab},       {QStringLiteral("Enter"), Qt::Key_Return},
+        {QStringLiteral("Eingabe"), Qt::Key_Return}, {QStringLiteral("Esc"), Qt::Key_Escape},
+        {QStringLiteral("↓"), Qt::Key_Down},        {QStringLiteral("↑"), Qt::Key_Up}};
+    KeyStep result;
+    const QStringList repeated = step.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    result.times = int(repeated.size());
+    if (repeated.isEmpty() || repeated.count(repeated.front()) != repeated.size())
+        return {};
+    QStringList parts = repeated.front().split(QLatin1Char('+'));
+    const QString name = parts.takeLast();
+    for (const QString &part : parts) {
+        const auto modifier = modifiers.find(part);
+        if (modifier == modifiers.end())
+            return {};
+        result.modifiers |= modifier->second;
+    }
+    if (const auto key = keys.find(name); key != keys.end())
+        result.key = key->second;
+    else if (name.size() == 1 && name.front().isLetter())
+        result.key = Qt::Key(Qt::Key_A + (name.front().toUpper().unicode() - u'A'));
+    return result;
+}
+} // namespace
+
+// The manual's and the Handbuch's round by keyboard, key for key as they write it, writes
+// 0E3C into F3.
+TEST(ParameterSet, TheManualsRoundByKeyboardWritesF3)
+{
+    const struct {
+        const char *file;
+        const char *lead;
+    } manuals[] = {{"manual.md", "A whole round without the mouse:"}, {"handbuch.md", "Ein ganzer Durchgang ohne Maus:"}};
+    for (const auto &manual : manuals) {
+        SCOPED_TRACE(manual.file);
+        const QStringList steps = roundInManual(QString::fromLatin1(manual.file), QString::fromUtf8(manual.lead));
+        ASSERT_FALSE(steps.isEmpty()) << "the round is no longer in the manual as the test reads it";
+        Harness h;
+        h.showWindow();
+        h.connectWith("COM1", "19200", "S");
+        std::array<QByteArray, 7> unit = {"F011", "0A00", "1212", "0E28", "0E0E", "64C8", "1010"};
+        actAsUnit(h, unit);
+        QStringList questions;
+        const std::size_t before = h.channel.writes.size();
+        for (const QString &step : steps) {
+            SCOPED_TRACE(step.toStdString());
+            ParameterDialog *d = parameterDialog(h.p);
+            if (d && questions.isEmpty()) {
+                d->setQuestion([&questions](QWidget *, const QString &text) {
+                    questions << text;
+                    return true;
+                });
+            }
+            QWindow *keys = d && d->isVisible() ? d->windowHandle() : h.w.windowHandle();
+            if (step.endsWith(QStringLiteral("„Ja“"))) {
+                // The question was asked by the key before, and answered „Ja“.
+                EXPECT_EQ(questions.size(), 1);
+                continue;
+            }
+            if (step.startsWith(QLatin1Char('`')) && step.endsWith(QLatin1Char('`'))) {
+                for (const QChar c : step.mid(1, step.size() - 2))
+                    QTest::keyClick(keys, c.toLatin1());
+                continue;
+            }
+            const KeyStep key = keyNamed(step);
+            ASSERT_NE(key.key, Qt::Key_unknown) << "a step the test cannot press";
+            for (int i = 0; i < key.times; ++i)
+                QTest::keyClick(keys, key.key, key.modifiers);
+            // The reader waits for the dialog, and for a run to its end, as the bar shows it.
+            d = parameterDialog(h.p);
+            ASSERT_NE(d, nullptr);
+            if (d->isVisible()) {
+                ASSERT_TRUE(QTest::qWaitForWindowActive(d));
+                ASSERT_TRUE(QTest::qWaitFor([&] { return !d->isRunning(); }, 5000));
+                QTest::qWait(150);   // a mnemonic presses its button a moment later
+                ASSERT_TRUE(QTest::qWaitFor([&] { return !d->isRunning(); }, 5000));
+            }
+        }
+        ParameterDialog *d = parameterDialog(h.p);
+        ASSERT_NE(d, nullptr);
+        EXPECT_FALSE(d->isVisible());
+        ASSERT_EQ(questions.size(), 1);
+        EXPECT_TRUE(questions[0].contains(QStringLiteral("F3: 0E28 → 0E3C"))) << questions[0].toStdString();
+        EXPECT_EQ(d->report(), QStringLiteral("Geschrieben und zurückgelesen: 1 Wert(e).\n"
+                                              "  F3: 0E28 → 0E3C  geschrieben und bestätigt\n"));
+        std::vector<QByteArray> expected;
+        for (int n = 0; n < 7; ++n)
+            expected.push_back("$RSRF" + QByteArray::number(n));
+        expected.push_back("$RSPF30E3C");
+        expected.push_back("$RSRF3");
+        EXPECT_EQ(writesSince(h, before), expected);
+        EXPECT_EQ(unit[3], QByteArray("0E3C"));
+    }
+}
+
+TEST(ParameterSet, AfterAReadTheKeysAreInTheTableWhereverTheyWereAndEachOpeningStartsAtF0)
 {
     Harness h;
     h.showWindow();
     h.connectWith("COM1", "19200", "S");
     std::array<QByteArray, 7> unit = {"F011", "0A00", "1212", "0E28", "0E0E", "64C8", "1010"};
     actAsUnit(h, unit);
-    QTest::keyClick(h.w.windowHandle(), Qt::Key_P, Qt::ControlModifier);
+    showParameterSet(h.p);
     ParameterDialog *d = parameterDialog(h.p);
     ASSERT_NE(d, nullptr);
     ASSERT_TRUE(QTest::qWaitForWindowActive(d));
-    QStringList questions;
-    d->setQuestion([&questions](QWidget *, const QString &text) {
-        questions << text;
-        return true;
-    });
-    QWindow *keys = d->windowHandle();
-    const std::size_t before = h.channel.writes.size();
-
-    // Alt+L reads; a mnemonic presses its button a moment later, as Qt animates it.
-    QTest::keyClick(keys, Qt::Key_L, Qt::AltModifier);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return d->report() == QStringLiteral("F0–F6 gelesen."); }, 5000)) << d->report().toStdString();
-    // The keys stay in the table, at F0's file value; three rows down is F3's.
-    ASSERT_EQ(QApplication::focusWidget(), control<QTableWidget>(*d, "values"));
-    for (int i = 0; i < 3; ++i)
-        QTest::keyClick(keys, Qt::Key_Down);
-    for (const char c : {'0', 'e', '3', 'c'})
-        QTest::keyClick(keys, c);
-    // Enter takes the value and presses no button.
-    QTest::keyClick(keys, Qt::Key_Return);
-    EXPECT_EQ(d->fileSet().value[3], QStringLiteral("0E3C"));
-    EXPECT_TRUE(questions.isEmpty());
-    EXPECT_EQ(writesSince(h, before).size(), 7u);
-
-    // Alt+S writes after the question, then Esc closes.
-    QTest::keyClick(keys, Qt::Key_S, Qt::AltModifier);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !questions.isEmpty() && !d->isRunning(); }, 5000));
-    EXPECT_EQ(d->report(), QStringLiteral("Geschrieben und zurückgelesen: 1 Wert(e).\n"
-                                          "  F3: 0E28 → 0E3C  geschrieben und bestätigt\n"));
-    const std::vector<QByteArray> written = writesSince(h, before);
-    EXPECT_EQ(std::vector<QByteArray>(written.begin() + 7, written.end()), (std::vector<QByteArray>{"$RSPF30E3C", "$RSRF3"}));
-    QTest::keyClick(keys, Qt::Key_Escape);
-    EXPECT_FALSE(d->isVisible());
+    auto *table = control<QTableWidget>(*d, "values");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::focusWidget() == table; }, 2000));
+    table->setCurrentCell(4, ParameterDialog::Unit);
+    // Read by the button, from the report: the keys come back to the table, in F4's file value.
+    control<QWidget>(*d, "report")->setFocus();
+    run(*d, "readButton");
+    EXPECT_EQ(QApplication::focusWidget(), table);
+    EXPECT_EQ(table->currentRow(), 4);
+    EXPECT_EQ(table->currentColumn(), int(ParameterDialog::File));
+    d->close();
+    showParameterSet(h.p);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(d));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::focusWidget() == table; }, 2000));
+    EXPECT_EQ(table->currentRow(), 0);
+    EXPECT_EQ(table->currentColumn(), int(ParameterDialog::File));
+    d->close();
 }
 
 TEST(ParameterSet, ANoToTheQuestionPutsNoWriteOnTheLine)

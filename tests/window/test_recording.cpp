@@ -128,7 +128,7 @@ TEST(Recording, RecordsEachShownBurstBetweenMarkersForConnectDisconnectLossAndRe
         "<    ",
         "$RSRF0",
         "> $RSQ",
-        "# Keine Antwort auf „$RSQ“ (gesendet T) vor dem Schließen des Ports",
+        "# Keine Antwort auf „$RSQ“ (gesendet T) vor dem Schließen der Schnittstelle",
         "# Getrennt",
         "# Verbunden: (S) COM1:19200,n,8,1",
         "# Verbindung unterbrochen (Fehler 1002): hung up",
@@ -342,7 +342,7 @@ TEST(Recording, WhatTheUnitSendsInTheDisconnectPauseIsOnRecordNotShownAndOnlySil
 {
     const std::vector<std::pair<QByteArray, QStringList>> rows = {
         {"$RSQ\r\n", {"> $RSQ", "< $RSQ\\r\\n", "# Getrennt"}},
-        {"", {"> $RSQ", "# Keine Antwort auf „$RSQ“ (gesendet T) vor dem Schließen des Ports", "# Getrennt"}},
+        {"", {"> $RSQ", "# Keine Antwort auf „$RSQ“ (gesendet T) vor dem Schließen der Schnittstelle", "# Getrennt"}},
     };
     for (const auto &[unitSendsInThePause, expected] : rows) {
         QTemporaryDir dir;
@@ -538,7 +538,7 @@ TEST(Recording, ASignalEndsItWithItsNameAfterThePortIsClosed)
     EXPECT_FALSE(h.app.recording().isRunning());
     EXPECT_EQ(h.w.lbrx()->fileMenu()->recordingFile(), QString());
     EXPECT_EQ(linesWithoutTime(path).mid(2), (QStringList{
-        "# Keine Antwort auf „$R3RF0“ (gesendet T) vor dem Schließen des Ports",
+        "# Keine Antwort auf „$R3RF0“ (gesendet T) vor dem Schließen der Schnittstelle",
         "# Mitschnitt beendet: Programm durch Signal SIGTERM beendet"}));
     EXPECT_FALSE(h.conversation.isPolling());
     EXPECT_TRUE(h.box.texts.empty());

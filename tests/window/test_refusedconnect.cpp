@@ -31,17 +31,36 @@ void expectDisconnected(Harness &h)
 }
 } // namespace
 
-TEST(RefusedConnect, WithBothListsEmptyTheProgramEndsWithTheSixLines)
+TEST(RefusedConnect, WithBothListsEmptyOkEndsTheProgramAfterTheSixLinesAndTheOfferedSearchKeepsItRunning)
 {
-    Harness h;
-    h.channel.failOpen = true;
-    h.connectWith("COM9", "19200", "S");
-    ASSERT_EQ(h.box.texts.size(), 1u);
-    EXPECT_EQ(h.box.texts[0], endingCOM9);
-    ASSERT_EQ(h.box.details.size(), 1u);
-    EXPECT_EQ(h.box.details[0], "no such port");
-    EXPECT_EQ(h.end.ends, 1);
-    EXPECT_EQ(h.end.exitCode, 1);
+    for (const bool search : {false, true}) {
+        SCOPED_TRACE(search ? "Einheit suchen" : "OK");
+        Harness h;
+        h.channel.failOpen = true;
+        h.box.chooseUnitSearch = search;
+        h.connectWith("COM9", "19200", "S");
+        ASSERT_EQ(h.box.texts.size(), 1u);
+        EXPECT_EQ(h.box.texts[0], endingCOM9);
+        EXPECT_EQ(h.box.searchOffers, 1);
+        ASSERT_EQ(h.box.details.size(), 1u);
+        EXPECT_EQ(h.box.details[0], "no such port");
+        EXPECT_EQ(h.end.ends, search ? 0 : 1);
+        EXPECT_EQ(h.end.exitCode, search ? -1 : 1);
+        EXPECT_EQ(h.state.ending, !search);
+        UnitSearchDialog *d = unitSearchDialog(h.p);
+        EXPECT_EQ(d != nullptr && d->isVisible(), search);
+        if (!search)
+            continue;
+        expectDisconnected(h);
+        EXPECT_TRUE(h.channel.writes.empty());
+        // The program runs on: a connect to the right port works.
+        d->close();
+        h.channel.failOpen = false;
+        h.connectWith("/tmp/unit7", "19200", "S");
+        EXPECT_TRUE(h.channel.isOpen());
+        h.click(h.w.cmdF1());
+        EXPECT_EQ(h.channel.written(), "$RSRF1");
+    }
 }
 
 TEST(RefusedConnect, AReceivedLineKeepsTheSessionDisconnectedAndAGoodConnectWorksAfterIt)

@@ -4,6 +4,8 @@
 
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QTest>
+#include <QWindow>
 #include <gtest/gtest.h>
 
 TEST(Sending, SendButtonWritesTheLineAsTypedWithFlagZeroAndPause275)
@@ -22,6 +24,47 @@ TEST(Sending, SendButtonWritesTheLineAsTypedWithFlagZeroAndPause275)
     // write, then the pause, nothing in between
     EXPECT_EQ(h.timeline.events.end()[-2], "write: $RSPF21234 \xE4\x80 ");
     EXPECT_EQ(h.timeline.events.end()[-1], "pause:275");
+}
+
+TEST(Sending, EnterInTheCommandLineIsAPressOfSendenAndNothingWhileItIsOff)
+{
+    const struct {
+        const char *name;
+        Qt::Key key;
+        bool connected;
+        bool keyHeld;
+        std::vector<QByteArray> writes;
+    } rows[] = {
+        {"Return", Qt::Key_Return, true, false, {" $RSV\xE4"}},
+        {"Enter on the keypad", Qt::Key_Enter, true, false, {" $RSV\xE4"}},
+        {"not connected", Qt::Key_Return, false, false, {}},
+        {"while TR1 is held", Qt::Key_Return, true, true, {"$RSE1"}},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        Harness h;
+        h.showWindow();
+        if (row.connected)
+            h.connectWith("COM1", "19200", "S");
+        if (row.keyHeld)
+            h.press(h.w.cmdTR1());
+        h.state.ButtonCommandFlag = 1;
+        const std::size_t pausesBefore = h.pause.pauses.size();
+        h.w.ed1()->setText(QString::fromUtf8(" $RSV\u00e4"));
+        h.w.ed1()->setFocus();
+        QTest::keyClick(h.w.windowHandle(), row.key, row.key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
+        EXPECT_EQ(h.channel.writes, row.writes);
+        const bool sent = row.connected && !row.keyHeld;
+        EXPECT_EQ(std::vector<int>(h.pause.pauses.begin() + std::ptrdiff_t(pausesBefore), h.pause.pauses.end()),
+                  sent ? std::vector<int>{275} : std::vector<int>{});
+        EXPECT_EQ(h.state.ButtonCommandFlag, sent ? 0 : 1);
+        if (sent) {
+            EXPECT_EQ(h.w.ed1()->sentCommands().back(), QString::fromUtf8(" $RSV\u00e4"));
+            EXPECT_TRUE(h.conversation.isPolling());
+        }
+        if (row.keyHeld)
+            h.release(h.w.cmdTR1());
+    }
 }
 
 TEST(Sending, AnEmptyCommandLineWritesNothingButStillPausesAndPolls)

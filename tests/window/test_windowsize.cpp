@@ -122,3 +122,37 @@ TEST(WindowOnAScaledScreen, At2On1600By1200TheParameterDialogLiesWithinTheFreeAr
     EXPECT_LE(m["closeEnd"].second, m["inner"].second);
     EXPECT_LE(m["differsEnd"].first, m["differsEnd"].second);
 }
+
+// At 1 and 1.5 on 1920×1080 and at 2 on 2560×1440 every window, dialog and box of the program
+// lies within the free area, frame included, every table column is as wide as its widest
+// cell needs („Bedeutung“ shows each line of what a value means whole), and the find bar's
+// word on hex 0D 0A is shown whole, wrapped if need be, before its close button.
+TEST(WindowOnAScaledScreen, EveryWindowDialogAndBoxFitsAndItsColumnsShowTheirCellsWhole)
+{
+    const struct {
+        int width, height;
+        const char *scale;
+    } screens[] = {{1920, 1080, "1"}, {1920, 1080, "1.5"}, {2560, 1440, "2"}};
+    for (const auto &screen : screens) {
+        SCOPED_TRACE(screen.scale);
+        Measured m = windowOn(screen.width, screen.height, screen.scale, {QStringLiteral("everything")});
+        for (const char *name : {"window", "parameterDialog", "writeQuestion", "unitSearch", "inspector", "help",
+                                 "refusedBox"}) {
+            ASSERT_EQ(m.count(std::string("fits.") + name), 1u) << name;
+            EXPECT_EQ(m[std::string("fits.") + name], std::make_pair(1, 0)) << name;
+        }
+        int columns = 0;
+        for (const auto &[name, widthAndNeed] : m) {
+            if (name.rfind("column.", 0) != 0)
+                continue;
+            ++columns;
+            EXPECT_GE(widthAndNeed.first, widthAndNeed.second) << name;
+        }
+        EXPECT_EQ(columns, 5 + 4);
+        // The inspector's widest row, sixteen control bytes in boxes, without scrolling.
+        EXPECT_EQ(m["inspectorScroll"].first, 0);
+        for (const char *room : {"findStatusWidth", "findStatusHeight", "findStatusBeforeClose"})
+            EXPECT_GE(m[room].first, m[room].second) << room;
+        EXPECT_EQ(m["findStatusSaysWhy"], std::make_pair(1, 1));
+    }
+}

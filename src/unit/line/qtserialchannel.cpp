@@ -97,7 +97,7 @@ void QtSerialChannel::open(const PortSettings &settings)
 
     const QString name = systemPortName(settings.portName);
     if (name.isEmpty())
-        throw PortOpenError(ENOENT, "Kein Port angegeben.");
+        throw PortOpenError(ENOENT, "Keine Schnittstelle angegeben.");
 
     bool ok = false;
     const uint baud = settings.baudText.toUInt(&ok);
@@ -165,7 +165,7 @@ void QtSerialChannel::throwIfUnusable()
     if (line_ == Line::LostUnreported)
         reportLoss();
     if (line_ != Line::Open)
-        throw SerialError(ErrorNumber::NotOpen, "Der Port ist nicht geöffnet");
+        throw SerialError(ErrorNumber::NotOpen, "Die Schnittstelle ist nicht geöffnet");
 }
 
 QByteArray QtSerialChannel::takeAvailable()
@@ -234,7 +234,7 @@ void QtSerialChannel::write(const QByteArray &bytes)
         }
         qCDebug(lcSerial).noquote() << "write to" << deviceName_ << "took" << written << "of" << bytes.size() << "bytes";
         const QString detail = writeErrno > 0 ? systemReason(writeErrno)
-                                              : QStringLiteral("Der Port hat nicht alle Bytes angenommen.");
+                                              : QStringLiteral("Die Schnittstelle hat nicht alle Bytes angenommen.");
         loseLine(PortLostError(ErrorNumber::PortLost, describe("Schreiben auf %1 fehlgeschlagen", deviceName_, detail)));
         throwIfUnusable();
     }

@@ -39,9 +39,9 @@ QString changeText(int n, const QString &unitValue, const QString &fileValue)
         if (was == will)
             continue;
         if (!was.isEmpty())
-            text += QStringLiteral("    Gerät: ") + was + QLatin1Char('\n');
+            text += QStringLiteral("    Einheit: ") + was + QLatin1Char('\n');
         if (!will.isEmpty())
-            text += QStringLiteral("    Datei: ") + will + QLatin1Char('\n');
+            text += QStringLiteral("    Datei:   ") + will + QLatin1Char('\n');
     }
     return text;
 }

@@ -35,7 +35,7 @@ public:
 std::vector<int> differing(const ParameterSet &file, const ParameterSet &unit);
 
 // "F3: 0E28 → 0E3C (Vorlaufzeit)\n" and, below it, each digit group that changes, as
-// "    Gerät: …" and "    Datei: …" lines.
+// "    Einheit: …" and "    Datei:   …" lines.
 QString changeText(int n, const QString &unitValue, const QString &fileValue);
 
 // F0 holds the unit's address, F6 its line mode: after either the unit may be reached

@@ -55,7 +55,7 @@ QString quotedBytes(const QByteArray &bytes)
 QString printParameterSet(const ParameterSet &set, const SetHeader &header)
 {
     QString out = QStringLiteral("# RIX-Parametersatz\n");
-    appendHeaderLine(out, "Anschluss", header.port);
+    appendHeaderLine(out, "Schnittstelle", header.port);
     appendHeaderLine(out, "Baudrate", header.baud);
     appendHeaderLine(out, "Adresse", header.address);
     appendHeaderLine(out, "Datum", header.date);

@@ -31,9 +31,13 @@ void fatalErrorReport(Program &p, int number)
 
 void reportOpenFailure(Program &p, const PortOpenError &error)
 {
-    if (keepSessionAfterRefusedConnect(p, QString::fromStdString(error.what())))
+    const QString details = QString::fromStdString(error.what());
+    if (keepSessionAfterRefusedConnect(p, details) || searchChosenAfterRefusedConnect(p, details))
         return;
-    endWithMessage(p, openFailureMessage(p.state.PortName), QString::fromStdString(error.what()));
+    // OK: the box has been shown; the program ends as after any last word (unless a signal's
+    // end came while it asked).
+    if (!p.state.ending)
+        endAfterMessage(p);
 }
 
 namespace {

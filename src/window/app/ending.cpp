@@ -19,6 +19,12 @@ void endWithMessage(Program &p, const QString &text, const QString &details)
     p.conversation.prepareToClose();
     p.state.ending = true;
     p.box.show(text, details);
+    endAfterMessage(p);
+}
+
+void endAfterMessage(Program &p)
+{
+    p.state.ending = true;
     p.receiver.portClosing();
     p.conversation.closeAll();
     endProgram(p, 1);

@@ -12,3 +12,5 @@ void endProgram(Program &p, int exitCode = 0);
 // The program's last word after a failure: polling stopped and every handler barred first
 // (the box runs its own event loop), then the box, every channel closed, the end with exit code 1.
 void endWithMessage(Program &p, const QString &text, const QString &details = QString());
+// The same once the last word has been shown (in a box that offered more than OK).
+void endAfterMessage(Program &p);

@@ -19,6 +19,7 @@
 #include "window/connection/findunit.h"
 #include "window/connection/sending.h"
 #include "window/program.h"
+#include "window/programstate.h"
 #include "window/receive/lamps.h"
 #include "window/receive/polling.h"
 #include "window/receive/receiver.h"
@@ -26,6 +27,7 @@
 #include "window/recording/recordinghandlers.h"
 
 #include <QAction>
+#include <QLineEdit>
 #include <QShortcut>
 
 namespace {
@@ -74,6 +76,13 @@ void connectEventTable(Program &p, MouseFilter &f)
     f.onMouseDown(w.cmdschreiben(), run(cmdschreiben_MouseDown));
     f.onMouseUp(w.cmdschreiben(), run(cmdschreiben_MouseUp));
     f.onMouseDown(w.cmdSendentx(), send(cmdSendentx_MouseDown));
+    // Enter in the command line is a press of „Senden“: the same handler, nothing while the
+    // button is off (not connected), nor while a key is held, whose release must not wait
+    // behind a send's pause.
+    QObject::connect(w.ed1(), &QLineEdit::returnPressed, &w, [&p, sendPressed = send(cmdSendentx_MouseDown)] {
+        if (p.w.cmdSendentx()->isEnabled() && !p.state.keyHeld)
+            sendPressed();
+    });
     // A recording's failure that came while the key was held is reported once it is let go.
     const auto releaseThenReport = [&p, key](Handler handler) {
         return [&p, released = key(handler)] {

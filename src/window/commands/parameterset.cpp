@@ -166,6 +166,8 @@ private:
         d_.setStep(done_, QString());
         showConnection(p_, d_);
         d_.endRun(report, stoppedAt);
+        // What was read is there to be edited: the keys go to the table, wherever they were.
+        d_.focusFileValues();
         delete this;
     }
 

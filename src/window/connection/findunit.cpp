@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "window/connection/findunit.h"
 
+#include "unit/conversation/conversation.h"
 #include "unit/line/portname.h"
 #include "unit/line/qtserialchannel.h"
 #include "unit/line/systemports.h"
@@ -41,6 +42,18 @@ void selectText(QComboBox *box, const QString &text)
         box->setEditText(text);
 }
 
+// The chosen unit's port, rate and address into the window's boxes, and the dialog closes.
+void takeUnit(Program &p, UnitSearchDialog &d, const search::PortOutcome &unit)
+{
+    MainWindow &w = p.w;
+    w.cbCOM()->setEditText(unit.port);
+    selectText(w.cbbaud(), unit.rate);
+    // A unit whose F0 did not answer is addressed as S, which every unit answers: the
+    // digit left in the box from before would address another unit.
+    selectText(w.cbAdr(), unit.address.isNull() ? QString(QChar(protocol::everyUnit)) : QString(unit.address));
+    d.accept();
+}
+
 } // namespace
 
 QStringList offeredPorts(const QStringList &adapters, const QString &typed)
@@ -65,8 +78,11 @@ void showUnitSearch(Program &p)
         QObject::connect(d, &UnitSearchDialog::searchAsked, d, [&p] { p.actions.run(startUnitSearch, Line::NotNeeded); });
         QObject::connect(d, &UnitSearchDialog::chooseAsked, d, [&p] { p.actions.run(takeUnitSearchChoice, Line::NotNeeded); });
     }
-    if (!d->isSearching())
-        d->setPorts(offeredPorts(search::adapterPorts(systemPorts()), p.w.cbCOM()->currentText()));
+    if (!d->isSearching() && !d->isDisconnecting()) {
+        d->offerPorts(offeredPorts(search::adapterPorts(systemPorts()), p.w.cbCOM()->currentText()));
+        d->clearResults();
+    }
+    d->setWindowConnected(isConnected(p));
     d->show();
     d->raise();
     d->activateWindow();
@@ -95,21 +111,34 @@ void startUnitSearch(Program &p)
 void takeUnitSearchChoice(Program &p)
 {
     UnitSearchDialog *d = unitSearchDialog(p);
-    if (!d)
+    if (!d || d->isDisconnecting())
         return;
     const std::optional<search::PortOutcome> unit = d->chosenUnit();
     if (!unit)
         return;
-    // The boxes hold the connected port's settings until „Trennen“.
-    if (isConnected(p)) {
-        d->showStatus(QStringLiteral("Das Fenster ist verbunden: erst „Trennen“, dann übernehmen."));
+    if (!isConnected(p)) {
+        takeUnit(p, *d, *unit);
         return;
     }
-    MainWindow &w = p.w;
-    w.cbCOM()->setEditText(unit->port);
-    selectText(w.cbbaud(), unit->rate);
-    // A unit whose F0 did not answer is addressed as S, which every unit answers: the
-    // digit left in the box from before would address another unit.
-    selectText(w.cbAdr(), unit->address.isNull() ? QString(QChar(protocol::everyUnit)) : QString(unit->address));
-    d->accept();
+    // „Trennen und übernehmen“: the boxes hold the connected port's settings until it is
+    // closed. The disconnect goes as its button's press and release do, through the dispatch;
+    // the port closes after the disconnect's pause, and only then is the unit taken.
+    d->setDisconnecting(true);
+    auto *waiting = new QObject(d);
+    const auto takeOnceClosed = [&p, d, waiting, chosen = *unit] {
+        if (!d->isDisconnecting() || (isConnected(p) && !p.conversation.isIdle()))
+            return;
+        waiting->deleteLater();
+        d->setDisconnecting(false);
+        d->setWindowConnected(isConnected(p));
+        if (isConnected(p)) {
+            d->showStatus(QStringLiteral("Das Fenster ist noch verbunden: nichts übernommen."));
+            return;
+        }
+        takeUnit(p, *d, chosen);
+    };
+    QObject::connect(&p.conversation, &Conversation::becameIdle, waiting, [takeOnceClosed] { takeOnceClosed(); },
+                     Qt::QueuedConnection);
+    p.actions.run(cmdAUS_MouseDown, Line::Needed);
+    p.actions.run(cmdAUS_MouseUp, Line::Writes);
 }

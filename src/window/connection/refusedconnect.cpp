@@ -35,3 +35,15 @@ bool keepSessionAfterRefusedConnect(Program &p, const QString &details)
         showUnitSearch(p);
     return true;
 }
+
+bool searchChosenAfterRefusedConnect(Program &p, const QString &details)
+{
+    // Nothing is polled while the box asks; the window stays as the refused connect left it.
+    p.conversation.prepareToClose();
+    if (!p.box.offerUnitSearch(openFailureMessage(p.state.PortName), details) || p.state.ending)
+        return false;
+    cmdAUS_MouseDown(p);
+    p.conversation.closeAll();
+    showUnitSearch(p);
+    return true;
+}

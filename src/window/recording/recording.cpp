@@ -143,7 +143,7 @@ void Recording::lineClosed()
     if (!file_)
         return;
     addReceived();
-    noteUnanswered(QStringLiteral("vor dem Schließen des Ports"));
+    noteUnanswered(QStringLiteral("vor dem Schließen der Schnittstelle"));
     writeNow();
 }
 
