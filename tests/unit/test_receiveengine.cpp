@@ -266,6 +266,48 @@ TEST(ReceiveEngine, ALineBegunOneByOneStaysWholeWhenTheyStopComingSo)
     EXPECT_EQ(answers(engine.quiet()), Lines{"F011"});
 }
 
+TEST(ReceiveEngine, AKeyAnsweredInsideATextLeavesTheTextsAfterItAsWithoutTheKey)
+{
+    // TR1 pressed and let go while the unit sends a text; the next text comes after a pause.
+    struct Row {
+        const char *what;
+        const char *baud;
+        const char *text;    // the text the keys went into, after both keys
+        const char *next;    // the next text
+        Lines shown;         // both texts' lbrx lines
+    };
+    const Row rows[] = {
+        {"answered inside, 19200", "19200", "LINE02\r\nSE1\r\nLINE03\r\nSEA\r\nLINE04\r\n", "LINE01\r\nLINE02\r\n",
+         {"LINE01LINE02SE1LINE03SEALINE04", "LINE01LINE02"}},
+        {"answered inside, 4800", "4800", "LINE02\r\n$RSE1SE1\r\n$RSEASEA\r\nLINE03\r\n", "LINE01\r\n",
+         {"LINE01LINE02$RSE1SE1$RSEASEALINE03", "LINE01"}},
+        // The release's answer comes after the text: it is the next text, an answer as ever.
+        {"one answer after the text", "19200", "LINE02\r\nSE1\r\nLINE03\r\n", "SEA\r\n",
+         {"LINE01LINE02SE1LINE03", ""}},
+    };
+    for (const Row &row : rows) {
+        const Context before{"", row.baud, 0};
+        const Context afterKeys{"$RSEA", row.baud, 1};
+        ReceiveEngine engine;
+        Lines shown = answers(engine.add("LINE01\r\n", before));
+        engine.keyWritten("$RSE1");
+        engine.keyWritten("$RSEA");
+        for (const std::string &line : answers(engine.add(row.text, afterKeys)))
+            shown.push_back(line);
+        for (const std::string &line : answers(engine.quiet()))
+            shown.push_back(line);
+        engine.add(row.next, afterKeys);
+        for (const std::string &line : answers(engine.quiet()))
+            shown.push_back(line);
+        EXPECT_EQ(shown, row.shown) << row.what;
+    }
+    // A key between texts: its answer is the next text, under the rules of an answer.
+    ReceiveEngine engine;
+    engine.keyWritten("$RSE1");
+    engine.add("SE1\r\n", {"$RSE1", "19200", 1});
+    EXPECT_EQ(answers(engine.quiet()), Lines{""});
+}
+
 TEST(ReceiveEngine, ACommandAfterThePauseLeavesItsAnswerOneText)
 {
     // The usual case: the unit paused before the command, so a reply of several lines is one

@@ -40,6 +40,8 @@ ReceiveEngine::Shown ReceiveEngine::add(std::string_view bytes, const Context &n
             // Only the first byte can be a line end that was kept.
             const bool hasContent = pieceContinues_ || text_.size() > 1 || !isLineEnd(text_.front());
             if (c == '\n' && hasContent) {
+                if (!keyAnswersAwaited_.empty())
+                    noteLine(std::string_view(text_).substr(pieceHasLineEnd_ ? lastLineEndAt_ : 0));
                 atLineEnd_ = true;
                 ++lineEnds_;
                 lastLineEndAt_ = text_.size();
@@ -123,11 +125,52 @@ void ReceiveEngine::commandWritten(std::string_view command)
         commandSent_.assign(command);
         answerAwaited_ = true;
     }
+    keyInText_ = false;
+    keyAnswersAwaited_.clear();
+}
+
+void ReceiveEngine::keyWritten(std::string_view command)
+{
+    if (!open_ && !continues_ && !keyInText_) {
+        // Between texts: its answer is the next text, as after any command.
+        keyAnswersAwaited_.clear();
+        return;
+    }
+    if (!keyInText_) {
+        keyInText_ = true;
+        beforeKey_ = context_;
+    }
+    keyAnswersAwaited_.emplace_back(command);
+}
+
+void ReceiveEngine::forgetKeys()
+{
+    keyInText_ = false;
+    keyAnswersAwaited_.clear();
+}
+
+void ReceiveEngine::noteLine(std::string_view line)
+{
+    const auto answered = std::find_if(keyAnswersAwaited_.begin(), keyAnswersAwaited_.end(),
+                                       [&](const std::string &command) {
+                                           return protocol::isAnswerTo(line, command, context_.baudText);
+                                       });
+    if (answered != keyAnswersAwaited_.end())
+        keyAnswersAwaited_.erase(answered);
 }
 
 void ReceiveEngine::openText(const Context &now)
 {
-    context_ = OwnContext{std::string(now.commandLine), std::string(now.baudText), now.buttonCommandFlag};
+    if (keyInText_ && keyAnswersAwaited_.empty()) {
+        // The keys were answered inside the text they went into: this text is shown as it
+        // would have been without them.
+        context_ = beforeKey_;
+    } else {
+        context_ = OwnContext{std::string(now.commandLine), std::string(now.baudText), now.buttonCommandFlag};
+        // A key's answer still to come is this text: the rules of an answer from now on.
+        keyInText_ = false;
+        keyAnswersAwaited_.clear();
+    }
     // Decided with its first byte: a line that began while they came one by one stays the
     // unit's own line when they stop coming so before its line end.
     textIsUnitLine_ = lineByLine_;

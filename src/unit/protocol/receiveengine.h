@@ -62,6 +62,14 @@ public:
     // a pause would be. An answer to an earlier command that comes after this one is shown
     // whole.
     void commandWritten(std::string_view command);
+    // A key's `command` went out. It leaves a text the unit is sending as it is: no cut, no
+    // line-by-line display. When its answer (by what it says) comes inside that text, the
+    // key is done there, and the texts after it are shown as they would have been without
+    // the key, with the context of the text it went into, until the next write. When it
+    // comes after that text, it is the next text, under the rules of an answer.
+    void keyWritten(std::string_view command);
+    // A new connection: no key of the last one is waited for.
+    void forgetKeys();
     void endLineByLine() { lineByLine_ = false; }
 
     // Bytes have come since the last quiet time or cut.
@@ -90,11 +98,16 @@ private:
     // `line` is the first answer to the command that went into the unit's text: it is taken,
     // and no later line is.
     bool takesAnswer(std::string_view line);
+    // A complete line of the open text: a key's answer in it is taken.
+    void noteLine(std::string_view line);
 
     OwnContext context_;            // the open text's, taken with its first byte
     bool textIsUnitLine_ = false;   // the open text began while lines are shown one by one
     std::string commandSent_;       // the last command written into a text the unit was sending
     bool answerAwaited_ = false;    // no line has answered commandSent_ yet
+    bool keyInText_ = false;        // a key went into a text the unit was sending
+    OwnContext beforeKey_;          // that text's context
+    std::vector<std::string> keyAnswersAwaited_;   // its commands not answered yet
     std::string text_;              // the open piece, under the reading rule
     std::size_t lastLineEndAt_ = 0; // text_'s size at its last line end; 0 when none
     bool pieceHasLineEnd_ = false;

@@ -108,8 +108,10 @@ void Receiver::written(const QByteArray &bytes, Conversation::Wait wait)
 {
     shownAs_ = std::exchange(nextShownAs_, std::nullopt);
     // A key leaves what the unit is sending as it is: its answer comes where it comes.
-    if (wait == Conversation::Wait::Key)
+    if (wait == Conversation::Wait::Key) {
+        engine_.keyWritten({bytes.constData(), std::size_t(bytes.size())});
         return;
+    }
     // Into a running text, the unit's lines are shown one by one, whole; only the answer to
     // this command, known by what it says, is shown by the rules of an answer.
     engine_.commandWritten({bytes.constData(), std::size_t(bytes.size())});
@@ -130,6 +132,7 @@ void Receiver::polled()
 void Receiver::opened()
 {
     engine_.quiet();
+    engine_.forgetKeys();
     showing_ = true;
 }
 
