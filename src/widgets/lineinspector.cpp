@@ -41,7 +41,7 @@ int columnsWide(const QFontMetrics &metrics, int n)
 }
 
 // A read-only dump of bytes in the fixed font, as wide as one row.
-void setUpDump(DumpView *dump, const QString &name)
+void setUpDump(QPlainTextEdit *dump, const QString &name)
 {
     const QFont fixed = controlpictures::withPictures(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     dump->setFont(fixed);
@@ -152,7 +152,7 @@ void LineInspector::showBurst(const QByteArray &bytes, qint64 takenMSecsSinceEpo
         burstSummary_ = new QLabel(this);
         burstSummary_->setObjectName(QStringLiteral("burstSummary"));
         burstSummary_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-        burstDump_ = new DumpView(this);
+        burstDump_ = new QPlainTextEdit(this);
         burstDump_->setObjectName(QStringLiteral("burstDump"));
         setUpDump(burstDump_, QStringLiteral("Bytes des Empfangs"));
         burstDump_->setMinimumHeight(QFontMetrics(burstDump_->font()).height() * 6);
@@ -163,7 +163,7 @@ void LineInspector::showBurst(const QByteArray &bytes, qint64 takenMSecsSinceEpo
     }
     burstSummary_->setText(QStringLiteral("Gezeigt aus dem Empfang („<“) vom %1 · %2, wie er von der Leitung kam")
                                .arg(LocalTimeText::germanDateTimeText(takenMSecsSinceEpoch), byteCount(bytes.size())));
-    burstDump_->showDump(dump(bytes), bytes, dumpLayout.perRow, dumpLayout.textColumn());
+    burstDump_->setPlainText(dump(bytes));
 }
 
 void LineInspector::lineCleared()

@@ -50,5 +50,5 @@ private:
     DumpView *dump_;
     QLabel *summary_;
     QLabel *burstSummary_ = nullptr;
-    DumpView *burstDump_ = nullptr;
+    QPlainTextEdit *burstDump_ = nullptr;
 };
