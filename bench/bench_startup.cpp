@@ -14,6 +14,10 @@
 // fires right after it.
 //
 // The platform is whatever QT_QPA_PLATFORM says (bench/run measures offscreen and xcb).
+//
+// "--profile <window>" starts one window and ends right after its first paint, for a profiler
+// that counts instructions (valgrind --tool=callgrind): on a busy machine those counts hold
+// where timings do not. <window> is "rix-term" or "bare".
 
 #include "support/figures.h"
 #include "support/process.h"
@@ -44,7 +48,7 @@ constexpr const char *ours = "rix-term";
 
 class FirstPaint : public QObject {
 public:
-    explicit FirstPaint(long long startNs) : startNs_(startNs) {}
+    FirstPaint(long long startNs, bool quitAfter) : startNs_(startNs), quitAfter_(quitAfter) {}
     double ms() const { return ms_; }
     // Any widget of the window counts: a window whose children cover it whole (RIX-TERM's
     // scroll area) never gets a paint event of its own.
@@ -60,31 +64,36 @@ protected:
         if (event->type() == QEvent::Paint && !seen_ && watched->isWidgetType()
             && static_cast<QWidget *>(watched)->window() == window_) {
             seen_ = true;
-            QTimer::singleShot(0, this, [this] { ms_ = double(bench::monotonicNs() - startNs_) / 1e6; });
+            QTimer::singleShot(0, this, [this] {
+                ms_ = double(bench::monotonicNs() - startNs_) / 1e6;
+                if (quitAfter_)
+                    QCoreApplication::quit();
+            });
         }
         return QObject::eventFilter(watched, event);
     }
 
 private:
     long long startNs_;
+    bool quitAfter_;
     QWidget *window_ = nullptr;
     bool seen_ = false;
     double ms_ = -1.0;
 };
 
-int runChild(int argc, char **argv, const std::string &kind)
+int runChild(int argc, char **argv, const std::string &kind, bool profile)
 {
     const char *t0 = std::getenv("RIX_BENCH_T0_NS");
-    if (!t0)
+    if (!t0 && !profile)
         return 2;
-    const long long startNs = std::atoll(t0);
+    const long long startNs = t0 ? std::atoll(t0) : bench::monotonicNs();
 
     const auto sinceStart = [startNs] { return double(bench::monotonicNs() - startNs) / 1e6; };
     const double mainMs = sinceStart();
     QApplication qtApp(argc, argv);
     QApplication::setApplicationName(QStringLiteral("RIX-TERM"));
     const double qtAppMs = sinceStart();
-    FirstPaint probe(startNs);
+    FirstPaint probe(startNs, profile);
     std::unique_ptr<Application> app;
     std::unique_ptr<QWidget> bare;
     double builtMs = 0;
@@ -105,7 +114,8 @@ int runChild(int argc, char **argv, const std::string &kind)
     }
     const double shownMs = sinceStart();
     const long long elapsedMs = (bench::monotonicNs() - startNs) / 1'000'000;
-    QTimer::singleShot(int(std::max(0LL, rssAfterMs - elapsedMs)), &qtApp, &QCoreApplication::quit);
+    if (!profile)
+        QTimer::singleShot(int(std::max(0LL, rssAfterMs - elapsedMs)), &qtApp, &QCoreApplication::quit);
     QApplication::exec();
     std::printf("%f %ld\n", probe.ms(), bench::statusKiB("VmRSS"));
     // Where the time went, for the log: main() reached, QApplication made, window built, shown.
@@ -195,6 +205,8 @@ int runAll(const char *self)
 int main(int argc, char **argv)
 {
     if (argc == 3 && std::strcmp(argv[1], "--child") == 0)
-        return runChild(argc, argv, argv[2]);
+        return runChild(argc, argv, argv[2], false);
+    if (argc == 3 && std::strcmp(argv[1], "--profile") == 0)
+        return runChild(argc, argv, std::strcmp(argv[2], ours) == 0 ? ours : referenceName, true);
     return runAll("/proc/self/exe");
 }

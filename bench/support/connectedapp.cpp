@@ -34,7 +34,7 @@ bool ConnectedApp::connectTo(const QString &port, const QString &baud, const QSt
 {
     MainWindow &w = window();
     userinput::connect(w, port, baud, digit);
-    return !w.cmdEIN()->isEnabled() && app_.receiver().isPolling();
+    return !w.cmdEIN()->isEnabled() && app_.conversation().isPolling();
 }
 
 bool runUntil(const std::function<bool()> &done, std::chrono::milliseconds timeout, int checkMs)

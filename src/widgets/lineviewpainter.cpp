@@ -23,8 +23,16 @@ void LineRowPainter::setFont(const QFont &font)
     rowHeight_ = std::max(1, metrics.height());
     charWidth_ = std::max(1, metrics.horizontalAdvance(QLatin1Char('M')));
     ascent_ = metrics.ascent();
+    font_ = font;
+    controlFontFitted_ = false;
+}
+
+const QFont &LineRowPainter::controlFont() const
+{
+    if (controlFontFitted_)
+        return controlFont_;
     // The largest size at which every name fits its box with a pixel of room on either side.
-    controlFont_ = font;
+    controlFont_ = font_;
     const int room = lineformat::controlCells * charWidth_ - 6;
     for (int pixels = std::max(6, ascent_); pixels >= 6; --pixels) {
         controlFont_.setPixelSize(pixels);
@@ -36,6 +44,8 @@ void LineRowPainter::setFont(const QFont &font)
         if (widest <= room)
             break;
     }
+    controlFontFitted_ = true;
+    return controlFont_;
 }
 
 void LineRowPainter::paintRow(QPainter &painter, const char *bytes, int length, int firstColumn, int x, int top,
@@ -79,7 +89,7 @@ void LineRowPainter::paintControl(QPainter &painter, unsigned char byte, int x, 
     painter.setBrush(Qt::NoBrush);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.drawRoundedRect(box, 2, 2);
-    painter.setFont(controlFont_);
+    painter.setFont(controlFont());
     painter.drawText(QRectF(box.left(), top, box.width(), rowHeight_), Qt::AlignHCenter | Qt::AlignVCenter,
                      QString::fromLatin1(lineformat::controlName(byte)));
     painter.restore();

@@ -13,8 +13,9 @@ class QRectF;
 
 class LineRowPainter {
 public:
-    // The list's font changed: its row height and column width, and the largest size of a
-    // control byte's name that fits its box.
+    // The list's font changed: its row height and column width. The largest size of a control
+    // byte's name that fits its box is found when the first such box is painted: each size
+    // tried is a font the system must match, and most sessions never show a control byte.
     void setFont(const QFont &font);
     int rowHeight() const { return rowHeight_; }
     int charWidth() const { return charWidth_; }
@@ -32,8 +33,13 @@ public:
     static void paintFocusFrame(QPainter &painter, const QRectF &area, qreal devicePixelRatio, const QColor &color);
 
 private:
+    const QFont &controlFont() const;
+
     int rowHeight_ = 1;
     int charWidth_ = 1;
     int ascent_ = 0;
-    QFont controlFont_;   // the small font of a control byte's name
+    QFont font_;
+    // The small font of a control byte's name, fitted on first use.
+    mutable QFont controlFont_;
+    mutable bool controlFontFitted_ = false;
 };
