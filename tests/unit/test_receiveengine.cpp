@@ -264,6 +264,16 @@ TEST(ReceiveEngine, ALineBegunOneByOneStaysWholeWhenTheyStopComingSo)
     // The next text is one under the rules again.
     engine.add("SRF0F011\r\n", f0);
     EXPECT_EQ(answers(engine.quiet()), Lines{"F011"});
+
+    // They stop coming so at a line end, and the unit sends on without a pause: a text of its
+    // own, whole.
+    engine.add("STATUS 3 OK\r\n", {"", "19200", 0});
+    engine.cutForCommand();
+    engine.commandWritten("$RSRF0");
+    EXPECT_EQ(answers(engine.add("SRF0F011\r\n", f0)), Lines{"F011"});
+    engine.endLineByLine();
+    engine.add("STATUS 3 OK\r\nSTATUS 3 OK\r\n", f0);
+    EXPECT_EQ(answers(engine.quiet()), Lines{"STATUS 3 OKSTATUS 3 OK"});
 }
 
 TEST(ReceiveEngine, AKeyAnsweredInsideATextLeavesTheTextsAfterItAsWithoutTheKey)

@@ -78,6 +78,7 @@ ReceiveEngine::Shown ReceiveEngine::quiet()
     open_ = false;
     continues_ = false;
     lineByLine_ = false;
+    runsOnSinceCommand_ = false;
     answerAwaited_ = false;
     atLineEnd_ = false;
     text_.clear();
@@ -173,7 +174,7 @@ void ReceiveEngine::openText(const Context &now)
     }
     // Decided with its first byte: a line that began while they came one by one stays the
     // unit's own line when they stop coming so before its line end.
-    textIsUnitLine_ = lineByLine_;
+    textIsUnitLine_ = lineByLine_ || runsOnSinceCommand_;
     startPiece(false);
 }
 

@@ -70,7 +70,13 @@ public:
     void keyWritten(std::string_view command);
     // A new connection: no key of the last one is waited for.
     void forgetKeys();
-    void endLineByLine() { lineByLine_ = false; }
+    // Lines are no longer shown one by one; the unit has not paused since the command, so
+    // what it sends on is still its own text, shown whole, until the line is quiet.
+    void endLineByLine()
+    {
+        runsOnSinceCommand_ = runsOnSinceCommand_ || lineByLine_;
+        lineByLine_ = false;
+    }
 
     // Bytes have come since the last quiet time or cut.
     bool isOpen() const { return open_; }
@@ -115,6 +121,7 @@ private:
     bool pieceContinues_ = false;   // the open piece continues a text that was cut
     bool continues_ = false;        // the next bytes continue a text that was cut
     bool lineByLine_ = false;
+    bool runsOnSinceCommand_ = false;   // line by line ended, and the unit has not paused since
     bool atLineEnd_ = false;
     std::uint64_t lineEnds_ = 0;
 };
