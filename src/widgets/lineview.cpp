@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "widgets/lineview.h"
 
-#include "widgets/controlpictures.h"
 #include "widgets/lineviewfile.h"
 #include "widgets/lineviewformat.h"
 
@@ -28,9 +27,9 @@ LineView::LineView(QWidget *parent)
 {
     setFocusPolicy(Qt::StrongFocus);
     // A fixed pitch lets a long line be cut to the visible columns by counting them (a byte is
-    // one column, a control byte's box controlCells) instead of measuring text; a copied line's
-    // control pictures come from a font that has them.
-    setFont(controlpictures::withPictures(QFontDatabase::systemFont(QFontDatabase::FixedFont)));
+    // one column, a control byte's box controlCells) instead of measuring text. A list shows a
+    // control byte by its name, never its picture, so the font needs no family for those.
+    setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     rows_.setFont(font());
     createActions();
 
@@ -52,7 +51,9 @@ void LineView::addLine(const QByteArray &bytes, qint64 addedMSecsSinceEpoch)
     const int index = count();
     const int longestBefore = lines_.longest();
     lines_.append(bytes, addedMSecsSinceEpoch);
-    if (lines_.longest() != longestBefore)
+    if (index == 0)
+        updateScrollSteps();
+    else if (lines_.longest() != longestBefore)
         updateHorizontalRange();
     updateVerticalRange();
 
@@ -77,7 +78,9 @@ void LineView::finishAdding()
         return;
     const int first = appendedFrom_;
     appendedFrom_ = -1;
-    if (lines_.longest() != longestBefore_)
+    if (first == 0)
+        updateScrollSteps();
+    else if (lines_.longest() != longestBefore_)
         updateHorizontalRange();
     updateVerticalRange();
     if (first <= verticalScrollBar()->value() + fullyVisibleRows())
@@ -224,25 +227,38 @@ QRect LineView::lineRect(int index) const
     return QRect(0, int(std::clamp<qint64>(y, -farAway, farAway)), viewport()->width(), rows_.rowHeight());
 }
 
+// An empty list has nothing to scroll, and its steps are set with its first line: measuring
+// them is the first use of the list's font, which the start-up need not wait for.
+void LineView::updateScrollSteps()
+{
+    updatePageStep();
+    updateHorizontalRange();
+}
+
 void LineView::updatePageStep()
 {
-    verticalScrollBar()->setPageStep(fullyVisibleRows());
+    if (count() > 0)
+        verticalScrollBar()->setPageStep(fullyVisibleRows());
 }
 
 void LineView::updateVerticalRange()
 {
     // Called on every append: setRange does nothing when the range is unchanged, and the
     // scroll bar only schedules its own repaint otherwise.
-    verticalScrollBar()->setRange(0, std::max(0, count() - fullyVisibleRows()));
+    verticalScrollBar()->setRange(0, count() > 0 ? std::max(0, count() - fullyVisibleRows()) : 0);
 }
 
 void LineView::updateHorizontalRange()
 {
-    const qint64 content = 2 * textMargin + (lines_.widest() + timeColumns()) * rows_.charWidth();
     const int width = viewport()->width();
     QScrollBar *bar = horizontalScrollBar();
-    bar->setSingleStep(rows_.charWidth());
     bar->setPageStep(std::max(1, width));
+    if (count() == 0) {
+        bar->setRange(0, 0);
+        return;
+    }
+    const qint64 content = 2 * textMargin + (lines_.widest() + timeColumns()) * rows_.charWidth();
+    bar->setSingleStep(rows_.charWidth());
     bar->setRange(0, int(std::clamp<qint64>(content - width, 0, std::numeric_limits<int>::max())));
 }
 
@@ -291,6 +307,12 @@ void LineView::paintEvent(QPaintEvent *event)
     const QColor highlight = palette().color(group, QPalette::Highlight);
     const QColor highlightedText = palette().color(group, QPalette::HighlightedText);
 
+    if (count() == 0) {
+        // Nothing but the focus frame: an empty list does not measure its font.
+        if (hasFocus())
+            LineRowPainter::paintFocusFrame(painter, viewport()->rect(), viewport()->devicePixelRatioF(), highlight);
+        return;
+    }
     const QRect area = event->rect();
     const int top = verticalScrollBar()->value();
     const int firstRow = top + std::max(0, area.top()) / rows_.rowHeight();

@@ -156,6 +156,7 @@ protected:
 private:
     // The context menu's own entries (in lineviewinput.cpp, with the mouse and the keys).
     void createActions();
+    void updateScrollSteps();
     void updatePageStep();
     void updateVerticalRange();
     void updateHorizontalRange();

@@ -19,12 +19,21 @@ constexpr int focusFrameWidth = 2;
 
 void LineRowPainter::setFont(const QFont &font)
 {
-    const QFontMetrics metrics(font);
-    rowHeight_ = std::max(1, metrics.height());
-    charWidth_ = std::max(1, metrics.horizontalAdvance(QLatin1Char('M')));
-    ascent_ = metrics.ascent();
     font_ = font;
+    measured_ = false;
     controlFontFitted_ = false;
+}
+
+const LineRowPainter::Metrics &LineRowPainter::measured() const
+{
+    if (!measured_) {
+        const QFontMetrics metrics(font_);
+        metrics_.rowHeight = std::max(1, metrics.height());
+        metrics_.charWidth = std::max(1, metrics.horizontalAdvance(QLatin1Char('M')));
+        metrics_.ascent = metrics.ascent();
+        measured_ = true;
+    }
+    return metrics_;
 }
 
 const QFont &LineRowPainter::controlFont() const
@@ -33,8 +42,8 @@ const QFont &LineRowPainter::controlFont() const
         return controlFont_;
     // The largest size at which every name fits its box with a pixel of room on either side.
     controlFont_ = font_;
-    const int room = lineformat::controlCells * charWidth_ - 6;
-    for (int pixels = std::max(6, ascent_); pixels >= 6; --pixels) {
+    const int room = lineformat::controlCells * charWidth() - 6;
+    for (int pixels = std::max(6, ascent()); pixels >= 6; --pixels) {
         controlFont_.setPixelSize(pixels);
         const QFontMetrics small(controlFont_);
         int widest = 0;
@@ -51,6 +60,7 @@ const QFont &LineRowPainter::controlFont() const
 void LineRowPainter::paintRow(QPainter &painter, const char *bytes, int length, int firstColumn, int x, int top,
                               int right) const
 {
+    const Metrics &m = measured();
     const auto *data = reinterpret_cast<const unsigned char *>(bytes);
     // The first byte whose columns reach into view; a box cut by the left edge is drawn whole.
     int i = 0;
@@ -62,21 +72,21 @@ void LineRowPainter::paintRow(QPainter &painter, const char *bytes, int length, 
         column += cells;
         ++i;
     }
-    qint64 at = x + (column - firstColumn) * qint64(charWidth_);
+    qint64 at = x + (column - firstColumn) * qint64(m.charWidth);
     while (i < length && at < right) {
         if (lineformat::isControl(data[i])) {
             paintControl(painter, data[i], int(at), top);
-            at += lineformat::controlCells * charWidth_;
+            at += lineformat::controlCells * m.charWidth;
             ++i;
             continue;
         }
         // A run of plain bytes in one call, cut at the right edge.
-        const int fits = int(std::min<qint64>(length - i, (right - at) / charWidth_ + 1));
+        const int fits = int(std::min<qint64>(length - i, (right - at) / m.charWidth + 1));
         int end = i;
         while (end < i + fits && !lineformat::isControl(data[end]))
             ++end;
-        painter.drawText(QPoint(int(at), top + ascent_), lineformat::shownText(bytes + i, end - i));
-        at += qint64(end - i) * charWidth_;
+        painter.drawText(QPoint(int(at), top + m.ascent), lineformat::shownText(bytes + i, end - i));
+        at += qint64(end - i) * m.charWidth;
         i = end;
     }
 }
@@ -84,13 +94,14 @@ void LineRowPainter::paintRow(QPainter &painter, const char *bytes, int length, 
 void LineRowPainter::paintControl(QPainter &painter, unsigned char byte, int x, int top) const
 {
     // The name in a thin frame, in the row's own colour, so a selected row shows it as well.
-    const QRectF box(x + 1.5, top + 1.5, lineformat::controlCells * charWidth_ - 3, rowHeight_ - 3);
+    const Metrics &m = measured();
+    const QRectF box(x + 1.5, top + 1.5, lineformat::controlCells * m.charWidth - 3, m.rowHeight - 3);
     painter.save();
     painter.setBrush(Qt::NoBrush);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.drawRoundedRect(box, 2, 2);
     painter.setFont(controlFont());
-    painter.drawText(QRectF(box.left(), top, box.width(), rowHeight_), Qt::AlignHCenter | Qt::AlignVCenter,
+    painter.drawText(QRectF(box.left(), top, box.width(), m.rowHeight), Qt::AlignHCenter | Qt::AlignVCenter,
                      QString::fromLatin1(lineformat::controlName(byte)));
     painter.restore();
 }

@@ -13,14 +13,16 @@ class QRectF;
 
 class LineRowPainter {
 public:
-    // The list's font changed: its row height and column width. The largest size of a control
-    // byte's name that fits its box is found when the first such box is painted: each size
-    // tried is a font the system must match, and most sessions never show a control byte.
+    // The list's font changed. Its row height and column width are measured when first asked
+    // for: measuring loads the font, a few milliseconds of the start-up, and an empty list has
+    // no row to measure. The largest size of a control byte's name that fits its box is found
+    // when the first such box is painted: each size tried is a font the system must match, and
+    // most sessions never show a control byte.
     void setFont(const QFont &font);
-    int rowHeight() const { return rowHeight_; }
-    int charWidth() const { return charWidth_; }
+    int rowHeight() const { return measured().rowHeight; }
+    int charWidth() const { return measured().charWidth; }
     // The baseline's distance from a row's top.
-    int ascent() const { return ascent_; }
+    int ascent() const { return measured().ascent; }
 
     // Paints the bytes of one row from the column `firstColumn` on, starting at `x`, as far as
     // `right`; the painter's pen and font are the row's.
@@ -33,12 +35,17 @@ public:
     static void paintFocusFrame(QPainter &painter, const QRectF &area, qreal devicePixelRatio, const QColor &color);
 
 private:
+    struct Metrics {
+        int rowHeight = 1;
+        int charWidth = 1;
+        int ascent = 0;
+    };
+    const Metrics &measured() const;
     const QFont &controlFont() const;
 
-    int rowHeight_ = 1;
-    int charWidth_ = 1;
-    int ascent_ = 0;
     QFont font_;
+    mutable Metrics metrics_;
+    mutable bool measured_ = false;
     // The small font of a control byte's name, fitted on first use.
     mutable QFont controlFont_;
     mutable bool controlFontFitted_ = false;

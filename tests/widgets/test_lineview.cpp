@@ -560,6 +560,34 @@ TEST(LineView, HorizontalRangeFollowsTheLongestLine)
     EXPECT_FALSE(inkIn(2, 0, width)) << "a short line scrolled out of view is still painted";
 }
 
+// An empty list sets its scroll steps with its first line (measuring its font waits until a
+// row needs it): a list resized while empty, or emptied, still pages and steps by its rows and
+// columns once lines come, by either way of adding them.
+TEST(LineView, TheFirstLineBringsTheScrollStepsOfTheRowsAndColumns)
+{
+    auto view = shownView(320, 200);
+    view->setShowsTimes(true);
+    EXPECT_EQ(view->horizontalScrollBar()->maximum(), 0);
+    const auto expectSteps = [&](const char *when) {
+        SCOPED_TRACE(when);
+        EXPECT_EQ(view->verticalScrollBar()->pageStep(), view->viewport()->height() / view->rowHeight());
+        EXPECT_EQ(view->horizontalScrollBar()->singleStep(), view->fontMetrics().horizontalAdvance(QLatin1Char('M')));
+    };
+    view->addLine("");
+    expectSteps("first line added");
+
+    view->clear();
+    view->resize(320, 420);
+    QCoreApplication::processEvents();
+    const int rows = view->viewport()->height() / view->rowHeight();
+    ASSERT_NE(rows, 200 / view->rowHeight());
+    for (int i = 0; i < 3 * rows; ++i)
+        view->appendLine("x", 1, 0);
+    view->finishAdding();
+    expectSteps("appended after clearing and resizing");
+    EXPECT_EQ(view->verticalScrollBar()->maximum(), 3 * rows - rows);
+}
+
 TEST(LineView, MarkersAreLinesPaintedApartAndSaidAsOnesAndTheTimeColumnWidensTheRows)
 {
     installLineViewAccessibility();
