@@ -23,6 +23,7 @@
 #include "support/process.h"
 #include "support/stats.h"
 #include "window/app/application.h"
+#include "window/app/fontconfiguration.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -34,6 +35,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -90,8 +92,14 @@ int runChild(int argc, char **argv, const std::string &kind, bool profile)
 
     const auto sinceStart = [startNs] { return double(bench::monotonicNs() - startNs) / 1e6; };
     const double mainMs = sinceStart();
+    // As main.cpp does it for RIX-TERM; the reference is a bare Qt window.
+    std::optional<FontConfigurationInBackground> fontConfiguration;
+    if (kind == ours)
+        fontConfiguration.emplace();
     QApplication qtApp(argc, argv);
     QApplication::setApplicationName(QStringLiteral("RIX-TERM"));
+    if (fontConfiguration)
+        fontConfiguration->wait();
     const double qtAppMs = sinceStart();
     FirstPaint probe(startNs, profile);
     std::unique_ptr<Application> app;

@@ -2,6 +2,7 @@
 #include "window/app/application.h"
 #include "window/app/commandline.h"
 #include "window/app/displayguard.h"
+#include "window/app/fontconfiguration.h"
 #include "window/app/signalend.h"
 #include "window/app/startoptions.h"
 #include "window/app/startup.h"
@@ -57,6 +58,7 @@ int main(int argc, char **argv)
     // save or a recording; ignored, the write fails with EFBIG and the box says why.
     std::signal(SIGXFSZ, SIG_IGN);
 
+    FontConfigurationInBackground fontConfiguration;
     std::unique_ptr<QApplication> qtApp;
     {
         // Set but unreachable (sudo, a broken "ssh -X"): one German line, not Qt's abort.
@@ -65,6 +67,7 @@ int main(int argc, char **argv)
     }
     QApplication::setApplicationName(QStringLiteral("RIX-TERM"));
     QApplication::setApplicationVersion(QStringLiteral(PROJECT_VERSION));
+    fontConfiguration.wait();
 
     std::unique_ptr<Application> app;
     // Caught from here on; acted on in the event loop, where the program exists.

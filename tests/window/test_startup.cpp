@@ -3,6 +3,7 @@
 #include "support/waiting.h"
 #include "widgets/portsuggestions.h"
 #include "window/app/application.h"
+#include "window/app/fontconfiguration.h"
 #include "window/app/startup.h"
 #include "window/commands/parametertexts.h"
 
@@ -186,4 +187,35 @@ TEST(StartUp, ThePortBoxSuggestsTheSystemsPortsAndListsThemInItsToolTip)
     EXPECT_TRUE(tip.startsWith(hint + "\n\n")) << tip.toStdString();
     EXPECT_TRUE(tip.contains("Gefundene Schnittstellen:\n") || tip.endsWith("Keine seriellen Schnittstellen gefunden"))
         << tip.toStdString();
+}
+
+// The font configuration is read beside Qt's start only where that cannot race with Qt: while
+// it connects to the display, Qt takes a launcher's start-up token out of the environment,
+// which fontconfig reads meanwhile.
+TEST(StartUp, TheFontConfigurationIsReadBesideQtOnlyWithoutAStartUpToken)
+{
+    const char *tokens[] = {"DESKTOP_STARTUP_ID", "XDG_ACTIVATION_TOKEN"};
+    QByteArray saved[2];
+    for (int i = 0; i < 2; ++i) {
+        saved[i] = qgetenv(tokens[i]);
+        qunsetenv(tokens[i]);
+    }
+    const struct {
+        const char *token;
+        bool inBackground;
+    } rows[] = {{nullptr, true}, {"DESKTOP_STARTUP_ID", false}, {"XDG_ACTIVATION_TOKEN", false}};
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.token ? row.token : "no token");
+        if (row.token)
+            qputenv(row.token, "rix-term-test");
+        FontConfigurationInBackground fonts;
+        EXPECT_EQ(fonts.readsInBackground(), row.inBackground);
+        fonts.wait();
+        EXPECT_EQ(fonts.readsInBackground(), row.inBackground);
+        if (row.token)
+            qunsetenv(row.token);
+    }
+    for (int i = 0; i < 2; ++i)
+        if (!saved[i].isNull())
+            qputenv(tokens[i], saved[i]);
 }
