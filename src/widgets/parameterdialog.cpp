@@ -8,7 +8,7 @@
 #include "widgets/controlname.h"
 #include "widgets/displaylines.h"
 #include "widgets/helpwindow.h"
-#include "widgets/screenfit.h"
+#include "widgets/screenfitter.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -25,12 +25,10 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
-#include <QScreen>
 #include <QShortcut>
 #include <QStyledItemDelegate>
 #include <QTableWidget>
 #include <QVBoxLayout>
-#include <QWindow>
 
 #include <algorithm>
 
@@ -204,7 +202,7 @@ ParameterDialog::ParameterDialog(QWidget *parent)
                         cancelButton_, report_, copyButton_, closeButton_};
     for (std::size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
-    resize(designedSize);
+    fitter_ = new ScreenFitter(this, designedSize);
     // F1: this dialog's section of the Handbuch, also during a run (it sends nothing).
     new QShortcut(QKeySequence::HelpContents, this, this, [this] { showHandbook(this, HandbookSection::ParameterSet); });
 
@@ -445,39 +443,12 @@ void ParameterDialog::setVisible(bool visible)
 {
     if (visible && !isVisible()) {
         // Sized before Qt places it, so that it is placed with the size it has.
-        fitToScreen();
+        fitter_->fit();
         // Each opening starts at F0's file value, as the Handbuch's round by keyboard counts.
         table_->setCurrentCell(0, File);
         table_->setFocus(Qt::OtherFocusReason);
     }
     QDialog::setVisible(visible);
-}
-
-bool ParameterDialog::event(QEvent *event)
-{
-    // A window manager frames the dialog after it is shown; the frame's size is known with
-    // the move that follows, and the dialog fits itself again within the free area.
-    const QEvent::Type type = event->type();
-    if (type == QEvent::Move || type == QEvent::Show) {
-        const QWindow *handle = windowHandle();
-        if (handle && handle->frameMargins() != fittedFrame_)
-            fitToScreen();
-    }
-    return QDialog::event(event);
-}
-
-void ParameterDialog::fitToScreen()
-{
-    const QScreen *onScreen = screen();
-    if (!onScreen)
-        return;
-    const QWindow *handle = windowHandle();
-    fittedFrame_ = handle ? handle->frameMargins() : QMargins();
-    const QRect available = onScreen->availableGeometry();
-    resize(fittedDialogSize(designedSize, minimumSizeHint(),
-                            freeInnerArea(available.size(), fittedFrame_, onScreen->devicePixelRatio())));
-    if (isVisible())
-        move(placedWithin(frameGeometry(), available));
 }
 
 void ParameterDialog::reject()

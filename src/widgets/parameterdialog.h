@@ -11,7 +11,6 @@
 
 #include <QDialog>
 
-#include <QMargins>
 #include <QPointer>
 
 #include <array>
@@ -25,6 +24,7 @@ class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
 class QTableWidget;
+class ScreenFitter;
 
 class ParameterDialog : public QDialog {
     Q_OBJECT
@@ -93,7 +93,6 @@ signals:
     void writeAsked();
 
 protected:
-    bool event(QEvent *event) override;
     void reject() override;
     void closeEvent(QCloseEvent *event) override;
 
@@ -103,7 +102,6 @@ private:
     void updateButtons();
     void askOpen();
     void askSave();
-    void fitToScreen();
 
     QLabel *connection_;
     QTableWidget *table_;
@@ -131,6 +129,6 @@ private:
     PathAsker askSavePath_;
     Question ask_;
     std::function<SetHeader()> header_;
-    QMargins fittedFrame_;   // the frame the dialog last fitted itself to
+    ScreenFitter *fitter_;
     QPointer<QWidget> focusBeforeRun_;
 };

@@ -15,12 +15,14 @@ class ScreenFitter : public QObject {
 public:
     // Watches `window`, which owns the fitter.
     ScreenFitter(QWidget *window, QSize designed);
+    // Fits the window now: a dialog that Qt places on showing calls it first, so that it is
+    // placed with the size it will have.
+    void fit();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void fit();
 
     QWidget *window_;
     QSize designed_;
