@@ -36,17 +36,16 @@ void readFontConfiguration()
 FontConfigurationInBackground::FontConfigurationInBackground()
 {
 #if RIX_HAVE_FONTCONFIG
-    if (!qtChangesTheEnvironmentAtStart())
+    started_ = !qtChangesTheEnvironmentAtStart();
+    if (started_)
         thread_ = std::thread(readFontConfiguration);
 #endif
 }
 
 void FontConfigurationInBackground::wait()
 {
-    if (thread_.joinable()) {
+    if (thread_.joinable())
         thread_.join();
-        read_ = true;
-    }
 }
 
 FontConfigurationInBackground::~FontConfigurationInBackground()

@@ -21,9 +21,9 @@ public:
 
     // False where reading beside Qt would race with it (see the .cpp): Qt reads the configuration
     // on the main thread then, as without this object.
-    bool readsInBackground() const { return thread_.joinable() || read_; }
+    bool readsInBackground() const { return started_; }
 
 private:
     std::thread thread_;
-    bool read_ = false;
+    bool started_ = false;
 };
