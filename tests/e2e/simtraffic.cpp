@@ -1,7 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "simtraffic.h"
 
+#include "support/waiting.h"
+
 #include "rixsim/escape.h"
+
+#include <algorithm>
 
 namespace e2e {
 
@@ -33,6 +37,16 @@ bool hasNote(const rixsim::TrafficLog &log, const std::string &text)
         if (event.bytes.find(text) != std::string::npos)
             return true;
     return false;
+}
+
+double longestQuietBetweenMs(const std::vector<TrafficEvent> &sends)
+{
+    constexpr double characterMs = 10.0 * 1000.0 / 19200.0;
+    double longest = 0;
+    for (std::size_t i = 1; i < sends.size(); ++i)
+        longest = std::max(longest, testsupport::millisecondsBetween(sends[i - 1].time, sends[i].time) -
+                                        double(sends[i].bytes.size()) * characterMs);
+    return longest;
 }
 
 std::string printable(const std::string &bytes)

@@ -19,6 +19,12 @@ std::size_t answersSent(const rixsim::TrafficLog &log);
 // Whether a note containing `text` has been logged (flood end, hang-up).
 bool hasNote(const rixsim::TrafficLog &log, const std::string &text);
 
+// The longest the unit's line stood quiet between these sends (in the order sent), judged
+// from when each send's last byte went out and how long its bytes take at 19200 baud. A
+// loaded machine can hold the simulator's thread past the program's quiet time; the unit
+// then paused, and the program rightly sees two texts.
+double longestQuietBetweenMs(const std::vector<TrafficEvent> &sends);
+
 // Bytes as one readable line ("\r", "\n", "\xHH").
 std::string printable(const std::string &bytes);
 

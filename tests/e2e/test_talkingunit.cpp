@@ -63,14 +63,11 @@ protected:
     // simulator's thread past the quiet time, and then the text is two by right.
     double longestPauseInTextMs() const
     {
-        std::vector<Clock::time_point> out;
-        for (const TrafficEvent &event : eventsOf(sim->log(), TrafficEvent::Kind::Sent))
-            if (event.bytes.rfind("LINE", 0) == 0)
-                out.push_back(event.time);
-        double longest = 0;
-        for (std::size_t i = 1; i < out.size() && i < std::size_t(textLines); ++i)
-            longest = std::max(longest, millisecondsBetween(out[i - 1], out[i]) - 4.2);   // 8 bytes at 19200
-        return longest;
+        std::vector<TrafficEvent> text;
+        for (TrafficEvent &event : eventsOf(sim->log(), TrafficEvent::Kind::Sent))
+            if (event.bytes.rfind("LINE", 0) == 0 && text.size() < std::size_t(textLines))
+                text.push_back(std::move(event));
+        return longestQuietBetweenMs(text);
     }
     int linesSent() const
     {
@@ -137,16 +134,19 @@ TEST_F(NeverPausingUnit, IsShownAtLeastOnceASecondAtItsLineEndsAndAnAnswerIntoIt
     EXPECT_LT(firstShownMs, 3000.0) << "the unit looked dead";
     std::printf("[figure] a unit that never pauses: first line after %.0f ms\n", firstShownMs);
     const QByteArray first = program.w.lbrx()->lineBytes(0);
-    EXPECT_EQ(first.size() % 11, 0) << "cut inside a line: " << first.toStdString();
-    EXPECT_EQ(first, QByteArray("STATUS 3 OK").repeated(first.size() / 11));
 
     program.click(program.w.cmdF0());
     const auto hasAnswer = [&] {
         const Lines lines = linesOf(*program.w.lbrx());
         return std::find(lines.begin(), lines.end(), QByteArray("F011")) != lines.end();
     };
-    ASSERT_TRUE(waitUntil(hasAnswer, 5s)) << "no line holds the answer alone";
+    const bool answerAlone = waitUntil(hasAnswer, 5s);
     runEventsFor(1500ms);
+    if (const double pause = longestQuietBetweenMs(eventsOf(sim->log(), TrafficEvent::Kind::Sent)); pause >= 15.0)
+        GTEST_SKIP() << "the simulated unit paused " << pause << " ms on this loaded machine";
+    EXPECT_EQ(first.size() % 11, 0) << "cut inside a line: " << first.toStdString();
+    EXPECT_EQ(first, QByteArray("STATUS 3 OK").repeated(first.size() / 11));
+    EXPECT_TRUE(answerAlone) << "no line holds the answer alone";
     // Every other line is the unit's, whole: never "US 3 OK" from a skip rule meant for the answer.
     for (const QByteArray &line : linesOf(*program.w.lbrx())) {
         EXPECT_FALSE(line.contains("SRF0")) << line.toStdString();
