@@ -24,6 +24,7 @@
 #include "support/stats.h"
 #include "window/app/application.h"
 #include "window/app/fontconfiguration.h"
+#include "window/app/imageformats.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -98,6 +99,9 @@ int runChild(int argc, char **argv, const std::string &kind, bool profile)
         fontConfiguration.emplace();
     QApplication qtApp(argc, argv);
     QApplication::setApplicationName(QStringLiteral("RIX-TERM"));
+    std::optional<ImageFormatsInBackground> imageFormats;
+    if (kind == ours)
+        imageFormats.emplace();
     if (fontConfiguration)
         fontConfiguration->wait();
     const double qtAppMs = sinceStart();
@@ -110,6 +114,7 @@ int runChild(int argc, char **argv, const std::string &kind, bool profile)
         builtMs = sinceStart();
         probe.watch(&app->window());
         app->start();
+        imageFormats->wait();
     } else {
         bare = std::make_unique<QWidget>();
         // A list with one line of text: what any window with a list costs, the font

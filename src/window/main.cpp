@@ -3,6 +3,7 @@
 #include "window/app/commandline.h"
 #include "window/app/displayguard.h"
 #include "window/app/fontconfiguration.h"
+#include "window/app/imageformats.h"
 #include "window/app/signalend.h"
 #include "window/app/startoptions.h"
 #include "window/app/startup.h"
@@ -67,6 +68,7 @@ int main(int argc, char **argv)
     }
     QApplication::setApplicationName(QStringLiteral("RIX-TERM"));
     QApplication::setApplicationVersion(QStringLiteral(PROJECT_VERSION));
+    ImageFormatsInBackground imageFormats;
     fontConfiguration.wait();
 
     std::unique_ptr<Application> app;
@@ -81,6 +83,7 @@ int main(int argc, char **argv)
             applyStartOptions(app->program(), command.options);
         }, std::cerr))
         return failed;
+    imageFormats.wait();
     const int exitCode = QApplication::exec();
     // The recording's last line is written before the program object and Qt go. A file that
     // could not be ended whole is said, and the exit status is not a success's.

@@ -4,12 +4,15 @@
 #include "widgets/portsuggestions.h"
 #include "window/app/application.h"
 #include "window/app/fontconfiguration.h"
+#include "window/app/imageformats.h"
 #include "window/app/startup.h"
 #include "window/commands/parametertexts.h"
 
 #include <QCompleter>
 #include <QHelpEvent>
+#include <QImage>
 #include <QScrollBar>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <gtest/gtest.h>
 #include <sstream>
@@ -218,4 +221,38 @@ TEST(StartUp, TheFontConfigurationIsReadBesideQtOnlyWithoutAStartUpToken)
     for (int i = 0; i < 2; ++i)
         if (!saved[i].isNull())
             qputenv(tokens[i], saved[i]);
+}
+
+namespace {
+std::vector<QString> *warningsSeen = nullptr;
+void keepWarning(QtMsgType type, const QMessageLogContext &, const QString &text)
+{
+    if (type != QtDebugMsg && type != QtInfoMsg && warningsSeen)
+        warningsSeen->push_back(text);
+}
+} // namespace
+
+// The plugins load beside a first image read on the main thread, as the window's first paint
+// reads the style's arrow: the image comes whole, and Qt says nothing of objects in the wrong
+// thread.
+TEST(StartUp, ImageFormatsLoadedInBackgroundLeaveTheFirstImageWhole)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("pfeil.png"));
+    QImage drawn(7, 4, QImage::Format_ARGB32);
+    drawn.fill(QColor(200, 30, 40, 160));
+    ASSERT_TRUE(drawn.save(path, "PNG"));
+    std::vector<QString> warnings;
+    warningsSeen = &warnings;
+    const QtMessageHandler before = qInstallMessageHandler(keepWarning);
+    QImage read;
+    {
+        ImageFormatsInBackground formats;
+        read = QImage(path);   // by its name alone: every plugin is asked, as for the arrow
+    }
+    qInstallMessageHandler(before);
+    warningsSeen = nullptr;
+    EXPECT_EQ(read.size(), QSize(7, 4));
+    EXPECT_EQ(read.pixel(6, 3), drawn.pixel(6, 3));
+    EXPECT_TRUE(warnings.empty()) << warnings.front().toStdString();
 }
