@@ -16,9 +16,10 @@
 // in the machine's load falls on all alike, each start 0.3 s after the last program ended,
 // and reports the medians. Each child takes its start time from RIX_BENCH_T0_NS, which the
 // runner reads from the monotonic clock in the forked child just before exec, so dynamic
-// loading, Qt's start-up and the first paint are all inside the figure. "Visible" is the end of the first paint of the top-level window
-// (of any widget in it): Qt paints and flushes the backing store in the same pass, and a
-// zero-time timer started from the paint event fires right after it.
+// loading, Qt's start-up and the first paint are all inside the figure. "Visible" is the
+// end of the first paint of the top-level window (of any widget in it): Qt paints and
+// flushes the backing store in the same pass, and a zero-time timer started from the paint
+// event fires right after it.
 //
 // The platform is whatever QT_QPA_PLATFORM says (bench/run measures offscreen and xcb).
 //
