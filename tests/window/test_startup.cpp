@@ -15,6 +15,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <gtest/gtest.h>
+#include <mutex>
 #include <sstream>
 
 TEST(HeightRule, TheInnerAreaIs5280TwipsAtEveryResolution)
@@ -224,9 +225,12 @@ TEST(StartUp, TheFontConfigurationIsReadBesideQtOnlyWithoutAStartUpToken)
 }
 
 namespace {
+// Qt may warn from the loading thread as well as from this one.
+std::mutex warningsMutex;
 std::vector<QString> *warningsSeen = nullptr;
 void keepWarning(QtMsgType type, const QMessageLogContext &, const QString &text)
 {
+    const std::lock_guard<std::mutex> lock(warningsMutex);
     if (type != QtDebugMsg && type != QtInfoMsg && warningsSeen)
         warningsSeen->push_back(text);
 }
