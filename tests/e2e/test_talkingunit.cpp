@@ -150,8 +150,9 @@ TEST_F(NeverPausingUnit, IsShownAtLeastOnceASecondAtItsLineEndsAndAnAnswerIntoIt
     // Every other line is the unit's, whole: never "US 3 OK" from a skip rule meant for the answer.
     for (const QByteArray &line : linesOf(*program.w.lbrx())) {
         EXPECT_FALSE(line.contains("SRF0")) << line.toStdString();
-        if (line != "F011")
+        if (line != "F011") {
             EXPECT_EQ(line, QByteArray("STATUS 3 OK").repeated(line.size() / 11)) << line.toStdString();
+        }
     }
 }
 
