@@ -21,7 +21,7 @@ Session::Session(const ParamOptions &options, SerialChannel &channel, ParamConso
     : options_(options)
     , console_(console)
     , line_(channel)
-    , use_{line_, LineTiming{}, Conversation::Wait::None, {}}
+    , use_{line_, LineTiming{}, Conversation::Wait::None, {}, {}}
     , address_(options.address)
 {
     use_.timing.answerWaitMs = options.timeoutMs;
