@@ -46,7 +46,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
-#include <optional>
 #include <string>
 #include <sys/wait.h>
 #include <thread>
@@ -116,16 +115,11 @@ int runChild(int argc, char **argv, const std::string &kind, bool profile, QSize
     const auto sinceStart = [startNs] { return double(bench::monotonicNs() - startNs) / 1e6; };
     const double mainMs = sinceStart();
     // As main.cpp does it for RIX-TERM; the reference is a bare Qt window.
-    std::optional<FontConfigurationInBackground> fontConfiguration;
-    if (kind == ours)
-        fontConfiguration.emplace();
+    StartUpThread fontConfiguration = kind == ours ? readFontConfigurationInBackground() : StartUpThread();
     QApplication qtApp(argc, argv);
     QApplication::setApplicationName(QStringLiteral("RIX-TERM"));
-    std::optional<ImageFormatsInBackground> imageFormats;
-    if (kind == ours)
-        imageFormats.emplace();
-    if (fontConfiguration)
-        fontConfiguration->wait();
+    StartUpThread imageFormats = kind == ours ? loadImageFormatsInBackground() : StartUpThread();
+    fontConfiguration.wait();
     const double qtAppMs = sinceStart();
     FirstPaint probe(startNs, profile);
     std::unique_ptr<Application> app;
@@ -136,7 +130,7 @@ int runChild(int argc, char **argv, const std::string &kind, bool profile, QSize
         builtMs = sinceStart();
         probe.watch(&app->window());
         app->start();
-        imageFormats->wait();
+        imageFormats.wait();
     } else {
         bare = std::make_unique<QWidget>();
         // A list with one line of text: what any window with a list costs, the font

@@ -59,7 +59,7 @@ int main(int argc, char **argv)
     // save or a recording; ignored, the write fails with EFBIG and the box says why.
     std::signal(SIGXFSZ, SIG_IGN);
 
-    FontConfigurationInBackground fontConfiguration;
+    StartUpThread fontConfiguration = readFontConfigurationInBackground();
     std::unique_ptr<QApplication> qtApp;
     {
         // Set but unreachable (sudo, a broken "ssh -X"): one German line, not Qt's abort.
@@ -68,7 +68,7 @@ int main(int argc, char **argv)
     }
     QApplication::setApplicationName(QStringLiteral("RIX-TERM"));
     QApplication::setApplicationVersion(QStringLiteral(PROJECT_VERSION));
-    ImageFormatsInBackground imageFormats;
+    StartUpThread imageFormats = loadImageFormatsInBackground();
     fontConfiguration.wait();
 
     std::unique_ptr<Application> app;

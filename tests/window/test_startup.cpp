@@ -212,10 +212,10 @@ TEST(StartUp, TheFontConfigurationIsReadBesideQtOnlyWithoutAStartUpToken)
         SCOPED_TRACE(row.token ? row.token : "no token");
         if (row.token)
             qputenv(row.token, "rix-term-test");
-        FontConfigurationInBackground fonts;
-        EXPECT_EQ(fonts.readsInBackground(), row.inBackground);
+        StartUpThread fonts = readFontConfigurationInBackground();
+        EXPECT_EQ(fonts.started(), row.inBackground);
         fonts.wait();
-        EXPECT_EQ(fonts.readsInBackground(), row.inBackground);
+        EXPECT_EQ(fonts.started(), row.inBackground);
         if (row.token)
             qunsetenv(row.token);
     }
@@ -251,7 +251,7 @@ TEST(StartUp, ImageFormatsLoadedInBackgroundLeaveTheFirstImageWhole)
     const QtMessageHandler before = qInstallMessageHandler(keepWarning);
     QImage read;
     {
-        ImageFormatsInBackground formats;
+        const StartUpThread formats = loadImageFormatsInBackground();
         read = QImage(path);   // by its name alone: every plugin is asked, as for the arrow
     }
     qInstallMessageHandler(before);

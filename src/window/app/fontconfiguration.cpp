@@ -33,22 +33,11 @@ void readFontConfiguration()
 #endif
 } // namespace
 
-FontConfigurationInBackground::FontConfigurationInBackground()
+StartUpThread readFontConfigurationInBackground()
 {
 #if RIX_HAVE_FONTCONFIG
-    started_ = !qtChangesTheEnvironmentAtStart();
-    if (started_)
-        thread_ = std::thread(readFontConfiguration);
+    if (!qtChangesTheEnvironmentAtStart())
+        return StartUpThread(readFontConfiguration);
 #endif
-}
-
-void FontConfigurationInBackground::wait()
-{
-    if (thread_.joinable())
-        thread_.join();
-}
-
-FontConfigurationInBackground::~FontConfigurationInBackground()
-{
-    wait();
+    return {};
 }

@@ -6,24 +6,9 @@
 // thread that would come after Qt's connection to the display; beside it, it costs the start-up
 // next to nothing. Qt finds the configuration read and takes it as it is.
 
-#include <thread>
+#include "window/app/startupthread.h"
 
-class FontConfigurationInBackground {
-public:
-    // Starts reading: before the QApplication is made.
-    FontConfigurationInBackground();
-    // Waits until it is read: before the first widget is made, so that Qt does not read it a
-    // second time. Also done when the object goes.
-    void wait();
-    ~FontConfigurationInBackground();
-    FontConfigurationInBackground(const FontConfigurationInBackground &) = delete;
-    FontConfigurationInBackground &operator=(const FontConfigurationInBackground &) = delete;
-
-    // False where reading beside Qt would race with it (see the .cpp): Qt reads the configuration
-    // on the main thread then, as without this object.
-    bool readsInBackground() const { return started_; }
-
-private:
-    std::thread thread_;
-    bool started_ = false;
-};
+// Starts reading: before the QApplication is made. Wait for it before the first widget is
+// made, so that Qt does not read it a second time. Nothing is started where reading beside Qt
+// would race with it (see the .cpp): Qt reads the configuration on the main thread then.
+StartUpThread readFontConfigurationInBackground();

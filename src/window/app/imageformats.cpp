@@ -4,20 +4,9 @@
 #include <QCoreApplication>
 #include <QImageReader>
 
-ImageFormatsInBackground::ImageFormatsInBackground()
+StartUpThread loadImageFormatsInBackground()
 {
     Q_ASSERT(QCoreApplication::instance());
     // Asking for the formats it reads loads every plugin, as reading the first image would.
-    thread_ = std::thread([] { QImageReader::supportedImageFormats(); });
-}
-
-void ImageFormatsInBackground::wait()
-{
-    if (thread_.joinable())
-        thread_.join();
-}
-
-ImageFormatsInBackground::~ImageFormatsInBackground()
-{
-    wait();
+    return StartUpThread([] { QImageReader::supportedImageFormats(); });
 }

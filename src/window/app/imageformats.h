@@ -6,19 +6,8 @@
 // libjpeg): about 3 ms of a start-up of 80. Loaded beside the building of the window, they are
 // there when it is painted. Qt gives each plugin's object to the main thread as it loads it.
 
-#include <thread>
+#include "window/app/startupthread.h"
 
-class ImageFormatsInBackground {
-public:
-    // Starts loading: once the QApplication is made, which knows where the plugins are.
-    ImageFormatsInBackground();
-    // Waits until they are loaded: before the event loop paints the window. Also done when the
-    // object goes, which must be before the QApplication goes.
-    void wait();
-    ~ImageFormatsInBackground();
-    ImageFormatsInBackground(const ImageFormatsInBackground &) = delete;
-    ImageFormatsInBackground &operator=(const ImageFormatsInBackground &) = delete;
-
-private:
-    std::thread thread_;
-};
+// Starts loading: once the QApplication is made, which knows where the plugins are. Wait for
+// it before the event loop paints the window, and at the latest before the QApplication goes.
+StartUpThread loadImageFormatsInBackground();
