@@ -23,7 +23,6 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-
     QWidget *window_;
     QSize designed_;
     QMargins fittedFrame_{-1, -1, -1, -1};   // the frame last fitted to; none yet
