@@ -4,8 +4,10 @@
 #include "support/waiting.h"
 
 #include "rixsim/escape.h"
+#include "rixsim/line/pacer.h"
 
 #include <algorithm>
+#include <chrono>
 
 namespace e2e {
 
@@ -41,7 +43,7 @@ bool hasNote(const rixsim::TrafficLog &log, const std::string &text)
 
 double longestQuietBetweenMs(const std::vector<TrafficEvent> &sends)
 {
-    constexpr double characterMs = 10.0 * 1000.0 / 19200.0;
+    const double characterMs = std::chrono::duration<double, std::milli>(rixsim::characterTime(19200)).count();
     double longest = 0;
     for (std::size_t i = 1; i < sends.size(); ++i)
         longest = std::max(longest, testsupport::millisecondsBetween(sends[i - 1].time, sends[i].time) -
